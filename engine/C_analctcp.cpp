@@ -1,0 +1,29 @@
+#include "C_analctcp.h"
+
+#include <cstring>
+
+#include "U_commondata.h"
+
+void CZoAnalCTCP::Build(const stIRC& irc, stCTCP* ctcp) {
+  *ctcp = stCTCP{};
+  ZoCopy(ctcp->nick, irc.nick);
+  ZoCopy(ctcp->host, irc.host);
+  ZoCopy(ctcp->command, irc.command);
+  if (irc.param1[0] == '#')
+    ZoCopy(ctcp->channel, irc.param1);
+  else
+    ZoCopy(ctcp->target, irc.param1);
+
+  const char* body = irc.rest[0] && irc.rest[1] ? irc.rest + 2 : "";
+  char text[sizeof irc.rest];
+  ZoCopy(text, body, strcspn(body, "\x01"));
+  ZoStringSpc tokens;
+  tokens.setText(text);
+  ZoCopy(ctcp->ctcp, tokens.nextToken());
+  ZoCopy(ctcp->params, tokens.rest());
+}
+
+void CZoAnalCTCP::Handle(const stIRC& irc) {
+  Build(irc, &record_);
+  ZoRaise(OnCTCP, &record_);
+}

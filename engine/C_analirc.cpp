@@ -1,0 +1,242 @@
+#include "C_analirc.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+#include "U_data.h"
+
+namespace {
+
+// A trailing parameter without its colon; servers may leave the colon out of a
+// one-word parameter, and then nothing is dropped.
+const char* Trailing(const char* text) { return text[0] == ':' ? text + 1 : text; }
+
+// Splits `text` at its first space in place; returns what follows, or null.
+char* CutAtSpace(char* text) {
+  char* space = strchr(text, ' ');
+  if (!space) return nullptr;
+  *space = 0;
+  return space + 1;
+}
+
+bool IsWhoisNumeric(int numeric) {
+  switch (numeric) {
+    case 311: case 312: case 313: case 314: case 315: case 317: case 318: case 319: case 352: case 369:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void CZoAnalIRC::Handle(stIRC* record) {
+  if (isalpha(static_cast<unsigned char>(record->command[0]))) {
+    isCommand_ = true;
+    ZoCopy(command_, record->command);
+    HandleCommand(record);
+  } else {
+    isCommand_ = false;
+    numeric_ = atoi(record->command);
+    if (numeric_ < 400) HandleNumeric(record);
+  }
+  ZoRaise(OnIRC, record);
+}
+
+void CZoAnalIRC::HandleCommand(stIRC* r) {
+  const char* trailing = Trailing(r->rest);
+  if (strcasecmp(command_, "PRIVMSG") == 0) {
+    data_->SetUserHost(r->nick, r->host);
+    ZoRaise(OnPrivmsg, r->nick, r->param1, trailing);
+  } else if (strcasecmp(command_, "NOTICE") == 0) {
+    if (r->nick[0]) data_->SetUserHost(r->nick, r->host);
+    ZoRaise(OnNotice, r->nick[0] ? r->nick : r->host, r->param1, trailing);
+  } else if (strcasecmp(command_, "NICK") == 0) {
+    const char* newNick = Trailing(r->param1);
+    data_->SetUserHost(r->nick, r->host);
+    data_->RenameUser(r->nick, newNick);
+    if (data_->IsOwner(r->nick)) data_->SetOwnerNick(newNick);
+    ZoRaise(OnNick, r->nick, newNick);
+  } else if (strcasecmp(command_, "JOIN") == 0) {
+    HandleJoin(r);
+  } else if (strcasecmp(command_, "PART") == 0) {
+    HandlePart(r);
+  } else if (strcasecmp(command_, "QUIT") == 0) {
+    if (data_->IsOwner(r->nick)) return;
+    data_->RemoveUser(r->nick);
+    ZoRaise(OnOtherQuit, r->nick, r->rest);
+  } else if (strcasecmp(command_, "KICK") == 0) {
+    HandleKick(r);
+  } else if (strcasecmp(command_, "MODE") == 0) {
+    HandleMode(r);
+  } else if (strcasecmp(command_, "INVITE") == 0) {
+    ZoRaise(OnInvite, r->rest, r->nick);
+  } else if (strcasecmp(command_, "TOPIC") == 0) {
+    data_->SetTopic(r->param1, trailing);
+    ZoRaise(OnTopic, r->param1, r->nick, trailing);
+  } else if (strcasecmp(command_, "PING") == 0) {
+    HandlePing(r);
+  }
+}
+
+void CZoAnalIRC::HandleJoin(stIRC* r) {
+  const char* channel = Trailing(r->param1);
+  if (data_->IsOwner(r->nick)) {
+    data_->AddChannel(channel);
+    ZoRaise(OnOwnerJoin, channel);
+    return;
+  }
+  data_->AddMember(channel, r->nick);
+  data_->SetUserHost(r->nick, r->host);
+  ZoRaise(OnOtherJoin, channel, r->nick);
+}
+
+void CZoAnalIRC::HandlePart(stIRC* r) {
+  const char* channel = Trailing(r->param1);
+  if (data_->IsOwner(r->nick)) {
+    data_->RemoveChannel(channel);
+    ZoRaise(OnOwnerPart, channel, r->rest);
+    return;
+  }
+  data_->RemoveMember(channel, r->nick);
+  ZoRaise(OnOtherPart, channel, r->nick, r->rest);
+}
+
+void CZoAnalIRC::HandleKick(stIRC* r) {
+  char victim[sizeof r->rest];
+  ZoCopy(victim, Trailing(r->rest));
+  const char* reason = CutAtSpace(victim);
+  reason = reason ? Trailing(reason) : "";
+  if (data_->IsOwner(victim))
+    data_->RemoveChannel(r->param1);
+  else
+    data_->RemoveMember(r->param1, victim);
+  ZoRaise(OnKick, r->param1, r->nick, victim, reason);
+}
+
+void CZoAnalIRC::HandleMode(stIRC* r) {
+  if (r->nick[0]) data_->SetUserHost(r->nick, r->host);
+  ApplyModes(r->param1, r->rest);
+  ZoRaise(OnMode, r->param1, r->nick[0] ? r->nick : r->host, r->rest);
+}
+
+void CZoAnalIRC::HandlePing(stIRC* r) {
+  char reply[512];
+  snprintf(reply, sizeof reply, "PONG %.*s\r\n", static_cast<int>(sizeof reply - 8), r->rest);
+  if (sendLine_) sendLine_(reply);
+  ZoRaise(OnPing, nullptr);
+}
+
+void CZoAnalIRC::HandleNumeric(stIRC* r) {
+  if (numeric_ == 1) {
+    ZoRaise(OnLogon, nullptr);
+  } else if (IsWhoisNumeric(numeric_)) {
+    ZoRaise(OnWhois, r->rest, numeric_, r->rest);
+  } else if (numeric_ == 321 || numeric_ == 323) {
+    ZoRaise(OnList, numeric_, nullptr, nullptr, 0);
+  } else if (numeric_ == 322) {
+    HandleList(r);
+  } else if (numeric_ == 324) {
+    HandleChannelModes(r);
+  } else if (numeric_ == 331 || numeric_ == 332) {
+    HandleTopicReply(r, numeric_ == 332);
+  } else if (numeric_ == 353) {
+    HandleNames(r);
+  } else if (numeric_ == 366) {
+    HandleEndOfNames(r);
+  }
+}
+
+void CZoAnalIRC::HandleList(stIRC* r) {
+  char channel[sizeof r->rest];
+  ZoCopy(channel, r->rest);
+  char* count = CutAtSpace(channel);
+  char* topic = count ? CutAtSpace(count) : nullptr;
+  ZoRaise(OnList, numeric_, channel, topic ? Trailing(topic) : "", count ? atoi(count) : 0);
+}
+
+void CZoAnalIRC::HandleChannelModes(stIRC* r) {
+  char channel[sizeof r->rest];
+  ZoCopy(channel, r->rest);
+  const char* modes = CutAtSpace(channel);
+  if (modes) ApplyModes(channel, modes);
+  ZoRaise(OnNMode, channel, modes ? modes : "");
+}
+
+void CZoAnalIRC::HandleTopicReply(stIRC* r, bool hasTopic) {
+  char channel[sizeof r->rest];
+  ZoCopy(channel, r->rest);
+  const char* topic = CutAtSpace(channel);
+  topic = hasTopic && topic ? Trailing(topic) : "";
+  data_->SetTopic(channel, topic);
+  ZoRaise(OnNTopic, channel, topic);
+}
+
+void CZoAnalIRC::HandleNames(stIRC* r) {
+  char text[sizeof r->rest];
+  ZoCopy(text, r->rest);
+  char* channel = strchr(text, '#');
+  if (!channel) channel = strchr(text, '&');
+  if (!channel) {
+    ZoRaise(OnNames, nullptr, nullptr);
+    return;
+  }
+  char* colon = strchr(channel, ':');
+  if (colon) *colon = 0;
+  channel[strcspn(channel, " ")] = 0;
+  const char* names = colon ? colon + 1 : nullptr;
+  data_->AddNames(channel, names);
+  ZoRaise(OnNames, channel, names);
+}
+
+void CZoAnalIRC::HandleEndOfNames(stIRC* r) {
+  char channel[sizeof r->rest];
+  ZoCopy(channel, r->rest);
+  CutAtSpace(channel);
+  data_->AddNames(channel, nullptr);
+  ZoRaise(OnNames, channel, nullptr);
+}
+
+void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
+  char original[128];
+  ZoCopy(original, modeText);
+  char letters[512];
+  ZoCopy(letters, Trailing(modeText));
+  ZoStringSpc arguments;
+  arguments.setText(CutAtSpace(letters));
+
+  char added[32] = {};
+  char removed[32] = {};
+  bool adding = true;
+  for (const char* letter = letters; *letter; ++letter) {
+    const char c = *letter;
+    if (c == '+' || c == '-') {
+      adding = c == '+';
+      continue;
+    }
+    if (c == 'o' || c == 'v') {
+      const char* nick = arguments.nextToken();
+      if (!nick) continue;
+      const char letterText[2] = {c, 0};
+      data_->SetMemberMode(target, nick, adding ? letterText : "", adding ? "" : letterText);
+      const char change[3] = {adding ? '+' : '-', c, 0};
+      ZoRaise(OnUserMode, target, nick, change);
+      continue;
+    }
+    if (c == 'k') data_->SetKey(target, arguments.nextToken());
+    if (c == 'l' && adding) data_->SetLimit(target, arguments.nextToken());
+    char* collected = adding ? added : removed;
+    const size_t length = strlen(collected);
+    if (length + 1 < sizeof added) {
+      collected[length] = c;
+      collected[length + 1] = 0;
+    }
+  }
+  if (added[0] || removed[0]) {
+    data_->SetChannelModes(target, added, removed);
+    ZoRaise(OnChanMode, target, original);
+  }
+}

@@ -1,0 +1,55 @@
+#include "C_channel.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "C_user.h"
+
+const char* CZoChannel::Key() const { return strchr(Modes(), 'k') ? key_.str() : nullptr; }
+
+int32_t CZoChannel::Limit() const { return strchr(Modes(), 'l') ? limit_ : -1; }
+
+__stZoUserList* CZoChannel::FindMember(const char* nick) {
+  if (!nick || !*nick) return nullptr;
+  for (__stZoUserList& member : members_)
+    if (ZoSameName(member.user->Nick(), nick)) return &member;
+  return nullptr;
+}
+
+namespace {
+
+std::string DisplayName(const __stZoUserList& member) {
+  const char* letters = member.modes.str();
+  const char* prefix = strchr(letters, 'o') ? "@" : strchr(letters, 'v') ? "+" : "";
+  return std::string(prefix) + member.user->Nick();
+}
+
+}  // namespace
+
+const char* CZoChannel::MemberDisplayName(const char* nick, ZoString* out) const {
+  __stZoUserList* member = const_cast<CZoChannel*>(this)->FindMember(nick);
+  *out = member ? DisplayName(*member).c_str() : "";
+  return out->str();
+}
+
+const char* CZoChannel::MemberListText(ZoString* out) const {
+  if (members_.empty()) return nullptr;
+  std::string text;
+  for (const __stZoUserList& member : members_) {
+    if (&member != &members_.front()) text += "\r\n";
+    text += DisplayName(member);
+  }
+  *out = text.c_str();
+  return out->str();
+}
+
+void ZoApplyLetters(ZoString* letters, const char* added, const char* removed) {
+  std::string result = letters->str();
+  result += added ? added : "";
+  for (const char* letter = removed; letter && *letter; ++letter) {
+    const size_t at = result.find(*letter);
+    if (at != std::string::npos) result.erase(at, 1);
+  }
+  *letters = result.c_str();
+}

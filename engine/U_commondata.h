@@ -1,0 +1,99 @@
+// Small value types the engine and DCC code share: an owned C string, a
+// fixed-capacity buffer, in-place tokenizers, and bounded copies into record fields.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// Owned NUL-terminated byte string; null stays distinguishable from empty.
+class ZoString {
+ public:
+  ZoString() = default;
+  ZoString(const char* text);  // NOLINT: converting on purpose, like the text it holds
+  ZoString(const ZoString& other);
+  ZoString& operator=(const ZoString& other);
+  ZoString& operator=(const char* text);
+  ZoString(ZoString&&) noexcept = default;
+  ZoString& operator=(ZoString&&) noexcept = default;
+
+  const char* c_str() const { return text_.get(); }
+  // Readers treat null as empty.
+  const char* str() const { return text_ ? text_.get() : ""; }
+  bool empty() const { return !text_ || text_[0] == 0; }
+
+ private:
+  std::unique_ptr<char[]> text_;
+};
+
+// Heap buffer whose capacity is fixed at construction.
+class ZoStringStatic {
+ public:
+  explicit ZoStringStatic(size_t capacity);
+  char* buffer() { return buffer_.get(); }
+  const char* buffer() const { return buffer_.get(); }
+  size_t capacity() const { return capacity_; }
+
+ private:
+  std::unique_ptr<char[]> buffer_;
+  size_t capacity_;
+};
+
+// Splits a buffer at line feeds in place; the bytes it sees are counted, so a
+// NUL inside the text cuts only the line that holds it.
+class ZoStringStaticN {
+ public:
+  explicit ZoStringStaticN(size_t capacity) : buffer_(capacity) {}
+  char* buffer() { return buffer_.buffer(); }
+  size_t capacity() const { return buffer_.capacity(); }
+
+  // Starts over the first `length` bytes of the buffer (strlen when omitted).
+  void reset();
+  void reset(size_t length);
+  // The next line without its line feed (a CR before it stays), or null when
+  // no complete line is left; `length` receives the line's byte count.
+  char* nextLine(size_t* length = nullptr);
+  // The unterminated tail after the last line feed, or null when none.
+  const char* remainder(size_t* length = nullptr) const;
+  // Puts the last replaced line feed back.
+  void finish();
+
+ private:
+  ZoStringStatic buffer_;
+  size_t end_ = 0;
+  size_t current_ = 0;
+  char* separator_ = nullptr;
+  const char* remainder_ = nullptr;
+};
+
+// Splits a private copy of a text at single spaces, in place.
+class ZoStringSpc {
+ public:
+  void setText(const char* text);
+  void reset();
+  // The next token, or null when the text is exhausted; two spaces give an empty token.
+  char* nextToken();
+  // Everything from the current position on, spaces kept; null when empty.
+  char* rest();
+  // The next token as a decimal number; -1 when no token is left.
+  long nextInt();
+  void finish();
+
+ private:
+  void restoreSeparator();
+
+  ZoString text_;
+  char* current_ = nullptr;
+  char* separator_ = nullptr;
+};
+
+// Copies text into a fixed field, cutting it to size - 1 bytes; null copies as empty.
+void ZoCopy(char* dst, size_t size, const char* src);
+void ZoCopy(char* dst, size_t size, const char* src, size_t length);
+template <size_t N>
+void ZoCopy(char (&dst)[N], const char* src) { ZoCopy(dst, N, src); }
+template <size_t N>
+void ZoCopy(char (&dst)[N], const char* src, size_t length) { ZoCopy(dst, N, src, length); }
+
+// Name comparison without regard to letter case.
+bool ZoSameName(const char* a, const char* b);

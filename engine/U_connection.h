@@ -1,0 +1,51 @@
+// One TCP connection: line-framed for the IRC server, or raw for HTTP, with an
+// outgoing queue flushed on every send and after every read.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "U_commondata.h"
+
+class CZoClientSocket;
+
+class CZoConnection {
+ public:
+  static constexpr int32_t kReceiveSize = 4096;
+
+  CZoConnection();
+  ~CZoConnection();
+  CZoConnection(const CZoConnection&) = delete;
+  CZoConnection& operator=(const CZoConnection&) = delete;
+
+  // Set before connecting. OnData set makes the connection raw.
+  std::function<void(int32_t count, char* data)> OnData;
+  std::function<void(char* line)> OnLine;
+  std::function<void(void*)> OnConnect;
+  std::function<void(void*)> OnDisconnect;
+  std::function<void(int* code)> OnError;
+
+  bool Connect(const char* host, uint32_t port);
+  void Send(const char* text);
+  void Disconnect();
+  bool IsOpen() const;
+  // The local IPv4 address of the live connection in host order, 0 when none.
+  uint32_t LocalAddress() const;
+
+ private:
+  void Read();
+  void ReadRaw();
+  void ReadLines(int32_t count);
+  void DeliverLine(const char* text, size_t length, bool withLineFeed);
+  void Flush();
+
+  std::unique_ptr<CZoClientSocket> socket_;
+  std::vector<std::string> queue_;
+  ZoStringStatic receive_;
+  int32_t carried_ = 0;
+  ZoStringStaticN splitter_;
+  uint64_t session_ = 0;  // counts closes, so delivery stops when a receiver disconnects
+};

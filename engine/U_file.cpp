@@ -1,0 +1,71 @@
+#include "U_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+FileHandle FileOpen(const char* path, bool forReading, bool append) {
+  if (!path || !*path) return kNoFile;
+  const int flags = (forReading ? O_RDONLY : O_WRONLY) | O_CREAT | O_CLOEXEC;
+  const FileHandle file = open(path, flags, 0644);
+  if (file < 0) return kNoFile;
+  struct stat info {};
+  if (fstat(file, &info) != 0 || S_ISDIR(info.st_mode)) {
+    close(file);
+    return kNoFile;
+  }
+  if (!forReading) {
+    if (append) {
+      lseek(file, 0, SEEK_END);
+    } else if (ftruncate(file, 0) != 0) {
+      close(file);
+      return kNoFile;
+    }
+  }
+  return file;
+}
+
+bool FileClose(FileHandle file) { return file >= 0 && close(file) == 0; }
+
+uint32_t FileSize(FileHandle file) {
+  struct stat info {};
+  if (fstat(file, &info) != 0) return 0;
+  return static_cast<uint32_t>(info.st_size);
+}
+
+bool FileTruncate(FileHandle file) {
+  const off_t position = lseek(file, 0, SEEK_CUR);
+  return position >= 0 && ftruncate(file, position) == 0;
+}
+
+uint32_t FileTell(FileHandle file) {
+  const off_t position = lseek(file, 0, SEEK_CUR);
+  return position < 0 ? UINT32_MAX : static_cast<uint32_t>(position);
+}
+
+uint32_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin) {
+  const int whence = origin == FileOrigin::Begin ? SEEK_SET : origin == FileOrigin::Current ? SEEK_CUR : SEEK_END;
+  const off_t position = lseek(file, static_cast<off_t>(offset), whence);
+  return position < 0 ? UINT32_MAX : static_cast<uint32_t>(position);
+}
+
+uint32_t FileRead(FileHandle file, void* buffer, uint32_t count) {
+  ssize_t got;
+  do {
+    got = read(file, buffer, count);
+  } while (got < 0 && errno == EINTR);
+  return got > 0 ? static_cast<uint32_t>(got) : 0;
+}
+
+uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count) {
+  const char* bytes = static_cast<const char*>(buffer);
+  uint32_t written = 0;
+  while (written < count) {
+    const ssize_t done = write(file, bytes + written, count - written);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return 0;
+    written += static_cast<uint32_t>(done);
+  }
+  return written;
+}

@@ -1,0 +1,22 @@
+// Plain file functions over POSIX descriptors, for the DCC transfers and the
+// skin loader. Positions and sizes are 32-bit byte counts.
+#pragma once
+
+#include <cstdint>
+
+using FileHandle = int;
+inline constexpr FileHandle kNoFile = -1;
+
+enum class FileOrigin { Begin, Current, End };
+
+// A missing file is created in either mode; writing without append empties it,
+// with append positions at its end.
+FileHandle FileOpen(const char* path, bool forReading, bool append);
+bool FileClose(FileHandle file);
+uint32_t FileSize(FileHandle file);
+bool FileTruncate(FileHandle file);
+uint32_t FileTell(FileHandle file);
+// The new position, or all bits set on failure.
+uint32_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin);
+uint32_t FileRead(FileHandle file, void* buffer, uint32_t count);
+uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count);

@@ -1,0 +1,128 @@
+#include "Zoengine.h"
+
+#include <cstring>
+
+#include "C_analirc.h"
+#include "U_connection.h"
+
+namespace {
+
+// Lets a part's callback raise the engine's event of the same shape.
+template <typename Event>
+void Forward(Event& from, Event& to) {
+  from = [&to](auto... args) { ZoRaise(to, args...); };
+}
+
+}  // namespace
+
+TZoEngine::TZoEngine(QObject* parent)
+    : QObject(parent),
+      connection_(std::make_unique<CZoConnection>()),
+      data_(std::make_unique<CZoData>()),
+      analysis_(std::make_unique<CZoAnalysis>(data_.get(), [this](const char* text) { Send(text); })),
+      simulated_(std::make_unique<char[]>(CZoConnection::kReceiveSize + 1)) {
+  BindConnection();
+  BindAnalysers();
+}
+
+TZoEngine::~TZoEngine() = default;
+
+void TZoEngine::BindConnection() {
+  connection_->OnLine = [this](char* line) { atLine(line); };
+  connection_->OnConnect = [this](void* p) { atConnect(p); };
+  connection_->OnDisconnect = [this](void* p) { atDisconnect(p); };
+  connection_->OnError = [this](int* code) { atIRCError(code); };
+}
+
+void TZoEngine::BindAnalysers() {
+  CZoAnalIRC& irc = analysis_->IRC();
+  Forward(irc.OnIRC, OnIRC);
+  Forward(irc.OnAlreadyNick, OnAlreadyNick);
+  Forward(irc.OnNoNick, OnNoNick);
+  irc.OnLogon = [this](void* p) { atLogon(p); };
+  Forward(irc.OnPrivmsg, OnPrivmsg);
+  Forward(irc.OnNotice, OnNotice);
+  irc.OnNick = [this](const char* oldNick, const char* newNick) { atNick(oldNick, newNick); };
+  Forward(irc.OnOwnerJoin, OnOwnerJoin);
+  Forward(irc.OnOtherJoin, OnOtherJoin);
+  Forward(irc.OnOwnerPart, OnOwnerPart);
+  Forward(irc.OnOtherPart, OnOtherPart);
+  irc.OnOwnerQuit = [this](const char* line) { atOwnerQuit(line); };
+  Forward(irc.OnOtherQuit, OnOtherQuit);
+  Forward(irc.OnKick, OnKick);
+  Forward(irc.OnNMode, OnNMode);
+  Forward(irc.OnNTopic, OnNTopic);
+  Forward(irc.OnTopic, OnTopic);
+  Forward(irc.OnMode, OnMode);
+  Forward(irc.OnUserMode, OnUserMode);
+  Forward(irc.OnChanMode, OnChanMode);
+  Forward(irc.OnPing, OnPing);
+  Forward(irc.OnInvite, OnInvite);
+  Forward(irc.OnList, OnList);
+  Forward(irc.OnNames, OnNames);
+  Forward(irc.OnWhois, OnWhois);
+  Forward(analysis_->CTCP().OnCTCP, OnCTCP);
+  Forward(analysis_->DCC().OnDCC, OnDCC);
+}
+
+void TZoEngine::SetNick(const std::string& nick) {
+  nick_ = nick;
+  data_->SetOwnerNick(nick.c_str());
+}
+
+bool TZoEngine::Connect() {
+  state = Connecting;
+  return connection_->Connect(address_.c_str(), static_cast<uint32_t>(port_));
+}
+
+void TZoEngine::Disconnect() {
+  connection_->Disconnect();
+  state = Idle;
+}
+
+void TZoEngine::Send(const char* text) { connection_->Send(text); }
+
+void TZoEngine::SimulateLine(const char* text) {
+  if (!text) return;
+  ZoCopy(simulated_.get(), CZoConnection::kReceiveSize + 1, text);
+  analysis_->Analyse(simulated_.get());
+}
+
+CZoUser* TZoEngine::FindUser(const char* nick, int* index) const { return data_->FindUser(nick, index); }
+
+CZoChannel* TZoEngine::FindChan(const char* name, int* index) const { return data_->FindChannel(name, index); }
+
+CZoOwner* TZoEngine::GetOwnerData() { return data_->GetOwner(); }
+
+uint32_t TZoEngine::LocalAddress() const { return connection_->LocalAddress(); }
+
+void TZoEngine::atLine(char* line) {
+  analysis_->Analyse(line);
+  ZoRaise(OnLine, line);
+}
+
+void TZoEngine::atConnect(void* p) {
+  state = InConnect;
+  ZoRaise(OnConnect, p);
+  if (state == InConnect) state = Connected;  // the receiver may have disconnected
+}
+
+void TZoEngine::atDisconnect(void* p) {
+  state = Idle;
+  ZoRaise(OnDisconnect, p);
+}
+
+void TZoEngine::atLogon(void* p) {
+  state = LoggedOn;
+  ZoRaise(OnLogon, p);
+}
+
+void TZoEngine::atOwnerQuit(const char* line) {
+  ZoRaise(OnOwnerQuit, line);
+  state = Idle;
+}
+
+void TZoEngine::atNick(const char* oldNick, const char* newNick) {
+  if (ZoSameName(oldNick, nick_.c_str())) nick_ = newNick;
+  ZoRaise(OnNick, oldNick, newNick);
+}

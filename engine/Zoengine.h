@@ -1,0 +1,113 @@
+// The IRC engine as one component: owns the server connection, the analysis
+// layer and the session data, and republishes everything as events.
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <string>
+
+#include "C_analctcp.h"
+#include "C_analdcc.h"
+#include "U_analysis.h"
+#include "U_data.h"
+#include "U_events.h"
+
+class CZoConnection;
+
+class TZoEngine : public QObject {
+  Q_OBJECT
+
+ public:
+  enum State { Idle = 0, Connecting = 1, InConnect = 2, Connected = 4, LoggedOn = 8 };
+
+  explicit TZoEngine(QObject* parent = nullptr);
+  ~TZoEngine() override;
+
+  const std::string& Nick() const { return nick_; }
+  const std::string& UserName() const { return userName_; }
+  const std::string& Address() const { return address_; }
+  int Port() const { return port_; }
+  void SetNick(const std::string& nick);
+  void SetUserName(const std::string& userName) { userName_ = userName; }
+  void SetAddress(const std::string& address) { address_ = address; }
+  void SetPort(int port) { port_ = port; }
+
+  bool Connect();
+  void Disconnect();
+  void Send(const char* text);
+  void SimulateLine(const char* text);
+  CZoUser* FindUser(const char* nick, int* index = nullptr) const;
+  CZoChannel* FindChan(const char* name, int* index = nullptr) const;
+  CZoOwner* GetOwnerData();
+  // The local IPv4 address of the live server connection in host order, 0 when none.
+  uint32_t LocalAddress() const;
+
+  ZoLineEvent OnLine;
+  ZoNotifyEvent OnConnect;
+  ZoNotifyEvent OnDisconnect;
+  ZoErrorEvent OnIRCError;
+  ZoIRCEvent OnIRC;
+  ZoCTCPEvent OnCTCP;
+  ZoDCCEvent OnDCC;
+  ZoNotifyEvent OnAlreadyNick;
+  ZoNotifyEvent OnNoNick;
+  ZoNotifyEvent OnLogon;
+  ZoText3Event OnPrivmsg;
+  ZoText3Event OnNotice;
+  ZoText2Event OnNick;
+  ZoLineEvent OnOwnerJoin;
+  ZoText2Event OnOtherJoin;
+  ZoText2Event OnOwnerPart;
+  ZoText3Event OnOtherPart;
+  ZoLineEvent OnOwnerQuit;
+  ZoText2Event OnOtherQuit;
+  ZoText4Event OnKick;
+  ZoText2Event OnNMode;
+  ZoText2Event OnNTopic;
+  ZoText3Event OnTopic;
+  ZoText3Event OnMode;
+  ZoText3Event OnUserMode;
+  ZoText2Event OnChanMode;
+  ZoNotifyEvent OnPing;
+  ZoText2Event OnInvite;
+  ZoListEvent OnList;
+  ZoText2Event OnNames;
+  ZoWhoisEvent OnWhois;
+  ZoSeqEvent OnConnectForSend;
+  ZoSentPackEvent OnSentPack;
+  ZoSeqDoneEvent OnDisconnectSend;
+  ZoSendReadyEvent OnSendReady;
+  ZoSendRequestEvent OnSendRequest;
+  ZoSeqEvent OnConnectRecv;
+  ZoSeqDoneEvent OnDisconnectRecv;
+  ZoRecvPackEvent OnRecvPack;
+  ZoDCCChatEvent OnDCCChat;
+  ZoSeqEvent OnDCCChatConnect;
+  ZoSeqEvent OnDCCChatDisconnect;
+  ZoSeqTextEvent OnDCCChatMessage;
+
+  // 0 idle, 1 connecting, 2 during OnConnect, 4 connected, 8 logged on.
+  int state = Idle;
+
+  // Forwarders: the engine's parts report here, and each raises its event.
+  void atLine(char* line);
+  void atConnect(void*);
+  void atDisconnect(void*);
+  void atIRCError(int* code) { ZoRaise(OnIRCError, code); }
+  void atLogon(void*);
+  void atOwnerQuit(const char* line);
+  void atNick(const char* oldNick, const char* newNick);
+
+ private:
+  void BindConnection();
+  void BindAnalysers();
+
+  std::unique_ptr<CZoConnection> connection_;
+  std::unique_ptr<CZoData> data_;
+  std::unique_ptr<CZoAnalysis> analysis_;
+  std::string nick_ = "QUELBO";
+  std::string userName_ = "QUELBO";
+  std::string address_ = "localhost";
+  int port_ = 6667;
+  std::unique_ptr<char[]> simulated_;
+};

@@ -1,0 +1,62 @@
+#include "cli_options.h"
+
+#include <charconv>
+
+namespace {
+
+bool ParseAddress(const std::string& text, CliOptions* options) {
+  const size_t colon = text.rfind(':');
+  if (colon == std::string::npos) {
+    options->host = text;
+    return !text.empty();
+  }
+  int port = 0;
+  const char* first = text.data() + colon + 1;
+  const char* last = text.data() + text.size();
+  const auto [end, error] = std::from_chars(first, last, port);
+  if (error != std::errc() || end != last || port <= 0 || port > 65535 || colon == 0) return false;
+  options->host = text.substr(0, colon);
+  options->port = port;
+  return true;
+}
+
+void SplitChannels(const std::string& text, std::vector<std::string>* channels) {
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t comma = text.find(',', start);
+    const std::string channel = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (!channel.empty()) channels->push_back(channel);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+}
+
+}  // namespace
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string* error) {
+  CliOptions options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& flag = args[i];
+    if (i + 1 >= args.size()) {
+      *error = "missing value after " + flag;
+      return std::nullopt;
+    }
+    const std::string& value = args[++i];
+    if (flag == "--addr") {
+      if (!ParseAddress(value, &options)) {
+        *error = "bad address: " + value;
+        return std::nullopt;
+      }
+    } else if (flag == "--nick") {
+      options.nick = value;
+    } else if (flag == "--user") {
+      options.user = value;
+    } else if (flag == "--join") {
+      SplitChannels(value, &options.channels);
+    } else {
+      *error = "unknown option: " + flag;
+      return std::nullopt;
+    }
+  }
+  return options;
+}

@@ -1,0 +1,17 @@
+// velkocli's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CliOptions {
+  std::string host = "localhost";
+  int port = 6667;
+  std::string nick = "QUELBO";
+  std::string user = "QUELBO";
+  std::vector<std::string> channels;
+};
+
+// Null with a message in `error` when the arguments are not understood.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string* error);

@@ -1,0 +1,20 @@
+// velkocli: the engine's console client, for debugging and scripted runs.
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "cli_options.h"
+#include "cli_session.h"
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  std::string error;
+  const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
+  if (!options) {
+    fprintf(stderr, "velkocli: %s\nusage: velkocli [--addr HOST[:PORT]] [--nick NICK] [--user NAME] [--join #a,#b]\n",
+            error.c_str());
+    return 2;
+  }
+  CliSession session(*options);
+  session.Start();
+  return app.exec();
+}
