@@ -22,6 +22,17 @@ char* CutAtSpace(char* text) {
   return space + 1;
 }
 
+// Everything after the command word. The record splits off the first
+// parameter only for prefixed lines, and a one-parameter message (QUIT :bye,
+// a prefixed PING) would otherwise lose its text.
+void AllParameters(const stIRC& r, char (&out)[sizeof r.rest]) {
+  if (!r.param1[0]) {
+    ZoCopy(out, r.rest);
+    return;
+  }
+  snprintf(out, sizeof out, r.rest[0] ? "%s %s" : "%s", r.param1, r.rest);
+}
+
 bool IsWhoisNumeric(int numeric) {
   switch (numeric) {
     case 311: case 312: case 313: case 314: case 315: case 317: case 318: case 319: case 352: case 369:
@@ -66,8 +77,10 @@ void CZoAnalIRC::HandleCommand(stIRC* r) {
     HandlePart(r);
   } else if (strcasecmp(command_, "QUIT") == 0) {
     if (data_->IsOwner(r->nick)) return;
+    char message[sizeof r->rest];
+    AllParameters(*r, message);
     data_->RemoveUser(r->nick);
-    ZoRaise(OnOtherQuit, r->nick, r->rest);
+    ZoRaise(OnOtherQuit, r->nick, message);
   } else if (strcasecmp(command_, "KICK") == 0) {
     HandleKick(r);
   } else if (strcasecmp(command_, "MODE") == 0) {
@@ -124,8 +137,10 @@ void CZoAnalIRC::HandleMode(stIRC* r) {
 }
 
 void CZoAnalIRC::HandlePing(stIRC* r) {
+  char token[sizeof r->rest];
+  AllParameters(*r, token);
   char reply[512];
-  snprintf(reply, sizeof reply, "PONG %.*s\r\n", static_cast<int>(sizeof reply - 8), r->rest);
+  snprintf(reply, sizeof reply, "PONG %.*s\r\n", static_cast<int>(sizeof reply - 8), token);
   if (sendLine_) sendLine_(reply);
   ZoRaise(OnPing, nullptr);
 }

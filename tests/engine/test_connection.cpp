@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "U_connection.h"
+#include "engine_recorder.h"
+#include "ngircd_server.h"
+#include "scripted_server.h"
+#include "wait_until.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct Wire {
+  Wire() {
+    connection.OnLine = [this](char* line) { lines.emplace_back(line); };
+    connection.OnConnect = [this](void*) { ++connects; };
+    connection.OnDisconnect = [this](void*) { ++disconnects; };
+    EXPECT_TRUE(connection.Connect("127.0.0.1", server.Port()));
+    EXPECT_TRUE(server.WaitForClient());
+    EXPECT_TRUE(WaitUntil([this] { return connects == 1; }));
+  }
+  bool WaitLines(size_t count) { return WaitUntil([&] { return lines.size() >= count; }); }
+
+  ScriptedServer server;
+  CZoConnection connection;
+  Lines lines;
+  int connects = 0;
+  int disconnects = 0;
+};
+
+}  // namespace
+
+TEST(Connection, FramesLinesAcrossAndWithinReads) {
+  Wire w;
+  w.server.Write(":a PRIVMSG #c :hel");
+  SpinFor(100);
+  EXPECT_TRUE(w.lines.empty());
+  w.server.Write("lo\r\nsecond\nthird");
+  ASSERT_TRUE(w.WaitLines(2));
+  w.server.Write("\r\n\r\n");
+  ASSERT_TRUE(w.WaitLines(4));
+  EXPECT_EQ(w.lines, (Lines{":a PRIVMSG #c :hello\r\n", "second\n", "third\r\n", "\r\n"}));
+}
+
+TEST(Connection, AFullBufferWithoutLineEndIsDeliveredAndReadingGoesOn) {
+  Wire w;
+  w.server.Write(QByteArray(4096, 'x') + "tail\r\n");
+  ASSERT_TRUE(w.WaitLines(2));
+  EXPECT_EQ(w.lines[0], std::string(4096, 'x'));
+  EXPECT_EQ(w.lines[1], "tail\r\n");
+}
+
+TEST(Connection, ANulByteLosesNoFollowingLine) {
+  Wire w;
+  w.server.Write(QByteArray("bad\0line\r\ngood\r\n", 17));
+  ASSERT_TRUE(w.WaitLines(2));
+  EXPECT_EQ(w.lines, (Lines{"bad", "good\r\n"}));
+}
+
+TEST(Connection, UnfinishedLineIsDroppedWhenTheConnectionCloses) {
+  Wire w;
+  w.server.Write("partial");
+  SpinFor(50);
+  w.server.CloseClient();
+  ASSERT_TRUE(WaitUntil([&] { return w.disconnects == 1; }));
+  ScriptedServer next;
+  ASSERT_TRUE(w.connection.Connect("127.0.0.1", next.Port()));
+  ASSERT_TRUE(next.WaitForClient());
+  next.Write("fresh\n");
+  ASSERT_TRUE(w.WaitLines(1));
+  EXPECT_EQ(w.lines, (Lines{"fresh\n"}));
+}
+
+TEST(Connection, RawModeHandsOverBytesUnframed) {
+  ScriptedServer server;
+  CZoConnection connection;
+  QByteArray got;
+  connection.OnData = [&](int32_t count, char* data) { got.append(data, count); };
+  ASSERT_TRUE(connection.Connect("127.0.0.1", server.Port()));
+  ASSERT_TRUE(server.WaitForClient());
+  server.Write(QByteArray("HTTP/1.1 200 OK\r\n\r\nab\0cd", 24));
+  ASSERT_TRUE(WaitUntil([&] { return got.size() == 24; }));
+  EXPECT_EQ(got, QByteArray("HTTP/1.1 200 OK\r\n\r\nab\0cd", 24));
+}
+
+TEST(Connection, SendsOnlyWhileConnectedAndRefusesASecondConnect) {
+  ScriptedServer server;
+  CZoConnection connection;
+  connection.Send("lost\r\n");
+  ASSERT_TRUE(connection.Connect("127.0.0.1", server.Port()));
+  EXPECT_FALSE(connection.Connect("127.0.0.1", server.Port()));
+  ASSERT_TRUE(server.WaitForClient());
+  ASSERT_TRUE(WaitUntil([&] { return connection.LocalAddress() != 0; }));
+  EXPECT_EQ(connection.LocalAddress(), 0x7F000001u);
+  connection.Send("USER a 0 0 :b\r\nNICK n\r\n");
+  ASSERT_TRUE(server.WaitForText("NICK n\r\n"));
+  EXPECT_EQ(server.Received(), QByteArray("USER a 0 0 :b\r\nNICK n\r\n"));
+  connection.Disconnect();
+  connection.Send("after\r\n");
+  SpinFor(50);
+  EXPECT_FALSE(server.Received().contains("after"));
+}
+
+TEST(Engine, DefaultsAndStatesThroughASession) {
+  EngineRecorder r;
+  EXPECT_EQ(r.engine.Nick(), "QUELBO");
+  EXPECT_EQ(r.engine.UserName(), "QUELBO");
+  EXPECT_EQ(r.engine.Port(), 6667);
+  EXPECT_STREQ(r.engine.GetOwnerData()->Nick(), "");
+  EXPECT_STREQ(r.engine.GetOwnerData()->UserName(), "QUELBO");
+
+  ScriptedServer server;
+  std::vector<int> states;
+  r.engine.OnConnect = [&](void*) { states.push_back(r.engine.state); };
+  r.engine.OnDisconnect = [&](void*) { states.push_back(r.engine.state); };
+  r.engine.SetAddress("127.0.0.1");
+  r.engine.SetPort(server.Port());
+  ASSERT_TRUE(r.engine.Connect());
+  EXPECT_EQ(r.engine.state, TZoEngine::Connecting);
+  ASSERT_TRUE(server.WaitForClient());
+  ASSERT_TRUE(WaitUntil([&] { return r.engine.state == TZoEngine::Connected; }));
+  server.Write(":srv 001 me :Welcome\r\nPING :tok en\r\n");
+  ASSERT_TRUE(server.WaitForText("PONG :tok en\r\n"));
+  EXPECT_EQ(r.engine.state, TZoEngine::LoggedOn);
+  EXPECT_EQ(r.Events({"OnPing", "OnLine"}).back(), "OnLine\tPING :tok en");
+  server.Write(":srv PING :prefixed\r\n");
+  ASSERT_TRUE(server.WaitForText("PONG :prefixed\r\n"));
+  r.engine.Disconnect();
+  EXPECT_EQ(states, (std::vector<int>{TZoEngine::InConnect, TZoEngine::Idle}));
+  r.engine.Disconnect();
+  EXPECT_EQ(states.size(), 2u);
+}
+
+TEST(Engine, OnLineComesAfterTheLinesEventsAndSimulateRaisesNone) {
+  EngineRecorder r;
+  r.engine.SimulateLine(":a!b@c PRIVMSG #x :hi");
+  EXPECT_EQ(r.Events({"OnLine"}).size(), 0u);
+  ScriptedServer server;
+  r.engine.SetAddress("127.0.0.1");
+  r.engine.SetPort(server.Port());
+  ASSERT_TRUE(r.engine.Connect());
+  ASSERT_TRUE(server.WaitForClient());
+  r.lines.clear();
+  server.Write(":a!b@c PRIVMSG #x :hi\r\n");
+  ASSERT_TRUE(r.WaitFor("OnLine\t:a!b@c PRIVMSG #x :hi"));
+  EXPECT_EQ(r.lines, (Lines{"OnPrivmsg\ta\t#x\thi", "OnIRC\ta\tb\tc\tPRIVMSG\t#x\t:hi", "OnLine\t:a!b@c PRIVMSG #x :hi"}));
+}
+
+TEST(Engine, RefusedConnectionReportsTheWinSockCode) {
+  EngineRecorder r;
+  r.engine.OnIRCError = [&](int* code) {
+    r.lines.push_back("OnIRCError\t" + std::to_string(*code));
+    *code = 0;
+  };
+  r.engine.SetAddress("127.0.0.1");
+  r.engine.SetPort(FreeLoopbackPort());
+  ASSERT_TRUE(r.engine.Connect());
+  ASSERT_TRUE(r.WaitFor("OnIRCError\t10061"));
+  EXPECT_EQ(r.engine.state, TZoEngine::Connecting);
+  EXPECT_TRUE(r.Events({"OnDisconnect"}).empty());
+}
+
+TEST(Engine, PeerCloseRaisesOnDisconnectWithStateIdle) {
+  EngineRecorder r;
+  ScriptedServer server;
+  r.engine.SetAddress("127.0.0.1");
+  r.engine.SetPort(server.Port());
+  ASSERT_TRUE(r.engine.Connect());
+  ASSERT_TRUE(server.WaitForClient());
+  ASSERT_TRUE(r.WaitFor("OnConnect\t(null)"));
+  server.Write("ERROR :Closing link\r\n");
+  server.CloseClient();
+  ASSERT_TRUE(r.WaitFor("OnDisconnect\t(null)"));
+  EXPECT_EQ(r.engine.state, TZoEngine::Idle);
+  EXPECT_TRUE(r.Saw("OnLine\tERROR :Closing link"));
+}
