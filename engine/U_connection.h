@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "U_commondata.h"
+#include "U_lineframer.h"
 
 class CZoClientSocket;
 
@@ -38,14 +38,11 @@ class CZoConnection {
  private:
   void Read();
   void ReadRaw();
-  void ReadLines(int32_t count);
-  void DeliverLine(const char* text, size_t length, bool withLineFeed);
   void Flush();
 
   std::unique_ptr<CZoClientSocket> socket_;
   std::vector<std::string> queue_;
-  ZoStringStatic receive_;
-  int32_t carried_ = 0;
-  ZoStringStaticN splitter_;
+  ZoStringStatic raw_;
+  CZoLineFramer framer_;
   uint64_t session_ = 0;  // counts closes, so delivery stops when a receiver disconnects
 };
