@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <string>
+
+#include "cli_options.h"
+#include "event_lines.h"
+#include "ngircd_server.h"
+#include "wait_until.h"
+
+namespace {
+
+std::optional<CliOptions> Parse(std::vector<std::string> args) {
+  std::string error;
+  return ParseCliOptions(args, &error);
+}
+
+// velkocli as a child process, its standard output collected.
+struct Cli {
+  explicit Cli(const QStringList& args) {
+    process.start(VELKOCLI_PATH, args);
+    EXPECT_TRUE(process.waitForStarted());
+  }
+  bool WaitForLine(const std::string& line) {
+    return WaitUntil([&] {
+      output += process.readAllStandardOutput().toStdString();
+      return output.find("\n" + line + "\n") != std::string::npos || output.rfind(line + "\n", 0) == 0;
+    }, 10000);
+  }
+  void Type(const std::string& line) { process.write((line + "\n").c_str()); }
+
+  QProcess process;
+  std::string output;
+};
+
+}  // namespace
+
+TEST(CliOptions, ReadsAddressPortAndChannels) {
+  auto options = Parse({"--addr", "irc.example:7000", "--nick", "n", "--join", "#a,,#b"});
+  ASSERT_TRUE(options);
+  EXPECT_EQ(options->host, "irc.example");
+  EXPECT_EQ(options->port, 7000);
+  EXPECT_EQ(options->channels, (std::vector<std::string>{"#a", "#b"}));
+  EXPECT_EQ(Parse({"--addr", "host"})->port, 6667);
+  EXPECT_FALSE(Parse({"--addr", "host:70000"}));
+  EXPECT_FALSE(Parse({"--addr", "host:"}));
+  EXPECT_FALSE(Parse({"--nick"}));
+  EXPECT_FALSE(Parse({"--bogus", "x"}));
+}
+
+TEST(EventLines, EscapesEveryByteThatCouldBreakALine) {
+  EXPECT_EQ(EscapeText("a\\b\tc\rd\ne\x01\x1f" "f"), "a\\\\b\\tc\\rd\\ne\\x01\\x1Ff");
+  EXPECT_EQ(EscapeText(nullptr), "(null)");
+  EXPECT_EQ(EscapeText("\xc7\xd1"), "\xc7\xd1");
+}
+
+TEST(Velkocli, RegistersJoinsPrintsEventsAndQuits) {
+  NgircdServer server;
+  ASSERT_TRUE(server.Start());
+  Cli cli({"--addr", QString("127.0.0.1:%1").arg(server.Port()), "--nick", "clinick", "--user", "Real Name",
+           "--join", "#velko,#other"});
+  ASSERT_TRUE(cli.WaitForLine("OnOwnerJoin\t#other"));
+  EXPECT_NE(cli.output.find("OnConnect\t(null)\n"), std::string::npos);
+  EXPECT_NE(cli.output.find("OnOwnerJoin\t#velko\n"), std::string::npos);
+
+  cli.Type(".simulate :a!b@c PRIVMSG #velko :tab\there \\ back");
+  ASSERT_TRUE(cli.WaitForLine("OnPrivmsg\ta\t#velko\ttab\\there \\\\ back"));
+  cli.Type("WHOIS clinick");
+  ASSERT_TRUE(cli.WaitForLine("OnWhois\tclinick ~quelbo 127.0.0.1 * :Real Name\t311\tclinick ~quelbo 127.0.0.1 * :Real Name"));
+  cli.Type(".nonsense");
+  cli.Type(".quit");
+  ASSERT_TRUE(cli.process.waitForFinished(10000));
+  EXPECT_EQ(cli.process.exitCode(), 0);
+  EXPECT_NE(cli.process.readAllStandardError().indexOf(".nonsense"), -1);
+}
+
+TEST(Velkocli, EndOfInputDisconnectsAndExits) {
+  NgircdServer server;
+  ASSERT_TRUE(server.Start());
+  Cli cli({"--addr", QString("127.0.0.1:%1").arg(server.Port())});
+  ASSERT_TRUE(cli.WaitForLine("OnLogon\t(null)"));
+  cli.process.closeWriteChannel();
+  ASSERT_TRUE(cli.process.waitForFinished(10000));
+  EXPECT_EQ(cli.process.exitCode(), 0);
+}
