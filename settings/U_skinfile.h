@@ -29,6 +29,8 @@ struct TSkinValues {
                                   0x000000, 0x000000, 0xC0C0C0, 0x808080, 18,       14};
   std::string BackImageAddress;
   std::string IconAddress;
+
+  bool operator==(const TSkinValues&) const = default;
 };
 
 // A skin line longer than this is ignored.
