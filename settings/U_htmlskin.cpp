@@ -16,6 +16,7 @@ namespace {
 
 // A skin file is a few hundred bytes; more than this is not read.
 constexpr size_t kSkinFileMax = 1 << 20;
+constexpr int kFetchTimeoutMs = 30000;
 
 }  // namespace
 
@@ -105,7 +106,15 @@ std::string SkinCacheFolder() {
   return QFile::encodeName(folder).toStdString() + '/';
 }
 
-CZoHTMLSkin::CZoHTMLSkin() : receiver_(std::make_unique<CZoStepReceiver>(*this)) {
+CZoHTMLSkin::CZoHTMLSkin()
+    : receiver_(std::make_unique<CZoStepReceiver>(*this)), silence_(new QTimer(receiver_.get())) {
+  // Without it a server that accepts and never answers would hold the
+  // connection, and so refuse every later load, for good.
+  silence_->setSingleShot(true);
+  silence_->setInterval(kFetchTimeoutMs);
+  QObject::connect(silence_, &QTimer::timeout, [this] {
+    if (wire_ != Wire::Idle) Fail(WSAETIMEDOUT);
+  });
   connection_.OnData = [this](int32_t count, char* data) { Received(data, static_cast<size_t>(count)); };
   connection_.OnConnect = [this](void*) { Connected(); };
   connection_.OnDisconnect = [this](void*) { ConnectionLost(0); };
@@ -121,6 +130,8 @@ CZoHTMLSkin::~CZoHTMLSkin() {
   connection_.OnDisconnect = nullptr;
   connection_.OnError = nullptr;
 }
+
+void CZoHTMLSkin::SetFetchTimeout(int milliseconds) { silence_->setInterval(milliseconds); }
 
 bool CZoHTMLSkin::SplitAddress(const std::string& address, TTarget* target) {
   for (char c : address)
@@ -187,6 +198,7 @@ void CZoHTMLSkin::StartFetch() {
   reader_.Reset();
   retried_ = false;
   ++fetchSerial_;
+  silence_->start();
   // Keep-alive serves only the server it is connected to.
   reused_ = connected_ && connectedHost_ == target_.host && connectedPort_ == target_.port;
   if (reused_)
@@ -220,6 +232,7 @@ void CZoHTMLSkin::SendRequest() {
 
 void CZoHTMLSkin::Received(const char* data, size_t count) {
   if (wire_ != Wire::Awaiting) return;
+  silence_->start();
   bool written = true;
   reader_.Feed(data, count, [&](const char* body, size_t length) { written = written && file_->Write(body, length); });
   if (!written)
@@ -251,6 +264,7 @@ void CZoHTMLSkin::ConnectionLost(int code) {
 
 void CZoHTMLSkin::Complete() {
   wire_ = Wire::Idle;
+  silence_->stop();
   if (!reader_.KeepAlive()) connection_.Disconnect();
   const std::string path = file_->path();
   const bool stored = file_->Commit();
@@ -281,6 +295,7 @@ void CZoHTMLSkin::Complete() {
 }
 
 void CZoHTMLSkin::Fail(int code) {
+  silence_->stop();
   file_.reset();
   state_ = Idle;
   wire_ = Wire::Idle;

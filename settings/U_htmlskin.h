@@ -14,6 +14,7 @@
 #include "U_skinfile.h"
 
 class QObject;
+class QTimer;
 class CZoPartFile;
 
 // The per-user folder for skin downloads (with its trailing "/"), created
@@ -39,6 +40,8 @@ class CZoHTMLSkin : public TSkinValues {
   void NextStep();
   // Where the step message is posted; without one the loader answers it itself.
   void SetStepTarget(QObject* target) { stepTarget_ = target; }
+  // A fetch that hears nothing from its server for this long fails (10060).
+  void SetFetchTimeout(int milliseconds);
   State state() const { return state_; }
 
   // Local copies of the pictures, set when each has arrived.
@@ -88,5 +91,6 @@ class CZoHTMLSkin : public TSkinValues {
   uint64_t fetchSerial_ = 0;
   CZoConnection connection_;
   std::unique_ptr<QObject> receiver_;  // answers the step message when no target is set
+  QTimer* silence_;                    // owned by receiver_
   QPointer<QObject> stepTarget_;
 };
