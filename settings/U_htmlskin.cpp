@@ -198,7 +198,6 @@ void CZoHTMLSkin::StartFetch() {
   reader_.Reset();
   retried_ = false;
   ++fetchSerial_;
-  silence_->start();
   // Keep-alive serves only the server it is connected to.
   reused_ = connected_ && connectedHost_ == target_.host && connectedPort_ == target_.port;
   if (reused_)
@@ -212,6 +211,7 @@ void CZoHTMLSkin::ConnectFresh() {
   connection_.Disconnect();
   connected_ = false;
   wire_ = Wire::Connecting;
+  silence_->start();
   if (!connection_.Connect(target_.host.c_str(), target_.port)) Fail(0);
 }
 
@@ -227,6 +227,7 @@ void CZoHTMLSkin::SendRequest() {
   const std::string request = "GET " + target_.path + " HTTP/1.1\r\nHost: " + host +
                               "\r\nAccept: */*\r\nUser-Agent: VelkoSkin\r\nConnection: Keep-Alive\r\n\r\n";
   wire_ = Wire::Awaiting;
+  silence_->start();
   connection_.Send(request.c_str());
 }
 
