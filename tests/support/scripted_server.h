@@ -21,6 +21,8 @@ class ScriptedServer {
   void CloseClient();
   const QByteArray& Received() const { return received_; }
   bool HasClient() const { return client_ != nullptr; }
+  // The current client has gone (closed by either side).
+  bool ClientClosed() const { return !client_ || client_->state() == QAbstractSocket::UnconnectedState; }
 
  private:
   QTcpServer server_;
