@@ -2,10 +2,14 @@
 
 #include <arpa/inet.h>
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
 
+#include "C_dccchat.h"
+#include "C_dccfile.h"
+#include "C_socket.h"
 #include "U_commondata.h"
 
 uint32_t ZoAtol32(const char* text) {
@@ -44,6 +48,28 @@ void SetAddress(stDCC* dcc, uint32_t hostOrder) {
 
 }  // namespace
 
+CZoAnalDCC::CZoAnalDCC(ZoSendLine sendLine)
+    : SendLine(std::move(sendLine)),
+      chats_(std::make_unique<CZoDCCChats>(SendLine, [this] { return LocalAddress(); })),
+      sends_(std::make_unique<CZoDCCSends>(SendLine, [this] { return LocalAddress(); })),
+      recvs_(std::make_unique<CZoDCCRecvs>(SendLine)) {}
+
+CZoAnalDCC::~CZoAnalDCC() { OnDCC = nullptr; }
+
+uint32_t CZoAnalDCC::LocalAddress() const { return GetLocalAddress(ServerAddress ? ServerAddress() : 0); }
+
+void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...) {
+  if (!sendLine) return;
+  char offer[400];
+  va_list arguments;
+  va_start(arguments, format);
+  vsnprintf(offer, sizeof offer, format, arguments);
+  va_end(arguments);
+  char line[512];
+  snprintf(line, sizeof line, "PRIVMSG %.63s :\x01%s\x01\r\n", nick ? nick : "", offer);
+  sendLine(line);
+}
+
 void CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
   *dcc = stDCC{};
   ZoCopy(dcc->Nick, irc.nick);
@@ -73,4 +99,17 @@ void CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
 void CZoAnalDCC::Route(const stIRC& irc) {
   Parse(irc, &record_);
   ZoRaise(OnDCC, &record_);
+  Dispatch(record_);
+}
+
+void CZoAnalDCC::Dispatch(const stDCC& dcc) {
+  if (strcasecmp(dcc.Type, "SEND") == 0) {
+    recvs_->Offer(dcc.Nick, dcc.Arg, dcc.AddrText, dcc.Port, dcc.Value);
+  } else if (strcasecmp(dcc.Type, "RESUME") == 0) {
+    sends_->Resume(dcc.Port, dcc.Value);
+  } else if (strcasecmp(dcc.Type, "ACCEPT") == 0) {
+    recvs_->Accept(dcc.Port);
+  } else if (strcasecmp(dcc.Type, "CHAT") == 0) {
+    chats_->Offer(dcc.Nick, dcc.AddrText, dcc.Port);
+  }
 }
