@@ -96,10 +96,10 @@ DccSide& DccNgircdTest::AddSide() {
   return *sides_.back();
 }
 
-int DccNgircdTest::Offer(DccSide& from, const DccSide& to, const char* fileName, const QByteArray& bytes) {
-  const QString source = Path(fileName) + "." + QString::fromStdString(from.nick);
+int DccNgircdTest::Offer(DccSide& from, const std::string& toNick, const char* fileName, const QByteArray& bytes) {
+  const QString source = Path(SafeFileName(fileName).c_str()) + "." + QString::fromStdString(from.nick);
   EXPECT_TRUE(WriteBytes(source, bytes));
   const FileHandle file = FileOpen(source.toUtf8().constData(), true, false);
   EXPECT_NE(file, kNoFile);
-  return from.engine.SendFile(to.nick.c_str(), fileName, file);
+  return from.engine.SendFile(toNick.c_str(), fileName, file);
 }

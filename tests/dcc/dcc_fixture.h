@@ -44,7 +44,7 @@ class DccNgircdTest : public testing::Test {
   DccSide& AddSide();
   QString Path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
   // Offers a file of the folder; the send's number.
-  int Offer(DccSide& from, const DccSide& to, const char* fileName, const QByteArray& bytes);
+  int Offer(DccSide& from, const std::string& toNick, const char* fileName, const QByteArray& bytes);
 
   static NgircdServer* server_;
   QTemporaryDir dir_;

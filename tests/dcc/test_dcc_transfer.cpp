@@ -39,7 +39,7 @@ TEST_F(DccNgircdTest, SendsInBlocksAndBothSidesReportSuccess) {
   DccSide& bob = AddSide();
   const QByteArray bytes = RandomBytes(5000, 1);
   bob.target = AppendInto(Path("got.bin"));
-  const int seq = Offer(alice, bob, "five.bin", bytes);
+  const int seq = Offer(alice, bob.nick, "five.bin", bytes);
   EXPECT_EQ(seq, 0);
   EXPECT_TRUE(alice.Has("OnSendReady\t0\t" + bob.nick + "\tfive.bin\t5000"));
 
@@ -56,7 +56,7 @@ TEST_F(DccNgircdTest, EmptyFileEndsAtOnce) {
   DccSide& alice = AddSide();
   DccSide& bob = AddSide();
   bob.target = AppendInto(Path("empty.got"));
-  Offer(alice, bob, "empty.bin", QByteArray());
+  Offer(alice, bob.nick, "empty.bin", QByteArray());
   ASSERT_TRUE(alice.WaitFor("OnDisconnectSend\t0\t1"));
   ASSERT_TRUE(bob.WaitFor("OnDisconnectRecv\t0\t1"));
   EXPECT_EQ(alice.Args("OnSentPack"), std::vector<std::string>{"0\t0\t0\t0"});
@@ -70,7 +70,7 @@ TEST_F(DccNgircdTest, ResumesFromWhatTheTargetHolds) {
   const QByteArray bytes = RandomBytes(5000, 2);
   ASSERT_TRUE(WriteBytes(Path("part.bin"), bytes.left(3000)));
   bob.target = AppendInto(Path("part.bin"));
-  Offer(alice, bob, "whole.bin", bytes);
+  Offer(alice, bob.nick, "whole.bin", bytes);
 
   ASSERT_TRUE(bob.WaitFor("OnDisconnectRecv\t0\t1"));
   ASSERT_TRUE(alice.WaitFor("OnDisconnectSend\t0\t1"));
@@ -91,7 +91,7 @@ TEST_F(DccNgircdTest, CompleteTargetEndsWithSuccessAndStaysUnchanged) {
   const QByteArray bytes = RandomBytes(5000, 3);
   ASSERT_TRUE(WriteBytes(Path("done.bin"), bytes));
   bob.target = AppendInto(Path("done.bin"));
-  Offer(alice, bob, "done.bin", bytes);
+  Offer(alice, bob.nick, "done.bin", bytes);
   ASSERT_TRUE(alice.WaitFor("OnDisconnectSend\t0\t1"));
   ASSERT_TRUE(bob.WaitFor("OnDisconnectRecv\t0\t1"));
   EXPECT_EQ(alice.Args("OnSentPack"), std::vector<std::string>{"0\t0\t5000\t5000"});
@@ -112,7 +112,7 @@ TEST_F(DccNgircdTest, CancelInsideAnEventKeepsThePartReceived) {
       EXPECT_TRUE(bob.engine.CancelRecv(seq));
     }
   };
-  Offer(alice, bob, "half.bin", bytes);
+  Offer(alice, bob.nick, "half.bin", bytes);
   ASSERT_TRUE(alice.WaitFor("OnDisconnectSend\t0\t0"));
   EXPECT_FALSE(bob.engine.CancelRecv(0));
   EXPECT_TRUE(bob.Args("OnDisconnectRecv").empty());
@@ -131,8 +131,8 @@ TEST_F(DccNgircdTest, SameNameFromTwoSendersResumesEachIntoItsOwnFile) {
   bob.target = [&](const char*, uint32_t size) {
     return FileOpen(Path(size == 9000 ? "a.part" : "c.part").toUtf8().constData(), false, true);
   };
-  Offer(alice, bob, "same.bin", fromAlice);
-  Offer(carol, bob, "same.bin", fromCarol);
+  Offer(alice, bob.nick, "same.bin", fromAlice);
+  Offer(carol, bob.nick, "same.bin", fromCarol);
   ASSERT_TRUE(bob.WaitFor("OnDisconnectRecv\t0\t1"));
   ASSERT_TRUE(bob.WaitFor("OnDisconnectRecv\t1\t1"));
   EXPECT_EQ(ReadBytes(Path("a.part")), fromAlice);
@@ -144,7 +144,7 @@ TEST_F(DccNgircdTest, MegabytesArriveIntact) {
   DccSide& bob = AddSide();
   const QByteArray bytes = RandomBytes(3 * 1024 * 1024 + 17, 7);
   bob.target = AppendInto(Path("big.bin"));
-  Offer(alice, bob, "big.bin", bytes);
+  Offer(alice, bob.nick, "big.bin", bytes);
   ASSERT_TRUE(bob.WaitFor("OnDisconnectRecv\t0\t1", 120000));
   ASSERT_TRUE(alice.WaitFor("OnDisconnectSend\t0\t1"));
   EXPECT_EQ(QCryptographicHash::hash(ReadBytes(Path("big.bin")), QCryptographicHash::Sha256),
@@ -154,7 +154,7 @@ TEST_F(DccNgircdTest, MegabytesArriveIntact) {
 TEST_F(DccNgircdTest, DeclinedOfferSendsNothingAndCancelledSendIsGone) {
   DccSide& alice = AddSide();
   DccSide& bob = AddSide();
-  Offer(alice, bob, "nope.bin", RandomBytes(100, 8));
+  Offer(alice, bob.nick, "nope.bin", RandomBytes(100, 8));
   ASSERT_TRUE(WaitUntil([&] { return !bob.Args("OnSendRequest").empty(); }));
   SpinFor(300);
   EXPECT_TRUE(alice.Args("OnConnectForSend").empty());
