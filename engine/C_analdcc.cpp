@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <strings.h>
 
 #include "C_dccchat.h"
@@ -34,9 +35,19 @@ class DccFields {
     ended_ = !field || !*field;
     return field;
   }
+  // A file name; other clients put one that holds blanks between double quotes.
+  const char* NextName() {
+    const char* rest = ended_ ? nullptr : tokens_.rest();
+    const char* close = rest && rest[0] == '"' ? strchr(rest + 1, '"') : nullptr;
+    if (!close || (close[1] != ' ' && close[1] != 0)) return Next();
+    name_.assign(rest + 1, close);
+    tokens_.setText(close[1] ? close + 2 : "");
+    return name_.c_str();
+  }
 
  private:
   ZoStringSpc tokens_;
+  std::string name_;
   bool ended_ = false;
 };
 
@@ -57,6 +68,11 @@ CZoAnalDCC::CZoAnalDCC(ZoSendLine sendLine)
 CZoAnalDCC::~CZoAnalDCC() { OnDCC = nullptr; }
 
 uint32_t CZoAnalDCC::LocalAddress() const { return GetLocalAddress(ServerAddress ? ServerAddress() : 0); }
+
+std::string QuoteFileName(const char* fileName) {
+  const std::string name = fileName ? fileName : "";
+  return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+}
 
 void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...) {
   if (!sendLine) return;
@@ -90,7 +106,7 @@ void CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
   const bool chat = strcasecmp(type, "CHAT") == 0;
   if (!send && !chat && strcasecmp(type, "RESUME") != 0 && strcasecmp(type, "ACCEPT") != 0) return;
 
-  ZoCopy(dcc->Arg, fields.Next());
+  ZoCopy(dcc->Arg, chat ? fields.Next() : fields.NextName());
   if (send || chat) SetAddress(dcc, ZoAtol32(fields.Next()));
   dcc->Port = static_cast<uint16_t>(ZoAtol32(fields.Next()));
   if (!chat) dcc->Value = ZoAtol32(fields.Next());

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "U_analysis.h"
 
@@ -57,6 +58,8 @@ class CZoAnalDCC {
   stDCC record_{};
 };
 
+// A file name as offers carry it: quoted when it holds a blank.
+std::string QuoteFileName(const char* fileName);
 // Sends "PRIVMSG nick :" and the formatted offer between two 0x01 bytes, cut
 // so that the line with its CR LF stays within 512 bytes.
 void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...)

@@ -229,8 +229,8 @@ int CZoDCCSends::SendFile(const char* nick, const char* fileName, FileHandle fil
   Add(std::move(item));
   const uint32_t address = LocalAddress();
   const uint16_t port = send->Listen();
-  SendDCCOffer(SendLine, nick, "DCC SEND %s %u %u %u", send->FileName(), address, static_cast<unsigned>(port),
-               send->Size());
+  SendDCCOffer(SendLine, nick, "DCC SEND %s %u %u %u", QuoteFileName(send->FileName()).c_str(), address,
+               static_cast<unsigned>(port), send->Size());
   ZoRaise(OnReady, seqnum, send->Nick(), send->FileName(), send->Size());
   return seqnum;
 }
@@ -240,8 +240,8 @@ void CZoDCCSends::Resume(uint16_t port, uint32_t position) {
     auto* send = static_cast<CZoDCCSendItem*>(At(i));
     if (!send->Waiting() || send->Port() != port) continue;
     if (send->Resume(position))
-      SendDCCOffer(SendLine, send->Nick(), "DCC ACCEPT %s %u %u", send->FileName(), static_cast<unsigned>(port),
-                   position);
+      SendDCCOffer(SendLine, send->Nick(), "DCC ACCEPT %s %u %u", QuoteFileName(send->FileName()).c_str(),
+                   static_cast<unsigned>(port), position);
     return;
   }
 }
@@ -272,7 +272,8 @@ void CZoDCCRecvs::Offer(const char* nick, const char* fileName, const char* addr
   }
   FileSeek(file, 0, FileOrigin::End);
   receive->SetWaitingForAccept();
-  SendDCCOffer(SendLine, nick, "DCC RESUME %s %u %u", fileName, static_cast<unsigned>(port), held);
+  SendDCCOffer(SendLine, nick, "DCC RESUME %s %u %u", QuoteFileName(fileName).c_str(), static_cast<unsigned>(port),
+               held);
 }
 
 void CZoDCCRecvs::Accept(uint16_t port) {

@@ -62,7 +62,7 @@ bool ParseSeqnum(const std::string& text, int* seqnum) {
 }
 
 // The name a file is offered under: its base name, blanks as "_".
-std::string OfferedName(const std::string& path) {
+std::string BaseNameForOffer(const std::string& path) {
   std::string name = path.substr(path.find_last_of('/') + 1);
   for (char& c : name)
     if (c == ' ') c = '_';
@@ -85,7 +85,7 @@ void CliSession::OfferFile(const std::string& argument) {
     fprintf(stderr, "velkocli: cannot read %s\n", path.c_str());
     return;
   }
-  engine_.SendFile(nick.c_str(), OfferedName(path).c_str(), file);
+  engine_.SendFile(nick.c_str(), BaseNameForOffer(path).c_str(), file);
 }
 
 bool CliSession::RunDCCCommand(const std::string& command, const std::string& argument) {

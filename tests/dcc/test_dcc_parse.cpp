@@ -93,6 +93,23 @@ TEST(DccParse, EmptyOrUnknownTypeFillsNothingElse) {
   EXPECT_STREQ(ParseOffer("DCC XMIT a").Type, "XMIT");
 }
 
+TEST(DccParse, QuotedNamesMayHoldBlanks) {
+  const stDCC send = ParseOffer("DCC SEND \"my file.txt\" 2130706433 1025 100");
+  EXPECT_STREQ(send.Arg, "my file.txt");
+  EXPECT_STREQ(send.AddrText, "127.0.0.1");
+  EXPECT_EQ(send.Port, 1025);
+  EXPECT_EQ(send.Value, 100u);
+  const stDCC resume = ParseOffer("DCC RESUME \"a b\" 1025 30");
+  EXPECT_STREQ(resume.Arg, "a b");
+  EXPECT_EQ(resume.Value, 30u);
+  // A quote that does not close a field is an ordinary byte.
+  const stDCC open = ParseOffer("DCC SEND \"a b 1 2 3");
+  EXPECT_STREQ(open.Arg, "\"a");
+  EXPECT_STREQ(ParseOffer("DCC SEND \"a\"b 1 2 3").Arg, "\"a\"b");
+  EXPECT_EQ(QuoteFileName("a b"), "\"a b\"");
+  EXPECT_EQ(QuoteFileName("ab"), "ab");
+}
+
 TEST(DccParse, OverLongFieldsAreCut) {
   const std::string name(400, 'n');
   const std::string type(50, 'T');

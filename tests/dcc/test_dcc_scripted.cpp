@@ -27,7 +27,8 @@ class DccPeerTest : public testing::Test {
     ASSERT_TRUE(dir_.isValid());
     BindEventLines(engine_, [this](const std::string& line) { lines_.push_back(line); });
     auto record = engine_.OnSendRequest;
-    engine_.OnSendRequest = [this, record](int seq, const char* from, const char* name, uint32_t size, FileHandle* file) {
+    engine_.OnSendRequest = [this, record](int seq, const char* from, const char* name, uint32_t size,
+                                           FileHandle* file) {
       *file = FileOpen(Path(SafeFileName(name).c_str()).toUtf8().constData(), false, true);
       record(seq, from, name, size, file);
     };

@@ -70,7 +70,7 @@ TEST_F(DccNgircdTest, ResumesFromWhatTheTargetHolds) {
   const QByteArray bytes = RandomBytes(5000, 2);
   ASSERT_TRUE(WriteBytes(Path("part.bin"), bytes.left(3000)));
   bob.target = AppendInto(Path("part.bin"));
-  Offer(alice, bob.nick, "whole.bin", bytes);
+  Offer(alice, bob.nick, "whole file.bin", bytes);
 
   ASSERT_TRUE(bob.WaitFor("OnDisconnectRecv\t0\t1"));
   ASSERT_TRUE(alice.WaitFor("OnDisconnectSend\t0\t1"));
@@ -81,8 +81,8 @@ TEST_F(DccNgircdTest, ResumesFromWhatTheTargetHolds) {
   EXPECT_EQ(first[2], 3000 + first[1]);
   const auto resumes = alice.Args("OnDCC");
   ASSERT_FALSE(resumes.empty());
-  EXPECT_NE(resumes.back().find("\tRESUME\twhole.bin\t"), std::string::npos);
-  EXPECT_NE(bob.Args("OnDCC").back().find("\tACCEPT\twhole.bin\t"), std::string::npos);
+  EXPECT_NE(resumes.back().find("\tRESUME\twhole file.bin\t"), std::string::npos);
+  EXPECT_NE(bob.Args("OnDCC").back().find("\tACCEPT\twhole file.bin\t"), std::string::npos);
 }
 
 TEST_F(DccNgircdTest, CompleteTargetEndsWithSuccessAndStaysUnchanged) {
