@@ -2,10 +2,15 @@
 
 #include <arpa/inet.h>
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <strings.h>
 
+#include "C_dccchat.h"
+#include "C_dccfile.h"
+#include "C_socket.h"
 #include "U_commondata.h"
 
 uint32_t ZoAtol32(const char* text) {
@@ -30,9 +35,19 @@ class DccFields {
     ended_ = !field || !*field;
     return field;
   }
+  // A file name; other clients put one that holds blanks between double quotes.
+  const char* NextName() {
+    const char* rest = ended_ ? nullptr : tokens_.rest();
+    const char* close = rest && rest[0] == '"' ? strchr(rest + 1, '"') : nullptr;
+    if (!close || (close[1] != ' ' && close[1] != 0)) return Next();
+    name_.assign(rest + 1, close);
+    tokens_.setText(close[1] ? close + 2 : "");
+    return name_.c_str();
+  }
 
  private:
   ZoStringSpc tokens_;
+  std::string name_;
   bool ended_ = false;
 };
 
@@ -43,6 +58,33 @@ void SetAddress(stDCC* dcc, uint32_t hostOrder) {
 }
 
 }  // namespace
+
+CZoAnalDCC::CZoAnalDCC(ZoSendLine sendLine)
+    : SendLine(std::move(sendLine)),
+      chats_(std::make_unique<CZoDCCChats>(SendLine, [this] { return LocalAddress(); })),
+      sends_(std::make_unique<CZoDCCSends>(SendLine, [this] { return LocalAddress(); })),
+      recvs_(std::make_unique<CZoDCCRecvs>(SendLine)) {}
+
+CZoAnalDCC::~CZoAnalDCC() { OnDCC = nullptr; }
+
+uint32_t CZoAnalDCC::LocalAddress() const { return GetLocalAddress(ServerAddress ? ServerAddress() : 0); }
+
+std::string QuoteFileName(const char* fileName) {
+  const std::string name = fileName ? fileName : "";
+  return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+}
+
+void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...) {
+  if (!sendLine) return;
+  char offer[400];
+  va_list arguments;
+  va_start(arguments, format);
+  vsnprintf(offer, sizeof offer, format, arguments);
+  va_end(arguments);
+  char line[512];
+  snprintf(line, sizeof line, "PRIVMSG %.63s :\x01%s\x01\r\n", nick ? nick : "", offer);
+  sendLine(line);
+}
 
 void CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
   *dcc = stDCC{};
@@ -64,7 +106,7 @@ void CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
   const bool chat = strcasecmp(type, "CHAT") == 0;
   if (!send && !chat && strcasecmp(type, "RESUME") != 0 && strcasecmp(type, "ACCEPT") != 0) return;
 
-  ZoCopy(dcc->Arg, fields.Next());
+  ZoCopy(dcc->Arg, chat ? fields.Next() : fields.NextName());
   if (send || chat) SetAddress(dcc, ZoAtol32(fields.Next()));
   dcc->Port = static_cast<uint16_t>(ZoAtol32(fields.Next()));
   if (!chat) dcc->Value = ZoAtol32(fields.Next());
@@ -73,4 +115,17 @@ void CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
 void CZoAnalDCC::Route(const stIRC& irc) {
   Parse(irc, &record_);
   ZoRaise(OnDCC, &record_);
+  Dispatch(record_);
+}
+
+void CZoAnalDCC::Dispatch(const stDCC& dcc) {
+  if (strcasecmp(dcc.Type, "SEND") == 0) {
+    recvs_->Offer(dcc.Nick, dcc.Arg, dcc.AddrText, dcc.Port, dcc.Value);
+  } else if (strcasecmp(dcc.Type, "RESUME") == 0) {
+    sends_->Resume(dcc.Port, dcc.Value);
+  } else if (strcasecmp(dcc.Type, "ACCEPT") == 0) {
+    recvs_->Accept(dcc.Port);
+  } else if (strcasecmp(dcc.Type, "CHAT") == 0) {
+    chats_->Offer(dcc.Nick, dcc.AddrText, dcc.Port);
+  }
 }

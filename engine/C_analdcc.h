@@ -1,7 +1,10 @@
-// DCC messages: parsed into stDCC and raised as OnDCC.
+// DCC messages: parsed into stDCC, raised as OnDCC and handed to the chat,
+// send and receive tables; also the text of every offer the engine sends.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "U_analysis.h"
 
@@ -19,21 +22,48 @@ struct __DCCData {
 };
 using stDCC = __DCCData;
 
+class CZoDCCChats;
+class CZoDCCSends;
+class CZoDCCRecvs;
+
 class CZoAnalDCC {
  public:
-  explicit CZoAnalDCC(ZoSendLine sendLine) : SendLine(std::move(sendLine)) {}
-  ~CZoAnalDCC() { OnDCC = nullptr; }
+  explicit CZoAnalDCC(ZoSendLine sendLine);
+  ~CZoAnalDCC();
+  CZoAnalDCC(const CZoAnalDCC&) = delete;
+  CZoAnalDCC& operator=(const CZoAnalDCC&) = delete;
 
   static void Parse(const stIRC& irc, stDCC* dcc);
-  // Parses the message and raises OnDCC, whatever its type.
+  // Parses the message, raises OnDCC whatever its type, then hands SEND,
+  // RESUME, ACCEPT and CHAT to their table.
   void Route(const stIRC& irc);
+
+  CZoDCCChats& Chats() { return *chats_; }
+  CZoDCCSends& Sends() { return *sends_; }
+  CZoDCCRecvs& Recvs() { return *recvs_; }
 
   ZoSendLine SendLine;
   ZoDCCEvent OnDCC;
+  // The server connection's local IPv4 address (host order, 0 when none),
+  // which the offers advertise first.
+  std::function<uint32_t()> ServerAddress;
 
  private:
+  void Dispatch(const stDCC& dcc);
+  uint32_t LocalAddress() const;
+
+  std::unique_ptr<CZoDCCChats> chats_;
+  std::unique_ptr<CZoDCCSends> sends_;
+  std::unique_ptr<CZoDCCRecvs> recvs_;
   stDCC record_{};
 };
+
+// A file name as offers carry it: quoted when it holds a blank.
+std::string QuoteFileName(const char* fileName);
+// Sends "PRIVMSG nick :" and the formatted offer between two 0x01 bytes, cut
+// so that the line with its CR LF stays within 512 bytes.
+void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
 
 // Reads a decimal number the way the C library's atol does, modulo 2^32;
 // null (a missing field) reads as all bits set.

@@ -1,7 +1,13 @@
 #include "C_socket.h"
 
 #include <QHostAddress>
+#include <QHostInfo>
+#include <QTcpServer>
 #include <QTcpSocket>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "winsock_errors.h"
 
@@ -16,6 +22,13 @@ void CZoSocket::ReportError(int code) {
 }
 
 CZoClientSocket::CZoClientSocket() : socket_(new QTcpSocket(owner_.get())) { RouteEvents(); }
+
+CZoClientSocket::CZoClientSocket(QTcpSocket* accepted) : socket_(accepted) {
+  socket_->setParent(owner_.get());
+  port_ = socket_->peerPort();
+  connected_ = socket_->state() == QAbstractSocket::ConnectedState;
+  RouteEvents();
+}
 
 CZoClientSocket::~CZoClientSocket() {
   QObject::disconnect(socket_, nullptr, nullptr, nullptr);
@@ -84,4 +97,72 @@ uint32_t CZoClientSocket::LocalAddress() const {
   bool ok = false;
   const quint32 address = socket_->localAddress().toIPv4Address(&ok);
   return ok && IsConnected() ? address : 0;
+}
+
+int64_t CZoClientSocket::Pending() const { return socket_->bytesToWrite(); }
+
+CZoServerSocket::CZoServerSocket() : server_(new QTcpServer(owner_.get())) {
+  QObject::connect(server_, &QTcpServer::newConnection, [this] { AcceptPending(); });
+}
+
+CZoServerSocket::~CZoServerSocket() {
+  QObject::disconnect(server_, nullptr, nullptr, nullptr);
+  OnAccept = nullptr;
+  OnError = nullptr;
+  server_->close();
+}
+
+bool CZoServerSocket::Listen(uint16_t port) {
+  if (IsActive() || !server_->listen(QHostAddress::AnyIPv4, port)) return false;
+  port_ = server_->serverPort();
+  return true;
+}
+
+void CZoServerSocket::AcceptPending() {
+  while (QTcpSocket* peer = server_->nextPendingConnection()) {
+    if (connection_) {
+      peer->abort();
+      peer->deleteLater();
+      continue;
+    }
+    server_->close();
+    connection_ = std::make_unique<CZoClientSocket>(peer);
+    if (OnAccept) OnAccept(this);
+  }
+}
+
+bool CZoServerSocket::IsActive() const {
+  return server_->isListening() || (connection_ && connection_->IsOpen());
+}
+
+void CZoServerSocket::Close() {
+  server_->close();
+  if (connection_) connection_->Close();
+}
+
+uint16_t GetFreePort() {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return 0;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  socklen_t length = sizeof address;
+  uint16_t port = 0;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+    port = ntohs(address.sin_port);
+  close(fd);
+  return port;
+}
+
+uint32_t GetLocalAddress(uint32_t serverConnectionAddress) {
+  if (serverConnectionAddress != 0) return serverConnectionAddress;
+  constexpr uint32_t kLoopback = 0x7F000001;
+  const QHostInfo host = QHostInfo::fromName(QHostInfo::localHostName());
+  for (const QHostAddress& address : host.addresses()) {
+    bool ok = false;
+    const uint32_t ipv4 = address.toIPv4Address(&ok);
+    if (ok && (ipv4 >> 24) != 127) return ipv4;
+  }
+  return kLoopback;
 }

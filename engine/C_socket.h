@@ -9,6 +9,7 @@
 #include "U_commondata.h"
 
 class QObject;
+class QTcpServer;
 class QTcpSocket;
 
 class CZoSocket {
@@ -32,9 +33,12 @@ class CZoSocket {
 class CZoClientSocket : public CZoSocket {
  public:
   CZoClientSocket();
+  // Takes over a connection the framework has accepted.
+  explicit CZoClientSocket(QTcpSocket* accepted);
   ~CZoClientSocket() override;
 
   bool SetHostPort(const char* host, uint32_t port);
+  uint32_t Port() const { return port_; }
   // Bytes handed to the socket: 0 when it is not open.
   int32_t Send(const char* data, int32_t length);
   bool Open();
@@ -45,6 +49,8 @@ class CZoClientSocket : public CZoSocket {
   int32_t Receive(char* buffer, int32_t capacity);
   // The local IPv4 address of a connected socket in host order, 0 otherwise.
   uint32_t LocalAddress() const;
+  // Bytes written but not yet handed to the kernel.
+  int64_t Pending() const;
 
   std::function<void(CZoClientSocket*)> OnConnect;
   std::function<void(CZoClientSocket*)> OnDisconnect;
@@ -61,3 +67,40 @@ class CZoClientSocket : public CZoSocket {
   uint32_t port_ = 0;
   bool connected_ = false;
 };
+
+// A listening socket for one peer: the first connection it accepts is kept as
+// its connection and listening stops; later callers are turned away.
+class CZoServerSocket : public CZoSocket {
+ public:
+  CZoServerSocket();
+  ~CZoServerSocket() override;
+
+  // Listens on all IPv4 interfaces; port 0 lets the system choose.
+  bool Listen(uint16_t port);
+  uint16_t Port() const { return port_; }
+  // Listening or holding an open connection.
+  bool IsActive() const;
+  void Close();
+  // The accepted connection, or null before a peer came.
+  CZoClientSocket* Connection() const { return connection_.get(); }
+
+  // A peer connected; the receiver sets the connection's callbacks here.
+  std::function<void(CZoServerSocket*)> OnAccept;
+
+ protected:
+  void Abort() override { Close(); }
+
+ private:
+  void AcceptPending();
+
+  QTcpServer* server_;  // owned through owner_
+  std::unique_ptr<CZoClientSocket> connection_;
+  uint16_t port_ = 0;
+};
+
+// A TCP port the system reports free at the moment of the call; 0 when none.
+uint16_t GetFreePort();
+// The own IPv4 address in host order to advance to a peer: the server
+// connection's local address when there is one, else the first address of
+// the host name outside 127.0.0.0/8, else 127.0.0.1.
+uint32_t GetLocalAddress(uint32_t serverConnectionAddress);

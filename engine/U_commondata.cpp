@@ -1,5 +1,6 @@
 #include "U_commondata.h"
 
+#include <QTimer>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
@@ -126,4 +127,56 @@ void ZoCopy(char* dst, size_t size, const char* src, size_t length) {
 
 bool ZoSameName(const char* a, const char* b) {
   return strcasecmp(a ? a : "", b ? b : "") == 0;
+}
+
+CZoSeqnums::CZoSeqnums() : timer_(std::make_unique<QTimer>()) {
+  timer_->setInterval(kSweepMs);
+  QObject::connect(timer_.get(), &QTimer::timeout, [this] { Sweep(); });
+  timer_->start();
+}
+
+CZoSeqnums::~CZoSeqnums() {
+  timer_->stop();
+  DestroyAll();
+}
+
+void CZoSeqnums::DestroyAll() {
+  items_.clear();
+  retired_.clear();
+}
+
+CZoSeqnumItem* CZoSeqnums::Find(int seqnum, int* index) const {
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i]->Seqnum() != seqnum) continue;
+    if (index) *index = static_cast<int>(i);
+    return items_[i].get();
+  }
+  return nullptr;
+}
+
+void CZoSeqnums::Add(std::unique_ptr<CZoSeqnumItem> item) { items_.push_back(std::move(item)); }
+
+bool CZoSeqnums::Cancel(int seqnum) {
+  int index = 0;
+  CZoSeqnumItem* item = Find(seqnum, &index);
+  if (!item) return false;
+  item->Close();
+  Retire(static_cast<size_t>(index));
+  return true;
+}
+
+void CZoSeqnums::Retire(size_t index) {
+  std::unique_ptr<CZoSeqnumItem> item = std::move(items_[index]);
+  items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+  if (item->Busy()) retired_.push_back(std::move(item));
+}
+
+void CZoSeqnums::Sweep() {
+  std::erase_if(retired_, [](const auto& item) { return !item->Busy(); });
+  for (size_t i = items_.size(); i-- > 0;) {
+    CZoSeqnumItem* item = items_[i].get();
+    if (!item->Finished() || item->CloseActiveSocket()) continue;
+    item->Close();
+    Retire(i);
+  }
 }

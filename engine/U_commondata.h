@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // Owned NUL-terminated byte string; null stays distinguishable from empty.
 class ZoString {
@@ -97,3 +98,82 @@ void ZoCopy(char (&dst)[N], const char* src, size_t length) { ZoCopy(dst, N, src
 
 // Name comparison without regard to letter case.
 bool ZoSameName(const char* a, const char* b);
+
+class QTimer;
+
+// Base of every DCC chat and transfer: a sequence number fixed at creation and
+// a flag the item sets once its connection has ended or failed.
+class CZoSeqnumItem {
+ public:
+  explicit CZoSeqnumItem(int seqnum) : seqnum_(seqnum) {}
+  virtual ~CZoSeqnumItem() = default;
+  CZoSeqnumItem(const CZoSeqnumItem&) = delete;
+  CZoSeqnumItem& operator=(const CZoSeqnumItem&) = delete;
+
+  int Seqnum() const { return seqnum_; }
+  bool Finished() const { return finished_; }
+  // True while a socket event of this item is being handled; the item is then
+  // kept alive, since a receiver may cancel it from inside its own event.
+  bool Busy() const { return busy_ > 0; }
+  // Closes what is still open (sockets, file) without raising events.
+  virtual void Close() = 0;
+  // Closes an open socket and answers true; false when none was open.
+  virtual bool CloseActiveSocket() = 0;
+
+  // Marks the item busy for the length of one socket event.
+  class BusyScope {
+   public:
+    explicit BusyScope(CZoSeqnumItem* item) : item_(item) { ++item_->busy_; }
+    ~BusyScope() { --item_->busy_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    CZoSeqnumItem* item_;
+  };
+
+ protected:
+  void SetFinished() { finished_ = true; }
+
+ private:
+  const int seqnum_;
+  bool finished_ = false;
+  int busy_ = 0;
+};
+
+// A table of DCC items keyed by per-table sequence numbers, with a 1500 ms
+// sweep that retires finished items.
+class CZoSeqnums {
+ public:
+  static constexpr int kSweepMs = 1500;
+
+  CZoSeqnums();
+  virtual ~CZoSeqnums();
+  CZoSeqnums(const CZoSeqnums&) = delete;
+  CZoSeqnums& operator=(const CZoSeqnums&) = delete;
+
+  // The first item with that number, or null; `index` receives its position.
+  CZoSeqnumItem* Find(int seqnum, int* index = nullptr) const;
+  int Count() const { return static_cast<int>(items_.size()); }
+  // From the last item to the first: a finished item with an open socket has
+  // it closed; one without is destroyed.
+  virtual void Sweep();
+
+ protected:
+  int NextSeqnum() { return next_++; }
+  void Add(std::unique_ptr<CZoSeqnumItem> item);
+  // Closes and removes the item; false when no item has that number.
+  bool Cancel(int seqnum);
+  CZoSeqnumItem* At(int index) const { return items_[static_cast<size_t>(index)].get(); }
+  // Destroys every item; derived destructors call it while their parts still exist.
+  void DestroyAll();
+
+ private:
+  void Retire(size_t index);
+
+  int next_ = 0;
+  std::vector<std::unique_ptr<CZoSeqnumItem>> items_;
+  // Removed items still busy in their own event, freed by a later sweep.
+  std::vector<std::unique_ptr<CZoSeqnumItem>> retired_;
+  std::unique_ptr<QTimer> timer_;
+};

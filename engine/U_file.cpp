@@ -69,3 +69,16 @@ uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count) {
   }
   return written;
 }
+
+std::string SafeFileName(const char* offered) {
+  std::string name = offered ? offered : "";
+  const size_t separator = name.find_last_of("/\\");
+  if (separator != std::string::npos) name.erase(0, separator + 1);
+  name.erase(0, name.find_first_not_of('.'));
+  if (name.size() > 255) name.resize(255);
+  for (char& c : name) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 32 || byte == 127) c = '_';
+  }
+  return name.empty() ? "dcc_file" : name;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 using FileHandle = int;
 inline constexpr FileHandle kNoFile = -1;
@@ -20,3 +21,8 @@ uint32_t FileTell(FileHandle file);
 uint32_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin);
 uint32_t FileRead(FileHandle file, void* buffer, uint32_t count);
 uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count);
+
+// A file name received from a peer made safe to join to a folder: only the
+// part after the last "/" or backslash, no leading ".", control bytes as "_",
+// at most 255 bytes; an empty result becomes "dcc_file".
+std::string SafeFileName(const char* offered);

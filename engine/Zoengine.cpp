@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "C_analirc.h"
+#include "C_dccchat.h"
+#include "C_dccfile.h"
 #include "U_connection.h"
 
 namespace {
@@ -23,6 +25,7 @@ TZoEngine::TZoEngine(QObject* parent)
       simulated_(std::make_unique<char[]>(CZoConnection::kReceiveSize + 1)) {
   BindConnection();
   BindAnalysers();
+  BindDCC();
 }
 
 TZoEngine::~TZoEngine() = default;
@@ -65,6 +68,26 @@ void TZoEngine::BindAnalysers() {
   Forward(analysis_->DCC().OnDCC, OnDCC);
 }
 
+void TZoEngine::BindDCC() {
+  CZoAnalDCC& dcc = analysis_->DCC();
+  dcc.ServerAddress = [this] { return LocalAddress(); };
+  CZoDCCSends& sends = dcc.Sends();
+  Forward(sends.OnConnect, OnConnectForSend);
+  Forward(sends.OnSentPack, OnSentPack);
+  Forward(sends.OnDisconnect, OnDisconnectSend);
+  Forward(sends.OnReady, OnSendReady);
+  CZoDCCRecvs& recvs = dcc.Recvs();
+  Forward(recvs.OnRequest, OnSendRequest);
+  Forward(recvs.OnConnect, OnConnectRecv);
+  Forward(recvs.OnDisconnect, OnDisconnectRecv);
+  Forward(recvs.OnRecvPack, OnRecvPack);
+  CZoDCCChats& chats = dcc.Chats();
+  Forward(chats.OnOffer, OnDCCChat);
+  Forward(chats.OnConnect, OnDCCChatConnect);
+  Forward(chats.OnDisconnect, OnDCCChatDisconnect);
+  Forward(chats.OnMessage, OnDCCChatMessage);
+}
+
 void TZoEngine::SetNick(const std::string& nick) {
   nick_ = nick;
   data_->SetOwnerNick(nick.c_str());
@@ -95,6 +118,22 @@ CZoChannel* TZoEngine::FindChan(const char* name, int* index) const { return dat
 CZoOwner* TZoEngine::GetOwnerData() { return data_->GetOwner(); }
 
 uint32_t TZoEngine::LocalAddress() const { return connection_->LocalAddress(); }
+
+int TZoEngine::SendFile(const char* nick, const char* fileName, FileHandle file) {
+  return analysis_->DCC().Sends().SendFile(nick, fileName, file);
+}
+
+bool TZoEngine::CancelSend(int seqnum) { return analysis_->DCC().Sends().CancelSend(seqnum); }
+
+bool TZoEngine::CancelRecv(int seqnum) { return analysis_->DCC().Recvs().CancelRecv(seqnum); }
+
+int TZoEngine::SendChatRequest(const char* nick) { return analysis_->DCC().Chats().SendChatRequest(nick); }
+
+bool TZoEngine::SendChatMsg(int seqnum, const char* text) {
+  return analysis_->DCC().Chats().SendChatMsg(seqnum, text);
+}
+
+bool TZoEngine::CancelChat(int seqnum) { return analysis_->DCC().Chats().CancelChat(seqnum); }
 
 void TZoEngine::atLine(char* line) {
   analysis_->Analyse(line);

@@ -42,6 +42,16 @@ class TZoEngine : public QObject {
   // The local IPv4 address of the live server connection in host order, 0 when none.
   uint32_t LocalAddress() const;
 
+  // DCC: each chat and transfer is named by its sequence number in its table.
+  // SendFile takes over the handle, opened for reading with FileOpen.
+  int SendFile(const char* nick, const char* fileName, FileHandle file);
+  bool CancelSend(int seqnum);
+  bool CancelRecv(int seqnum);
+  int SendChatRequest(const char* nick);
+  // Sends the text unchanged: the caller adds CR LF.
+  bool SendChatMsg(int seqnum, const char* text);
+  bool CancelChat(int seqnum);
+
   ZoLineEvent OnLine;
   ZoNotifyEvent OnConnect;
   ZoNotifyEvent OnDisconnect;
@@ -101,6 +111,7 @@ class TZoEngine : public QObject {
  private:
   void BindConnection();
   void BindAnalysers();
+  void BindDCC();
 
   std::unique_ptr<CZoConnection> connection_;
   std::unique_ptr<CZoData> data_;

@@ -37,6 +37,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
   CliOptions options;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& flag = args[i];
+    if (flag == "--accept-chat") {
+      options.acceptChat = true;
+      continue;
+    }
     if (i + 1 >= args.size()) {
       *error = "missing value after " + flag;
       return std::nullopt;
@@ -53,6 +57,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       options.user = value;
     } else if (flag == "--join") {
       SplitChannels(value, &options.channels);
+    } else if (flag == "--dcc-dir") {
+      options.dccDir = value;
     } else {
       *error = "unknown option: " + flag;
       return std::nullopt;

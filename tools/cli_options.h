@@ -11,6 +11,9 @@ struct CliOptions {
   std::string nick = "QUELBO";
   std::string user = "QUELBO";
   std::vector<std::string> channels;
+  // Incoming file offers are accepted into this folder; empty declines them.
+  std::string dccDir;
+  bool acceptChat = false;
 };
 
 // Null with a message in `error` when the arguments are not understood.

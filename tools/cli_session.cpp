@@ -1,7 +1,9 @@
 #include "cli_session.h"
 
 #include <QCoreApplication>
+#include <charconv>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "event_lines.h"
@@ -27,6 +29,88 @@ CliSession::CliSession(CliOptions options) : options_(std::move(options)) {
     printLogon(p);
     for (const std::string& channel : options_.channels) engine_.Send(("JOIN " + channel + "\r\n").c_str());
   };
+  BindDCC();
+}
+
+// Offers are answered before their event line is printed, so the line shows the answer.
+void CliSession::BindDCC() {
+  auto printRequest = std::move(engine_.OnSendRequest);
+  engine_.OnSendRequest = [this, printRequest](int seq, const char* nick, const char* name, uint32_t size,
+                                               FileHandle* file) {
+    *file = OpenTarget(name);
+    printRequest(seq, nick, name, size, file);
+  };
+  auto printChat = std::move(engine_.OnDCCChat);
+  engine_.OnDCCChat = [this, printChat](int seq, const char* nick, const char* address, int port, int* accept) {
+    *accept = options_.acceptChat ? 1 : 0;
+    printChat(seq, nick, address, port, accept);
+  };
+}
+
+FileHandle CliSession::OpenTarget(const char* offeredName) const {
+  if (options_.dccDir.empty()) return kNoFile;
+  const std::string path = options_.dccDir + "/" + SafeFileName(offeredName);
+  return FileOpen(path.c_str(), false, true);
+}
+
+namespace {
+
+bool ParseSeqnum(const std::string& text, int* seqnum) {
+  const char* last = text.data() + text.size();
+  const auto [end, error] = std::from_chars(text.data(), last, *seqnum);
+  return error == std::errc() && end == last;
+}
+
+// The name a file is offered under: its base name, blanks as "_".
+std::string BaseNameForOffer(const std::string& path) {
+  std::string name = path.substr(path.find_last_of('/') + 1);
+  for (char& c : name)
+    if (c == ' ') c = '_';
+  return name;
+}
+
+}  // namespace
+
+void CliSession::OfferFile(const std::string& argument) {
+  const size_t space = argument.find(' ');
+  const std::string nick = argument.substr(0, space);
+  const std::string path = space == std::string::npos ? "" : argument.substr(space + 1);
+  struct stat info {};
+  if (nick.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    fprintf(stderr, "velkocli: .send needs a nick and an existing file\n");
+    return;
+  }
+  const FileHandle file = FileOpen(path.c_str(), true, false);
+  if (file == kNoFile) {
+    fprintf(stderr, "velkocli: cannot read %s\n", path.c_str());
+    return;
+  }
+  engine_.SendFile(nick.c_str(), BaseNameForOffer(path).c_str(), file);
+}
+
+bool CliSession::RunDCCCommand(const std::string& command, const std::string& argument) {
+  const size_t space = argument.find(' ');
+  int seqnum = 0;
+  const bool numbered = ParseSeqnum(argument.substr(0, space), &seqnum);
+  const std::string text = space == std::string::npos ? "" : argument.substr(space + 1);
+  bool known = true;
+  if (command == ".send") {
+    OfferFile(argument);
+  } else if (command == ".chat") {
+    engine_.SendChatRequest(argument.c_str());
+  } else if (command == ".say") {
+    known = numbered && engine_.SendChatMsg(seqnum, (text + "\r\n").c_str());
+  } else if (command == ".cancel-send") {
+    known = numbered && engine_.CancelSend(seqnum);
+  } else if (command == ".cancel-recv") {
+    known = numbered && engine_.CancelRecv(seqnum);
+  } else if (command == ".cancel-chat") {
+    known = numbered && engine_.CancelChat(seqnum);
+  } else {
+    return false;
+  }
+  if (!known) fprintf(stderr, "velkocli: %s: no such number\n", command.c_str());
+  return true;
 }
 
 void CliSession::Start() {
@@ -67,7 +151,7 @@ void CliSession::RunCommand(const std::string& command, const std::string& argum
     engine_.SimulateLine(argument.c_str());
   } else if (command == ".quit") {
     Quit();
-  } else {
+  } else if (!RunDCCCommand(command, argument)) {
     fprintf(stderr, "velkocli: unknown command %s\n", command.c_str());
   }
 }

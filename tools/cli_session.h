@@ -21,6 +21,10 @@ class CliSession : public QObject {
   void ReadInput();
   void HandleLine(const std::string& line);
   void RunCommand(const std::string& command, const std::string& argument);
+  void BindDCC();
+  FileHandle OpenTarget(const char* offeredName) const;
+  void OfferFile(const std::string& argument);
+  bool RunDCCCommand(const std::string& command, const std::string& argument);
   void Quit();
 
   CliOptions options_;

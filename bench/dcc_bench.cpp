@@ -1,0 +1,254 @@
+// DCC throughput of a 100 MB file over loopback: the engine sending to a raw
+// receiver, receiving from a raw sender, and two engines in one thread, next
+// to plain loopback TCP between two threads as the limit of this machine.
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "Zoengine.h"
+
+namespace {
+
+constexpr uint32_t kFileSize = 100u * 1024 * 1024;
+
+QTemporaryDir& Folder() {
+  static QTemporaryDir dir;
+  return dir;
+}
+
+std::string FolderPath(const char* name) { return Folder().filePath(name).toStdString(); }
+
+// The file every transfer sends, written once.
+const std::string& SourceFile() {
+  static const std::string path = [] {
+    const std::string source = FolderPath("source.bin");
+    const FileHandle file = FileOpen(source.c_str(), false, false);
+    std::vector<char> block(1 << 20);
+    for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 2654435761u >> 13);
+    for (uint32_t done = 0; done < kFileSize; done += block.size()) FileWrite(file, block.data(), block.size());
+    FileClose(file);
+    return source;
+  }();
+  return path;
+}
+
+void RunUntil(const bool& done) {
+  while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+int ListeningSocket(uint16_t* port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  listen(fd, 1);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  *port = ntohs(address.sin_port);
+  return fd;
+}
+
+int ConnectedSocket(uint16_t port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  return fd;
+}
+
+// A stand-in IRC server that only records what the engine sends, so the
+// offer's port can be read from it.
+class OfferCatcher {
+ public:
+  OfferCatcher() {
+    server_.listen(QHostAddress::LocalHost);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+      client_ = server_.nextPendingConnection();
+      QObject::connect(client_, &QTcpSocket::readyRead, [this] { received_ += client_->readAll(); });
+    });
+  }
+  void Attach(TZoEngine& engine) {
+    engine.SetAddress("127.0.0.1");
+    engine.SetPort(server_.serverPort());
+    bool up = false;
+    engine.OnConnect = [&up](void*) { up = true; };
+    engine.Connect();
+    RunUntil(up);
+  }
+  // The port of the next offer line, once it has arrived.
+  uint16_t NextOfferPort() {
+    static const QRegularExpression offer("DCC SEND \\S+ \\d+ (\\d+) \\d+\x01\r\n");
+    while (true) {
+      const auto match = offer.match(QString::fromLatin1(received_));
+      if (match.hasMatch()) {
+        received_.remove(0, static_cast<int>(match.capturedEnd()));
+        return static_cast<uint16_t>(match.captured(1).toUInt());
+      }
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+  }
+
+ private:
+  QTcpServer server_;
+  QTcpSocket* client_ = nullptr;
+  QByteArray received_;
+};
+
+// A receiver that acknowledges every read with the total so far.
+void RawReceiver(uint16_t port) {
+  const int fd = ConnectedSocket(port);
+  std::vector<char> buffer(64 * 1024);
+  uint32_t total = 0;
+  ssize_t got;
+  while ((got = read(fd, buffer.data(), buffer.size())) > 0) {
+    total += static_cast<uint32_t>(got);
+    const uint32_t ack = htonl(total);
+    if (write(fd, &ack, sizeof ack) != sizeof ack) break;
+  }
+  close(fd);
+}
+
+// A sender that writes the whole file at once and closes after the last acknowledgement.
+void RawSender(int listener) {
+  const int fd = accept(listener, nullptr, nullptr);
+  const FileHandle file = FileOpen(SourceFile().c_str(), true, false);
+  std::vector<char> buffer(64 * 1024);
+  uint32_t count;
+  while ((count = FileRead(file, buffer.data(), buffer.size())) > 0)
+    if (write(fd, buffer.data(), count) != static_cast<ssize_t>(count)) break;
+  FileClose(file);
+  uint32_t ack = 0;
+  while (ntohl(ack) < kFileSize && read(fd, &ack, sizeof ack) == sizeof ack) {
+  }
+  close(fd);
+}
+
+void SetThroughput(benchmark::State& state) {
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kFileSize);
+}
+
+void BM_RawLoopbackTcp(benchmark::State& state) {
+  std::vector<char> buffer(64 * 1024);
+  for (auto _ : state) {
+    uint16_t port = 0;
+    const int listener = ListeningSocket(&port);
+    std::thread reader([&] {
+      const int fd = accept(listener, nullptr, nullptr);
+      std::vector<char> in(64 * 1024);
+      while (read(fd, in.data(), in.size()) > 0) {
+      }
+      close(fd);
+    });
+    const int fd = ConnectedSocket(port);
+    for (uint32_t sent = 0; sent < kFileSize; sent += buffer.size())
+      if (write(fd, buffer.data(), buffer.size()) <= 0) break;
+    close(fd);
+    reader.join();
+    close(listener);
+  }
+  SetThroughput(state);
+}
+
+void BM_EngineSends(benchmark::State& state) {
+  OfferCatcher irc;
+  TZoEngine engine;
+  irc.Attach(engine);
+  bool done = false;
+  bool success = false;
+  engine.OnDisconnectSend = [&](int, bool ok) {
+    done = true;
+    success = ok;
+  };
+  for (auto _ : state) {
+    done = false;
+    engine.SendFile("peer", "source.bin", FileOpen(SourceFile().c_str(), true, false));
+    std::thread receiver(RawReceiver, irc.NextOfferPort());
+    RunUntil(done);
+    receiver.join();
+    if (!success) state.SkipWithError("send failed");
+  }
+  SetThroughput(state);
+}
+
+void BM_EngineReceives(benchmark::State& state) {
+  TZoEngine engine;
+  const std::string target = FolderPath("received.bin");
+  engine.OnSendRequest = [&](int, const char*, const char*, uint32_t, FileHandle* file) {
+    *file = FileOpen(target.c_str(), false, false);
+  };
+  bool done = false;
+  bool success = false;
+  engine.OnDisconnectRecv = [&](int, bool ok) {
+    done = true;
+    success = ok;
+  };
+  for (auto _ : state) {
+    done = false;
+    uint16_t port = 0;
+    const int listener = ListeningSocket(&port);
+    std::thread sender(RawSender, listener);
+    const std::string offer = ":peer!u@h PRIVMSG me :\x01" "DCC SEND source.bin 2130706433 " + std::to_string(port) +
+                              " " + std::to_string(kFileSize) + "\x01";
+    engine.SimulateLine(offer.c_str());
+    RunUntil(done);
+    sender.join();
+    close(listener);
+    if (!success) state.SkipWithError("receive failed");
+  }
+  SetThroughput(state);
+}
+
+void BM_EngineToEngineOneThread(benchmark::State& state) {
+  OfferCatcher irc;
+  TZoEngine sender;
+  TZoEngine receiver;
+  irc.Attach(sender);
+  const std::string target = FolderPath("received.bin");
+  receiver.OnSendRequest = [&](int, const char*, const char*, uint32_t, FileHandle* file) {
+    *file = FileOpen(target.c_str(), false, false);
+  };
+  bool done = false;
+  bool success = false;
+  receiver.OnDisconnectRecv = [&](int, bool ok) {
+    done = true;
+    success = ok;
+  };
+  for (auto _ : state) {
+    done = false;
+    sender.SendFile("peer", "source.bin", FileOpen(SourceFile().c_str(), true, false));
+    const std::string offer = ":peer!u@h PRIVMSG me :\x01" "DCC SEND source.bin 2130706433 " +
+                              std::to_string(irc.NextOfferPort()) + " " + std::to_string(kFileSize) + "\x01";
+    receiver.SimulateLine(offer.c_str());
+    RunUntil(done);
+    if (!success) state.SkipWithError("transfer failed");
+  }
+  SetThroughput(state);
+}
+
+}  // namespace
+
+BENCHMARK(BM_RawLoopbackTcp)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_EngineSends)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_EngineReceives)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_EngineToEngineOneThread)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  SourceFile();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

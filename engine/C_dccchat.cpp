@@ -1,0 +1,159 @@
+#include "C_dccchat.h"
+
+#include <cstring>
+
+#include "C_analdcc.h"
+#include "C_socket.h"
+
+CZoDCCChatItem::CZoDCCChatItem(int seqnum) : CZoSeqnumItem(seqnum), buffer_(kBufferSize) {}
+
+CZoDCCChatItem::~CZoDCCChatItem() { Close(); }
+
+uint16_t CZoDCCChatItem::Listen() {
+  listen_ = std::make_unique<CZoServerSocket>();
+  listen_->OnAccept = [this](CZoServerSocket* server) {
+    BusyScope busy(this);
+    Attach(server->Connection());
+    Connected();
+  };
+  if (!listen_->Listen(GetFreePort()) && !listen_->Listen(0)) return 0;
+  return listen_->Port();
+}
+
+void CZoDCCChatItem::Connect(const char* addressText, uint16_t port) {
+  connect_ = std::make_unique<CZoClientSocket>();
+  Attach(connect_.get());
+  connect_->OnConnect = [this](CZoClientSocket*) {
+    BusyScope busy(this);
+    Connected();
+  };
+  connect_->SetHostPort(addressText, port);
+  connect_->Open();
+}
+
+void CZoDCCChatItem::Attach(CZoClientSocket* link) {
+  link->OnError = [](CZoSocket*, int* code) { *code = 0; };
+  link->OnDisconnect = [this](CZoClientSocket*) {
+    BusyScope busy(this);
+    Disconnected();
+  };
+  link->OnRead = [this](CZoClientSocket*) {
+    BusyScope busy(this);
+    Readable();
+  };
+}
+
+CZoClientSocket* CZoDCCChatItem::Link() const {
+  if (connect_) return connect_.get();
+  return listen_ ? listen_->Connection() : nullptr;
+}
+
+void CZoDCCChatItem::Connected() { ZoRaise(OnConnect, Seqnum()); }
+
+void CZoDCCChatItem::Disconnected() {
+  Readable();  // what arrived with the close
+  if (closed_) return;
+  SetFinished();
+  ZoRaise(OnDisconnect, Seqnum());
+}
+
+void CZoDCCChatItem::Readable() {
+  int32_t count;
+  while (!closed_ && Link() &&
+         (count = Link()->Receive(buffer_.buffer() + kept_, kBufferSize - kept_)) > 0) {
+    if (!DeliverLines(kept_ + count)) return;
+  }
+}
+
+bool CZoDCCChatItem::DeliverLines(int32_t length) {
+  char* text = buffer_.buffer();
+  int32_t start = 0;
+  while (const char* lf = static_cast<const char*>(memchr(text + start, '\n', static_cast<size_t>(length - start)))) {
+    const int32_t end = static_cast<int32_t>(lf - text);
+    text[end] = 0;
+    ZoRaise(OnMessage, Seqnum(), text + start);
+    if (closed_) return false;
+    start = end + 1;
+  }
+  kept_ = length - start;
+  if (kept_ == kBufferSize) {
+    // A full buffer without a line feed goes out as one line.
+    text[kBufferSize] = 0;
+    kept_ = 0;
+    ZoRaise(OnMessage, Seqnum(), text);
+    return !closed_;
+  }
+  memmove(text, text + start, static_cast<size_t>(kept_));
+  return true;
+}
+
+void CZoDCCChatItem::Send(const char* text) {
+  CZoClientSocket* link = Link();
+  if (link && link->IsConnected() && text) link->Send(text, static_cast<int32_t>(strlen(text)));
+}
+
+bool CZoDCCChatItem::CloseActiveSocket() {
+  if (listen_ && listen_->IsActive()) {
+    listen_->Close();
+    return true;
+  }
+  if (connect_ && connect_->IsOpen()) {
+    connect_->Close();
+    return true;
+  }
+  return false;
+}
+
+void CZoDCCChatItem::Close() {
+  if (closed_) return;
+  closed_ = true;
+  if (CZoClientSocket* link = Link()) {
+    link->OnConnect = nullptr;
+    link->OnDisconnect = nullptr;
+    link->OnRead = nullptr;
+  }
+  if (listen_) listen_->OnAccept = nullptr;
+  CloseActiveSocket();
+}
+
+CZoDCCChats::CZoDCCChats(ZoSendLine sendLine, std::function<uint32_t()> localAddress)
+    : SendLine(std::move(sendLine)), LocalAddress(std::move(localAddress)) {}
+
+CZoDCCChats::~CZoDCCChats() { DestroyAll(); }
+
+std::unique_ptr<CZoDCCChatItem> CZoDCCChats::MakeItem(int seqnum) {
+  auto item = std::make_unique<CZoDCCChatItem>(seqnum);
+  item->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
+  item->OnDisconnect = [this](int seq) { ZoRaise(OnDisconnect, seq); };
+  item->OnMessage = [this](int seq, const char* text) { ZoRaise(OnMessage, seq, text); };
+  return item;
+}
+
+int CZoDCCChats::SendChatRequest(const char* nick) {
+  const int seqnum = NextSeqnum();
+  auto item = MakeItem(seqnum);
+  CZoDCCChatItem* chat = item.get();
+  Add(std::move(item));
+  const uint32_t address = LocalAddress();
+  const uint16_t port = chat->Listen();
+  SendDCCOffer(SendLine, nick, "DCC CHAT chat %u %u", address, static_cast<unsigned>(port));
+  return seqnum;
+}
+
+void CZoDCCChats::Offer(const char* nick, const char* addressText, uint16_t port) {
+  if (!OnOffer) return;
+  const int seqnum = NextSeqnum();
+  int accept = 0;
+  OnOffer(seqnum, nick, addressText, port, &accept);
+  if (!accept) return;
+  auto item = MakeItem(seqnum);
+  item->Connect(addressText, port);
+  Add(std::move(item));
+}
+
+bool CZoDCCChats::SendChatMsg(int seqnum, const char* text) {
+  auto* item = static_cast<CZoDCCChatItem*>(Find(seqnum));
+  if (!item) return false;
+  item->Send(text);
+  return true;
+}

@@ -1,0 +1,71 @@
+// DCC chats: offers made and accepted, lines sent, received bytes cut into
+// lines, each chat named by its sequence number in this table.
+#pragma once
+
+#include <memory>
+
+#include "U_commondata.h"
+#include "U_events.h"
+
+class CZoClientSocket;
+class CZoServerSocket;
+
+class CZoDCCChatItem : public CZoSeqnumItem {
+ public:
+  static constexpr int32_t kBufferSize = 512;
+
+  explicit CZoDCCChatItem(int seqnum);
+  ~CZoDCCChatItem() override;
+
+  // Listens for the peer; the chosen port, 0 when listening failed.
+  uint16_t Listen();
+  void Connect(const char* addressText, uint16_t port);
+  // Sends the text unchanged on the live connection; nothing before it is up.
+  void Send(const char* text);
+  void Close() override;
+  bool CloseActiveSocket() override;
+
+  ZoSeqEvent OnConnect;
+  ZoSeqEvent OnDisconnect;
+  ZoSeqTextEvent OnMessage;
+
+ private:
+  CZoClientSocket* Link() const;
+  void Attach(CZoClientSocket* link);
+  void Connected();
+  void Disconnected();
+  void Readable();
+  // Raises every complete line of the first `length` buffered bytes; false
+  // when the chat was closed by a receiver meanwhile.
+  bool DeliverLines(int32_t length);
+
+  std::unique_ptr<CZoServerSocket> listen_;
+  std::unique_ptr<CZoClientSocket> connect_;
+  ZoStringStatic buffer_;
+  int32_t kept_ = 0;
+  bool closed_ = false;
+};
+
+class CZoDCCChats : public CZoSeqnums {
+ public:
+  CZoDCCChats(ZoSendLine sendLine, std::function<uint32_t()> localAddress);
+  ~CZoDCCChats() override;
+
+  // Offers a chat to the nick and listens for it; the chat's number.
+  int SendChatRequest(const char* nick);
+  // A received chat offer: asks OnOffer, connects when accepted.
+  void Offer(const char* nick, const char* addressText, uint16_t port);
+  bool SendChatMsg(int seqnum, const char* text);
+  bool CancelChat(int seqnum) { return Cancel(seqnum); }
+
+  ZoSeqEvent OnConnect;
+  ZoSeqEvent OnDisconnect;
+  ZoSeqTextEvent OnMessage;
+  ZoDCCChatEvent OnOffer;
+
+ private:
+  std::unique_ptr<CZoDCCChatItem> MakeItem(int seqnum);
+
+  ZoSendLine SendLine;
+  std::function<uint32_t()> LocalAddress;
+};

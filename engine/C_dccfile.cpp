@@ -1,0 +1,286 @@
+#include "C_dccfile.h"
+
+#include <arpa/inet.h>
+#include <cstring>
+
+#include "C_analdcc.h"
+#include "C_socket.h"
+
+CZoDCCSendItem::CZoDCCSendItem(int seqnum, const char* nick, const char* fileName, FileHandle file)
+    : CZoSeqnumItem(seqnum), file_(file), size_(FileSize(file)), fileName_(fileName), nick_(nick) {}
+
+CZoDCCSendItem::~CZoDCCSendItem() { Close(); }
+
+uint16_t CZoDCCSendItem::Listen() {
+  listen_ = std::make_unique<CZoServerSocket>();
+  listen_->OnAccept = [this](CZoServerSocket* server) {
+    BusyScope busy(this);
+    CZoClientSocket* link = server->Connection();
+    link->OnError = [](CZoSocket*, int* code) { *code = 0; };
+    link->OnRead = [this](CZoClientSocket*) {
+      BusyScope busy(this);
+      Readable();
+    };
+    link->OnDisconnect = [this](CZoClientSocket*) {
+      BusyScope busy(this);
+      Disconnected();
+    };
+    Connected();
+  };
+  if (!listen_->Listen(GetFreePort()) && !listen_->Listen(0)) return 0;
+  return listen_->Port();
+}
+
+uint16_t CZoDCCSendItem::Port() const { return listen_ ? listen_->Port() : 0; }
+
+bool CZoDCCSendItem::Waiting() const { return !closed_ && listen_ && !listen_->Connection(); }
+
+CZoClientSocket* CZoDCCSendItem::Link() const { return listen_ ? listen_->Connection() : nullptr; }
+
+bool CZoDCCSendItem::Resume(uint32_t position) {
+  if (FileSeek(file_, position, FileOrigin::Begin) != position) {
+    Close();
+    SetFinished();
+    return false;
+  }
+  return true;
+}
+
+void CZoDCCSendItem::Connected() {
+  ZoRaise(OnConnect, Seqnum());
+  if (closed_) return;
+  const uint32_t position = FileTell(file_);
+  if (position < size_) {
+    SendBlock(position);
+  } else {
+    End(position, position == size_);
+  }
+}
+
+void CZoDCCSendItem::Readable() {
+  bool complete = false;
+  uint32_t newest = 0;
+  while (!closed_ && Link()) {
+    const int32_t got = Link()->Receive(reinterpret_cast<char*>(ack_) + ackLength_, 4 - ackLength_);
+    if (got <= 0) break;
+    ackLength_ += got;
+    if (ackLength_ < 4) continue;
+    uint32_t network;
+    memcpy(&network, ack_, sizeof network);
+    newest = ntohl(network);
+    complete = true;
+    ackLength_ = 0;
+  }
+  if (complete && !closed_) Acknowledged(newest);
+}
+
+void CZoDCCSendItem::Acknowledged(uint32_t position) {
+  if (position >= size_) {
+    End(position, position == size_);
+  } else if (position >= sentEnd_) {
+    SendBlock(position);
+  } else {
+    // The receiver read the last block in pieces: progress only.
+    ZoRaise(OnSentPack, Seqnum(), 0u, sentEnd_, position);
+  }
+}
+
+void CZoDCCSendItem::SendBlock(uint32_t position) {
+  char block[kBlockSize];
+  const uint32_t count =
+      FileSeek(file_, position, FileOrigin::Begin) == position ? FileRead(file_, block, kBlockSize) : 0;
+  if (count == 0) {
+    End(position, false);  // the file shrank or cannot be read
+    return;
+  }
+  Link()->Send(block, static_cast<int32_t>(count));
+  sentEnd_ = position + count;
+  ZoRaise(OnSentPack, Seqnum(), count, sentEnd_, position);
+}
+
+void CZoDCCSendItem::End(uint32_t position, bool success) {
+  ZoRaise(OnSentPack, Seqnum(), 0u, position, position);
+  if (closed_) return;
+  Close();
+  SetFinished();
+  ZoRaise(OnDisconnect, Seqnum(), success);
+}
+
+void CZoDCCSendItem::Disconnected() {
+  Readable();  // a last acknowledgement may have come with the close
+  if (closed_) return;
+  Close();
+  SetFinished();
+  ZoRaise(OnDisconnect, Seqnum(), false);
+}
+
+bool CZoDCCSendItem::CloseActiveSocket() {
+  if (!listen_ || !listen_->IsActive()) return false;
+  listen_->Close();
+  return true;
+}
+
+void CZoDCCSendItem::Close() {
+  if (closed_) return;
+  closed_ = true;
+  if (listen_) {
+    listen_->OnAccept = nullptr;
+    if (CZoClientSocket* link = Link()) {
+      link->OnRead = nullptr;
+      link->OnDisconnect = nullptr;
+    }
+  }
+  CloseActiveSocket();
+  FileClose(file_);
+  file_ = kNoFile;
+}
+
+CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, FileHandle file, uint32_t size, const char* addressText, uint16_t port)
+    : CZoSeqnumItem(seqnum), file_(file), size_(size), connect_(std::make_unique<CZoClientSocket>()) {
+  connect_->SetHostPort(addressText, port);
+  connect_->OnError = [](CZoSocket*, int* code) { *code = 0; };
+  connect_->OnConnect = [this](CZoClientSocket*) {
+    BusyScope busy(this);
+    ZoRaise(OnConnect, Seqnum());
+  };
+  connect_->OnRead = [this](CZoClientSocket*) {
+    BusyScope busy(this);
+    Readable(true);
+  };
+  connect_->OnDisconnect = [this](CZoClientSocket*) {
+    BusyScope busy(this);
+    Disconnected();
+  };
+}
+
+CZoDCCRecvItem::~CZoDCCRecvItem() { Close(); }
+
+void CZoDCCRecvItem::Connect() {
+  waitingForAccept_ = false;
+  connect_->Open();
+}
+
+uint16_t CZoDCCRecvItem::Port() const { return static_cast<uint16_t>(connect_->Port()); }
+
+void CZoDCCRecvItem::Readable(bool acknowledge) {
+  char block[kBlockSize];
+  int32_t count;
+  while (!closed_ && (count = connect_->Receive(block, kBlockSize)) > 0) {
+    const uint32_t written = FileWrite(file_, block, static_cast<uint32_t>(count));
+    if (written != static_cast<uint32_t>(count)) {
+      End(false);  // the disk refused: better stop than drop bytes silently
+      return;
+    }
+    const uint32_t position = FileTell(file_);
+    ZoRaise(OnRecvPack, Seqnum(), written, position);
+    const uint32_t ack = htonl(position);
+    if (acknowledge && !closed_) connect_->Send(reinterpret_cast<const char*>(&ack), sizeof ack);
+  }
+}
+
+void CZoDCCRecvItem::Disconnected() {
+  Readable(false);  // what arrived with the close
+  if (!closed_) End(FileSize(file_) == size_);
+}
+
+void CZoDCCRecvItem::End(bool success) {
+  Close();
+  SetFinished();
+  ZoRaise(OnDisconnect, Seqnum(), success);
+}
+
+void CZoDCCRecvItem::Detach() {
+  connect_->OnConnect = nullptr;
+  connect_->OnRead = nullptr;
+  connect_->OnDisconnect = nullptr;
+}
+
+bool CZoDCCRecvItem::CloseActiveSocket() {
+  if (!connect_->IsOpen()) return false;
+  connect_->Close();
+  return true;
+}
+
+void CZoDCCRecvItem::Close() {
+  if (closed_) return;
+  closed_ = true;
+  waitingForAccept_ = false;
+  Detach();
+  CloseActiveSocket();
+  FileTruncate(file_);
+  FileClose(file_);
+  file_ = kNoFile;
+}
+
+CZoDCCSends::CZoDCCSends(ZoSendLine sendLine, std::function<uint32_t()> localAddress)
+    : SendLine(std::move(sendLine)), LocalAddress(std::move(localAddress)) {}
+
+CZoDCCSends::~CZoDCCSends() { DestroyAll(); }
+
+int CZoDCCSends::SendFile(const char* nick, const char* fileName, FileHandle file) {
+  const int seqnum = NextSeqnum();
+  auto item = std::make_unique<CZoDCCSendItem>(seqnum, nick, fileName, file);
+  CZoDCCSendItem* send = item.get();
+  send->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
+  send->OnSentPack = [this](int seq, uint32_t count, uint32_t end, uint32_t acked) {
+    ZoRaise(OnSentPack, seq, count, end, acked);
+  };
+  send->OnDisconnect = [this](int seq, bool success) { ZoRaise(OnDisconnect, seq, success); };
+  Add(std::move(item));
+  const uint32_t address = LocalAddress();
+  const uint16_t port = send->Listen();
+  SendDCCOffer(SendLine, nick, "DCC SEND %s %u %u %u", QuoteFileName(send->FileName()).c_str(), address,
+               static_cast<unsigned>(port), send->Size());
+  ZoRaise(OnReady, seqnum, send->Nick(), send->FileName(), send->Size());
+  return seqnum;
+}
+
+void CZoDCCSends::Resume(uint16_t port, uint32_t position) {
+  for (int i = 0; i < Count(); ++i) {
+    auto* send = static_cast<CZoDCCSendItem*>(At(i));
+    if (!send->Waiting() || send->Port() != port) continue;
+    if (send->Resume(position))
+      SendDCCOffer(SendLine, send->Nick(), "DCC ACCEPT %s %u %u", QuoteFileName(send->FileName()).c_str(),
+                   static_cast<unsigned>(port), position);
+    return;
+  }
+}
+
+CZoDCCRecvs::CZoDCCRecvs(ZoSendLine sendLine) : SendLine(std::move(sendLine)) {}
+
+CZoDCCRecvs::~CZoDCCRecvs() { DestroyAll(); }
+
+void CZoDCCRecvs::Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port,
+                        uint32_t size) {
+  if (!OnRequest) return;
+  const int seqnum = NextSeqnum();
+  FileHandle file = kNoFile;
+  OnRequest(seqnum, nick, fileName, size, &file);
+  if (file == kNoFile) return;
+  auto item = std::make_unique<CZoDCCRecvItem>(seqnum, file, size, addressText, port);
+  item->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
+  item->OnRecvPack = [this](int seq, uint32_t written, uint32_t position) {
+    ZoRaise(OnRecvPack, seq, written, position);
+  };
+  item->OnDisconnect = [this](int seq, bool success) { ZoRaise(OnDisconnect, seq, success); };
+  CZoDCCRecvItem* receive = item.get();
+  Add(std::move(item));
+  const uint32_t held = FileSize(file);
+  if (held == 0) {
+    receive->Connect();
+    return;
+  }
+  FileSeek(file, 0, FileOrigin::End);
+  receive->SetWaitingForAccept();
+  SendDCCOffer(SendLine, nick, "DCC RESUME %s %u %u", QuoteFileName(fileName).c_str(), static_cast<unsigned>(port),
+               held);
+}
+
+void CZoDCCRecvs::Accept(uint16_t port) {
+  for (int i = 0; i < Count(); ++i) {
+    auto* receive = static_cast<CZoDCCRecvItem*>(At(i));
+    if (!receive->WaitingForAccept() || receive->Port() != port) continue;
+    receive->Connect();
+    return;
+  }
+}

@@ -1,0 +1,131 @@
+// DCC file transfers: the table of files offered to others and the table of
+// files received, with resume, each transfer named by its sequence number.
+#pragma once
+
+#include <memory>
+
+#include "U_commondata.h"
+#include "U_events.h"
+
+class CZoClientSocket;
+class CZoServerSocket;
+
+// The sender sends the next block only once the receiver has acknowledged the
+// whole block before, so no byte travels twice.
+class CZoDCCSendItem : public CZoSeqnumItem {
+ public:
+  static constexpr uint32_t kBlockSize = 2048;
+
+  CZoDCCSendItem(int seqnum, const char* nick, const char* fileName, FileHandle file);
+  ~CZoDCCSendItem() override;
+
+  // Listens for the receiver; the chosen port, 0 when listening failed.
+  uint16_t Listen();
+  uint16_t Port() const;
+  uint32_t Size() const { return size_; }
+  const char* FileName() const { return fileName_.str(); }
+  const char* Nick() const { return nick_.str(); }
+  // Still waiting for the receiver to connect.
+  bool Waiting() const;
+  // Moves the start to `position`; false (and the send ends) when that fails.
+  bool Resume(uint32_t position);
+  void Close() override;
+  bool CloseActiveSocket() override;
+
+  ZoSeqEvent OnConnect;
+  ZoSentPackEvent OnSentPack;
+  ZoSeqDoneEvent OnDisconnect;
+
+ private:
+  CZoClientSocket* Link() const;
+  void Connected();
+  void Disconnected();
+  void Readable();
+  void Acknowledged(uint32_t position);
+  void SendBlock(uint32_t position);
+  void End(uint32_t position, bool success);
+
+  FileHandle file_;
+  uint32_t size_;
+  ZoString fileName_;
+  ZoString nick_;
+  std::unique_ptr<CZoServerSocket> listen_;
+  unsigned char ack_[4] = {};
+  int ackLength_ = 0;
+  uint32_t sentEnd_ = 0;
+  bool closed_ = false;
+};
+
+class CZoDCCRecvItem : public CZoSeqnumItem {
+ public:
+  static constexpr int32_t kBlockSize = 2048;
+
+  CZoDCCRecvItem(int seqnum, FileHandle file, uint32_t size, const char* addressText, uint16_t port);
+  ~CZoDCCRecvItem() override;
+
+  void Connect();
+  uint16_t Port() const;
+  bool WaitingForAccept() const { return waitingForAccept_; }
+  void SetWaitingForAccept() { waitingForAccept_ = true; }
+  void Close() override;
+  bool CloseActiveSocket() override;
+
+  ZoSeqEvent OnConnect;
+  ZoSeqDoneEvent OnDisconnect;
+  ZoRecvPackEvent OnRecvPack;
+
+ private:
+  void Readable(bool acknowledge);
+  void Disconnected();
+  // Ends the transfer: the file is cut at the last byte written and closed.
+  void End(bool success);
+  void Detach();
+
+  FileHandle file_;
+  uint32_t size_;
+  std::unique_ptr<CZoClientSocket> connect_;
+  bool waitingForAccept_ = false;
+  bool closed_ = false;
+};
+
+class CZoDCCSends : public CZoSeqnums {
+ public:
+  CZoDCCSends(ZoSendLine sendLine, std::function<uint32_t()> localAddress);
+  ~CZoDCCSends() override;
+
+  // Offers the open file under `fileName` and takes over the handle; the send's number.
+  int SendFile(const char* nick, const char* fileName, FileHandle file);
+  bool CancelSend(int seqnum) { return Cancel(seqnum); }
+  // A received RESUME for the send listening on `port`.
+  void Resume(uint16_t port, uint32_t position);
+
+  ZoSeqEvent OnConnect;
+  ZoSentPackEvent OnSentPack;
+  ZoSeqDoneEvent OnDisconnect;
+  ZoSendReadyEvent OnReady;
+
+ private:
+  ZoSendLine SendLine;
+  std::function<uint32_t()> LocalAddress;
+};
+
+class CZoDCCRecvs : public CZoSeqnums {
+ public:
+  explicit CZoDCCRecvs(ZoSendLine sendLine);
+  ~CZoDCCRecvs() override;
+
+  // A received SEND: asks OnRequest for a target file; a file that already
+  // holds data is resumed through RESUME, an empty one is connected at once.
+  void Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port, uint32_t size);
+  // A received ACCEPT for the receive that asked to resume from `port`.
+  void Accept(uint16_t port);
+  bool CancelRecv(int seqnum) { return Cancel(seqnum); }
+
+  ZoSeqEvent OnConnect;
+  ZoSeqDoneEvent OnDisconnect;
+  ZoRecvPackEvent OnRecvPack;
+  ZoSendRequestEvent OnRequest;
+
+ private:
+  ZoSendLine SendLine;
+};
