@@ -1,0 +1,123 @@
+#include "registry.h"
+
+#include <QDir>
+#include <QStringList>
+#include <QTemporaryFile>
+#include <QVariant>
+#include <array>
+#include <cctype>
+
+namespace {
+
+struct TypeTag {
+  RegValueType type;
+  const char* tag;
+};
+
+constexpr std::array<TypeTag, 3> kTypeTags{{
+    {REG_SZ, "sz"},
+    {REG_BINARY, "binary"},
+    {REG_DWORD, "dword"},
+}};
+
+QString RootFileName(HKEY_ROOT root) {
+  return root == HKEY_CLASSES_ROOT ? QStringLiteral("HKEY_CLASSES_ROOT.ini")
+                                   : QStringLiteral("HKEY_LOCAL_MACHINE.ini");
+}
+
+// QSettings takes "/" and "\" as group separators; escaping them (and "%", to
+// stay unambiguous, and "@", which marks the default value) keeps any byte
+// name a single entry. Latin-1 carries every byte through unchanged.
+QString EscapedName(const QByteArray& name) {
+  QString escaped;
+  for (char c : name) {
+    if (c == '%' || c == '/' || c == '\\' || c == '@')
+      escaped += QStringLiteral("%%1").arg(uint(uchar(c)), 2, 16, QLatin1Char('0'));
+    else
+      escaped += QLatin1Char(c);
+  }
+  return escaped;
+}
+
+QString ValueEntry(const char* name) {
+  return name && *name ? EscapedName(name) : QStringLiteral("@");
+}
+
+QString GroupFor(const char* path) {
+  QStringList parts;
+  for (const QByteArray& part : QByteArray(path ? path : "").split('\\'))
+    if (!part.isEmpty()) parts << EscapedName(part);
+  return parts.join(QLatin1Char('/'));
+}
+
+bool IsHex(QByteArrayView text) {
+  if (text.size() % 2) return false;
+  for (char c : text)
+    if (!std::isxdigit(uchar(c))) return false;
+  return true;
+}
+
+std::optional<RegValue> ParseStored(const QVariant& stored) {
+  if (stored.typeId() != QMetaType::QString) return std::nullopt;
+  const QByteArray text = stored.toString().toLatin1();
+  const qsizetype colon = text.indexOf(':');
+  if (colon < 0) return std::nullopt;
+  const QByteArrayView tag(text.constData(), colon);
+  const QByteArrayView hex = QByteArrayView(text).sliced(colon + 1);
+  if (!IsHex(hex)) return std::nullopt;
+  for (const TypeTag& known : kTypeTags)
+    if (tag == known.tag) return RegValue{known.type, QByteArray::fromHex(hex.toByteArray())};
+  return std::nullopt;
+}
+
+const char* TagFor(RegValueType type) {
+  for (const TypeTag& known : kTypeTags)
+    if (known.type == type) return known.tag;
+  return "binary";
+}
+
+bool FolderWritable(const QString& folder) {
+  QTemporaryFile probe(folder + QStringLiteral("/.probe"));
+  return probe.open();
+}
+
+}  // namespace
+
+QString RegistryFolder() {
+  const QString own = qEnvironmentVariable("VELKO_REGISTRY_DIR");
+  if (!own.isEmpty()) return own;
+  QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (config.isEmpty()) config = QDir::homePath() + QStringLiteral("/.config");
+  return config + QStringLiteral("/velko");
+}
+
+std::unique_ptr<RegKey> RegKey::Create(HKEY_ROOT root, const char* path) {
+  const QString folder = RegistryFolder();
+  if (!QDir().mkpath(folder) || !FolderWritable(folder)) return nullptr;
+  std::unique_ptr<RegKey> key(new RegKey(folder + QLatin1Char('/') + RootFileName(root), GroupFor(path)));
+  if (key->settings_.status() == QSettings::AccessError || !key->settings_.isWritable()) return nullptr;
+  return key;
+}
+
+RegKey::RegKey(const QString& file, const QString& group) : settings_(file, QSettings::IniFormat) {
+  settings_.setAtomicSyncRequired(true);
+  if (!group.isEmpty()) settings_.beginGroup(group);
+}
+
+void RegKey::SetValue(const char* name, RegValueType type, QByteArrayView data) {
+  const QString stored = QLatin1String(TagFor(type)) + QLatin1Char(':') +
+                         QLatin1String(data.toByteArray().toHex());
+  settings_.setValue(ValueEntry(name), stored);
+}
+
+std::optional<RegValue> RegKey::QueryValue(const char* name) const {
+  return ParseStored(settings_.value(ValueEntry(name)));
+}
+
+void RegKey::DeleteTree() { settings_.remove(QString()); }
+
+bool RegKey::Flush() {
+  settings_.sync();
+  // A damaged file read earlier is a format error; only access errors lose writes.
+  return settings_.status() != QSettings::AccessError;
+}

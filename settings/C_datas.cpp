@@ -1,0 +1,117 @@
+#include "C_datas.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+#include "U_commondata.h"
+#include "U_reg.h"
+
+namespace {
+
+constexpr const char* kKeyPath = "Software\\QUELBO\\VELKO";
+constexpr const char* kDefaultAliases =
+    "TO=PRIVMSG;MSG=PRIVMSG;QUERY=PRIVMSG;J=JOIN;P=PART;N=NICK;AL=NICK;L=LIST;W=WHOIS;ST=LIST";
+constexpr const char* kAppendedAliases[] = {"JOIN=JOIN", "PART=PART"};
+// "굴림체" and "안녕하세요 반갑습니다." in CP949.
+constexpr const char* kDefaultFontName = "\xB1\xBC\xB8\xB2\xC3\xBC";
+constexpr const char* kDefaultIntro =
+    "\xBE\xC8\xB3\xE7\xC7\xCF\xBC\xBC\xBF\xE4 \xB9\xDD\xB0\xA9\xBD\xC0\xB4\xCF\xB4\xD9.";
+constexpr size_t kTextBuffer = 512;
+constexpr size_t kAliasBuffer = 16383;
+
+std::string DownloadFolder() {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  return QFile::encodeName(folder).toStdString();
+}
+
+bool IsAppendedAlias(const std::string& entry) {
+  for (const char* appended : kAppendedAliases)
+    if (entry == appended) return true;
+  return false;
+}
+
+// The appended entries are skipped when stored: added again at every load,
+// their saved copies would otherwise pile up until the table outgrows its
+// buffer and the user's own entries fall back to the defaults.
+std::vector<std::string> SplitAliases(const std::string& text) {
+  std::vector<std::string> entries;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(';', start);
+    if (end == std::string::npos) end = text.size();
+    std::string piece = text.substr(start, end - start);
+    if (!piece.empty() && !IsAppendedAlias(piece)) entries.push_back(std::move(piece));
+    start = end + 1;
+  }
+  return entries;
+}
+
+std::string JoinAliases(const std::vector<std::string>& entries) {
+  std::string text;
+  for (const std::string& entry : entries) text += entry + ';';
+  return text;
+}
+
+void ReadText(MRegistry& registry, const char* name, std::string& field, size_t bufferSize) {
+  ZoStringStatic buffer(bufferSize);
+  field = registry.ReadString(name, buffer.buffer(), buffer.capacity(), field.c_str());
+}
+
+}  // namespace
+
+CDatas::CDatas()
+    : Address("localhost"),
+      Nick("VELKO"),
+      UserName("VELKO"),
+      EMail("velko@localhost"),
+      Location("KOREA"),
+      Age("1"),
+      Sex("?"),
+      Intro(kDefaultIntro),
+      DCCDir(DownloadFolder()),
+      FontName(kDefaultFontName) {
+  Load();
+}
+
+CDatas::~CDatas() { Save(); }
+
+void CDatas::Load() {
+  MRegistry registry;
+  std::string aliases = kDefaultAliases;
+  if (registry.Open(kKeyPath)) {
+    ReadText(registry, "Address", Address, kTextBuffer);
+    ReadText(registry, "Nick", Nick, kTextBuffer);
+    registry.ReadInteger("Port", &Port, 6667);
+    ReadText(registry, "Alias", aliases, kAliasBuffer);
+    ReadText(registry, "UserName", UserName, kTextBuffer);
+    ReadText(registry, "EMail", EMail, kTextBuffer);
+    ReadText(registry, "Location", Location, kTextBuffer);
+    ReadText(registry, "Age", Age, kTextBuffer);
+    ReadText(registry, "Sex", Sex, kTextBuffer);
+    ReadText(registry, "Intro", Intro, kTextBuffer);
+    ReadText(registry, "FontName", FontName, kTextBuffer);
+    registry.ReadInteger("FontSize", &FontSize, 9);
+    ReadText(registry, "DCCDir", DCCDir, kTextBuffer);
+  }
+  Alias = SplitAliases(aliases);
+  for (const char* appended : kAppendedAliases) Alias.emplace_back(appended);
+}
+
+void CDatas::Save() {
+  MRegistry registry;
+  if (!registry.Open(kKeyPath)) return;
+  registry.WriteString("Address", Address.c_str());
+  registry.WriteString("Nick", Nick.c_str());
+  registry.WriteInteger("Port", Port);
+  registry.WriteString("Alias", JoinAliases(Alias).c_str());
+  registry.WriteString("UserName", UserName.c_str());
+  registry.WriteString("EMail", EMail.c_str());
+  registry.WriteString("Location", Location.c_str());
+  registry.WriteString("Age", Age.c_str());
+  registry.WriteString("Sex", Sex.c_str());
+  registry.WriteString("Intro", Intro.c_str());
+  registry.WriteString("FontName", FontName.c_str());
+  registry.WriteInteger("FontSize", FontSize);
+  registry.WriteString("DCCDir", DCCDir.c_str());
+}

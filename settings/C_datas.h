@@ -1,0 +1,36 @@
+// The client's user settings: built-in defaults, overwritten from the registry
+// at construction and written back at destruction.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CDatas {
+ public:
+  CDatas();
+  ~CDatas();
+  CDatas(const CDatas&) = delete;
+  CDatas& operator=(const CDatas&) = delete;
+
+  // CP949 byte strings, read and assigned directly by their users.
+  std::string Address;
+  std::string Nick;
+  int32_t Port = 6667;
+  // "KEY=VALUE" entries; lookups search from the last entry back.
+  std::vector<std::string> Alias;
+  std::string UserName;
+  std::string EMail;
+  std::string Location;
+  std::string Age;
+  std::string Sex;
+  std::string Intro;
+  // With its trailing "/".
+  std::string DCCDir;
+  std::string FontName;
+  int32_t FontSize = 9;
+
+ private:
+  void Load();
+  void Save();
+};
