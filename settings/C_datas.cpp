@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_lib.h"
 #include "U_reg.h"
 
 namespace {
@@ -12,10 +14,6 @@ constexpr const char* kKeyPath = "Software\\QUELBO\\VELKO";
 constexpr const char* kDefaultAliases =
     "TO=PRIVMSG;MSG=PRIVMSG;QUERY=PRIVMSG;J=JOIN;P=PART;N=NICK;AL=NICK;L=LIST;W=WHOIS;ST=LIST";
 constexpr const char* kAppendedAliases[] = {"JOIN=JOIN", "PART=PART"};
-// "굴림체" and "안녕하세요 반갑습니다." in CP949.
-constexpr const char* kDefaultFontName = "\xB1\xBC\xB8\xB2\xC3\xBC";
-constexpr const char* kDefaultIntro =
-    "\xBE\xC8\xB3\xE7\xC7\xCF\xBC\xBC\xBF\xE4 \xB9\xDD\xB0\xA9\xBD\xC0\xB4\xCF\xB4\xD9.";
 constexpr size_t kTextBuffer = 512;
 constexpr size_t kAliasBuffer = 16383;
 
@@ -31,26 +29,14 @@ bool IsAppendedAlias(const std::string& entry) {
   return false;
 }
 
-// The appended entries are skipped when stored: added again at every load,
-// their saved copies would otherwise pile up until the table outgrows its
+// The appended entries are dropped from the stored table: added again at every
+// load, their saved copies would otherwise pile up until the table outgrows its
 // buffer and the user's own entries fall back to the defaults.
 std::vector<std::string> SplitAliases(const std::string& text) {
   std::vector<std::string> entries;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(';', start);
-    if (end == std::string::npos) end = text.size();
-    std::string piece = text.substr(start, end - start);
-    if (!piece.empty() && !IsAppendedAlias(piece)) entries.push_back(std::move(piece));
-    start = end + 1;
-  }
+  SplitString(text.c_str(), entries, ';');
+  std::erase_if(entries, IsAppendedAlias);
   return entries;
-}
-
-std::string JoinAliases(const std::vector<std::string>& entries) {
-  std::string text;
-  for (const std::string& entry : entries) text += entry + ';';
-  return text;
 }
 
 void ReadText(MRegistry& registry, const char* name, std::string& field, size_t bufferSize) {
@@ -68,9 +54,9 @@ CDatas::CDatas()
       Location("KOREA"),
       Age("1"),
       Sex("?"),
-      Intro(kDefaultIntro),
+      Intro(Cp949Literal("안녕하세요 반갑습니다.")),
       DCCDir(DownloadFolder()),
-      FontName(kDefaultFontName) {
+      FontName(Cp949Literal("굴림체")) {
   Load();
 }
 
@@ -104,7 +90,7 @@ void CDatas::Save() {
   registry.WriteString("Address", Address.c_str());
   registry.WriteString("Nick", Nick.c_str());
   registry.WriteInteger("Port", Port);
-  registry.WriteString("Alias", JoinAliases(Alias).c_str());
+  registry.WriteString("Alias", JoinStrings(Alias, ';').c_str());
   registry.WriteString("UserName", UserName.c_str());
   registry.WriteString("EMail", EMail.c_str());
   registry.WriteString("Location", Location.c_str());
