@@ -227,7 +227,6 @@ void TFlatForm::SetCursorFor(Region region) {
 }
 
 void TFlatForm::mousePressEvent(QMouseEvent* event) {
-  QWidget::mousePressEvent(event);
   if (event->button() != Qt::LeftButton) return;
   HotRegion = HitTest(event->globalPosition().toPoint());
   PressedRegion = HotRegion;
@@ -235,7 +234,6 @@ void TFlatForm::mousePressEvent(QMouseEvent* event) {
 }
 
 void TFlatForm::mouseMoveEvent(QMouseEvent* event) {
-  QWidget::mouseMoveEvent(event);
   const QPoint pos = event->globalPosition().toPoint();
   LastHotRegion = HotRegion;
   HotRegion = HitTest(pos);
@@ -287,7 +285,6 @@ void TFlatForm::Drag(const QPoint& globalPos) {
 }
 
 void TFlatForm::mouseReleaseEvent(QMouseEvent* event) {
-  QWidget::mouseReleaseEvent(event);
   if (event->button() != Qt::LeftButton) return;
   HotRegion = HitTest(event->globalPosition().toPoint());
   const Region pressed = PressedRegion;

@@ -17,7 +17,7 @@ TKInputBox::TKInputBox(QWidget* owner)
   LimitCP949(eInput, kMaxInputBytes);
   SetTextColor(lText, DialogTextColor());
   SetTextColor(sbOk, DialogTextColor());
-  SetEditColors(eInput, DialogTextColor(), DialogFrameColors()[BodyColor]);
+  SetEditColors(eInput, DialogTextColor(), DialogFrameColors()[FrameColorSlot::BodyColor]);
   // Enter in the edit is the OK button; the edit inserts nothing for it.
   connect(eInput, &QLineEdit::returnPressed, this, &TKInputBox::sbOkClick);
   connect(sbOk, &QToolButton::clicked, this, &TKInputBox::sbOkClick);

@@ -22,7 +22,7 @@ TmNickChange::TmNickChange(QWidget* owner, TZoEngine& engine, TNickStore storeNi
   LimitCP949(eNick, kMaxNickBytes);
   SetTextColor(lbNick, DialogTextColor());
   SetTextColor(sbOk, DialogTextColor());
-  SetEditColors(eNick, DialogTextColor(), DialogFrameColors()[BodyColor]);
+  SetEditColors(eNick, DialogTextColor(), DialogFrameColors()[FrameColorSlot::BodyColor]);
   // Enter in the edit is the OK button; the edit inserts nothing for it.
   connect(eNick, &QLineEdit::returnPressed, this, &TmNickChange::sbOkClick);
   connect(sbOk, &QToolButton::clicked, this, &TmNickChange::sbOkClick);
