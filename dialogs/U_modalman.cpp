@@ -43,6 +43,7 @@ void SetModalAnswer(TModalAnswer answer) { Answer() = std::move(answer); }
 TModalForm::TModalForm(QWidget* owner, QSize design) : TFlatForm(owner, true, design) {
   Sizeable = false;
   HideEnabled = false;
+  pClient->setFont(font());  // dialogs are designed in the form's face
   ApplyFrameColors(DialogFrameColors());
 }
 

@@ -57,5 +57,8 @@ void SaveGrab(QWidget* widget, const QString& name) {
   const QString dir = qEnvironmentVariable("VELKO_GRAB_DIR");
   if (dir.isEmpty()) return;
   QDir().mkpath(dir);
-  widget->grab().save(dir + "/" + name + ".png");
+  const QPixmap grab = widget->grab();
+  grab.save(dir + "/" + name + ".png");
+  // Four times as large, pixel for pixel, to judge the one-pixel lines.
+  grab.scaled(grab.size() * 4, Qt::IgnoreAspectRatio, Qt::FastTransformation).save(dir + "/" + name + "_x4.png");
 }

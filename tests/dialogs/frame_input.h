@@ -29,5 +29,6 @@ class ScopedAnswer {
   ~ScopedAnswer() { SetModalAnswer(nullptr); }
 };
 
-// Saves a grab of `widget` as <VELKO_GRAB_DIR>/<name>.png when that is set.
+// Saves a grab of `widget` as <VELKO_GRAB_DIR>/<name>.png (and a copy four
+// times as large) when that is set.
 void SaveGrab(QWidget* widget, const QString& name);
