@@ -14,10 +14,7 @@ QColor Rgb(uint32_t rgb) { return QColor::fromRgb(rgb & 0xFFFFFF); }
 
 int FloorHalf(int value) { return value >= 0 ? value / 2 : -((1 - value) / 2); }
 
-int SizeWord(uint32_t word) {
-  const int value = static_cast<int32_t>(word);
-  return value > 0 && value <= kMaxFrameSize ? value : 0;
-}
+bool UsableSize(int32_t value) { return value > 0 && value <= kMaxFrameSize; }
 
 // The forms' Korean faces are not on this system; the Nanum pair stands in.
 void InstallFontSubstitutes() {
@@ -125,8 +122,8 @@ void TFlatForm::ApplyFrameColors(const TFrameColorRecord& record) {
   const auto caption = static_cast<int32_t>(record[CaptionHeightSlot]);
   const auto button = static_cast<int32_t>(record[ButtonSizeSlot]);
   if (caption < button) {
-    if (SizeWord(record[CaptionHeightSlot]) > 0) CaptionHeight = caption;
-    if (SizeWord(record[ButtonSizeSlot]) > 0) ButtonSize = button;
+    if (UsableSize(caption)) CaptionHeight = caption;
+    if (UsableSize(button)) ButtonSize = button;
   }
   Layout(false);
   update();

@@ -1,3 +1,4 @@
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QScreen>
@@ -62,6 +63,8 @@ TEST_F(FrameTest, ContentSitsBelowTheCaptionInsideAOnePixelFrame) {
   EXPECT_EQ(designed.size(), QSize(256, 188));
   EXPECT_EQ(designed.pClient->geometry(), QRect(1, 18, 254, 169));
   EXPECT_EQ(label->mapTo(&designed, QPoint(0, 0)), QPoint(11, 38));
+  EXPECT_EQ(QFontInfo(designed.font()).family(), "NanumGothic");
+  EXPECT_EQ(QFontInfo(label->font()).family(), "NanumGothicCoding");
   designed.show();
   designed.resize(300, 250);
   EXPECT_EQ(designed.pClient->geometry(), QRect(1, 18, 298, 231));
