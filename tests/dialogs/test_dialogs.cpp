@@ -96,7 +96,9 @@ struct InputBoxTest : testing::Test {
 
 TEST_F(InputBoxTest, EnterReturnsTheTypedTextAsCP949) {
   QString title, prompt;
+  bool editHasFocus = false;
   const std::string result = Ask([&](TKInputBox& box) {
+    editHasFocus = box.focusWidget() == box.eInput;
     title = box.windowTitle();
     prompt = box.lText->text();
     TypeText(box.eInput, QString::fromUtf8("#벨코"));
@@ -104,6 +106,7 @@ TEST_F(InputBoxTest, EnterReturnsTheTypedTextAsCP949) {
     QTest::keyClick(box.eInput, Qt::Key_Return);
   });
   EXPECT_EQ(result, KoreanText("#벨코"));
+  EXPECT_TRUE(editHasFocus);
   EXPECT_EQ(title, QString::fromUtf8("채널 입장"));
   EXPECT_EQ(prompt, QString::fromUtf8("들어갈 채널 이름을 입력하세요"));
 }
