@@ -16,16 +16,6 @@ int FloorHalf(int value) { return value >= 0 ? value / 2 : -((1 - value) / 2); }
 
 bool UsableSize(int32_t value) { return value > 0 && value <= kMaxFrameSize; }
 
-// The forms' Korean faces are not on this system; the Nanum pair stands in.
-void InstallFontSubstitutes() {
-  static const bool installed = [] {
-    QFont::insertSubstitution(QString::fromUtf8("굴림"), "NanumGothic");
-    QFont::insertSubstitution(QString::fromUtf8("굴림체"), "NanumGothicCoding");
-    return true;
-  }();
-  (void)installed;
-}
-
 QFont FaceFont(const char* utf8Family) {
   QFont font(QString::fromUtf8(utf8Family));
   font.setPixelSize(12);
@@ -68,10 +58,19 @@ Qt::CursorShape CursorShapeFor(TFlatForm::Region region) {
 
 }  // namespace
 
+void InstallKoreanFaces() {
+  static const bool installed = [] {
+    QFont::insertSubstitution(QString::fromUtf8("굴림"), "NanumGothic");
+    QFont::insertSubstitution(QString::fromUtf8("굴림체"), "NanumGothicCoding");
+    return true;
+  }();
+  (void)installed;
+}
+
 TFlatForm::TFlatForm(QWidget* owner, bool asWindow, QSize design)
     : QWidget(owner, asWindow ? Qt::Window | Qt::FramelessWindowHint : Qt::Widget),
       pClient(new QWidget(this)) {
-  InstallFontSubstitutes();
+  InstallKoreanFaces();
   setFont(FaceFont("굴림"));
   setMinimumSize(kMinWidth, kMinHeight);
   setMouseTracking(true);

@@ -10,6 +10,11 @@
 
 #include "U_framecolors.h"
 
+// The forms' faces "굴림" and "굴림체" are not on this system; NanumGothic and
+// NanumGothicCoding stand in. Every frame installs this; a window drawn in
+// those faces before the first frame exists calls it itself.
+void InstallKoreanFaces();
+
 class TFlatForm : public QWidget {
   Q_OBJECT
 
