@@ -1,0 +1,112 @@
+// The flat frame every window but the main window is drawn in: a caption bar,
+// a one-pixel frame and three caption buttons painted in the colours of a
+// frame colour record, with moving and resizing under the mouse.
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+#include "U_framecolors.h"
+
+// The forms' faces "굴림" and "굴림체" are not on this system; NanumGothic and
+// NanumGothicCoding stand in. Every frame installs this; a window drawn in
+// those faces before the first frame exists calls it itself.
+void InstallKoreanFaces();
+
+class TFlatForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  // What a point of the frame is, numbered as the frame keeps them.
+  enum Region : uint8_t {
+    None = 0,
+    TopLeft,
+    Top,
+    TopRight,
+    Right,
+    BottomRight,
+    Bottom,
+    BottomLeft,
+    Left,
+    Caption,
+    HideButton,
+    GripButton,
+    CloseButton,
+  };
+
+  static constexpr int kMinWidth = 140;
+  static constexpr int kMinHeight = 30;
+
+  // A top-level window when `asWindow`, else a child of `owner` (a sub-window
+  // inside a panel). `design` is the content size below the caption bar.
+  explicit TFlatForm(QWidget* owner, bool asWindow, QSize design = QSize(254, 169));
+
+  void ApplyFrameColors(const TFrameColorRecord& record);
+  Region HitTest(const QPoint& globalPos) const;
+  QRect ButtonRect(Region button) const;
+  // Keeps `control` (a child of pClient) at its distance from the given edges
+  // when the content panel changes size; left and top are always kept.
+  void SetAnchors(QWidget* control, Qt::Edges edges);
+  // Centres the frame on the screen it is on (the owner's, for a window).
+  void CentreOnScreen();
+
+  QWidget* pClient;
+  int ButtonTop = 2;
+  bool Sizeable = true;
+  bool CloseEnabled = true;
+  bool HideEnabled = true;
+  Region HotRegion = None;
+  Region PressedRegion = None;
+  Region LastHotRegion = None;
+  uint32_t CaptionBack = 0;
+  uint32_t ActiveCaptionBack = 0x808080;
+  uint32_t CaptionText = 0xFFFFFF;
+  uint32_t ActiveCaptionText = 0;
+  uint32_t FrameLine = 0;
+  uint32_t BodyColor = 0xFFFFFF;
+  uint32_t ButtonLine = 0xFFFFFF;
+  uint32_t ButtonFace = 0x808080;
+  uint32_t ButtonHotFace = 0xFFFFFF;
+  uint32_t ButtonGlyph = 0;
+  int CaptionHeight = 18;
+  int ButtonSize = 14;
+
+ protected:
+  virtual bool IsActiveFrame() { return true; }
+  virtual bool CloseClicked() { return false; }
+  virtual void FrameMoved() {}
+  virtual void FrameSized() {}
+
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Anchor {
+    QWidget* control;
+    Qt::Edges edges;
+    QMargins gap;  // distance to the panel's right and bottom at anchoring time
+  };
+
+  void Layout(bool initial);
+  void ApplyBodyColor();
+  void PlaceClient();
+  void SetCursorFor(Region region);
+  void Drag(const QPoint& globalPos);
+  QRect DraggedGeometry(Region pressed, int dx, int dy) const;
+  void ToggleMaximised();
+  void PaintButton(class QPainter& painter, Region button) const;
+  void FollowAnchors();
+  void ClearHotRegion();
+
+  QPoint dragOrigin_;
+  QRect normalGeometry_;  // before a child frame was maximised
+  std::vector<Anchor> anchors_;
+};

@@ -1,0 +1,35 @@
+#include "M_inputbox.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "U_dlgcontrols.h"
+#include "U_dlgtext.h"
+
+TKInputBox::TKInputBox(QWidget* owner)
+    : TModalForm(owner, QSize(432, 72)),
+      lText(MakePromptLabel(pClient, QRect(3, 14, 426, 12))),
+      eInput(MakeFlatEdit(pClient, QRect(19, 38, 339, 18))),
+      sbOk(MakeFlatButton(pClient, QRect(365, 38, 49, 18), QString::fromUtf8("확인"))) {
+  setWindowTitle("VELKO");
+  SetAnchors(lText, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge);
+  LimitCP949(eInput, kMaxInputBytes);
+  SetTextColor(lText, DialogTextColor());
+  SetTextColor(sbOk, DialogTextColor());
+  SetEditColors(eInput, DialogTextColor(), DialogFrameColors()[FrameColorSlot::BodyColor]);
+  // Enter in the edit is the OK button; the edit inserts nothing for it.
+  connect(eInput, &QLineEdit::returnPressed, this, &TKInputBox::sbOkClick);
+  connect(sbOk, &QToolButton::clicked, this, &TKInputBox::sbOkClick);
+  eInput->setFocus();
+}
+
+void TKInputBox::sbOkClick() { SetModalResult(mrOk); }
+
+std::string ShowInputBox(const char* title, const char* prompt) {
+  TModalHolder<TKInputBox> box;
+  box->setWindowTitle(DlgDecode(title));
+  box->lText->setText(DlgDecode(prompt));
+  const bool ok = box->ShowModal() == mrOk;
+  return ok && box ? DlgEncode(box->eInput->text()) : std::string();
+}

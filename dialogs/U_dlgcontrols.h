@@ -1,0 +1,23 @@
+// The few control kinds the small windows are designed with (label, flat
+// button, flat edit), made at their design geometry and coloured as told.
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <cstdint>
+
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class QWidget;
+
+QLabel* MakeLabel(QWidget* parent, const QRect& geometry, const QString& text);
+// The centred bold line a message or question is shown in.
+QLabel* MakePromptLabel(QWidget* parent, const QRect& geometry);
+QToolButton* MakeFlatButton(QWidget* parent, const QRect& geometry, const QString& text);
+QLineEdit* MakeFlatEdit(QWidget* parent, const QRect& geometry);
+
+// Text of a label or flat button in `fg`.
+void SetTextColor(QWidget* control, uint32_t fg);
+// A flat edit's text and outline in `fg` on `bg`.
+void SetEditColors(QLineEdit* edit, uint32_t fg, uint32_t bg);

@@ -1,0 +1,79 @@
+#include "U_modalman.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+
+namespace {
+
+struct TDialogSkin {
+  TFrameColorRecord record{0x000000, 0x000000, 0xC0C0C0, 0xFFFFFF, 0x000000, 0xFFFFFF,
+                           0x000000, 0x000000, 0xC0C0C0, 0x808080, 18,       14};
+  uint32_t modalFg = 0x000000;
+};
+
+TDialogSkin& DialogSkin() {
+  static TDialogSkin skin;
+  return skin;
+}
+
+QPointer<QWidget>& Owner() {
+  static QPointer<QWidget> owner;
+  return owner;
+}
+
+TModalAnswer& Answer() {
+  static TModalAnswer answer;
+  return answer;
+}
+
+}  // namespace
+
+void SetModalOwner(QWidget* owner) { Owner() = owner; }
+
+QWidget* ModalOwner() { return Owner().data(); }
+
+void SetDialogSkin(const TFrameColorRecord& record, uint32_t modalFg) { DialogSkin() = {record, modalFg}; }
+
+const TFrameColorRecord& DialogFrameColors() { return DialogSkin().record; }
+
+uint32_t DialogTextColor() { return DialogSkin().modalFg; }
+
+void SetModalAnswer(TModalAnswer answer) { Answer() = std::move(answer); }
+
+TModalForm::TModalForm(QWidget* owner, QSize design) : TFlatForm(owner, true, design) {
+  Sizeable = false;
+  HideEnabled = false;
+  pClient->setFont(font());  // dialogs are designed in the form's face
+  ApplyFrameColors(DialogFrameColors());
+}
+
+int TModalForm::ShowModal() {
+  modalResult_ = mrNone;
+  setWindowModality(Qt::ApplicationModal);
+  CentreOnScreen();
+  show();
+  activateWindow();
+  QPointer<TModalForm> alive(this);
+  if (Answer()) Answer()(*this);
+  if (alive && isVisible()) {
+    QEventLoop loop;
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);  // the owner went first
+    loop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    if (alive) loop_ = nullptr;
+  }
+  if (!alive) return mrCancel;
+  hide();
+  return modalResult_;
+}
+
+void TModalForm::SetModalResult(int result) {
+  modalResult_ = result;
+  close();
+}
+
+void TModalForm::closeEvent(QCloseEvent* event) {
+  TFlatForm::closeEvent(event);
+  if (modalResult_ == mrNone) modalResult_ = mrCancel;
+  if (loop_) loop_->quit();
+}
