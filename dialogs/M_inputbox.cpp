@@ -5,7 +5,7 @@
 #include <QToolButton>
 
 #include "U_dlgcontrols.h"
-#include "U_dlgtext.h"
+#include "U_codepage.h"
 
 TKInputBox::TKInputBox(QWidget* owner)
     : TModalForm(owner, QSize(432, 72)),
@@ -28,8 +28,8 @@ void TKInputBox::sbOkClick() { SetModalResult(mrOk); }
 
 std::string ShowInputBox(const char* title, const char* prompt) {
   TModalHolder<TKInputBox> box;
-  box->setWindowTitle(DlgDecode(title));
-  box->lText->setText(DlgDecode(prompt));
+  box->setWindowTitle(DecodeDisplay(title));
+  box->lText->setText(DecodeDisplay(prompt));
   const bool ok = box->ShowModal() == mrOk;
-  return ok && box ? DlgEncode(box->eInput->text()) : std::string();
+  return ok && box ? EncodeText(box->eInput->text()) : std::string();
 }

@@ -5,7 +5,7 @@
 #include <QToolButton>
 
 #include "U_dlgcontrols.h"
-#include "U_dlgtext.h"
+#include "U_codepage.h"
 
 TKMessageBox::TKMessageBox(QWidget* owner)
     : TModalForm(owner, QSize(398, 66)),
@@ -30,6 +30,6 @@ void TKMessageBox::sbOkClick() { close(); }
 
 void ShowMessageBox(const char* text) {
   TModalHolder<TKMessageBox> box;
-  box->lText->setText(DlgDecode(text));
+  box->lText->setText(DecodeDisplay(text));
   box->ShowModal();
 }

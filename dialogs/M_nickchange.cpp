@@ -8,7 +8,7 @@
 
 #include "M_msgbox.h"
 #include "U_dlgcontrols.h"
-#include "U_dlgtext.h"
+#include "U_codepage.h"
 #include "Zoengine.h"
 
 TmNickChange::TmNickChange(QWidget* owner, TZoEngine& engine, TNickStore storeNick)
@@ -37,9 +37,9 @@ void TmNickChange::keyPressEvent(QKeyEvent* event) {
 }
 
 void TmNickChange::sbOkClick() {
-  const std::string nick = DlgEncode(eNick->text());
+  const std::string nick = EncodeText(eNick->text());
   if (nick.empty()) {
-    ShowMessageBox(KoreanText("대화명을 올바르게 입력해 주세요").c_str());
+    ShowMessageBox(Cp949Literal("대화명을 올바르게 입력해 주세요"));
     return;
   }
   // Before the welcome the server will not confirm the nick, so it is taken at once.

@@ -3,8 +3,41 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QValidator>
+#include <algorithm>
+
+#include "U_codepage.h"
 
 namespace {
+
+class TCP949Limit : public QValidator {
+ public:
+  TCP949Limit(int maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) {}
+
+  State validate(QString& input, int& pos) const override {
+    input.remove(QChar('\r')).remove(QChar('\n')).remove(QChar(0));
+    const std::string bytes = EncodeText(input);
+    if (static_cast<int>(bytes.size()) > maxBytes_) input.truncate(FittingLength(input));
+    pos = std::min(pos, static_cast<int>(input.size()));
+    return Acceptable;
+  }
+
+ private:
+  // The length of the longest prefix of whole characters that fits.
+  qsizetype FittingLength(const QString& text) const {
+    int bytes = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+      const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+      bytes += static_cast<int>(EncodeText(text.mid(i, width)).size());
+      if (bytes > maxBytes_) break;
+      i += width;
+    }
+    return i;
+  }
+
+  int maxBytes_;
+};
 
 QString CssColor(uint32_t rgb) { return QColor::fromRgb(rgb & 0xFFFFFF).name(); }
 
@@ -64,3 +97,5 @@ void SetEditColors(QLineEdit* edit, uint32_t fg, uint32_t bg) {
   edit->setStyleSheet(QString("QLineEdit { color: %1; background: %2; border: 1px solid %1; padding: 0px 1px; }")
                           .arg(CssColor(fg), CssColor(bg)));
 }
+
+void LimitCP949(QLineEdit* edit, int maxBytes) { edit->setValidator(new TCP949Limit(maxBytes, edit)); }

@@ -16,6 +16,9 @@ QLabel* MakeLabel(QWidget* parent, const QRect& geometry, const QString& text);
 QLabel* MakePromptLabel(QWidget* parent, const QRect& geometry);
 QToolButton* MakeFlatButton(QWidget* parent, const QRect& geometry, const QString& text);
 QLineEdit* MakeFlatEdit(QWidget* parent, const QRect& geometry);
+// Keeps `edit` within `maxBytes` bytes of CP949, whole characters only, and
+// out of line breaks, which would end an IRC line early.
+void LimitCP949(QLineEdit* edit, int maxBytes);
 
 // Text of a label or flat button in `fg`.
 void SetTextColor(QWidget* control, uint32_t fg);

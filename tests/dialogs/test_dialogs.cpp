@@ -12,7 +12,7 @@
 #include "M_inputbox.h"
 #include "M_motd.h"
 #include "M_msgbox.h"
-#include "U_dlgtext.h"
+#include "U_codepage.h"
 #include "engine_recorder.h"
 #include "frame_input.h"
 #include "scripted_server.h"
@@ -38,7 +38,7 @@ TEST(MessageBox, ShowsCP949TextCentredAndClosesOnEnter) {
     SaveGrab(&box, "messagebox");
     QTest::keyClick(&box, Qt::Key_Return);
   });
-  ShowMessageBox(KoreanText("◆ 서버와 연결이 끊어졌습니다.").c_str());
+  ShowMessageBox(Cp949Literal("◆ 서버와 연결이 끊어졌습니다."));
   EXPECT_EQ(shown, QString::fromUtf8("◆ 서버와 연결이 끊어졌습니다."));
   EXPECT_TRUE(modal);
   EXPECT_TRUE(dialogFlags);
@@ -90,7 +90,7 @@ struct InputBoxTest : testing::Test {
   // Runs ShowInputBox with `answer` acting on the box.
   std::string Ask(const std::function<void(TKInputBox&)>& act) {
     ScopedAnswer answer([&](TModalForm& form) { act(dynamic_cast<TKInputBox&>(form)); });
-    return ShowInputBox(KoreanText("채널 입장").c_str(), KoreanText("들어갈 채널 이름을 입력하세요").c_str());
+    return ShowInputBox(Cp949Literal("채널 입장"), Cp949Literal("들어갈 채널 이름을 입력하세요"));
   }
 };
 
@@ -105,7 +105,7 @@ TEST_F(InputBoxTest, EnterReturnsTheTypedTextAsCP949) {
     SaveGrab(&box, "inputbox");
     QTest::keyClick(box.eInput, Qt::Key_Return);
   });
-  EXPECT_EQ(result, KoreanText("#벨코"));
+  EXPECT_EQ(result, Cp949Literal("#벨코"));
   EXPECT_TRUE(editHasFocus);
   EXPECT_EQ(title, QString::fromUtf8("채널 입장"));
   EXPECT_EQ(prompt, QString::fromUtf8("들어갈 채널 이름을 입력하세요"));
@@ -144,7 +144,7 @@ TEST_F(InputBoxTest, TextStaysWithinOneHundredBytesOfWholeCharacters) {
               TypeText(box.eInput, hangul.repeated(60));
               QTest::keyClick(box.eInput, Qt::Key_Return);
             }),
-            KoreanText(hangul.repeated(50).toUtf8().constData()));
+            EncodeText(hangul.repeated(50)));
   EXPECT_EQ(Ask([&](TKInputBox& box) {
               TypeText(box.eInput, QString(99, 'a'));
               TypeText(box.eInput, hangul);
@@ -222,15 +222,6 @@ TEST(MOTD, OneWindowAtATimeFreedOnClose) {
   EXPECT_TRUE(second && second->isVisible());
   second->close();
   ASSERT_TRUE(WaitUntil([&] { return CurrentMOTD() == nullptr; }, 2000));
-}
-
-TEST(DialogText, DecodesUtf8AndCP949AndEncodesMissingAsQuestionMark) {
-  EXPECT_EQ(DlgDecode("\xC7\xD1\xB1\xDB"), QString::fromUtf8("한글"));
-  EXPECT_EQ(DlgDecode("\xED\x95\x9C\xEA\xB8\x80"), QString::fromUtf8("한글"));
-  EXPECT_EQ(DlgDecode("plain"), "plain");
-  EXPECT_EQ(DlgDecode("a\xFF" "b"), "a?b");
-  EXPECT_EQ(DlgEncode(QString::fromUtf8("한글")), "\xC7\xD1\xB1\xDB");
-  EXPECT_EQ(DlgEncode(QString::fromUtf8("a\u0E01\U0001F600b")), "a??b");
 }
 
 }  // namespace

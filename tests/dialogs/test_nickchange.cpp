@@ -7,7 +7,7 @@
 
 #include "M_msgbox.h"
 #include "M_nickchange.h"
-#include "U_dlgtext.h"
+#include "U_codepage.h"
 #include "engine_recorder.h"
 #include "frame_input.h"
 #include "ngircd_server.h"
@@ -85,7 +85,7 @@ TEST_F(NickChangeTest, BeforeTheWelcomeTheNickChangesAtOnce) {
   ScriptedServer server;
   ConnectTo(server);
   Run([](TmNickChange& dialog) { Type(dialog, QString::fromUtf8("벨코")); });
-  const std::string nick = KoreanText("벨코");
+  const std::string nick = Cp949Literal("벨코");
   EXPECT_EQ(stored, nick);
   EXPECT_EQ(recorder.engine.Nick(), nick);
   EXPECT_TRUE(server.WaitForText(QByteArray::fromStdString("NICK " + nick + "\r\n")));
