@@ -109,39 +109,3 @@ TEST(Analyse, PlainLeadingByteIsNotCtcp) {
   EXPECT_EQ(r.Events({"OnPrivmsg"}), (std::vector<std::string>{"OnPrivmsg\ta\t#x\tx\\x01y"}));
 }
 
-TEST(DccParse, FieldsNumbersAndMissingValues) {
-  auto parse = [](const char* body) {
-    stIRC irc;
-    const std::string line = std::string(":n!u@h PRIVMSG me :\x01") + body + "\x01";
-    CZoAnalysis::Parse(line.c_str(), &irc);
-    stDCC dcc;
-    CZoAnalDCC::Parse(irc, &dcc);
-    return dcc;
-  };
-  stDCC d = parse("DCC SEND file 3232235521");
-  EXPECT_STREQ(d.Type, "SEND");
-  EXPECT_EQ(d.Port, 65535);
-  EXPECT_EQ(d.Value, 4294967295u);
-
-  d = parse("DCC SEND  file 1 2 3");
-  EXPECT_STREQ(d.Arg, "");
-  EXPECT_STREQ(d.AddrText, "255.255.255.255");
-  EXPECT_EQ(d.Port, 65535);
-
-  d = parse("DCC");
-  EXPECT_STREQ(d.Type, "");
-  d = parse("DCC RESUME f 49152 4294967297");
-  EXPECT_EQ(d.Port, 49152);
-  EXPECT_EQ(d.Value, 1u);
-  EXPECT_STREQ(d.AddrText, "");
-  d = parse("DCC CHAT chat 2130706433 -1");
-  EXPECT_STREQ(d.AddrText, "127.0.0.1");
-  EXPECT_EQ(d.Port, 65535);
-  EXPECT_EQ(d.Value, 0u);
-
-  d = parse(("DCC " + std::string(100, 'T') + " " + std::string(400, 'a')).c_str());
-  EXPECT_EQ(strlen(d.Type), sizeof d.Type - 1);
-  d = parse(("DCC SEND " + std::string(400, 'a') + " 1 2 3").c_str());
-  EXPECT_EQ(strlen(d.Arg), sizeof d.Arg - 1);
-  EXPECT_EQ(d.Value, 3u);
-}

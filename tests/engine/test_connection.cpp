@@ -74,18 +74,6 @@ TEST(Connection, UnfinishedLineIsDroppedWhenTheConnectionCloses) {
   EXPECT_EQ(w.lines, (Lines{"fresh\n"}));
 }
 
-TEST(Connection, RawModeHandsOverBytesUnframed) {
-  ScriptedServer server;
-  CZoConnection connection;
-  QByteArray got;
-  connection.OnData = [&](int32_t count, char* data) { got.append(data, count); };
-  ASSERT_TRUE(connection.Connect("127.0.0.1", server.Port()));
-  ASSERT_TRUE(server.WaitForClient());
-  server.Write(QByteArray("HTTP/1.1 200 OK\r\n\r\nab\0cd", 24));
-  ASSERT_TRUE(WaitUntil([&] { return got.size() == 24; }));
-  EXPECT_EQ(got, QByteArray("HTTP/1.1 200 OK\r\n\r\nab\0cd", 24));
-}
-
 TEST(Connection, SendsOnlyWhileConnectedAndRefusesASecondConnect) {
   ScriptedServer server;
   CZoConnection connection;

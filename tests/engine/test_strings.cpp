@@ -50,24 +50,3 @@ TEST(ZoStringStaticN, ANulInsideTheTextCutsOnlyItsOwnLine) {
   EXPECT_STREQ(lines.nextLine(), "c");
 }
 
-TEST(ZoString, NullStaysNullAndCopiesAreDeep) {
-  ZoString s;
-  EXPECT_EQ(s.c_str(), nullptr);
-  EXPECT_STREQ(s.str(), "");
-  s = "abc";
-  ZoString copy = s;
-  s = "x";
-  EXPECT_STREQ(copy.c_str(), "abc");
-  s = static_cast<const char*>(nullptr);
-  EXPECT_EQ(s.c_str(), nullptr);
-  s = s;
-  EXPECT_EQ(s.c_str(), nullptr);
-}
-
-TEST(ZoCopy, CutsToTheFieldWidth) {
-  char field[4];
-  ZoCopy(field, "abcdef");
-  EXPECT_STREQ(field, "abc");
-  ZoCopy(field, nullptr);
-  EXPECT_STREQ(field, "");
-}
