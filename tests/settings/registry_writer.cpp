@@ -1,5 +1,5 @@
 // Stores ever new generations of a large value in the registry folder given
-// as the first argument until it is killed; says "ready" after the first.
+// as the argument until it is killed; says "ready" after the first.
 #include <QByteArray>
 #include <cstdio>
 #include <cstdlib>
@@ -7,20 +7,18 @@
 #include "registry.h"
 
 int main(int argc, char** argv) {
-  if (argc < 3) return 2;
+  if (argc < 2) return 2;
   setenv("VELKO_REGISTRY_DIR", argv[1], 1);
-  const int seed = atoi(argv[2]);
-  for (int generation = 0;; ++generation) {
-    auto key = RegKey::Create(HKEY_LOCAL_MACHINE, "Software\\Writer");
-    if (!key) return 1;
-    const uint32_t size = 400000 + uint32_t(seed * 31 + generation) % 997;
-    const QByteArray blob(int(size), char('a' + generation % 26));
+  auto key = RegKey::Create(HKEY_LOCAL_MACHINE, "Software\\Writer");
+  for (int generation = 0; key; ++generation) {
+    const QByteArray blob(400000 + generation % 997, char('a' + generation % 26));
     key->SetValue("Blob", REG_BINARY, blob);
-    key->SetValue("Size", REG_DWORD, QByteArrayView(reinterpret_cast<const char*>(&size), 4));
+    key->SetValue("Size", REG_SZ, QByteArray::number(blob.size()));
     if (!key->Flush()) return 1;
     if (generation == 0) {
       puts("ready");
       fflush(stdout);
     }
   }
+  return 1;
 }
