@@ -131,6 +131,34 @@ TEST_F(SkinFetch, EarlyCloseReportsAnErrorAndKeepsThePreviousCopy) {
   EXPECT_EQ(static_cast<TSkinValues&>(skin_), TSkinValues());
 }
 
+TEST_F(SkinFetch, SilentServerTimesOutAndFreesTheLoader) {
+  skin_.SetFetchTimeout(200);
+  ScriptedServer server;
+  Request(server);
+  server.Write("HTTP/1.1 200 OK\r\n");
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(events_, Events{"HTML-Error : 10060"});
+  EXPECT_TRUE(Load(At(server, "/skin.txt")));
+}
+
+TEST_F(SkinFetch, AddressesThatCannotBeUsedAreRefused) {
+  for (const char* address : {"no-slash", "host/a b.txt", "host/x\r\nEvil: 1", "host:65536/x.txt", "host/.."})
+    EXPECT_FALSE(Load(address)) << address;
+  EXPECT_EQ(skin_.state(), CZoHTMLSkin::Idle);
+}
+
+TEST_F(SkinFetch, KeptAliveConnectionDroppedByTheServerIsRetriedOnce) {
+  ScriptedServer server;
+  Request(server);
+  server.Write(Response(QByteArray("mainwin-backimg=") + At(server, "/bg.png").c_str() + "\n"));
+  ASSERT_TRUE(server.WaitForText("GET /bg.png"));
+  server.CloseClient();
+  ASSERT_TRUE(WaitUntil([&] { return !server.ClientClosed() && server.Received().contains("GET /bg.png"); }));
+  server.Write(Response("background"));
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(events_, (Events{"parsed", "back " + folder_ + "bg.png"}));
+}
+
 TEST_F(SkinFetch, PictureOnAnotherServerIsFetchedFromThere) {
   ScriptedServer skinServer, pictureServer;
   Request(skinServer);
