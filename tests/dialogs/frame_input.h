@@ -1,26 +1,38 @@
-// Mouse input for frames by screen position, and a scoped answering hook.
+// Mouse and keyboard input for frames and dialogs by screen position, a
+// scoped answering hook, and an engine connected to a scripted server.
 #pragma once
 
-#include <QPoint>
-#include <QString>
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QMouseEvent>
+#include <QTest>
 
 #include "U_modalman.h"
+#include "Zoengine.h"
+#include "scripted_server.h"
+#include "wait_until.h"
 
-class QWidget;
+// Sent directly rather than through QTest, which reads a local (0, 0) as
+// "the centre" and turns a move without buttons into a platform cursor move.
+inline void SendMouse(QWidget* widget, QEvent::Type type, QPoint global, Qt::MouseButtons held) {
+  const QPointF local = widget->mapFromGlobal(QPointF(global));
+  const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+  QMouseEvent event(type, local, local, QPointF(global), button, held, Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
+}
+inline void Hover(QWidget* w, QPoint global) { SendMouse(w, QEvent::MouseMove, global, Qt::NoButton); }
+inline void Press(QWidget* w, QPoint global) { SendMouse(w, QEvent::MouseButtonPress, global, Qt::LeftButton); }
+inline void DragTo(QWidget* w, QPoint global) { SendMouse(w, QEvent::MouseMove, global, Qt::LeftButton); }
+inline void Release(QWidget* w, QPoint global) { SendMouse(w, QEvent::MouseButtonRelease, global, Qt::NoButton); }
 
-// The global position of `local` in `widget`.
-QPoint Global(const QWidget* widget, QPoint local);
-// A move without buttons, as the mouse hovering over the frame.
-void Hover(QWidget* widget, QPoint global);
-// The left button going down, moving while held, and coming up.
-void Press(QWidget* widget, QPoint global);
-void DragTo(QWidget* widget, QPoint global);
-void Release(QWidget* widget, QPoint global);
-void DoubleClick(QWidget* widget, QPoint global);
+inline QPoint ButtonCentre(const TFlatForm& f, TFlatForm::Region b) { return f.mapToGlobal(f.ButtonRect(b).center()); }
 
-// Types `text` into `widget`: ASCII as keys, anything else as the input
-// method commits it (as Hangul arrives from a Korean input method).
-void TypeText(QWidget* widget, const QString& text);
+// Enters `text` into `widget` as an input method commits it.
+inline void TypeText(QWidget* widget, const QString& text) {
+  QInputMethodEvent commit;
+  commit.setCommitString(text);
+  QApplication::sendEvent(widget, &commit);
+}
 
 // Installs an answering hook for the length of a scope.
 class ScopedAnswer {
@@ -29,6 +41,10 @@ class ScopedAnswer {
   ~ScopedAnswer() { SetModalAnswer(nullptr); }
 };
 
-// Saves a grab of `widget` as <VELKO_GRAB_DIR>/<name>.png (and a copy four
-// times as large) when that is set.
-void SaveGrab(QWidget* widget, const QString& name);
+// Connects `engine` to `server` and waits until it is connected, before any welcome.
+inline bool ConnectTo(TZoEngine& engine, ScriptedServer& server) {
+  engine.SetAddress("127.0.0.1");
+  engine.SetPort(server.Port());
+  return engine.Connect() && server.WaitForClient() &&
+         WaitUntil([&] { return engine.state == TZoEngine::Connected; });
+}
