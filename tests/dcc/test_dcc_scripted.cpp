@@ -33,8 +33,44 @@ class DccPeerTest : public testing::Test {
   }
   std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
 
+  // The engine offers `bytes` as data.bin; a raw peer connects to the offered port.
+  std::unique_ptr<QTcpSocket> OfferToPeer(const QByteArray& bytes) {
+    side_.engine.SetAddress("127.0.0.1");
+    side_.engine.SetPort(irc_.Port());
+    side_.engine.Connect();
+    EXPECT_TRUE(irc_.WaitForClient());
+    EXPECT_TRUE(WriteBytes(QString::fromStdString(Path("source")), bytes));
+    side_.engine.SendFile("peer", "data.bin", FileOpen(Path("source").c_str(), true, false));
+    EXPECT_TRUE(irc_.WaitForText("\x01\r\n"));
+    port_ = QRegularExpression("DCC SEND data.bin \\d+ (\\d+) ").match(QString::fromLatin1(irc_.Received())).captured(1);
+    auto peer = std::make_unique<QTcpSocket>();
+    peer->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_.toUInt()));
+    EXPECT_TRUE(peer->waitForConnected(5000));
+    return peer;
+  }
+
+  // A raw sender that writes all of `bytes` at once, ahead of any
+  // acknowledgement, offered to the engine as `name` of `size` bytes.
+  void OfferFromRawSender(const std::string& name, uint32_t size, const QByteArray& bytes, bool closeEarly) {
+    ASSERT_TRUE(sender_.listen(QHostAddress::LocalHost));
+    QObject::connect(&sender_, &QTcpServer::newConnection, [this, bytes, closeEarly] {
+      link_ = sender_.nextPendingConnection();
+      QObject::connect(link_, &QTcpSocket::readyRead, [this] { acks_ += link_->readAll(); });
+      link_->write(bytes);
+      if (closeEarly) link_->disconnectFromHost();  // part of the file arrives with the close
+    });
+    const std::string offer = ":peer!u@h PRIVMSG me :\x01" "DCC SEND " + name + " 2130706433 " +
+                              std::to_string(sender_.serverPort()) + " " + std::to_string(size) + "\x01";
+    side_.engine.SimulateLine(offer.c_str());
+  }
+
   QTemporaryDir dir_;
   DccSide side_;
+  ScriptedServer irc_;
+  QString port_;
+  QTcpServer sender_;
+  QTcpSocket* link_ = nullptr;  // owned by sender_
+  QByteArray acks_;
 };
 
 struct SenderCase {
@@ -50,63 +86,72 @@ class DccRawSenderTest : public DccPeerTest, public testing::WithParamInterface<
 
 TEST_F(DccPeerTest, SplitAcknowledgementsNeverMakeTheSenderRepeat) {
   const QByteArray bytes = RandomBytes(5000, 11);
-  ScriptedServer irc;
-  side_.engine.SetAddress("127.0.0.1");
-  side_.engine.SetPort(irc.Port());
-  side_.engine.Connect();
-  ASSERT_TRUE(irc.WaitForClient());
-  ASSERT_TRUE(WriteBytes(QString::fromStdString(Path("source")), bytes));
-  side_.engine.SendFile("peer", "data.bin", FileOpen(Path("source").c_str(), true, false));
-  ASSERT_TRUE(irc.WaitForText("\x01\r\n"));
-  const auto offer = QRegularExpression("DCC SEND data.bin \\d+ (\\d+) ").match(QString::fromLatin1(irc.Received()));
-  QTcpSocket peer;
-  peer.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(offer.captured(1).toUInt()));
-  ASSERT_TRUE(peer.waitForConnected(5000));
-
+  auto peer = OfferToPeer(bytes);
   QByteArray got;
-  ASSERT_TRUE(WaitBytes(peer, &got, 2048));
-  peer.write(Ack(1000));  // the block read in two pieces: progress only
+  ASSERT_TRUE(WaitBytes(*peer, &got, 2048));
+  peer->write(Ack(1000));  // the block read in two pieces: progress only
   SpinFor(200);
-  peer.write(Ack(2048).left(2));
+  peer->write(Ack(2048).left(2));
   SpinFor(200);
-  got += peer.readAll();
+  got += peer->readAll();
   EXPECT_EQ(got.size(), 2048);
   EXPECT_TRUE(side_.Saw("OnSentPack\t0\t0\t2048\t1000"));
 
-  peer.write(Ack(2048).mid(2));
-  ASSERT_TRUE(WaitBytes(peer, &got, 4096));
-  peer.write(Ack(4096));
-  ASSERT_TRUE(WaitBytes(peer, &got, 5000));
-  peer.write(Ack(5000));
+  peer->write(Ack(2048).mid(2));
+  ASSERT_TRUE(WaitBytes(*peer, &got, 4096));
+  peer->write(Ack(4096));
+  ASSERT_TRUE(WaitBytes(*peer, &got, 5000));
+  peer->write(Ack(5000));
   EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t1"));
-  EXPECT_TRUE(WaitUntil([&] { return peer.state() == QAbstractSocket::UnconnectedState; }));
-  EXPECT_EQ(got + peer.readAll(), bytes);
+  EXPECT_TRUE(WaitUntil([&] { return peer->state() == QAbstractSocket::UnconnectedState; }));
+  EXPECT_EQ(got + peer->readAll(), bytes);
 }
 
-// The sender writes everything at once, ahead of any acknowledgement.
+TEST_F(DccPeerTest, ResumeArrivingMidTransferMovesNothing) {
+  const QByteArray bytes = RandomBytes(5000, 14);
+  auto peer = OfferToPeer(bytes);
+  QByteArray got;
+  ASSERT_TRUE(WaitBytes(*peer, &got, 2048));
+  side_.engine.SimulateLine((":peer!u@h PRIVMSG me :\x01" "DCC RESUME data.bin " + port_.toStdString() + " 0\x01").c_str());
+  peer->write(Ack(2048));
+  ASSERT_TRUE(WaitBytes(*peer, &got, 4096));
+  EXPECT_EQ(got, bytes.left(4096));
+}
+
+TEST_F(DccPeerTest, ReceiverLeavingEarlyIsAFailedSend) {
+  auto peer = OfferToPeer(RandomBytes(5000, 12));
+  QByteArray got;
+  ASSERT_TRUE(WaitBytes(*peer, &got, 2048));
+  peer->close();
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t0"));
+}
+
+TEST_F(DccPeerTest, AcknowledgingMoreThanTheFileIsAFailedSend) {
+  auto peer = OfferToPeer(RandomBytes(100, 13));
+  QByteArray got;
+  ASSERT_TRUE(WaitBytes(*peer, &got, 100));
+  peer->write(Ack(101));
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t0"));
+}
+
+TEST_F(DccPeerTest, AWriteThatFailsEndsTheReceiveAsFailed) {
+  side_.target = [](const char*, uint32_t) { return FileOpen("/dev/full", false, true); };
+  OfferFromRawSender("full.bin", 5000, RandomBytes(5000, 15), false);
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t0\t0"));
+  EXPECT_TRUE(acks_.isEmpty());
+}
+
 TEST_P(DccRawSenderTest, ReceiverKeepsExactlyWhatArrived) {
   const SenderCase& c = GetParam();
   const bool early = c.sent < c.size;
   const QByteArray bytes = RandomBytes(c.sent, c.size);
-  QTcpServer server;
-  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-  QTcpSocket* sender = nullptr;
-  QByteArray acks;
-  QObject::connect(&server, &QTcpServer::newConnection, [&] {
-    sender = server.nextPendingConnection();
-    QObject::connect(sender, &QTcpSocket::readyRead, [&] { acks += sender->readAll(); });
-    sender->write(bytes);
-    if (early) sender->disconnectFromHost();  // part of the file arrives with the close
-  });
-  const std::string offer = ":peer!u@h PRIVMSG me :\x01" "DCC SEND " + std::string(c.name) + " 2130706433 " +
-                            std::to_string(server.serverPort()) + " " + std::to_string(c.size) + "\x01";
-  side_.engine.SimulateLine(offer.c_str());
+  OfferFromRawSender(c.name, c.size, bytes, early);
   if (!early) {
-    ASSERT_TRUE(WaitUntil([&] { return acks.endsWith(Ack(c.sent)); }));
-    sender->disconnectFromHost();
+    ASSERT_TRUE(WaitUntil([&] { return acks_.endsWith(Ack(c.sent)); }));
+    link_->disconnectFromHost();
   }
   EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t0\t" + std::to_string(!early)));
-  EXPECT_EQ(acks.size() % 4, 0);
+  EXPECT_EQ(acks_.size() % 4, 0);
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{c.stored});
   EXPECT_TRUE(ReadBytes(QString::fromStdString(Path(c.stored))) == bytes);
 }

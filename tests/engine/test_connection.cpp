@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "C_socket.h"
+
 #include <string>
 #include <vector>
 
@@ -144,7 +146,7 @@ TEST(Engine, RefusedConnectionReportsTheWinSockCode) {
     *code = 0;
   };
   r.engine.SetAddress("127.0.0.1");
-  r.engine.SetPort(FreeLoopbackPort());
+  r.engine.SetPort(GetFreePort());
   ASSERT_TRUE(r.engine.Connect());
   ASSERT_TRUE(r.WaitFor("OnIRCError\t10061"));
   EXPECT_EQ(r.engine.state, TZoEngine::Connecting);

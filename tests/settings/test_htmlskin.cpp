@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "C_socket.h"
+
 #include <string>
 #include <vector>
 

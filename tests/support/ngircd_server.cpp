@@ -1,5 +1,7 @@
 #include "ngircd_server.h"
 
+#include "C_socket.h"
+
 #include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
@@ -9,20 +11,6 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-uint16_t FreeLoopbackPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  uint16_t port = 0;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-    port = ntohs(address.sin_port);
-  close(fd);
-  return port;
-}
 
 bool NgircdServer::WriteConfig(const std::string& path) {
   FILE* file = fopen(path.c_str(), "w");
@@ -39,7 +27,7 @@ bool NgircdServer::WriteConfig(const std::string& path) {
 
 bool NgircdServer::Start() {
   if (!dir_.isValid()) return false;
-  port_ = FreeLoopbackPort();
+  port_ = GetFreePort();
   const std::string config = dir_.filePath("ngircd.conf").toStdString();
   const std::string log = dir_.filePath("ngircd.log").toStdString();
   if (port_ == 0 || !WriteConfig(config)) return false;

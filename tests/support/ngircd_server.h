@@ -28,6 +28,3 @@ class NgircdServer {
   uint16_t port_ = 0;
   pid_t pid_ = -1;
 };
-
-// A loopback port that is free at the moment of the call.
-uint16_t FreeLoopbackPort();
