@@ -78,17 +78,6 @@ TEST(Commands, JoinPartQuitKeepUsersExactlyWhileTheyShareAChannel) {
   EXPECT_EQ(r.Events({"OnIRC"}).size(), 8u);
 }
 
-TEST(Commands, KickOfOwnerDropsTheChannelKickOfOtherDropsTheMember) {
-  InChannel r;
-  r.engine.SimulateLine(":b!u@h KICK #c a :behave");
-  EXPECT_EQ(r.engine.FindUser("a"), nullptr);
-  EXPECT_EQ(r.Members(), "me\r\n@b\r\n+c");
-  r.engine.SimulateLine(":b!u@h KICK #c me");
-  EXPECT_EQ(r.engine.FindChan("#c"), nullptr);
-  EXPECT_EQ(r.engine.FindUser("b"), nullptr);
-  EXPECT_EQ(r.Events({"OnKick"}), (Lines{"OnKick\t#c\tb\ta\tbehave", "OnKick\t#c\tb\tme\t"}));
-}
-
 TEST(Commands, TopicInviteAndLowerCaseWords) {
   InChannel r;
   r.engine.SimulateLine(":b!u@h topic #c :new topic");

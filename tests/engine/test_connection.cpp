@@ -124,21 +124,6 @@ TEST(Engine, DefaultsAndStatesThroughASession) {
   EXPECT_EQ(states.size(), 2u);
 }
 
-TEST(Engine, OnLineComesAfterTheLinesEventsAndSimulateRaisesNone) {
-  EngineRecorder r;
-  r.engine.SimulateLine(":a!b@c PRIVMSG #x :hi");
-  EXPECT_EQ(r.Events({"OnLine"}).size(), 0u);
-  ScriptedServer server;
-  r.engine.SetAddress("127.0.0.1");
-  r.engine.SetPort(server.Port());
-  ASSERT_TRUE(r.engine.Connect());
-  ASSERT_TRUE(server.WaitForClient());
-  r.lines.clear();
-  server.Write(":a!b@c PRIVMSG #x :hi\r\n");
-  ASSERT_TRUE(r.WaitFor("OnLine\t:a!b@c PRIVMSG #x :hi"));
-  EXPECT_EQ(r.lines, (Lines{"OnPrivmsg\ta\t#x\thi", "OnIRC\ta\tb\tc\tPRIVMSG\t#x\t:hi", "OnLine\t:a!b@c PRIVMSG #x :hi"}));
-}
-
 TEST(Engine, RefusedConnectionReportsTheWinSockCode) {
   EngineRecorder r;
   r.engine.OnIRCError = [&](int* code) {

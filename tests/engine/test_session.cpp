@@ -111,11 +111,3 @@ TEST_F(Session, PartKickAndQuitRemoveUsersAndChannels) {
   EXPECT_EQ(bob.engine.state, TZoEngine::Idle);
 }
 
-TEST_F(Session, WhoisAndChannelListArrive) {
-  alice.engine.Send("WHOIS bob\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return alice.Events({"OnWhois"}).size() >= 3; }));
-  EXPECT_EQ(alice.Events({"OnWhois"}).front().rfind("OnWhois\tbob ~quelbo 127.0.0.1 * :bob\t311\t", 0), 0u);
-  alice.engine.Send("LIST\r\n");
-  ASSERT_TRUE(alice.WaitFor("OnList\t323\t(null)\t(null)\t0"));
-  EXPECT_TRUE(alice.Saw("OnList\t322\t#velko\t\t2"));
-}
