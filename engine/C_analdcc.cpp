@@ -11,6 +11,7 @@
 #include "C_dccchat.h"
 #include "C_dccfile.h"
 #include "C_socket.h"
+#include "U_codepage.h"
 #include "U_commondata.h"
 
 uint32_t ZoAtol32(const char* text) {
@@ -70,7 +71,8 @@ CZoAnalDCC::~CZoAnalDCC() { OnDCC = nullptr; }
 uint32_t CZoAnalDCC::LocalAddress() const { return GetLocalAddress(ServerAddress ? ServerAddress() : 0); }
 
 std::string QuoteFileName(const char* fileName) {
-  const std::string name = fileName ? fileName : "";
+  std::string name = fileName ? fileName : "";
+  name.resize(Cp949CutLength(name.data(), name.size(), sizeof stDCC::Arg - 1));
   return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
 }
 

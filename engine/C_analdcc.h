@@ -58,7 +58,9 @@ class CZoAnalDCC {
   stDCC record_{};
 };
 
-// A file name as offers carry it: quoted when it holds a blank.
+// A file name as offers carry it: cut to what a peer's record holds (never
+// inside a double-byte character, so the numbers after it always fit the
+// line), and quoted when it holds a blank.
 std::string QuoteFileName(const char* fileName);
 // Sends "PRIVMSG nick :" and the formatted offer between two 0x01 bytes, cut
 // so that the line with its CR LF stays within 512 bytes.

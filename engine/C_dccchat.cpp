@@ -5,7 +5,7 @@
 #include "C_analdcc.h"
 #include "C_socket.h"
 
-CZoDCCChatItem::CZoDCCChatItem(int seqnum) : CZoSeqnumItem(seqnum), buffer_(kBufferSize) {}
+CZoDCCChatItem::CZoDCCChatItem(int seqnum) : CZoSeqnumItem(seqnum), framer_(kBufferSize) {}
 
 CZoDCCChatItem::~CZoDCCChatItem() { Close(); }
 
@@ -58,33 +58,17 @@ void CZoDCCChatItem::Disconnected() {
 }
 
 void CZoDCCChatItem::Readable() {
+  // Each line goes out without its line feed; a CR before it stays.
+  const auto deliver = [this](char* line) {
+    const size_t length = strlen(line);
+    if (length > 0 && line[length - 1] == '\n') line[length - 1] = 0;
+    ZoRaise(OnMessage, Seqnum(), line);
+    return !closed_;
+  };
   int32_t count;
   while (!closed_ && Link() &&
-         (count = Link()->Receive(buffer_.buffer() + kept_, kBufferSize - kept_)) > 0) {
-    if (!DeliverLines(kept_ + count)) return;
-  }
-}
-
-bool CZoDCCChatItem::DeliverLines(int32_t length) {
-  char* text = buffer_.buffer();
-  int32_t start = 0;
-  while (const char* lf = static_cast<const char*>(memchr(text + start, '\n', static_cast<size_t>(length - start)))) {
-    const int32_t end = static_cast<int32_t>(lf - text);
-    text[end] = 0;
-    ZoRaise(OnMessage, Seqnum(), text + start);
-    if (closed_) return false;
-    start = end + 1;
-  }
-  kept_ = length - start;
-  if (kept_ == kBufferSize) {
-    // A full buffer without a line feed goes out as one line.
-    text[kBufferSize] = 0;
-    kept_ = 0;
-    ZoRaise(OnMessage, Seqnum(), text);
-    return !closed_;
-  }
-  memmove(text, text + start, static_cast<size_t>(kept_));
-  return true;
+         (count = Link()->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()))) > 0)
+    framer_.Feed(static_cast<size_t>(count), deliver);
 }
 
 void CZoDCCChatItem::Send(const char* text) {

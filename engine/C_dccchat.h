@@ -6,6 +6,7 @@
 
 #include "U_commondata.h"
 #include "U_events.h"
+#include "U_lineframer.h"
 
 class CZoClientSocket;
 class CZoServerSocket;
@@ -35,14 +36,10 @@ class CZoDCCChatItem : public CZoSeqnumItem {
   void Connected();
   void Disconnected();
   void Readable();
-  // Raises every complete line of the first `length` buffered bytes; false
-  // when the chat was closed by a receiver meanwhile.
-  bool DeliverLines(int32_t length);
 
   std::unique_ptr<CZoServerSocket> listen_;
   std::unique_ptr<CZoClientSocket> connect_;
-  ZoStringStatic buffer_;
-  int32_t kept_ = 0;
+  CZoLineFramer framer_;
   bool closed_ = false;
 };
 

@@ -61,6 +61,13 @@ TEST(DccOffers, SequenceNumbersPerTableAndUnsignedPorts) {
   ASSERT_EQ(FileWrite(file, "12345", 5), 5u);
   EXPECT_EQ(engine.SendFile("dan", "f.bin", file), 0);
   ASSERT_TRUE(irc.WaitForText("DCC SEND"));
+  // An over-long name is cut between whole double-byte characters, and the
+  // numbers after it still reach the peer.
+  std::string hangul;
+  for (int i = 0; i < 200; ++i) hangul += "\xB0\xA1";
+  EXPECT_EQ(engine.SendFile("eve", hangul.c_str(), FileOpen(dir.filePath("f").toUtf8().constData(), true, false)), 1);
+  ASSERT_TRUE(WaitUntil([&] { return irc.Received().count(" 5\x01\r\n") == 2; }));
+  EXPECT_TRUE(irc.Received().contains(("PRIVMSG eve :\x01" "DCC SEND " + hangul.substr(0, 254) + " 2130706433 ").c_str()));
 
   // The address is the server connection's own. Listening ports are ephemeral,
   // above 32767, so a signed print would show a minus.
