@@ -65,7 +65,11 @@ bool CZoClientSocket::SetHostPort(const char* host, uint32_t port) {
 
 int32_t CZoClientSocket::Send(const char* data, int32_t length) {
   if (!IsConnected() || length <= 0) return 0;
-  return static_cast<int32_t>(socket_->write(data, length));
+  const int32_t queued = static_cast<int32_t>(socket_->write(data, length));
+  // Hand the bytes to the kernel now rather than at the next loop turn: a DCC
+  // sender waits for each block's acknowledgement, so every turn saved counts.
+  socket_->flush();
+  return queued;
 }
 
 bool CZoClientSocket::Open() {
