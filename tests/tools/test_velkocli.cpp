@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <string>
 
 #include "cli_options.h"
 #include "event_lines.h"
 #include "ngircd_server.h"
+#include "scripted_server.h"
 #include "wait_until.h"
 
 namespace {
@@ -82,4 +85,20 @@ TEST(Velkocli, EndOfInputDisconnectsAndExits) {
   cli.process.closeWriteChannel();
   ASSERT_TRUE(cli.process.waitForFinished(10000));
   EXPECT_EQ(cli.process.exitCode(), 0);
+}
+
+TEST(Velkocli, OffersAFileUnderItsBaseNameWithBlanksAsUnderscores) {
+  ScriptedServer irc;
+  QTemporaryDir dir;
+  QFile file(dir.filePath("my notes.txt"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("12345") == 5);
+  file.close();
+  Cli cli({"--addr", QString("127.0.0.1:%1").arg(irc.Port())});
+  ASSERT_TRUE(irc.WaitForClient());
+  ASSERT_TRUE(irc.WaitForText("NICK QUELBO\r\n"));
+  cli.Type((".send bob " + dir.filePath("my notes.txt")).toStdString());
+  ASSERT_TRUE(irc.WaitForText(" 5\x01\r\n"));
+  EXPECT_TRUE(irc.Received().contains("PRIVMSG bob :\x01" "DCC SEND my_notes.txt "));
+  cli.Type(".quit");
+  EXPECT_TRUE(cli.process.waitForFinished(10000));
 }
