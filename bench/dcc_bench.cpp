@@ -182,30 +182,43 @@ void BM_EngineSends(benchmark::State& state) {
   SetThroughput(state);
 }
 
-void BM_EngineReceives(benchmark::State& state) {
-  TZoEngine engine;
-  const std::string target = FolderPath("received.bin");
-  engine.OnSendRequest = [&](int, const char*, const char*, uint32_t, FileHandle* file) {
-    *file = FileOpen(target.c_str(), false, false);
-  };
-  bool done = false;
-  bool success = false;
-  engine.OnDisconnectRecv = [&](int, bool ok) {
-    done = true;
-    success = ok;
-  };
-  for (auto _ : state) {
+// An engine that accepts every offer into received.bin and notes how it ended.
+struct Receiver {
+  Receiver() {
+    engine.OnSendRequest = [this](int, const char*, const char*, uint32_t, FileHandle* file) {
+      *file = FileOpen(target.c_str(), false, false);
+    };
+    engine.OnDisconnectRecv = [this](int, bool ok) {
+      done = true;
+      success = ok;
+    };
+  }
+  // Offers the source file from a sender listening on `port`, and waits for the end.
+  bool Receive(uint16_t port) {
     done = false;
-    uint16_t port = 0;
-    const int listener = ListeningSocket(&port);
-    std::thread sender(RawSender, listener);
     const std::string offer = ":peer!u@h PRIVMSG me :\x01" "DCC SEND source.bin 2130706433 " + std::to_string(port) +
                               " " + std::to_string(kFileSize) + "\x01";
     engine.SimulateLine(offer.c_str());
     RunUntil(done);
+    return success;
+  }
+
+  TZoEngine engine;
+  const std::string target = FolderPath("received.bin");
+  bool done = false;
+  bool success = false;
+};
+
+void BM_EngineReceives(benchmark::State& state) {
+  Receiver receiver;
+  for (auto _ : state) {
+    uint16_t port = 0;
+    const int listener = ListeningSocket(&port);
+    std::thread sender(RawSender, listener);
+    const bool ok = receiver.Receive(port);
     sender.join();
     close(listener);
-    if (!success) state.SkipWithError("receive failed");
+    if (!ok) state.SkipWithError("receive failed");
   }
   SetThroughput(state);
 }
@@ -213,26 +226,11 @@ void BM_EngineReceives(benchmark::State& state) {
 void BM_EngineToEngineOneThread(benchmark::State& state) {
   OfferCatcher irc;
   TZoEngine sender;
-  TZoEngine receiver;
+  Receiver receiver;
   irc.Attach(sender);
-  const std::string target = FolderPath("received.bin");
-  receiver.OnSendRequest = [&](int, const char*, const char*, uint32_t, FileHandle* file) {
-    *file = FileOpen(target.c_str(), false, false);
-  };
-  bool done = false;
-  bool success = false;
-  receiver.OnDisconnectRecv = [&](int, bool ok) {
-    done = true;
-    success = ok;
-  };
   for (auto _ : state) {
-    done = false;
     sender.SendFile("peer", "source.bin", FileOpen(SourceFile().c_str(), true, false));
-    const std::string offer = ":peer!u@h PRIVMSG me :\x01" "DCC SEND source.bin 2130706433 " +
-                              std::to_string(irc.NextOfferPort()) + " " + std::to_string(kFileSize) + "\x01";
-    receiver.SimulateLine(offer.c_str());
-    RunUntil(done);
-    if (!success) state.SkipWithError("transfer failed");
+    if (!receiver.Receive(irc.NextOfferPort())) state.SkipWithError("transfer failed");
   }
   SetThroughput(state);
 }

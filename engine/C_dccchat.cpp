@@ -32,15 +32,7 @@ void CZoDCCChatItem::Connect(const char* addressText, uint16_t port) {
 }
 
 void CZoDCCChatItem::Attach(CZoClientSocket* link) {
-  link->OnError = [](CZoSocket*, int* code) { *code = 0; };
-  link->OnDisconnect = [this](CZoClientSocket*) {
-    BusyScope busy(this);
-    Disconnected();
-  };
-  link->OnRead = [this](CZoClientSocket*) {
-    BusyScope busy(this);
-    Readable();
-  };
+  AttachDCCLink(link, this, [this] { Readable(); }, [this] { Disconnected(); });
 }
 
 CZoClientSocket* CZoDCCChatItem::Link() const {

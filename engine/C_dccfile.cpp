@@ -15,16 +15,7 @@ uint16_t CZoDCCSendItem::Listen() {
   listen_ = std::make_unique<CZoServerSocket>();
   listen_->OnAccept = [this](CZoServerSocket* server) {
     BusyScope busy(this);
-    CZoClientSocket* link = server->Connection();
-    link->OnError = [](CZoSocket*, int* code) { *code = 0; };
-    link->OnRead = [this](CZoClientSocket*) {
-      BusyScope busy(this);
-      Readable();
-    };
-    link->OnDisconnect = [this](CZoClientSocket*) {
-      BusyScope busy(this);
-      Disconnected();
-    };
+    AttachDCCLink(server->Connection(), this, [this] { Readable(); }, [this] { Disconnected(); });
     Connected();
   };
   if (!listen_->Listen(GetFreePort()) && !listen_->Listen(0)) return 0;
@@ -138,18 +129,10 @@ void CZoDCCSendItem::Close() {
 CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, FileHandle file, uint32_t size, const char* addressText, uint16_t port)
     : CZoSeqnumItem(seqnum), file_(file), size_(size), connect_(std::make_unique<CZoClientSocket>()) {
   connect_->SetHostPort(addressText, port);
-  connect_->OnError = [](CZoSocket*, int* code) { *code = 0; };
+  AttachDCCLink(connect_.get(), this, [this] { Readable(true); }, [this] { Disconnected(); });
   connect_->OnConnect = [this](CZoClientSocket*) {
     BusyScope busy(this);
     ZoRaise(OnConnect, Seqnum());
-  };
-  connect_->OnRead = [this](CZoClientSocket*) {
-    BusyScope busy(this);
-    Readable(true);
-  };
-  connect_->OnDisconnect = [this](CZoClientSocket*) {
-    BusyScope busy(this);
-    Disconnected();
   };
 }
 
