@@ -15,49 +15,26 @@ stIRC Parsed(const char* line) {
   return record;
 }
 
+// The six fields joined by "|", in record order.
+std::string Fields(const char* line) {
+  const stIRC r = Parsed(line);
+  return std::string(r.nick) + "|" + r.user + "|" + r.host + "|" + r.command + "|" + r.param1 + "|" + r.rest;
+}
+
 }  // namespace
 
 TEST(Parse, SplitsPrefixCommandParameterAndRest) {
-  stIRC r = Parsed(":n!u@h PRIVMSG #c :hello there");
-  EXPECT_STREQ(r.nick, "n");
-  EXPECT_STREQ(r.user, "u");
-  EXPECT_STREQ(r.host, "h");
-  EXPECT_STREQ(r.command, "PRIVMSG");
-  EXPECT_STREQ(r.param1, "#c");
-  EXPECT_STREQ(r.rest, ":hello there");
-
-  r = Parsed(":irc.example 353 me = #c :@a b");
-  EXPECT_STREQ(r.nick, "");
-  EXPECT_STREQ(r.host, "irc.example");
-  EXPECT_STREQ(r.param1, "me");
-  EXPECT_STREQ(r.rest, "= #c :@a b");
-}
-
-TEST(Parse, PrefixWithoutBangIsAllHost) {
-  stIRC r = Parsed(":nick@host NOTICE x :y");
-  EXPECT_STREQ(r.nick, "");
-  EXPECT_STREQ(r.user, "");
-  EXPECT_STREQ(r.host, "nick@host");
-  r = Parsed(":n!u NICK :m");
-  EXPECT_STREQ(r.nick, "n");
-  EXPECT_STREQ(r.user, "u");
-  EXPECT_STREQ(r.host, "");
-}
-
-TEST(Parse, LineWithoutPrefixAndOddSpacing) {
-  stIRC r = Parsed("PING :token");
-  EXPECT_STREQ(r.command, "PING");
-  EXPECT_STREQ(r.rest, ":token");
-  EXPECT_STREQ(r.param1, "");
-
-  r = Parsed(":n!u@h PRIVMSG  #c :x");
-  EXPECT_STREQ(r.param1, "");
-  EXPECT_STREQ(r.rest, "#c :x");
-
-  r = Parsed("");
-  EXPECT_STREQ(r.command, "");
-  r = Parsed(":");
-  EXPECT_STREQ(r.host, "");
+  const std::pair<const char*, const char*> cases[] = {
+      {":n!u@h PRIVMSG #c :hello there", "n|u|h|PRIVMSG|#c|:hello there"},
+      {":irc.example 353 me = #c :@a b", "||irc.example|353|me|= #c :@a b"},
+      {":nick@host NOTICE x :y", "||nick@host|NOTICE|x|:y"},  // no "!": all host
+      {":n!u NICK :m", "n|u||NICK|:m|"},
+      {"PING :token", "|||PING||:token"},
+      {":n!u@h PRIVMSG  #c :x", "n|u|h|PRIVMSG||#c :x"},  // two spaces: empty first parameter
+      {"", "|||||"},
+      {":", "|||||"},
+  };
+  for (const auto& [line, fields] : cases) EXPECT_EQ(Fields(line), fields) << line;
 }
 
 TEST(Parse, OverlongFieldsAreCutToTheirWidth) {
