@@ -29,10 +29,14 @@ std::string OneLine(std::string_view text, size_t limit) {
   return std::string(text.substr(0, Cp949CutLength(text.data(), text.size(), limit)));
 }
 
-// One IRC parameter: leading blanks dropped, cut at the next blank.
+std::string_view Trimmed(std::string_view text) {
+  text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
+  return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
+// One IRC parameter: the text up to its first inner blank.
 std::string Word(std::string_view text) {
-  const size_t start = std::min(text.find_first_not_of(' '), text.size());
-  text.remove_prefix(start);
+  text = Trimmed(text);
   return std::string(text.substr(0, std::min(text.find(' '), text.size())));
 }
 
@@ -68,7 +72,7 @@ std::optional<std::string> ChanChangeLine(const TChanChange& change) {
   const std::string channel = Word(OneLine(change.channel, kChannelMax));
   if (channel.empty()) return std::string();
   std::string key = Word(OneLine(change.key, kLineMax));
-  const std::string limit = Word(OneLine(change.limit, kLineMax));
+  const std::string limit(Trimmed(OneLine(change.limit, kLineMax)));
   const std::string modes = ModeText(change, !key.empty(), !limit.empty());
   const bool sendLimit = !limit.empty() && !HasMode(change.curModes, 'l');
   if (sendLimit && !IsUserCount(limit)) return std::nullopt;
