@@ -79,11 +79,11 @@ std::optional<std::string> ChanChangeLine(const TChanChange& change) {
 
   std::string line;
   if (!modes.empty()) {
-    std::string tail = sendLimit ? " " + limit + "\r\n" : "\r\n";
+    const std::string tail = (sendLimit ? std::string(" ").append(limit) : std::string()).append("\r\n");
     line = "MODE " + channel + " " + modes;
     if (!key.empty() && !HasMode(change.curModes, 'k')) {
       const size_t room = kLineMax - line.size() - tail.size() - 1;
-      line += " " + key.substr(0, Cp949CutLength(key.data(), key.size(), room));
+      line.append(" ").append(key, 0, Cp949CutLength(key.data(), key.size(), room));
     }
     line += tail;
   }
