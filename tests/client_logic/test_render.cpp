@@ -13,31 +13,32 @@ namespace {
 std::string Cp949(const char* utf8) { return EncodeText(QString::fromUtf8(utf8)); }
 
 struct Case {
-  const char* label;
   std::function<std::optional<TOutLine>()> render;
   TOutTarget where;
   std::string name;
   int kind;
-  std::string text;  // exact bytes
+  std::string text;  // UTF-8 here, expected in CP949
 };
 
-void Check(const Case& c) {
-  SCOPED_TRACE(c.label);
+void Check(const Case& c, size_t index) {
+  SCOPED_TRACE(index);
   const auto line = c.render();
-  if (c.where == TOutTarget::None) {
-    EXPECT_FALSE(line.has_value());
-    return;
-  }
-  ASSERT_TRUE(line.has_value());
+  ASSERT_EQ(line.has_value(), c.where != TOutTarget::None);
+  if (!line) return;
   EXPECT_EQ(line->where, c.where);
   EXPECT_EQ(line->name, c.name);
   EXPECT_EQ(line->kind, c.kind);
-  EXPECT_EQ(line->text, c.text);
+  EXPECT_EQ(line->text, Cp949(c.text.c_str()));
 }
 
-stCTCP Ctcp(const char* nick, const char* keyword, const char* params) {
+void CheckAll(std::initializer_list<Case> cases) {
+  size_t index = 0;
+  for (const Case& c : cases) Check(c, index++);
+}
+
+stCTCP Ctcp(const char* keyword, const char* params) {
   stCTCP record{};
-  strcpy(record.nick, nick);
+  strcpy(record.nick, "bob");
   strcpy(record.ctcp, keyword);
   strcpy(record.params, params);
   return record;
@@ -47,84 +48,66 @@ stCTCP Ctcp(const char* nick, const char* keyword, const char* params) {
 
 TEST(Render, EveryHandlerWritesItsLineToItsWindow) {
   using T = TOutTarget;
-  const Case cases[] = {
-      {"channel message", [] { return RenderPrivmsg("bob", "#c", "hi"); }, T::Channel, "#c", 5, "<bob> hi"},
-      {"& channel", [] { return RenderPrivmsg("bob", "&c", "hi"); }, T::Channel, "&c", 5, "<bob> hi"},
-      {"private message opens the sender's query", [] { return RenderPrivmsg("bob", "me", "hi"); }, T::Query,
-       "bob", 5, "<bob> hi"},
-      {"channel notice", [] { return RenderNotice("bob", "#c", "n"); }, T::Channel, "#c", 4, "-bob- n"},
-      {"private notice", [] { return RenderNotice("irc.srv", "me", "n"); }, T::Active, "", 4, "-irc.srv- n"},
-      {"ctcp with arguments", [] { return RenderCtcp(Ctcp("bob", "PING", "123")); }, T::Active, "", 2,
-       "[bob PING]: 123"},
-      {"ctcp alone", [] { return RenderCtcp(Ctcp("bob", "VERSION", "")); }, T::Active, "", 2, "[bob VERSION]"},
-      {"own join", [] { return RenderOwnerJoin("#c"); }, T::Channel, "#c", 8,
-       Cp949("◆ #c채널에서 대화합니다.")},
-      {"other join", [] { return RenderOtherJoin("#c", "bob"); }, T::Channel, "#c", 8,
-       Cp949("◆ #c채널에 bob님께서 입장하셨습니다")},
-      {"other part", [] { return RenderOtherPart("#c", "bob"); }, T::Channel, "#c", 9,
-       Cp949("◆ #c채널의 bob님께서 퇴장하셨습니다")},
-      {"quit goes to the channels that held the nick", [] { return RenderOtherQuit("bob"); }, T::Members, "bob",
-       13, Cp949("◆ bob님이 서버를 떠나셨습니다.")},
-      {"kick of another", [] { return RenderKick("#c", "op", "bob", "bye", "me"); }, T::Channel, "#c", 10,
-       Cp949("◆ bob님이 op님께 쫓겨났습니다. (bye)")},
-      {"own kick, nick in other case", [] { return RenderKick("#c", "op", "ME", "bye", "me"); }, T::Active, "",
-       10, Cp949("◆ #c채널에서 op님께 쫓겨났습니다. (bye)")},
-      {"nick change", [] { return RenderNick("bob", "rob"); }, T::Renamed, "bob", 12,
-       Cp949("◆ bob님의 대화명이 rob으로 바뀌었습니다.")},
-      {"invite names the channel without its colon", [] { return RenderInvite(":#c", "bob"); }, T::Active, "", 7,
-       Cp949("◆ bob님이 초청합니다. 입장 하시려면 'JOIN #c'를 입력하세요")},
-      {"channel mode", [] { return RenderMode("#c", "op", ":+o bob"); }, T::Channel, "#c", 11,
-       Cp949("◆ op님이 +o bob 를 지정했습니다.")},
-      {"user mode", [] { return RenderMode("me", "me", "+i"); }, T::Active, "", 11,
-       Cp949("◆ me님이 +i 를 지정했습니다.")},
-      {"topic change", [] { return RenderTopic("#c", "bob", "news"); }, T::Channel, "#c", 14,
-       Cp949("◆ bob님께서 채널 주제를 news로 변경했습니다")},
-      {"topic reply", [] { return RenderNTopic("#c", "news"); }, T::Channel, "#c", 14,
-       Cp949("◆ 채널의 주제는 'news'입니다.")},
-      {"error numeric", [] { return RenderNumeric("433", "bob :Nickname already in use"); }, T::Active, "", 4,
-       Cp949("◆ ERROR(433) bob :Nickname already in use")},
-      {"numeric below 401", [] { return RenderNumeric("372", ":- motd"); }, T::None, "", 0, ""},
-      {"command word", [] { return RenderNumeric("NOTICE", "x"); }, T::None, "", 0, ""},
-      {"list start", [] { return RenderList(321); }, T::Active, "", 16,
-       Cp949("◆ 채널 리스트를 받고 있습니다... 기다려 주십시오.")},
-      {"list row", [] { return RenderList(322); }, T::None, "", 0, ""},
-      {"list end", [] { return RenderList(323); }, T::Active, "", 16, Cp949("◆ 채널 리스트를 다 받았습니다.")},
-  };
-  for (const Case& c : cases) Check(c);
+  CheckAll({
+      {[] { return RenderPrivmsg("bob", "#c", "hi"); }, T::Channel, "#c", 5, "<bob> hi"},
+      {[] { return RenderPrivmsg("bob", "&c", "hi"); }, T::Channel, "&c", 5, "<bob> hi"},
+      {[] { return RenderPrivmsg("bob", "me", "hi"); }, T::Query, "bob", 5, "<bob> hi"},
+      {[] { return RenderNotice("bob", "#c", "n"); }, T::Channel, "#c", 4, "-bob- n"},
+      {[] { return RenderNotice("irc.srv", "me", "n"); }, T::Active, "", 4, "-irc.srv- n"},
+      {[] { return RenderCtcp(Ctcp("PING", "123")); }, T::Active, "", 2, "[bob PING]: 123"},
+      {[] { return RenderCtcp(Ctcp("VERSION", "")); }, T::Active, "", 2, "[bob VERSION]"},
+      {[] { return RenderOwnerJoin("#c"); }, T::Channel, "#c", 8, "◆ #c채널에서 대화합니다."},
+      {[] { return RenderOtherJoin("#c", "bob"); }, T::Channel, "#c", 8, "◆ #c채널에 bob님께서 입장하셨습니다"},
+      {[] { return RenderOtherPart("#c", "bob"); }, T::Channel, "#c", 9, "◆ #c채널의 bob님께서 퇴장하셨습니다"},
+      {[] { return RenderOtherQuit("bob"); }, T::Members, "bob", 13, "◆ bob님이 서버를 떠나셨습니다."},
+      {[] { return RenderKick("#c", "op", "bob", "bye", "me"); }, T::Channel, "#c", 10,
+       "◆ bob님이 op님께 쫓겨났습니다. (bye)"},
+      {[] { return RenderKick("#c", "op", "ME", "bye", "me"); }, T::Active, "", 10,
+       "◆ #c채널에서 op님께 쫓겨났습니다. (bye)"},
+      {[] { return RenderNick("bob", "rob"); }, T::Renamed, "bob", 12, "◆ bob님의 대화명이 rob으로 바뀌었습니다."},
+      {[] { return RenderInvite(":#c", "bob"); }, T::Active, "", 7,
+       "◆ bob님이 초청합니다. 입장 하시려면 'JOIN #c'를 입력하세요"},
+      {[] { return RenderMode("#c", "op", ":+o bob"); }, T::Channel, "#c", 11, "◆ op님이 +o bob 를 지정했습니다."},
+      {[] { return RenderMode("me", "me", "+i"); }, T::Active, "", 11, "◆ me님이 +i 를 지정했습니다."},
+      {[] { return RenderTopic("#c", "bob", "news"); }, T::Channel, "#c", 14,
+       "◆ bob님께서 채널 주제를 news로 변경했습니다"},
+      {[] { return RenderNTopic("#c", "news"); }, T::Channel, "#c", 14, "◆ 채널의 주제는 'news'입니다."},
+      {[] { return RenderNumeric("433", "bob :In use"); }, T::Active, "", 4, "◆ ERROR(433) bob :In use"},
+      {[] { return RenderNumeric("372", ":- motd"); }, T::None, "", 0, ""},
+      {[] { return RenderNumeric("NOTICE", "x"); }, T::None, "", 0, ""},
+      {[] { return RenderList(321); }, T::Active, "", 16, "◆ 채널 리스트를 받고 있습니다... 기다려 주십시오."},
+      {[] { return RenderList(322); }, T::None, "", 0, ""},
+      {[] { return RenderList(323); }, T::Active, "", 16, "◆ 채널 리스트를 다 받았습니다."},
+  });
   EXPECT_EQ(OwnerJoinRequest("#c"), "MODE #c\r\n");
 }
 
 TEST(Render, WhoisRepliesByCode) {
   setenv("TZ", "UTC", 1);
   tzset();
-  using T = TOutTarget;
   const auto whois = [](int code, const char* text) { return [=] { return RenderWhois(code, text); }; };
-  const Case cases[] = {
-      {"311", whois(311, "bob u h * :Bob"), T::Active, "", 15,
-       Cp949("◆ bob님의 username, host, realname - u h * :Bob")},
-      {"312", whois(312, "bob irc.srv :Info"), T::Active, "", 15, Cp949("◆ bob님의 서버이용 - irc.srv :Info")},
-      {"313", whois(313, "bob :is an operator"), T::Active, "", 15, Cp949("◆ bob님은 서버 오퍼레이터 입니다.")},
-      {"314", whois(314, "bob u h * :Bob"), T::Active, "", 15,
-       Cp949("◆ bob님의 사용기록(username host realname) - u h * :Bob")},
-      {"315", whois(315, "#c :End"), T::Active, "", 15, Cp949("◆ #c님의 사용 조회 종료")},
-      {"317", whois(317, "bob 42 1700000000 :seconds idle"), T::Active, "", 15,
-       Cp949("◆ bob님은 'Tue Nov 14 22:13:20 2023'로부터 42초간 잠수중 입니다.")},
-      {"317 sign-on at the end", whois(317, "bob 42 0"), T::Active, "", 15,
-       Cp949("◆ bob님은 'Thu Jan  1 00:00:00 1970'로부터 42초간 잠수중 입니다.")},
-      {"317 without a space after the idle seconds", whois(317, "bob 42"), T::None, "", 0, ""},
-      {"317 sign-on no number", whois(317, "bob 42 soon :x"), T::None, "", 0, ""},
-      {"317 sign-on past year 9999", whois(317, "bob 42 99999999999999 :x"), T::None, "", 0, ""},
-      {"318", whois(318, "bob :End"), T::Active, "", 15, Cp949("◆ bob님의 사용자정보 조회 종료")},
-      {"319 drops the colon", whois(319, "bob :@#a #b"), T::Active, "", 15,
-       Cp949("◆ bob님의 입장채널 - @#a #b")},
-      {"319 with nothing after the space", whois(319, "bob "), T::Active, "", 15,
-       Cp949("◆ bob님의 입장채널 - ")},
-      {"352", whois(352, "#c u h srv bob H :0 Bob"), T::Active, "", 15, Cp949("◆ u h srv bob H :0 Bob")},
-      {"369", whois(369, "bob :End"), T::Active, "", 15, Cp949("◆ bob님의 사용기록 조회 종료")},
-      {"no space", whois(311, "bob"), T::None, "", 0, ""},
-      {"unknown code", whois(301, "bob :away"), T::None, "", 0, ""},
-  };
-  for (const Case& c : cases) Check(c);
+  const auto A = TOutTarget::Active;
+  const auto none = TOutTarget::None;
+  CheckAll({
+      {whois(311, "bob u h * :Bob"), A, "", 15, "◆ bob님의 username, host, realname - u h * :Bob"},
+      {whois(312, "bob irc.srv :Info"), A, "", 15, "◆ bob님의 서버이용 - irc.srv :Info"},
+      {whois(313, "bob :is an operator"), A, "", 15, "◆ bob님은 서버 오퍼레이터 입니다."},
+      {whois(314, "bob u h * :Bob"), A, "", 15, "◆ bob님의 사용기록(username host realname) - u h * :Bob"},
+      {whois(315, "#c :End"), A, "", 15, "◆ #c님의 사용 조회 종료"},
+      {whois(317, "bob 42 1700000000 :idle"), A, "", 15,
+       "◆ bob님은 'Tue Nov 14 22:13:20 2023'로부터 42초간 잠수중 입니다."},
+      {whois(317, "bob 42 0"), A, "", 15, "◆ bob님은 'Thu Jan  1 00:00:00 1970'로부터 42초간 잠수중 입니다."},
+      {whois(317, "bob 42"), none, "", 0, ""},
+      {whois(317, "bob 42 soon :x"), none, "", 0, ""},
+      {whois(317, "bob 42 99999999999999 :x"), none, "", 0, ""},
+      {whois(318, "bob :End"), A, "", 15, "◆ bob님의 사용자정보 조회 종료"},
+      {whois(319, "bob :@#a #b"), A, "", 15, "◆ bob님의 입장채널 - @#a #b"},
+      {whois(319, "bob "), A, "", 15, "◆ bob님의 입장채널 - "},
+      {whois(352, "#c u h srv bob H :0 Bob"), A, "", 15, "◆ u h srv bob H :0 Bob"},
+      {whois(369, "bob :End"), A, "", 15, "◆ bob님의 사용기록 조회 종료"},
+      {whois(311, "bob"), none, "", 0, ""},
+      {whois(301, "bob :away"), none, "", 0, ""},
+  });
 }
 
 TEST(Render, ServerTextIsCopiedNotInterpreted) {
