@@ -4,7 +4,6 @@
 #include <string>
 
 #include "U_codepage.h"
-#include "U_commondata.h"
 #include "U_lib.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "U_render.h"
 
 #include <charconv>
-#include <cstring>
 #include <ctime>
+#include <string>
 #include <string_view>
 
 #include "U_codepage.h"
