@@ -19,9 +19,9 @@ bool NgircdServer::WriteConfig(const std::string& path) {
           "[Global]\nName = %s\nInfo = Velko test server\nListen = 127.0.0.1\nPorts = %u\n"
           "AdminInfo1 = Velko\nAdminInfo2 = Test\nAdminEMail = velko@localhost\n"
           "MotdPhrase = Welcome to the Velko test server\n"
-          "[Limits]\nMaxConnectionsIP = 0\nMaxPenaltyTime = 0\nPingTimeout = 300\nMaxNickLength = 30\n"
+          "[Limits]\nMaxConnectionsIP = 0\nMaxPenaltyTime = %d\nPingTimeout = 300\nMaxNickLength = 30\n"
           "[Options]\nDNS = no\nIdent = no\nPAM = no\n",
-          kName, port_);
+          kName, port_, floodControl_ ? -1 : 0);
   return fclose(file) == 0;
 }
 

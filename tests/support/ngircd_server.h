@@ -14,6 +14,9 @@ class NgircdServer {
   NgircdServer(const NgircdServer&) = delete;
   NgircdServer& operator=(const NgircdServer&) = delete;
 
+  // Keeps ngircd's command penalties, as a public server runs: a client's
+  // commands are then processed a few per second. Call before Start.
+  void EnableFloodControl() { floodControl_ = true; }
   // Starts the server and waits until it accepts connections.
   bool Start();
   void Stop();
@@ -27,4 +30,5 @@ class NgircdServer {
   QTemporaryDir dir_;
   uint16_t port_ = 0;
   pid_t pid_ = -1;
+  bool floodControl_ = false;
 };

@@ -1,0 +1,148 @@
+#include "U_input.h"
+
+#include <cctype>
+#include <string>
+
+#include "U_codepage.h"
+#include "U_lib.h"
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+std::string_view FirstLine(std::string_view text) {
+  return text.substr(0, text.find_first_of(std::string_view("\r\n\0", 3)));
+}
+
+// The text cut to what fits beside `overhead` bytes in one IRC line.
+std::string_view Fitting(std::string_view text, size_t overhead) {
+  const size_t room = overhead < kIrcLineMax ? kIrcLineMax - overhead : 0;
+  return text.substr(0, Cp949CutLength(text.data(), text.size(), room));
+}
+
+bool StartsWithWord(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(text[i])) != word[i]) return false;
+  return true;
+}
+
+TOutLine Echo(TOutTarget where, const std::string& name, int chat, int kind, std::string text) {
+  return TOutLine{where, name, kind, std::move(text), chat};
+}
+
+TLineAction Action(std::string_view line, const TInputContext& context) {
+  const std::string& target = context.front.name;
+  const std::string_view text =
+      Fitting(line.substr(line.find(' ') + 1), target.size() + std::string_view("PRIVMSG  :\1ACTION \1\r\n").size());
+  const std::string shown(text);
+  TLineAction action;
+  action.kind = TLineAction::Kind::Server;
+  action.text = "PRIVMSG " + target + " :\1ACTION " + shown + "\1\r\n";
+  action.echo = Echo(TOutTarget::Channel, target, -1, kKindAction,
+                     ComposeLine("* %s %s", {context.ownNick.c_str(), shown.c_str()}));
+  return action;
+}
+
+// "JOIN <name>" of a channel whose window is open names that channel.
+std::optional<std::string> OpenChannelJoined(std::string_view command, const TInputContext& context) {
+  if (!StartsWithWord(command, "JOIN ")) return std::nullopt;
+  const std::string_view name = command.substr(5);
+  if (!context.isChannelOpen || !context.isChannelOpen(name)) return std::nullopt;
+  return std::string(name);
+}
+
+TLineAction Command(std::string_view line, const TInputContext& context) {
+  const std::string expanded =
+      context.aliases ? context.aliases->Expand(std::string(line).c_str()) : std::string(line.substr(1));
+  const std::string_view command = Fitting(expanded, kCrLf.size());
+  TLineAction action;
+  if (command.empty()) return action;
+  if (auto channel = OpenChannelJoined(command, context)) {
+    action.kind = TLineAction::Kind::Activate;
+    action.text = std::move(*channel);
+    return action;
+  }
+  action.kind = TLineAction::Kind::Server;
+  action.text = std::string(command) + std::string(kCrLf);
+  return action;
+}
+
+bool IsAction(std::string_view line) {
+  const std::string_view command = line.substr(1);
+  return StartsWithWord(command, "ME ") || StartsWithWord(command, "ACTION ");
+}
+
+}  // namespace
+
+TLineAction PlainText(std::string_view text, const TFront& front, const std::string& ownNick) {
+  TLineAction action;
+  const bool named = front.kind == TFrontKind::Channel || front.kind == TFrontKind::Query;
+  if (text.empty() || (!named && front.kind != TFrontKind::Chat)) return action;
+  const std::string& target = front.name;
+  const std::string shown(named ? Fitting(text, target.size() + std::string_view("PRIVMSG  :\r\n").size())
+                                : Fitting(text, kCrLf.size()));
+  const std::string echo = ComposeLine("<%s> %s", {ownNick.c_str(), shown.c_str()});
+  if (named) {
+    action.kind = TLineAction::Kind::Server;
+    action.text = "PRIVMSG " + target + " :" + shown + std::string(kCrLf);
+    const TOutTarget where = front.kind == TFrontKind::Channel ? TOutTarget::Channel : TOutTarget::Query;
+    action.echo = Echo(where, target, -1, kKindOwnMessage, echo);
+  } else {
+    action.kind = TLineAction::Kind::Chat;
+    action.text = shown + std::string(kCrLf);
+    action.chatId = front.chatId;
+    action.echo = Echo(TOutTarget::Chat, std::string(), front.chatId, kKindOwnMessage, echo);
+  }
+  return action;
+}
+
+TLineAction ProcessLine(std::string_view line, const TInputContext& context) {
+  line = FirstLine(line);
+  if (line.empty() || line[0] != '/') return PlainText(line, context.front, context.ownNick);
+  const bool named = context.front.kind == TFrontKind::Channel || context.front.kind == TFrontKind::Query;
+  if (named && !context.front.name.empty() && IsAction(line)) return Action(line, context);
+  return Command(line, context);
+}
+
+std::optional<std::vector<TLineAction>> PasteLines(std::string_view clipboard, const TFront& front,
+                                                   const std::string& ownNick) {
+  std::vector<std::string_view> lines;
+  while (!clipboard.empty()) {
+    const size_t end = clipboard.find_first_of("\r\n");
+    lines.push_back(clipboard.substr(0, end));
+    if (end == std::string_view::npos) break;
+    const size_t next = clipboard.compare(end, 2, kCrLf) == 0 ? end + 2 : end + 1;
+    clipboard.remove_prefix(next);
+  }
+  if (lines.size() < 2) return std::nullopt;
+  std::vector<TLineAction> actions;
+  for (const std::string_view line : lines) {
+    if (line.size() >= kIrcLineMax) continue;
+    TLineAction action = PlainText(FirstLine(line), front, ownNick);
+    if (action.kind != TLineAction::Kind::None) actions.push_back(std::move(action));
+  }
+  return actions;
+}
+
+void THistory::Add(std::string line) {
+  lines_.push_back(std::move(line));
+  if (static_cast<int>(lines_.size()) > kMax) lines_.pop_front();
+  index_ = Count();
+}
+
+std::optional<std::string> THistory::Up() {
+  if (index_ <= 0) return std::nullopt;
+  return lines_[static_cast<size_t>(--index_)];
+}
+
+std::string THistory::Down() {
+  if (index_ < Count() - 1) return lines_[static_cast<size_t>(++index_)];
+  index_ = Count();
+  return std::string();
+}
+
+void THistory::Clear() {
+  lines_.clear();
+  index_ = 0;
+}

@@ -1,0 +1,80 @@
+// What one typed or pasted line does: the IRC line or DCC chat text it sends,
+// the echo the user sees, or the channel window it brings to the front.
+// Also the input history. Decided without widgets; the main window carries
+// the actions out.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "U_render.h"
+
+class MCommandProcedure;
+
+// The front sub-window as far as the input line cares.
+enum class TFrontKind { None, Channel, Query, Chat };
+struct TFront {
+  TFrontKind kind = TFrontKind::None;
+  std::string name;  // channel name or nick
+  int chatId = -1;
+};
+
+struct TInputContext {
+  TFront front;
+  std::string ownNick;
+  const MCommandProcedure* aliases = nullptr;
+  // Whether a channel window of that name (any letter case) is open.
+  std::function<bool(std::string_view)> isChannelOpen;
+};
+
+struct TLineAction {
+  enum class Kind { None, Server, Chat, Activate };
+  Kind kind = Kind::None;
+  // Server: the IRC line, CR LF included, at most 512 bytes. Chat: the chat
+  // text with CR LF. Activate: the channel whose window comes to the front.
+  std::string text;
+  int chatId = -1;
+  // Shown when the text goes out.
+  std::optional<TOutLine> echo;
+};
+
+// Longest outgoing IRC line, CR LF included.
+constexpr size_t kIrcLineMax = 512;
+
+// A line typed in the edit or handed in by the page. Only the text before the
+// first CR, LF or NUL counts: one typed line never becomes two IRC lines.
+TLineAction ProcessLine(std::string_view line, const TInputContext& context);
+// Plain text to the front window's channel, nick or DCC chat.
+TLineAction PlainText(std::string_view text, const TFront& front, const std::string& ownNick);
+
+// A clipboard text (CP949): nothing when it holds fewer than two lines (the
+// edit pastes it itself); otherwise one plain-text action per line, in order,
+// skipping empty lines and lines of 512 bytes or more.
+std::optional<std::vector<TLineAction>> PasteLines(std::string_view clipboard, const TFront& front,
+                                                   const std::string& ownNick);
+
+// The lines sent from the edit, oldest first, and the browsing position,
+// which starts one past the newest.
+class THistory {
+ public:
+  static constexpr int kMax = 50;
+
+  void Add(std::string line);
+  // The entry to show, or nothing when browsing is at the oldest and the key
+  // is left to the edit.
+  std::optional<std::string> Up();
+  // The entry to show; empty past the newest.
+  std::string Down();
+  void Clear();
+
+  int Index() const { return index_; }
+  int Count() const { return static_cast<int>(lines_.size()); }
+
+ private:
+  std::deque<std::string> lines_;
+  int index_ = 0;
+};

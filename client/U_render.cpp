@@ -1,0 +1,251 @@
+#include "U_render.h"
+
+#include <charconv>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "U_codepage.h"
+#include "U_commondata.h"
+
+namespace {
+
+// The whois idle reply is split in working buffers of this size.
+constexpr size_t kWorkMax = 63;
+// ctime's form has room for four-digit years only.
+constexpr long long kLastSecondOf9999 = 253402300799LL;
+
+std::string_view View(const char* text) { return text ? std::string_view(text) : std::string_view(); }
+
+bool HasHighByte(std::string_view text) {
+  for (const char byte : text)
+    if (static_cast<unsigned char>(byte) >= 0x80) return true;
+  return false;
+}
+
+bool IsUtf8Text(const char* text) {
+  const std::string_view view = View(text);
+  return HasHighByte(view) && DisplayCoding(view.data(), view.size()) == TextCoding::Utf8;
+}
+
+std::string ArgumentIn(const char* arg, TextCoding line) {
+  const std::string_view view = View(arg);
+  if (line == TextCoding::Cp949 || !HasHighByte(view) || IsUtf8Text(arg)) return std::string(view);
+  return DecodeText(view.data(), view.size(), TextCoding::Cp949).toUtf8().toStdString();
+}
+
+size_t Utf8CutLength(const std::string& text, size_t limit) {
+  if (text.size() <= limit) return text.size();
+  size_t cut = limit;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return cut;
+}
+
+TOutLine Line(TOutTarget where, std::string name, int kind, std::string text) {
+  return TOutLine{where, std::move(name), kind, std::move(text), -1};
+}
+
+TOutTarget ChannelOr(const char* name, TOutTarget otherwise) {
+  return IsChannelName(name) ? TOutTarget::Channel : otherwise;
+}
+
+std::string ChannelNameOf(const char* target) {
+  return IsChannelName(target) ? std::string(target) : std::string();
+}
+
+struct TSplit {
+  std::string_view first;
+  std::string_view rest;
+};
+
+// Cuts at the first space; nothing when there is none.
+std::optional<TSplit> SplitWord(std::string_view text) {
+  const size_t space = text.find(' ');
+  if (space == std::string_view::npos) return std::nullopt;
+  return TSplit{text.substr(0, space), text.substr(space + 1)};
+}
+
+std::string Bounded(std::string_view text) {
+  return std::string(text.substr(0, Cp949CutLength(text.data(), text.size(), kWorkMax)));
+}
+
+// The calendar text of ctime without its newline; nothing for a text that is
+// no time.
+std::optional<std::string> CalendarText(std::string_view seconds) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(seconds.data(), seconds.data() + seconds.size(), value);
+  if (error != std::errc() || end != seconds.data() + seconds.size()) return std::nullopt;
+  if (value < 0 || value > kLastSecondOf9999) return std::nullopt;
+  const time_t time = static_cast<time_t>(value);
+  struct tm local {};
+  char text[64];
+  if (!localtime_r(&time, &local) || !asctime_r(&local, text)) return std::nullopt;
+  std::string shown(text);
+  if (!shown.empty() && shown.back() == '\n') shown.pop_back();
+  return shown;
+}
+
+std::optional<std::string> IdleLine(const std::string& nick, std::string_view rest) {
+  const auto idle = SplitWord(rest);
+  if (!idle) return std::nullopt;
+  const std::string seconds = Bounded(idle->first);
+  const std::string signOn = Bounded(idle->rest.substr(0, idle->rest.find(' ')));
+  const auto calendar = CalendarText(signOn);
+  if (!calendar) return std::nullopt;
+  return ComposeLine("◆ %s님은 '%s'로부터 %s초간 잠수중 입니다.",
+                     {nick.c_str(), calendar->c_str(), seconds.c_str()});
+}
+
+std::optional<std::string> WhoisText(int code, const std::string& word, const std::string& rest) {
+  const char* w = word.c_str();
+  const char* r = rest.c_str();
+  switch (code) {
+    case 311: return ComposeLine("◆ %s님의 username, host, realname - %s", {w, r});
+    case 312: return ComposeLine("◆ %s님의 서버이용 - %s", {w, r});
+    case 313: return ComposeLine("◆ %s님은 서버 오퍼레이터 입니다.", {w});
+    case 314: return ComposeLine("◆ %s님의 사용기록(username host realname) - %s", {w, r});
+    case 315: return ComposeLine("◆ %s님의 사용 조회 종료", {w});
+    case 317: return IdleLine(word, rest);
+    case 318: return ComposeLine("◆ %s님의 사용자정보 조회 종료", {w});
+    case 319: return ComposeLine("◆ %s님의 입장채널 - %s", {w, rest.empty() ? r : r + 1});
+    case 352: return ComposeLine("◆ %s", {r});
+    case 369: return ComposeLine("◆ %s님의 사용기록 조회 종료", {w});
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::string ComposeLine(const char* literalUtf8, std::initializer_list<const char*> args) {
+  TextCoding coding = TextCoding::Cp949;
+  for (const char* arg : args)
+    if (IsUtf8Text(arg)) coding = TextCoding::Utf8;
+  const std::string_view format = coding == TextCoding::Utf8 ? literalUtf8 : Cp949Literal(literalUtf8);
+  std::string line;
+  auto next = args.begin();
+  for (size_t at = 0; at < format.size(); ++at) {
+    if (format.compare(at, 2, "%s") == 0) {
+      if (next != args.end()) line += ArgumentIn(*next++, coding);
+      ++at;
+    } else {
+      line += format[at];
+    }
+    if (line.size() > 2 * kLineMax) break;
+  }
+  const size_t cut = coding == TextCoding::Utf8 ? Utf8CutLength(line, kLineMax)
+                                                : Cp949CutLength(line.data(), line.size(), kLineMax);
+  line.resize(cut);
+  return line;
+}
+
+bool IsChannelName(const char* name) { return name && (name[0] == '#' || name[0] == '&'); }
+
+std::optional<TOutLine> RenderPrivmsg(const char* nick, const char* target, const char* text) {
+  const bool channel = IsChannelName(target);
+  return Line(channel ? TOutTarget::Channel : TOutTarget::Query, std::string(View(channel ? target : nick)),
+              kKindMessage, ComposeLine("<%s> %s", {nick, text}));
+}
+
+std::optional<TOutLine> RenderNotice(const char* nick, const char* target, const char* text) {
+  return Line(ChannelOr(target, TOutTarget::Active), ChannelNameOf(target), kKindNotice,
+              ComposeLine("-%s- %s", {nick, text}));
+}
+
+std::optional<TOutLine> RenderCtcp(const stCTCP& ctcp) {
+  const std::string text = ctcp.params[0] ? ComposeLine("[%s %s]: %s", {ctcp.nick, ctcp.ctcp, ctcp.params})
+                                          : ComposeLine("[%s %s]", {ctcp.nick, ctcp.ctcp});
+  return Line(TOutTarget::Active, "", kKindCtcp, text);
+}
+
+std::optional<TOutLine> RenderOwnerJoin(const char* channel) {
+  return Line(TOutTarget::Channel, std::string(View(channel)), kKindJoin,
+              ComposeLine("◆ %s채널에서 대화합니다.", {channel}));
+}
+
+std::string OwnerJoinRequest(const char* channel) {
+  std::string_view name = View(channel);
+  constexpr size_t kRoom = kLineMax + 1 - std::char_traits<char>::length("MODE \r\n");
+  name = name.substr(0, Cp949CutLength(name.data(), name.size(), kRoom));
+  return "MODE " + std::string(name) + "\r\n";
+}
+
+std::optional<TOutLine> RenderOtherJoin(const char* channel, const char* nick) {
+  return Line(TOutTarget::Channel, std::string(View(channel)), kKindJoin,
+              ComposeLine("◆ %s채널에 %s님께서 입장하셨습니다", {channel, nick}));
+}
+
+std::optional<TOutLine> RenderOtherPart(const char* channel, const char* nick) {
+  return Line(TOutTarget::Channel, std::string(View(channel)), kKindPart,
+              ComposeLine("◆ %s채널의 %s님께서 퇴장하셨습니다", {channel, nick}));
+}
+
+std::optional<TOutLine> RenderOtherQuit(const char* nick) {
+  return Line(TOutTarget::Members, std::string(View(nick)), kKindQuit,
+              ComposeLine("◆ %s님이 서버를 떠나셨습니다.", {nick}));
+}
+
+bool IsOwnKick(const char* kicked, const char* ownNick) {
+  return kicked && ownNick && ZoSameName(kicked, ownNick);
+}
+
+std::optional<TOutLine> RenderKick(const char* channel, const char* kicker, const char* kicked,
+                                   const char* reason, const char* ownNick) {
+  if (IsOwnKick(kicked, ownNick))
+    return Line(TOutTarget::Active, "", kKindKick,
+                ComposeLine("◆ %s채널에서 %s님께 쫓겨났습니다. (%s)", {channel, kicker, reason}));
+  return Line(TOutTarget::Channel, std::string(View(channel)), kKindKick,
+              ComposeLine("◆ %s님이 %s님께 쫓겨났습니다. (%s)", {kicked, kicker, reason}));
+}
+
+std::optional<TOutLine> RenderNick(const char* oldNick, const char* newNick) {
+  return Line(TOutTarget::Renamed, std::string(View(oldNick)), kKindNick,
+              ComposeLine("◆ %s님의 대화명이 %s으로 바뀌었습니다.", {oldNick, newNick}));
+}
+
+std::optional<TOutLine> RenderInvite(const char* channel, const char* nick) {
+  // The channel comes with the colon of its IRC parameter; the user is told
+  // to type the name alone.
+  const char* name = channel && channel[0] == ':' ? channel + 1 : channel;
+  return Line(TOutTarget::Active, "", kKindInvite,
+              ComposeLine("◆ %s님이 초청합니다. 입장 하시려면 'JOIN %s'를 입력하세요", {nick, name}));
+}
+
+std::optional<TOutLine> RenderMode(const char* target, const char* setter, const char* modes) {
+  const char* shown = modes && modes[0] == ':' ? modes + 1 : modes;
+  return Line(ChannelOr(target, TOutTarget::Active), ChannelNameOf(target), kKindMode,
+              ComposeLine("◆ %s님이 %s 를 지정했습니다.", {setter, shown}));
+}
+
+std::optional<TOutLine> RenderTopic(const char* channel, const char* setter, const char* topic) {
+  return Line(TOutTarget::Channel, std::string(View(channel)), kKindTopic,
+              ComposeLine("◆ %s님께서 채널 주제를 %s로 변경했습니다", {setter, topic}));
+}
+
+std::optional<TOutLine> RenderNTopic(const char* channel, const char* topic) {
+  return Line(TOutTarget::Channel, std::string(View(channel)), kKindTopic,
+              ComposeLine("◆ 채널의 주제는 '%s'입니다.", {topic}));
+}
+
+std::optional<TOutLine> RenderWhois(int code, const char* text) {
+  const auto split = SplitWord(View(text));
+  if (!split) return std::nullopt;
+  const auto shown = WhoisText(code, std::string(split->first), std::string(split->rest));
+  if (!shown) return std::nullopt;
+  return Line(TOutTarget::Active, "", kKindWhois, *shown);
+}
+
+std::optional<TOutLine> RenderNumeric(const char* command, const char* rest) {
+  const std::string_view code = View(command);
+  int value = 0;
+  const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), value);
+  if (code.empty() || error != std::errc() || end != code.data() + code.size() || value < 401)
+    return std::nullopt;
+  return Line(TOutTarget::Active, "", kKindNotice, ComposeLine("◆ ERROR(%s) %s", {command, rest}));
+}
+
+std::optional<TOutLine> RenderList(int code) {
+  if (code == 322) return std::nullopt;
+  const char* text = code == 321 ? "◆ 채널 리스트를 받고 있습니다... 기다려 주십시오."
+                                 : "◆ 채널 리스트를 다 받았습니다.";
+  return Line(TOutTarget::Active, "", kKindState, ComposeLine(text, {}));
+}

@@ -1,0 +1,83 @@
+// What each engine event shows: the line, the window it goes to and its line
+// kind, decided without widgets so the main window's handlers only route it.
+// Arguments are the event's own (CP949 or UTF-8 text, valid during the call).
+#pragma once
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+#include "C_analctcp.h"
+
+// Line kinds as the output panes colour them.
+enum TLineKind : int {
+  kKindAction = 1,
+  kKindCtcp = 2,
+  kKindNotice = 4,
+  kKindMessage = 5,
+  kKindOwnMessage = 6,
+  kKindInvite = 7,
+  kKindJoin = 8,
+  kKindPart = 9,
+  kKindKick = 10,
+  kKindMode = 11,
+  kKindNick = 12,
+  kKindQuit = 13,
+  kKindTopic = 14,
+  kKindWhois = 15,
+  kKindState = 16,
+};
+
+enum class TOutTarget {
+  None,
+  Active,   // the front output window, else the status window
+  Channel,  // the channel window `name`, if open
+  Query,    // the query window of nick `name`, opened when missing
+  Chat,     // the DCC chat window `chat`
+  All,      // every channel, status and query window
+  Members,  // every channel window whose member list holds nick `name`
+  Renamed,  // every channel, query and DCC chat window that knows nick `name`
+};
+
+struct TOutLine {
+  TOutTarget where = TOutTarget::None;
+  std::string name;
+  int kind = 0;
+  std::string text;  // at most kLineMax bytes, never a split character
+  int chat = -1;
+};
+
+// Room for the text of one line in the 512-byte buffers.
+constexpr size_t kLineMax = 511;
+
+// Replaces each "%s" of a UTF-8 literal with the next argument (null as empty)
+// and bounds the result. The line is CP949, unless an argument is UTF-8 text:
+// then the whole line is UTF-8, so the pane shows both the literal and the
+// argument correctly.
+std::string ComposeLine(const char* literalUtf8, std::initializer_list<const char*> args);
+
+// A channel name starts with "#" or "&"; anything else is a nick.
+bool IsChannelName(const char* name);
+
+std::optional<TOutLine> RenderPrivmsg(const char* nick, const char* target, const char* text);
+std::optional<TOutLine> RenderNotice(const char* nick, const char* target, const char* text);
+std::optional<TOutLine> RenderCtcp(const stCTCP& ctcp);
+std::optional<TOutLine> RenderOwnerJoin(const char* channel);
+// The request for the modes of a channel just joined, CR LF included.
+std::string OwnerJoinRequest(const char* channel);
+std::optional<TOutLine> RenderOtherJoin(const char* channel, const char* nick);
+std::optional<TOutLine> RenderOtherPart(const char* channel, const char* nick);
+std::optional<TOutLine> RenderOtherQuit(const char* nick);
+// Being kicked oneself is decided against the engine's current nick.
+bool IsOwnKick(const char* kicked, const char* ownNick);
+std::optional<TOutLine> RenderKick(const char* channel, const char* kicker, const char* kicked,
+                                   const char* reason, const char* ownNick);
+std::optional<TOutLine> RenderNick(const char* oldNick, const char* newNick);
+std::optional<TOutLine> RenderInvite(const char* channel, const char* nick);
+std::optional<TOutLine> RenderMode(const char* target, const char* setter, const char* modes);
+std::optional<TOutLine> RenderTopic(const char* channel, const char* setter, const char* topic);
+std::optional<TOutLine> RenderNTopic(const char* channel, const char* topic);
+std::optional<TOutLine> RenderWhois(int code, const char* text);
+// Numeric replies: error lines from 401 on.
+std::optional<TOutLine> RenderNumeric(const char* command, const char* rest);
+std::optional<TOutLine> RenderList(int code);

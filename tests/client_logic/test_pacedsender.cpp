@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include "U_pacedsender.h"
+#include "engine_recorder.h"
+#include "ngircd_server.h"
+#include "wait_until.h"
+
+TEST(PacedSender, BurstThenOneLinePerIntervalInOrder) {
+  std::vector<std::string> events;
+  std::vector<qint64> sentAt;
+  QElapsedTimer clock;
+  clock.start();
+  TPacedSender sender(
+      [&](const std::string& line) {
+        events.push_back("send " + line);
+        sentAt.push_back(clock.elapsed());
+      },
+      TPacedSender::TPacing{2, 50});
+  for (const char* line : {"a", "b", "c", "d"})
+    sender.Enqueue(line, [&events, line] { events.push_back(std::string("echo ") + line); });
+  EXPECT_EQ(events, (std::vector<std::string>{"send a", "echo a", "send b", "echo b"}));
+  EXPECT_EQ(sender.Pending(), 2);
+
+  ASSERT_TRUE(WaitUntil([&] { return sender.Pending() == 0; }));
+  EXPECT_EQ(events.back(), "echo d");
+  ASSERT_EQ(sentAt.size(), 4u);
+  for (size_t i = 2; i < sentAt.size(); ++i) EXPECT_GE(sentAt[i] - sentAt[i - 1], 45) << i;
+
+
+  int sent = 0;
+  TPacedSender dropping([&](const std::string&) { ++sent; }, TPacedSender::TPacing{1, 50});
+  dropping.Enqueue("a");
+  dropping.Enqueue("b");
+  dropping.Clear();
+  SpinFor(150);
+  EXPECT_EQ(sent, 1);
+}
+
+TEST(PacedSender, APasteReachesTheChannelWholeWithoutFloodingOff) {
+  NgircdServer server;
+  server.EnableFloodControl();
+  ASSERT_TRUE(server.Start());
+  EngineRecorder alice;
+  EngineRecorder bob;
+  ASSERT_TRUE(alice.LogOn(server.Port(), "alice"));
+  ASSERT_TRUE(bob.LogOn(server.Port(), "bob"));
+  bob.engine.Send("JOIN #paste\r\n");
+  ASSERT_TRUE(bob.WaitFor("OnOwnerJoin\t#paste"));
+  alice.engine.Send("JOIN #paste\r\n");
+  ASSERT_TRUE(bob.WaitFor("OnOtherJoin\t#paste\talice"));
+
+  TPacedSender sender([&](const std::string& line) { alice.engine.Send(line.c_str()); });
+  std::vector<std::string> expected;
+  int echoed = 0;
+  for (int i = 1; i <= 12; ++i) {
+    const std::string text = "pasted line " + std::to_string(i) + " " + std::string(400, 'x');
+    expected.push_back("OnPrivmsg\talice\t#paste\t" + text);
+    sender.Enqueue("PRIVMSG #paste :" + text + "\r\n", [&] { ++echoed; });
+  }
+  ASSERT_TRUE(WaitUntil([&] { return bob.Events({"OnPrivmsg"}).size() >= expected.size(); }, 40000));
+  EXPECT_EQ(bob.Events({"OnPrivmsg"}), expected);
+  EXPECT_EQ(echoed, 12);
+
+  alice.engine.Send("PING :still-here\r\n");
+  EXPECT_TRUE(WaitUntil([&] {
+    for (const std::string& line : alice.Events({"OnLine"}))
+      if (line.find("PONG") != std::string::npos && line.find("still-here") != std::string::npos) return true;
+    return false;
+  }));
+  EXPECT_TRUE(alice.Events({"OnDisconnect", "OnIRCError"}).empty());
+}
