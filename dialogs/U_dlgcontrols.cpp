@@ -98,4 +98,9 @@ void SetEditColors(QLineEdit* edit, uint32_t fg, uint32_t bg) {
                           .arg(CssColor(fg), CssColor(bg)));
 }
 
+void SetListColors(QWidget* list, uint32_t fg, uint32_t bg) {
+  list->setStyleSheet(QString("QAbstractItemView { color: %1; background: %2; border: 1px solid %1; }")
+                          .arg(CssColor(fg), CssColor(bg)));
+}
+
 void LimitCP949(QLineEdit* edit, int maxBytes) { edit->setValidator(new TCP949Limit(maxBytes, edit)); }

@@ -24,3 +24,5 @@ void LimitCP949(QLineEdit* edit, int maxBytes);
 void SetTextColor(QWidget* control, uint32_t fg);
 // A flat edit's text and outline in `fg` on `bg`.
 void SetEditColors(QLineEdit* edit, uint32_t fg, uint32_t bg);
+// A list or tree view's entries and outline in `fg` on `bg`.
+void SetListColors(QWidget* list, uint32_t fg, uint32_t bg);
