@@ -1,5 +1,6 @@
 #include "M_filesave.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -82,8 +83,9 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string StartFolder(const std::string& dccDir, const std::string& fallback) {
-  const bool usable = !dccDir.empty() && QFileInfo(FromPath(dccDir)).isDir();
-  return WithSlash(usable ? dccDir : fallback);
+  if (!dccDir.empty() && QFileInfo(FromPath(dccDir)).isDir()) return WithSlash(dccDir);
+  QDir().mkpath(FromPath(fallback));
+  return WithSlash(fallback);
 }
 
 TmSaveFile::TmSaveFile(QWidget* owner, uint32_t offeredSize)
@@ -132,6 +134,13 @@ void TmSaveFile::sbDownClick() {
 }
 
 void TmSaveFile::sbNoClick() { SetModalResult(mrCancel); }
+
+void TmSaveFile::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape)
+    sbNoClick();
+  else
+    TModalForm::keyPressEvent(event);
+}
 
 void TmSaveFile::sbSetDirClick() {
   const QString chosen = SD ? SD(this, eFileName->text()) : QString();

@@ -41,7 +41,8 @@ TSaveTarget InspectSaveTarget(const std::string& path);
 std::string SavePathFor(const std::string& folder, const char* offered);
 // The folder part of `path`, with its trailing "/".
 std::string FolderOf(const std::string& path);
-// `dccDir` when it is an existing folder, else `fallback`; with a trailing "/".
+// `dccDir` when it is an existing folder, else `fallback`, made when missing;
+// with a trailing "/".
 std::string StartFolder(const std::string& dccDir, const std::string& fallback);
 
 // Asks for the name to save under, starting at `proposed`; empty when the
@@ -65,6 +66,9 @@ class TmSaveFile : public TModalForm {
   QToolButton* sbSetDir;
   // The save-file dialog; a file dialog unless replaced.
   TSaveNameChooser SD;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void sbDownClick();

@@ -8,7 +8,6 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 
-#include "C_datas.h"
 #include "M_filesave.h"
 #include "M_filesend.h"
 #include "M_msgbox.h"
@@ -152,13 +151,18 @@ TEST_F(FileDialogTest, SaveLocations) {
   EXPECT_EQ(answering.said, (std::vector<QString>{QString::fromUtf8("그 폴더에는 저장할 수 없습니다. 위치를 다시 지정하세요."),
                                                   QString::fromUtf8("그 이름으로는 저장할 수 없습니다. 위치를 다시 지정하세요.")}));
 
+  // Without the settings' folder the download folder is proposed, made if missing.
+  const QByteArray home = qgetenv("HOME");
+  qputenv("HOME", QFile::encodeName(temp.path() + "/home"));
   std::string missing = folder + "gone/";
   Answering<TmSaveFile> declining([&](TmSaveFile& d) {
     proposed = d.eFileName->text();
-    QTest::mouseClick(d.sbNo, Qt::LeftButton);
+    QTest::keyClick(&d, Qt::Key_Escape);
   });
   EXPECT_EQ(AskSaveFile("pal", "y", 1, missing), kNoFile);
-  EXPECT_EQ(Bytes(proposed), DefaultDownloadFolder() + "y");
+  qputenv("HOME", home);
+  EXPECT_EQ(Bytes(proposed), folder + "home/Downloads/y");
+  EXPECT_TRUE(QFileInfo(Path(folder + "home/Downloads")).isDir());
   EXPECT_EQ(missing, folder + "gone/") << "a declined offer changed the folder";
 }
 
