@@ -35,6 +35,7 @@ struct Answering {
           auto& box = dynamic_cast<TKMessageBox&>(form);
           said.push_back(box.lText->text());
           auto* question = dynamic_cast<TKConfirmBox*>(&box);
+          if (question) GrabIfAsked(box, "confirm_overwrite");
           QTest::mouseClick(question && !confirm ? question->sbCancel : box.sbOk, Qt::LeftButton);
         }) {}
   std::vector<QString> said;
