@@ -1,7 +1,6 @@
 #include "M_filesave.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -15,30 +14,22 @@
 #include "M_msgbox.h"
 #include "U_codepage.h"
 #include "U_dlgcontrols.h"
+#include "U_localpath.h"
 
 namespace {
 
-constexpr qsizetype kMaxNameBytes = 255;
-
-QString FromPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-
-std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+constexpr size_t kMaxNameBytes = 255;
 
 // CP949 names become file names in the file system's encoding, where a
 // Hangul syllable takes three bytes instead of two: cut to whole characters.
 std::string LocalFileName(const char* offered) {
   QString name = DecodeDisplay(SafeFileName(offered).c_str());
-  QByteArray bytes = QFile::encodeName(name);
+  std::string bytes = ToLocalPath(name);
   while (bytes.size() > kMaxNameBytes) {
     name.chop(name.size() > 1 && name.back().isLowSurrogate() ? 2 : 1);
-    bytes = QFile::encodeName(name);
+    bytes = ToLocalPath(name);
   }
-  return bytes.toStdString();
-}
-
-std::string WithSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
+  return bytes;
 }
 
 QString OpenSaveDialog(QWidget* parent, const QString& proposed) {
@@ -83,8 +74,8 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string StartFolder(const std::string& dccDir, const std::string& fallback) {
-  if (!dccDir.empty() && QFileInfo(FromPath(dccDir)).isDir()) return WithSlash(dccDir);
-  QDir().mkpath(FromPath(fallback));
+  if (!dccDir.empty() && QFileInfo(FromLocalPath(dccDir)).isDir()) return WithSlash(dccDir);
+  QDir().mkpath(FromLocalPath(fallback));
   return WithSlash(fallback);
 }
 
@@ -108,7 +99,7 @@ TmSaveFile::TmSaveFile(QWidget* owner, uint32_t offeredSize)
   connect(sbSetDir, &QToolButton::clicked, this, &TmSaveFile::sbSetDirClick);
 }
 
-std::string TmSaveFile::Path() const { return ToPath(eFileName->text()); }
+std::string TmSaveFile::Path() const { return ToLocalPath(eFileName->text()); }
 
 bool TmSaveFile::TargetAccepted() {
   overwrite_ = false;
@@ -150,7 +141,7 @@ void TmSaveFile::sbSetDirClick() {
 FileHandle AskSaveFile(const char* nick, const char* fileName, uint32_t size, std::string& dccDir) {
   TModalHolder<TmSaveFile> dialog(size);
   const std::string proposed = SavePathFor(StartFolder(dccDir, DefaultDownloadFolder()), fileName);
-  dialog->eFileName->setText(FromPath(proposed));
+  dialog->eFileName->setText(FromLocalPath(proposed));
   dialog->setWindowTitle(QString::fromUtf8("%1님의 파일(%2)을 받습니다. (%3)")
                              .arg(DecodeDisplay(nick ? nick : ""), DecodeDisplay(fileName ? fileName : ""),
                                   QString::number(size)));

@@ -1,7 +1,6 @@
 #include "M_filesend.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -16,6 +15,7 @@
 #include "M_msgbox.h"
 #include "U_codepage.h"
 #include "U_dlgcontrols.h"
+#include "U_localpath.h"
 
 namespace {
 
@@ -25,12 +25,10 @@ constexpr qint64 kMaxSendSize = 0xFFFFFFFFLL;
 
 bool IsEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
 
-QString FromPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-
 // The configured folder, else the download folder, else home.
 QString OpeningFolder(const std::string& folder) {
   for (const std::string& candidate : {folder, DefaultDownloadFolder()}) {
-    const QFileInfo info(FromPath(candidate));
+    const QFileInfo info(FromLocalPath(candidate));
     if (!candidate.empty() && info.isDir()) return info.absoluteFilePath();
   }
   return QDir::homePath();
@@ -74,13 +72,9 @@ TmSendFile::TmSendFile(QWidget* owner, const std::string& folder)
   ShowFolder(OpeningFolder(folder));
 }
 
-std::string TmSendFile::Folder() const {
-  std::string folder = QFile::encodeName(folder_).toStdString();
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
+std::string TmSendFile::Folder() const { return WithSlash(ToLocalPath(folder_)); }
 
-std::string TmSendFile::Path() const { return QFile::encodeName(eFileName->text()).toStdString(); }
+std::string TmSendFile::Path() const { return ToLocalPath(eFileName->text()); }
 
 void TmSendFile::ShowFolder(const QString& folder) {
   if (folder.isEmpty() || folder == folder_) return;
@@ -126,7 +120,7 @@ std::string AskSendFile(const char* nick, std::string& dccDir) {
 }
 
 FileHandle OpenFileToSend(const std::string& path) {
-  const QFileInfo info(FromPath(path));
+  const QFileInfo info(FromLocalPath(path));
   if (info.isFile() && info.size() > kMaxSendSize) {
     ShowMessageBox(Cp949Literal("4GB보다 큰 파일은 보낼 수 없습니다."));
     return kNoFile;
@@ -137,7 +131,7 @@ FileHandle OpenFileToSend(const std::string& path) {
 }
 
 std::string OfferedFileName(const std::string& path) {
-  std::string name = EncodeText(QFileInfo(FromPath(path)).fileName());
+  std::string name = EncodeText(QFileInfo(FromLocalPath(path)).fileName());
   for (char& c : name)
     if (c == ' ') c = '_';
   return name;

@@ -25,7 +25,6 @@ class TmSendFile : public TModalForm {
   // The folder shown, with its trailing "/", in the file system's encoding.
   std::string Folder() const;
   std::string Path() const;
-  void ShowFolder(const QString& folder);
 
   QLabel* Label1;
   QTreeView* lbDir;
@@ -40,6 +39,7 @@ class TmSendFile : public TModalForm {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void ShowFolder(const QString& folder);
   void lbFileClick(int row);
   void sbSendClick();
   void sbCancelClick();
