@@ -89,9 +89,7 @@ TmSaveFile::TmSaveFile(QWidget* owner, uint32_t offeredSize)
       SD(OpenSaveDialog),
       offeredSize_(offeredSize) {
   const uint32_t fg = DialogTextColor();
-  for (QWidget* control : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(sbDown),
-                           static_cast<QWidget*>(sbNo), static_cast<QWidget*>(sbSetDir)})
-    SetTextColor(control, fg);
+  SetTextColor({Label1, sbDown, sbNo, sbSetDir}, fg);
   SetEditColors(eFileName, fg, DialogFrameColors()[FrameColorSlot::BodyColor]);
   connect(eFileName, &QLineEdit::returnPressed, this, &TmSaveFile::sbDownClick);
   connect(sbDown, &QToolButton::clicked, this, &TmSaveFile::sbDownClick);

@@ -57,9 +57,7 @@ TmSendFile::TmSendFile(QWidget* owner, const std::string& folder)
 
   const uint32_t fg = DialogTextColor();
   const uint32_t bg = DialogFrameColors()[FrameColorSlot::BodyColor];
-  for (QWidget* control : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
-                           static_cast<QWidget*>(sbSend), static_cast<QWidget*>(sbCancel)})
-    SetTextColor(control, fg);
+  SetTextColor({Label1, Label2, sbSend, sbCancel}, fg);
   SetEditColors(eFileName, fg, bg);
   SetListColors(lbDir, fg, bg);
   SetListColors(lbFile, fg, bg);
