@@ -21,15 +21,31 @@ TKMessageBox::TKMessageBox(QWidget* owner)
 
 void TKMessageBox::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-    close();
+    sbOkClick();
   else
     TModalForm::keyPressEvent(event);
 }
 
-void TKMessageBox::sbOkClick() { close(); }
+void TKMessageBox::sbOkClick() { SetModalResult(mrOk); }
 
-void ShowMessageBox(const char* text) {
-  TModalHolder<TKMessageBox> box;
-  box->lText->setText(DecodeDisplay(text));
-  box->ShowModal();
+TKConfirmBox::TKConfirmBox(QWidget* owner)
+    : TKMessageBox(owner), sbCancel(MakeFlatButton(pClient, QRect(202, 40, 65, 18), QString::fromUtf8("취소"))) {
+  sbOk->move(131, 40);
+  SetTextColor(sbCancel, DialogTextColor());
+  connect(sbCancel, &QToolButton::clicked, this, [this] { SetModalResult(mrCancel); });
 }
+
+namespace {
+
+template <class T>
+int ShowBox(const char* text) {
+  TModalHolder<T> box;
+  box->lText->setText(DecodeDisplay(text));
+  return box->ShowModal();
+}
+
+}  // namespace
+
+void ShowMessageBox(const char* text) { ShowBox<TKMessageBox>(text); }
+
+bool ShowConfirmBox(const char* text) { return ShowBox<TKConfirmBox>(text) == mrOk; }

@@ -1,4 +1,5 @@
-// The client's modal message: one centred line and an OK button.
+// The client's modal message: one centred line and an OK button; and the
+// same line as a question with OK and cancel.
 #pragma once
 
 #include "U_modalman.h"
@@ -22,5 +23,17 @@ class TKMessageBox : public TModalForm {
   void sbOkClick();
 };
 
+// A message box that can also be answered no.
+class TKConfirmBox : public TKMessageBox {
+  Q_OBJECT
+
+ public:
+  explicit TKConfirmBox(QWidget* owner);
+
+  QToolButton* sbCancel;
+};
+
 // Shows `text` (CP949) and returns when the box is closed.
 void ShowMessageBox(const char* text);
+// Asks `text` (CP949); true only when answered with OK or Enter.
+bool ShowConfirmBox(const char* text);

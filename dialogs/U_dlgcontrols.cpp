@@ -93,8 +93,17 @@ void SetTextColor(QWidget* control, uint32_t fg) {
   control->setPalette(palette);
 }
 
+void SetTextColor(std::initializer_list<QWidget*> controls, uint32_t fg) {
+  for (QWidget* control : controls) SetTextColor(control, fg);
+}
+
 void SetEditColors(QLineEdit* edit, uint32_t fg, uint32_t bg) {
   edit->setStyleSheet(QString("QLineEdit { color: %1; background: %2; border: 1px solid %1; padding: 0px 1px; }")
+                          .arg(CssColor(fg), CssColor(bg)));
+}
+
+void SetListColors(QWidget* list, uint32_t fg, uint32_t bg) {
+  list->setStyleSheet(QString("QAbstractItemView { color: %1; background: %2; border: 1px solid %1; }")
                           .arg(CssColor(fg), CssColor(bg)));
 }
 

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <initializer_list>
 
 class QLabel;
 class QLineEdit;
@@ -22,5 +23,8 @@ void LimitCP949(QLineEdit* edit, int maxBytes);
 
 // Text of a label or flat button in `fg`.
 void SetTextColor(QWidget* control, uint32_t fg);
+void SetTextColor(std::initializer_list<QWidget*> controls, uint32_t fg);
 // A flat edit's text and outline in `fg` on `bg`.
 void SetEditColors(QLineEdit* edit, uint32_t fg, uint32_t bg);
+// A list or tree view's entries and outline in `fg` on `bg`.
+void SetListColors(QWidget* list, uint32_t fg, uint32_t bg);

@@ -17,12 +17,6 @@ constexpr const char* kAppendedAliases[] = {"JOIN=JOIN", "PART=PART"};
 constexpr size_t kTextBuffer = 512;
 constexpr size_t kAliasBuffer = 16383;
 
-std::string DownloadFolder() {
-  QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-  return QFile::encodeName(folder).toStdString();
-}
-
 bool IsAppendedAlias(const std::string& entry) {
   for (const char* appended : kAppendedAliases)
     if (entry == appended) return true;
@@ -46,6 +40,12 @@ void ReadText(MRegistry& registry, const char* name, std::string& field, size_t 
 
 }  // namespace
 
+std::string DefaultDownloadFolder() {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  return QFile::encodeName(folder).toStdString();
+}
+
 CDatas::CDatas()
     : Address("localhost"),
       Nick("VELKO"),
@@ -55,7 +55,7 @@ CDatas::CDatas()
       Age("1"),
       Sex("?"),
       Intro(Cp949Literal("안녕하세요 반갑습니다.")),
-      DCCDir(DownloadFolder()),
+      DCCDir(DefaultDownloadFolder()),
       FontName(Cp949Literal("굴림체")) {
   Load();
 }

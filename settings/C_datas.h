@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// The user's download folder, with its trailing "/": where received files go
+// until the user picks another folder.
+std::string DefaultDownloadFolder();
+
 class CDatas {
  public:
   CDatas();

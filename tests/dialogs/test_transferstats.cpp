@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "U_codepage.h"
+#include "U_transferstats.h"
+
+namespace {
+
+struct TickCase {
+  const char* what;
+  TTransferCounts before;  // the counts the second ends on
+  const char* transfer;
+  const char* time;
+  const char* speed;
+};
+
+constexpr uint64_t kGiB = 1ULL << 30;
+
+// One tick of the progress window, then its lines: no division by zero, no
+// wrapped counts, and a resume's old bytes never passed off as speed.
+TEST(TransferStats, LinesAfterATick) {
+  const TickCase cases[] = {
+      {"nothing yet", {0, 100, 0, 0, 0}, "0 / 100 (0%)", "0:0:0 / 0:0:0", "0 CPS"},
+      {"100 bytes in the first second", {100, 100, 0, 0, 0}, "100 / 100 (100%)", "0:0:1 / 0:0:1", "100 CPS"},
+      {"an empty file", {0, 0, 0, 0, 0}, "0 / 0 (0%)", "0:0:0 / 0:0:0", "0 CPS"},
+      {"after 3700 s", {3700000, 7400000, 0, 3699, 0}, "3700000 / 7400000 (50%)", "1:1:40 / 2:3:20", "1000 CPS"},
+      {"past 4 GiB", {5 * kGiB, 10 * kGiB, 0, 9, 0}, "5368709120 / 10737418240 (50%)", "0:0:10 / 0:0:20",
+       "536870912 CPS"},
+      {"resumed near the end", {999500, 1000000, 999000, 4, 0}, "999500 / 1000000 (99%)", "0:0:5 / 0:0:10",
+       "100 CPS"},
+      {"resumed, nothing moved yet", {999000, 1000000, 999000, 4, 0}, "999000 / 1000000 (99%)", "0:0:0 / 0:0:0",
+       "0 CPS"},
+      {"a stall keeps the last estimate", {500, 1000, 500, 9, 20}, "500 / 1000 (50%)", "0:0:10 / 0:0:20", "0 CPS"},
+      {"a rest smaller than one second's worth", {1001, 1002, 0, 0, 0}, "1001 / 1002 (99%)", "0:0:1 / 0:0:2",
+       "1001 CPS"},
+      {"counts at the top of 64 bits", {UINT64_MAX, UINT64_MAX, 0, 0, 0},
+       "18446744073709551615 / 18446744073709551615 (100%)", "0:0:1 / 0:0:1", "18446744073709551615 CPS"},
+  };
+  for (const TickCase& c : cases) {
+    TTransferCounts counts = c.before;
+    TickTransfer(counts);
+    const TTransferLines lines = TransferLines("pal", "a.bin", true, counts);
+    EXPECT_EQ(lines.transfer, std::string(Cp949Literal("전송량 : ")) + c.transfer) << c.what;
+    EXPECT_EQ(lines.time, std::string(Cp949Literal("시  간 : ")) + c.time) << c.what;
+    EXPECT_EQ(lines.speed, std::string(Cp949Literal("속  도 : ")) + c.speed) << c.what;
+  }
+}
+
+TEST(TransferStats, PeerFileAndCaption) {
+  const TTransferCounts none;
+  const std::string nick = Cp949Literal("벨코");
+  EXPECT_EQ(TransferLines(nick.c_str(), "a%sb", true, none).with, Cp949Literal("송신자 : 벨코"));
+  EXPECT_EQ(TransferLines(nullptr, "a%sb", false, none).with, Cp949Literal("수신자 : "));
+  EXPECT_EQ(TransferLines("pal", "a%sb", false, none).fileName, Cp949Literal("파일명 : a%sb"));
+  EXPECT_EQ(TransferCaption(nick.c_str(), TransferStatusText(TTransferStatus::Succeeded)),
+            Cp949Literal("벨코 - 파일전송 성공"));
+}
+
+}  // namespace
