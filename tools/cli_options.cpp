@@ -33,8 +33,10 @@ void SplitChannels(const std::string& text, std::vector<std::string>* channels) 
 
 }  // namespace
 
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string* error) {
-  CliOptions options;
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string* error,
+                                          CliOptions defaults) {
+  CliOptions options = std::move(defaults);
+  bool joinGiven = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& flag = args[i];
     if (flag == "--accept-chat") {
@@ -56,6 +58,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
     } else if (flag == "--user") {
       options.user = value;
     } else if (flag == "--join") {
+      if (!joinGiven) options.channels.clear();
+      joinGiven = true;
       SplitChannels(value, &options.channels);
     } else if (flag == "--dcc-dir") {
       options.dccDir = value;

@@ -1,4 +1,4 @@
-// velkocli's command line.
+// The command line shared by the engine's console tools (velkocli, velkobot).
 #pragma once
 
 #include <optional>
@@ -17,4 +17,6 @@ struct CliOptions {
 };
 
 // Null with a message in `error` when the arguments are not understood.
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string* error);
+// Starts from `defaults`; a --join replaces their channels.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string* error,
+                                          CliOptions defaults = {});

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Starts a private ngircd on a free loopback port and runs velkocli against it,
-# joined to #velko. The server and its temporary folder go when the run ends.
+# Starts a private ngircd on a free loopback port, velkobot in #velko to talk
+# to, and velkocli joined to #velko. The bot, the server and the temporary
+# folder go when the client ends.
 set -euo pipefail
 
 build=${1:-build/run}
 nick=${VELKO_NICK:-velko$$}
 work=$(mktemp -d)
 pid=""
+botpid=""
 cleanup() {
+  # The bot first, so its goodbye still reaches the server.
+  [ -n "$botpid" ] && kill "$botpid" 2>/dev/null && wait "$botpid" 2>/dev/null || true
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -40,5 +44,13 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 
-echo "velko: ngircd on 127.0.0.1:$port; you are $nick in #velko. Type raw IRC lines; .quit ends." >&2
+"$build/tools/velkobot" --addr "127.0.0.1:$port" > "$work/velkobot.log" 2>&1 &
+botpid=$!
+for _ in $(seq 100); do
+  grep -q '^velkobot: joined' "$work/velkobot.log" 2>/dev/null && break
+  sleep 0.05
+done
+
+echo "velko: ngircd on 127.0.0.1:$port; you are $nick in #velko with velkobot.
+Type raw IRC lines (PRIVMSG #velko :hello velkobot); .quit ends." >&2
 "$build/tools/velkocli" --addr "127.0.0.1:$port" --nick "$nick" --join '#velko'
