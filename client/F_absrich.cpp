@@ -9,7 +9,8 @@
 #include "U_lib.h"
 
 TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors)
-    : TMDIABS(panel, manager, colors), rView(new QTextEdit(pClient)) {
+    : TMDIABS(panel, manager, colors) {
+  rView = new QTextEdit(pClient);
   setWindowTitle("mABSRich");
   rView->setReadOnly(true);
   rView->setFrameStyle(0);
@@ -50,7 +51,7 @@ void TmABSRich::rViewMouseUp() {
 }
 
 bool TmABSRich::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == rView->viewport()) {
+  if (rView && watched == rView->viewport()) {
     if (event->type() == QEvent::MouseButtonPress) FormMouseDown();
     if (event->type() == QEvent::MouseButtonRelease) rViewMouseUp();
     return false;

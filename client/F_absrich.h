@@ -22,7 +22,7 @@ class TmABSRich : public TMDIABS {
   void AddLine(const char* text, int kind);
   int PendingCount() const { return static_cast<int>(PendingLines.size()); }
 
-  QTextEdit* rView;
+  QTextEdit* rView = nullptr;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

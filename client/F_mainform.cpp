@@ -135,6 +135,7 @@ void TMainForm::CreateControls() {
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
   });
   resize(560, 460);
+  LayoutControls();
 }
 
 void TMainForm::CreateUserMenu() {
@@ -168,6 +169,10 @@ void TMainForm::CreateUserMenu() {
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  LayoutControls();
+}
+
+void TMainForm::LayoutControls() {
   const int w = width();
   const int h = height();
   pMDIClient->setGeometry(0, 0, w, h - 21);

@@ -92,6 +92,7 @@ class TMainForm : public QWidget {
   TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QWidget* parent);
   void CreateControls();
   void CreateUserMenu();
+  void LayoutControls();
   void BindSkin();
   void SkinColorsParsed();
   void SkinIconLoaded();

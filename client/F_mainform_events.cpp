@@ -77,10 +77,14 @@ void TMainForm::IRCOtherQuit(const char* Param1, const char*) { subforms_->UserQ
 void TMainForm::IRCKick(const char* Param1, const char* Param2, const char* Param3, const char* Param4) {
   TmChannel* form = subforms_->FindChannel(Param1);
   if (ZoSameName(Param3, IRC.Nick().c_str())) {
-    if (form) form->Parted = true;
+    // Closed first, so the line does not vanish with the window when that
+    // window was the one in front.
+    if (form) {
+      form->Parted = true;
+      subforms_->CloseForm(form);
+    }
     subforms_->WriteActive(
         FormatText(Cp949Literal("◆ %s채널에서 %s님께 쫓겨났습니다. (%s)"), Param1, Param2, Param4).c_str(), 10);
-    if (form) subforms_->CloseForm(form);
     return;
   }
   if (!form) return;

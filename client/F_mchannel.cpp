@@ -15,7 +15,9 @@
 #include "Zoengine.h"
 
 TmChannel::TmChannel(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors)
-    : TmABSRich(panel, manager, colors), splitter(new QFrame(pClient)), lbUsers(new QListWidget(pClient)) {
+    : TmABSRich(panel, manager, colors) {
+  splitter = new QFrame(pClient);
+  lbUsers = new QListWidget(pClient);
   Kind = wkChannel;
   setWindowTitle("mChannel");
   splitter->setAutoFillBackground(true);
@@ -41,7 +43,7 @@ void TmChannel::LayoutClient() {
 }
 
 bool TmChannel::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == lbUsers->viewport() && event->type() == QEvent::MouseButtonPress) FormMouseDown();
+  if (lbUsers && watched == lbUsers->viewport() && event->type() == QEvent::MouseButtonPress) FormMouseDown();
   return TmABSRich::eventFilter(watched, event);
 }
 

@@ -40,8 +40,8 @@ class TmChannel : public TmABSRich {
   std::string Modes;
   std::string Topic;
 
-  QFrame* splitter;
-  QListWidget* lbUsers;
+  QFrame* splitter = nullptr;
+  QListWidget* lbUsers = nullptr;
 
  protected:
   void LayoutClient() override;

@@ -252,7 +252,7 @@ void CSubforms::SelectNext() {
 std::vector<TMDIABS*> CSubforms::VisibleForms() const {
   std::vector<TMDIABS*> visible;
   for (TMDIABS* form : forms_)
-    if (form->isVisible()) visible.push_back(form);
+    if (!form->isHidden()) visible.push_back(form);
   return visible;
 }
 
@@ -268,7 +268,7 @@ void CSubforms::Cascade() {
 
 void CSubforms::Tile() {
   const std::vector<TMDIABS*> visible = VisibleForms();
-  const bool frontVisible = !forms_.empty() && forms_.front()->isVisible();
+  const bool frontVisible = !forms_.empty() && !forms_.front()->isHidden();
   const std::vector<QRect> places = TileGeometry(static_cast<int>(visible.size()), frontVisible, parent_->size());
   for (size_t i = 0; i < places.size(); ++i) visible[i]->setGeometry(places[i]);
 }
