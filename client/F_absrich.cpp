@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QEvent>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "U_clientrules.h"
 #include "U_lib.h"
@@ -24,22 +25,27 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
 }
 
 void TmABSRich::AddLine(const char* text, int kind) {
-  for (const std::string& line : OutputLines(text)) {
-    if (rView->textCursor().hasSelection())
-      PendingLines.emplace_back(line, kind);
-    else
-      ShowLine(line, kind);
+  for (std::string& line : OutputLines(text)) {
+    PendingLines.emplace_back(std::move(line), kind);
+    if (PendingLines.size() > kMaxWaitingLines) PendingLines.pop_front();
   }
-}
-
-void TmABSRich::ShowLine(const std::string& text, int kind) {
-  RichAddLine(rView, text.c_str(), KindColor(kind));
+  if (showScheduled_) return;
+  showScheduled_ = true;
+  QTimer::singleShot(0, this, [this] {
+    showScheduled_ = false;
+    ShowPendingLines();
+  });
 }
 
 void TmABSRich::ShowPendingLines() {
-  std::vector<std::pair<std::string, int>> waiting;
-  waiting.swap(PendingLines);
-  for (const auto& [text, kind] : waiting) ShowLine(text, kind);
+  if (PendingLines.empty() || rView->textCursor().hasSelection()) return;
+  // Taken first: showing a line moves the pane's cursor, which calls back here.
+  std::deque<std::pair<std::string, int>> showing;
+  showing.swap(PendingLines);
+  QTextCursor batch(rView->document());
+  batch.beginEditBlock();
+  for (const auto& [text, kind] : showing) RichAddLine(rView, text.c_str(), KindColor(kind));
+  batch.endEditBlock();
 }
 
 void TmABSRich::rViewMouseUp() {

@@ -1,11 +1,12 @@
-// A sub-window with a read-only output pane of coloured lines. Selecting text
-// copies it at once; lines that arrive while a selection is shown wait and
-// follow in order when it ends.
+// A sub-window with a read-only output pane of coloured lines. Lines are
+// shown once per pass of the event loop, so a flood costs one layout per pass
+// rather than one per line. Selecting text copies it at once; lines that
+// arrive while a selection is shown wait and follow in order when it ends.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "F_mdiabstract.h"
 
@@ -17,9 +18,14 @@ class TmABSRich : public TMDIABS {
  public:
   TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors);
 
+  // The pane never holds more lines than this, so no more need to wait.
+  static constexpr int kMaxWaitingLines = 200;
+
   // `text` is CP949 (or UTF-8); `kind` picks the colour. A text holding line
   // ends becomes several lines.
   void AddLine(const char* text, int kind);
+  // Shows the waiting lines now, unless a selection holds them back.
+  void ShowPendingLines();
   int PendingCount() const { return static_cast<int>(PendingLines.size()); }
 
   QTextEdit* rView = nullptr;
@@ -31,9 +37,8 @@ class TmABSRich : public TMDIABS {
   virtual void LayoutClient();
 
  private:
-  void ShowLine(const std::string& text, int kind);
-  void ShowPendingLines();
   void rViewMouseUp();
 
-  std::vector<std::pair<std::string, int>> PendingLines;
+  std::deque<std::pair<std::string, int>> PendingLines;
+  bool showScheduled_ = false;
 };

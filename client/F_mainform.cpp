@@ -280,7 +280,9 @@ void TMainForm::Input(const char* text) {
   if (front && front->Kind == wkQuery) target = static_cast<TmQuery*>(front)->Nick;
   if (target.empty()) return;
   static_cast<TmABSRich*>(front)->AddLine(FormatText("<%s> %s", datas_.Nick.c_str(), text).c_str(), 6);
-  Send(IrcLine("PRIVMSG", target.c_str(), (":" + std::string(text)).c_str()));
+  std::string message(":");
+  message += text;
+  Send(IrcLine("PRIVMSG", target.c_str(), message.c_str()));
 }
 
 void TMainForm::SendIRCLine(const char* text) { SendRaw(text ? text : ""); }

@@ -1,5 +1,6 @@
 #include "client_fixture.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTextEdit>
@@ -22,11 +23,15 @@ bool WiredForm::Sent(const std::string& line, int timeoutMs) {
   return server.WaitForText(QByteArray::fromStdString(line), timeoutMs);
 }
 
-QString PaneText(const TmABSRich* pane) { return pane->rView->toPlainText(); }
+QString PaneText(TmABSRich* pane) {
+  pane->ShowPendingLines();
+  return pane->rView->toPlainText();
+}
 
 void SaveGrab(QWidget* widget, const char* name) {
   const QString folder = qEnvironmentVariable("VELKO_GRAB_DIR");
   if (folder.isEmpty()) return;
+  QApplication::processEvents();  // lines wait for one pass of the loop
   QDir().mkpath(folder);
   widget->grab().save(folder + "/" + name + ".png");
 }

@@ -35,7 +35,7 @@ struct WiredForm {
   std::unique_ptr<TMainForm> form;
 };
 
-// The pane's text, one line per line.
-QString PaneText(const TmABSRich* pane);
+// The pane's text, one line per line, once the waiting lines are shown.
+QString PaneText(TmABSRich* pane);
 // Saves a grab of `widget` as name.png in $VELKO_GRAB_DIR when it is set.
 void SaveGrab(QWidget* widget, const char* name);

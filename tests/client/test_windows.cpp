@@ -165,6 +165,7 @@ TEST(OutputPane, SelectionHoldsLinesBackAndTheCapHolds) {
   WiredForm wired;
   TmChannel* pane = wired.form->Subforms().OpenChannel("#p");
   pane->AddLine("one", 5);
+  pane->ShowPendingLines();
   QTextCursor cursor = pane->rView->textCursor();
   cursor.select(QTextCursor::Document);
   pane->rView->setTextCursor(cursor);
@@ -186,7 +187,10 @@ TEST(OutputPane, SelectionHoldsLinesBackAndTheCapHolds) {
   EXPECT_EQ(LineColor(pane, 1), QColor::fromRgb(KindColor(12)));
   EXPECT_EQ(LineColor(pane, 3), QColor::fromRgb(KindColor(13)));
 
+  // However long the flood, no more lines wait or stay than the pane holds.
   for (int i = 0; i < 1000; ++i) pane->AddLine("flood", 5);
+  EXPECT_EQ(pane->PendingCount(), TmABSRich::kMaxWaitingLines);
+  EXPECT_TRUE(WaitUntil([&] { return pane->PendingCount() == 0; }));
   EXPECT_LE(pane->rView->document()->blockCount(), 200);
 }
 
