@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <cstring>
@@ -385,8 +386,9 @@ void TMainForm::sbWinSelectClick() {
     TMDIABS* form = subforms_->Form(i);
     const std::string caption = SelectMenuCaption(form->Kind, EncodeText(form->windowTitle()).c_str());
     QAction* action = pmVMDI->addAction(DecodeDisplay(caption.c_str()));
-    connect(action, &QAction::triggered, this, [this, index = i] {
-      if (TMDIABS* chosen = subforms_->Form(index)) subforms_->PostActivate(chosen);
+    // The window itself, not its index: the list may change before the choice.
+    connect(action, &QAction::triggered, this, [this, chosen = QPointer<TMDIABS>(form)] {
+      if (chosen) subforms_->PostActivate(chosen);
     });
   }
   pmVMDI->popup(QCursor::pos());

@@ -31,8 +31,6 @@ void TMDIABS::mousePressEvent(QMouseEvent* event) {
   TFlatForm::mousePressEvent(event);
 }
 
-void TMDIABS::FormMouseDown() {
-  if (!manager_.IsFront(this)) Activate();
-}
+void TMDIABS::FormMouseDown() { Activate(); }
 
 QSize TMDIABS::AreaSize() const { return parentWidget() ? parentWidget()->size() : size(); }

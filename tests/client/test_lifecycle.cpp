@@ -3,6 +3,7 @@
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
+#include "C_socket.h"
 #include "F_mchannel.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
@@ -51,6 +52,42 @@ TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
   EXPECT_EQ(form.Subforms().Count(), 3);  // the status window and both channels
   for (const char* shown : {"◆ 접속 해제 되었습니다.", "◆ #a채널에 재입장을 시도합니다.."})
     EXPECT_TRUE(PaneText(a).contains(QString::fromUtf8(shown))) << shown;
+}
+
+// Only the very first logon without channels asks for the list; every logon
+// rejoins the open channel windows, and a logon during a listing does nothing.
+TEST(Lifecycle, ListOnceRejoinAlways) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  wired.server.Write(":srv 001 me :Welcome\r\n");
+  EXPECT_TRUE(wired.Sent("LIST\r\n"));
+  form.Engine().SimulateLine(":me!u@h JOIN :#kept");
+  wired.server.CloseClient();  // the disconnect is answered at once
+  ASSERT_TRUE(WaitUntil([&] { return wired.server.ClientClosed(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !wired.server.ClientClosed() && wired.server.Received().contains("NICK me\r\n"); }));
+  wired.server.Write(":srv 001 me :Welcome\r\n");
+  EXPECT_TRUE(wired.Sent("JOIN #kept\r\n"));
+  EXPECT_FALSE(wired.server.Received().contains("LIST"));
+  EXPECT_TRUE(PaneText(form.Subforms().FindChannel("#kept")).contains(QString::fromUtf8("◆ #kept채널에 재입장을 시도합니다..")));
+
+  form.Listing = true;
+  form.Engine().SimulateLine(":srv 001 me :Welcome");
+  form.SendIRCLine("PING :marker");
+  EXPECT_TRUE(wired.Sent("PING :marker\r\n"));
+  EXPECT_EQ(wired.server.Received().count("JOIN #kept"), 1);
+}
+
+// A refused connection is retried too, but not in a tight loop.
+TEST(Lifecycle, RefusedConnectionIsRetriedWithBackoff) {
+  ScratchRegistry registry;
+  TMainForm form;
+  form.ConnectTo(("127.0.0.1:" + std::to_string(GetFreePort())).c_str());
+  TmABSRich* status = form.Subforms().FrontOutputForm();
+  EXPECT_TRUE(WaitUntil([&] { return PaneText(status).contains(QString::fromUtf8("◆ 1초 후 다시 연결합니다.")); }));
+  EXPECT_EQ(PaneText(status).count("IRC-Error : 10061"), 2);
+  form.UserQuit();
+  SpinFor(1200);
+  EXPECT_EQ(PaneText(status).count("IRC-Error"), 2);
 }
 
 // A server that accepts and closes at once is retried at once, then after
