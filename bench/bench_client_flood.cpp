@@ -132,6 +132,12 @@ int main(int argc, char** argv) {
       firstLine = std::chrono::steady_clock::now();
     ZoRaise(onLine, line);
   };
+  int messages = 0;
+  ZoText3Event onPrivmsg = form.Engine().OnPrivmsg;
+  form.Engine().OnPrivmsg = [&](const char* nick, const char* target, const char* text) {
+    ++messages;
+    ZoRaise(onPrivmsg, nick, target, text);
+  };
   ZoNotifyEvent onPing = form.Engine().OnPing;
   form.Engine().OnPing = [&](void* none) {
     done = true;
@@ -151,6 +157,7 @@ int main(int argc, char** argv) {
   waitpid(server, nullptr, 0);
   std::printf("flood: %d lines until the PING was answered: %.0f ms = %.0f lines/s\n", kFloodLines, ms,
               kFloodLines / (ms / 1000.0));
+  std::printf("messages handled by the window: %d\n", messages);
   std::printf("first line received to last line shown: %.0f ms = %.0f lines/s; pane holds %d lines\n", shownMs,
               kFloodLines / (shownMs / 1000.0), channel ? channel->rView->document()->blockCount() : -1);
   std::printf("RSS before flood %.1f MB, after %.1f MB, peak %.1f MB\n", rssBefore / 1024.0, CurrentRssKb() / 1024.0,
