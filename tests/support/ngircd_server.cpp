@@ -20,8 +20,9 @@ bool NgircdServer::WriteConfig(const std::string& path) {
           "AdminInfo1 = Velko\nAdminInfo2 = Test\nAdminEMail = velko@localhost\n"
           "MotdPhrase = Welcome to the Velko test server\n"
           "[Limits]\nMaxConnectionsIP = 0\nMaxPenaltyTime = %d\nPingTimeout = 300\nMaxNickLength = 30\n"
-          "[Options]\nDNS = no\nIdent = no\nPAM = no\n",
-          kName, port_, floodControl_ ? -1 : 0);
+          "[Options]\nDNS = no\nIdent = no\nPAM = no\n"
+          "[Operator]\nName = %s\nPassword = %s\n",
+          kName, port_, floodControl_ ? -1 : 0, kOperName, kOperPassword);
   return fclose(file) == 0;
 }
 

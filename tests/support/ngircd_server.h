@@ -22,6 +22,9 @@ class NgircdServer {
   void Stop();
   uint16_t Port() const { return port_; }
   static constexpr const char* kName = "irc.velko.test";
+  // An operator account, for tests that need the server to act (KILL).
+  static constexpr const char* kOperName = "velko";
+  static constexpr const char* kOperPassword = "velko";
 
  private:
   bool WriteConfig(const std::string& path);

@@ -1,0 +1,166 @@
+// End-to-end speed of the chat window: a server process floods one joined
+// channel with coded PRIVMSG lines and times them until the PING after them
+// is answered. Also the memory of many full channel windows.
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <netinet/in.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "F_mainform.h"
+#include "F_mchannel.h"
+#include "U_subforms.h"
+
+namespace {
+
+const int kFloodLines = qEnvironmentVariableIntValue("FLOOD_LINES") > 0 ? qEnvironmentVariableIntValue("FLOOD_LINES") : 100000;
+
+long CurrentRssKb() {
+  FILE* status = std::fopen("/proc/self/status", "r");
+  if (!status) return -1;
+  char line[256];
+  long kb = -1;
+  while (std::fgets(line, sizeof line, status))
+    if (std::sscanf(line, "VmRSS: %ld", &kb) == 1) break;
+  std::fclose(status);
+  return kb;
+}
+
+long PeakRssKb() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+bool ReadUntil(int fd, const char* needle) {
+  std::string seen;
+  char buffer[4096];
+  while (seen.find(needle) == std::string::npos) {
+    const ssize_t count = read(fd, buffer, sizeof buffer);
+    if (count <= 0) return false;
+    seen.append(buffer, static_cast<size_t>(count));
+    if (seen.size() > 65536) seen.erase(0, seen.size() - 1024);
+  }
+  return true;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t count = write(fd, bytes.data() + sent, bytes.size() - sent);
+    if (count <= 0) return false;
+    sent += static_cast<size_t>(count);
+  }
+  return true;
+}
+
+// The server side, in its own process: returns the flood's milliseconds.
+int ServeFlood(int listener, int report) {
+  const int client = accept(listener, nullptr, nullptr);
+  if (client < 0 || !ReadUntil(client, "NICK")) return 1;
+  WriteAll(client, ":srv 001 me :Welcome\r\n:me!u@h JOIN :#flood\r\n:srv 353 me = #flood :@me bob +amy\r\n"
+                   ":srv 366 me #flood :End\r\n");
+  std::string flood;
+  flood.reserve(static_cast<size_t>(kFloodLines) * 90);
+  for (int i = 0; i < kFloodLines; ++i)
+    flood += ":user" + std::to_string(i % 500) + "!u@h PRIVMSG #flood :\x02" "bold\x02 text \x03" "04,01colour\x03 line " +
+             std::to_string(i) + "\r\n";
+  flood += "PING :flood-end\r\n";
+  const auto start = std::chrono::steady_clock::now();
+  if (!WriteAll(client, flood) || !ReadUntil(client, "PONG")) return 1;
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  dprintf(report, "%f\n", ms);
+  close(client);
+  return 0;
+}
+
+void MeasureManyWindows(TMainForm& form) {
+  const long before = CurrentRssKb();
+  for (int c = 0; c < 50; ++c) {
+    TmChannel* channel = form.Subforms().OpenChannel(("#room" + std::to_string(c)).c_str());
+    for (int i = 0; i < 200; ++i)
+      channel->AddLine(("<someone> \x02" "line\x02 \x03" "03number\x03 " + std::to_string(i) + " of a long day").c_str(), 5);
+  }
+  QApplication::processEvents();
+  std::printf("50 channel windows x 200 lines: RSS %.1f MB (window layer added %.1f MB)\n", CurrentRssKb() / 1024.0,
+              (CurrentRssKb() - before) / 1024.0);
+  form.Subforms().CloseAll();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 1) != 0 ||
+      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    return 1;
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return 1;
+  const pid_t server = fork();
+  if (server == 0) _exit(ServeFlood(listener, pipeFds[1]));
+  close(listener);
+  close(pipeFds[1]);
+
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QTemporaryDir registry;  // the user's own settings stay untouched
+  qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(registry.path()));
+  TMainForm form;
+  form.show();
+  MeasureManyWindows(form);
+
+  const long rssBefore = CurrentRssKb();
+  bool done = false;
+  std::chrono::steady_clock::time_point firstLine;
+  // Wrapped, so whatever the window does with these events still happens.
+  ZoLineEvent onLine = form.Engine().OnLine;
+  form.Engine().OnLine = [&](const char* line) {
+    if (firstLine == std::chrono::steady_clock::time_point() && std::strstr(line, "PRIVMSG"))
+      firstLine = std::chrono::steady_clock::now();
+    ZoRaise(onLine, line);
+  };
+  int messages = 0;
+  ZoText3Event onPrivmsg = form.Engine().OnPrivmsg;
+  form.Engine().OnPrivmsg = [&](const char* nick, const char* target, const char* text) {
+    ++messages;
+    ZoRaise(onPrivmsg, nick, target, text);
+  };
+  ZoNotifyEvent onPing = form.Engine().OnPing;
+  form.Engine().OnPing = [&](void* none) {
+    done = true;
+    ZoRaise(onPing, none);
+  };
+  form.ApplyNick("me");
+  form.ConnectTo(("127.0.0.1:" + std::to_string(ntohs(address.sin_port))).c_str());
+  while (!done) app.processEvents(QEventLoop::WaitForMoreEvents);
+  TmChannel* channel = form.Subforms().FindChannel("#flood");
+  while (channel && channel->PendingCount() > 0) app.processEvents();
+  const double shownMs =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - firstLine).count();
+
+  double ms = 0;
+  FILE* report = fdopen(pipeFds[0], "r");
+  if (!report || std::fscanf(report, "%lf", &ms) != 1) return 1;
+  waitpid(server, nullptr, 0);
+  std::printf("flood: %d lines until the PING was answered: %.0f ms = %.0f lines/s\n", kFloodLines, ms,
+              kFloodLines / (ms / 1000.0));
+  std::printf("messages handled by the window: %d\n", messages);
+  std::printf("first line received to last line shown: %.0f ms = %.0f lines/s; pane holds %d lines\n", shownMs,
+              kFloodLines / (shownMs / 1000.0), channel ? channel->rView->document()->blockCount() : -1);
+  std::printf("RSS before flood %.1f MB, after %.1f MB, peak %.1f MB\n", rssBefore / 1024.0, CurrentRssKb() / 1024.0,
+              PeakRssKb() / 1024.0);
+  return 0;
+}

@@ -1,0 +1,73 @@
+#include "F_absrich.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
+#include <QTextEdit>
+#include <QTimer>
+
+#include "U_clientrules.h"
+#include "U_lib.h"
+
+TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors)
+    : TMDIABS(panel, manager, colors) {
+  rView = new QTextEdit(pClient);
+  setWindowTitle("mABSRich");
+  rView->setReadOnly(true);
+  rView->setFrameStyle(0);
+  rView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  rView->viewport()->setCursor(Qt::ArrowCursor);
+  LayoutClient();
+  rView->viewport()->installEventFilter(this);
+  connect(rView, &QTextEdit::selectionChanged, this, [this] {
+    if (!rView->textCursor().hasSelection()) ShowPendingLines();
+  });
+}
+
+void TmABSRich::AddLine(const char* text, int kind) {
+  for (std::string& line : OutputLines(text)) {
+    PendingLines.emplace_back(std::move(line), kind);
+    if (PendingLines.size() > kMaxWaitingLines) PendingLines.pop_front();
+  }
+  if (showScheduled_) return;
+  showScheduled_ = true;
+  QTimer::singleShot(0, this, [this] {
+    showScheduled_ = false;
+    ShowPendingLines();
+  });
+}
+
+void TmABSRich::ShowPendingLines() {
+  if (PendingLines.empty() || rView->textCursor().hasSelection()) return;
+  // Taken first: showing a line moves the pane's cursor, which calls back here.
+  std::deque<std::pair<std::string, int>> showing;
+  showing.swap(PendingLines);
+  QTextCursor batch(rView->document());
+  batch.beginEditBlock();
+  for (const auto& [text, kind] : showing) RichAddLine(rView, text.c_str(), KindColor(kind));
+  batch.endEditBlock();
+}
+
+void TmABSRich::rViewMouseUp() {
+  QTextCursor cursor = rView->textCursor();
+  if (cursor.hasSelection()) QApplication::clipboard()->setText(cursor.selectedText().replace(QChar(0x2029), '\n'));
+  cursor.clearSelection();
+  rView->setTextCursor(cursor);
+  ShowPendingLines();
+}
+
+bool TmABSRich::eventFilter(QObject* watched, QEvent* event) {
+  if (rView && watched == rView->viewport()) {
+    if (event->type() == QEvent::MouseButtonPress) FormMouseDown();
+    if (event->type() == QEvent::MouseButtonRelease) rViewMouseUp();
+    return false;
+  }
+  return TMDIABS::eventFilter(watched, event);
+}
+
+void TmABSRich::resizeEvent(QResizeEvent* event) {
+  TMDIABS::resizeEvent(event);
+  LayoutClient();
+}
+
+void TmABSRich::LayoutClient() { rView->setGeometry(pClient->rect()); }

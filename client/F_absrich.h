@@ -1,0 +1,44 @@
+// A sub-window with a read-only output pane of coloured lines. Lines are
+// shown once per pass of the event loop, so a flood costs one layout per pass
+// rather than one per line. Selecting text copies it at once; lines that
+// arrive while a selection is shown wait and follow in order when it ends.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <utility>
+
+#include "F_mdiabstract.h"
+
+class QTextEdit;
+
+class TmABSRich : public TMDIABS {
+  Q_OBJECT
+
+ public:
+  TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors);
+
+  // The pane never holds more lines than this, so no more need to wait.
+  static constexpr int kMaxWaitingLines = 200;
+
+  // `text` is CP949 (or UTF-8); `kind` picks the colour. A text holding line
+  // ends becomes several lines.
+  void AddLine(const char* text, int kind);
+  // Shows the waiting lines now, unless a selection holds them back.
+  void ShowPendingLines();
+  int PendingCount() const { return static_cast<int>(PendingLines.size()); }
+
+  QTextEdit* rView = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  // Places the content of the client panel; the pane fills it here.
+  virtual void LayoutClient();
+
+ private:
+  void rViewMouseUp();
+
+  std::deque<std::pair<std::string, int>> PendingLines;
+  bool showScheduled_ = false;
+};

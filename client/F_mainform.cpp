@@ -1,0 +1,428 @@
+#include "F_mainform.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+#include <QToolButton>
+#include <cstring>
+
+#include "F_flatform.h"
+#include "F_mchannel.h"
+#include "F_mquery.h"
+#include "F_shape.h"
+#include "M_msgbox.h"
+#include "M_nickchange.h"
+#include "U_codepage.h"
+#include "U_htmlskin.h"
+#include "U_lib.h"
+#include "U_modalman.h"
+#include "U_skinimage.h"
+#include "U_subforms.h"
+
+namespace {
+
+constexpr uint32_t kInputColor = 0xECFFFF;
+
+QColor Rgb(uint32_t rgb) { return QColor::fromRgb(rgb & 0xFFFFFF); }
+
+void SetTextColor(QWidget* widget, uint32_t rgb) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, Rgb(rgb));
+  palette.setColor(QPalette::ButtonText, Rgb(rgb));
+  widget->setPalette(palette);
+}
+
+void SetBackColor(QWidget* widget, uint32_t rgb) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, Rgb(rgb));
+  widget->setPalette(palette);
+}
+
+const char* Notice(const char* utf8) { return Cp949Literal(utf8); }
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : TMainForm(std::make_unique<CZoHTMLSkin>(), nullptr, parent) {}
+
+TMainForm::TMainForm(CZoHTMLSkin& skin, QWidget* parent) : TMainForm(nullptr, &skin, parent) {}
+
+TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QWidget* parent)
+    : QWidget(parent), ownSkin_(std::move(ownSkin)), skin_(skin ? *skin : *ownSkin_) {
+  InstallKoreanFaces();
+  CreateControls();
+  skin_.FixedFrame = {0xFFFFFF, 0x000000, 0x808080, 0x000000, 0xFFFFFF, 0x000000,
+                      0xC0C0C0, 0x000000, 0x808080, 0xFFFFFF, 24,       16};
+  SetBackColor(pMDIClient, skin_.FixedFrame[BodyColor]);
+  shNick->SetColors(shNick->Brush, skin_.FixedFrame[FrameLine]);
+  shMenu->SetColors(shMenu->Brush, skin_.FixedFrame[FrameLine]);
+  IRC.SetNick(datas_.Nick);
+  IRC.SetUserName(datas_.UserName);
+  lbNick->setText(DecodeDisplay(datas_.Nick.c_str()));
+  skin_.SubWinFrame = {0x000000, 0x000000, 0xC0C0C0, 0xFFFFFF, 0x000000, 0xFFFFFF,
+                       0x000000, 0x000000, 0xC0C0C0, 0x808080, 18,       14};
+  skin_.ModalFrame = skin_.SubWinFrame;
+  subforms_ = std::make_unique<CSubforms>(pMDIClient, this, IRC, skin_, skin_.SubWinFrame);
+  subforms_->OnUserMenu = [this](TmChannel*, QPoint at) { pmUser->popup(at); };
+  subforms_->OnUserQuery = [this](TmChannel*) { miQueryClick(); };
+  alias_ = std::make_unique<MCommandProcedure>(datas_.Alias);
+  BindSkin();
+  IRC.SetAddress(datas_.Address);
+  IRC.SetPort(datas_.Port);
+  BindEngine();
+  SetModalOwner(this);
+  subforms_->OpenStatus();
+}
+
+TMainForm::~TMainForm() {
+  // The skin may outlive this window; its callbacks must not.
+  skin_.OnSkinParsed = nullptr;
+  skin_.OnBackImageLoaded = nullptr;
+  skin_.OnIconLoaded = nullptr;
+  skin_.OnError = nullptr;
+  skin_.SetStepTarget(nullptr);
+  if (ModalOwner() == this) SetModalOwner(nullptr);
+  // Part every channel while the engine can still send.
+  subforms_.reset();
+}
+
+void TMainForm::CreateControls() {
+  QFont face(QString::fromUtf8("굴림체"));
+  face.setPixelSize(12);
+  setFont(face);
+  setWindowTitle("VELKO in HTML Form (560X480)");
+  setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+  setAutoFillBackground(true);
+  SetBackColor(this, 0xFFFFFF);
+  pMDIClient = new QWidget(this);
+  pMDIClient->setAutoFillBackground(true);
+  iBack = new QLabel(pMDIClient);
+  iBack->setAlignment(Qt::AlignCenter);
+  eInput = new QLineEdit(this);
+  eInput->setFrame(false);
+  eInput->setVisible(false);
+  {
+    QPalette palette = eInput->palette();
+    palette.setColor(QPalette::Base, Rgb(kInputColor));
+    eInput->setPalette(palette);
+  }
+  shNick = new TShape(this);
+  shNick->Brush = 0xFFF4F4;
+  lbNick = new QLabel("VELKO", this);
+  lbNick->setAlignment(Qt::AlignCenter);
+  shMenu = new TShape(this);
+  shMenu->Brush = 0xF3F3F3;
+  sbWinSelect = new QToolButton(this);
+  sbWinSelect->setAutoRaise(true);
+  sbWinSelect->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  sbWinSelect->setText(QString::fromUtf8("창 선택"));
+  connect(sbWinSelect, &QToolButton::clicked, this, &TMainForm::sbWinSelectClick);
+  lbAd = new QLabel(QString::fromUtf8("벨코 - 웹 페이지 속 IRC 대화"), this);
+  lbAd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  lbAd->installEventFilter(this);
+  pmVMDI = new QMenu(this);
+  CreateUserMenu();
+  tQUELBO = new QTimer(this);
+  tQUELBO->setInterval(7000);
+  tQUELBO->setSingleShot(true);
+  connect(tQUELBO, &QTimer::timeout, this, &TMainForm::tQUELBOTimer);
+  tReconnect = new QTimer(this);
+  tReconnect->setSingleShot(true);
+  connect(tReconnect, &QTimer::timeout, this, [this] {
+    QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
+  });
+  resize(560, 460);
+  LayoutControls();
+}
+
+void TMainForm::CreateUserMenu() {
+  pmUser = new QMenu(this);
+  auto item = [this](const char* caption, void (TMainForm::*handler)()) {
+    QAction* action = pmUser->addAction(QString::fromUtf8(caption));
+    if (handler) connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  miWhois = item("사용자 정보 보기", &TMainForm::miWhoisClick);
+  miQuery = item("귓속말 전송창 열기", &TMainForm::miQueryClick);
+  // The DCC windows bring these two to life.
+  miSendDCC = item("파일 보내기(DCC-SEND)", nullptr);
+  miDCCChat = item("직접대화창 열기(DCC-CHAT)", nullptr);
+  miSendDCC->setEnabled(false);
+  miDCCChat->setEnabled(false);
+  pmUser->addSeparator();
+  miOp = item("방장 권한 주기", nullptr);
+  miDeop = item("방장 권한 뺏기", nullptr);
+  pmUser->addSeparator();
+  miVoice = item("보이스 주기", nullptr);
+  miDevoice = item("보이스 뺏기", nullptr);
+  pmUser->addSeparator();
+  miKick = item("방에서 쫓아내기", nullptr);
+  connect(miOp, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "+o"); });
+  connect(miDeop, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "-o"); });
+  connect(miVoice, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "+v"); });
+  connect(miDevoice, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "-v"); });
+  connect(miKick, &QAction::triggered, this, [this] { SendUserMenuLine("KICK", nullptr); });
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayoutControls();
+}
+
+void TMainForm::LayoutControls() {
+  const int w = width();
+  const int h = height();
+  pMDIClient->setGeometry(0, 0, w, h - 21);
+  iBack->setGeometry(pMDIClient->rect());
+  eInput->setGeometry(5, h - 46, w - 9, 17);
+  shNick->setGeometry(0, h - 20, 126, 20);
+  lbNick->setGeometry(7, h - 15, 113, 11);
+  shMenu->setGeometry(127, h - 20, w - 127, 20);
+  sbWinSelect->setGeometry(129, h - 18, 68, 16);
+  lbAd->setGeometry(w - 288, h - 15, 282, 12);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+bool TMainForm::event(QEvent* event) {
+  const int type = event->type();
+  if (type == kReconnectEvent) {
+    Reconnect();
+    return true;
+  }
+  if (type == CZoHTMLSkin::kStepEvent) {
+    skin_.NextStep();
+    return true;
+  }
+  if (subforms_ && subforms_->HandleMessage(event)) return true;
+  return QWidget::event(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lbAd && event->type() == QEvent::MouseButtonRelease) lbAdClick();
+  return QWidget::eventFilter(watched, event);
+}
+
+// --- skin ---
+
+void TMainForm::BindSkin() {
+  skin_.SetStepTarget(this);
+  skin_.OnSkinParsed = [this](CZoHTMLSkin*) { SkinColorsParsed(); };
+  skin_.OnIconLoaded = [this](CZoHTMLSkin*) { SkinIconLoaded(); };
+  skin_.OnBackImageLoaded = [this](CZoHTMLSkin*) { SkinBackImageLoaded(); };
+  // Shown once the loader's own handler has returned: a modal box must not
+  // run its loop inside the socket callback that failed.
+  skin_.OnError = [this](CZoHTMLSkin*, const char* message) {
+    QTimer::singleShot(0, this, [text = std::string(message)] { ShowMessageBox(text.c_str()); });
+  };
+}
+
+void TMainForm::SkinColorsParsed() {
+  shNick->SetColors(skin_.NickBoxBg, skin_.NickBoxLn);
+  SetTextColor(lbNick, skin_.NickBoxFg);
+  shMenu->SetColors(skin_.MenuBoxBg, skin_.MenuBoxLn);
+  SetTextColor(sbWinSelect, skin_.MenuBoxFg);
+  SetTextColor(lbAd, skin_.MenuBoxFg);
+  SetBackColor(pMDIClient, skin_.MainWinBg);
+  subforms_->ApplySkin();
+  SetDialogSkin(skin_.ModalFrame, skin_.ModalFg);
+}
+
+void TMainForm::SkinIconLoaded() {
+  const QImage picture = LoadSkinPicture(skin_.IconPath.c_str());
+  if (!picture.isNull()) sbWinSelect->setIcon(QIcon(QPixmap::fromImage(picture)));
+}
+
+void TMainForm::SkinBackImageLoaded() {
+  const QImage picture = LoadSkinPicture(skin_.BackImagePath.c_str());
+  if (!picture.isNull()) iBack->setPixmap(QPixmap::fromImage(picture));
+}
+
+// --- public operations ---
+
+void TMainForm::ApplyNick(const char* nick) {
+  if (!nick || !*nick) return;
+  datas_.Nick = nick;
+  IRC.SetNick(nick);
+  lbNick->setText(DecodeDisplay(nick));
+}
+
+void TMainForm::SetSkin(const char* url) {
+  if (!url || !*url) return;
+  skin_.Load(SkinCacheFolder().c_str(), url);
+}
+
+void TMainForm::SetAutoJoinChannels(const char* list) {
+  for (std::string& entry : AutoJoinEntries(list)) autoJoin_.push_back(std::move(entry));
+}
+
+void TMainForm::ConnectTo(const char* server) {
+  std::string host;
+  int port = 0;
+  if (SplitServerAddress(server, &host, &port)) {
+    IRC.SetAddress(host);
+    IRC.SetPort(port);
+  }
+  userQuit_ = false;
+  backoff_.Reset();
+  IRC.Connect();
+}
+
+void TMainForm::Input(const char* text) {
+  if (!text || !*text) return;
+  if (text[0] == '/') return SendRaw(alias_->Expand(text));
+  TMDIABS* front = subforms_->FrontForm();
+  std::string target;
+  if (front && front->Kind == wkChannel) target = static_cast<TmChannel*>(front)->ChannelName;
+  if (front && front->Kind == wkQuery) target = static_cast<TmQuery*>(front)->Nick;
+  if (target.empty()) return;
+  static_cast<TmABSRich*>(front)->AddLine(FormatText("<%s> %s", datas_.Nick.c_str(), text).c_str(), 6);
+  std::string message(":");
+  message += text;
+  Send(IrcLine("PRIVMSG", target.c_str(), message.c_str()));
+}
+
+void TMainForm::SendIRCLine(const char* text) { SendRaw(text ? text : ""); }
+
+void TMainForm::SelectPrev() { subforms_->SelectPrev(); }
+void TMainForm::SelectNext() { subforms_->SelectNext(); }
+void TMainForm::Tile() { subforms_->Tile(); }
+void TMainForm::Cascade() { subforms_->Cascade(); }
+
+void TMainForm::ShowNickChange() {
+  TModalHolder<TmNickChange> dialog(IRC, [this](const char* nick) {
+    datas_.Nick = nick;
+    lbNick->setText(DecodeDisplay(nick));
+  });
+  if (dialog) dialog->ShowModal();
+}
+
+void TMainForm::ShowChanChange() {}
+
+void TMainForm::UserQuit() {
+  userQuit_ = true;
+  reconnectPending_ = false;
+  tReconnect->stop();
+}
+
+// --- sending ---
+
+void TMainForm::Send(const std::string& line) { IRC.Send(line.c_str()); }
+
+void TMainForm::SendRaw(const std::string& line) {
+  if (IsQuitLine(line.c_str())) UserQuit();
+  Send(BoundedIrcLine(line + "\r\n"));
+}
+
+// --- connection lifecycle ---
+
+void TMainForm::IRCConnect(void*) {
+  subforms_->WriteActive(Notice("◆ 서버에 접속되었습니다."), 16);
+  Send(BoundedIrcLine("USER quelbo 0 0 :" + datas_.UserName + "\r\n"));
+  Send(BoundedIrcLine("NICK " + datas_.Nick + "\r\n"));
+}
+
+void TMainForm::IRCLogon(void*) {
+  if (Listing) return;
+  subforms_->WriteActive(Notice("◆ 채널 입장은 /join #채널, 채널 목록은 /list 입니다."), 16);
+  subforms_->WriteActive(Notice("◆ 로그온 했습니다"), 4);
+  backoff_.Reset();
+  if (!autoJoin_.empty()) {
+    ListRequested = true;
+    for (const std::string& channel : autoJoin_) Send(IrcLine("JOIN", channel.c_str()));
+    autoJoin_.clear();
+  } else if (!ListRequested) {
+    ListRequested = true;
+    Send("LIST\r\n");
+  }
+  subforms_->Rejoin();
+  tQUELBO->start();
+}
+
+void TMainForm::tQUELBOTimer() {
+  tQUELBO->stop();
+  subforms_->WriteActive(Notice("◆ 창 선택 단추로 열린 창 사이를 오갈 수 있습니다."), 4);
+}
+
+void TMainForm::IRCDisconnect(void*) {
+  subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), 16);
+  ScheduleReconnect();
+}
+
+void TMainForm::IRCIRCError(int* ErrorCode) {
+  subforms_->WriteActive(FormatText("IRC-Error : %d", *ErrorCode).c_str(), 16);
+  *ErrorCode = 0;
+  // A failed attempt raises no disconnect; without this it would never be retried.
+  if (IRC.state == TZoEngine::Connecting) ScheduleReconnect();
+}
+
+void TMainForm::ScheduleReconnect() {
+  if (userQuit_ || reconnectPending_) return;
+  reconnectPending_ = true;
+  const int delay = backoff_.NextDelayMs();
+  if (delay == 0) {
+    QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
+    return;
+  }
+  subforms_->WriteAll(FormatText(Notice("◆ %d초 후 다시 연결합니다."), delay / 1000).c_str(), 16);
+  tReconnect->start(delay);
+}
+
+void TMainForm::Reconnect() {
+  if (!reconnectPending_) return;
+  reconnectPending_ = false;
+  if (!userQuit_) IRC.Connect();
+}
+
+// --- menus ---
+
+void TMainForm::sbWinSelectClick() {
+  pmVMDI->clear();
+  for (int i = 0; i < subforms_->Count(); ++i) {
+    TMDIABS* form = subforms_->Form(i);
+    const std::string caption = SelectMenuCaption(form->Kind, EncodeText(form->windowTitle()).c_str());
+    QAction* action = pmVMDI->addAction(DecodeDisplay(caption.c_str()));
+    // The window itself, not its index: the list may change before the choice.
+    connect(action, &QAction::triggered, this, [this, chosen = QPointer<TMDIABS>(form)] {
+      if (chosen) subforms_->PostActivate(chosen);
+    });
+  }
+  pmVMDI->popup(QCursor::pos());
+}
+
+void TMainForm::lbAdClick() { ShowMessageBox(Notice("벨코: 웹 페이지에 들어가는 IRC 대화 프로그램입니다.")); }
+
+bool TMainForm::UserMenuTarget(std::string* channel, std::string* nick) const {
+  TMDIABS* front = subforms_->FrontForm();
+  if (!front || front->Kind != wkChannel) return false;
+  auto* form = static_cast<TmChannel*>(front);
+  *nick = form->SelectedNick();
+  *channel = form->ChannelName;
+  return !nick->empty();
+}
+
+void TMainForm::SendUserMenuLine(const char* command, const char* mode) {
+  std::string channel;
+  std::string nick;
+  if (!UserMenuTarget(&channel, &nick)) return;
+  if (mode)
+    Send(IrcLine(command, channel.c_str(), (std::string(mode) + " :" + nick).c_str()));
+  else
+    Send(IrcLine(command, channel.c_str(), nick.c_str()));
+}
+
+void TMainForm::miWhoisClick() {
+  std::string channel;
+  std::string nick;
+  if (UserMenuTarget(&channel, &nick)) Send(IrcLine("WHOIS", nick.c_str()));
+}
+
+void TMainForm::miQueryClick() {
+  std::string channel;
+  std::string nick;
+  if (UserMenuTarget(&channel, &nick)) subforms_->OpenQuery(nick.c_str());
+}

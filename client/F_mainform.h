@@ -1,0 +1,142 @@
+// The chat client's one top-level window: the sub-window area, the nick and
+// menu boxes, the window-select and member menus, the IRC engine and the
+// connection lifecycle (register, join, rejoin, reconnect with backoff).
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "C_datas.h"
+#include "U_clientrules.h"
+#include "Zoengine.h"
+
+class CSubforms;
+class CZoHTMLSkin;
+class MCommandProcedure;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTimer;
+class QToolButton;
+class TShape;
+
+class TMainForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Posted to itself: connect again.
+  static constexpr int kReconnectEvent = 2345;
+
+  // Owns a skin loader of its own.
+  explicit TMainForm(QWidget* parent = nullptr);
+  // Uses the control's skin loader, which outlives the window.
+  explicit TMainForm(CZoHTMLSkin& skin, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  void ApplyNick(const char* nick);
+  void SetSkin(const char* url);
+  void SetAutoJoinChannels(const char* list);
+  void ConnectTo(const char* server);
+  void Input(const char* text);
+  void SendIRCLine(const char* text);
+  void SelectPrev();
+  void SelectNext();
+  void Tile();
+  void Cascade();
+  void ShowNickChange();
+  void ShowChanChange();
+  // The user left the server on purpose: no reconnect until the next ConnectTo.
+  void UserQuit();
+
+  TZoEngine& Engine() { return IRC; }
+  CSubforms& Subforms() { return *subforms_; }
+  CDatas& Settings() { return datas_; }
+  CZoHTMLSkin& Skin() { return skin_; }
+  const std::vector<std::string>& AutoJoin() const { return autoJoin_; }
+
+  QWidget* pMDIClient;
+  QLabel* iBack;
+  QLineEdit* eInput;
+  TShape* shNick;
+  QLabel* lbNick;
+  TShape* shMenu;
+  QToolButton* sbWinSelect;
+  QLabel* lbAd;
+  QMenu* pmVMDI;
+  QMenu* pmUser;
+  QAction* miWhois;
+  QAction* miQuery;
+  QAction* miSendDCC;
+  QAction* miDCCChat;
+  QAction* miOp;
+  QAction* miDeop;
+  QAction* miVoice;
+  QAction* miDevoice;
+  QAction* miKick;
+  QTimer* tQUELBO;
+  QTimer* tReconnect;
+
+  bool Listing = false;
+  bool ListRequested = false;
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QWidget* parent);
+  void CreateControls();
+  void CreateUserMenu();
+  void LayoutControls();
+  void BindSkin();
+  void SkinColorsParsed();
+  void SkinIconLoaded();
+  void SkinBackImageLoaded();
+  void BindEngine();
+  void Send(const std::string& line);
+  void SendRaw(const std::string& line);
+  void ScheduleReconnect();
+  void Reconnect();
+
+  void sbWinSelectClick();
+  void lbAdClick();
+  void tQUELBOTimer();
+  // The selected member of the front channel window, or false when there is none.
+  bool UserMenuTarget(std::string* channel, std::string* nick) const;
+  void SendUserMenuLine(const char* command, const char* mode);
+  void miWhoisClick();
+  void miQueryClick();
+
+  void IRCConnect(void* NoUse);
+  void IRCDisconnect(void* NoUse);
+  void IRCIRCError(int* ErrorCode);
+  void IRCLogon(void* NoUse);
+  void IRCPrivmsg(const char* Param1, const char* Param2, const char* Param3);
+  void IRCNick(const char* Param1, const char* Param2);
+  void IRCOwnerJoin(const char* Line);
+  void IRCOtherJoin(const char* Param1, const char* Param2);
+  void IRCOwnerPart(const char* Param1, const char* Param2);
+  void IRCOtherPart(const char* Param1, const char* Param2, const char* Param3);
+  void IRCOtherQuit(const char* Param1, const char* Param2);
+  void IRCKick(const char* Param1, const char* Param2, const char* Param3, const char* Param4);
+  void IRCUserMode(const char* Param1, const char* Param2, const char* Param3);
+  void IRCNMode(const char* Param1, const char* Param2);
+  void IRCChanMode(const char* Param1, const char* Param2);
+  void IRCNames(const char* Param1, const char* Param2);
+
+  std::unique_ptr<CZoHTMLSkin> ownSkin_;
+  CZoHTMLSkin& skin_;
+  TZoEngine IRC;
+  CDatas datas_;
+  std::unique_ptr<MCommandProcedure> alias_;
+  std::unique_ptr<CSubforms> subforms_;
+  std::vector<std::string> autoJoin_;
+  TReconnectBackoff backoff_;
+  bool reconnectPending_ = false;
+  bool userQuit_ = false;
+};

@@ -1,0 +1,19 @@
+// A private conversation with one nick.
+#pragma once
+
+#include <string>
+
+#include "F_absrich.h"
+
+class TmQuery : public TmABSRich {
+  Q_OBJECT
+
+ public:
+  TmQuery(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors);
+
+  // Follows the partner's nick change; false when `oldNick` is someone else.
+  bool Rename(const char* oldNick, const char* newNick);
+  void SetNick(const char* nick);
+
+  std::string Nick;
+};

@@ -1,0 +1,195 @@
+#include "U_clientrules.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "U_codepage.h"
+#include "U_windowkinds.h"
+
+namespace {
+
+unsigned char FoldAscii(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
+}
+
+}  // namespace
+
+const char* WindowKindLabel(int kind) {
+  static const char* const labels[] = {"ABSTRACT", "CHANNEL", "CHANLIST", "STATUS", "QUERY", "DCCFILE", "DCCCHAT"};
+  return kind >= wkAbstract && kind <= wkDccChat ? labels[kind - wkAbstract] : "?";
+}
+
+std::vector<QRect> TileGeometry(int n, bool frontVisible, QSize area) {
+  const int w = area.width();
+  const int h = area.height();
+  std::vector<QRect> rects;
+  if (n == 1) {
+    if (frontVisible) rects.emplace_back(-1, -1, w + 2, h + 2);
+  } else if (n == 2) {
+    rects.emplace_back(0, 0, w + 1, h / 2 + 1);
+    rects.emplace_back(0, h / 2, w + 1, h / 2 + 1);
+  } else if (n >= 3) {
+    const int rows = n / 2 + n % 2;
+    const int r = h / rows;
+    for (int k = 1; k <= n; ++k) {
+      const int top = ((k + 1) / 2 - 1) * r;
+      if (k == n && n % 2 == 1)
+        rects.emplace_back(0, top, w + 1, r + 1);
+      else
+        rects.emplace_back(k % 2 == 1 ? w / 2 : 0, top, w / 2 + 1, r + 1);
+    }
+  }
+  return rects;
+}
+
+std::vector<QRect> CascadeGeometry(int n, QSize area) {
+  std::vector<QRect> rects;
+  const int w = static_cast<int>(area.width() * 0.7);
+  const int h = static_cast<int>(area.height() * 0.6);
+  for (int i = 0; i < n; ++i) rects.emplace_back(16 * i, 16 * i, w, h);
+  return rects;
+}
+
+QRect NewWindowGeometry(QSize area) {
+  const int w = static_cast<int>(area.width() * 0.8);
+  const int h = static_cast<int>(area.height() * 0.65);
+  return {area.width() - w, area.height() - h, w, h};
+}
+
+QRect KeepMovedInside(QRect f, QSize area) {
+  if (f.left() < 0) f.moveLeft(0);
+  if (f.top() < 0) f.moveTop(0);
+  if (f.left() + f.width() > area.width()) f.moveLeft(area.width() - f.width());
+  if (f.top() + f.height() > area.height()) f.moveTop(area.height() - f.height());
+  return f;
+}
+
+QRect KeepSizedInside(QRect f, QSize area) {
+  if (f.left() < 0) f.setLeft(0);
+  if (f.top() < 0) f.setTop(0);
+  if (f.left() + f.width() > area.width()) f.setWidth(area.width() - f.left());
+  if (f.top() + f.height() > area.height()) f.setHeight(area.height() - f.top());
+  return f;
+}
+
+std::string ChannelCaption(const char* name, int users, const char* modes, const char* key, int limit,
+                           const char* topic) {
+  char buffer[512];
+  const bool hasKey = key && *key;
+  const bool hasLimit = limit > 0;
+  if (hasKey && hasLimit)
+    std::snprintf(buffer, sizeof buffer, "%s [%d %s %s %d] %s", name, users, modes, key, limit, topic);
+  else if (hasKey)
+    std::snprintf(buffer, sizeof buffer, "%s [%d %s %s] %s", name, users, modes, key, topic);
+  else if (hasLimit)
+    std::snprintf(buffer, sizeof buffer, "%s [%d %s %d] %s", name, users, modes, limit, topic);
+  else
+    std::snprintf(buffer, sizeof buffer, "%s [%d %s] %s", name, users, modes, topic);
+  return buffer;
+}
+
+std::string SelectMenuCaption(int kind, const char* caption) {
+  constexpr size_t kShown = 32;
+  const size_t length = std::strlen(caption);
+  // Cut between whole characters so the menu never shows half a Korean letter.
+  const std::string shown(caption, length > kShown ? Cp949CutLength(caption, length, kShown) : length);
+  return std::string("[") + WindowKindLabel(kind) + "] - " + shown + (length > kShown ? "..." : "");
+}
+
+std::vector<std::string> AutoJoinEntries(const char* list) {
+  std::vector<std::string> entries;
+  if (!list || !*list) return entries;
+  const std::string text(list);
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t comma = text.find(',', start);
+    const std::string piece = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (comma == std::string::npos && piece.empty()) break;
+    entries.push_back(piece.starts_with('#') ? piece : "#" + piece);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return entries;
+}
+
+bool SplitServerAddress(const char* text, std::string* host, int* port) {
+  if (!text || !*text) return false;
+  const std::string address(text);
+  const size_t colon = address.find(':');
+  *host = address.substr(0, colon);
+  *port = 6667;
+  if (colon == std::string::npos) return true;
+  const std::string digits = address.substr(colon + 1);
+  if (digits.empty() || digits.size() > 5 ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return true;
+  const int value = std::stoi(digits);
+  if (value >= 1 && value <= 65535) *port = value;
+  return true;
+}
+
+bool IsQuitLine(const char* line) {
+  if (!line) return false;
+  while (*line == ' ') ++line;
+  for (const char c : {'Q', 'U', 'I', 'T'})
+    if (FoldAscii(*line++) != FoldAscii(c)) return false;
+  const char after = *line;
+  return after == 0 || after == ' ' || after == '\r' || after == '\n' || after == ':';
+}
+
+std::vector<std::string> OutputLines(const char* text) {
+  std::vector<std::string> lines;
+  const std::string all(text ? text : "");
+  size_t start = 0;
+  while (start < all.size()) {
+    size_t end = all.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = all.size();
+    lines.push_back(all.substr(start, end - start));
+    start = end;
+    if (start < all.size() && all[start] == '\r') ++start;
+    if (start < all.size() && all[start] == '\n') ++start;
+  }
+  if (lines.empty()) lines.emplace_back();
+  return lines;
+}
+
+int TReconnectBackoff::NextDelayMs() {
+  const int attempt = attempts_;
+  if (attempts_ < 8) ++attempts_;
+  if (attempt == 0) return 0;
+  return std::min(1000 << (attempt - 1), kMaxDelayMs);
+}
+
+bool UserEntryLess(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
+}
+
+std::string FormatText(const char* format, ...) {
+  char buffer[512];
+  va_list arguments;
+  va_start(arguments, format);
+  const int written = std::vsnprintf(buffer, sizeof buffer, format, arguments);
+  va_end(arguments);
+  if (written < 0) return {};
+  const size_t length = std::min(static_cast<size_t>(written), sizeof buffer - 1);
+  return std::string(buffer, length);
+}
+
+std::string BoundedIrcLine(const std::string& line) {
+  constexpr size_t kLimit = 512;
+  if (line.size() <= kLimit) return line;
+  std::string body = line;
+  while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
+  body.resize(Cp949CutLength(body.data(), body.size(), kLimit - 2));
+  return body + "\r\n";
+}
+
+std::string IrcLine(const char* command, const char* argument, const char* more) {
+  std::string line = std::string(command) + ' ' + argument;
+  if (more) line += std::string(" ") + more;
+  return BoundedIrcLine(line + "\r\n");
+}

@@ -1,0 +1,298 @@
+#include "U_subforms.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+#include "F_mchannel.h"
+#include "F_mquery.h"
+#include "F_mstatus.h"
+#include "U_clientrules.h"
+#include "U_codepage.h"
+#include "U_commondata.h"
+#include "U_skinfile.h"
+#include "Zoengine.h"
+
+CSubforms::CSubforms(QWidget* parent, QObject* messageTarget, TZoEngine& engine, const TSkinValues& skin,
+                     const TFrameColorRecord& colors)
+    : parent_(parent), messageTarget_(messageTarget), engine_(engine), skin_(skin), colors_(colors) {}
+
+CSubforms::~CSubforms() { CloseAll(); }
+
+TMDIABS* CSubforms::Form(int index) const {
+  return index >= 0 && index < Count() ? forms_[static_cast<size_t>(index)] : nullptr;
+}
+
+int CSubforms::IndexOf(const TMDIABS* form) const {
+  const auto at = std::find(forms_.begin(), forms_.end(), form);
+  return at == forms_.end() ? -1 : static_cast<int>(at - forms_.begin());
+}
+
+TMDIABS* CSubforms::FindForm(int kind, const char* name, int* index) const {
+  for (size_t i = 0; i < forms_.size(); ++i) {
+    TMDIABS* form = forms_[i];
+    if (form->Kind != kind) continue;
+    bool match = false;
+    if (kind == wkChannel)
+      match = ZoSameName(static_cast<TmChannel*>(form)->ChannelName.c_str(), name);
+    else if (kind == wkQuery)
+      match = ZoSameName(static_cast<TmQuery*>(form)->Nick.c_str(), name);
+    else
+      match = kind == wkChanList || kind == wkStatus || kind == wkAbstract;
+    if (!match) continue;
+    if (index) *index = static_cast<int>(i);
+    return form;
+  }
+  return nullptr;
+}
+
+TmChannel* CSubforms::FindChannel(const char* name) const {
+  return static_cast<TmChannel*>(FindForm(wkChannel, name));
+}
+
+TMDIABS* CSubforms::FrontForm() const { return forms_.empty() ? nullptr : forms_.front(); }
+
+TmABSRich* CSubforms::FrontOutputForm() const {
+  TMDIABS* front = FrontForm();
+  if (!front) return nullptr;
+  const int kind = front->Kind;
+  return kind == wkChannel || kind == wkStatus || kind == wkQuery ? static_cast<TmABSRich*>(front) : nullptr;
+}
+
+bool CSubforms::IsFront(const TMDIABS* form) const { return !forms_.empty() && forms_.front() == form; }
+
+template <class T>
+T* CSubforms::Create() {
+  T* form = new T(parent_, *this, colors_);  // owned by the list, freed by the close operations
+  forms_.insert(forms_.begin(), form);
+  form->show();
+  form->raise();
+  for (TMDIABS* other : forms_) other->update();
+  return form;
+}
+
+TmChannel* CSubforms::OpenChannel(const char* name) {
+  TmChannel* form = FindChannel(name);
+  if (form)
+    form->Activate();
+  else
+    form = Create<TmChannel>();
+  form->ChannelName = name;
+  form->show();
+  form->SetUserListColors(skin_.ChanWinUserListBg, skin_.ChanWinUserListFg);
+  return form;
+}
+
+TmQuery* CSubforms::OpenQuery(const char* nick) {
+  if (auto* form = static_cast<TmQuery*>(FindForm(wkQuery, nick))) return form;
+  TmQuery* form = Create<TmQuery>();
+  form->SetNick(nick);
+  return form;
+}
+
+TmStatus* CSubforms::OpenStatus() {
+  if (auto* form = static_cast<TmStatus*>(FindForm(wkStatus, nullptr))) return form;
+  return Create<TmStatus>();
+}
+
+void CSubforms::WriteActive(const char* text, int kind) {
+  TmABSRich* form = FrontOutputForm();
+  if (!form) form = static_cast<TmABSRich*>(FindForm(wkStatus, nullptr));
+  if (form) form->AddLine(text, kind);
+}
+
+void CSubforms::WriteChannel(const char* name, const char* text, int kind) {
+  if (TmChannel* form = FindChannel(name)) form->AddLine(text, kind);
+}
+
+void CSubforms::WriteQuery(const char* nick, const char* text) { OpenQuery(nick)->AddLine(text, 5); }
+
+void CSubforms::WriteAll(const char* text, int kind) {
+  for (TMDIABS* form : forms_)
+    if (form->Kind == wkChannel || form->Kind == wkStatus || form->Kind == wkQuery)
+      static_cast<TmABSRich*>(form)->AddLine(text, kind);
+}
+
+void CSubforms::BringToFront(TMDIABS* form) {
+  const int index = IndexOf(form);
+  if (index < 0) return;
+  std::rotate(forms_.begin(), forms_.begin() + index, forms_.begin() + index + 1);
+  for (TMDIABS* each : forms_) each->update();
+}
+
+void CSubforms::CloseAction(TMDIABS* form) {
+  switch (form->Kind) {
+    case wkChannel: {
+      auto* channel = static_cast<TmChannel*>(form);
+      if (!channel->Parted) Send("PART", channel->ChannelName.c_str());
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void CSubforms::Remove(TMDIABS* form) {
+  forms_.erase(std::find(forms_.begin(), forms_.end(), form));
+  delete form;
+}
+
+void CSubforms::CloseForm(TMDIABS* form) {
+  if (IndexOf(form) < 0) return;
+  CloseAction(form);
+  Remove(form);
+}
+
+void CSubforms::CloseChannel(const char* name) {
+  if (TmChannel* form = FindChannel(name)) CloseForm(form);
+}
+
+void CSubforms::CloseAll() {
+  while (!forms_.empty()) CloseForm(forms_.front());
+}
+
+void CSubforms::PostActivate(TMDIABS* form) {
+  QCoreApplication::postEvent(messageTarget_, new TSubformEvent(TSubformEvent::kActivate, form));
+}
+
+void CSubforms::PostClose(TMDIABS* form) {
+  QCoreApplication::postEvent(messageTarget_, new TSubformEvent(TSubformEvent::kClose, form));
+}
+
+bool CSubforms::HandleMessage(QEvent* event) {
+  const int type = event->type();
+  if (type != TSubformEvent::kActivate && type != TSubformEvent::kClose) return false;
+  TMDIABS* form = static_cast<TSubformEvent*>(event)->Form;
+  if (!form || IndexOf(form) < 0) return true;
+  if (type == TSubformEvent::kClose) {
+    CloseForm(form);
+  } else {
+    form->show();
+    form->Activate();
+  }
+  return true;
+}
+
+void CSubforms::UserJoined(const char* channel, const char* nick) {
+  TmChannel* form = FindChannel(channel);
+  if (!form) return;
+  form->AddLine(FormatText(Cp949Literal("◆ %s채널에 %s님께서 입장하셨습니다"), channel, nick).c_str(), 8);
+  form->AddUser(nick);
+}
+
+void CSubforms::UserParted(const char* channel, const char* nick) {
+  if (TmChannel* form = FindChannel(channel)) form->RemoveUser(nick);
+}
+
+void CSubforms::UserQuit(const char* nick) {
+  const std::string line = FormatText(Cp949Literal("◆ %s님이 서버를 떠나셨습니다."), nick);
+  for (TMDIABS* form : forms_)
+    if (form->Kind == wkChannel && static_cast<TmChannel*>(form)->RemoveUser(nick))
+      static_cast<TmChannel*>(form)->AddLine(line.c_str(), 13);
+}
+
+void CSubforms::NickChanged(const char* oldNick, const char* newNick) {
+  const std::string line = FormatText(Cp949Literal("◆ %s님의 대화명이 %s으로 바뀌었습니다."), oldNick, newNick);
+  for (TMDIABS* form : forms_) {
+    bool touched = false;
+    if (form->Kind == wkChannel) {
+      auto* channel = static_cast<TmChannel*>(form);
+      touched = channel->RenameUser(oldNick, newNick);
+      if (touched) channel->UpdateCaption();
+    } else if (form->Kind == wkQuery) {
+      touched = static_cast<TmQuery*>(form)->Rename(oldNick, newNick);
+    }
+    if (touched) static_cast<TmABSRich*>(form)->AddLine(line.c_str(), 12);
+  }
+}
+
+void CSubforms::UserModeChanged(const char* channel, const char* nick, const char* entry) {
+  if (TmChannel* form = FindChannel(channel)) form->SetUserEntry(nick, entry);
+}
+
+void CSubforms::ChannelModesChanged(const char* channel) {
+  TmChannel* form = FindChannel(channel);
+  const CZoChannel* record = engine_.FindChan(channel);
+  if (form && record) form->SetModes(record->Modes());
+}
+
+void CSubforms::TopicChanged(const char* channel, const char* topic) {
+  TmChannel* form = FindChannel(channel);
+  if (!form) return;
+  form->SetTopic(topic);
+  form->UpdateCaption();
+}
+
+void CSubforms::ReloadNames(const char* channel) {
+  TmChannel* form = FindChannel(channel);
+  const CZoChannel* record = engine_.FindChan(channel);
+  if (!form || !record) return;
+  ZoString list;
+  form->ReplaceUsers(record->MemberListText(&list));
+}
+
+void CSubforms::Rejoin() {
+  for (TMDIABS* form : forms_) {
+    if (form->Kind != wkChannel) continue;
+    const char* name = static_cast<TmChannel*>(form)->ChannelName.c_str();
+    static_cast<TmChannel*>(form)->AddLine(FormatText(Cp949Literal("◆ %s채널에 재입장을 시도합니다.."), name).c_str(), 4);
+    Send("JOIN", name);
+  }
+}
+
+void CSubforms::SelectPrev() {
+  if (forms_.size() >= 2) forms_.back()->Activate();
+}
+
+void CSubforms::SelectNext() {
+  if (forms_.size() < 2) return;
+  std::rotate(forms_.begin(), forms_.begin() + 1, forms_.end());
+  forms_.front()->Activate();
+}
+
+std::vector<TMDIABS*> CSubforms::VisibleForms() const {
+  std::vector<TMDIABS*> visible;
+  for (TMDIABS* form : forms_)
+    if (!form->isHidden()) visible.push_back(form);
+  return visible;
+}
+
+void CSubforms::Cascade() {
+  std::vector<TMDIABS*> visible = VisibleForms();
+  std::reverse(visible.begin(), visible.end());
+  const std::vector<QRect> places = CascadeGeometry(static_cast<int>(visible.size()), parent_->size());
+  for (size_t i = 0; i < visible.size(); ++i) {
+    visible[i]->raise();
+    visible[i]->setGeometry(places[i]);
+  }
+}
+
+void CSubforms::Tile() {
+  const std::vector<TMDIABS*> visible = VisibleForms();
+  const bool frontVisible = !forms_.empty() && !forms_.front()->isHidden();
+  const std::vector<QRect> places = TileGeometry(static_cast<int>(visible.size()), frontVisible, parent_->size());
+  for (size_t i = 0; i < places.size(); ++i) visible[i]->setGeometry(places[i]);
+}
+
+void CSubforms::SetFrameColors(const TFrameColorRecord& colors) {
+  colors_ = colors;
+  for (TMDIABS* form : forms_) form->ApplyFrameColors(colors_);
+}
+
+void CSubforms::ApplySkin() {
+  for (TMDIABS* form : forms_)
+    if (form->Kind == wkChannel)
+      static_cast<TmChannel*>(form)->SetUserListColors(skin_.ChanWinUserListBg, skin_.ChanWinUserListFg);
+  SetFrameColors(skin_.SubWinFrame);
+}
+
+void CSubforms::PopupUserMenu(TmChannel* form, QPoint globalPos) {
+  if (OnUserMenu) OnUserMenu(form, globalPos);
+}
+
+void CSubforms::QueryFromUserList(TmChannel* form) {
+  if (OnUserQuery) OnUserQuery(form);
+}
+
+void CSubforms::Send(const char* command, const char* argument) {
+  engine_.Send(IrcLine(command, argument).c_str());
+}

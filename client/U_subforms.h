@@ -1,0 +1,119 @@
+// The sub-window manager: every window of the main window's area in one list,
+// front (most recently active) first. It creates and finds windows, routes
+// output lines to them, applies channel and nick changes, closes windows with
+// what each kind owes the server, and arranges them.
+#pragma once
+
+#include <QEvent>
+#include <QPointer>
+#include <QPoint>
+#include <functional>
+#include <vector>
+
+#include "U_framecolors.h"
+#include "U_windowkinds.h"
+
+class QObject;
+class QWidget;
+class TMDIABS;
+class TmABSRich;
+class TmChannel;
+class TmQuery;
+class TmStatus;
+class TZoEngine;
+struct TSkinValues;
+
+// A deferred action on a sub-window, posted to the main window so it runs
+// after the handler that asked for it has returned.
+class TSubformEvent : public QEvent {
+ public:
+  static constexpr int kActivate = 2346;
+  static constexpr int kClose = 2349;
+
+  TSubformEvent(int type, TMDIABS* form) : QEvent(static_cast<QEvent::Type>(type)), Form(form) {}
+  QPointer<TMDIABS> Form;
+};
+
+class CSubforms {
+ public:
+  // Windows are children of `parent`; deferred actions are posted to
+  // `messageTarget`, which hands them back through HandleMessage.
+  CSubforms(QWidget* parent, QObject* messageTarget, TZoEngine& engine, const TSkinValues& skin,
+            const TFrameColorRecord& colors);
+  ~CSubforms();
+  CSubforms(const CSubforms&) = delete;
+  CSubforms& operator=(const CSubforms&) = delete;
+
+  TZoEngine& Engine() const { return engine_; }
+  int Count() const { return static_cast<int>(forms_.size()); }
+  TMDIABS* Form(int index) const;
+  int IndexOf(const TMDIABS* form) const;
+
+  // Names compare without regard to case; `index` receives the list index.
+  TMDIABS* FindForm(int kind, const char* name, int* index = nullptr) const;
+  TmChannel* FindChannel(const char* name) const;
+  TMDIABS* FrontForm() const;
+  // The front window when it takes output lines (channel, status, query).
+  TmABSRich* FrontOutputForm() const;
+  bool IsFront(const TMDIABS* form) const;
+
+  TmChannel* OpenChannel(const char* name);
+  // An existing query window is returned as it is, not activated.
+  TmQuery* OpenQuery(const char* nick);
+  // The status window, created in front when there is none.
+  TmStatus* OpenStatus();
+
+  void WriteActive(const char* text, int kind);
+  void WriteChannel(const char* name, const char* text, int kind);
+  void WriteQuery(const char* nick, const char* text);
+  void WriteAll(const char* text, int kind);
+
+  void BringToFront(TMDIABS* form);
+  void CloseForm(TMDIABS* form);
+  void CloseChannel(const char* name);
+  void CloseAll();
+  void PostActivate(TMDIABS* form);
+  void PostClose(TMDIABS* form);
+  // True when `event` was one of the posted sub-window actions.
+  bool HandleMessage(QEvent* event);
+
+  void UserJoined(const char* channel, const char* nick);
+  void UserParted(const char* channel, const char* nick);
+  void UserQuit(const char* nick);
+  void NickChanged(const char* oldNick, const char* newNick);
+  void UserModeChanged(const char* channel, const char* nick, const char* entry);
+  void ChannelModesChanged(const char* channel);
+  void TopicChanged(const char* channel, const char* topic);
+  void ReloadNames(const char* channel);
+  void Rejoin();
+
+  void SelectPrev();
+  void SelectNext();
+  void Cascade();
+  void Tile();
+  void SetFrameColors(const TFrameColorRecord& colors);
+  void ApplySkin();
+
+  // A channel window's member list asks the main window for its popup menu
+  // and for opening a query with the selected member.
+  std::function<void(TmChannel* form, QPoint globalPos)> OnUserMenu;
+  std::function<void(TmChannel* form)> OnUserQuery;
+  void PopupUserMenu(TmChannel* form, QPoint globalPos);
+  void QueryFromUserList(TmChannel* form);
+
+ private:
+  template <class T>
+  T* Create();
+  void Remove(TMDIABS* form);
+  // What closing a window of each kind owes the server or a peer.
+  void CloseAction(TMDIABS* form);
+  std::vector<TMDIABS*> VisibleForms() const;
+  void Send(const char* command, const char* argument);
+
+  QWidget* parent_;
+  QObject* messageTarget_;
+  TZoEngine& engine_;
+  const TSkinValues& skin_;
+  TFrameColorRecord colors_;
+  std::vector<TMDIABS*> forms_;  // owned: deleted by the close operations
+};

@@ -1,0 +1,37 @@
+#include "client_fixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextEdit>
+
+#include "F_absrich.h"
+#include "wait_until.h"
+
+ScratchRegistry::ScratchRegistry() { qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(dir_.path())); }
+
+ScratchRegistry::~ScratchRegistry() { qunsetenv("VELKO_REGISTRY_DIR"); }
+
+WiredForm::WiredForm() : form(std::make_unique<TMainForm>()) {
+  form->ApplyNick("me");
+  form->ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+  server.WaitForClient();
+  server.WaitForText("NICK me\r\n");
+}
+
+bool WiredForm::Sent(const std::string& line, int timeoutMs) {
+  return server.WaitForText(QByteArray::fromStdString(line), timeoutMs);
+}
+
+QString PaneText(TmABSRich* pane) {
+  pane->ShowPendingLines();
+  return pane->rView->toPlainText();
+}
+
+void SaveGrab(QWidget* widget, const char* name) {
+  const QString folder = qEnvironmentVariable("VELKO_GRAB_DIR");
+  if (folder.isEmpty()) return;
+  QApplication::processEvents();  // lines wait for one pass of the loop
+  QDir().mkpath(folder);
+  widget->grab().save(folder + "/" + name + ".png");
+}

@@ -1,0 +1,41 @@
+// Shared pieces of the client suites: settings kept in a scratch registry, a
+// main window talking to a scripted server, and what a pane shows.
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+
+#include "F_mainform.h"
+#include "scripted_server.h"
+
+class QWidget;
+class TmABSRich;
+
+// Points the registry at a scratch folder for the life of the object.
+class ScratchRegistry {
+ public:
+  ScratchRegistry();
+  ~ScratchRegistry();
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// A main window of 560x460 logged on to nothing: its engine is connected to a
+// scripted server so every line it sends can be read back.
+struct WiredForm {
+  WiredForm();
+  // The server has received `line` (CR LF included).
+  bool Sent(const std::string& line, int timeoutMs = 3000);
+
+  ScratchRegistry registry;
+  ScriptedServer server;
+  std::unique_ptr<TMainForm> form;
+};
+
+// The pane's text, one line per line, once the waiting lines are shown.
+QString PaneText(TmABSRich* pane);
+// Saves a grab of `widget` as name.png in $VELKO_GRAB_DIR when it is set.
+void SaveGrab(QWidget* widget, const char* name);

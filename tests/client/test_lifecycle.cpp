@@ -1,0 +1,122 @@
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+#include "C_socket.h"
+#include "F_mchannel.h"
+#include "U_subforms.h"
+#include "client_fixture.h"
+#include "engine_recorder.h"
+#include "ngircd_server.h"
+#include "wait_until.h"
+
+namespace {
+
+bool HasMember(TMainForm& form, const char* channel, const char* entry) {
+  TmChannel* window = form.Subforms().FindChannel(channel);
+  if (!window) return false;
+  const auto& users = window->Users();
+  return std::find(users.begin(), users.end(), entry) != users.end();
+}
+
+// Registers, joins the page's channels after the logon, and rejoins every
+// open channel window after the server has thrown the connection out.
+TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
+  NgircdServer server;
+  ASSERT_TRUE(server.Start());
+  ScratchRegistry registry;
+  TMainForm form;
+  form.ApplyNick("velko1");
+  form.SetAutoJoinChannels("a,#b");
+  EXPECT_EQ(form.AutoJoin(), (std::vector<std::string>{"#a", "#b"}));
+  form.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+  ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#a", "@velko1") && HasMember(form, "#b", "@velko1"); }, 15000));
+  EXPECT_TRUE(form.AutoJoin().empty());
+
+  // An operator keeps #a alive and throws us off the server.
+  EngineRecorder oper;
+  ASSERT_TRUE(oper.LogOn(server.Port(), "oper"));
+  oper.engine.Send("JOIN #a\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#a", "oper"); }, 10000));
+  oper.engine.Send((std::string("OPER ") + NgircdServer::kOperName + " " + NgircdServer::kOperPassword +
+                    "\r\nKILL velko1 :out\r\n").c_str());
+
+  // Back at once, both windows still open and joined again: in #a now
+  // without operator status, since the operator stayed there.
+  TmChannel* a = form.Subforms().FindChannel("#a");
+  ASSERT_NE(a, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#a", "velko1"); }, 15000));
+  EXPECT_TRUE(HasMember(form, "#b", "@velko1"));
+  EXPECT_EQ(form.Subforms().FindChannel("#a"), a);
+  EXPECT_EQ(form.Subforms().Count(), 3);  // the status window and both channels
+  for (const char* shown : {"◆ 접속 해제 되었습니다.", "◆ #a채널에 재입장을 시도합니다.."})
+    EXPECT_TRUE(PaneText(a).contains(QString::fromUtf8(shown))) << shown;
+}
+
+// Only the very first logon without channels asks for the list; every logon
+// rejoins the open channel windows, and a logon during a listing does nothing.
+TEST(Lifecycle, ListOnceRejoinAlways) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  wired.server.Write(":srv 001 me :Welcome\r\n");
+  EXPECT_TRUE(wired.Sent("LIST\r\n"));
+  form.Engine().SimulateLine(":me!u@h JOIN :#kept");
+  wired.server.CloseClient();  // the disconnect is answered at once
+  ASSERT_TRUE(WaitUntil([&] { return wired.server.ClientClosed(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !wired.server.ClientClosed() && wired.server.Received().contains("NICK me\r\n"); }));
+  wired.server.Write(":srv 001 me :Welcome\r\n");
+  EXPECT_TRUE(wired.Sent("JOIN #kept\r\n"));
+  EXPECT_FALSE(wired.server.Received().contains("LIST"));
+  EXPECT_TRUE(PaneText(form.Subforms().FindChannel("#kept")).contains(QString::fromUtf8("◆ #kept채널에 재입장을 시도합니다..")));
+
+  form.Listing = true;
+  form.Engine().SimulateLine(":srv 001 me :Welcome");
+  form.SendIRCLine("PING :marker");
+  EXPECT_TRUE(wired.Sent("PING :marker\r\n"));
+  EXPECT_EQ(wired.server.Received().count("JOIN #kept"), 1);
+}
+
+// A refused connection is retried too, but not in a tight loop.
+TEST(Lifecycle, RefusedConnectionIsRetriedWithBackoff) {
+  ScratchRegistry registry;
+  TMainForm form;
+  form.ConnectTo(("127.0.0.1:" + std::to_string(GetFreePort())).c_str());
+  TmABSRich* status = form.Subforms().FrontOutputForm();
+  EXPECT_TRUE(WaitUntil([&] { return PaneText(status).contains(QString::fromUtf8("◆ 1초 후 다시 연결합니다.")); }));
+  EXPECT_EQ(PaneText(status).count("IRC-Error : 10061"), 2);
+  form.UserQuit();
+  SpinFor(1200);
+  EXPECT_EQ(PaneText(status).count("IRC-Error"), 2);
+}
+
+// A server that accepts and closes at once is retried at once, then after
+// 1 s, then after 2 s; a QUIT typed by the user ends the retries.
+TEST(Lifecycle, ReconnectBacksOffAndStopsAfterQuit) {
+  QTcpServer slam;
+  ASSERT_TRUE(slam.listen(QHostAddress::LocalHost, 0));
+  std::vector<qint64> accepted;
+  QElapsedTimer clock;
+  clock.start();
+  QObject::connect(&slam, &QTcpServer::newConnection, [&] {
+    while (QTcpSocket* peer = slam.nextPendingConnection()) {
+      accepted.push_back(clock.elapsed());
+      peer->disconnectFromHost();
+      peer->deleteLater();
+    }
+  });
+  ScratchRegistry registry;
+  TMainForm form;
+  form.ConnectTo(("127.0.0.1:" + std::to_string(slam.serverPort())).c_str());
+  ASSERT_TRUE(WaitUntil([&] { return accepted.size() >= 3; }, 8000));
+  EXPECT_LT(accepted[1] - accepted[0], 800);
+  EXPECT_GE(accepted[2] - accepted[1], 900);
+  ASSERT_TRUE(WaitUntil([&] {
+    return PaneText(form.Subforms().FrontOutputForm()).contains(QString::fromUtf8("◆ 2초 후 다시 연결합니다."));
+  }));
+  form.SendIRCLine("QUIT :bye");
+  SpinFor(2600);
+  EXPECT_EQ(accepted.size(), 3u);
+}
+
+}  // namespace

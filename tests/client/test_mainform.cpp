@@ -1,0 +1,151 @@
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "F_mchannel.h"
+#include "F_mquery.h"
+#include "F_shape.h"
+#include "M_msgbox.h"
+#include "U_codepage.h"
+#include "U_htmlskin.h"
+#include "U_modalman.h"
+#include "U_subforms.h"
+#include "client_fixture.h"
+#include "wait_until.h"
+
+namespace {
+
+TmChannel* JoinedChannel(WiredForm& wired, const char* name, const char* names) {
+  TZoEngine& engine = wired.form->Engine();
+  engine.SimulateLine((std::string(":me!u@h JOIN :") + name).c_str());
+  engine.SimulateLine((std::string(":srv 353 me = ") + name + " :" + names).c_str());
+  return wired.form->Subforms().FindChannel(name);
+}
+
+// Each member-menu item sends its exact line for the selected member, and
+// nothing without a selection or with another kind of window in front.
+TEST(MainForm, UserMenuSendsExactLines) {
+  WiredForm wired;
+  TmChannel* channel = JoinedChannel(wired, "#c", "@Zed bob me");
+  ASSERT_NE(channel, nullptr);
+  TMainForm& form = *wired.form;
+  EXPECT_EQ(form.pmUser->actions().size(), 12);
+
+  form.miOp->trigger();  // nothing selected yet
+  channel->lbUsers->setCurrentRow(0);  // "@Zed"
+  const std::vector<std::pair<QAction*, std::string>> items = {
+      {form.miWhois, "WHOIS Zed\r\n"},        {form.miOp, "MODE #c +o :Zed\r\n"},
+      {form.miDeop, "MODE #c -o :Zed\r\n"},   {form.miVoice, "MODE #c +v :Zed\r\n"},
+      {form.miDevoice, "MODE #c -v :Zed\r\n"}, {form.miKick, "KICK #c Zed\r\n"},
+  };
+  for (const auto& [item, line] : items) {
+    item->trigger();
+    EXPECT_TRUE(wired.Sent(line)) << line;
+  }
+  EXPECT_FALSE(wired.server.Received().contains("+o :@Zed"));
+  EXPECT_EQ(wired.server.Received().count("MODE #c +o"), 1);
+
+  form.miQuery->trigger();
+  TMDIABS* front = form.Subforms().FrontForm();
+  ASSERT_EQ(front->Kind, wkQuery);
+  EXPECT_EQ(static_cast<TmQuery*>(front)->Nick, "Zed");
+  form.miWhois->trigger();  // a query in front: no member to act on
+  form.SendIRCLine("PING :marker");
+  EXPECT_TRUE(wired.Sent("PING :marker\r\n"));
+  EXPECT_EQ(wired.server.Received().count("WHOIS"), 1);
+}
+
+TEST(MainForm, InputWindowMenuAndNick) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  TmChannel* channel = JoinedChannel(wired, "#c", "me");
+  form.Input("hello there");
+  EXPECT_TRUE(wired.Sent("PRIVMSG #c :hello there\r\n"));
+  EXPECT_TRUE(PaneText(channel).contains("<me> hello there"));
+  form.Input("/join #d");
+  EXPECT_TRUE(wired.Sent("JOIN #d\r\n"));
+
+  // The select menu lists the windows front first and activates the chosen one.
+  form.sbWinSelect->click();
+  const QList<QAction*> entries = form.pmVMDI->actions();
+  ASSERT_EQ(entries.size(), 2);
+  EXPECT_TRUE(entries[0]->text().startsWith("[CHANNEL] - #c [1 "));
+  EXPECT_EQ(entries[1]->text(), QString::fromUtf8("[STATUS] - 상태창"));
+  form.pmVMDI->close();
+  entries[1]->trigger();
+  EXPECT_TRUE(WaitUntil([&] { return form.Subforms().FrontForm()->Kind == wkStatus; }));
+
+  form.Engine().SimulateLine(":me!u@h NICK :you");
+  EXPECT_EQ(form.Settings().Nick, "you");
+  EXPECT_EQ(form.lbNick->text(), "you");
+}
+
+TEST(MainForm, SettingsSurviveTheWindow) {
+  ScratchRegistry registry;
+  {
+    TMainForm form;
+    form.ApplyNick("keeper");
+    form.ApplyNick("");  // ignored
+  }
+  TMainForm again;
+  EXPECT_EQ(again.Settings().Nick, "keeper");
+  EXPECT_EQ(again.Engine().Nick(), "keeper");
+  EXPECT_EQ(again.lbNick->text(), "keeper");
+}
+
+TEST(MainForm, SkinErrorIsShownAsAMessageBox) {
+  ScratchRegistry registry;
+  TMainForm form;
+  std::string shown;
+  SetModalAnswer([&](TModalForm& box) {
+    shown = EncodeText(dynamic_cast<TKMessageBox&>(box).lText->text());
+    box.SetModalResult(mrOk);
+  });
+  form.Skin().OnError(&form.Skin(), "HTML-Error : 10061");
+  EXPECT_TRUE(WaitUntil([&] { return !shown.empty(); }));
+  SetModalAnswer(nullptr);
+  EXPECT_EQ(shown, "HTML-Error : 10061");
+  EXPECT_EQ(ModalOwner(), &form);
+}
+
+// The main window with a status window, two channels and a query, in a
+// skin's colours, tiled and then cascaded.
+TEST(MainForm, SkinColoursReachEveryWindow) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  CZoHTMLSkin& skin = form.Skin();
+  skin.NickBoxBg = 0x2B3A55;
+  skin.NickBoxFg = 0xFFFFFF;
+  skin.MenuBoxBg = 0xCE7777;
+  skin.MenuBoxFg = 0xFFFFFF;
+  skin.MainWinBg = 0xF2E5BF;
+  skin.ChanWinUserListBg = 0xE8C4C4;
+  skin.ChanWinUserListFg = 0x2B3A55;
+  skin.SubWinFrame = {0x444444, 0xFFFFFF, 0xE8C4C4, 0x2B3A55, 0x2B3A55, 0xFFFFFF,
+                      0x2B3A55, 0x2B3A55, 0xE8C4C4, 0xCE7777, 18,       14};
+  skin.ModalFrame = skin.SubWinFrame;
+  TmChannel* lobby = JoinedChannel(wired, "#lobby", "@Zed bob +amy me Carl");
+  TmChannel* dev = JoinedChannel(wired, "#dev", "me alice");
+  form.Engine().SimulateLine(":Zed!u@h PRIVMSG #lobby :\x02hello\x02 \x03" "4red\x03 world");
+  form.Engine().SimulateLine(":bob!u@h PRIVMSG me :psst");
+  form.Engine().SimulateLine(":alice!u@h PRIVMSG #dev :build is green");
+  skin.OnSkinParsed(&skin);
+
+  EXPECT_EQ(form.shNick->Brush, 0x2B3A55u);
+  EXPECT_EQ(form.shMenu->Brush, 0xCE7777u);
+  for (int i = 0; i < form.Subforms().Count(); ++i)
+    EXPECT_EQ(form.Subforms().Form(i)->ActiveCaptionBack, 0x2B3A55u) << i;
+  EXPECT_EQ(lobby->lbUsers->palette().color(QPalette::Base), QColor::fromRgb(0xE8C4C4));
+  EXPECT_EQ(DialogFrameColors(), skin.ModalFrame);
+
+  form.show();
+  form.Tile();
+  SaveGrab(&form, "client_main_tiled");
+  form.Cascade();
+  SaveGrab(&form, "client_main_cascaded");
+  EXPECT_NE(dev, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "U_clientrules.h"
+#include "U_codepage.h"
+
+namespace {
+
+const QSize kArea(560, 439);
+
+TEST(Arrangement, TileFillsTheAreaByRows) {
+  struct Case {
+    int n;
+    bool frontVisible;
+    std::vector<QRect> expected;
+  };
+  const std::vector<Case> cases = {
+      {1, true, {QRect(-1, -1, 562, 441)}},
+      {1, false, {}},
+      {2, true, {QRect(0, 0, 561, 220), QRect(0, 219, 561, 220)}},
+      // Front window right half of row one, second the left half, third the whole row two.
+      {3, true, {QRect(280, 0, 281, 220), QRect(0, 0, 281, 220), QRect(0, 219, 561, 220)}},
+      {4, true, {QRect(280, 0, 281, 220), QRect(0, 0, 281, 220), QRect(280, 219, 281, 220), QRect(0, 219, 281, 220)}},
+      {5, true,
+       {QRect(280, 0, 281, 147), QRect(0, 0, 281, 147), QRect(280, 146, 281, 147), QRect(0, 146, 281, 147),
+        QRect(0, 292, 561, 147)}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TileGeometry(c.n, c.frontVisible, kArea), c.expected) << c.n;
+}
+
+TEST(Arrangement, CascadeNewAndKeepInside) {
+  EXPECT_EQ(CascadeGeometry(3, kArea),
+            (std::vector<QRect>{QRect(0, 0, 392, 263), QRect(16, 16, 392, 263), QRect(32, 32, 392, 263)}));
+  EXPECT_EQ(NewWindowGeometry(kArea), QRect(112, 154, 448, 285));
+  // Dragged past the right edge: moved back; resized past it: cut.
+  EXPECT_EQ(KeepMovedInside(QRect(300, -5, 400, 100), kArea), QRect(160, 0, 400, 100));
+  EXPECT_EQ(KeepMovedInside(QRect(-8, 400, 100, 100), kArea), QRect(0, 339, 100, 100));
+  EXPECT_EQ(KeepSizedInside(QRect(300, 10, 400, 500), kArea), QRect(300, 10, 260, 429));
+}
+
+TEST(Captions, ChannelAndSelectMenu) {
+  EXPECT_EQ(ChannelCaption("#c", 12, "tnkl", "sesame", 50, "hello"), "#c [12 tnkl sesame 50] hello");
+  EXPECT_EQ(ChannelCaption("#c", 3, "tnk", "sesame", -1, "t"), "#c [3 tnk sesame] t");
+  EXPECT_EQ(ChannelCaption("#c", 3, "tnl", nullptr, 9, "t"), "#c [3 tnl 9] t");
+  EXPECT_EQ(ChannelCaption("#c", 0, "", "", 0, ""), "#c [0 ] ");
+
+  const std::string b32(32, 'x');
+  EXPECT_EQ(SelectMenuCaption(2, b32.c_str()), "[CHANNEL] - " + b32);
+  EXPECT_EQ(SelectMenuCaption(5, (b32 + "y").c_str()), "[QUERY] - " + b32 + "...");
+  EXPECT_EQ(SelectMenuCaption(9, "s"), "[?] - s");
+  // 31 ASCII bytes and a Korean letter: the letter is not split.
+  const std::string korean = std::string(31, 'a') + Cp949Literal("가나");
+  EXPECT_EQ(SelectMenuCaption(4, korean.c_str()), "[STATUS] - " + std::string(31, 'a') + "...");
+}
+
+TEST(PageTexts, AutoJoinAndServerAddress) {
+  using List = std::vector<std::string>;
+  const std::vector<std::pair<const char*, List>> joins = {
+      {"a,#b", {"#a", "#b"}},   {"#a,,#b", {"#a", "#", "#b"}}, {"#a,", {"#a"}},
+      {"", {}},                 {" x", {"# x"}},               {",", {"#"}},
+  };
+  for (const auto& [text, expected] : joins) EXPECT_EQ(AutoJoinEntries(text), expected) << text;
+
+  struct Address {
+    const char* text;
+    bool changed;
+    std::string host;
+    int port;
+  };
+  const std::vector<Address> addresses = {
+      {"irc.example:7000", true, "irc.example", 7000}, {"irc.example", true, "irc.example", 6667},
+      {"", false, "", 0},                              {"h:", true, "h", 6667},
+      {"h:99999", true, "h", 6667},                    {"h:12ab", true, "h", 6667},
+  };
+  for (const Address& a : addresses) {
+    std::string host;
+    int port = 0;
+    EXPECT_EQ(SplitServerAddress(a.text, &host, &port), a.changed) << a.text;
+    EXPECT_EQ(host, a.host) << a.text;
+    EXPECT_EQ(port, a.port) << a.text;
+  }
+}
+
+TEST(Lines, QuitDetectionOutputSplitAndBounds) {
+  for (const char* quit : {"QUIT", "quit :bye", "  Quit", "QUIT\r\n"}) EXPECT_TRUE(IsQuitLine(quit)) << quit;
+  for (const char* other : {"QUITE", "PRIVMSG #a :QUIT", "", "QUI"}) EXPECT_FALSE(IsQuitLine(other)) << other;
+
+  using List = std::vector<std::string>;
+  EXPECT_EQ(OutputLines("a\r\nb"), (List{"a", "b"}));
+  EXPECT_EQ(OutputLines("a\r\n"), (List{"a"}));
+  EXPECT_EQ(OutputLines(""), (List{""}));
+
+  const std::string longText(600, 'x');
+  const std::string line = IrcLine("PRIVMSG", "#a", (":" + longText).c_str());
+  EXPECT_EQ(line.size(), 512u);
+  EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
+  EXPECT_EQ(IrcLine("KICK", "#a", "bob"), "KICK #a bob\r\n");
+  EXPECT_LE(FormatText("%s", longText.c_str()).size(), 511u);
+}
+
+TEST(Reconnect, BackoffDoublesToAMinuteAndResets) {
+  TReconnectBackoff backoff;
+  std::vector<int> delays;
+  for (int i = 0; i < 10; ++i) delays.push_back(backoff.NextDelayMs());
+  EXPECT_EQ(delays, (std::vector<int>{0, 1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
+  backoff.Reset();
+  EXPECT_EQ(backoff.NextDelayMs(), 0);
+  EXPECT_EQ(backoff.NextDelayMs(), 1000);
+}
+
+TEST(UserList, OrderFoldsCaseAndSortsPrefixesFirst) {
+  std::vector<std::string> entries = {"bob", "@Zed", "+amy", "Carl", "@alice", "+Bea"};
+  std::sort(entries.begin(), entries.end(), UserEntryLess);
+  EXPECT_EQ(entries, (std::vector<std::string>{"+amy", "+Bea", "@alice", "@Zed", "bob", "Carl"}));
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+#include "F_mchannel.h"
+#include "F_mquery.h"
+#include "U_codepage.h"
+#include "U_lib.h"
+#include "U_subforms.h"
+#include "client_fixture.h"
+#include "wait_until.h"
+
+namespace {
+
+std::vector<std::string> Order(const CSubforms& manager) {
+  std::vector<std::string> names;
+  for (int i = 0; i < manager.Count(); ++i) {
+    TMDIABS* form = manager.Form(i);
+    if (form->Kind == wkChannel)
+      names.push_back(static_cast<TmChannel*>(form)->ChannelName);
+    else if (form->Kind == wkQuery)
+      names.push_back("q:" + static_cast<TmQuery*>(form)->Nick);
+    else
+      names.push_back(WindowKindLabel(form->Kind));
+  }
+  return names;
+}
+
+using Names = std::vector<std::string>;
+
+TEST(Subforms, OrderActivationAndArrangement) {
+  WiredForm wired;
+  CSubforms& manager = wired.form->Subforms();
+  EXPECT_EQ(Order(manager), Names{"STATUS"});
+  EXPECT_EQ(manager.Form(0)->geometry(), QRect(112, 154, 448, 285));
+
+  manager.CloseForm(manager.Form(0));
+  for (const char* name : {"#a", "#b", "#c"}) manager.OpenChannel(name);
+  EXPECT_EQ(Order(manager), (Names{"#c", "#b", "#a"}));
+  manager.OpenChannel("#A");  // the same window in another letter case comes to the front
+  EXPECT_EQ(Order(manager), (Names{"#A", "#c", "#b"}));
+  EXPECT_TRUE(manager.IsFront(manager.FindChannel("#a")));
+
+  manager.SelectNext();
+  EXPECT_EQ(Order(manager), (Names{"#c", "#b", "#A"}));
+  manager.SelectPrev();
+  EXPECT_EQ(Order(manager), (Names{"#A", "#c", "#b"}));
+  manager.OpenQuery("bob");
+  manager.OpenQuery("BOB");  // reused, left where it is
+  manager.SelectNext();
+  EXPECT_EQ(Order(manager), (Names{"#A", "#c", "#b", "q:bob"}));
+  manager.CloseForm(manager.FindForm(wkQuery, "bob"));
+
+  manager.Tile();
+  EXPECT_EQ(manager.Form(0)->geometry(), QRect(280, 0, 281, 220));
+  EXPECT_EQ(manager.Form(1)->geometry(), QRect(0, 0, 281, 220));
+  EXPECT_EQ(manager.Form(2)->geometry(), QRect(0, 219, 561, 220));
+
+  manager.Cascade();
+  EXPECT_EQ(manager.Form(2)->geometry(), QRect(0, 0, 392, 263));
+  EXPECT_EQ(manager.Form(0)->geometry(), QRect(32, 32, 392, 263));
+
+  // A hidden window is neither counted nor moved; a lone visible window that
+  // is not in front stays where it is.
+  manager.Form(1)->hide();
+  manager.Tile();
+  EXPECT_EQ(manager.Form(1)->geometry(), QRect(16, 16, 392, 263));
+  EXPECT_EQ(manager.Form(0)->geometry(), QRect(0, 0, 561, 220));
+  manager.Form(0)->hide();
+  manager.Tile();
+  EXPECT_EQ(manager.Form(2)->geometry(), QRect(0, 219, 561, 220));
+}
+
+TEST(Subforms, OutputGoesWhereItBelongs) {
+  WiredForm wired;
+  CSubforms& manager = wired.form->Subforms();
+  TmABSRich* status = static_cast<TmABSRich*>(manager.Form(0));
+  TmChannel* a = manager.OpenChannel("#a");
+  manager.WriteChannel("#A", "to a", 5);
+  manager.WriteChannel("#none", "lost", 5);
+  manager.WriteQuery("carol", "hi from carol");  // opens the query in front
+  TmABSRich* query = manager.FrontOutputForm();
+  ASSERT_EQ(query->Kind, wkQuery);
+  manager.WriteActive("active line", 4);
+  manager.WriteAll("everyone", 16);
+  manager.CloseForm(query);
+  manager.CloseForm(a);
+  EXPECT_TRUE(wired.Sent("PART #a\r\n"));
+  manager.WriteActive("falls back to status", 4);
+  EXPECT_TRUE(PaneText(status).contains("falls back to status"));
+  EXPECT_FALSE(PaneText(status).contains("lost"));
+  EXPECT_TRUE(PaneText(status).contains("everyone"));
+}
+
+TEST(Subforms, ClosingPartsOnlyChannelsNotLeft) {
+  WiredForm wired;
+  CSubforms& manager = wired.form->Subforms();
+  manager.OpenChannel("#left")->Parted = true;
+  manager.CloseChannel("#left");
+  TmChannel* framed = manager.OpenChannel("#framed");
+  manager.OpenChannel("#kept");
+  // The frame's close button posts the close; the window goes after the click.
+  const QPoint close = framed->mapToGlobal(framed->ButtonRect(TFlatForm::CloseButton).center());
+  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    const QPointF local = framed->mapFromGlobal(QPointF(close));
+    QMouseEvent event(type, local, local, QPointF(close), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(framed, &event);
+  }
+  EXPECT_NE(manager.FindChannel("#framed"), nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return manager.FindChannel("#framed") == nullptr; }));
+  EXPECT_TRUE(wired.Sent("PART #framed\r\n"));
+  wired.form.reset();  // teardown parts what is still open
+  EXPECT_TRUE(wired.Sent("PART #kept\r\n"));
+  EXPECT_FALSE(wired.server.Received().contains("PART #left"));
+}
+
+TEST(Subforms, MemberListKeepsPrefixesAndOrder) {
+  WiredForm wired;
+  TZoEngine& engine = wired.form->Engine();
+  engine.SimulateLine(":me!u@h JOIN :#c");
+  TmChannel* channel = wired.form->Subforms().FindChannel("#c");
+  ASSERT_NE(channel, nullptr);
+  const std::vector<std::pair<const char*, Names>> steps = {
+      {":srv 353 me = #c :@Zed bob +amy me", {"+amy", "@Zed", "bob", "me"}},
+      {":Carl!u@h JOIN :#c", {"+amy", "@Zed", "bob", "Carl", "me"}},
+      {":bob!u@h NICK :Aaron", {"+amy", "@Zed", "Aaron", "Carl", "me"}},
+      {":Zed!u@h MODE #c +v Carl", {"+amy", "+Carl", "@Zed", "Aaron", "me"}},
+      {":Zed!u@h MODE #c -o Zed", {"+amy", "+Carl", "Aaron", "me", "Zed"}},
+      {":amy!u@h PART #c :bye", {"+Carl", "Aaron", "me", "Zed"}},
+      {":Carl!u@h QUIT :gone", {"Aaron", "me", "Zed"}},
+      {":Zed!u@h KICK #c Aaron :out", {"me", "Zed"}},
+  };
+  for (const auto& [line, expected] : steps) {
+    engine.SimulateLine(line);
+    EXPECT_EQ(channel->Users(), expected) << line;
+    ASSERT_EQ(channel->lbUsers->count(), static_cast<int>(expected.size()));
+    EXPECT_EQ(EncodeText(channel->lbUsers->item(0)->text()), expected.front()) << line;
+  }
+  const QString pane = PaneText(channel);
+  for (const char* shown : {"◆ #c채널에 Carl님께서 입장하셨습니다", "◆ bob님의 대화명이 Aaron으로 바뀌었습니다.",
+                            "◆ #c채널의 amy님께서 퇴장하셨습니다", "◆ Carl님이 서버를 떠나셨습니다.",
+                            "◆ Aaron님이 Zed님께 쫓겨났습니다. (out)"})
+    EXPECT_TRUE(pane.contains(QString::fromUtf8(shown))) << shown;
+  EXPECT_TRUE(channel->windowTitle().startsWith("#c [2 "));
+
+  // Kicked ourselves: the line goes to the active window and no PART follows.
+  engine.SimulateLine(":Zed!u@h KICK #c me :out");
+  EXPECT_EQ(wired.form->Subforms().FindChannel("#c"), nullptr);
+  EXPECT_TRUE(PaneText(wired.form->Subforms().FrontOutputForm()).contains(QString::fromUtf8("쫓겨났습니다")));
+  wired.form.reset();
+  EXPECT_FALSE(wired.server.Received().contains("PART #c"));
+}
+
+QColor LineColor(const TmABSRich* pane, int line) {
+  const QTextBlock block = pane->rView->document()->findBlockByNumber(line);
+  return block.begin().fragment().charFormat().foreground().color();
+}
+
+TEST(OutputPane, SelectionHoldsLinesBackAndTheCapHolds) {
+  WiredForm wired;
+  TmChannel* pane = wired.form->Subforms().OpenChannel("#p");
+  pane->AddLine("one", 5);
+  pane->ShowPendingLines();
+  QTextCursor cursor = pane->rView->textCursor();
+  cursor.select(QTextCursor::Document);
+  pane->rView->setTextCursor(cursor);
+  pane->AddLine("two", 12);
+  pane->AddLine("three\r\nfour", 13);
+  EXPECT_EQ(pane->PendingCount(), 3);
+  EXPECT_EQ(pane->rView->document()->blockCount(), 1);
+
+  // Releasing the mouse copies the selection, ends it, and the held lines follow.
+  QWidget* viewport = pane->rView->viewport();
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), viewport->mapToGlobal(QPointF(5, 5)),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(viewport, &release);
+  EXPECT_EQ(QApplication::clipboard()->text().trimmed(), "one");
+  EXPECT_FALSE(pane->rView->textCursor().hasSelection());
+  EXPECT_EQ(pane->PendingCount(), 0);
+  EXPECT_EQ(pane->rView->toPlainText().split('\n').size(), 4);
+  EXPECT_TRUE(pane->rView->toPlainText().startsWith("one \ntwo \nthree \nfour"));
+  EXPECT_EQ(LineColor(pane, 1), QColor::fromRgb(KindColor(12)));
+  EXPECT_EQ(LineColor(pane, 3), QColor::fromRgb(KindColor(13)));
+
+  // However long the flood, no more lines wait or stay than the pane holds.
+  for (int i = 0; i < 1000; ++i) pane->AddLine("flood", 5);
+  EXPECT_EQ(pane->PendingCount(), TmABSRich::kMaxWaitingLines);
+  EXPECT_TRUE(WaitUntil([&] { return pane->PendingCount() == 0; }));
+  EXPECT_LE(pane->rView->document()->blockCount(), 200);
+}
+
+}  // namespace
