@@ -57,9 +57,8 @@ class MessageErrorInfo : public ComObject<IErrorInfo> {
 
 std::string GuidToString(const GUID& g) {
   char text[39];
-  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2,
-                g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6],
-                g.Data4[7]);
+  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2, g.Data3,
+                g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
   return text;
 }
 
@@ -93,8 +92,10 @@ BSTR SysAllocStringLen(const char16_t* text, uint32_t length) {
   if (!block) return nullptr;
   *block = length * sizeof(char16_t);
   BSTR result = reinterpret_cast<BSTR>(block + 1);
-  if (text) std::memcpy(result, text, length * sizeof(char16_t));
-  else std::memset(result, 0, length * sizeof(char16_t));
+  if (text)
+    std::memcpy(result, text, length * sizeof(char16_t));
+  else
+    std::memset(result, 0, length * sizeof(char16_t));
   result[length] = 0;
   return result;
 }

@@ -40,8 +40,8 @@ void FillException(EXCEPINFO* exception, const QString& message) {
 }
 
 // Converts the caller's reversed arguments into declaration order.
-HRESULT ConvertArguments(const MemberDescription& member, const DISPPARAMS& params,
-                         std::vector<ComVariant>* args, uint32_t* argumentError) {
+HRESULT ConvertArguments(const MemberDescription& member, const DISPPARAMS& params, std::vector<ComVariant>* args,
+                         uint32_t* argumentError) {
   const size_t count = params.cArgs;
   args->resize(count);
   for (size_t i = 0; i < count; ++i) {

@@ -35,8 +35,8 @@ class IDispatch : public IUnknown {
   static constexpr const IID& kIID = IID_IDispatch;
   virtual HRESULT GetIDsOfNames(const IID& reserved, const char16_t* const* names, uint32_t count, LCID lcid,
                                 DISPID* ids) = 0;
-  virtual HRESULT Invoke(DISPID id, const IID& reserved, LCID lcid, uint16_t flags, DISPPARAMS* params,
-                         VARIANT* result, EXCEPINFO* exception, uint32_t* argumentError) = 0;
+  virtual HRESULT Invoke(DISPID id, const IID& reserved, LCID lcid, uint16_t flags, DISPPARAMS* params, VARIANT* result,
+                         EXCEPINFO* exception, uint32_t* argumentError) = 0;
 };
 
 enum class MemberKind { Method, Property };
@@ -104,8 +104,7 @@ struct LibraryDescription {
 // arrives typed as the member declares; the member fills in its value.
 class DispatchTarget {
  public:
-  virtual HRESULT InvokeMember(const MemberDescription& member, uint16_t flags, VARIANT* args,
-                               VARIANT* result) = 0;
+  virtual HRESULT InvokeMember(const MemberDescription& member, uint16_t flags, VARIANT* args, VARIANT* result) = 0;
 
  protected:
   ~DispatchTarget() = default;
@@ -134,7 +133,6 @@ struct DispatchOutcome {
 HRESULT DispatchIdOf(IDispatch* object, const QString& name, DISPID* id);
 // Arguments in natural order; `flags` as for Invoke.
 DispatchOutcome DispatchCall(IDispatch* object, DISPID id, uint16_t flags, std::vector<ComVariant> args = {});
-DispatchOutcome DispatchCall(IDispatch* object, const QString& name, uint16_t flags,
-                             std::vector<ComVariant> args = {});
+DispatchOutcome DispatchCall(IDispatch* object, const QString& name, uint16_t flags, std::vector<ComVariant> args = {});
 // A readable text for a failed call: the callee's message, else the result code.
 QString DescribeFailure(const DispatchOutcome& outcome);

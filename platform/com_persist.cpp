@@ -11,8 +11,8 @@ QString NameOf(const char16_t* name) { return name ? QString::fromUtf16(name) : 
 
 }  // namespace
 
-HRESULT LoadFromPropertyBag(IDispatch* object, const InterfaceDescription& type,
-                            const std::vector<PersistEntry>& map, IPropertyBag* bag) {
+HRESULT LoadFromPropertyBag(IDispatch* object, const InterfaceDescription& type, const std::vector<PersistEntry>& map,
+                            IPropertyBag* bag) {
   if (!object || !bag) return E_POINTER;
   for (const PersistEntry& entry : map) {
     if (!PersistedProperty(type, entry)) continue;
@@ -28,8 +28,8 @@ HRESULT LoadFromPropertyBag(IDispatch* object, const InterfaceDescription& type,
   return S_OK;
 }
 
-HRESULT SaveToPropertyBag(IDispatch* object, const InterfaceDescription& type,
-                          const std::vector<PersistEntry>& map, IPropertyBag* bag) {
+HRESULT SaveToPropertyBag(IDispatch* object, const InterfaceDescription& type, const std::vector<PersistEntry>& map,
+                          IPropertyBag* bag) {
   if (!object || !bag) return E_POINTER;
   for (const PersistEntry& entry : map) {
     if (!PersistedProperty(type, entry)) continue;
@@ -78,8 +78,10 @@ HRESULT PropertyBag::Write(const char16_t* name, const VARIANT* value) {
   const HRESULT hr = VariantChangeType(&text, value, VT_BSTR);
   if (FAILED(hr)) return hr;
   auto* found = Find(NameOf(name));
-  if (found) found->second = text.ToQString();
-  else values_.emplace_back(NameOf(name), text.ToQString());
+  if (found)
+    found->second = text.ToQString();
+  else
+    values_.emplace_back(NameOf(name), text.ToQString());
   return S_OK;
 }
 

@@ -47,11 +47,11 @@ struct PersistEntry {
 // Puts every bag value named in `map` through `object` by its DISPID. Names
 // the bag lacks and entries that are not properties are skipped; a put that
 // fails ends the load with its result.
-HRESULT LoadFromPropertyBag(IDispatch* object, const InterfaceDescription& type,
-                            const std::vector<PersistEntry>& map, IPropertyBag* bag);
+HRESULT LoadFromPropertyBag(IDispatch* object, const InterfaceDescription& type, const std::vector<PersistEntry>& map,
+                            IPropertyBag* bag);
 // Writes the value of every property entry of `map` into the bag.
-HRESULT SaveToPropertyBag(IDispatch* object, const InterfaceDescription& type,
-                          const std::vector<PersistEntry>& map, IPropertyBag* bag);
+HRESULT SaveToPropertyBag(IDispatch* object, const InterfaceDescription& type, const std::vector<PersistEntry>& map,
+                          IPropertyBag* bag);
 
 // The answers of an object safe for untrusted callers and data on every interface.
 HRESULT SafeForScriptingOptions(uint32_t* supported, uint32_t* enabled);

@@ -88,8 +88,7 @@ bool RegisterLibrary(const LibraryDescription& library, const std::string& modul
   const std::string base = "TypeLib\\" + libid + "\\" + VersionText(library);
   char lcid[16];
   std::snprintf(lcid, sizeof lcid, "%x", library.lcid);
-  bool ok = WriteKey(base, {{"", library.help}}) &&
-            WriteKey(base + "\\FLAGS", {{"", std::to_string(library.flags)}}) &&
+  bool ok = WriteKey(base, {{"", library.help}}) && WriteKey(base + "\\FLAGS", {{"", std::to_string(library.flags)}}) &&
             WriteKey(base + "\\" + lcid + "\\linux", {{"", modulePath}});
   for (const InterfaceDescription* type : library.interfaces)
     ok = ok && WriteKey("Interface\\" + GuidToString(type->iid),
@@ -137,8 +136,9 @@ void* LoadModule(const std::string& path) {
   module.handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module.handle) {
     const char* reason = dlerror();
-    Fail(CO_E_DLLNOTFOUND, QStringLiteral("cannot load module %1: %2")
-                               .arg(QString::fromLocal8Bit(path.c_str()), QString::fromLocal8Bit(reason ? reason : "")));
+    Fail(CO_E_DLLNOTFOUND,
+         QStringLiteral("cannot load module %1: %2")
+             .arg(QString::fromLocal8Bit(path.c_str()), QString::fromLocal8Bit(reason ? reason : "")));
     LoadedModules().erase(path);
     return nullptr;
   }

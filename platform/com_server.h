@@ -65,17 +65,11 @@ HRESULT ModuleCanUnloadNow(const char* path);
 
 // Defines the four exports of a module over `module`, a function returning
 // its ComModule.
-#define VELKO_COM_MODULE_EXPORTS(module)                                                         \
-  extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(                  \
-      const CLSID* clsid, const IID* iid, void** object) {                                      \
-    return module().GetClassObject(clsid, iid, object);                                         \
-  }                                                                                              \
-  extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {                 \
-    return module().CanUnloadNow();                                                              \
-  }                                                                                              \
-  extern "C" __attribute__((visibility("default"))) HRESULT DllRegisterServer() {               \
-    return module().Register();                                                                  \
-  }                                                                                              \
-  extern "C" __attribute__((visibility("default"))) HRESULT DllUnregisterServer() {             \
-    return module().Unregister();                                                                \
-  }
+#define VELKO_COM_MODULE_EXPORTS(module)                                                                          \
+  extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(const CLSID* clsid, const IID* iid, \
+                                                                              void** object) {                    \
+    return module().GetClassObject(clsid, iid, object);                                                           \
+  }                                                                                                               \
+  extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() { return module().CanUnloadNow(); } \
+  extern "C" __attribute__((visibility("default"))) HRESULT DllRegisterServer() { return module().Register(); }   \
+  extern "C" __attribute__((visibility("default"))) HRESULT DllUnregisterServer() { return module().Unregister(); }

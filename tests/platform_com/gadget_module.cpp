@@ -25,21 +25,24 @@ const InterfaceDescription kGadgetType{
         {kBreak, "Break", MemberKind::Method, VT_EMPTY, {}},
     }};
 
-const InterfaceDescription kGadgetEvents{
-    IID_IGadgetEvents, "IGadgetEvents", "Gadget events", kDispatchOnly, {{kOnPing, "OnPing", MemberKind::Method, VT_EMPTY, {}}}};
+const InterfaceDescription kGadgetEvents{IID_IGadgetEvents,
+                                         "IGadgetEvents",
+                                         "Gadget events",
+                                         kDispatchOnly,
+                                         {{kOnPing, "OnPing", MemberKind::Method, VT_EMPTY, {}}}};
 
-const ClassDescription kGadgetClass{CLSID_Gadget, "Gadget", "Gadget Control", kCreatable | kControl, &kGadgetType,
-                                    &kGadgetEvents};
+const ClassDescription kGadgetClass{CLSID_Gadget,          "Gadget",     "Gadget Control",
+                                    kCreatable | kControl, &kGadgetType, &kGadgetEvents};
 
 const LibraryDescription kGadgetLibrary{
-    LIBID_Gadget, "GADGET", "Gadget Library", 1, 0, 0x409, kControlLibrary, {&kGadgetType, &kGadgetEvents},
+    LIBID_Gadget,    "GADGET", "Gadget Library", 1, 0, 0x409, kControlLibrary, {&kGadgetType, &kGadgetEvents},
     {&kGadgetClass}, {}};
 
 const std::vector<PersistEntry> kPersistMap{{"Name", kName}, {"Count", kCount}, {"Ping", kPing}};
 
-class Gadget : public ComObject<IGadget, IConnectionPointContainer, IPersistPropertyBag, IObjectSafety,
-                                ISupportErrorInfo>,
-               public DispatchTarget {
+class Gadget
+    : public ComObject<IGadget, IConnectionPointContainer, IPersistPropertyBag, IObjectSafety, ISupportErrorInfo>,
+      public DispatchTarget {
  public:
   Gadget()
       : notify_(*this, IID_IPropertyNotifySink, 0, false), events_(*this, IID_IGadgetEvents, kGadgetEventSinks, true) {}
@@ -54,7 +57,8 @@ class Gadget : public ComObject<IGadget, IConnectionPointContainer, IPersistProp
     return S_OK;
   }
   HRESULT put_Name(BSTR value) override {
-    return GuardedCall(IID_IGadget, [&] { return EditProperty(notify_, kName, [&] { name_ = Cp949FromBstr(value); }); });
+    return GuardedCall(IID_IGadget,
+                       [&] { return EditProperty(notify_, kName, [&] { name_ = Cp949FromBstr(value); }); });
   }
   HRESULT get_Count(int32_t* value) override {
     if (!value) return E_POINTER;
@@ -85,19 +89,25 @@ class Gadget : public ComObject<IGadget, IConnectionPointContainer, IPersistProp
   HRESULT GetIDsOfNames(const IID&, const char16_t* const* names, uint32_t count, LCID, DISPID* ids) override {
     return DispatchGetIDsOfNames(kGadgetType, names, count, ids);
   }
-  HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result,
-                 EXCEPINFO* exception, uint32_t* argumentError) override {
+  HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                 uint32_t* argumentError) override {
     return DispatchInvoke(kGadgetType, *this, id, flags, params, result, exception, argumentError);
   }
   HRESULT InvokeMember(const MemberDescription& member, uint16_t flags, VARIANT* args, VARIANT* result) override {
     const bool put = flags == DISPATCH_PROPERTYPUT;
     switch (member.id) {
-      case kName: return put ? put_Name(args[0].bstrVal) : get_Name(&result->bstrVal);
-      case kCount: return put ? put_Count(args[0].lVal) : get_Count(&result->lVal);
-      case kGreet: return Greet(args[0].bstrVal, &result->bstrVal);
-      case kJoin: return Join(args[0].bstrVal, args[1].bstrVal, &result->bstrVal);
-      case kPing: return Ping();
-      default: return Break();
+      case kName:
+        return put ? put_Name(args[0].bstrVal) : get_Name(&result->bstrVal);
+      case kCount:
+        return put ? put_Count(args[0].lVal) : get_Count(&result->lVal);
+      case kGreet:
+        return Greet(args[0].bstrVal, &result->bstrVal);
+      case kJoin:
+        return Join(args[0].bstrVal, args[1].bstrVal, &result->bstrVal);
+      case kPing:
+        return Ping();
+      default:
+        return Break();
     }
   }
 
@@ -116,7 +126,9 @@ class Gadget : public ComObject<IGadget, IConnectionPointContainer, IPersistProp
   }
   HRESULT InitNew() override { return S_OK; }
   HRESULT Load(IPropertyBag* bag) override { return LoadFromPropertyBag(this, kGadgetType, kPersistMap, bag); }
-  HRESULT Save(IPropertyBag* bag, bool, bool) override { return SaveToPropertyBag(this, kGadgetType, kPersistMap, bag); }
+  HRESULT Save(IPropertyBag* bag, bool, bool) override {
+    return SaveToPropertyBag(this, kGadgetType, kPersistMap, bag);
+  }
 
   HRESULT GetInterfaceSafetyOptions(const IID&, uint32_t* supported, uint32_t* enabled) override {
     return SafeForScriptingOptions(supported, enabled);
@@ -143,8 +155,8 @@ class Gadget : public ComObject<IGadget, IConnectionPointContainer, IPersistProp
 };
 
 const ComModule& Module() {
-  static const ComModule module(kGadgetLibrary,
-                                {{&kGadgetClass, kGadgetProgId, [] { return static_cast<IGadget*>(new Gadget); }, 131473}});
+  static const ComModule module(
+      kGadgetLibrary, {{&kGadgetClass, kGadgetProgId, [] { return static_cast<IGadget*>(new Gadget); }, 131473}});
   return module;
 }
 
