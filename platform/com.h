@@ -6,6 +6,7 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <utility>
