@@ -73,6 +73,14 @@ std::string AbsolutePath(const char* path) {
   return QFileInfo(QString::fromLocal8Bit(path)).absoluteFilePath().toLocal8Bit().toStdString();
 }
 
+std::optional<std::string> RegisteredModule(const CLSID& clsid) {
+  return ReadDefault("CLSID\\" + GuidToString(clsid) + "\\InprocServer32");
+}
+
+bool ModuleFileExists(const std::optional<std::string>& path) {
+  return path && QFileInfo::exists(QString::fromLocal8Bit(path->c_str()));
+}
+
 std::string OwnModulePath() {
   Dl_info info{};
   if (!dladdr(reinterpret_cast<void*>(&OwnModulePath), &info)) return {};
@@ -209,7 +217,7 @@ HRESULT CLSIDFromProgID(const char* progId, CLSID* clsid) {
 HRESULT CoCreateInstance(const CLSID& clsid, const IID& iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  const std::optional<std::string> path = ReadDefault("CLSID\\" + GuidToString(clsid) + "\\InprocServer32");
+  const std::optional<std::string> path = RegisteredModule(clsid);
   if (!path || path->empty())
     return Fail(REGDB_E_CLASSNOTREG,
                 QStringLiteral("class %1 is not registered").arg(QString::fromStdString(GuidToString(clsid))));
@@ -220,6 +228,20 @@ HRESULT CoCreateInstance(const CLSID& clsid, const IID& iid, void** object) {
   hr = getClassObject(&clsid, &IID_IClassFactory, factory.PutVoid());
   if (FAILED(hr)) return hr;
   return factory->CreateInstance(nullptr, iid, object);
+}
+
+HRESULT CreateByProgID(const char* progId, const char* module, const IID& iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  CLSID clsid{};
+  if (FAILED(CLSIDFromProgID(progId, &clsid)) || !ModuleFileExists(RegisteredModule(clsid))) {
+    const HRESULT hr = RegisterModule(module);
+    if (FAILED(hr)) return hr;
+    const HRESULT found = CLSIDFromProgID(progId, &clsid);
+    if (FAILED(found))
+      return Fail(found, QStringLiteral("module %1 does not register %2").arg(QString::fromLocal8Bit(module), progId));
+  }
+  return CoCreateInstance(clsid, iid, object);
 }
 
 HRESULT RegisterModule(const char* path) {

@@ -140,6 +140,22 @@ TEST_F(ComLayer, AModuleThatCannotBeLoadedIsAClearFailure) {
   EXPECT_FALSE(object);
 }
 
+TEST_F(ComLayer, CreatingByProgIdRegistersAMissingOrStaleClassFirst) {
+  ASSERT_EQ(UnregisterModule(GADGET_MODULE), S_OK);
+  ComPtr<IGadget> fresh;
+  EXPECT_EQ(CreateByProgID(kGadgetProgId, GADGET_MODULE, IID_IGadget, fresh.PutVoid()), S_OK);
+  EXPECT_TRUE(fresh);
+
+  WriteRegistryText("CLSID\\" + GuidToString(CLSID_Gadget) + "\\InprocServer32", "", "/moved/away.so");
+  ComPtr<IGadget> again;
+  EXPECT_EQ(CreateByProgID(kGadgetProgId, GADGET_MODULE, IID_IGadget, again.PutVoid()), S_OK);
+  EXPECT_TRUE(again);
+
+  ComPtr<IGadget> none;
+  EXPECT_EQ(CreateByProgID("VELKOTEST.Nothing", GADGET_MODULE, IID_IGadget, none.PutVoid()), REGDB_E_CLASSNOTREG);
+  EXPECT_TRUE(TakeErrorMessage()->contains(QStringLiteral("VELKOTEST.Nothing")));
+}
+
 TEST_F(ComLayer, DispatchByNameAndByDispidGiveTheSameResults) {
   const ComPtr<IGadget> gadget = Create();
   ASSERT_TRUE(gadget);
