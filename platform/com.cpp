@@ -88,6 +88,8 @@ std::atomic<long>& ModuleObjectCount() {
 }
 
 BSTR SysAllocStringLen(const char16_t* text, uint32_t length) {
+  // The prefix counts bytes in 32 bits.
+  if (length > UINT32_MAX / sizeof(char16_t) - 1) return nullptr;
   auto* block = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t) + (size_t(length) + 1) * sizeof(char16_t)));
   if (!block) return nullptr;
   *block = length * sizeof(char16_t);

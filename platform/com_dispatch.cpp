@@ -32,11 +32,9 @@ VARTYPE ArgumentType(const MemberDescription& member, size_t index) {
   return member.kind == MemberKind::Property ? member.type : member.params[index].type;
 }
 
-void FillException(EXCEPINFO* exception, const QString& message) {
-  if (!exception) return;
-  ClearExcepInfo(exception);
-  exception->scode = E_FAIL;
-  exception->bstrDescription = BstrFromQString(message);
+// An out-parameter: whatever the caller left in it is not ours to free.
+void FillException(EXCEPINFO* exception, const QString& message, HRESULT hr) {
+  if (exception) *exception = EXCEPINFO{0, nullptr, BstrFromQString(message), hr};
 }
 
 // Converts the caller's reversed arguments into declaration order.
@@ -107,8 +105,7 @@ HRESULT DispatchInvoke(const InterfaceDescription& type, DispatchTarget& target,
   VariantClear(out);
   const std::optional<QString> message = TakeErrorMessage();
   if (!message) return hr;
-  FillException(exception, *message);
-  if (exception) exception->scode = hr;
+  FillException(exception, *message, hr);
   return DISP_E_EXCEPTION;
 }
 
