@@ -8,10 +8,10 @@
 #include "U_pageparams.h"
 
 struct HostOptions {
-  QString page;                 // empty: no page
-  NamedValues properties;       // SKIN, ADDR, CHAN, NICK as given on the line
-  QString script;               // empty: no script; "-": standard input
-  QString grabDir;              // empty: no grabs unless VELKO_GRAB_DIR is set
+  QString page;            // empty: no page
+  NamedValues properties;  // SKIN, ADDR, CHAN, NICK as given on the line
+  QString script;          // empty: no script; "-": standard input
+  QString grabDir;         // empty: no grabs unless VELKO_GRAB_DIR is set
   bool help = false;
 };
 

@@ -67,7 +67,8 @@ PageParams Failure(const QString& message) {
 }  // namespace
 
 PageParams ParsePageParams(const QByteArray& html) {
-  if (html.size() > kMaxPageBytes) return Failure(QStringLiteral("the page is larger than %1 bytes").arg(kMaxPageBytes));
+  if (html.size() > kMaxPageBytes)
+    return Failure(QStringLiteral("the page is larger than %1 bytes").arg(kMaxPageBytes));
   if (html.isEmpty()) return Failure(QStringLiteral("the page is empty"));
   const bool utf8 = DisplayCoding(html.constData(), size_t(html.size())) == TextCoding::Utf8;
   const std::unique_ptr<xmlDoc, DocumentFree> document(

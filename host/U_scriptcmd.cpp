@@ -7,13 +7,13 @@
 namespace {
 
 enum class Shape {
-  None,         // nothing may follow
-  Text,         // the rest of the line, may be empty
-  RequiredText, // the rest of the line, not empty
-  Word,         // one word
-  NameValue,    // a word, then the rest of the line
-  CaptionCount, // the rest of the line up to a last word that is a count
-  Milliseconds, // a count of milliseconds
+  None,          // nothing may follow
+  Text,          // the rest of the line, may be empty
+  RequiredText,  // the rest of the line, not empty
+  Word,          // one word
+  NameValue,     // a word, then the rest of the line
+  CaptionCount,  // the rest of the line up to a last word that is a count
+  Milliseconds,  // a count of milliseconds
 };
 
 struct VerbSpec {

@@ -42,7 +42,8 @@ TEST(PageParams, ReadsTheFirstObjectsOwnParamsFromPagesAsWritten) {
 }
 
 TEST(PageParams, ReadsAPageSavedInCp949) {
-  const std::string page = std::string("<object><param name=NICK value=\"") + EncodeText(QStringLiteral("벨코")) + "\">";
+  const std::string page =
+      std::string("<object><param name=NICK value=\"") + EncodeText(QStringLiteral("벨코")) + "\">";
   const PageParams result = ParsePageParams(QByteArray::fromStdString(page));
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(Join(result.values), QStringLiteral("NICK=벨코"));
@@ -129,7 +130,8 @@ TEST(ScriptLines, MalformedCommandsAreErrorsNamingTheProblem) {
   for (const auto& entry : lines) {
     const ScriptLine parsed = ParseScriptLine(QString::fromUtf8(entry.line));
     EXPECT_EQ(parsed.kind, ScriptLine::Error) << entry.line;
-    EXPECT_TRUE(parsed.error.contains(QString::fromUtf8(entry.error))) << entry.line << ": " << parsed.error.toStdString();
+    EXPECT_TRUE(parsed.error.contains(QString::fromUtf8(entry.error)))
+        << entry.line << ": " << parsed.error.toStdString();
   }
 }
 
