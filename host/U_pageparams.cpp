@@ -2,6 +2,7 @@
 
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 
 #include <QFile>
 #include <memory>
@@ -16,6 +17,24 @@ struct DocumentFree {
 
 struct XmlFree {
   void operator()(xmlChar* text) const { xmlFree(text); }
+};
+
+// Bytes the page's coding cannot take are reported by libxml2 outside the
+// parser's own error switch; the page reader reports its own errors instead.
+class QuietLibxml {
+ public:
+  QuietLibxml() : handler_(xmlGenericError), context_(xmlGenericErrorContext) {
+    xmlSetGenericErrorFunc(nullptr, Ignore);
+  }
+  ~QuietLibxml() { xmlSetGenericErrorFunc(context_, handler_); }
+  QuietLibxml(const QuietLibxml&) = delete;
+  QuietLibxml& operator=(const QuietLibxml&) = delete;
+
+ private:
+  static void Ignore(void*, const char*, ...) {}
+
+  xmlGenericErrorFunc handler_;
+  void* context_;
 };
 
 bool IsElement(const xmlNode* node, const char* name) {
@@ -71,6 +90,7 @@ PageParams ParsePageParams(const QByteArray& html) {
     return Failure(QStringLiteral("the page is larger than %1 bytes").arg(kMaxPageBytes));
   if (html.isEmpty()) return Failure(QStringLiteral("the page is empty"));
   const bool utf8 = DisplayCoding(html.constData(), size_t(html.size())) == TextCoding::Utf8;
+  const QuietLibxml quiet;
   const std::unique_ptr<xmlDoc, DocumentFree> document(
       htmlReadMemory(html.constData(), int(html.size()), "page.html", utf8 ? "UTF-8" : "CP949",
                      HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET));
