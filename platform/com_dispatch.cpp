@@ -156,5 +156,14 @@ DispatchOutcome DispatchCall(IDispatch* object, const QString& name, uint16_t fl
 
 QString DescribeFailure(const DispatchOutcome& outcome) {
   if (!outcome.error.isEmpty()) return outcome.error;
-  return QStringLiteral("call failed (0x%1)").arg(uint32_t(outcome.hr), 8, 16, QLatin1Char('0'));
+  static const std::pair<HRESULT, const char*> kKnown[] = {
+      {DISP_E_TYPEMISMATCH, "a value of the wrong type"},
+      {DISP_E_BADPARAMCOUNT, "a wrong number of arguments"},
+      {DISP_E_MEMBERNOTFOUND, "no such member of that kind"},
+      {E_POINTER, "no object"},
+  };
+  const char* what = "call failed";
+  for (const auto& known : kKnown)
+    if (known.first == outcome.hr) what = known.second;
+  return QStringLiteral("%1 (0x%2)").arg(QLatin1String(what)).arg(uint32_t(outcome.hr), 8, 16, QLatin1Char('0'));
 }

@@ -1,5 +1,6 @@
 // A module built only for tests: one control-like class exposed through the
 // same exports and layer a real control uses.
+#include <QEventLoop>
 #include <stdexcept>
 #include <string>
 
@@ -23,6 +24,8 @@ const InterfaceDescription kGadgetType{
         {kJoin, "Join", MemberKind::Method, VT_BSTR, {{"first", VT_BSTR}, {"second", VT_BSTR}}},
         {kPing, "Ping", MemberKind::Method, VT_EMPTY, {}},
         {kBreak, "Break", MemberKind::Method, VT_EMPTY, {}},
+        {kInput, "Input", MemberKind::Method, VT_EMPTY, {{"TEXT", VT_BSTR}}},
+        {kWait, "ShowNickChange", MemberKind::Method, VT_EMPTY, {}},
     }};
 
 const InterfaceDescription kGadgetEvents{IID_IGadgetEvents,
@@ -57,8 +60,12 @@ class Gadget
     return S_OK;
   }
   HRESULT put_Name(BSTR value) override {
-    return GuardedCall(IID_IGadget,
-                       [&] { return EditProperty(notify_, kName, [&] { name_ = Cp949FromBstr(value); }); });
+    return GuardedCall(IID_IGadget, [&] {
+      return EditProperty(notify_, kName, [&] {
+        name_ = Cp949FromBstr(value);
+        if (name_ == "done") waiting_.quit();
+      });
+    });
   }
   HRESULT get_Count(int32_t* value) override {
     if (!value) return E_POINTER;
@@ -85,6 +92,11 @@ class Gadget
   HRESULT Break() override {
     return GuardedCall(IID_IGadget, []() -> HRESULT { throw std::runtime_error("gadget broke"); });
   }
+  HRESULT Input(BSTR text) override { return put_Name(text); }
+  HRESULT ShowNickChange() override {
+    waiting_.exec();
+    return S_OK;
+  }
 
   HRESULT GetIDsOfNames(const IID&, const char16_t* const* names, uint32_t count, LCID, DISPID* ids) override {
     return DispatchGetIDsOfNames(kGadgetType, names, count, ids);
@@ -106,6 +118,10 @@ class Gadget
         return Join(args[0].bstrVal, args[1].bstrVal, &result->bstrVal);
       case kPing:
         return Ping();
+      case kInput:
+        return Input(args[0].bstrVal);
+      case kWait:
+        return ShowNickChange();
       default:
         return Break();
     }
@@ -152,6 +168,7 @@ class Gadget
   ConnectionPoint events_;
   std::string name_;
   int32_t count_ = 0;
+  QEventLoop waiting_;
 };
 
 const ComModule& Module() {
