@@ -2,6 +2,7 @@
 // answers, their framing and order, sleeps, quitting, and lines that run while
 // a call waits in a nested event loop.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QEventLoop>
 #include <QTemporaryDir>
@@ -33,14 +34,21 @@ class ScriptDriving : public testing::Test {
 
   // Plays the lines until the script quits or ends; the answers as written.
   std::string Play(const QStringList& lines) {
+    return Play([&](ScriptDriver& driver) {
+      for (const QString& line : lines) driver.Feed(line);
+      driver.EndInput();
+    });
+  }
+
+  template <class Start>
+  std::string Play(Start&& start) {
     std::ostringstream out;
     ScriptDriver driver(control_.Get(), host_, out);
     QEventLoop loop;
     QObject::connect(&driver, &ScriptDriver::quitRequested, &loop, &QEventLoop::quit);
     QObject::connect(&driver, &ScriptDriver::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-    for (const QString& line : lines) driver.Feed(line);
-    driver.EndInput();
+    start(driver);
     loop.exec();
     return out.str();
   }
@@ -75,6 +83,27 @@ TEST_F(ScriptDriving, LinesRunWhileACallWaitsInANestedLoop) {
             ".\n"    // put Name done, which ends the wait
             ".\n"    // ShowNickChange returns
             "done\n.\n");
+}
+
+TEST_F(ScriptDriving, StandardInputIsReadAsItComesToTheLastUnendedLine) {
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  const int savedInput = dup(STDIN_FILENO);
+  ASSERT_GE(dup2(pipeEnds[0], STDIN_FILENO), 0);
+  close(pipeEnds[0]);
+  const std::string answers = Play([&](ScriptDriver& driver) {
+    EXPECT_TRUE(driver.ReadFrom(QStringLiteral("-")).isEmpty());
+    const std::string script = "put Name a\r\nInp";
+    ASSERT_EQ(write(pipeEnds[1], script.data(), script.size()), ssize_t(script.size()));
+    QTimer::singleShot(50, [&] {
+      const std::string rest = "ut split\nget Name";
+      EXPECT_EQ(write(pipeEnds[1], rest.data(), rest.size()), ssize_t(rest.size()));
+      close(pipeEnds[1]);
+    });
+  });
+  dup2(savedInput, STDIN_FILENO);
+  close(savedInput);
+  EXPECT_EQ(answers, ".\n.\nsplit\n.\n");
 }
 
 TEST_F(ScriptDriving, AMissingScriptFileIsReported) {
