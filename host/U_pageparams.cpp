@@ -52,15 +52,30 @@ const xmlNode* NextNode(const xmlNode* node, const xmlNode* top, bool enter) {
   return nullptr;
 }
 
-const xmlNode* FindFirst(const xmlNode* top, const char* name) {
-  for (const xmlNode* node = top; node; node = NextNode(node, top, true))
-    if (IsElement(node, name)) return node;
-  return nullptr;
-}
-
 QString Attribute(const xmlNode* node, const char* name) {
   const std::unique_ptr<xmlChar, XmlFree> value(xmlGetProp(node, BAD_CAST name));
   return value ? QString::fromUtf8(reinterpret_cast<const char*>(value.get())) : QString();
+}
+
+QString BareClassId(QString text) {
+  text = text.trimmed();
+  if (text.startsWith(QLatin1String("clsid:"), Qt::CaseInsensitive)) text.remove(0, 6);
+  text.remove(QLatin1Char('{')).remove(QLatin1Char('}'));
+  return text.toUpper();
+}
+
+// The object whose class is `classId`, else the first object of the page.
+const xmlNode* FindObject(const xmlDoc* document, const QString& classId) {
+  const QString wanted = BareClassId(classId);
+  const xmlNode* first = nullptr;
+  for (const xmlNode* top = document->children; top; top = top->next) {
+    for (const xmlNode* node = top; node; node = NextNode(node, top, true)) {
+      if (!IsElement(node, "object")) continue;
+      if (!wanted.isEmpty() && BareClassId(Attribute(node, "classid")) == wanted) return node;
+      if (!first) first = node;
+    }
+  }
+  return first;
 }
 
 // The object's own params; those of an object nested inside belong to it.
@@ -85,7 +100,7 @@ PageParams Failure(const QString& message) {
 
 }  // namespace
 
-PageParams ParsePageParams(const QByteArray& html) {
+PageParams ParsePageParams(const QByteArray& html, const QString& classId) {
   if (html.size() > kMaxPageBytes)
     return Failure(QStringLiteral("the page is larger than %1 bytes").arg(kMaxPageBytes));
   if (html.isEmpty()) return Failure(QStringLiteral("the page is empty"));
@@ -95,21 +110,20 @@ PageParams ParsePageParams(const QByteArray& html) {
       htmlReadMemory(html.constData(), int(html.size()), "page.html", utf8 ? "UTF-8" : "CP949",
                      HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET));
   if (!document) return Failure(QStringLiteral("the page is not readable as HTML"));
-  const xmlNode* object = nullptr;
-  for (const xmlNode* top = document->children; top && !object; top = top->next) object = FindFirst(top, "object");
+  const xmlNode* object = FindObject(document.get(), classId);
   if (!object) return Failure(QStringLiteral("the page has no <object> element"));
   PageParams result;
   result.values = ParamsOf(object);
   return result;
 }
 
-PageParams ReadPageParams(const QString& path) {
+PageParams ReadPageParams(const QString& path, const QString& classId) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     return Failure(QStringLiteral("cannot read the page %1: %2").arg(path, file.errorString()));
   if (file.size() > kMaxPageBytes)
     return Failure(QStringLiteral("the page %1 is larger than %2 bytes").arg(path).arg(kMaxPageBytes));
-  PageParams result = ParsePageParams(file.read(kMaxPageBytes + 1));
+  PageParams result = ParsePageParams(file.read(kMaxPageBytes + 1), classId);
   if (!result.ok()) result.error = path + QStringLiteral(": ") + result.error;
   return result;
 }

@@ -1,6 +1,6 @@
 // Reads the page the host plays: the <param name=... value=...> entries of its
-// first <object> element, through a real HTML parser that copes with broken
-// markup.
+// control's <object> element, through a real HTML parser that copes with
+// broken markup.
 #pragma once
 
 #include <QByteArray>
@@ -20,6 +20,8 @@ struct PageParams {
 // Larger pages are refused rather than parsed.
 inline constexpr qsizetype kMaxPageBytes = 4 * 1024 * 1024;
 
-// Bytes that are valid UTF-8 are read as UTF-8, anything else as CP949.
-PageParams ParsePageParams(const QByteArray& html);
-PageParams ReadPageParams(const QString& path);
+// The control's object is the one whose classid is "clsid:" and `classId`
+// (braces and letter case aside), else the page's first object. Bytes that
+// are valid UTF-8 are read as UTF-8, anything else as CP949.
+PageParams ParsePageParams(const QByteArray& html, const QString& classId = {});
+PageParams ReadPageParams(const QString& path, const QString& classId = {});

@@ -11,6 +11,7 @@ enum class Shape {
   Text,          // the rest of the line, may be empty
   RequiredText,  // the rest of the line, not empty
   Word,          // one word
+  FileName,      // one word naming a file inside a folder, not a path
   NameValue,     // a word, then the rest of the line
   CaptionCount,  // the rest of the line up to a last word that is a count
   Milliseconds,  // a count of milliseconds
@@ -35,7 +36,7 @@ constexpr std::array<VerbSpec, 20> kVerbs{{
     {"Connect", ScriptVerb::Call, Shape::None},
     {"put", ScriptVerb::Put, Shape::NameValue},
     {"get", ScriptVerb::Get, Shape::Word},
-    {".grab", ScriptVerb::Grab, Shape::Word},
+    {".grab", ScriptVerb::Grab, Shape::FileName},
     {".windows", ScriptVerb::Windows, Shape::None},
     {".pane", ScriptVerb::Pane, Shape::CaptionCount},
     {".members", ScriptVerb::Members, Shape::Word},
@@ -65,6 +66,12 @@ bool IsWord(const QString& text) {
   return !text.isEmpty() && std::none_of(text.begin(), text.end(), IsBlank);
 }
 
+// A script names grabs; it never gets to write outside the grab folder.
+bool IsPlainFileName(const QString& text) {
+  return IsWord(text) && !text.startsWith(QLatin1Char('.')) && !text.contains(QLatin1Char('/')) &&
+         !text.contains(QLatin1Char('\\'));
+}
+
 // Fills the command's arguments from `rest` (what follows the verb and one blank).
 QString ReadArguments(const VerbSpec& spec, const QString& given, bool hasRest, ScriptCommand* command) {
   const QString verb = QString::fromLatin1(spec.word);
@@ -82,6 +89,10 @@ QString ReadArguments(const VerbSpec& spec, const QString& given, bool hasRest, 
     case Shape::Word:
       if (rest.isEmpty() || (spec.shape == Shape::Word && !IsWord(rest)))
         return verb + (spec.shape == Shape::Word ? QStringLiteral(" needs one word") : QStringLiteral(" needs a text"));
+      command->text = rest;
+      return {};
+    case Shape::FileName:
+      if (!IsPlainFileName(rest)) return verb + QStringLiteral(" needs a file name without a folder");
       command->text = rest;
       return {};
     case Shape::NameValue: {

@@ -41,6 +41,16 @@ TEST(PageParams, ReadsTheFirstObjectsOwnParamsFromPagesAsWritten) {
   }
 }
 
+TEST(PageParams, TheControlsObjectIsFoundByItsClassAmongOthers) {
+  const QByteArray html =
+      "<object classid='clsid:D27CDB6E-AE6D-11CF-96B8-444553540000'><param name=movie value=ad.swf></object>"
+      "<object classid='CLSID:1f8cd809-9d95-4e72-8009-b33e180aea07'><param name=NICK value=me></object>";
+  EXPECT_EQ(Join(ParsePageParams(html, QStringLiteral("{1F8CD809-9D95-4E72-8009-B33E180AEA07}")).values),
+            QStringLiteral("NICK=me"));
+  EXPECT_EQ(Join(ParsePageParams(html, QStringLiteral("{00000000-0000-0000-0000-000000000000}")).values),
+            QStringLiteral("movie=ad.swf"));
+}
+
 TEST(PageParams, ReadsAPageSavedInCp949) {
   const std::string page =
       std::string("<object><param name=NICK value=\"") + EncodeText(QStringLiteral("벨코")) + "\">";
@@ -125,6 +135,9 @@ TEST(ScriptLines, MalformedCommandsAreErrorsNamingTheProblem) {
       {".sleep soon", "milliseconds"},
       {".sleep 600001", "milliseconds"},
       {".answer", "needs a text"},
+      {".grab ../../etc/x", "without a folder"},
+      {".grab /tmp/x", "without a folder"},
+      {".grab .hidden", "without a folder"},
       {".quit now", "takes no argument"},
   };
   for (const auto& entry : lines) {
