@@ -1,0 +1,110 @@
+#include "U_hostoptions.h"
+
+#include <array>
+
+namespace {
+
+enum class Target { Property, Script, GrabDir };
+
+struct OptionSpec {
+  const char* option;
+  Target target;
+  const char* property;
+};
+
+constexpr std::array<OptionSpec, 6> kOptions{{
+    {"--skin", Target::Property, "SKIN"},
+    {"--addr", Target::Property, "ADDR"},
+    {"--chan", Target::Property, "CHAN"},
+    {"--nick", Target::Property, "NICK"},
+    {"--script", Target::Script, nullptr},
+    {"--grab-dir", Target::GrabDir, nullptr},
+}};
+
+const OptionSpec* FindOption(const QString& name) {
+  for (const OptionSpec& spec : kOptions)
+    if (name == QLatin1String(spec.option)) return &spec;
+  return nullptr;
+}
+
+// HOST or HOST:PORT with a port from 1 to 65535.
+bool ValidAddress(const QString& address) {
+  const qsizetype colon = address.indexOf(QLatin1Char(':'));
+  if (colon == 0 || address.isEmpty()) return false;
+  if (colon < 0) return true;
+  const QString port = address.mid(colon + 1);
+  bool ok = false;
+  const int number = port.toInt(&ok);
+  return ok && number >= 1 && number <= 65535 && port.front().isDigit();
+}
+
+QString Apply(const OptionSpec& spec, const QString& value, HostOptions* options) {
+  switch (spec.target) {
+    case Target::Property:
+      if (QLatin1String(spec.property) == QLatin1String("ADDR") && !ValidAddress(value))
+        return QStringLiteral("--addr needs HOST or HOST:PORT with a port from 1 to 65535, not \"%1\"").arg(value);
+      options->properties = MergeProperties(options->properties, {{QString::fromLatin1(spec.property), value}});
+      return {};
+    case Target::Script:
+      if (value.isEmpty()) return QStringLiteral("--script needs a file or -");
+      options->script = value;
+      return {};
+    case Target::GrabDir:
+      if (value.isEmpty()) return QStringLiteral("--grab-dir needs a folder");
+      options->grabDir = value;
+      return {};
+  }
+  return {};
+}
+
+// Reads the option at `args[*index]`, moving past its value.
+QString ReadOption(const QStringList& args, qsizetype* index, HostOptions* options) {
+  const QString& arg = args[*index];
+  const qsizetype equals = arg.indexOf(QLatin1Char('='));
+  const QString name = equals < 0 ? arg : arg.left(equals);
+  const OptionSpec* spec = FindOption(name);
+  if (!spec) return QStringLiteral("unknown option %1").arg(name);
+  if (equals >= 0) return Apply(*spec, arg.mid(equals + 1), options);
+  if (*index + 1 >= args.size() || args[*index + 1].startsWith(QStringLiteral("--")))
+    return QStringLiteral("%1 needs a value").arg(name);
+  return Apply(*spec, args[++*index], options);
+}
+
+}  // namespace
+
+ParsedOptions ParseHostOptions(const QStringList& args) {
+  ParsedOptions parsed;
+  for (qsizetype i = 0; i < args.size() && parsed.ok(); ++i) {
+    const QString& arg = args[i];
+    if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+      parsed.options.help = true;
+    } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
+      parsed.error = ReadOption(args, &i, &parsed.options);
+    } else if (parsed.options.page.isEmpty() && !arg.isEmpty()) {
+      parsed.options.page = arg;
+    } else {
+      parsed.error = QStringLiteral("only one page can be played, \"%1\" is one too many").arg(arg);
+    }
+  }
+  return parsed;
+}
+
+QString HostUsage() {
+  return QStringLiteral(
+      "usage: velko [PAGE.html] [--skin URL] [--addr HOST[:PORT]] [--chan LIST] [--nick NICK]\n"
+      "             [--script FILE|-] [--grab-dir DIR]\n");
+}
+
+NamedValues MergeProperties(const NamedValues& page, const NamedValues& options) {
+  NamedValues merged = page;
+  for (const auto& option : options) {
+    bool replaced = false;
+    for (auto& value : merged) {
+      if (value.first.compare(option.first, Qt::CaseInsensitive) != 0) continue;
+      value.second = option.second;
+      replaced = true;
+    }
+    if (!replaced) merged.push_back(option);
+  }
+  return merged;
+}

@@ -1,0 +1,167 @@
+#include "U_scriptcmd.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <array>
+
+namespace {
+
+enum class Shape {
+  None,          // nothing may follow
+  Text,          // the rest of the line, may be empty
+  RequiredText,  // the rest of the line, not empty
+  Word,          // one word
+  FileName,      // one word naming a file inside a folder, not a path
+  NameValue,     // a word, then the rest of the line
+  CaptionCount,  // the rest of the line up to a last word that is a count
+  Milliseconds,  // a count of milliseconds
+};
+
+struct VerbSpec {
+  const char* word;
+  ScriptVerb verb;
+  Shape shape;
+};
+
+constexpr std::array<VerbSpec, 20> kVerbs{{
+    {"Input", ScriptVerb::Call, Shape::Text},
+    {"SendIRCLine", ScriptVerb::Call, Shape::Text},
+    {"SetSkin", ScriptVerb::Call, Shape::Text},
+    {"SelectPrev", ScriptVerb::Call, Shape::None},
+    {"SelectNext", ScriptVerb::Call, Shape::None},
+    {"Tile", ScriptVerb::Call, Shape::None},
+    {"Cascade", ScriptVerb::Call, Shape::None},
+    {"ShowNickChange", ScriptVerb::Call, Shape::None},
+    {"ShowChanChange", ScriptVerb::Call, Shape::None},
+    {"Connect", ScriptVerb::Call, Shape::None},
+    {"put", ScriptVerb::Put, Shape::NameValue},
+    {"get", ScriptVerb::Get, Shape::Word},
+    {".grab", ScriptVerb::Grab, Shape::FileName},
+    {".windows", ScriptVerb::Windows, Shape::None},
+    {".pane", ScriptVerb::Pane, Shape::CaptionCount},
+    {".members", ScriptVerb::Members, Shape::Word},
+    {".dialog", ScriptVerb::Dialog, Shape::None},
+    {".answer", ScriptVerb::Answer, Shape::RequiredText},
+    {".sleep", ScriptVerb::Sleep, Shape::Milliseconds},
+    {".quit", ScriptVerb::Quit, Shape::None},
+}};
+
+bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+
+ScriptLine Failure(const QString& message) {
+  ScriptLine line;
+  line.kind = ScriptLine::Error;
+  line.error = message;
+  return line;
+}
+
+// A count in 0..limit; -1 for anything else.
+int Count(const QString& text, int limit) {
+  bool ok = false;
+  const int value = text.toInt(&ok);
+  return ok && value >= 0 && value <= limit && !text.startsWith(QLatin1Char('+')) ? value : -1;
+}
+
+bool IsWord(const QString& text) {
+  return !text.isEmpty() && std::none_of(text.begin(), text.end(), IsBlank);
+}
+
+// A script names grabs; it never gets to write outside the grab folder.
+bool IsPlainFileName(const QString& text) {
+  return IsWord(text) && !text.startsWith(QLatin1Char('.')) && !text.contains(QLatin1Char('/')) &&
+         !text.contains(QLatin1Char('\\'));
+}
+
+// Fills the command's arguments from `rest` (what follows the verb and one blank).
+QString ReadArguments(const VerbSpec& spec, const QString& given, bool hasRest, ScriptCommand* command) {
+  const QString verb = QString::fromLatin1(spec.word);
+  // Only free text keeps its blanks; words and counts may be padded.
+  const bool freeText = spec.shape == Shape::Text || spec.shape == Shape::RequiredText;
+  const QString rest = freeText ? given : given.trimmed();
+  switch (spec.shape) {
+    case Shape::None:
+      return hasRest ? verb + QStringLiteral(" takes no argument") : QString();
+    case Shape::Text:
+      command->hasText = true;
+      command->text = rest;
+      return {};
+    case Shape::RequiredText:
+    case Shape::Word:
+      if (rest.isEmpty() || (spec.shape == Shape::Word && !IsWord(rest)))
+        return verb + (spec.shape == Shape::Word ? QStringLiteral(" needs one word") : QStringLiteral(" needs a text"));
+      command->text = rest;
+      return {};
+    case Shape::FileName:
+      if (!IsPlainFileName(rest)) return verb + QStringLiteral(" needs a file name without a folder");
+      command->text = rest;
+      return {};
+    case Shape::NameValue: {
+      const qsizetype blank = rest.indexOf(QLatin1Char(' '));
+      command->member = blank < 0 ? rest : rest.left(blank);
+      command->text = blank < 0 ? QString() : rest.mid(blank + 1);
+      return IsWord(command->member) ? QString() : verb + QStringLiteral(" needs a property name");
+    }
+    case Shape::CaptionCount: {
+      const qsizetype blank = rest.lastIndexOf(QLatin1Char(' '));
+      command->text = blank < 0 ? QString() : rest.left(blank);
+      command->number = blank < 0 ? -1 : Count(rest.mid(blank + 1), kMaxPaneLines);
+      if (command->text.isEmpty() || command->number < 0)
+        return verb + QStringLiteral(" needs a caption and a line count up to %1").arg(kMaxPaneLines);
+      return {};
+    }
+    case Shape::Milliseconds:
+      command->number = Count(rest, kMaxSleepMs);
+      return command->number < 0 ? verb + QStringLiteral(" needs milliseconds from 0 to %1").arg(kMaxSleepMs)
+                                 : QString();
+  }
+  return {};
+}
+
+QString CleanField(QString field) {
+  for (QChar& c : field)
+    if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')) c = QLatin1Char(' ');
+  return field;
+}
+
+}  // namespace
+
+ScriptLine ParseScriptLine(const QString& line) {
+  QString text = line;
+  while (text.endsWith(QLatin1Char('\r')) || text.endsWith(QLatin1Char('\n'))) text.chop(1);
+  const QString trimmed = text.trimmed();
+  if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#'))) return {};
+  qsizetype start = 0;
+  while (IsBlank(text[start])) ++start;
+  qsizetype end = start;
+  while (end < text.size() && !IsBlank(text[end])) ++end;
+  const QString word = text.mid(start, end - start);
+  const bool hasRest = end < text.size() && !text.mid(end + 1).trimmed().isEmpty();
+  const QString rest = end < text.size() ? text.mid(end + 1) : QString();
+  for (const VerbSpec& spec : kVerbs) {
+    if (word.compare(QLatin1String(spec.word), Qt::CaseInsensitive) != 0) continue;
+    ScriptLine parsed;
+    parsed.kind = ScriptLine::Command;
+    parsed.command.verb = spec.verb;
+    if (spec.verb == ScriptVerb::Call) parsed.command.member = QString::fromLatin1(spec.word);
+    const QString problem = ReadArguments(spec, rest, hasRest, &parsed.command);
+    return problem.isEmpty() ? parsed : Failure(problem);
+  }
+  return Failure(QStringLiteral("unknown command %1").arg(word));
+}
+
+void ScriptReply::Line(const std::vector<QString>& fields) {
+  QStringList cleaned;
+  for (const QString& field : fields) cleaned << CleanField(field);
+  QString line = cleaned.join(QLatin1Char('\t'));
+  if (line.startsWith(QLatin1Char('.'))) line.prepend(QLatin1Char('.'));
+  out_ << line.toStdString() << '\n';
+}
+
+void ScriptReply::End() { out_ << ".\n" << std::flush; }
+
+void ScriptReply::Fail(const QString& message) {
+  Line({QStringLiteral("error"), message});
+  End();
+}
+
+QString UnstuffReplyLine(const QString& line) { return line.startsWith(QStringLiteral("..")) ? line.mid(1) : line; }
