@@ -214,7 +214,7 @@ TEST_F(DccWindows, ClosingTheProgressWindowCancelsBothSides) {
   window->Timer1Timer();
   EXPECT_EQ(window->windowTitle(), Caption(peerNick.c_str(), "접속 되었습니다."));
   SaveGrab(window, "dcc_progress");
-  form->Subforms().CloseForm(window);
+  form->Subforms().PostClose(window);  // as the frame's close button does
 
   ASSERT_TRUE(peer.WaitFor("OnDisconnectSend\t0\t0", 10000));
   EXPECT_FALSE(ProgressWindow(*form, true));
@@ -284,8 +284,10 @@ TEST_F(DccWindows, OffersThatNeverConnect) {
     EXPECT_EQ(form->Subforms().FindDCCSend(window->Seqnum), nullptr);
     EXPECT_EQ(window->pClient->size(), QSize(300, 110));
     window->ConnectPatience = 3;
-    for (int tick = 0; tick < 4; ++tick) window->Timer1Timer();
-    EXPECT_EQ(window->Status(), TTransferStatus::Failed);
+    for (int tick = 0; tick < 3; ++tick) window->Timer1Timer();
+    EXPECT_EQ(window->windowTitle(), Caption(peerNick.c_str(), "접속중...."));
+    window->Timer1Timer();
+    EXPECT_EQ(window->windowTitle(), Caption(peerNick.c_str(), "파일전송 실패"));
     EXPECT_FALSE(window->Timer1->isActive());
   }
 }
