@@ -1,12 +1,20 @@
 // DCC throughput of a 100 MB file over loopback: the engine sending to a raw
 // receiver, receiving from a raw sender, and two engines in one thread, next
-// to plain loopback TCP between two threads as the limit of this machine.
-#include <QCoreApplication>
+// to plain loopback TCP between two threads as the limit of this machine; then
+// the chat client's main window sending and receiving the same way, with its
+// dialogs answered at once and its progress window open.
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QToolButton>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <arpa/inet.h>
+#include <cstdio>
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -14,6 +22,13 @@
 #include <unistd.h>
 #include <vector>
 
+#include "F_mainform.h"
+#include "F_mchannel.h"
+#include "F_mdccfile.h"
+#include "M_filesave.h"
+#include "M_filesend.h"
+#include "U_modalman.h"
+#include "U_subforms.h"
 #include "Zoengine.h"
 
 namespace {
@@ -79,6 +94,7 @@ class OfferCatcher {
       QObject::connect(client_, &QTcpSocket::readyRead, [this] { received_ += client_->readAll(); });
     });
   }
+  uint16_t Port() const { return server_.serverPort(); }
   void Attach(TZoEngine& engine) {
     engine.SetAddress("127.0.0.1");
     engine.SetPort(server_.serverPort());
@@ -235,15 +251,88 @@ void BM_EngineToEngineOneThread(benchmark::State& state) {
   SetThroughput(state);
 }
 
+// A main window whose server is an offer catcher, in a channel with "peer"
+// selected, and whose dialogs answer themselves with the files of the folder.
+struct WindowSide {
+  WindowSide() {
+    form.ApplyNick("me");
+    form.ConnectTo(("127.0.0.1:" + std::to_string(irc.Port())).c_str());
+    while (form.Engine().state != TZoEngine::Connected) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    form.Engine().SimulateLine(":me!u@h JOIN :#b");
+    form.Engine().SimulateLine(":srv 353 me = #b :me peer");
+    TmChannel* channel = form.Subforms().FindChannel("#b");
+    channel->lbUsers->setCurrentRow(1);
+    channel->Activate();
+    SetModalAnswer([this](TModalForm& dialog) {
+      if (auto* send = dynamic_cast<TmSendFile*>(&dialog)) {
+        send->eFileName->setText(QString::fromStdString(SourceFile()));
+        send->sbSend->click();
+      } else if (auto* save = dynamic_cast<TmSaveFile*>(&dialog)) {
+        save->eFileName->setText(QString::fromStdString(target));
+        save->sbDown->click();
+      }
+    });
+  }
+  ~WindowSide() { SetModalAnswer(nullptr); }
+
+  // Waits for the front progress window to end, then closes it.
+  bool Finished() {
+    auto* window = static_cast<TmDCCFile*>(form.Subforms().FrontForm());
+    if (!window || window->Kind != wkDccFile) return false;
+    while (window->Timer1->isActive()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const bool ok = window->Status() == TTransferStatus::Succeeded;
+    form.Subforms().CloseForm(window);
+    return ok;
+  }
+
+  OfferCatcher irc;
+  TMainForm form;
+  const std::string target = FolderPath("window.bin");
+};
+
+void BM_WindowSends(benchmark::State& state) {
+  WindowSide side;
+  for (auto _ : state) {
+    side.form.miSendDCC->trigger();
+    std::thread receiver(RawReceiver, side.irc.NextOfferPort());
+    const bool ok = side.Finished();
+    receiver.join();
+    if (!ok) state.SkipWithError("send failed");
+  }
+  SetThroughput(state);
+}
+
+void BM_WindowReceives(benchmark::State& state) {
+  WindowSide side;
+  for (auto _ : state) {
+    std::remove(side.target.c_str());
+    uint16_t port = 0;
+    const int listener = ListeningSocket(&port);
+    std::thread sender(RawSender, listener);
+    const std::string offer = ":peer!u@h PRIVMSG me :\x01" "DCC SEND source.bin 2130706433 " + std::to_string(port) +
+                              " " + std::to_string(kFileSize) + "\x01";
+    side.form.Engine().SimulateLine(offer.c_str());
+    const bool ok = side.Finished();
+    sender.join();
+    close(listener);
+    if (!ok) state.SkipWithError("receive failed");
+  }
+  SetThroughput(state);
+}
+
 }  // namespace
 
 BENCHMARK(BM_RawLoopbackTcp)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_EngineSends)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_EngineReceives)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_EngineToEngineOneThread)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_WindowSends)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_WindowReceives)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  // The main window keeps its settings in a scratch registry.
+  qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(Folder().path()));
+  QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   SourceFile();
   benchmark::RunSpecifiedBenchmarks();

@@ -148,11 +148,8 @@ void TMainForm::CreateUserMenu() {
   };
   miWhois = item("사용자 정보 보기", &TMainForm::miWhoisClick);
   miQuery = item("귓속말 전송창 열기", &TMainForm::miQueryClick);
-  // The DCC windows bring these two to life.
-  miSendDCC = item("파일 보내기(DCC-SEND)", nullptr);
-  miDCCChat = item("직접대화창 열기(DCC-CHAT)", nullptr);
-  miSendDCC->setEnabled(false);
-  miDCCChat->setEnabled(false);
+  miSendDCC = item("파일 보내기(DCC-SEND)", &TMainForm::miSendDCCClick);
+  miDCCChat = item("직접대화창 열기(DCC-CHAT)", &TMainForm::miDCCChatClick);
   pmUser->addSeparator();
   miOp = item("방장 권한 주기", nullptr);
   miDeop = item("방장 권한 뺏기", nullptr);

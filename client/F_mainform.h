@@ -129,6 +129,23 @@ class TMainForm : public QWidget {
   void IRCChanMode(const char* Param1, const char* Param2);
   void IRCNames(const char* Param1, const char* Param2);
 
+  // Direct chats and file transfers: the member-menu items and the engine's
+  // DCC events, shown in the chat and progress windows.
+  void miSendDCCClick();
+  void miDCCChatClick();
+  void IRCDCCChat(int iParam1, const char* Param1, const char* Param2, int iParam2, int* ipParam);
+  void IRCDCCChatConnect(int iParam);
+  void IRCDCCChatDisconnect(int iParam);
+  void IRCDCCChatMessage(int iParam, const char* Param);
+  void IRCSendReady(int iParam, const char* Param1, const char* Param2, uint32_t dParam1);
+  void IRCConnectForSend(int iParam);
+  void IRCSentPack(int iParam, uint32_t dParam1, uint32_t dParam2, uint32_t dParam3);
+  void IRCDisconnectSend(int iParam, bool bParam);
+  void IRCSendRequest(int iParam, const char* Param1, const char* Param2, uint32_t dParam, FileHandle* hParam);
+  void IRCConnectRecv(int iParam);
+  void IRCRecvPack(int iParam, uint32_t dParam1, uint32_t dParam2);
+  void IRCDisconnectRecv(int iParam, bool bParam);
+
   std::unique_ptr<CZoHTMLSkin> ownSkin_;
   CZoHTMLSkin& skin_;
   TZoEngine IRC;

@@ -32,6 +32,18 @@ void TMainForm::BindEngine() {
   IRC.OnNMode = std::bind_front(&TMainForm::IRCNMode, this);
   IRC.OnChanMode = std::bind_front(&TMainForm::IRCChanMode, this);
   IRC.OnNames = std::bind_front(&TMainForm::IRCNames, this);
+  IRC.OnDCCChat = std::bind_front(&TMainForm::IRCDCCChat, this);
+  IRC.OnDCCChatConnect = std::bind_front(&TMainForm::IRCDCCChatConnect, this);
+  IRC.OnDCCChatDisconnect = std::bind_front(&TMainForm::IRCDCCChatDisconnect, this);
+  IRC.OnDCCChatMessage = std::bind_front(&TMainForm::IRCDCCChatMessage, this);
+  IRC.OnSendReady = std::bind_front(&TMainForm::IRCSendReady, this);
+  IRC.OnConnectForSend = std::bind_front(&TMainForm::IRCConnectForSend, this);
+  IRC.OnSentPack = std::bind_front(&TMainForm::IRCSentPack, this);
+  IRC.OnDisconnectSend = std::bind_front(&TMainForm::IRCDisconnectSend, this);
+  IRC.OnSendRequest = std::bind_front(&TMainForm::IRCSendRequest, this);
+  IRC.OnConnectRecv = std::bind_front(&TMainForm::IRCConnectRecv, this);
+  IRC.OnRecvPack = std::bind_front(&TMainForm::IRCRecvPack, this);
+  IRC.OnDisconnectRecv = std::bind_front(&TMainForm::IRCDisconnectRecv, this);
 }
 
 void TMainForm::IRCPrivmsg(const char* Param1, const char* Param2, const char* Param3) {

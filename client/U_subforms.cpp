@@ -4,11 +4,14 @@
 #include <algorithm>
 
 #include "F_mchannel.h"
+#include "F_mdccchat.h"
+#include "F_mdccfile.h"
 #include "F_mquery.h"
 #include "F_mstatus.h"
 #include "U_clientrules.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_input.h"
 #include "U_skinfile.h"
 #include "Zoengine.h"
 
@@ -55,8 +58,48 @@ TmABSRich* CSubforms::FrontOutputForm() const {
   TMDIABS* front = FrontForm();
   if (!front) return nullptr;
   const int kind = front->Kind;
-  return kind == wkChannel || kind == wkStatus || kind == wkQuery ? static_cast<TmABSRich*>(front) : nullptr;
+  return kind == wkChannel || kind == wkStatus || kind == wkQuery || kind == wkDccChat
+             ? static_cast<TmABSRich*>(front)
+             : nullptr;
 }
+
+TFront CSubforms::InputFront() const {
+  TFront target;
+  TMDIABS* front = FrontForm();
+  if (!front) return target;
+  if (front->Kind == wkChannel) {
+    target.kind = TFrontKind::Channel;
+    target.name = static_cast<TmChannel*>(front)->ChannelName;
+  } else if (front->Kind == wkQuery) {
+    target.kind = TFrontKind::Query;
+    target.name = static_cast<TmQuery*>(front)->Nick;
+  } else if (front->Kind == wkDccChat) {
+    target.kind = TFrontKind::Chat;
+    target.name = static_cast<TmDCCChat*>(front)->Nick;
+    target.chatId = static_cast<TmDCCChat*>(front)->ChatId;
+  }
+  return target;
+}
+
+TmDCCChat* CSubforms::FindDCCChat(int chatId) const {
+  for (TMDIABS* form : forms_)
+    if (form->Kind == wkDccChat && static_cast<TmDCCChat*>(form)->ChatId == chatId)
+      return static_cast<TmDCCChat*>(form);
+  return nullptr;
+}
+
+TmDCCFile* CSubforms::FindDCCFile(int seqnum, bool receiving) const {
+  for (TMDIABS* form : forms_) {
+    if (form->Kind != wkDccFile) continue;
+    auto* file = static_cast<TmDCCFile*>(form);
+    if (file->Seqnum == seqnum && file->Receiving == receiving) return file;
+  }
+  return nullptr;
+}
+
+TmDCCFile* CSubforms::FindDCCSend(int seqnum) const { return FindDCCFile(seqnum, false); }
+
+TmDCCFile* CSubforms::FindDCCRecv(int seqnum) const { return FindDCCFile(seqnum, true); }
 
 bool CSubforms::IsFront(const TMDIABS* form) const { return !forms_.empty() && forms_.front() == form; }
 
@@ -94,6 +137,16 @@ TmStatus* CSubforms::OpenStatus() {
   return Create<TmStatus>();
 }
 
+TmDCCChat* CSubforms::NewDCCChat() { return Create<TmDCCChat>(); }
+
+TmDCCFile* CSubforms::NewDCCSend() { return Create<TmDCCFile>(); }
+
+TmDCCFile* CSubforms::NewDCCRecv() {
+  TmDCCFile* form = Create<TmDCCFile>();
+  form->Receiving = true;
+  return form;
+}
+
 void CSubforms::WriteActive(const char* text, int kind) {
   TmABSRich* form = FrontOutputForm();
   if (!form) form = static_cast<TmABSRich*>(FindForm(wkStatus, nullptr));
@@ -126,6 +179,17 @@ void CSubforms::CloseAction(TMDIABS* form) {
       if (!channel->Parted) Send("PART", channel->ChannelName.c_str());
       break;
     }
+    case wkDccFile: {
+      auto* file = static_cast<TmDCCFile*>(form);
+      if (file->Receiving)
+        engine_.CancelRecv(file->Seqnum);
+      else
+        engine_.CancelSend(file->Seqnum);
+      break;
+    }
+    case wkDccChat:
+      engine_.CancelChat(static_cast<TmDCCChat*>(form)->ChatId);
+      break;
     default:
       break;
   }
@@ -200,6 +264,8 @@ void CSubforms::NickChanged(const char* oldNick, const char* newNick) {
       if (touched) channel->UpdateCaption();
     } else if (form->Kind == wkQuery) {
       touched = static_cast<TmQuery*>(form)->Rename(oldNick, newNick);
+    } else if (form->Kind == wkDccChat) {
+      touched = static_cast<TmDCCChat*>(form)->Rename(oldNick, newNick);
     }
     if (touched) static_cast<TmABSRich*>(form)->AddLine(line.c_str(), 12);
   }

@@ -18,10 +18,13 @@ class QWidget;
 class TMDIABS;
 class TmABSRich;
 class TmChannel;
+class TmDCCChat;
+class TmDCCFile;
 class TmQuery;
 class TmStatus;
 class TZoEngine;
 struct TSkinValues;
+struct TFront;
 
 // A deferred action on a sub-window, posted to the main window so it runs
 // after the handler that asked for it has returned.
@@ -53,8 +56,16 @@ class CSubforms {
   TMDIABS* FindForm(int kind, const char* name, int* index = nullptr) const;
   TmChannel* FindChannel(const char* name) const;
   TMDIABS* FrontForm() const;
-  // The front window when it takes output lines (channel, status, query).
+  // The front window when it takes output lines (channel, status, query,
+  // direct chat).
   TmABSRich* FrontOutputForm() const;
+  // The front window as a typed line's target: a channel, a query or a direct
+  // chat with its number; kind None for any other window.
+  TFront InputFront() const;
+  // Direct chats and transfers by their number in the engine's tables.
+  TmDCCChat* FindDCCChat(int chatId) const;
+  TmDCCFile* FindDCCSend(int seqnum) const;
+  TmDCCFile* FindDCCRecv(int seqnum) const;
   bool IsFront(const TMDIABS* form) const;
 
   TmChannel* OpenChannel(const char* name);
@@ -62,6 +73,10 @@ class CSubforms {
   TmQuery* OpenQuery(const char* nick);
   // The status window, created in front when there is none.
   TmStatus* OpenStatus();
+  // Always new windows, in front.
+  TmDCCChat* NewDCCChat();
+  TmDCCFile* NewDCCSend();
+  TmDCCFile* NewDCCRecv();
 
   void WriteActive(const char* text, int kind);
   void WriteChannel(const char* name, const char* text, int kind);
@@ -104,6 +119,7 @@ class CSubforms {
  private:
   template <class T>
   T* Create();
+  TmDCCFile* FindDCCFile(int seqnum, bool receiving) const;
   void Remove(TMDIABS* form);
   // What closing a window of each kind owes the server or a peer.
   void CloseAction(TMDIABS* form);

@@ -1,0 +1,112 @@
+// Direct chats and file transfers as the main window answers them: the
+// member-menu items that start them and the engine's DCC events, shown in the
+// chat and progress windows.
+#include <string>
+
+#include "F_mainform.h"
+#include "F_mdccchat.h"
+#include "F_mdccfile.h"
+#include "M_filesave.h"
+#include "M_filesend.h"
+#include "U_codepage.h"
+#include "U_subforms.h"
+
+void TMainForm::miSendDCCClick() {
+  std::string channel;
+  std::string nick;
+  if (!UserMenuTarget(&channel, &nick)) return;
+  const std::string path = AskSendFile(nick.c_str(), datas_.DCCDir);
+  if (path.empty()) return;
+  const FileHandle file = OpenFileToSend(path);
+  if (file == kNoFile) return;
+  IRC.SendFile(nick.c_str(), OfferedFileName(path).c_str(), file);
+}
+
+void TMainForm::miDCCChatClick() {
+  std::string channel;
+  std::string nick;
+  if (!UserMenuTarget(&channel, &nick)) return;
+  TmDCCChat* form = subforms_->NewDCCChat();
+  form->SetNick(nick.c_str());
+  form->ChatId = IRC.SendChatRequest(nick.c_str());
+  form->AddLine(FormatText(Cp949Literal("◆ %s님께 DCC-CHAT를 요청했습니다. 대기중..."), nick.c_str()).c_str(), 2);
+}
+
+void TMainForm::IRCDCCChat(int iParam1, const char* Param1, const char* Param2, int iParam2, int* ipParam) {
+  // A number that already has a window is a repeated offer: left declined.
+  if (subforms_->FindDCCChat(iParam1)) return;
+  TmDCCChat* form = subforms_->NewDCCChat();
+  form->ChatId = iParam1;
+  form->SetNick(Param1);
+  *ipParam = 1;
+  form->AddLine(FormatText(Cp949Literal("◆ %s님과 DCC-CHAT접속중 (%s/%d)..."), Param1, Param2, iParam2).c_str(), 2);
+}
+
+void TMainForm::IRCDCCChatConnect(int iParam) {
+  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속되었습니다"), 2);
+}
+
+void TMainForm::IRCDCCChatDisconnect(int iParam) {
+  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속해제 되었습니다"), 2);
+}
+
+void TMainForm::IRCDCCChatMessage(int iParam, const char* Param) {
+  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddMessage(Param);
+}
+
+void TMainForm::IRCSendReady(int iParam, const char* Param1, const char* Param2, uint32_t dParam1) {
+  TmDCCFile* form = subforms_->NewDCCSend();
+  form->Setup(iParam, Param1, Param2, dParam1);
+  form->SetStatus(TTransferStatus::WaitingToSend);
+  form->UpdateCaption();
+}
+
+void TMainForm::IRCConnectForSend(int iParam) {
+  if (TmDCCFile* form = subforms_->FindDCCSend(iParam)) {
+    form->SetStatus(TTransferStatus::Connected);
+    form->UpdateCaption();
+  }
+}
+
+void TMainForm::IRCSentPack(int iParam, uint32_t, uint32_t, uint32_t dParam3) {
+  TmDCCFile* form = subforms_->FindDCCSend(iParam);
+  if (!form) return;
+  // The first acknowledged position is where a resumed send began.
+  form->SetSessionStart(dParam3);
+  form->SetTransferred(dParam3);
+}
+
+void TMainForm::IRCDisconnectSend(int iParam, bool bParam) {
+  if (TmDCCFile* form = subforms_->FindDCCSend(iParam)) form->Finish(bParam);
+}
+
+void TMainForm::IRCSendRequest(int iParam, const char* Param1, const char* Param2, uint32_t dParam,
+                               FileHandle* hParam) {
+  // The dialog runs a nested loop in which another offer may reuse the
+  // engine's working buffers: keep our own copies.
+  const std::string nick = Param1 ? Param1 : "";
+  const std::string fileName = Param2 ? Param2 : "";
+  const FileHandle file = AskSaveFile(nick.c_str(), fileName.c_str(), dParam, datas_.DCCDir);
+  if (file == kNoFile) return;
+  *hParam = file;
+  TmDCCFile* form = subforms_->NewDCCRecv();
+  form->Setup(iParam, nick.c_str(), fileName.c_str(), dParam);
+  form->SetSessionStart(FileSize(file));
+  form->SetStatus(TTransferStatus::Connecting);
+  form->UpdateCaption();
+}
+
+void TMainForm::IRCConnectRecv(int iParam) {
+  if (TmDCCFile* form = subforms_->FindDCCRecv(iParam)) {
+    form->SetStatus(TTransferStatus::Connected);
+    form->UpdateCaption();
+  }
+}
+
+void TMainForm::IRCRecvPack(int iParam, uint32_t, uint32_t dParam2) {
+  if (TmDCCFile* form = subforms_->FindDCCRecv(iParam)) form->SetTransferred(dParam2);
+}
+
+void TMainForm::IRCDisconnectRecv(int iParam, bool bParam) {
+  if (TmDCCFile* form = subforms_->FindDCCRecv(iParam)) form->Finish(bParam);
+}

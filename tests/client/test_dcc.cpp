@@ -1,0 +1,195 @@
+// Direct chats and file transfers through the windows: the main window
+// against a plain engine on a real server, both in this thread.
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "F_mchannel.h"
+#include "F_mdccchat.h"
+#include "F_mdccfile.h"
+#include "M_filesave.h"
+#include "M_filesend.h"
+#include "U_input.h"
+#include "U_subforms.h"
+#include "client_fixture.h"
+#include "dcc_fixture.h"
+#include "wait_until.h"
+
+namespace {
+
+// Answers every dialog shown while it lives.
+struct Answering {
+  explicit Answering(TModalAnswer answer) { SetModalAnswer(std::move(answer)); }
+  ~Answering() { SetModalAnswer(nullptr); }
+};
+
+void Accept(TModalForm& dialog) { dynamic_cast<TmSaveFile&>(dialog).sbDown->click(); }
+
+QString Caption(const std::string& nick, const char* status) {
+  return QString::fromStdString(nick) + " - " + QString::fromUtf8(status);
+}
+
+// The window's user and a plain engine, both in #d, the engine selected in
+// the channel window's member list.
+class DccWindows : public DccNgircdTest {
+ protected:
+  void SetUp() override {
+    DccNgircdTest::SetUp();
+    static int counter = 0;
+    me = "win" + std::to_string(++counter);
+    form = std::make_unique<TMainForm>();
+    form->Settings().DCCDir = QDir(Path("")).absolutePath().toStdString() + "/";
+    form->ApplyNick(me.c_str());
+    form->SetAutoJoinChannels("#d");
+    form->ConnectTo(("127.0.0.1:" + std::to_string(server_->Port())).c_str());
+    ASSERT_TRUE(WaitUntil([&] { return form->Subforms().FindChannel("#d"); }, 10000));
+    peer = &AddSide();
+    peer->engine.Send("JOIN #d\r\n");
+    TmChannel* channel = form->Subforms().FindChannel("#d");
+    ASSERT_TRUE(WaitUntil([&] { return channel->lbUsers->count() == 2; }, 10000));
+    channel->lbUsers->setCurrentRow(channel->Users().front() == peer->nick ? 0 : 1);
+    channel->Activate();
+  }
+  TmDCCFile* Progress() const {
+    for (int i = 0; i < form->Subforms().Count(); ++i)
+      if (form->Subforms().Form(i)->Kind == wkDccFile) return static_cast<TmDCCFile*>(form->Subforms().Form(i));
+    return nullptr;
+  }
+  // Waits for the progress window to show the end.
+  bool Ended(TmDCCFile* window) const {
+    return window && WaitUntil([&] { return !window->Timer1->isActive(); }, 20000);
+  }
+
+  ScratchRegistry registry_;
+  std::string me;
+  std::unique_ptr<TMainForm> form;
+  DccSide* peer = nullptr;
+};
+
+// An offer made through the member menu and its send dialog arrives whole,
+// under its name with blanks as underscores; the window ends at 100%.
+TEST_F(DccWindows, FileOfferedThroughTheMenuArrivesWhole) {
+  const QByteArray bytes = RandomBytes(300000, 1);
+  ASSERT_TRUE(WriteBytes(Path("two words.bin"), bytes));
+  peer->target = [this](const char*, uint32_t) { return Append("got"); };
+  Answering answer([](TModalForm& dialog) { dynamic_cast<TmSendFile&>(dialog).sbSend->click(); });
+  form->miSendDCC->trigger();
+
+  ASSERT_TRUE(peer->WaitFor("OnDisconnectRecv\t0\t1", 20000));
+  EXPECT_EQ(peer->Events({"OnSendRequest"}).at(0).rfind("OnSendRequest\t0\t" + me + "\ttwo_words.bin\t300000", 0), 0u);
+  EXPECT_EQ(ReadBytes(Path("got")), bytes);
+  TmDCCFile* window = Progress();
+  ASSERT_TRUE(Ended(window));
+  EXPECT_EQ(window->windowTitle(), Caption(peer->nick, "파일전송 성공"));
+  EXPECT_EQ(window->lTransfer->text(), QString::fromUtf8("전송량 : 300000 / 300000 (100%)"));
+}
+
+// Accepted in the save dialog, a file arrives whole and a cut one is resumed
+// after its last byte; the held bytes count as transferred, not toward the speed.
+TEST_F(DccWindows, AcceptedInTheSaveDialogArrivesWhole) {
+  for (const int held : {0, 90000}) {
+    const std::string name = "in" + std::to_string(held);
+    const QByteArray bytes = RandomBytes(250000, held);
+    if (held) {
+      ASSERT_TRUE(WriteBytes(Path(name.c_str()), bytes.left(held)));
+    }
+    Answering answer(Accept);
+    Offer(*peer, me, name.c_str(), bytes);
+    TmDCCFile* window = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (window = Progress()); }, 10000));
+    ASSERT_TRUE(Ended(window));
+    EXPECT_EQ(window->Status(), TTransferStatus::Succeeded);
+    EXPECT_EQ(ReadBytes(Path(name.c_str())), bytes) << name;
+    EXPECT_EQ(window->Counts().sessionStart, static_cast<uint64_t>(held));
+    EXPECT_EQ(window->Counts().transferred, 250000u);
+    form->Subforms().CloseForm(window);
+  }
+}
+
+// Closing a progress window with its close button in the middle of a
+// transfer ends it on both sides and keeps the part received.
+TEST_F(DccWindows, ClosingTheProgressWindowCancelsBothSides) {
+  const int size = 64 << 20;
+  Answering answer(Accept);
+  Offer(*peer, me, "big.bin", RandomBytes(size, 7));
+  TmDCCFile* window = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (window = Progress()) && window->Counts().transferred > 0; }, 20000));
+  window->Timer1Timer();
+  EXPECT_EQ(window->windowTitle(), Caption(peer->nick, "접속 되었습니다."));
+  EXPECT_EQ(window->pClient->size(), QSize(300, 110));
+  SaveGrab(window, "dcc_progress");
+  form->Subforms().PostClose(window);
+
+  ASSERT_TRUE(peer->WaitFor("OnDisconnectSend\t0\t0", 10000));
+  EXPECT_EQ(Progress(), nullptr);
+  const qint64 kept = QFileInfo(Path("big.bin")).size();
+  EXPECT_GT(kept, 0);
+  EXPECT_LT(kept, size);
+}
+
+// A chat asked for through the member menu carries lines both ways, follows
+// the peer's nick change, and closing its window ends it for the peer.
+TEST_F(DccWindows, ChatFromTheMenuBothWays) {
+  peer->acceptChat = true;
+  form->miDCCChat->trigger();
+  auto* window = static_cast<TmDCCChat*>(form->Subforms().FrontForm());
+  ASSERT_EQ(window->Kind, wkDccChat);
+  ASSERT_TRUE(peer->WaitFor("OnDCCChatConnect\t0", 10000));
+  ASSERT_TRUE(WaitUntil([&] { return PaneText(window).contains(QString::fromUtf8("◆ 접속되었습니다")); }));
+
+  peer->engine.SendChatMsg(0, "hello there\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return PaneText(window).contains(QString::fromStdString("<" + peer->nick + "> hello there")); }));
+  EXPECT_FALSE(PaneText(window).contains('\r'));
+  // What the input line sends a line typed into the front window to.
+  const TFront front = form->Subforms().InputFront();
+  EXPECT_EQ(front.kind, TFrontKind::Chat);
+  EXPECT_EQ(front.name, peer->nick);
+  form->Engine().SendChatMsg(front.chatId, "and back\r\n");
+  EXPECT_TRUE(peer->WaitFor("OnDCCChatMessage\t0\tand back\\r"));
+
+  const std::string renamed = peer->nick + "x";
+  peer->engine.Send(("NICK " + renamed + "\r\n").c_str());
+  ASSERT_TRUE(WaitUntil([&] { return window->windowTitle() == QString::fromStdString(renamed); }));
+  SaveGrab(window, "dcc_chat");
+  form->Subforms().CloseForm(window);
+  EXPECT_TRUE(peer->WaitFor("OnDCCChatDisconnect\t0"));
+}
+
+// A second offer arriving while the first one's dialog is open gets its own
+// window and name; a receive that never connects ends as failed instead of
+// waiting unseen.
+TEST_F(DccWindows, OffersThatNeverConnect) {
+  const auto offer = [&](const char* name, int size) {
+    const std::string line = ":" + peer->nick + "!u@h PRIVMSG " + me + " :\x01" "DCC SEND " + name +
+                             " 2130706433 1 " + std::to_string(size) + "\x01";
+    form->Engine().SimulateLine(line.c_str());
+  };
+  int shown = 0;
+  Answering answer([&](TModalForm& dialog) {
+    if (++shown == 1) offer("second.bin", 20);
+    Accept(dialog);
+  });
+  offer("first.bin", 10);
+  ASSERT_EQ(shown, 2);
+
+  for (const auto& [size, name] : {std::pair{10u, "first.bin"}, std::pair{20u, "second.bin"}}) {
+    TmDCCFile* window = form->Subforms().FindDCCRecv(size == 10 ? 0 : 1);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(form->Subforms().FindDCCSend(window->Seqnum), nullptr);
+    EXPECT_EQ(window->Counts().total, size);
+    EXPECT_EQ(window->lFilename->text(), QString::fromUtf8("파일명 : ") + name);
+    window->ConnectPatience = 3;
+    for (int tick = 0; tick < 3; ++tick) window->Timer1Timer();
+    EXPECT_EQ(window->windowTitle(), Caption(peer->nick, "접속중...."));
+    window->Timer1Timer();
+    EXPECT_EQ(window->windowTitle(), Caption(peer->nick, "파일전송 실패"));
+    EXPECT_FALSE(window->Timer1->isActive());
+  }
+}
+
+}  // namespace
