@@ -5,6 +5,8 @@
 #include <cstring>
 #include <strings.h>
 
+#include "U_nameindex.h"
+
 namespace {
 
 std::unique_ptr<char[]> Duplicate(const char* text) {
@@ -125,9 +127,7 @@ void ZoCopy(char* dst, size_t size, const char* src, size_t length) {
   dst[length] = 0;
 }
 
-bool ZoSameName(const char* a, const char* b) {
-  return strcasecmp(a ? a : "", b ? b : "") == 0;
-}
+bool ZoSameName(const char* a, const char* b) { return ZoFoldEqual()(a ? a : "", b ? b : ""); }
 
 CZoSeqnums::CZoSeqnums() : timer_(std::make_unique<QTimer>()) {
   timer_->setInterval(kSweepMs);

@@ -96,7 +96,7 @@ void ZoCopy(char (&dst)[N], const char* src) { ZoCopy(dst, N, src); }
 template <size_t N>
 void ZoCopy(char (&dst)[N], const char* src, size_t length) { ZoCopy(dst, N, src, length); }
 
-// Name comparison without regard to letter case.
+// Name comparison without regard to ASCII letter case; the name indexes fold alike.
 bool ZoSameName(const char* a, const char* b);
 
 class QTimer;

@@ -39,6 +39,8 @@ class TZoEngine : public QObject {
   CZoUser* FindUser(const char* nick, int* index = nullptr) const;
   CZoChannel* FindChan(const char* name, int* index = nullptr) const;
   CZoOwner* GetOwnerData();
+  // The whole session: every channel and user, in order of arrival.
+  const CZoData& SessionData() const { return *data_; }
   // The local IPv4 address of the live server connection in host order, 0 when none.
   uint32_t LocalAddress() const;
 
