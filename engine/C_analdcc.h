@@ -17,7 +17,7 @@ struct __DCCData {
   char Arg[256];
   char AddrText[18];
   uint16_t Port;
-  uint32_t Value;
+  uint64_t Value;  // a size or position
   uint32_t Addr;  // network byte order
 };
 using stDCC = __DCCData;
@@ -33,9 +33,11 @@ class CZoAnalDCC {
   CZoAnalDCC(const CZoAnalDCC&) = delete;
   CZoAnalDCC& operator=(const CZoAnalDCC&) = delete;
 
-  static void Parse(const stIRC& irc, stDCC* dcc);
-  // Parses the message, raises OnDCC whatever its type, then hands SEND,
-  // RESUME, ACCEPT and CHAT to their table.
+  // False when a number of a known type does not fit its field or is missing:
+  // such an offer is refused rather than read wrapped.
+  static bool Parse(const stIRC& irc, stDCC* dcc);
+  // Parses the message, raises OnDCC whatever its type, then hands a usable
+  // SEND, RESUME, ACCEPT or CHAT to its table.
   void Route(const stIRC& irc);
 
   CZoDCCChats& Chats() { return *chats_; }
@@ -67,6 +69,5 @@ std::string QuoteFileName(const char* fileName);
 void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
-// Reads a decimal number the way the C library's atol does, modulo 2^32;
-// null (a missing field) reads as all bits set.
-uint32_t ZoAtol32(const char* text);
+// A decimal number of digits only, at most `max`; false for anything else.
+bool ZoParseNumber(const char* text, uint64_t max, uint64_t* value);

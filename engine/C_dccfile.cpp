@@ -1,6 +1,7 @@
 #include "C_dccfile.h"
 
 #include <arpa/inet.h>
+#include <algorithm>
 #include <cstring>
 
 #include "C_analdcc.h"
@@ -28,8 +29,8 @@ bool CZoDCCSendItem::Waiting() const { return !closed_ && listen_ && !listen_->C
 
 CZoClientSocket* CZoDCCSendItem::Link() const { return listen_ ? listen_->Connection() : nullptr; }
 
-bool CZoDCCSendItem::Resume(uint32_t position) {
-  if (FileSeek(file_, position, FileOrigin::Begin) != position) {
+bool CZoDCCSendItem::Resume(uint64_t position) {
+  if (position > size_ || FileSeek(file_, static_cast<int64_t>(position), FileOrigin::Begin) != position) {
     Close();
     SetFinished();
     return false;
@@ -40,7 +41,8 @@ bool CZoDCCSendItem::Resume(uint32_t position) {
 void CZoDCCSendItem::Connected() {
   ZoRaise(OnConnect, Seqnum());
   if (closed_) return;
-  const uint32_t position = FileTell(file_);
+  const uint64_t position = FileTell(file_);
+  sentEnd_ = acked_ = position;
   if (position < size_) {
     SendBlock(position);
   } else {
@@ -50,7 +52,7 @@ void CZoDCCSendItem::Connected() {
 
 void CZoDCCSendItem::Readable() {
   bool complete = false;
-  uint32_t newest = 0;
+  uint32_t newest = 0;  // only the latest acknowledgement of a read counts
   while (!closed_ && Link()) {
     const int32_t got = Link()->Receive(reinterpret_cast<char*>(ack_) + ackLength_, 4 - ackLength_);
     if (got <= 0) break;
@@ -65,21 +67,30 @@ void CZoDCCSendItem::Readable() {
   if (complete && !closed_) Acknowledged(newest);
 }
 
-void CZoDCCSendItem::Acknowledged(uint32_t position) {
-  if (position >= size_) {
-    End(position, position == size_);
-  } else if (position >= sentEnd_) {
-    SendBlock(position);
+void CZoDCCSendItem::Acknowledged(uint32_t ack) {
+  // The acknowledged position is the one at most what was sent whose low 32
+  // bits the receiver named; it must not fall behind an earlier one.
+  const uint32_t behind = static_cast<uint32_t>(sentEnd_) - ack;
+  if (behind > sentEnd_ - acked_) {
+    End(acked_, false);
+    return;
+  }
+  acked_ = sentEnd_ - behind;
+  if (acked_ == size_) {
+    End(acked_, true);
+  } else if (acked_ == sentEnd_) {
+    SendBlock(acked_);
   } else {
     // The receiver read the last block in pieces: progress only.
-    ZoRaise(OnSentPack, Seqnum(), 0u, sentEnd_, position);
+    ZoRaise(OnSentPack, Seqnum(), 0u, sentEnd_, acked_);
   }
 }
 
-void CZoDCCSendItem::SendBlock(uint32_t position) {
+void CZoDCCSendItem::SendBlock(uint64_t position) {
   char block[kBlockSize];
-  const uint32_t count =
-      FileSeek(file_, position, FileOrigin::Begin) == position ? FileRead(file_, block, kBlockSize) : 0;
+  const uint32_t count = FileSeek(file_, static_cast<int64_t>(position), FileOrigin::Begin) == position
+                             ? FileRead(file_, block, kBlockSize)
+                             : 0;
   if (count == 0) {
     End(position, false);  // the file shrank or cannot be read
     return;
@@ -89,7 +100,7 @@ void CZoDCCSendItem::SendBlock(uint32_t position) {
   ZoRaise(OnSentPack, Seqnum(), count, sentEnd_, position);
 }
 
-void CZoDCCSendItem::End(uint32_t position, bool success) {
+void CZoDCCSendItem::End(uint64_t position, bool success) {
   ZoRaise(OnSentPack, Seqnum(), 0u, position, position);
   if (closed_) return;
   Close();
@@ -126,7 +137,7 @@ void CZoDCCSendItem::Close() {
   file_ = kNoFile;
 }
 
-CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, FileHandle file, uint32_t size, const char* addressText, uint16_t port)
+CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, FileHandle file, uint64_t size, const char* addressText, uint16_t port)
     : CZoSeqnumItem(seqnum), file_(file), size_(size), connect_(std::make_unique<CZoClientSocket>()) {
   connect_->SetHostPort(addressText, port);
   AttachDCCLink(connect_.get(), this, [this] { Readable(true); }, [this] { Disconnected(); });
@@ -149,15 +160,22 @@ void CZoDCCRecvItem::Readable(bool acknowledge) {
   char block[kBlockSize];
   int32_t count;
   while (!closed_ && (count = connect_->Receive(block, kBlockSize)) > 0) {
-    const uint32_t written = FileWrite(file_, block, static_cast<uint32_t>(count));
-    if (written != static_cast<uint32_t>(count)) {
+    const uint64_t start = FileTell(file_);
+    const uint64_t room = start < size_ ? size_ - start : 0;
+    const uint32_t keep = static_cast<uint32_t>(std::min<uint64_t>(room, static_cast<uint64_t>(count)));
+    if (FileWrite(file_, block, keep) != keep) {
       End(false);  // the disk refused: better stop than drop bytes silently
       return;
     }
-    const uint32_t position = FileTell(file_);
-    ZoRaise(OnRecvPack, Seqnum(), written, position);
-    const uint32_t ack = htonl(position);
-    if (acknowledge && !closed_) connect_->Send(reinterpret_cast<const char*>(&ack), sizeof ack);
+    const uint64_t position = start + keep;
+    if (keep > 0) ZoRaise(OnRecvPack, Seqnum(), keep, position);
+    if (closed_) return;
+    if (keep < static_cast<uint32_t>(count)) {
+      End(false);  // more than was offered
+      return;
+    }
+    const uint32_t ack = htonl(static_cast<uint32_t>(position));
+    if (acknowledge) connect_->Send(reinterpret_cast<const char*>(&ack), sizeof ack);
   }
 }
 
@@ -205,26 +223,26 @@ int CZoDCCSends::SendFile(const char* nick, const char* fileName, FileHandle fil
   auto item = std::make_unique<CZoDCCSendItem>(seqnum, nick, fileName, file);
   CZoDCCSendItem* send = item.get();
   send->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
-  send->OnSentPack = [this](int seq, uint32_t count, uint32_t end, uint32_t acked) {
+  send->OnSentPack = [this](int seq, uint32_t count, uint64_t end, uint64_t acked) {
     ZoRaise(OnSentPack, seq, count, end, acked);
   };
   send->OnDisconnect = [this](int seq, bool success) { ZoRaise(OnDisconnect, seq, success); };
   Add(std::move(item));
   const uint32_t address = LocalAddress();
   const uint16_t port = send->Listen();
-  SendDCCOffer(SendLine, nick, "DCC SEND %s %u %u %u", QuoteFileName(send->FileName()).c_str(), address,
-               static_cast<unsigned>(port), send->Size());
+  SendDCCOffer(SendLine, nick, "DCC SEND %s %u %u %llu", QuoteFileName(send->FileName()).c_str(), address,
+               static_cast<unsigned>(port), static_cast<unsigned long long>(send->Size()));
   ZoRaise(OnReady, seqnum, send->Nick(), send->FileName(), send->Size());
   return seqnum;
 }
 
-void CZoDCCSends::Resume(uint16_t port, uint32_t position) {
+void CZoDCCSends::Resume(uint16_t port, uint64_t position) {
   for (int i = 0; i < Count(); ++i) {
     auto* send = static_cast<CZoDCCSendItem*>(At(i));
     if (!send->Waiting() || send->Port() != port) continue;
     if (send->Resume(position))
-      SendDCCOffer(SendLine, send->Nick(), "DCC ACCEPT %s %u %u", QuoteFileName(send->FileName()).c_str(),
-                   static_cast<unsigned>(port), position);
+      SendDCCOffer(SendLine, send->Nick(), "DCC ACCEPT %s %u %llu", QuoteFileName(send->FileName()).c_str(),
+                   static_cast<unsigned>(port), static_cast<unsigned long long>(position));
     return;
   }
 }
@@ -234,7 +252,7 @@ CZoDCCRecvs::CZoDCCRecvs(ZoSendLine sendLine) : SendLine(std::move(sendLine)) {}
 CZoDCCRecvs::~CZoDCCRecvs() { DestroyAll(); }
 
 void CZoDCCRecvs::Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port,
-                        uint32_t size) {
+                        uint64_t size) {
   if (!OnRequest) return;
   const int seqnum = NextSeqnum();
   FileHandle file = kNoFile;
@@ -242,21 +260,21 @@ void CZoDCCRecvs::Offer(const char* nick, const char* fileName, const char* addr
   if (file == kNoFile) return;
   auto item = std::make_unique<CZoDCCRecvItem>(seqnum, file, size, addressText, port);
   item->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
-  item->OnRecvPack = [this](int seq, uint32_t written, uint32_t position) {
+  item->OnRecvPack = [this](int seq, uint32_t written, uint64_t position) {
     ZoRaise(OnRecvPack, seq, written, position);
   };
   item->OnDisconnect = [this](int seq, bool success) { ZoRaise(OnDisconnect, seq, success); };
   CZoDCCRecvItem* receive = item.get();
   Add(std::move(item));
-  const uint32_t held = FileSize(file);
+  const uint64_t held = FileSize(file);
   if (held == 0) {
     receive->Connect();
     return;
   }
   FileSeek(file, 0, FileOrigin::End);
   receive->SetWaitingForAccept();
-  SendDCCOffer(SendLine, nick, "DCC RESUME %s %u %u", QuoteFileName(fileName).c_str(), static_cast<unsigned>(port),
-               held);
+  SendDCCOffer(SendLine, nick, "DCC RESUME %s %u %llu", QuoteFileName(fileName).c_str(), static_cast<unsigned>(port),
+               static_cast<unsigned long long>(held));
 }
 
 void CZoDCCRecvs::Accept(uint16_t port) {

@@ -11,7 +11,8 @@ class CZoClientSocket;
 class CZoServerSocket;
 
 // The sender sends the next block only once the receiver has acknowledged the
-// whole block before, so no byte travels twice.
+// whole block before, so no byte travels twice. Acknowledgements carry the
+// position modulo 2^32; one beyond what was sent ends the send as failed.
 class CZoDCCSendItem : public CZoSeqnumItem {
  public:
   static constexpr uint32_t kBlockSize = 2048;
@@ -22,13 +23,13 @@ class CZoDCCSendItem : public CZoSeqnumItem {
   // Listens for the receiver; the chosen port, 0 when listening failed.
   uint16_t Listen();
   uint16_t Port() const;
-  uint32_t Size() const { return size_; }
+  uint64_t Size() const { return size_; }
   const char* FileName() const { return fileName_.str(); }
   const char* Nick() const { return nick_.str(); }
   // Still waiting for the receiver to connect.
   bool Waiting() const;
   // Moves the start to `position`; false (and the send ends) when that fails.
-  bool Resume(uint32_t position);
+  bool Resume(uint64_t position);
   void Close() override;
   bool CloseActiveSocket() override;
 
@@ -41,26 +42,28 @@ class CZoDCCSendItem : public CZoSeqnumItem {
   void Connected();
   void Disconnected();
   void Readable();
-  void Acknowledged(uint32_t position);
-  void SendBlock(uint32_t position);
-  void End(uint32_t position, bool success);
+  void Acknowledged(uint32_t ack);
+  void SendBlock(uint64_t position);
+  void End(uint64_t position, bool success);
 
   FileHandle file_;
-  uint32_t size_;
+  uint64_t size_;
   ZoString fileName_;
   ZoString nick_;
   std::unique_ptr<CZoServerSocket> listen_;
   unsigned char ack_[4] = {};
   int ackLength_ = 0;
-  uint32_t sentEnd_ = 0;
+  uint64_t sentEnd_ = 0;
+  uint64_t acked_ = 0;
   bool closed_ = false;
 };
 
+// Writes at most the offered size; a sender that goes on is a failed receive.
 class CZoDCCRecvItem : public CZoSeqnumItem {
  public:
   static constexpr int32_t kBlockSize = 2048;
 
-  CZoDCCRecvItem(int seqnum, FileHandle file, uint32_t size, const char* addressText, uint16_t port);
+  CZoDCCRecvItem(int seqnum, FileHandle file, uint64_t size, const char* addressText, uint16_t port);
   ~CZoDCCRecvItem() override;
 
   void Connect();
@@ -82,7 +85,7 @@ class CZoDCCRecvItem : public CZoSeqnumItem {
   void Detach();
 
   FileHandle file_;
-  uint32_t size_;
+  uint64_t size_;
   std::unique_ptr<CZoClientSocket> connect_;
   bool waitingForAccept_ = false;
   bool closed_ = false;
@@ -97,7 +100,7 @@ class CZoDCCSends : public CZoSeqnums {
   int SendFile(const char* nick, const char* fileName, FileHandle file);
   bool CancelSend(int seqnum) { return Cancel(seqnum); }
   // A received RESUME for the send listening on `port`.
-  void Resume(uint16_t port, uint32_t position);
+  void Resume(uint16_t port, uint64_t position);
 
   ZoSeqEvent OnConnect;
   ZoSentPackEvent OnSentPack;
@@ -116,7 +119,7 @@ class CZoDCCRecvs : public CZoSeqnums {
 
   // A received SEND: asks OnRequest for a target file; a file that already
   // holds data is resumed through RESUME, an empty one is connected at once.
-  void Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port, uint32_t size);
+  void Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port, uint64_t size);
   // A received ACCEPT for the receive that asked to resume from `port`.
   void Accept(uint16_t port);
   bool CancelRecv(int seqnum) { return Cancel(seqnum); }

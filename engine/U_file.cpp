@@ -28,10 +28,10 @@ FileHandle FileOpen(const char* path, bool forReading, bool append) {
 
 bool FileClose(FileHandle file) { return file >= 0 && close(file) == 0; }
 
-uint32_t FileSize(FileHandle file) {
+uint64_t FileSize(FileHandle file) {
   struct stat info {};
   if (fstat(file, &info) != 0) return 0;
-  return static_cast<uint32_t>(info.st_size);
+  return static_cast<uint64_t>(info.st_size);
 }
 
 bool FileTruncate(FileHandle file) {
@@ -39,15 +39,15 @@ bool FileTruncate(FileHandle file) {
   return position >= 0 && ftruncate(file, position) == 0;
 }
 
-uint32_t FileTell(FileHandle file) {
+uint64_t FileTell(FileHandle file) {
   const off_t position = lseek(file, 0, SEEK_CUR);
-  return position < 0 ? UINT32_MAX : static_cast<uint32_t>(position);
+  return position < 0 ? UINT64_MAX : static_cast<uint64_t>(position);
 }
 
-uint32_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin) {
+uint64_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin) {
   const int whence = origin == FileOrigin::Begin ? SEEK_SET : origin == FileOrigin::Current ? SEEK_CUR : SEEK_END;
   const off_t position = lseek(file, static_cast<off_t>(offset), whence);
-  return position < 0 ? UINT32_MAX : static_cast<uint32_t>(position);
+  return position < 0 ? UINT64_MAX : static_cast<uint64_t>(position);
 }
 
 uint32_t FileRead(FileHandle file, void* buffer, uint32_t count) {

@@ -1,5 +1,5 @@
 // Plain file functions over POSIX descriptors, for the DCC transfers and the
-// skin loader. Positions and sizes are 32-bit byte counts.
+// skin loader. Positions and sizes are 64-bit byte counts.
 #pragma once
 
 #include <cstdint>
@@ -14,11 +14,11 @@ enum class FileOrigin { Begin, Current, End };
 // with append positions at its end.
 FileHandle FileOpen(const char* path, bool forReading, bool append);
 bool FileClose(FileHandle file);
-uint32_t FileSize(FileHandle file);
+uint64_t FileSize(FileHandle file);
 bool FileTruncate(FileHandle file);
-uint32_t FileTell(FileHandle file);
+uint64_t FileTell(FileHandle file);
 // The new position, or all bits set on failure.
-uint32_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin);
+uint64_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin);
 uint32_t FileRead(FileHandle file, void* buffer, uint32_t count);
 uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count);
 

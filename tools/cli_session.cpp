@@ -35,7 +35,7 @@ CliSession::CliSession(CliOptions options) : options_(std::move(options)) {
 // Offers are answered before their event line is printed, so the line shows the answer.
 void CliSession::BindDCC() {
   auto printRequest = std::move(engine_.OnSendRequest);
-  engine_.OnSendRequest = [this, printRequest](int seq, const char* nick, const char* name, uint32_t size,
+  engine_.OnSendRequest = [this, printRequest](int seq, const char* nick, const char* name, uint64_t size,
                                                FileHandle* file) {
     *file = OpenTarget(name);
     printRequest(seq, nick, name, size, file);

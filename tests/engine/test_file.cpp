@@ -50,7 +50,7 @@ TEST(FileWrapper, AppendKeepsContentPlainWriteEmptiesReadNeverChanges) {
   EXPECT_TRUE(FileTruncate(f));
   EXPECT_EQ(FileSize(f), 1000u);
   EXPECT_EQ(FileSeek(f, -10, FileOrigin::End), 990u);
-  EXPECT_EQ(FileSeek(f, -5000, FileOrigin::Current), UINT32_MAX);
+  EXPECT_EQ(FileSeek(f, -5000, FileOrigin::Current), UINT64_MAX);
   FileClose(f);
 
   f = FileOpen(path.c_str(), false, false);
