@@ -2,7 +2,9 @@
 
 #include <arpa/inet.h>
 #include <algorithm>
+#include <QTimer>
 #include <cstring>
+#include <unistd.h>
 
 #include "C_analdcc.h"
 #include "C_socket.h"
@@ -137,14 +139,35 @@ void CZoDCCSendItem::Close() {
   file_ = kNoFile;
 }
 
-CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, FileHandle file, uint64_t size, const char* addressText, uint16_t port)
-    : CZoSeqnumItem(seqnum), file_(file), size_(size), connect_(std::make_unique<CZoClientSocket>()) {
+CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, const char* nick, FileHandle file, uint64_t size,
+                               const char* addressText, uint16_t port, int timeoutMs)
+    : CZoSeqnumItem(seqnum),
+      nick_(nick),
+      file_(file),
+      size_(size),
+      path_(FilePath(file)),
+      wasEmpty_(FileIsRegular(file) && FileSize(file) == 0),
+      connect_(std::make_unique<CZoClientSocket>()),
+      timeout_(std::make_unique<QTimer>()) {
   connect_->SetHostPort(addressText, port);
   AttachDCCLink(connect_.get(), this, [this] { Readable(true); }, [this] { Disconnected(); });
   connect_->OnConnect = [this](CZoClientSocket*) {
     BusyScope busy(this);
+    connected_ = true;
+    timeout_->stop();
     ZoRaise(OnConnect, Seqnum());
   };
+  // A connect that fails ends the receive at once, outside the socket's own event.
+  connect_->OnError = [this](CZoSocket*, int* code) {
+    *code = 0;
+    if (!connected_) timeout_->start(0);
+  };
+  timeout_->setSingleShot(true);
+  QObject::connect(timeout_.get(), &QTimer::timeout, [this] {
+    BusyScope busy(this);
+    if (!closed_) End(false);
+  });
+  timeout_->start(timeoutMs);
 }
 
 CZoDCCRecvItem::~CZoDCCRecvItem() { Close(); }
@@ -184,13 +207,18 @@ void CZoDCCRecvItem::Disconnected() {
   if (!closed_) End(FileSize(file_) == size_);
 }
 
+bool CZoDCCRecvItem::Pending() const { return !closed_ && !connected_; }
+
 void CZoDCCRecvItem::End(bool success) {
+  const bool leftEmpty = wasEmpty_ && FileSize(file_) == 0;
   Close();
+  if (!success && leftEmpty && !path_.empty()) unlink(path_.c_str());
   SetFinished();
   ZoRaise(OnDisconnect, Seqnum(), success);
 }
 
 void CZoDCCRecvItem::Detach() {
+  timeout_->stop();
   connect_->OnConnect = nullptr;
   connect_->OnRead = nullptr;
   connect_->OnDisconnect = nullptr;
@@ -251,14 +279,45 @@ CZoDCCRecvs::CZoDCCRecvs(ZoSendLine sendLine) : SendLine(std::move(sendLine)) {}
 
 CZoDCCRecvs::~CZoDCCRecvs() { DestroyAll(); }
 
+int CZoDCCRecvs::PendingFrom(const char* nick) const {
+  int count = 0;
+  for (int i = 0; i < Count(); ++i) {
+    const auto* receive = static_cast<const CZoDCCRecvItem*>(At(i));
+    if (receive->Pending() && ZoSameName(receive->Nick(), nick)) ++count;
+  }
+  return count;
+}
+
+FileHandle CZoDCCRecvs::Unshared(FileHandle file) const {
+  for (int i = 0; i < Count(); ++i) {
+    const auto* receive = static_cast<const CZoDCCRecvItem*>(At(i));
+    if (receive->Finished() || !FileSame(receive->File(), file)) continue;
+    const std::string path = FilePath(file);
+    FileClose(file);
+    std::string created;
+    return path.empty() ? kNoFile : FileCreateBeside(path, &created);
+  }
+  return file;
+}
+
+std::string CZoDCCRecvs::RecvPath(int seqnum) const {
+  const auto* receive = static_cast<const CZoDCCRecvItem*>(Find(seqnum));
+  return receive ? receive->Path() : "";
+}
+
 void CZoDCCRecvs::Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port,
                         uint64_t size) {
-  if (!OnRequest) return;
+  if (!OnRequest || PendingFrom(nick) >= kMaxPendingPerPeer) return;
   const int seqnum = NextSeqnum();
   FileHandle file = kNoFile;
   OnRequest(seqnum, nick, fileName, size, &file);
   if (file == kNoFile) return;
-  auto item = std::make_unique<CZoDCCRecvItem>(seqnum, file, size, addressText, port);
+  file = Unshared(file);
+  if (file == kNoFile) {
+    ZoRaise(OnDisconnect, seqnum, false);
+    return;
+  }
+  auto item = std::make_unique<CZoDCCRecvItem>(seqnum, nick, file, size, addressText, port, connectTimeoutMs_);
   item->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
   item->OnRecvPack = [this](int seq, uint32_t written, uint64_t position) {
     ZoRaise(OnRecvPack, seq, written, position);

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "U_commondata.h"
 #include "U_events.h"
 
 class CZoClientSocket;
 class CZoServerSocket;
+class QTimer;
 
 // The sender sends the next block only once the receiver has acknowledged the
 // whole block before, so no byte travels twice. Acknowledgements carry the
@@ -59,15 +61,24 @@ class CZoDCCSendItem : public CZoSeqnumItem {
 };
 
 // Writes at most the offered size; a sender that goes on is a failed receive.
+// A connection not made within the timeout (the wait for ACCEPT included)
+// fails too, and a file that was empty and stayed empty is removed.
 class CZoDCCRecvItem : public CZoSeqnumItem {
  public:
   static constexpr int32_t kBlockSize = 2048;
 
-  CZoDCCRecvItem(int seqnum, FileHandle file, uint64_t size, const char* addressText, uint16_t port);
+  CZoDCCRecvItem(int seqnum, const char* nick, FileHandle file, uint64_t size, const char* addressText,
+                 uint16_t port, int timeoutMs);
   ~CZoDCCRecvItem() override;
 
   void Connect();
   uint16_t Port() const;
+  const char* Nick() const { return nick_.str(); }
+  FileHandle File() const { return file_; }
+  // Where the bytes go; empty when the path is not known.
+  const std::string& Path() const { return path_; }
+  // Not yet connected, and not ended.
+  bool Pending() const;
   bool WaitingForAccept() const { return waitingForAccept_; }
   void SetWaitingForAccept() { waitingForAccept_ = true; }
   void Close() override;
@@ -84,10 +95,15 @@ class CZoDCCRecvItem : public CZoSeqnumItem {
   void End(bool success);
   void Detach();
 
+  ZoString nick_;
   FileHandle file_;
   uint64_t size_;
+  std::string path_;
+  bool wasEmpty_;
   std::unique_ptr<CZoClientSocket> connect_;
+  std::unique_ptr<QTimer> timeout_;
   bool waitingForAccept_ = false;
+  bool connected_ = false;
   bool closed_ = false;
 };
 
@@ -114,15 +130,23 @@ class CZoDCCSends : public CZoSeqnums {
 
 class CZoDCCRecvs : public CZoSeqnums {
  public:
+  static constexpr int kConnectTimeoutMs = 60000;
+  // Offers from one nick still waiting to connect; more are ignored.
+  static constexpr int kMaxPendingPerPeer = 8;
+
   explicit CZoDCCRecvs(ZoSendLine sendLine);
   ~CZoDCCRecvs() override;
 
   // A received SEND: asks OnRequest for a target file; a file that already
   // holds data is resumed through RESUME, an empty one is connected at once.
+  // A target another receive is writing is swapped for a new file beside it.
   void Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port, uint64_t size);
   // A received ACCEPT for the receive that asked to resume from `port`.
   void Accept(uint16_t port);
   bool CancelRecv(int seqnum) { return Cancel(seqnum); }
+  // The path a receive writes to; empty when unknown or no such receive.
+  std::string RecvPath(int seqnum) const;
+  void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
 
   ZoSeqEvent OnConnect;
   ZoSeqDoneEvent OnDisconnect;
@@ -130,5 +154,10 @@ class CZoDCCRecvs : public CZoSeqnums {
   ZoSendRequestEvent OnRequest;
 
  private:
+  int PendingFrom(const char* nick) const;
+  // A handle on a file no other receive is writing; kNoFile when none could be made.
+  FileHandle Unshared(FileHandle file) const;
+
   ZoSendLine SendLine;
+  int connectTimeoutMs_ = kConnectTimeoutMs;
 };

@@ -22,6 +22,15 @@ uint64_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin);
 uint32_t FileRead(FileHandle file, void* buffer, uint32_t count);
 uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count);
 
+bool FileIsRegular(FileHandle file);
+// Whether two handles are open on one file.
+bool FileSame(FileHandle a, FileHandle b);
+// The path the file was opened under; empty when it is no longer known.
+std::string FilePath(FileHandle file);
+// Creates a new empty file beside `path`, named like it with " (n)" before
+// the extension and the lowest free n; `created` receives its path.
+FileHandle FileCreateBeside(const std::string& path, std::string* created);
+
 // A file name received from a peer made safe to join to a folder: only the
 // part after the last "/" or backslash, no leading ".", control bytes as "_",
 // at most 255 bytes; an empty result becomes "dcc_file".

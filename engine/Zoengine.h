@@ -49,6 +49,11 @@ class TZoEngine : public QObject {
   int SendFile(const char* nick, const char* fileName, FileHandle file);
   bool CancelSend(int seqnum);
   bool CancelRecv(int seqnum);
+  // The path a receive writes to: a second receive of a name already being
+  // received writes beside it, as "name (1).ext". Empty when unknown.
+  std::string RecvFilePath(int seqnum) const;
+  // How long a receive may take to connect (60 s unless set).
+  void SetDCCConnectTimeout(int ms);
   int SendChatRequest(const char* nick);
   // Sends the text unchanged: the caller adds CR LF.
   bool SendChatMsg(int seqnum, const char* text);

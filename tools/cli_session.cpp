@@ -40,6 +40,12 @@ void CliSession::BindDCC() {
     *file = OpenTarget(name);
     printRequest(seq, nick, name, size, file);
   };
+  // Where the bytes went: a second receive of a name goes beside the first.
+  auto printConnectRecv = std::move(engine_.OnConnectRecv);
+  engine_.OnConnectRecv = [this, printConnectRecv](int seq) {
+    printConnectRecv(seq);
+    fprintf(stderr, "velkocli: receive %d writes %s\n", seq, engine_.RecvFilePath(seq).c_str());
+  };
   auto printChat = std::move(engine_.OnDCCChat);
   engine_.OnDCCChat = [this, printChat](int seq, const char* nick, const char* address, int port, int* accept) {
     *accept = options_.acceptChat ? 1 : 0;

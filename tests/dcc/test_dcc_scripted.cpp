@@ -1,11 +1,13 @@
 // Wire cases two engines never produce, played by a raw peer over loopback.
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <arpa/inet.h>
 #include <unistd.h>
 
+#include "C_dccfile.h"
 #include "dcc_fixture.h"
 #include "scripted_server.h"
 #include "wait_until.h"
@@ -228,3 +230,62 @@ INSTANTIATE_TEST_SUITE_P(Offers, DccRawSenderTest,
                                          SenderCase{"early.bin", "early.bin", 5000, 3000},
                                          SenderCase{"\"../../my file.bin\"", "my file.bin", 1, 1}),
                          CaseName<SenderCase>);
+
+// Two senders offer one name at once: the second receive must not share the
+// first one's file, and each file holds exactly one sender's bytes.
+TEST_F(DccPeerTest, SecondReceiveOfANameInProgressWritesBesideIt) {
+  side_.target = [this](const char* name, uint64_t) { return FileOpen(Path(name).c_str(), false, true); };
+  QTcpServer senders[2];
+  QTcpSocket* links[2] = {};
+  QByteArray acks[2];
+  const QByteArray bytes[2] = {RandomBytes(3000, 21), RandomBytes(2000, 22)};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(senders[i].listen(QHostAddress::LocalHost));
+    QObject::connect(&senders[i], &QTcpServer::newConnection, [&, i] {
+      links[i] = senders[i].nextPendingConnection();
+      QObject::connect(links[i], &QTcpSocket::readyRead, [&, i] { acks[i] += links[i]->readAll(); });
+    });
+    side_.engine.SimulateLine((":peer" + std::to_string(i) + "!u@h PRIVMSG me :\x01" "DCC SEND same.bin 2130706433 " +
+                               std::to_string(senders[i].serverPort()) + " " + std::to_string(bytes[i].size()) + "\x01")
+                                  .c_str());
+  }
+  ASSERT_TRUE(WaitUntil([&] { return links[0] && links[1]; }));
+  for (int i = 0; i < 2; ++i) links[i]->write(bytes[i]);
+  ASSERT_TRUE(WaitUntil([&] { return acks[0].endsWith(Ack(3000)) && acks[1].endsWith(Ack(2000)); }));
+  EXPECT_EQ(side_.engine.RecvFilePath(1), Path("same (1).bin"));
+  for (QTcpSocket* link : links) link->disconnectFromHost();
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t0\t1"));
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t1\t1"));
+  EXPECT_EQ(ReadBytes(QString::fromStdString(Path("same.bin"))), bytes[0]);
+  EXPECT_EQ(ReadBytes(QString::fromStdString(Path("same (1).bin"))), bytes[1]);
+}
+
+// Offers that never connect give back their socket and file, and one peer
+// cannot hold more than a few at once.
+TEST_F(DccPeerTest, OffersThatNeverConnectTimeOutAndArePerPeerBounded) {
+  side_.engine.SetDCCConnectTimeout(300);
+  int opened = 0;
+  side_.target = [&](const char* name, uint64_t) {
+    ++opened;
+    const FileHandle file = FileOpen(Path(name).c_str(), false, true);
+    if (strcmp(name, "empty.bin") != 0) FileWrite(file, "x", 1);  // held data: waits for an ACCEPT that never comes
+    return file;
+  };
+  QTcpServer closed;
+  ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+  const std::string refused = std::to_string(closed.serverPort());
+  closed.close();
+  const auto offer = [&](const std::string& nick, const std::string& name) {
+    side_.engine.SimulateLine((":" + nick + "!u@h PRIVMSG me :\x01" "DCC SEND " + name + " 2130706433 " + refused +
+                               " 10\x01").c_str());
+  };
+  for (int i = 0; i < 12; ++i) offer("flood", "f" + std::to_string(i));
+  EXPECT_EQ(opened, CZoDCCRecvs::kMaxPendingPerPeer);
+  offer("other", "empty.bin");  // refused at once, and the empty file it got goes again
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t8\t0"));
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(Path("empty.bin"))));
+  EXPECT_TRUE(WaitUntil([&] { return side_.Events({"OnDisconnectRecv"}).size() == 9; }));
+  EXPECT_EQ(ReadBytes(QString::fromStdString(Path("f0"))), "x");
+  offer("flood", "later.bin");
+  EXPECT_EQ(opened, CZoDCCRecvs::kMaxPendingPerPeer + 2);
+}
