@@ -5,6 +5,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "U_codepage.h"
 #include "U_nameindex.h"
 
 namespace {
@@ -122,7 +123,7 @@ void ZoCopy(char* dst, size_t size, const char* src) {
 void ZoCopy(char* dst, size_t size, const char* src, size_t length) {
   if (size == 0) return;
   if (!src) length = 0;
-  if (length > size - 1) length = size - 1;
+  if (length > size - 1) length = Cp949CutLength(src, length, size - 1);
   if (length) memcpy(dst, src, length);
   dst[length] = 0;
 }

@@ -88,7 +88,8 @@ class ZoStringSpc {
   char* separator_ = nullptr;
 };
 
-// Copies text into a fixed field, cutting it to size - 1 bytes; null copies as empty.
+// Copies text into a fixed field, cutting it to at most size - 1 bytes and
+// never inside a double-byte character; null copies as empty.
 void ZoCopy(char* dst, size_t size, const char* src);
 void ZoCopy(char* dst, size_t size, const char* src, size_t length);
 template <size_t N>
