@@ -128,6 +128,8 @@ void ZoCopy(char* dst, size_t size, const char* src, size_t length) {
   dst[length] = 0;
 }
 
+bool ZoSameBytes(const char* a, const char* b) { return a == b || (a && b && strcmp(a, b) == 0); }
+
 bool ZoSameName(const char* a, const char* b) { return ZoFoldEqual()(a ? a : "", b ? b : ""); }
 
 CZoSeqnums::CZoSeqnums() : timer_(std::make_unique<QTimer>()) {

@@ -97,6 +97,8 @@ void ZoCopy(char (&dst)[N], const char* src) { ZoCopy(dst, N, src); }
 template <size_t N>
 void ZoCopy(char (&dst)[N], const char* src, size_t length) { ZoCopy(dst, N, src, length); }
 
+// Byte-exact comparison; null equals only null.
+bool ZoSameBytes(const char* a, const char* b);
 // Name comparison without regard to ASCII letter case; the name indexes fold alike.
 bool ZoSameName(const char* a, const char* b);
 
