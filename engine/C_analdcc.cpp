@@ -1,7 +1,6 @@
 #include "C_analdcc.h"
 
 #include <arpa/inet.h>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,7 +9,6 @@
 #include "C_dccchat.h"
 #include "C_dccfile.h"
 #include "C_socket.h"
-#include "U_codepage.h"
 #include "U_commondata.h"
 
 bool ZoParseNumber(const char* text, uint64_t max, uint64_t* value) {
@@ -72,24 +70,6 @@ CZoAnalDCC::~CZoAnalDCC() { OnDCC = nullptr; }
 
 uint32_t CZoAnalDCC::LocalAddress() const { return GetLocalAddress(ServerAddress ? ServerAddress() : 0); }
 
-std::string QuoteFileName(const char* fileName) {
-  std::string name = fileName ? fileName : "";
-  name.resize(Cp949CutLength(name.data(), name.size(), sizeof stDCC::Arg - 1));
-  return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
-}
-
-void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...) {
-  if (!sendLine) return;
-  char offer[400];
-  va_list arguments;
-  va_start(arguments, format);
-  vsnprintf(offer, sizeof offer, format, arguments);
-  va_end(arguments);
-  char line[512];
-  snprintf(line, sizeof line, "PRIVMSG %.63s :\x01%s\x01\r\n", nick ? nick : "", offer);
-  sendLine(line);
-}
-
 bool CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
   *dcc = stDCC{};
   ZoCopy(dcc->Nick, irc.nick);
@@ -97,9 +77,8 @@ bool CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
   ZoCopy(dcc->Target, irc.param1);
   ZoCopy(dcc->Command, irc.command);
 
-  const char* body = irc.rest[0] && irc.rest[1] ? irc.rest + 2 : "";
   char text[sizeof irc.rest];
-  ZoCopy(text, body, strcspn(body, "\x01"));
+  CZoAnalysis::CTCPBody(irc, text);
   const char* blank = strchr(text, ' ');
   DccFields fields(blank ? blank + 1 : "");
 

@@ -1,5 +1,5 @@
 // DCC messages: parsed into stDCC, raised as OnDCC and handed to the chat,
-// send and receive tables; also the text of every offer the engine sends.
+// send and receive tables.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "U_analysis.h"
+#include "U_dcclink.h"
 
 struct __DCCData {
   char Nick[64];
@@ -14,7 +15,7 @@ struct __DCCData {
   char Target[64];
   char Command[32];
   char Type[32];
-  char Arg[256];
+  char Arg[kDCCNameMax + 1];
   char AddrText[18];
   uint16_t Port;
   uint64_t Value;  // a size or position
@@ -59,15 +60,6 @@ class CZoAnalDCC {
   std::unique_ptr<CZoDCCRecvs> recvs_;
   stDCC record_{};
 };
-
-// A file name as offers carry it: cut to what a peer's record holds (never
-// inside a double-byte character, so the numbers after it always fit the
-// line), and quoted when it holds a blank.
-std::string QuoteFileName(const char* fileName);
-// Sends "PRIVMSG nick :" and the formatted offer between two 0x01 bytes, cut
-// so that the line with its CR LF stays within 512 bytes.
-void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
 
 // A decimal number of digits only, at most `max`; false for anything else.
 bool ZoParseNumber(const char* text, uint64_t max, uint64_t* value);

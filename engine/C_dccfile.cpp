@@ -6,11 +6,12 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "C_analdcc.h"
 #include "C_socket.h"
+#include "U_dcclink.h"
 
-CZoDCCSendItem::CZoDCCSendItem(int seqnum, const char* nick, const char* fileName, FileHandle file)
-    : CZoSeqnumItem(seqnum), file_(file), size_(FileSize(file)), fileName_(fileName), nick_(nick) {}
+CZoDCCSendItem::CZoDCCSendItem(int seqnum, CZoDCCSends* table, const char* nick, const char* fileName,
+                               FileHandle file)
+    : CZoSeqnumItem(seqnum), table_(table), file_(file), size_(FileSize(file)), fileName_(fileName), nick_(nick) {}
 
 CZoDCCSendItem::~CZoDCCSendItem() { Close(); }
 
@@ -21,8 +22,7 @@ uint16_t CZoDCCSendItem::Listen() {
     AttachDCCLink(server->Connection(), this, [this] { Readable(); }, [this] { Disconnected(); });
     Connected();
   };
-  if (!listen_->Listen(GetFreePort()) && !listen_->Listen(0)) return 0;
-  return listen_->Port();
+  return ListenForPeer(listen_.get());
 }
 
 uint16_t CZoDCCSendItem::Port() const { return listen_ ? listen_->Port() : 0; }
@@ -41,7 +41,7 @@ bool CZoDCCSendItem::Resume(uint64_t position) {
 }
 
 void CZoDCCSendItem::Connected() {
-  ZoRaise(OnConnect, Seqnum());
+  ZoRaise(table_->OnConnect, Seqnum());
   if (closed_) return;
   const uint64_t position = FileTell(file_);
   sentEnd_ = acked_ = position;
@@ -84,7 +84,7 @@ void CZoDCCSendItem::Acknowledged(uint32_t ack) {
     SendBlock(acked_);
   } else {
     // The receiver read the last block in pieces: progress only.
-    ZoRaise(OnSentPack, Seqnum(), 0u, sentEnd_, acked_);
+    ZoRaise(table_->OnSentPack, Seqnum(), 0u, sentEnd_, acked_);
   }
 }
 
@@ -99,15 +99,15 @@ void CZoDCCSendItem::SendBlock(uint64_t position) {
   }
   Link()->Send(block, static_cast<int32_t>(count));
   sentEnd_ = position + count;
-  ZoRaise(OnSentPack, Seqnum(), count, sentEnd_, position);
+  ZoRaise(table_->OnSentPack, Seqnum(), count, sentEnd_, position);
 }
 
 void CZoDCCSendItem::End(uint64_t position, bool success) {
-  ZoRaise(OnSentPack, Seqnum(), 0u, position, position);
+  ZoRaise(table_->OnSentPack, Seqnum(), 0u, position, position);
   if (closed_) return;
   Close();
   SetFinished();
-  ZoRaise(OnDisconnect, Seqnum(), success);
+  ZoRaise(table_->OnDisconnect, Seqnum(), success);
 }
 
 void CZoDCCSendItem::Disconnected() {
@@ -115,7 +115,7 @@ void CZoDCCSendItem::Disconnected() {
   if (closed_) return;
   Close();
   SetFinished();
-  ZoRaise(OnDisconnect, Seqnum(), false);
+  ZoRaise(table_->OnDisconnect, Seqnum(), false);
 }
 
 bool CZoDCCSendItem::CloseActiveSocket() {
@@ -129,19 +129,17 @@ void CZoDCCSendItem::Close() {
   closed_ = true;
   if (listen_) {
     listen_->OnAccept = nullptr;
-    if (CZoClientSocket* link = Link()) {
-      link->OnRead = nullptr;
-      link->OnDisconnect = nullptr;
-    }
+    if (CZoClientSocket* link = Link()) DetachDCCLink(link);
   }
   CloseActiveSocket();
   FileClose(file_);
   file_ = kNoFile;
 }
 
-CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, const char* nick, FileHandle file, uint64_t size,
+CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, CZoDCCRecvs* table, const char* nick, FileHandle file, uint64_t size,
                                const char* addressText, uint16_t port, int timeoutMs)
     : CZoSeqnumItem(seqnum),
+      table_(table),
       nick_(nick),
       file_(file),
       size_(size),
@@ -155,7 +153,7 @@ CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, const char* nick, FileHandle file, ui
     BusyScope busy(this);
     connected_ = true;
     timeout_->stop();
-    ZoRaise(OnConnect, Seqnum());
+    ZoRaise(table_->OnConnect, Seqnum());
   };
   // A connect that fails ends the receive at once, outside the socket's own event.
   connect_->OnError = [this](CZoSocket*, int* code) {
@@ -191,7 +189,7 @@ void CZoDCCRecvItem::Readable(bool acknowledge) {
       return;
     }
     const uint64_t position = start + keep;
-    if (keep > 0) ZoRaise(OnRecvPack, Seqnum(), keep, position);
+    if (keep > 0) ZoRaise(table_->OnRecvPack, Seqnum(), keep, position);
     if (closed_) return;
     if (keep < static_cast<uint32_t>(count)) {
       End(false);  // more than was offered
@@ -214,14 +212,7 @@ void CZoDCCRecvItem::End(bool success) {
   Close();
   if (!success && leftEmpty && !path_.empty()) unlink(path_.c_str());
   SetFinished();
-  ZoRaise(OnDisconnect, Seqnum(), success);
-}
-
-void CZoDCCRecvItem::Detach() {
-  timeout_->stop();
-  connect_->OnConnect = nullptr;
-  connect_->OnRead = nullptr;
-  connect_->OnDisconnect = nullptr;
+  ZoRaise(table_->OnDisconnect, Seqnum(), success);
 }
 
 bool CZoDCCRecvItem::CloseActiveSocket() {
@@ -234,7 +225,8 @@ void CZoDCCRecvItem::Close() {
   if (closed_) return;
   closed_ = true;
   waitingForAccept_ = false;
-  Detach();
+  timeout_->stop();
+  DetachDCCLink(connect_.get());
   CloseActiveSocket();
   FileTruncate(file_);
   FileClose(file_);
@@ -248,13 +240,8 @@ CZoDCCSends::~CZoDCCSends() { DestroyAll(); }
 
 int CZoDCCSends::SendFile(const char* nick, const char* fileName, FileHandle file) {
   const int seqnum = NextSeqnum();
-  auto item = std::make_unique<CZoDCCSendItem>(seqnum, nick, fileName, file);
+  auto item = std::make_unique<CZoDCCSendItem>(seqnum, this, nick, fileName, file);
   CZoDCCSendItem* send = item.get();
-  send->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
-  send->OnSentPack = [this](int seq, uint32_t count, uint64_t end, uint64_t acked) {
-    ZoRaise(OnSentPack, seq, count, end, acked);
-  };
-  send->OnDisconnect = [this](int seq, bool success) { ZoRaise(OnDisconnect, seq, success); };
   Add(std::move(item));
   const uint32_t address = LocalAddress();
   const uint16_t port = send->Listen();
@@ -317,12 +304,7 @@ void CZoDCCRecvs::Offer(const char* nick, const char* fileName, const char* addr
     ZoRaise(OnDisconnect, seqnum, false);
     return;
   }
-  auto item = std::make_unique<CZoDCCRecvItem>(seqnum, nick, file, size, addressText, port, connectTimeoutMs_);
-  item->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
-  item->OnRecvPack = [this](int seq, uint32_t written, uint64_t position) {
-    ZoRaise(OnRecvPack, seq, written, position);
-  };
-  item->OnDisconnect = [this](int seq, bool success) { ZoRaise(OnDisconnect, seq, success); };
+  auto item = std::make_unique<CZoDCCRecvItem>(seqnum, this, nick, file, size, addressText, port, connectTimeoutMs_);
   CZoDCCRecvItem* receive = item.get();
   Add(std::move(item));
   const uint64_t held = FileSize(file);

@@ -10,16 +10,19 @@
 
 class CZoClientSocket;
 class CZoServerSocket;
+class CZoDCCSends;
+class CZoDCCRecvs;
 class QTimer;
 
 // The sender sends the next block only once the receiver has acknowledged the
 // whole block before, so no byte travels twice. Acknowledgements carry the
 // position modulo 2^32; one beyond what was sent ends the send as failed.
+// Raises its events through its table.
 class CZoDCCSendItem : public CZoSeqnumItem {
  public:
   static constexpr uint32_t kBlockSize = 2048;
 
-  CZoDCCSendItem(int seqnum, const char* nick, const char* fileName, FileHandle file);
+  CZoDCCSendItem(int seqnum, CZoDCCSends* table, const char* nick, const char* fileName, FileHandle file);
   ~CZoDCCSendItem() override;
 
   // Listens for the receiver; the chosen port, 0 when listening failed.
@@ -35,10 +38,6 @@ class CZoDCCSendItem : public CZoSeqnumItem {
   void Close() override;
   bool CloseActiveSocket() override;
 
-  ZoSeqEvent OnConnect;
-  ZoSentPackEvent OnSentPack;
-  ZoSeqDoneEvent OnDisconnect;
-
  private:
   CZoClientSocket* Link() const;
   void Connected();
@@ -48,6 +47,7 @@ class CZoDCCSendItem : public CZoSeqnumItem {
   void SendBlock(uint64_t position);
   void End(uint64_t position, bool success);
 
+  CZoDCCSends* table_;
   FileHandle file_;
   uint64_t size_;
   ZoString fileName_;
@@ -62,13 +62,14 @@ class CZoDCCSendItem : public CZoSeqnumItem {
 
 // Writes at most the offered size; a sender that goes on is a failed receive.
 // A connection not made within the timeout (the wait for ACCEPT included)
-// fails too, and a file that was empty and stayed empty is removed.
+// fails too, and a file that was empty and stayed empty is removed. Raises its
+// events through its table.
 class CZoDCCRecvItem : public CZoSeqnumItem {
  public:
   static constexpr int32_t kBlockSize = 2048;
 
-  CZoDCCRecvItem(int seqnum, const char* nick, FileHandle file, uint64_t size, const char* addressText,
-                 uint16_t port, int timeoutMs);
+  CZoDCCRecvItem(int seqnum, CZoDCCRecvs* table, const char* nick, FileHandle file, uint64_t size,
+                 const char* addressText, uint16_t port, int timeoutMs);
   ~CZoDCCRecvItem() override;
 
   void Connect();
@@ -84,17 +85,13 @@ class CZoDCCRecvItem : public CZoSeqnumItem {
   void Close() override;
   bool CloseActiveSocket() override;
 
-  ZoSeqEvent OnConnect;
-  ZoSeqDoneEvent OnDisconnect;
-  ZoRecvPackEvent OnRecvPack;
-
  private:
   void Readable(bool acknowledge);
   void Disconnected();
   // Ends the transfer: the file is cut at the last byte written and closed.
   void End(bool success);
-  void Detach();
 
+  CZoDCCRecvs* table_;
   ZoString nick_;
   FileHandle file_;
   uint64_t size_;
