@@ -138,14 +138,6 @@ TEST_F(DccPeerTest, ReceiverLeavingEarlyIsAFailedSend) {
   EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t0"));
 }
 
-TEST_F(DccPeerTest, AcknowledgingMoreThanTheFileIsAFailedSend) {
-  auto peer = OfferToPeer(RandomBytes(100, 13));
-  QByteArray got;
-  ASSERT_TRUE(WaitBytes(*peer, &got, 100));
-  peer->write(Ack(101));
-  EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t0"));
-}
-
 // A receiver claiming bytes it cannot have had: ahead of the block sent, or
 // the whole file after the first block.
 TEST_F(DccPeerTest, AcknowledgingUnsentBytesIsAFailedSend) {
