@@ -1,5 +1,7 @@
 // Lines per second through analysis and event dispatch for a busy channel:
-// a 500-name listing, joins and parts, mode changes and a stream of messages.
+// a 500-name listing, joins and parts, mode changes and a stream of messages;
+// and how lookups hold up in huge channels: a join flood with its quits, and
+// messages in a channel of many members against an empty one.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "Zoengine.h"
+#include "event_lines.h"
 
 namespace {
 
@@ -75,6 +78,55 @@ void AnalyseAndDispatch(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(lines.size());
 }
 BENCHMARK(AnalyseAndDispatch)->ArgName("listing")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Goal: 50 000 JOINs then their QUITs in at most 0.5 s.
+void JoinFloodThenQuits(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  std::vector<std::string> joins, quits;
+  for (int i = 0; i < count; ++i) {
+    const std::string nick = "Guest" + std::to_string(i);
+    joins.push_back(":" + nick + "!g@flood.example JOIN :#flood");
+    quits.push_back(":" + nick + "!g@flood.example QUIT :bye");
+  }
+  TZoEngine engine;
+  engine.SetNick("me");
+  Feed(engine, {":me!q@h JOIN :#flood"});
+  for (auto _ : state) {
+    Feed(engine, joins);
+    Feed(engine, quits);
+  }
+  state.SetItemsProcessed(state.iterations() * count * 2);
+}
+BENCHMARK(JoinFloodThenQuits)->Arg(20000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// Goal: with 20 000 members within 20 % of an empty channel. lines:1 turns
+// every event into its text line as the command-line client does, so the
+// figure is a client's, not the bare analyser's.
+void PrivmsgByMembers(benchmark::State& state) {
+  TZoEngine engine;
+  engine.SetNick("me");
+  int64_t events = 0;
+  size_t written = 0;
+  if (state.range(1))
+    BindEventLines(engine, [&written](const std::string& line) { written += line.size(); });
+  else
+    BindAll(engine, &events);
+  Feed(engine, {":me!q@h JOIN :#big"});
+  std::vector<std::string> lines;
+  for (int64_t i = 0; i < state.range(0); ++i) lines.push_back(":member" + std::to_string(i) + "!m@h JOIN :#big");
+  Feed(engine, lines);
+  lines.clear();
+  for (int i = 0; i < 1000; ++i) {
+    const std::string who = state.range(0) ? "member" + std::to_string(i * 19 % state.range(0)) : "stranger";
+    lines.push_back(":" + who + "!m@h PRIVMSG #big :message number " + std::to_string(i) + " with some text");
+  }
+  for (auto _ : state) Feed(engine, lines);
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(lines.size()));
+}
+BENCHMARK(PrivmsgByMembers)
+    ->ArgNames({"members", "lines"})
+    ->ArgsProduct({{0, 20000}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

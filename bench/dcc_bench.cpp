@@ -201,7 +201,7 @@ void BM_EngineSends(benchmark::State& state) {
 // An engine that accepts every offer into received.bin and notes how it ended.
 struct Receiver {
   Receiver() {
-    engine.OnSendRequest = [this](int, const char*, const char*, uint32_t, FileHandle* file) {
+    engine.OnSendRequest = [this](int, const char*, const char*, uint64_t, FileHandle* file) {
       *file = FileOpen(target.c_str(), false, false);
     };
     engine.OnDisconnectRecv = [this](int, bool ok) {

@@ -14,9 +14,8 @@ void CZoAnalCTCP::Build(const stIRC& irc, stCTCP* ctcp) {
   else
     ZoCopy(ctcp->target, irc.param1);
 
-  const char* body = irc.rest[0] && irc.rest[1] ? irc.rest + 2 : "";
   char text[sizeof irc.rest];
-  ZoCopy(text, body, strcspn(body, "\x01"));
+  CZoAnalysis::CTCPBody(irc, text);
   ZoStringSpc tokens;
   tokens.setText(text);
   ZoCopy(ctcp->ctcp, tokens.nextToken());

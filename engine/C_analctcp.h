@@ -17,8 +17,6 @@ using stCTCP = __CTCPData;
 
 class CZoAnalCTCP {
  public:
-  explicit CZoAnalCTCP(const ZoSendLine&) {}
-
   static void Build(const stIRC& irc, stCTCP* ctcp);
   // Builds the shared record from the IRC record and raises OnCTCP.
   void Handle(const stIRC& irc);

@@ -1,8 +1,6 @@
 #include "C_analdcc.h"
 
 #include <arpa/inet.h>
-#include <cctype>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,17 +9,19 @@
 #include "C_dccchat.h"
 #include "C_dccfile.h"
 #include "C_socket.h"
-#include "U_codepage.h"
 #include "U_commondata.h"
 
-uint32_t ZoAtol32(const char* text) {
-  if (!text) return UINT32_MAX;
-  while (isspace(static_cast<unsigned char>(*text))) ++text;
-  const bool negative = *text == '-';
-  if (*text == '-' || *text == '+') ++text;
-  uint32_t value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) value = value * 10u + static_cast<uint32_t>(*text - '0');
-  return negative ? 0u - value : value;
+bool ZoParseNumber(const char* text, uint64_t max, uint64_t* value) {
+  if (!text || !*text) return false;
+  uint64_t result = 0;
+  for (; *text; ++text) {
+    if (*text < '0' || *text > '9') return false;
+    const uint64_t digit = static_cast<uint64_t>(*text - '0');
+    if (result > (max - digit) / 10) return false;
+    result = result * 10 + digit;
+  }
+  *value = result;
+  return true;
 }
 
 namespace {
@@ -70,54 +70,41 @@ CZoAnalDCC::~CZoAnalDCC() { OnDCC = nullptr; }
 
 uint32_t CZoAnalDCC::LocalAddress() const { return GetLocalAddress(ServerAddress ? ServerAddress() : 0); }
 
-std::string QuoteFileName(const char* fileName) {
-  std::string name = fileName ? fileName : "";
-  name.resize(Cp949CutLength(name.data(), name.size(), sizeof stDCC::Arg - 1));
-  return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
-}
-
-void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...) {
-  if (!sendLine) return;
-  char offer[400];
-  va_list arguments;
-  va_start(arguments, format);
-  vsnprintf(offer, sizeof offer, format, arguments);
-  va_end(arguments);
-  char line[512];
-  snprintf(line, sizeof line, "PRIVMSG %.63s :\x01%s\x01\r\n", nick ? nick : "", offer);
-  sendLine(line);
-}
-
-void CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
+bool CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
   *dcc = stDCC{};
   ZoCopy(dcc->Nick, irc.nick);
   ZoCopy(dcc->Host, irc.host);
   ZoCopy(dcc->Target, irc.param1);
   ZoCopy(dcc->Command, irc.command);
 
-  const char* body = irc.rest[0] && irc.rest[1] ? irc.rest + 2 : "";
   char text[sizeof irc.rest];
-  ZoCopy(text, body, strcspn(body, "\x01"));
+  CZoAnalysis::CTCPBody(irc, text);
   const char* blank = strchr(text, ' ');
   DccFields fields(blank ? blank + 1 : "");
 
   const char* type = fields.Next();
-  if (!type) return;
+  if (!type) return false;
   ZoCopy(dcc->Type, type);
   const bool send = strcasecmp(type, "SEND") == 0;
   const bool chat = strcasecmp(type, "CHAT") == 0;
-  if (!send && !chat && strcasecmp(type, "RESUME") != 0 && strcasecmp(type, "ACCEPT") != 0) return;
+  if (!send && !chat && strcasecmp(type, "RESUME") != 0 && strcasecmp(type, "ACCEPT") != 0) return false;
 
   ZoCopy(dcc->Arg, chat ? fields.Next() : fields.NextName());
-  if (send || chat) SetAddress(dcc, ZoAtol32(fields.Next()));
-  dcc->Port = static_cast<uint16_t>(ZoAtol32(fields.Next()));
-  if (!chat) dcc->Value = ZoAtol32(fields.Next());
+  uint64_t number = 0;
+  if (send || chat) {
+    if (!ZoParseNumber(fields.Next(), UINT32_MAX, &number)) return false;
+    SetAddress(dcc, static_cast<uint32_t>(number));
+  }
+  if (!ZoParseNumber(fields.Next(), UINT16_MAX, &number)) return false;
+  dcc->Port = static_cast<uint16_t>(number);
+  // Sizes beyond what a file offset holds are no real file.
+  return chat || ZoParseNumber(fields.Next(), INT64_MAX, &dcc->Value);
 }
 
 void CZoAnalDCC::Route(const stIRC& irc) {
-  Parse(irc, &record_);
+  const bool usable = Parse(irc, &record_);
   ZoRaise(OnDCC, &record_);
-  Dispatch(record_);
+  if (usable) Dispatch(record_);
 }
 
 void CZoAnalDCC::Dispatch(const stDCC& dcc) {

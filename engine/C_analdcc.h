@@ -1,5 +1,5 @@
 // DCC messages: parsed into stDCC, raised as OnDCC and handed to the chat,
-// send and receive tables; also the text of every offer the engine sends.
+// send and receive tables.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "U_analysis.h"
+#include "U_dcclink.h"
 
 struct __DCCData {
   char Nick[64];
@@ -14,10 +15,10 @@ struct __DCCData {
   char Target[64];
   char Command[32];
   char Type[32];
-  char Arg[256];
+  char Arg[kDCCNameMax + 1];
   char AddrText[18];
   uint16_t Port;
-  uint32_t Value;
+  uint64_t Value;  // a size or position
   uint32_t Addr;  // network byte order
 };
 using stDCC = __DCCData;
@@ -33,9 +34,11 @@ class CZoAnalDCC {
   CZoAnalDCC(const CZoAnalDCC&) = delete;
   CZoAnalDCC& operator=(const CZoAnalDCC&) = delete;
 
-  static void Parse(const stIRC& irc, stDCC* dcc);
-  // Parses the message, raises OnDCC whatever its type, then hands SEND,
-  // RESUME, ACCEPT and CHAT to their table.
+  // False when a number of a known type does not fit its field or is missing:
+  // such an offer is refused rather than read wrapped.
+  static bool Parse(const stIRC& irc, stDCC* dcc);
+  // Parses the message, raises OnDCC whatever its type, then hands a usable
+  // SEND, RESUME, ACCEPT or CHAT to its table.
   void Route(const stIRC& irc);
 
   CZoDCCChats& Chats() { return *chats_; }
@@ -58,15 +61,5 @@ class CZoAnalDCC {
   stDCC record_{};
 };
 
-// A file name as offers carry it: cut to what a peer's record holds (never
-// inside a double-byte character, so the numbers after it always fit the
-// line), and quoted when it holds a blank.
-std::string QuoteFileName(const char* fileName);
-// Sends "PRIVMSG nick :" and the formatted offer between two 0x01 bytes, cut
-// so that the line with its CR LF stays within 512 bytes.
-void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
-
-// Reads a decimal number the way the C library's atol does, modulo 2^32;
-// null (a missing field) reads as all bits set.
-uint32_t ZoAtol32(const char* text);
+// A decimal number of digits only, at most `max`; false for anything else.
+bool ZoParseNumber(const char* text, uint64_t max, uint64_t* value);

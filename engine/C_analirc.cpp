@@ -140,7 +140,9 @@ void CZoAnalIRC::HandlePing(stIRC* r) {
   char token[sizeof r->rest];
   AllParameters(*r, token);
   char reply[512];
-  snprintf(reply, sizeof reply, "PONG %.*s\r\n", static_cast<int>(sizeof reply - 8), token);
+  char kept[sizeof reply - 7];  // room for "PONG ", CR LF and the NUL
+  ZoCopy(kept, token);
+  snprintf(reply, sizeof reply, "PONG %s\r\n", kept);
   if (sendLine_) sendLine_(reply);
   ZoRaise(OnPing, nullptr);
 }

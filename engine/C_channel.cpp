@@ -10,12 +10,9 @@ const char* CZoChannel::Key() const { return strchr(Modes(), 'k') ? key_.str() :
 
 int32_t CZoChannel::Limit() const { return strchr(Modes(), 'l') ? limit_ : -1; }
 
-__stZoUserList* CZoChannel::FindMember(const char* nick) {
-  if (!nick || !*nick) return nullptr;
-  for (__stZoUserList& member : members_)
-    if (ZoSameName(member.user->Nick(), nick)) return &member;
-  return nullptr;
-}
+const char* ZoMemberName(const __stZoUserList& member) { return member.user ? member.user->Nick() : nullptr; }
+
+__stZoUserList* CZoChannel::FindMember(const char* nick) { return members_.Find(nick); }
 
 namespace {
 
@@ -34,10 +31,11 @@ const char* CZoChannel::MemberDisplayName(const char* nick, ZoString* out) const
 }
 
 const char* CZoChannel::MemberListText(ZoString* out) const {
-  if (members_.empty()) return nullptr;
+  const std::vector<__stZoUserList>& members = Members();
+  if (members.empty()) return nullptr;
   std::string text;
-  for (const __stZoUserList& member : members_) {
-    if (&member != &members_.front()) text += "\r\n";
+  for (const __stZoUserList& member : members) {
+    if (&member != &members.front()) text += "\r\n";
     text += DisplayName(member);
   }
   *out = text.c_str();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "U_commondata.h"
+#include "U_nameindex.h"
 
 class CZoUser;
 
@@ -13,6 +14,9 @@ struct __stZoUserList {
   CZoUser* user;  // not owned
   ZoString modes;  // "o" operator, "v" voice
 };
+
+// The member's nick; null for a vacant slot.
+const char* ZoMemberName(const __stZoUserList& member);
 
 class CZoChannel {
  public:
@@ -30,7 +34,7 @@ class CZoChannel {
   // All members' display names joined by CR LF; null when there are none.
   const char* MemberListText(ZoString* out) const;
 
-  const std::vector<__stZoUserList>& Members() const { return members_; }
+  const std::vector<__stZoUserList>& Members() const { return members_.Entries(); }
   __stZoUserList* FindMember(const char* nick);
   bool NamesComplete() const { return namesComplete_; }
 
@@ -41,7 +45,7 @@ class CZoChannel {
   ZoString topic_;
   ZoString modes_;
   ZoString key_;
-  std::vector<__stZoUserList> members_;
+  CZoNameIndex<__stZoUserList, ZoMemberName> members_;
   int32_t limit_ = 0;
   bool namesComplete_ = true;
 };

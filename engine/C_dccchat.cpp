@@ -2,10 +2,11 @@
 
 #include <cstring>
 
-#include "C_analdcc.h"
 #include "C_socket.h"
+#include "U_dcclink.h"
 
-CZoDCCChatItem::CZoDCCChatItem(int seqnum) : CZoSeqnumItem(seqnum), framer_(kBufferSize) {}
+CZoDCCChatItem::CZoDCCChatItem(int seqnum, CZoDCCChats* table)
+    : CZoSeqnumItem(seqnum), table_(table), framer_(kBufferSize) {}
 
 CZoDCCChatItem::~CZoDCCChatItem() { Close(); }
 
@@ -16,8 +17,7 @@ uint16_t CZoDCCChatItem::Listen() {
     Attach(server->Connection());
     Connected();
   };
-  if (!listen_->Listen(GetFreePort()) && !listen_->Listen(0)) return 0;
-  return listen_->Port();
+  return ListenForPeer(listen_.get());
 }
 
 void CZoDCCChatItem::Connect(const char* addressText, uint16_t port) {
@@ -40,13 +40,13 @@ CZoClientSocket* CZoDCCChatItem::Link() const {
   return listen_ ? listen_->Connection() : nullptr;
 }
 
-void CZoDCCChatItem::Connected() { ZoRaise(OnConnect, Seqnum()); }
+void CZoDCCChatItem::Connected() { ZoRaise(table_->OnConnect, Seqnum()); }
 
 void CZoDCCChatItem::Disconnected() {
   Readable();  // what arrived with the close
   if (closed_) return;
   SetFinished();
-  ZoRaise(OnDisconnect, Seqnum());
+  ZoRaise(table_->OnDisconnect, Seqnum());
 }
 
 void CZoDCCChatItem::Readable() {
@@ -54,7 +54,7 @@ void CZoDCCChatItem::Readable() {
   const auto deliver = [this](char* line) {
     const size_t length = strlen(line);
     if (length > 0 && line[length - 1] == '\n') line[length - 1] = 0;
-    ZoRaise(OnMessage, Seqnum(), line);
+    ZoRaise(table_->OnMessage, Seqnum(), line);
     return !closed_;
   };
   int32_t count;
@@ -83,11 +83,7 @@ bool CZoDCCChatItem::CloseActiveSocket() {
 void CZoDCCChatItem::Close() {
   if (closed_) return;
   closed_ = true;
-  if (CZoClientSocket* link = Link()) {
-    link->OnConnect = nullptr;
-    link->OnDisconnect = nullptr;
-    link->OnRead = nullptr;
-  }
+  if (CZoClientSocket* link = Link()) DetachDCCLink(link);
   if (listen_) listen_->OnAccept = nullptr;
   CloseActiveSocket();
 }
@@ -97,17 +93,9 @@ CZoDCCChats::CZoDCCChats(ZoSendLine sendLine, std::function<uint32_t()> localAdd
 
 CZoDCCChats::~CZoDCCChats() { DestroyAll(); }
 
-std::unique_ptr<CZoDCCChatItem> CZoDCCChats::MakeItem(int seqnum) {
-  auto item = std::make_unique<CZoDCCChatItem>(seqnum);
-  item->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
-  item->OnDisconnect = [this](int seq) { ZoRaise(OnDisconnect, seq); };
-  item->OnMessage = [this](int seq, const char* text) { ZoRaise(OnMessage, seq, text); };
-  return item;
-}
-
 int CZoDCCChats::SendChatRequest(const char* nick) {
   const int seqnum = NextSeqnum();
-  auto item = MakeItem(seqnum);
+  auto item = std::make_unique<CZoDCCChatItem>(seqnum, this);
   CZoDCCChatItem* chat = item.get();
   Add(std::move(item));
   const uint32_t address = LocalAddress();
@@ -122,7 +110,7 @@ void CZoDCCChats::Offer(const char* nick, const char* addressText, uint16_t port
   int accept = 0;
   OnOffer(seqnum, nick, addressText, port, &accept);
   if (!accept) return;
-  auto item = MakeItem(seqnum);
+  auto item = std::make_unique<CZoDCCChatItem>(seqnum, this);
   item->Connect(addressText, port);
   Add(std::move(item));
 }

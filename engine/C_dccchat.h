@@ -10,12 +10,14 @@
 
 class CZoClientSocket;
 class CZoServerSocket;
+class CZoDCCChats;
 
+// Raises its events through its table.
 class CZoDCCChatItem : public CZoSeqnumItem {
  public:
   static constexpr int32_t kBufferSize = 512;
 
-  explicit CZoDCCChatItem(int seqnum);
+  CZoDCCChatItem(int seqnum, CZoDCCChats* table);
   ~CZoDCCChatItem() override;
 
   // Listens for the peer; the chosen port, 0 when listening failed.
@@ -26,10 +28,6 @@ class CZoDCCChatItem : public CZoSeqnumItem {
   void Close() override;
   bool CloseActiveSocket() override;
 
-  ZoSeqEvent OnConnect;
-  ZoSeqEvent OnDisconnect;
-  ZoSeqTextEvent OnMessage;
-
  private:
   CZoClientSocket* Link() const;
   void Attach(CZoClientSocket* link);
@@ -37,6 +35,7 @@ class CZoDCCChatItem : public CZoSeqnumItem {
   void Disconnected();
   void Readable();
 
+  CZoDCCChats* table_;
   std::unique_ptr<CZoServerSocket> listen_;
   std::unique_ptr<CZoClientSocket> connect_;
   CZoLineFramer framer_;
@@ -61,8 +60,6 @@ class CZoDCCChats : public CZoSeqnums {
   ZoDCCChatEvent OnOffer;
 
  private:
-  std::unique_ptr<CZoDCCChatItem> MakeItem(int seqnum);
-
   ZoSendLine SendLine;
   std::function<uint32_t()> LocalAddress;
 };

@@ -1,13 +1,17 @@
 #include "C_dccfile.h"
 
 #include <arpa/inet.h>
+#include <algorithm>
+#include <QTimer>
 #include <cstring>
+#include <unistd.h>
 
-#include "C_analdcc.h"
 #include "C_socket.h"
+#include "U_dcclink.h"
 
-CZoDCCSendItem::CZoDCCSendItem(int seqnum, const char* nick, const char* fileName, FileHandle file)
-    : CZoSeqnumItem(seqnum), file_(file), size_(FileSize(file)), fileName_(fileName), nick_(nick) {}
+CZoDCCSendItem::CZoDCCSendItem(int seqnum, CZoDCCSends* table, const char* nick, const char* fileName,
+                               FileHandle file)
+    : CZoSeqnumItem(seqnum), table_(table), file_(file), size_(FileSize(file)), fileName_(fileName), nick_(nick) {}
 
 CZoDCCSendItem::~CZoDCCSendItem() { Close(); }
 
@@ -18,8 +22,7 @@ uint16_t CZoDCCSendItem::Listen() {
     AttachDCCLink(server->Connection(), this, [this] { Readable(); }, [this] { Disconnected(); });
     Connected();
   };
-  if (!listen_->Listen(GetFreePort()) && !listen_->Listen(0)) return 0;
-  return listen_->Port();
+  return ListenForPeer(listen_.get());
 }
 
 uint16_t CZoDCCSendItem::Port() const { return listen_ ? listen_->Port() : 0; }
@@ -28,8 +31,8 @@ bool CZoDCCSendItem::Waiting() const { return !closed_ && listen_ && !listen_->C
 
 CZoClientSocket* CZoDCCSendItem::Link() const { return listen_ ? listen_->Connection() : nullptr; }
 
-bool CZoDCCSendItem::Resume(uint32_t position) {
-  if (FileSeek(file_, position, FileOrigin::Begin) != position) {
+bool CZoDCCSendItem::Resume(uint64_t position) {
+  if (position > size_ || FileSeek(file_, static_cast<int64_t>(position), FileOrigin::Begin) != position) {
     Close();
     SetFinished();
     return false;
@@ -38,9 +41,10 @@ bool CZoDCCSendItem::Resume(uint32_t position) {
 }
 
 void CZoDCCSendItem::Connected() {
-  ZoRaise(OnConnect, Seqnum());
+  ZoRaise(table_->OnConnect, Seqnum());
   if (closed_) return;
-  const uint32_t position = FileTell(file_);
+  const uint64_t position = FileTell(file_);
+  sentEnd_ = acked_ = position;
   if (position < size_) {
     SendBlock(position);
   } else {
@@ -50,7 +54,7 @@ void CZoDCCSendItem::Connected() {
 
 void CZoDCCSendItem::Readable() {
   bool complete = false;
-  uint32_t newest = 0;
+  uint32_t newest = 0;  // only the latest acknowledgement of a read counts
   while (!closed_ && Link()) {
     const int32_t got = Link()->Receive(reinterpret_cast<char*>(ack_) + ackLength_, 4 - ackLength_);
     if (got <= 0) break;
@@ -65,36 +69,45 @@ void CZoDCCSendItem::Readable() {
   if (complete && !closed_) Acknowledged(newest);
 }
 
-void CZoDCCSendItem::Acknowledged(uint32_t position) {
-  if (position >= size_) {
-    End(position, position == size_);
-  } else if (position >= sentEnd_) {
-    SendBlock(position);
+void CZoDCCSendItem::Acknowledged(uint32_t ack) {
+  // The acknowledged position is the one at most what was sent whose low 32
+  // bits the receiver named; it must not fall behind an earlier one.
+  const uint32_t behind = static_cast<uint32_t>(sentEnd_) - ack;
+  if (behind > sentEnd_ - acked_) {
+    End(acked_, false);
+    return;
+  }
+  acked_ = sentEnd_ - behind;
+  if (acked_ == size_) {
+    End(acked_, true);
+  } else if (acked_ == sentEnd_) {
+    SendBlock(acked_);
   } else {
     // The receiver read the last block in pieces: progress only.
-    ZoRaise(OnSentPack, Seqnum(), 0u, sentEnd_, position);
+    ZoRaise(table_->OnSentPack, Seqnum(), 0u, sentEnd_, acked_);
   }
 }
 
-void CZoDCCSendItem::SendBlock(uint32_t position) {
+void CZoDCCSendItem::SendBlock(uint64_t position) {
   char block[kBlockSize];
-  const uint32_t count =
-      FileSeek(file_, position, FileOrigin::Begin) == position ? FileRead(file_, block, kBlockSize) : 0;
+  const uint32_t count = FileSeek(file_, static_cast<int64_t>(position), FileOrigin::Begin) == position
+                             ? FileRead(file_, block, kBlockSize)
+                             : 0;
   if (count == 0) {
     End(position, false);  // the file shrank or cannot be read
     return;
   }
   Link()->Send(block, static_cast<int32_t>(count));
   sentEnd_ = position + count;
-  ZoRaise(OnSentPack, Seqnum(), count, sentEnd_, position);
+  ZoRaise(table_->OnSentPack, Seqnum(), count, sentEnd_, position);
 }
 
-void CZoDCCSendItem::End(uint32_t position, bool success) {
-  ZoRaise(OnSentPack, Seqnum(), 0u, position, position);
+void CZoDCCSendItem::End(uint64_t position, bool success) {
+  ZoRaise(table_->OnSentPack, Seqnum(), 0u, position, position);
   if (closed_) return;
   Close();
   SetFinished();
-  ZoRaise(OnDisconnect, Seqnum(), success);
+  ZoRaise(table_->OnDisconnect, Seqnum(), success);
 }
 
 void CZoDCCSendItem::Disconnected() {
@@ -102,7 +115,7 @@ void CZoDCCSendItem::Disconnected() {
   if (closed_) return;
   Close();
   SetFinished();
-  ZoRaise(OnDisconnect, Seqnum(), false);
+  ZoRaise(table_->OnDisconnect, Seqnum(), false);
 }
 
 bool CZoDCCSendItem::CloseActiveSocket() {
@@ -116,24 +129,43 @@ void CZoDCCSendItem::Close() {
   closed_ = true;
   if (listen_) {
     listen_->OnAccept = nullptr;
-    if (CZoClientSocket* link = Link()) {
-      link->OnRead = nullptr;
-      link->OnDisconnect = nullptr;
-    }
+    if (CZoClientSocket* link = Link()) DetachDCCLink(link);
   }
   CloseActiveSocket();
   FileClose(file_);
   file_ = kNoFile;
 }
 
-CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, FileHandle file, uint32_t size, const char* addressText, uint16_t port)
-    : CZoSeqnumItem(seqnum), file_(file), size_(size), connect_(std::make_unique<CZoClientSocket>()) {
+CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, CZoDCCRecvs* table, const char* nick, FileHandle file, uint64_t size,
+                               const char* addressText, uint16_t port, int timeoutMs)
+    : CZoSeqnumItem(seqnum),
+      table_(table),
+      nick_(nick),
+      file_(file),
+      size_(size),
+      path_(FilePath(file)),
+      wasEmpty_(FileIsRegular(file) && FileSize(file) == 0),
+      connect_(std::make_unique<CZoClientSocket>()),
+      timeout_(std::make_unique<QTimer>()) {
   connect_->SetHostPort(addressText, port);
   AttachDCCLink(connect_.get(), this, [this] { Readable(true); }, [this] { Disconnected(); });
   connect_->OnConnect = [this](CZoClientSocket*) {
     BusyScope busy(this);
-    ZoRaise(OnConnect, Seqnum());
+    connected_ = true;
+    timeout_->stop();
+    ZoRaise(table_->OnConnect, Seqnum());
   };
+  // A connect that fails ends the receive at once, outside the socket's own event.
+  connect_->OnError = [this](CZoSocket*, int* code) {
+    *code = 0;
+    if (!connected_) timeout_->start(0);
+  };
+  timeout_->setSingleShot(true);
+  QObject::connect(timeout_.get(), &QTimer::timeout, [this] {
+    BusyScope busy(this);
+    if (!closed_) End(false);
+  });
+  timeout_->start(timeoutMs);
 }
 
 CZoDCCRecvItem::~CZoDCCRecvItem() { Close(); }
@@ -149,15 +181,22 @@ void CZoDCCRecvItem::Readable(bool acknowledge) {
   char block[kBlockSize];
   int32_t count;
   while (!closed_ && (count = connect_->Receive(block, kBlockSize)) > 0) {
-    const uint32_t written = FileWrite(file_, block, static_cast<uint32_t>(count));
-    if (written != static_cast<uint32_t>(count)) {
+    const uint64_t start = FileTell(file_);
+    const uint64_t room = start < size_ ? size_ - start : 0;
+    const uint32_t keep = static_cast<uint32_t>(std::min<uint64_t>(room, static_cast<uint64_t>(count)));
+    if (FileWrite(file_, block, keep) != keep) {
       End(false);  // the disk refused: better stop than drop bytes silently
       return;
     }
-    const uint32_t position = FileTell(file_);
-    ZoRaise(OnRecvPack, Seqnum(), written, position);
-    const uint32_t ack = htonl(position);
-    if (acknowledge && !closed_) connect_->Send(reinterpret_cast<const char*>(&ack), sizeof ack);
+    const uint64_t position = start + keep;
+    if (keep > 0) ZoRaise(table_->OnRecvPack, Seqnum(), keep, position);
+    if (closed_) return;
+    if (keep < static_cast<uint32_t>(count)) {
+      End(false);  // more than was offered
+      return;
+    }
+    const uint32_t ack = htonl(static_cast<uint32_t>(position));
+    if (acknowledge) connect_->Send(reinterpret_cast<const char*>(&ack), sizeof ack);
   }
 }
 
@@ -166,16 +205,14 @@ void CZoDCCRecvItem::Disconnected() {
   if (!closed_) End(FileSize(file_) == size_);
 }
 
-void CZoDCCRecvItem::End(bool success) {
-  Close();
-  SetFinished();
-  ZoRaise(OnDisconnect, Seqnum(), success);
-}
+bool CZoDCCRecvItem::Pending() const { return !closed_ && !connected_; }
 
-void CZoDCCRecvItem::Detach() {
-  connect_->OnConnect = nullptr;
-  connect_->OnRead = nullptr;
-  connect_->OnDisconnect = nullptr;
+void CZoDCCRecvItem::End(bool success) {
+  const bool leftEmpty = wasEmpty_ && FileSize(file_) == 0;
+  Close();
+  if (!success && leftEmpty && !path_.empty()) unlink(path_.c_str());
+  SetFinished();
+  ZoRaise(table_->OnDisconnect, Seqnum(), success);
 }
 
 bool CZoDCCRecvItem::CloseActiveSocket() {
@@ -188,7 +225,8 @@ void CZoDCCRecvItem::Close() {
   if (closed_) return;
   closed_ = true;
   waitingForAccept_ = false;
-  Detach();
+  timeout_->stop();
+  DetachDCCLink(connect_.get());
   CloseActiveSocket();
   FileTruncate(file_);
   FileClose(file_);
@@ -202,29 +240,24 @@ CZoDCCSends::~CZoDCCSends() { DestroyAll(); }
 
 int CZoDCCSends::SendFile(const char* nick, const char* fileName, FileHandle file) {
   const int seqnum = NextSeqnum();
-  auto item = std::make_unique<CZoDCCSendItem>(seqnum, nick, fileName, file);
+  auto item = std::make_unique<CZoDCCSendItem>(seqnum, this, nick, fileName, file);
   CZoDCCSendItem* send = item.get();
-  send->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
-  send->OnSentPack = [this](int seq, uint32_t count, uint32_t end, uint32_t acked) {
-    ZoRaise(OnSentPack, seq, count, end, acked);
-  };
-  send->OnDisconnect = [this](int seq, bool success) { ZoRaise(OnDisconnect, seq, success); };
   Add(std::move(item));
   const uint32_t address = LocalAddress();
   const uint16_t port = send->Listen();
-  SendDCCOffer(SendLine, nick, "DCC SEND %s %u %u %u", QuoteFileName(send->FileName()).c_str(), address,
-               static_cast<unsigned>(port), send->Size());
+  SendDCCOffer(SendLine, nick, "DCC SEND %s %u %u %llu", QuoteFileName(send->FileName()).c_str(), address,
+               static_cast<unsigned>(port), static_cast<unsigned long long>(send->Size()));
   ZoRaise(OnReady, seqnum, send->Nick(), send->FileName(), send->Size());
   return seqnum;
 }
 
-void CZoDCCSends::Resume(uint16_t port, uint32_t position) {
+void CZoDCCSends::Resume(uint16_t port, uint64_t position) {
   for (int i = 0; i < Count(); ++i) {
     auto* send = static_cast<CZoDCCSendItem*>(At(i));
     if (!send->Waiting() || send->Port() != port) continue;
     if (send->Resume(position))
-      SendDCCOffer(SendLine, send->Nick(), "DCC ACCEPT %s %u %u", QuoteFileName(send->FileName()).c_str(),
-                   static_cast<unsigned>(port), position);
+      SendDCCOffer(SendLine, send->Nick(), "DCC ACCEPT %s %u %llu", QuoteFileName(send->FileName()).c_str(),
+                   static_cast<unsigned>(port), static_cast<unsigned long long>(position));
     return;
   }
 }
@@ -233,30 +266,56 @@ CZoDCCRecvs::CZoDCCRecvs(ZoSendLine sendLine) : SendLine(std::move(sendLine)) {}
 
 CZoDCCRecvs::~CZoDCCRecvs() { DestroyAll(); }
 
+int CZoDCCRecvs::PendingFrom(const char* nick) const {
+  int count = 0;
+  for (int i = 0; i < Count(); ++i) {
+    const auto* receive = static_cast<const CZoDCCRecvItem*>(At(i));
+    if (receive->Pending() && ZoSameName(receive->Nick(), nick)) ++count;
+  }
+  return count;
+}
+
+FileHandle CZoDCCRecvs::Unshared(FileHandle file) const {
+  for (int i = 0; i < Count(); ++i) {
+    const auto* receive = static_cast<const CZoDCCRecvItem*>(At(i));
+    if (receive->Finished() || !FileSame(receive->File(), file)) continue;
+    const std::string path = FilePath(file);
+    FileClose(file);
+    std::string created;
+    return path.empty() ? kNoFile : FileCreateBeside(path, &created);
+  }
+  return file;
+}
+
+std::string CZoDCCRecvs::RecvPath(int seqnum) const {
+  const auto* receive = static_cast<const CZoDCCRecvItem*>(Find(seqnum));
+  return receive ? receive->Path() : "";
+}
+
 void CZoDCCRecvs::Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port,
-                        uint32_t size) {
-  if (!OnRequest) return;
+                        uint64_t size) {
+  if (!OnRequest || PendingFrom(nick) >= kMaxPendingPerPeer) return;
   const int seqnum = NextSeqnum();
   FileHandle file = kNoFile;
   OnRequest(seqnum, nick, fileName, size, &file);
   if (file == kNoFile) return;
-  auto item = std::make_unique<CZoDCCRecvItem>(seqnum, file, size, addressText, port);
-  item->OnConnect = [this](int seq) { ZoRaise(OnConnect, seq); };
-  item->OnRecvPack = [this](int seq, uint32_t written, uint32_t position) {
-    ZoRaise(OnRecvPack, seq, written, position);
-  };
-  item->OnDisconnect = [this](int seq, bool success) { ZoRaise(OnDisconnect, seq, success); };
+  file = Unshared(file);
+  if (file == kNoFile) {
+    ZoRaise(OnDisconnect, seqnum, false);
+    return;
+  }
+  auto item = std::make_unique<CZoDCCRecvItem>(seqnum, this, nick, file, size, addressText, port, connectTimeoutMs_);
   CZoDCCRecvItem* receive = item.get();
   Add(std::move(item));
-  const uint32_t held = FileSize(file);
+  const uint64_t held = FileSize(file);
   if (held == 0) {
     receive->Connect();
     return;
   }
   FileSeek(file, 0, FileOrigin::End);
   receive->SetWaitingForAccept();
-  SendDCCOffer(SendLine, nick, "DCC RESUME %s %u %u", QuoteFileName(fileName).c_str(), static_cast<unsigned>(port),
-               held);
+  SendDCCOffer(SendLine, nick, "DCC RESUME %s %u %llu", QuoteFileName(fileName).c_str(), static_cast<unsigned>(port),
+               static_cast<unsigned long long>(held));
 }
 
 void CZoDCCRecvs::Accept(uint16_t port) {

@@ -3,88 +3,104 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "U_commondata.h"
 #include "U_events.h"
 
 class CZoClientSocket;
 class CZoServerSocket;
+class CZoDCCSends;
+class CZoDCCRecvs;
+class QTimer;
 
 // The sender sends the next block only once the receiver has acknowledged the
-// whole block before, so no byte travels twice.
+// whole block before, so no byte travels twice. Acknowledgements carry the
+// position modulo 2^32; one beyond what was sent ends the send as failed.
+// Raises its events through its table.
 class CZoDCCSendItem : public CZoSeqnumItem {
  public:
   static constexpr uint32_t kBlockSize = 2048;
 
-  CZoDCCSendItem(int seqnum, const char* nick, const char* fileName, FileHandle file);
+  CZoDCCSendItem(int seqnum, CZoDCCSends* table, const char* nick, const char* fileName, FileHandle file);
   ~CZoDCCSendItem() override;
 
   // Listens for the receiver; the chosen port, 0 when listening failed.
   uint16_t Listen();
   uint16_t Port() const;
-  uint32_t Size() const { return size_; }
+  uint64_t Size() const { return size_; }
   const char* FileName() const { return fileName_.str(); }
   const char* Nick() const { return nick_.str(); }
   // Still waiting for the receiver to connect.
   bool Waiting() const;
   // Moves the start to `position`; false (and the send ends) when that fails.
-  bool Resume(uint32_t position);
+  bool Resume(uint64_t position);
   void Close() override;
   bool CloseActiveSocket() override;
-
-  ZoSeqEvent OnConnect;
-  ZoSentPackEvent OnSentPack;
-  ZoSeqDoneEvent OnDisconnect;
 
  private:
   CZoClientSocket* Link() const;
   void Connected();
   void Disconnected();
   void Readable();
-  void Acknowledged(uint32_t position);
-  void SendBlock(uint32_t position);
-  void End(uint32_t position, bool success);
+  void Acknowledged(uint32_t ack);
+  void SendBlock(uint64_t position);
+  void End(uint64_t position, bool success);
 
+  CZoDCCSends* table_;
   FileHandle file_;
-  uint32_t size_;
+  uint64_t size_;
   ZoString fileName_;
   ZoString nick_;
   std::unique_ptr<CZoServerSocket> listen_;
   unsigned char ack_[4] = {};
   int ackLength_ = 0;
-  uint32_t sentEnd_ = 0;
+  uint64_t sentEnd_ = 0;
+  uint64_t acked_ = 0;
   bool closed_ = false;
 };
 
+// Writes at most the offered size; a sender that goes on is a failed receive.
+// A connection not made within the timeout (the wait for ACCEPT included)
+// fails too, and a file that was empty and stayed empty is removed. Raises its
+// events through its table.
 class CZoDCCRecvItem : public CZoSeqnumItem {
  public:
   static constexpr int32_t kBlockSize = 2048;
 
-  CZoDCCRecvItem(int seqnum, FileHandle file, uint32_t size, const char* addressText, uint16_t port);
+  CZoDCCRecvItem(int seqnum, CZoDCCRecvs* table, const char* nick, FileHandle file, uint64_t size,
+                 const char* addressText, uint16_t port, int timeoutMs);
   ~CZoDCCRecvItem() override;
 
   void Connect();
   uint16_t Port() const;
+  const char* Nick() const { return nick_.str(); }
+  FileHandle File() const { return file_; }
+  // Where the bytes go; empty when the path is not known.
+  const std::string& Path() const { return path_; }
+  // Not yet connected, and not ended.
+  bool Pending() const;
   bool WaitingForAccept() const { return waitingForAccept_; }
   void SetWaitingForAccept() { waitingForAccept_ = true; }
   void Close() override;
   bool CloseActiveSocket() override;
-
-  ZoSeqEvent OnConnect;
-  ZoSeqDoneEvent OnDisconnect;
-  ZoRecvPackEvent OnRecvPack;
 
  private:
   void Readable(bool acknowledge);
   void Disconnected();
   // Ends the transfer: the file is cut at the last byte written and closed.
   void End(bool success);
-  void Detach();
 
+  CZoDCCRecvs* table_;
+  ZoString nick_;
   FileHandle file_;
-  uint32_t size_;
+  uint64_t size_;
+  std::string path_;
+  bool wasEmpty_;
   std::unique_ptr<CZoClientSocket> connect_;
+  std::unique_ptr<QTimer> timeout_;
   bool waitingForAccept_ = false;
+  bool connected_ = false;
   bool closed_ = false;
 };
 
@@ -97,7 +113,7 @@ class CZoDCCSends : public CZoSeqnums {
   int SendFile(const char* nick, const char* fileName, FileHandle file);
   bool CancelSend(int seqnum) { return Cancel(seqnum); }
   // A received RESUME for the send listening on `port`.
-  void Resume(uint16_t port, uint32_t position);
+  void Resume(uint16_t port, uint64_t position);
 
   ZoSeqEvent OnConnect;
   ZoSentPackEvent OnSentPack;
@@ -111,15 +127,23 @@ class CZoDCCSends : public CZoSeqnums {
 
 class CZoDCCRecvs : public CZoSeqnums {
  public:
+  static constexpr int kConnectTimeoutMs = 60000;
+  // Offers from one nick still waiting to connect; more are ignored.
+  static constexpr int kMaxPendingPerPeer = 8;
+
   explicit CZoDCCRecvs(ZoSendLine sendLine);
   ~CZoDCCRecvs() override;
 
   // A received SEND: asks OnRequest for a target file; a file that already
   // holds data is resumed through RESUME, an empty one is connected at once.
-  void Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port, uint32_t size);
+  // A target another receive is writing is swapped for a new file beside it.
+  void Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port, uint64_t size);
   // A received ACCEPT for the receive that asked to resume from `port`.
   void Accept(uint16_t port);
   bool CancelRecv(int seqnum) { return Cancel(seqnum); }
+  // The path a receive writes to; empty when unknown or no such receive.
+  std::string RecvPath(int seqnum) const;
+  void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
 
   ZoSeqEvent OnConnect;
   ZoSeqDoneEvent OnDisconnect;
@@ -127,5 +151,10 @@ class CZoDCCRecvs : public CZoSeqnums {
   ZoSendRequestEvent OnRequest;
 
  private:
+  int PendingFrom(const char* nick) const;
+  // A handle on a file no other receive is writing; kNoFile when none could be made.
+  FileHandle Unshared(FileHandle file) const;
+
   ZoSendLine SendLine;
+  int connectTimeoutMs_ = kConnectTimeoutMs;
 };

@@ -144,19 +144,6 @@ void CZoServerSocket::Close() {
   if (connection_) connection_->Close();
 }
 
-void AttachDCCLink(CZoClientSocket* link, CZoSeqnumItem* item, std::function<void()> read,
-                   std::function<void()> closed) {
-  link->OnError = [](CZoSocket*, int* code) { *code = 0; };
-  link->OnRead = [item, read = std::move(read)](CZoClientSocket*) {
-    CZoSeqnumItem::BusyScope busy(item);
-    read();
-  };
-  link->OnDisconnect = [item, closed = std::move(closed)](CZoClientSocket*) {
-    CZoSeqnumItem::BusyScope busy(item);
-    closed();
-  };
-}
-
 uint16_t GetFreePort() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return 0;

@@ -99,11 +99,6 @@ class CZoServerSocket : public CZoSocket {
 };
 
 // A TCP port the system reports free at the moment of the call; 0 when none.
-// Routes a DCC link's reads and its close to its item, each handled while the
-// item is marked busy. Its errors are swallowed: the close that follows says enough.
-void AttachDCCLink(CZoClientSocket* link, CZoSeqnumItem* item, std::function<void()> read,
-                   std::function<void()> closed);
-
 uint16_t GetFreePort();
 // The own IPv4 address in host order to advance to a peer: the server
 // connection's local address when there is one, else the first address of

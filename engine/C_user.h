@@ -14,7 +14,10 @@ class CZoUser {
   const char* Nick() const { return nick_.str(); }
   void SetNick(const char* nick) { nick_ = nick; }
   const char* Host() const { return host_.str(); }
-  void SetHost(const char* host) { host_ = host; }
+  // Most messages repeat the host already known: no copy then.
+  void SetHost(const char* host) {
+    if (!ZoSameBytes(host_.c_str(), host)) host_ = host;
+  }
 
   int ChannelCount() const { return static_cast<int>(channels_.size()); }
   const std::vector<CZoChannel*>& Channels() const { return channels_; }

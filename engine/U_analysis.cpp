@@ -10,7 +10,7 @@
 
 CZoAnalysis::CZoAnalysis(CZoData* data, ZoSendLine sendLine)
     : irc_(std::make_unique<CZoAnalIRC>(data, sendLine)),
-      ctcp_(std::make_unique<CZoAnalCTCP>(sendLine)),
+      ctcp_(std::make_unique<CZoAnalCTCP>()),
       dcc_(std::make_unique<CZoAnalDCC>(sendLine)) {}
 
 CZoAnalysis::~CZoAnalysis() = default;
@@ -48,6 +48,11 @@ void CZoAnalysis::Parse(const char* line, stIRC* record) {
   ZoCopy(record->command, tokens.nextToken());
   ZoCopy(record->param1, tokens.nextToken());
   ZoCopy(record->rest, tokens.rest());
+}
+
+void CZoAnalysis::CTCPBody(const stIRC& record, char (&out)[sizeof stIRC::rest]) {
+  const char* body = record.rest[0] && record.rest[1] ? record.rest + 2 : "";
+  ZoCopy(out, body, strcspn(body, "\x01"));
 }
 
 void CZoAnalysis::Analyse(char* line) {

@@ -34,9 +34,10 @@ class CZoAnalysis {
   CZoAnalIRC& IRC() { return *irc_; }
   CZoAnalCTCP& CTCP() { return *ctcp_; }
   CZoAnalDCC& DCC() { return *dcc_; }
-  const stIRC& Record() const { return record_; }
 
   static void Parse(const char* line, stIRC* record);
+  // The CTCP text of a record: after its leading 0x01, up to the next one.
+  static void CTCPBody(const stIRC& record, char (&out)[sizeof stIRC::rest]);
 
  private:
   std::unique_ptr<CZoAnalIRC> irc_;

@@ -5,6 +5,9 @@
 #include <cstring>
 #include <strings.h>
 
+#include "U_codepage.h"
+#include "U_nameindex.h"
+
 namespace {
 
 std::unique_ptr<char[]> Duplicate(const char* text) {
@@ -120,14 +123,14 @@ void ZoCopy(char* dst, size_t size, const char* src) {
 void ZoCopy(char* dst, size_t size, const char* src, size_t length) {
   if (size == 0) return;
   if (!src) length = 0;
-  if (length > size - 1) length = size - 1;
+  if (length > size - 1) length = Cp949CutLength(src, length, size - 1);
   if (length) memcpy(dst, src, length);
   dst[length] = 0;
 }
 
-bool ZoSameName(const char* a, const char* b) {
-  return strcasecmp(a ? a : "", b ? b : "") == 0;
-}
+bool ZoSameBytes(const char* a, const char* b) { return a == b || (a && b && strcmp(a, b) == 0); }
+
+bool ZoSameName(const char* a, const char* b) { return ZoFoldEqual()(a ? a : "", b ? b : ""); }
 
 CZoSeqnums::CZoSeqnums() : timer_(std::make_unique<QTimer>()) {
   timer_->setInterval(kSweepMs);

@@ -88,7 +88,8 @@ class ZoStringSpc {
   char* separator_ = nullptr;
 };
 
-// Copies text into a fixed field, cutting it to size - 1 bytes; null copies as empty.
+// Copies text into a fixed field, cutting it to at most size - 1 bytes and
+// never inside a double-byte character; null copies as empty.
 void ZoCopy(char* dst, size_t size, const char* src);
 void ZoCopy(char* dst, size_t size, const char* src, size_t length);
 template <size_t N>
@@ -96,7 +97,9 @@ void ZoCopy(char (&dst)[N], const char* src) { ZoCopy(dst, N, src); }
 template <size_t N>
 void ZoCopy(char (&dst)[N], const char* src, size_t length) { ZoCopy(dst, N, src, length); }
 
-// Name comparison without regard to letter case.
+// Byte-exact comparison; null equals only null.
+bool ZoSameBytes(const char* a, const char* b);
+// Name comparison without regard to ASCII letter case; the name indexes fold alike.
 bool ZoSameName(const char* a, const char* b);
 
 class QTimer;

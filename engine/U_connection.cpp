@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "C_socket.h"
+#include "winsock_errors.h"
 
 CZoConnection::CZoConnection()
     : socket_(std::make_unique<CZoClientSocket>()),
@@ -48,9 +49,21 @@ bool CZoConnection::IsOpen() const { return socket_->IsOpen(); }
 uint32_t CZoConnection::LocalAddress() const { return socket_->LocalAddress(); }
 
 void CZoConnection::Flush() {
-  for (const std::string& text : queue_)
+  for (const std::string& text : queue_) {
+    if (socket_->Pending() + static_cast<int64_t>(text.size()) > kMaxQueued) {
+      Overflow();
+      return;
+    }
     socket_->Send(text.data(), static_cast<int32_t>(text.size()));
+  }
   queue_.clear();
+}
+
+void CZoConnection::Overflow() {
+  queue_.clear();
+  int code = WSAENOBUFS;
+  if (OnError) OnError(&code);
+  socket_->Close();
 }
 
 void CZoConnection::Read() {

@@ -1,5 +1,7 @@
 // One TCP connection: line-framed for the IRC server, or raw for HTTP, with an
-// outgoing queue flushed on every send and after every read.
+// outgoing queue flushed on every send and after every read. A peer that does
+// not read may make us hold at most kMaxQueued bytes; beyond that the
+// connection is closed with WSAENOBUFS, as servers do with clients that do not read.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,7 @@ class CZoClientSocket;
 class CZoConnection {
  public:
   static constexpr int32_t kReceiveSize = 4096;
+  static constexpr int64_t kMaxQueued = 4 << 20;
 
   CZoConnection();
   ~CZoConnection();
@@ -39,6 +42,7 @@ class CZoConnection {
   void Read();
   void ReadRaw();
   void Flush();
+  void Overflow();
 
   std::unique_ptr<CZoClientSocket> socket_;
   std::vector<std::string> queue_;

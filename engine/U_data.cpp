@@ -1,68 +1,53 @@
 #include "U_data.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
-namespace {
-
-template <typename Item>
-Item* FindByName(const std::vector<std::unique_ptr<Item>>& items, const char* name, int* index,
-                 const char* (Item::*nameOf)() const) {
-  if (!name || !*name) return nullptr;
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (ZoSameName((items[i].get()->*nameOf)(), name)) {
-      if (index) *index = static_cast<int>(i);
-      return items[i].get();
-    }
-  }
-  return nullptr;
-}
-
-}  // namespace
-
 CZoUser* CZoData::FindUser(const char* nick, int* index) const {
-  return FindByName(users_, nick, index, &CZoUser::Nick);
+  std::unique_ptr<CZoUser>* user = users_.Find(nick, index);
+  return user ? user->get() : nullptr;
 }
 
 CZoChannel* CZoData::FindChannel(const char* name, int* index) const {
-  return FindByName(channels_, name, index, &CZoChannel::Name);
+  std::unique_ptr<CZoChannel>* channel = channels_.Find(name, index);
+  return channel ? channel->get() : nullptr;
 }
 
 CZoChannel* CZoData::AddChannel(const char* name) {
   if (CZoChannel* channel = FindChannel(name)) return channel;
   if (!name || !*name) return nullptr;
-  channels_.push_back(std::make_unique<CZoChannel>(name));
-  return channels_.back().get();
+  return channels_.Append(name, std::make_unique<CZoChannel>(name)).get();
 }
 
 void CZoData::RemoveChannel(const char* name) {
-  int index = 0;
-  CZoChannel* channel = FindChannel(name, &index);
+  CZoChannel* channel = FindChannel(name);
   if (!channel) return;
   ClearMembers(channel);
-  channels_.erase(channels_.begin() + index);
+  channels_.Remove(name);
 }
 
 void CZoData::ClearMembers(CZoChannel* channel) {
-  for (const __stZoUserList& member : channel->members_) member.user->RemoveChannel(channel->Name());
-  channel->members_.clear();
-  DropOrphans();
+  for (const __stZoUserList& member : channel->Members()) {
+    CZoUser* user = member.user;
+    user->RemoveChannel(channel->Name());
+    if (user->ChannelCount() == 0) users_.Remove(user->Nick());
+  }
+  channel->members_.Clear();
 }
 
-void CZoData::DropOrphans() {
-  std::erase_if(users_, [](const std::unique_ptr<CZoUser>& user) { return user->ChannelCount() == 0; });
+// Unlinks one member from one channel on both sides; a user left in no channel goes.
+void CZoData::Leave(CZoChannel* channel, CZoUser* user) {
+  channel->members_.Remove(user->Nick());
+  user->RemoveChannel(channel->Name());
+  if (user->ChannelCount() == 0) users_.Remove(user->Nick());
 }
 
 void CZoData::Join(CZoChannel* channel, const char* nick, const char* modes) {
   if (!nick || !*nick || channel->FindMember(nick)) return;
   CZoUser* user = FindUser(nick);
-  if (!user) {
-    users_.push_back(std::make_unique<CZoUser>(nick));
-    user = users_.back().get();
-  }
+  if (!user) user = users_.Append(nick, std::make_unique<CZoUser>(nick)).get();
   user->AddChannel(channel);
-  channel->members_.push_back({user, modes});
+  channel->members_.Append(nick, {user, modes});
 }
 
 void CZoData::AddMember(const char* channel, const char* nick) {
@@ -71,21 +56,16 @@ void CZoData::AddMember(const char* channel, const char* nick) {
 
 void CZoData::RemoveMember(const char* channel, const char* nick) {
   CZoChannel* found = FindChannel(channel);
-  if (!found) return;
-  std::erase_if(found->members_, [nick](const __stZoUserList& m) { return ZoSameName(m.user->Nick(), nick); });
-  CZoUser* user = FindUser(nick);
-  if (!user) return;
-  user->RemoveChannel(found->Name());
-  DropOrphans();
+  __stZoUserList* member = found ? found->FindMember(nick) : nullptr;
+  if (member) Leave(found, member->user);
 }
 
 void CZoData::RemoveUser(const char* nick) {
-  int index = 0;
-  CZoUser* user = FindUser(nick, &index);
+  CZoUser* user = FindUser(nick);
   if (!user) return;
-  for (CZoChannel* channel : user->Channels())
-    std::erase_if(channel->members_, [user](const __stZoUserList& m) { return m.user == user; });
-  users_.erase(users_.begin() + index);
+  // Leaving the last channel deletes the user, so walk a copy.
+  const std::vector<CZoChannel*> channels = user->Channels();
+  for (CZoChannel* channel : channels) Leave(channel, user);
 }
 
 void CZoData::AddNames(const char* channel, const char* names) {
@@ -107,7 +87,14 @@ void CZoData::SetUserHost(const char* nick, const char* host) {
 }
 
 void CZoData::RenameUser(const char* oldNick, const char* newNick) {
-  if (CZoUser* user = FindUser(oldNick)) user->SetNick(newNick);
+  if (!newNick || !*newNick) return;
+  CZoUser* user = FindUser(oldNick);
+  CZoUser* holder = FindUser(newNick);
+  if (holder && holder != user) RemoveUser(newNick);
+  if (!user) return;
+  for (CZoChannel* channel : user->Channels()) channel->members_.Rename(oldNick, newNick);
+  users_.Rename(oldNick, newNick);
+  user->SetNick(newNick);
 }
 
 void CZoData::SetTopic(const char* channel, const char* topic) {

@@ -1,6 +1,6 @@
 // The session as the engine sees it: the owner, the channels the owner is in
 // with their members, and the users met in those channels. A user exists
-// exactly while some channel lists it.
+// exactly while some channel lists it, and no two users share a nick.
 #pragma once
 
 #include <memory>
@@ -9,6 +9,7 @@
 #include "C_channel.h"
 #include "C_owner.h"
 #include "C_user.h"
+#include "U_nameindex.h"
 
 class CZoData {
  public:
@@ -30,6 +31,8 @@ class CZoData {
   // A null names text ends the listing.
   void AddNames(const char* channel, const char* names);
   void SetUserHost(const char* nick, const char* host);
+  // A user already holding the new nick is stale (the server has given the
+  // nick away) and leaves every channel first.
   void RenameUser(const char* oldNick, const char* newNick);
   void SetTopic(const char* channel, const char* topic);
   void SetChannelModes(const char* channel, const char* added, const char* removed);
@@ -37,15 +40,22 @@ class CZoData {
   void SetKey(const char* channel, const char* key);
   void SetLimit(const char* channel, const char* limit);
 
-  int UserCount() const { return static_cast<int>(users_.size()); }
-  int ChannelCount() const { return static_cast<int>(channels_.size()); }
+  int ChannelCount() const { return static_cast<int>(channels_.Size()); }
+  // In order of arrival.
+  const std::vector<std::unique_ptr<CZoUser>>& Users() const { return users_.Entries(); }
+  const std::vector<std::unique_ptr<CZoChannel>>& Channels() const { return channels_.Entries(); }
 
  private:
-  void Join(CZoChannel* channel, const char* nick, const char* modes);
-  void ClearMembers(CZoChannel* channel);
-  void DropOrphans();
+  static const char* UserNick(const std::unique_ptr<CZoUser>& user) { return user ? user->Nick() : nullptr; }
+  static const char* ChannelName(const std::unique_ptr<CZoChannel>& channel) {
+    return channel ? channel->Name() : nullptr;
+  }
 
-  std::vector<std::unique_ptr<CZoUser>> users_;
-  std::vector<std::unique_ptr<CZoChannel>> channels_;
+  void Join(CZoChannel* channel, const char* nick, const char* modes);
+  void Leave(CZoChannel* channel, CZoUser* user);
+  void ClearMembers(CZoChannel* channel);
+
+  CZoNameIndex<std::unique_ptr<CZoUser>, UserNick> users_;
+  CZoNameIndex<std::unique_ptr<CZoChannel>, ChannelName> channels_;
   CZoOwner owner_;
 };

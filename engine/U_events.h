@@ -26,11 +26,12 @@ using ZoWhoisEvent = std::function<void(const char* Param1, int iParam1, const c
 
 using ZoSeqEvent = std::function<void(int iParam)>;
 using ZoSeqDoneEvent = std::function<void(int iParam, bool bParam)>;
-using ZoSentPackEvent = std::function<void(int iParam, uint32_t dParam1, uint32_t dParam2, uint32_t dParam3)>;
-using ZoRecvPackEvent = std::function<void(int iParam, uint32_t dParam1, uint32_t dParam2)>;
-using ZoSendReadyEvent = std::function<void(int iParam, const char* Param1, const char* Param2, uint32_t dParam1)>;
+// File sizes and positions are 64-bit; block byte counts stay 32-bit.
+using ZoSentPackEvent = std::function<void(int iParam, uint32_t dParam1, uint64_t dParam2, uint64_t dParam3)>;
+using ZoRecvPackEvent = std::function<void(int iParam, uint32_t dParam1, uint64_t dParam2)>;
+using ZoSendReadyEvent = std::function<void(int iParam, const char* Param1, const char* Param2, uint64_t dParam1)>;
 using ZoSendRequestEvent =
-    std::function<void(int iParam, const char* Param1, const char* Param2, uint32_t dParam, FileHandle* hParam)>;
+    std::function<void(int iParam, const char* Param1, const char* Param2, uint64_t dParam, FileHandle* hParam)>;
 using ZoDCCChatEvent =
     std::function<void(int iParam1, const char* Param1, const char* Param2, int iParam2, int* ipParam)>;
 using ZoSeqTextEvent = std::function<void(int iParam, const char* Param)>;

@@ -28,10 +28,10 @@ FileHandle FileOpen(const char* path, bool forReading, bool append) {
 
 bool FileClose(FileHandle file) { return file >= 0 && close(file) == 0; }
 
-uint32_t FileSize(FileHandle file) {
+uint64_t FileSize(FileHandle file) {
   struct stat info {};
   if (fstat(file, &info) != 0) return 0;
-  return static_cast<uint32_t>(info.st_size);
+  return static_cast<uint64_t>(info.st_size);
 }
 
 bool FileTruncate(FileHandle file) {
@@ -39,15 +39,15 @@ bool FileTruncate(FileHandle file) {
   return position >= 0 && ftruncate(file, position) == 0;
 }
 
-uint32_t FileTell(FileHandle file) {
+uint64_t FileTell(FileHandle file) {
   const off_t position = lseek(file, 0, SEEK_CUR);
-  return position < 0 ? UINT32_MAX : static_cast<uint32_t>(position);
+  return position < 0 ? UINT64_MAX : static_cast<uint64_t>(position);
 }
 
-uint32_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin) {
+uint64_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin) {
   const int whence = origin == FileOrigin::Begin ? SEEK_SET : origin == FileOrigin::Current ? SEEK_CUR : SEEK_END;
   const off_t position = lseek(file, static_cast<off_t>(offset), whence);
-  return position < 0 ? UINT32_MAX : static_cast<uint32_t>(position);
+  return position < 0 ? UINT64_MAX : static_cast<uint64_t>(position);
 }
 
 uint32_t FileRead(FileHandle file, void* buffer, uint32_t count) {
@@ -68,6 +68,41 @@ uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count) {
     written += static_cast<uint32_t>(done);
   }
   return written;
+}
+
+bool FileIsRegular(FileHandle file) {
+  struct stat info {};
+  return fstat(file, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool FileSame(FileHandle a, FileHandle b) {
+  struct stat first {}, second {};
+  return fstat(a, &first) == 0 && fstat(b, &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+std::string FilePath(FileHandle file) {
+  char path[4096];
+  const std::string link = "/proc/self/fd/" + std::to_string(file);
+  const ssize_t length = readlink(link.c_str(), path, sizeof path - 1);
+  if (length <= 0 || path[0] != '/') return "";
+  return std::string(path, static_cast<size_t>(length));
+}
+
+FileHandle FileCreateBeside(const std::string& path, std::string* created) {
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  const size_t cut = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1) ? dot : path.size();
+  for (int n = 1; n < 1000; ++n) {
+    const std::string candidate = path.substr(0, cut) + " (" + std::to_string(n) + ")" + path.substr(cut);
+    const FileHandle file = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (file >= 0) {
+      *created = candidate;
+      return file;
+    }
+    if (errno != EEXIST) break;
+  }
+  return kNoFile;
 }
 
 std::string SafeFileName(const char* offered) {

@@ -1,5 +1,5 @@
 // Plain file functions over POSIX descriptors, for the DCC transfers and the
-// skin loader. Positions and sizes are 32-bit byte counts.
+// skin loader. Positions and sizes are 64-bit byte counts.
 #pragma once
 
 #include <cstdint>
@@ -14,13 +14,22 @@ enum class FileOrigin { Begin, Current, End };
 // with append positions at its end.
 FileHandle FileOpen(const char* path, bool forReading, bool append);
 bool FileClose(FileHandle file);
-uint32_t FileSize(FileHandle file);
+uint64_t FileSize(FileHandle file);
 bool FileTruncate(FileHandle file);
-uint32_t FileTell(FileHandle file);
+uint64_t FileTell(FileHandle file);
 // The new position, or all bits set on failure.
-uint32_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin);
+uint64_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin);
 uint32_t FileRead(FileHandle file, void* buffer, uint32_t count);
 uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count);
+
+bool FileIsRegular(FileHandle file);
+// Whether two handles are open on one file.
+bool FileSame(FileHandle a, FileHandle b);
+// The path the file was opened under; empty when it is no longer known.
+std::string FilePath(FileHandle file);
+// Creates a new empty file beside `path`, named like it with " (n)" before
+// the extension and the lowest free n; `created` receives its path.
+FileHandle FileCreateBeside(const std::string& path, std::string* created);
 
 // A file name received from a peer made safe to join to a folder: only the
 // part after the last "/" or backslash, no leading ".", control bytes as "_",

@@ -127,6 +127,10 @@ bool TZoEngine::CancelSend(int seqnum) { return analysis_->DCC().Sends().CancelS
 
 bool TZoEngine::CancelRecv(int seqnum) { return analysis_->DCC().Recvs().CancelRecv(seqnum); }
 
+std::string TZoEngine::RecvFilePath(int seqnum) const { return analysis_->DCC().Recvs().RecvPath(seqnum); }
+
+void TZoEngine::SetDCCConnectTimeout(int ms) { analysis_->DCC().Recvs().SetConnectTimeout(ms); }
+
 int TZoEngine::SendChatRequest(const char* nick) { return analysis_->DCC().Chats().SendChatRequest(nick); }
 
 bool TZoEngine::SendChatMsg(int seqnum, const char* text) {

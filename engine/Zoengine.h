@@ -39,6 +39,8 @@ class TZoEngine : public QObject {
   CZoUser* FindUser(const char* nick, int* index = nullptr) const;
   CZoChannel* FindChan(const char* name, int* index = nullptr) const;
   CZoOwner* GetOwnerData();
+  // The whole session: every channel and user, in order of arrival.
+  const CZoData& SessionData() const { return *data_; }
   // The local IPv4 address of the live server connection in host order, 0 when none.
   uint32_t LocalAddress() const;
 
@@ -47,6 +49,11 @@ class TZoEngine : public QObject {
   int SendFile(const char* nick, const char* fileName, FileHandle file);
   bool CancelSend(int seqnum);
   bool CancelRecv(int seqnum);
+  // The path a receive writes to: a second receive of a name already being
+  // received writes beside it, as "name (1).ext". Empty when unknown.
+  std::string RecvFilePath(int seqnum) const;
+  // How long a receive may take to connect (60 s unless set).
+  void SetDCCConnectTimeout(int ms);
   int SendChatRequest(const char* nick);
   // Sends the text unchanged: the caller adds CR LF.
   bool SendChatMsg(int seqnum, const char* text);

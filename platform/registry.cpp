@@ -1,11 +1,14 @@
 #include "registry.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryFile>
 #include <QVariant>
 #include <array>
 #include <cctype>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -81,6 +84,12 @@ bool FolderWritable(const QString& folder) {
   return probe.open();
 }
 
+// Reading a FIFO or a device would wait for a writer that never comes.
+bool RegularOrMissing(const QString& file) {
+  struct stat info {};
+  return stat(QFile::encodeName(file).constData(), &info) != 0 ? errno == ENOENT : S_ISREG(info.st_mode);
+}
+
 }  // namespace
 
 QString RegistryFolder() {
@@ -94,7 +103,9 @@ QString RegistryFolder() {
 std::unique_ptr<RegKey> RegKey::Create(HKEY_ROOT root, const char* path) {
   const QString folder = RegistryFolder();
   if (!QDir().mkpath(folder) || !FolderWritable(folder)) return nullptr;
-  std::unique_ptr<RegKey> key(new RegKey(folder + QLatin1Char('/') + RootFileName(root), GroupFor(path)));
+  const QString file = folder + QLatin1Char('/') + RootFileName(root);
+  if (!RegularOrMissing(file)) return nullptr;
+  std::unique_ptr<RegKey> key(new RegKey(file, GroupFor(path)));
   if (key->settings_.status() == QSettings::AccessError || !key->settings_.isWritable()) return nullptr;
   return key;
 }

@@ -14,9 +14,12 @@
 
 namespace {
 
-// A skin file is a few hundred bytes; more than this is not read.
-constexpr size_t kSkinFileMax = 1 << 20;
+// A skin file is a few hundred bytes and a picture some KiB; a server sending
+// more is not trusted to ever stop.
+constexpr size_t kSkinFileMax = 64 << 10;
+constexpr size_t kPictureMax = 8 << 20;
 constexpr int kFetchTimeoutMs = 30000;
+constexpr int kFetchDeadlineMs = 120000;
 
 }  // namespace
 
@@ -107,14 +110,19 @@ std::string SkinCacheFolder() {
 }
 
 CZoHTMLSkin::CZoHTMLSkin()
-    : receiver_(std::make_unique<CZoStepReceiver>(*this)), silence_(new QTimer(receiver_.get())) {
-  // Without it a server that accepts and never answers would hold the
-  // connection, and so refuse every later load, for good.
-  silence_->setSingleShot(true);
+    : receiver_(std::make_unique<CZoStepReceiver>(*this)),
+      silence_(new QTimer(receiver_.get())),
+      deadline_(new QTimer(receiver_.get())) {
+  // Without them a server that accepts and never answers, or trickles a byte
+  // now and then, would hold the connection, and so refuse every later load, for good.
+  for (QTimer* timer : {silence_, deadline_}) {
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, [this] {
+      if (wire_ != Wire::Idle) Fail(WSAETIMEDOUT);
+    });
+  }
   silence_->setInterval(kFetchTimeoutMs);
-  QObject::connect(silence_, &QTimer::timeout, [this] {
-    if (wire_ != Wire::Idle) Fail(WSAETIMEDOUT);
-  });
+  deadline_->setInterval(kFetchDeadlineMs);
   connection_.OnData = [this](int32_t count, char* data) { Received(data, static_cast<size_t>(count)); };
   connection_.OnConnect = [this](void*) { Connected(); };
   connection_.OnDisconnect = [this](void*) { ConnectionLost(0); };
@@ -132,6 +140,8 @@ CZoHTMLSkin::~CZoHTMLSkin() {
 }
 
 void CZoHTMLSkin::SetFetchTimeout(int milliseconds) { silence_->setInterval(milliseconds); }
+
+void CZoHTMLSkin::SetFetchDeadline(int milliseconds) { deadline_->setInterval(milliseconds); }
 
 bool CZoHTMLSkin::SplitAddress(const std::string& address, TTarget* target) {
   for (char c : address)
@@ -197,7 +207,9 @@ void CZoHTMLSkin::NextStep() {
 void CZoHTMLSkin::StartFetch() {
   reader_.Reset();
   retried_ = false;
+  bodyBytes_ = 0;
   ++fetchSerial_;
+  deadline_->start();
   // Keep-alive serves only the server it is connected to.
   reused_ = connected_ && connectedHost_ == target_.host && connectedPort_ == target_.port;
   if (reused_)
@@ -235,13 +247,25 @@ void CZoHTMLSkin::Received(const char* data, size_t count) {
   if (wire_ != Wire::Awaiting) return;
   silence_->start();
   bool written = true;
-  reader_.Feed(data, count, [&](const char* body, size_t length) { written = written && file_->Write(body, length); });
-  if (!written)
-    Fail(0);
+  reader_.Feed(data, count, [&](const char* body, size_t length) {
+    bodyBytes_ += length;
+    if (written && Refusal(true) == 0) written = file_->Write(body, length);
+  });
+  if (const int refusal = Refusal(written))
+    Fail(refusal);
   else if (reader_.Broken())
     Fail(WSAECONNABORTED);
   else if (reader_.Complete())
     Complete();
+}
+
+int CZoHTMLSkin::Refusal(bool written) const {
+  if (!written) return -1;  // the disk refused; nothing the server did
+  if (bodyBytes_ > (state_ == SkinFile ? kSkinFileMax : kPictureMax)) return WSAEMSGSIZE;
+  if (!reader_.StatusRead()) return 0;
+  const int status = reader_.Status();
+  if (status == 0) return WSAECONNABORTED;
+  return status >= 200 && status < 300 ? 0 : status;
 }
 
 void CZoHTMLSkin::ConnectionLost(int code) {
@@ -266,6 +290,7 @@ void CZoHTMLSkin::ConnectionLost(int code) {
 void CZoHTMLSkin::Complete() {
   wire_ = Wire::Idle;
   silence_->stop();
+  deadline_->stop();
   if (!reader_.KeepAlive()) connection_.Disconnect();
   const std::string path = file_->path();
   const bool stored = file_->Commit();
@@ -297,12 +322,13 @@ void CZoHTMLSkin::Complete() {
 
 void CZoHTMLSkin::Fail(int code) {
   silence_->stop();
+  deadline_->stop();
   file_.reset();
   state_ = Idle;
   wire_ = Wire::Idle;
   connection_.Disconnect();
   connected_ = false;
-  if (code == 0 || !OnError) return;
+  if (code <= 0 || !OnError) return;
   char message[48];
   snprintf(message, sizeof message, "HTML-Error : %d", code);
   OnError(this, message);

@@ -42,6 +42,9 @@ class CZoHTMLSkin : public TSkinValues {
   void SetStepTarget(QObject* target) { stepTarget_ = target; }
   // A fetch that hears nothing from its server for this long fails (10060).
   void SetFetchTimeout(int milliseconds);
+  // A fetch not done this long after it began fails too (10060), however
+  // slowly its server goes on sending.
+  void SetFetchDeadline(int milliseconds);
   State state() const { return state_; }
 
   // Local copies of the pictures, set when each has arrived.
@@ -51,7 +54,9 @@ class CZoHTMLSkin : public TSkinValues {
   std::function<void(CZoHTMLSkin*)> OnSkinParsed;
   std::function<void(CZoHTMLSkin*)> OnBackImageLoaded;
   std::function<void(CZoHTMLSkin*)> OnIconLoaded;
-  // "HTML-Error : <code>" when a fetch fails; the load is over then.
+  // "HTML-Error : <code>" when a fetch fails; the load is over then. The code
+  // is the HTTP status for an answer other than 2xx, 10040 for a body over
+  // its cap (skin file 64 KiB, picture 8 MiB), else a WinSock code.
   std::function<void(CZoHTMLSkin*, const char* message)> OnError;
 
  private:
@@ -70,6 +75,9 @@ class CZoHTMLSkin : public TSkinValues {
   void SendRequest();
   void Connected();
   void Received(const char* data, size_t count);
+  // Why the answer so far cannot be stored: -1 for a failed write, else the
+  // error code to report; 0 while all is well.
+  int Refusal(bool written) const;
   void ConnectionLost(int code);
   void Complete();
   void Fail(int code);
@@ -89,8 +97,10 @@ class CZoHTMLSkin : public TSkinValues {
   bool reused_ = false;   // the request went out on a kept-alive connection
   bool retried_ = false;
   uint64_t fetchSerial_ = 0;
+  uint64_t bodyBytes_ = 0;
   CZoConnection connection_;
   std::unique_ptr<QObject> receiver_;  // answers the step message when no target is set
   QTimer* silence_;                    // owned by receiver_
+  QTimer* deadline_;                   // owned by receiver_
   QPointer<QObject> stepTarget_;
 };

@@ -37,6 +37,17 @@ int64_t ParseLength(std::string_view text) {
   return value;
 }
 
+// "HTTP/1.x NNN ...": the three digits, else 0.
+int ParseStatus(std::string_view line) {
+  if (!line.starts_with("HTTP/") || line.size() < 12 || line[8] != ' ') return 0;
+  int status = 0;
+  for (const char c : line.substr(9, 3)) {
+    if (c < '0' || c > '9') return 0;
+    status = status * 10 + (c - '0');
+  }
+  return line.size() == 12 || line[12] == ' ' ? status : 0;
+}
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -94,6 +105,7 @@ void CZoHttpReader::LineComplete(std::string_view line) {
   switch (phase_) {
     case Phase::StatusLine:
       keepAlive_ = !line.starts_with("HTTP/1.0");
+      status_ = ParseStatus(line);
       phase_ = Phase::Headers;
       break;
     case Phase::Headers:

@@ -19,6 +19,9 @@ class CZoHttpReader {
   void Feed(const char* data, size_t count, const BodySink& body);
 
   bool Started() const { return started_; }
+  bool StatusRead() const { return phase_ != Phase::StatusLine; }
+  // The status code; 0 when the status line was no HTTP status line.
+  int Status() const { return status_; }
   bool Complete() const { return phase_ == Phase::Done; }
   bool Broken() const { return phase_ == Phase::Broken; }
   // Headers read, no length given: the body ends when the server closes.
@@ -41,5 +44,6 @@ class CZoHttpReader {
   bool started_ = false;
   bool keepAlive_ = true;
   bool chunked_ = false;
+  int status_ = 0;
   int64_t remaining_ = -1;  // body or chunk bytes still to come; -1 unknown
 };

@@ -35,10 +35,16 @@ CliSession::CliSession(CliOptions options) : options_(std::move(options)) {
 // Offers are answered before their event line is printed, so the line shows the answer.
 void CliSession::BindDCC() {
   auto printRequest = std::move(engine_.OnSendRequest);
-  engine_.OnSendRequest = [this, printRequest](int seq, const char* nick, const char* name, uint32_t size,
+  engine_.OnSendRequest = [this, printRequest](int seq, const char* nick, const char* name, uint64_t size,
                                                FileHandle* file) {
     *file = OpenTarget(name);
     printRequest(seq, nick, name, size, file);
+  };
+  // Where the bytes went: a second receive of a name goes beside the first.
+  auto printConnectRecv = std::move(engine_.OnConnectRecv);
+  engine_.OnConnectRecv = [this, printConnectRecv](int seq) {
+    printConnectRecv(seq);
+    fprintf(stderr, "velkocli: receive %d writes %s\n", seq, engine_.RecvFilePath(seq).c_str());
   };
   auto printChat = std::move(engine_.OnDCCChat);
   engine_.OnDCCChat = [this, printChat](int seq, const char* nick, const char* address, int port, int* accept) {

@@ -14,6 +14,7 @@ class LineBuilder {
   void Add(const char* text) { Field(EscapeText(text)); }
   void Add(int value) { Field(std::to_string(value)); }
   void Add(uint32_t value) { Field(std::to_string(value)); }
+  void Add(uint64_t value) { Field(std::to_string(value)); }
   void Add(bool value) { Field(value ? "1" : "0"); }
   void Add(void* pointer) { Field(pointer ? "(pointer)" : "(null)"); }
   void Add(int* value) { value ? Add(*value) : Field("(null)"); }

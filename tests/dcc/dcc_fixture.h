@@ -42,7 +42,7 @@ std::string CaseName(const testing::TestParamInfo<Case>& info) {
 struct DccSide : EngineRecorder {
   DccSide() {
     auto record = engine.OnSendRequest;
-    engine.OnSendRequest = [this, record](int seq, const char* from, const char* name, uint32_t size,
+    engine.OnSendRequest = [this, record](int seq, const char* from, const char* name, uint64_t size,
                                           FileHandle* file) {
       if (target) *file = target(name, size);
       record(seq, from, name, size, file);
@@ -56,7 +56,7 @@ struct DccSide : EngineRecorder {
 
   std::string nick;
   // Answers a file offer with a target file; none declines.
-  std::function<FileHandle(const char* fileName, uint32_t size)> target;
+  std::function<FileHandle(const char* fileName, uint64_t size)> target;
   bool acceptChat = false;
 };
 

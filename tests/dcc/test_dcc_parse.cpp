@@ -8,26 +8,36 @@
 #include "scripted_server.h"
 #include "wait_until.h"
 
-// Missing and over-long fields are the engine parser's own tests; these are the names and types.
-TEST(DccParse, NamesAndTypes) {
+// Missing and over-long fields are the engine parser's own tests; these are
+// names, types and numbers, which are refused rather than wrapped when they do not fit.
+TEST(DccParse, NamesTypesAndNumbers) {
   struct Case {
     const char *body, *type, *arg, *address;
     int port;
-    uint32_t value;
+    uint64_t value;
+    bool usable;
   };
   const Case cases[] = {
-      {"DCC send \"my file.txt\" 3232235521 1025 100", "send", "my file.txt", "192.168.0.1", 1025, 100},
-      {"DCC RESUME \"a b\" 49152 30", "RESUME", "a b", "", 49152, 30},
-      {"DCC SEND \"a b 1 2 3", "SEND", "\"a", "0.0.0.0", 1, 2},  // a quote that closes no field is a plain byte
-      {"DCC SEND \"a\"b 1 2 3", "SEND", "\"a\"b", "0.0.0.1", 2, 3},
-      {"DCC XMIT a 1 2 3", "XMIT", "", "", 0, 0},  // an unknown type fills nothing else
-      {"DCC  SEND a 1 2 3", "", "", "", 0, 0},
+      {"DCC send \"my file.txt\" 3232235521 1025 100", "send", "my file.txt", "192.168.0.1", 1025, 100, true},
+      {"DCC RESUME \"a b\" 49152 30", "RESUME", "a b", "", 49152, 30, true},
+      {"DCC SEND \"a\"b 1 2 3", "SEND", "\"a\"b", "0.0.0.1", 2, 3, true},
+      {"DCC SEND big.iso 2130706433 5000 6000000000", "SEND", "big.iso", "127.0.0.1", 5000, 6000000000u, true},
+      {"DCC ACCEPT a 65535 4294967296", "ACCEPT", "a", "", 65535, 4294967296u, true},
+      {"DCC CHAT chat 2130706433 65535", "CHAT", "chat", "127.0.0.1", 65535, 0, true},
+      {"DCC SEND \"a b 1 2 3", "SEND", "\"a", "", 0, 0, false},  // a quote that closes no field is a plain byte
+      {"DCC SEND a 2130706433 65536 5", "SEND", "a", "127.0.0.1", 0, 0, false},
+      {"DCC SEND a 2130706433 -1 5", "SEND", "a", "127.0.0.1", 0, 0, false},
+      {"DCC SEND a 4294967296 5000 5", "SEND", "a", "", 0, 0, false},
+      {"DCC SEND a 2130706433 5000 9223372036854775808", "SEND", "a", "127.0.0.1", 5000, 0, false},
+      {"DCC SEND a 2130706433 5000", "SEND", "a", "127.0.0.1", 5000, 0, false},
+      {"DCC XMIT a 1 2 3", "XMIT", "", "", 0, 0, false},  // an unknown type fills nothing else
+      {"DCC  SEND a 1 2 3", "", "", "", 0, 0, false},
   };
   for (const Case& c : cases) {
     stIRC irc;
     CZoAnalysis::Parse((":peer!u@h PRIVMSG me :\x01" + std::string(c.body) + "\x01").c_str(), &irc);
     stDCC dcc;
-    CZoAnalDCC::Parse(irc, &dcc);
+    EXPECT_EQ(CZoAnalDCC::Parse(irc, &dcc), c.usable) << c.body;
     EXPECT_STREQ(dcc.Type, c.type) << c.body;
     EXPECT_STREQ(dcc.Arg, c.arg) << c.body;
     EXPECT_STREQ(dcc.AddrText, c.address) << c.body;

@@ -1,10 +1,13 @@
 // Wire cases two engines never produce, played by a raw peer over loopback.
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <arpa/inet.h>
+#include <unistd.h>
 
+#include "C_dccfile.h"
 #include "dcc_fixture.h"
 #include "scripted_server.h"
 #include "wait_until.h"
@@ -35,14 +38,23 @@ class DccPeerTest : public testing::Test {
 
   // The engine offers `bytes` as data.bin; a raw peer connects to the offered port.
   std::unique_ptr<QTcpSocket> OfferToPeer(const QByteArray& bytes) {
-    side_.engine.SetAddress("127.0.0.1");
-    side_.engine.SetPort(irc_.Port());
-    side_.engine.Connect();
-    EXPECT_TRUE(irc_.WaitForClient());
     EXPECT_TRUE(WriteBytes(QString::fromStdString(Path("source")), bytes));
-    side_.engine.SendFile("peer", "data.bin", FileOpen(Path("source").c_str(), true, false));
-    EXPECT_TRUE(irc_.WaitForText("\x01\r\n"));
-    port_ = QRegularExpression("DCC SEND data.bin \\d+ (\\d+) ").match(QString::fromLatin1(irc_.Received())).captured(1);
+    OfferSource();
+    return ConnectPeer();
+  }
+  void OfferSource() {
+    if (side_.engine.state == TZoEngine::Idle) {
+      side_.engine.SetAddress("127.0.0.1");
+      side_.engine.SetPort(irc_.Port());
+      side_.engine.Connect();
+      EXPECT_TRUE(irc_.WaitForClient());
+    }
+    const int seqnum = side_.engine.SendFile("peer", "data.bin", FileOpen(Path("source").c_str(), true, false));
+    EXPECT_TRUE(WaitUntil([&] { return irc_.Received().count("\x01\r\n") == seqnum + 1; }));
+    auto offers = QRegularExpression("DCC SEND data.bin \\d+ (\\d+) ").globalMatch(QString::fromLatin1(irc_.Received()));
+    while (offers.hasNext()) port_ = offers.next().captured(1);
+  }
+  std::unique_ptr<QTcpSocket> ConnectPeer() {
     auto peer = std::make_unique<QTcpSocket>();
     peer->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port_.toUInt()));
     EXPECT_TRUE(peer->waitForConnected(5000));
@@ -51,7 +63,7 @@ class DccPeerTest : public testing::Test {
 
   // A raw sender that writes all of `bytes` at once, ahead of any
   // acknowledgement, offered to the engine as `name` of `size` bytes.
-  void OfferFromRawSender(const std::string& name, uint32_t size, const QByteArray& bytes, bool closeEarly) {
+  void OfferFromRawSender(const std::string& name, uint64_t size, const QByteArray& bytes, bool closeEarly) {
     ASSERT_TRUE(sender_.listen(QHostAddress::LocalHost));
     QObject::connect(&sender_, &QTcpServer::newConnection, [this, bytes, closeEarly] {
       link_ = sender_.nextPendingConnection();
@@ -126,12 +138,61 @@ TEST_F(DccPeerTest, ReceiverLeavingEarlyIsAFailedSend) {
   EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t0"));
 }
 
-TEST_F(DccPeerTest, AcknowledgingMoreThanTheFileIsAFailedSend) {
-  auto peer = OfferToPeer(RandomBytes(100, 13));
+// A receiver claiming bytes it cannot have had: ahead of the block sent, or
+// the whole file after the first block.
+TEST_F(DccPeerTest, AcknowledgingUnsentBytesIsAFailedSend) {
+  for (const uint32_t claim : {4096u, 5000u, 2049u}) {
+    SCOPED_TRACE(claim);
+    auto peer = OfferToPeer(RandomBytes(5000, claim));
+    QByteArray got;
+    ASSERT_TRUE(WaitBytes(*peer, &got, 2048));
+    peer->write(Ack(claim));
+    EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t" + std::to_string(side_.Events({"OnSendReady"}).size() - 1) + "\t0"));
+    EXPECT_EQ(side_.Events({"OnDisconnectSend"}).size(), side_.Events({"OnSendReady"}).size());
+    for (const std::string& line : side_.Events({"OnDisconnectSend"})) EXPECT_EQ(line.back(), '0');
+  }
+}
+
+// Beyond 4 GiB the offer carries the 64-bit size and acknowledgements wrap at 2^32.
+TEST_F(DccPeerTest, SendBeyondFourGibibytesTakesWrappedAcknowledgements) {
+  constexpr uint64_t kSize = (uint64_t{1} << 32) + 3000;
+  const FileHandle source = FileOpen(Path("source").c_str(), false, false);
+  ASSERT_EQ(ftruncate(source, static_cast<off_t>(kSize)), 0);  // sparse: reads as zeros
+  FileClose(source);
+  OfferSource();
+  EXPECT_TRUE(irc_.Received().contains(" 4294970296\x01\r\n"));
+  side_.engine.SimulateLine((":peer!u@h PRIVMSG me :\x01" "DCC RESUME data.bin " + port_.toStdString() +
+                             " 4294967296\x01").c_str());
+  ASSERT_TRUE(irc_.WaitForText(("DCC ACCEPT data.bin " + port_ + " 4294967296").toLatin1()));
+  auto peer = ConnectPeer();
   QByteArray got;
-  ASSERT_TRUE(WaitBytes(*peer, &got, 100));
-  peer->write(Ack(101));
-  EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t0"));
+  ASSERT_TRUE(WaitBytes(*peer, &got, 2048));
+  peer->write(Ack(2048));
+  ASSERT_TRUE(WaitBytes(*peer, &got, 3000));
+  peer->write(Ack(3000));
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t1"));
+  EXPECT_TRUE(side_.Saw("OnSentPack\t0\t0\t4294970296\t4294970296"));
+}
+
+TEST_F(DccPeerTest, ReceiveBeyondFourGibibytesAcknowledgesModulo) {
+  constexpr uint64_t kHeld = (uint64_t{1} << 32) + 10;
+  const FileHandle held = FileOpen(Path("big.bin").c_str(), false, false);
+  ASSERT_EQ(ftruncate(held, static_cast<off_t>(kHeld)), 0);
+  FileClose(held);
+  OfferFromRawSender("big.bin", kHeld + 10, QByteArray(10, 'x'), false);
+  side_.engine.SimulateLine((":peer!u@h PRIVMSG me :\x01" "DCC ACCEPT big.bin " +
+                             std::to_string(sender_.serverPort()) + " 4294967306\x01").c_str());
+  ASSERT_TRUE(WaitUntil([&] { return acks_.endsWith(Ack(20)); }));
+  link_->disconnectFromHost();
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t0\t1"));
+  EXPECT_TRUE(side_.Saw("OnRecvPack\t0\t10\t4294967316"));
+}
+
+TEST_F(DccPeerTest, ReceiveKeepsNoMoreThanTheOfferedSize) {
+  const QByteArray bytes = RandomBytes(1 << 20, 16);
+  OfferFromRawSender("ten.bin", 10, bytes, false);
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t0\t0"));
+  EXPECT_EQ(ReadBytes(QString::fromStdString(Path("ten.bin"))), bytes.left(10));
 }
 
 TEST_F(DccPeerTest, AWriteThatFailsEndsTheReceiveAsFailed) {
@@ -161,3 +222,62 @@ INSTANTIATE_TEST_SUITE_P(Offers, DccRawSenderTest,
                                          SenderCase{"early.bin", "early.bin", 5000, 3000},
                                          SenderCase{"\"../../my file.bin\"", "my file.bin", 1, 1}),
                          CaseName<SenderCase>);
+
+// Two senders offer one name at once: the second receive must not share the
+// first one's file, and each file holds exactly one sender's bytes.
+TEST_F(DccPeerTest, SecondReceiveOfANameInProgressWritesBesideIt) {
+  side_.target = [this](const char* name, uint64_t) { return FileOpen(Path(name).c_str(), false, true); };
+  QTcpServer senders[2];
+  QTcpSocket* links[2] = {};
+  QByteArray acks[2];
+  const QByteArray bytes[2] = {RandomBytes(3000, 21), RandomBytes(2000, 22)};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(senders[i].listen(QHostAddress::LocalHost));
+    QObject::connect(&senders[i], &QTcpServer::newConnection, [&, i] {
+      links[i] = senders[i].nextPendingConnection();
+      QObject::connect(links[i], &QTcpSocket::readyRead, [&, i] { acks[i] += links[i]->readAll(); });
+    });
+    side_.engine.SimulateLine((":peer" + std::to_string(i) + "!u@h PRIVMSG me :\x01" "DCC SEND same.bin 2130706433 " +
+                               std::to_string(senders[i].serverPort()) + " " + std::to_string(bytes[i].size()) + "\x01")
+                                  .c_str());
+  }
+  ASSERT_TRUE(WaitUntil([&] { return links[0] && links[1]; }));
+  for (int i = 0; i < 2; ++i) links[i]->write(bytes[i]);
+  ASSERT_TRUE(WaitUntil([&] { return acks[0].endsWith(Ack(3000)) && acks[1].endsWith(Ack(2000)); }));
+  EXPECT_EQ(side_.engine.RecvFilePath(1), Path("same (1).bin"));
+  for (QTcpSocket* link : links) link->disconnectFromHost();
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t0\t1"));
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t1\t1"));
+  EXPECT_EQ(ReadBytes(QString::fromStdString(Path("same.bin"))), bytes[0]);
+  EXPECT_EQ(ReadBytes(QString::fromStdString(Path("same (1).bin"))), bytes[1]);
+}
+
+// Offers that never connect give back their socket and file, and one peer
+// cannot hold more than a few at once.
+TEST_F(DccPeerTest, OffersThatNeverConnectTimeOutAndArePerPeerBounded) {
+  side_.engine.SetDCCConnectTimeout(300);
+  int opened = 0;
+  side_.target = [&](const char* name, uint64_t) {
+    ++opened;
+    const FileHandle file = FileOpen(Path(name).c_str(), false, true);
+    if (strcmp(name, "empty.bin") != 0) FileWrite(file, "x", 1);  // held data: waits for an ACCEPT that never comes
+    return file;
+  };
+  QTcpServer closed;
+  ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+  const std::string refused = std::to_string(closed.serverPort());
+  closed.close();
+  const auto offer = [&](const std::string& nick, const std::string& name) {
+    side_.engine.SimulateLine((":" + nick + "!u@h PRIVMSG me :\x01" "DCC SEND " + name + " 2130706433 " + refused +
+                               " 10\x01").c_str());
+  };
+  for (int i = 0; i < 12; ++i) offer("flood", "f" + std::to_string(i));
+  EXPECT_EQ(opened, CZoDCCRecvs::kMaxPendingPerPeer);
+  offer("other", "empty.bin");  // refused at once, and the empty file it got goes again
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t8\t0"));
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(Path("empty.bin"))));
+  EXPECT_TRUE(WaitUntil([&] { return side_.Events({"OnDisconnectRecv"}).size() == 9; }));
+  EXPECT_EQ(ReadBytes(QString::fromStdString(Path("f0"))), "x");
+  offer("flood", "later.bin");
+  EXPECT_EQ(opened, CZoDCCRecvs::kMaxPendingPerPeer + 2);
+}

@@ -91,7 +91,7 @@ TEST_F(DccNgircdTest, SameNameFromTwoSendersResumesEachIntoItsOwnFile) {
   const QByteArray fromCarol = RandomBytes(7000, 6);
   ASSERT_TRUE(WriteBytes(Path("a.part"), fromAlice.left(1000)));
   ASSERT_TRUE(WriteBytes(Path("c.part"), fromCarol.left(6000)));
-  bob.target = [this](const char*, uint32_t size) { return Append(size == 9000 ? "a.part" : "c.part"); };
+  bob.target = [this](const char*, uint64_t size) { return Append(size == 9000 ? "a.part" : "c.part"); };
   Offer(alice, bob.nick, "same.bin", fromAlice);
   Offer(carol, bob.nick, "same.bin", fromCarol);
   ASSERT_TRUE(bob.WaitFor("OnDisconnectRecv\t0\t1"));

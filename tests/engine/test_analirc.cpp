@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine_recorder.h"
+#include "session_invariants.h"
 
 namespace {
 
@@ -187,4 +188,37 @@ TEST(SessionData, ReconnectReusesTheChannelAndReplacesStaleMembers) {
   r.engine.SimulateLine(":srv 366 me #c :End");
   EXPECT_EQ(r.Members(), "me\r\nfresh");
   EXPECT_EQ(r.engine.FindUser("b"), nullptr);
+}
+
+// A server that renames someone onto a nick another user holds has given that
+// nick away: the earlier holder is gone, and no link may point at freed data.
+TEST(SessionData, RenameOntoATakenNickLeavesOneUserOfThatNick) {
+  struct Case {
+    const char* rename;
+    const char* members;
+  };
+  const Case cases[] = {
+      {":A!u@h NICK :B", "me\r\nB"},
+      {":A!u@h NICK :b", "me\r\nb"},
+      {":a!u@h NICK :A", "me\r\nA\r\nB"},
+      {":me!u@h NICK :B", "B\r\nA"},
+      {":nobody!u@h NICK :B", "me\r\nA"},
+      {":A!u@h NICK :", "me\r\nA\r\nB"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rename);
+    EngineRecorder r;
+    r.engine.SetNick("me");
+    for (const char* line : {":me!u@h JOIN :#a", ":srv 353 me = #a :me", ":srv 366 me #a :End", ":A!u@h JOIN :#a",
+                             ":B!u@h JOIN :#a", c.rename})
+      r.engine.SimulateLine(line);
+    ZoString text;
+    EXPECT_STREQ(r.engine.FindChan("#a")->MemberListText(&text), c.members);
+    EXPECT_EQ(SessionFault(r.engine.SessionData()), "");
+    for (const char* line : {":B!u@h PART #a", ":A!u@h PART #a", ":me!u@h PART #a", ":B!u@h PART #a",
+                             ":B!u@h QUIT :bye", ":A!u@h QUIT :bye"})
+      r.engine.SimulateLine(line);
+    EXPECT_EQ(r.engine.SessionData().Users().size(), 0u);
+    EXPECT_EQ(SessionFault(r.engine.SessionData()), "");
+  }
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "C_analctcp.h"
 #include "U_analysis.h"
 #include "engine_recorder.h"
 
@@ -37,15 +38,28 @@ TEST(Parse, SplitsPrefixCommandParameterAndRest) {
   for (const auto& [line, fields] : cases) EXPECT_EQ(Fields(line), fields) << line;
 }
 
-TEST(Parse, OverlongFieldsAreCutToTheirWidth) {
-  const std::string nick(300, 'n');
-  const std::string text(3000, 't');
-  const std::string line = ":" + nick + "!u@" + std::string(500, 'h') + " PRIVMSG " + std::string(400, 'c') + " :" + text;
-  stIRC r = Parsed(line.c_str());
-  EXPECT_EQ(strlen(r.nick), sizeof r.nick - 1);
-  EXPECT_EQ(strlen(r.host), sizeof r.host - 1);
-  EXPECT_EQ(strlen(r.param1), sizeof r.param1 - 1);
-  EXPECT_EQ(strlen(r.rest), sizeof r.rest - 1);
+// Each field is as wide as it can be without a lone lead byte at its end.
+TEST(Parse, OverlongFieldsAreCutToTheirWidthBetweenCharacters) {
+  const auto hangul = [](size_t bytes) {
+    std::string text;
+    while (text.size() < bytes) text += "\xB0\xA1";
+    return text;
+  };
+  const std::string line = ":" + hangul(300) + "!" + hangul(100) + "@" + hangul(500) + " " + hangul(100) + " " +
+                           hangul(400) + " " + hangul(3000);
+  const stIRC r = Parsed(line.c_str());
+  for (const auto& [field, width] : {std::pair<const char*, size_t>{r.nick, sizeof r.nick},
+                                     {r.user, sizeof r.user}, {r.host, sizeof r.host}, {r.command, sizeof r.command},
+                                     {r.param1, sizeof r.param1}, {r.rest, sizeof r.rest}})
+    EXPECT_EQ(strlen(field), width - 2);
+
+  stIRC ctcpLine;
+  const std::string ctcpText = ":n!u@" + hangul(300) + " PRIVMSG #" + hangul(300) + " :\x01" + hangul(30) + " " + hangul(600);
+  CZoAnalysis::Parse(ctcpText.c_str(), &ctcpLine);
+  stCTCP ctcp;
+  CZoAnalCTCP::Build(ctcpLine, &ctcp);
+  EXPECT_EQ(strlen(ctcp.ctcp), sizeof ctcp.ctcp - 2);
+  EXPECT_EQ(strlen(ctcp.channel), 127u);  // "#" and the pairs that fit the IRC record's parameter
 }
 
 TEST(Analyse, CutsAtTheFirstLineEnd) {

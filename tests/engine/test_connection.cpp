@@ -2,7 +2,11 @@
 
 #include "C_socket.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 #include "U_connection.h"
@@ -151,4 +155,30 @@ TEST(Engine, PeerCloseRaisesOnDisconnectWithStateIdle) {
   ASSERT_TRUE(r.WaitFor("OnDisconnect\t(null)"));
   EXPECT_EQ(r.engine.state, TZoEngine::Idle);
   EXPECT_TRUE(r.Saw("OnLine\tERROR :Closing link"));
+}
+
+// A peer that never reads: what we queue for it stays bounded, and then the
+// connection ends with an error event instead of growing without limit.
+TEST(Connection, APeerThatNeverReadsIsDroppedOnceTheQueueIsFull) {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+
+  CZoConnection connection;
+  std::vector<int> errors;
+  int disconnects = 0;
+  connection.OnError = [&](int* code) { errors.push_back(*code); };
+  connection.OnDisconnect = [&](void*) { ++disconnects; };
+  ASSERT_TRUE(connection.Connect("127.0.0.1", ntohs(address.sin_port)));
+  ASSERT_TRUE(WaitUntil([&] { return connection.LocalAddress() != 0; }));
+  const std::string pong = "PONG :" + std::string(400, 'x') + "\r\n";
+  for (int i = 0; i < 100000 && connection.IsOpen(); ++i) connection.Send(pong.c_str());
+  EXPECT_EQ(errors, std::vector<int>{10055});
+  EXPECT_TRUE(WaitUntil([&] { return !connection.IsOpen(); }));
+  close(listener);
 }

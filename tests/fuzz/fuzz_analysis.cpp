@@ -1,5 +1,6 @@
 // Server bytes, in reads of varying size, through line framing, parsing,
-// routing, the analysers and the session data.
+// routing, the analysers and the session data, whose links are checked after
+// every line.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include "U_analysis.h"
 #include "U_data.h"
 #include "U_lineframer.h"
+#include "session_invariants.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
@@ -20,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CZoLineFramer framer(512);
   const auto deliver = [&](char* line) {
     analysis.Analyse(line);
+    if (!SessionFault(session).empty()) abort();
     return true;
   };
   for (size_t at = 1; at < size;) {

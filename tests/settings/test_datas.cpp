@@ -8,6 +8,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 #include <string>
 #include <utility>
@@ -114,6 +118,22 @@ TEST_F(DatasTest, ValuesThatDoNotFitReadAsDefaults) {
   EXPECT_EQ(datas.Port, 6667);
   EXPECT_EQ(datas.Nick, std::string(511, 'n'));
   EXPECT_EQ(datas.Address, "localhost");
+}
+
+// A settings file that is a FIFO: reading it would wait for a writer for good.
+TEST_F(DatasTest, SettingsFileThatIsNoRegularFileKeepsDefaults) {
+  ASSERT_TRUE(QDir().mkpath(Folder()));
+  const QByteArray fifo = QFile::encodeName(MachineFile());
+  ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+  auto loaded = std::async(std::launch::async, [] {
+    CDatas datas;
+    return datas.Nick;
+  });
+  if (loaded.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    close(open(fifo.constData(), O_WRONLY));  // lets the stuck reader see an end and go
+    FAIL() << "loading from a FIFO hangs";
+  }
+  EXPECT_EQ(loaded.get(), "VELKO");
 }
 
 TEST_F(DatasTest, UnusableFolderKeepsDefaultsAndWritesNothing) {

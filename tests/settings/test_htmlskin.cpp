@@ -108,13 +108,43 @@ TEST_F(SkinFetch, WithoutContentLengthTheBodyRunsToTheClose) {
   EXPECT_EQ(skin_.NickBoxFg, 0x0000FFu);
 }
 
-TEST_F(SkinFetch, ErrorStatusBodyIsStoredAndParsed) {
-  ScriptedServer server;
-  Request(server);
-  server.Write(Response("<html><body>Not Found</body></html>\nnickbox-fg=clRed\n", "404 Not Found"));
-  ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(events_, Events{"parsed"});
-  EXPECT_EQ(skin_.NickBoxFg, 0xFF0000u);
+// An error page is no skin, and a server that never stops sending (in one
+// rush or a byte at a time) is cut off; the previous copy stays either way.
+TEST_F(SkinFetch, ErrorStatusOverlongAndEndlessAnswersFail) {
+  struct Case {
+    QByteArray head;
+    int bodyBytes, gapMs;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"HTTP/1.1 404 Not Found\r\nContent-Length: 17\r\n\r\n", 17, 0, "HTML-Error : 404"},
+      {"HTTP/1.0 500 Oops\r\n\r\n", 17, 0, "HTML-Error : 500"},
+      {"HTTP/1.1 301 Moved\r\nLocation: /x\r\n\r\n", 0, 0, "HTML-Error : 301"},
+      {"NONSENSE\r\n\r\n", 17, 0, "HTML-Error : 10053"},
+      {"HTTP/1.1 200 OK\r\n\r\n", 70 << 10, 0, "HTML-Error : 10040"},
+      {"HTTP/1.1 200 OK\r\n\r\n", 40, 60, "HTML-Error : 10060"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    QFile previous(dir_.filePath("skin.txt"));
+    ASSERT_TRUE(previous.open(QIODevice::WriteOnly) && previous.write("mainwin-bg=clRed\n") > 0);
+    previous.close();
+    events_.clear();
+    skin_.SetFetchDeadline(400);
+    ScriptedServer server;
+    Request(server);
+    server.Write(c.head);
+    const QByteArray body = QByteArray("nickbox-fg=clRed\n").repeated(c.bodyBytes / 17 + 1).left(c.bodyBytes);
+    for (int at = 0; at < body.size() && skin_.state() != CZoHTMLSkin::Idle; at += c.gapMs ? 1 : body.size()) {
+      server.Write(body.mid(at, c.gapMs ? 1 : body.size()));
+      SpinFor(c.gapMs);
+    }
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(events_, Events{c.error});
+    EXPECT_EQ(Local("skin.txt"), "mainwin-bg=clRed\n");
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"skin.txt"});
+    EXPECT_EQ(skin_.NickBoxFg, TSkinValues().NickBoxFg);
+  }
 }
 
 TEST_F(SkinFetch, EarlyCloseReportsAnErrorAndKeepsThePreviousCopy) {

@@ -1,0 +1,51 @@
+#include "U_dcclink.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "C_socket.h"
+#include "U_codepage.h"
+#include "U_commondata.h"
+
+std::string QuoteFileName(const char* fileName) {
+  std::string name = fileName ? fileName : "";
+  name.resize(Cp949CutLength(name.data(), name.size(), kDCCNameMax));
+  return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+}
+
+void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...) {
+  if (!sendLine) return;
+  char offer[400];
+  va_list arguments;
+  va_start(arguments, format);
+  vsnprintf(offer, sizeof offer, format, arguments);
+  va_end(arguments);
+  char line[512];
+  snprintf(line, sizeof line, "PRIVMSG %.63s :\x01%s\x01\r\n", nick ? nick : "", offer);
+  sendLine(line);
+}
+
+uint16_t ListenForPeer(CZoServerSocket* server) {
+  if (!server->Listen(GetFreePort()) && !server->Listen(0)) return 0;
+  return server->Port();
+}
+
+void AttachDCCLink(CZoClientSocket* link, CZoSeqnumItem* item, std::function<void()> read,
+                   std::function<void()> closed) {
+  link->OnError = [](CZoSocket*, int* code) { *code = 0; };
+  link->OnRead = [item, read = std::move(read)](CZoClientSocket*) {
+    CZoSeqnumItem::BusyScope busy(item);
+    read();
+  };
+  link->OnDisconnect = [item, closed = std::move(closed)](CZoClientSocket*) {
+    CZoSeqnumItem::BusyScope busy(item);
+    closed();
+  };
+}
+
+void DetachDCCLink(CZoClientSocket* link) {
+  link->OnConnect = nullptr;
+  link->OnRead = nullptr;
+  link->OnDisconnect = nullptr;
+  link->OnError = nullptr;
+}
