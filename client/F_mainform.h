@@ -137,13 +137,13 @@ class TMainForm : public QWidget {
   void IRCDCCChatConnect(int iParam);
   void IRCDCCChatDisconnect(int iParam);
   void IRCDCCChatMessage(int iParam, const char* Param);
-  void IRCSendReady(int iParam, const char* Param1, const char* Param2, uint32_t dParam1);
+  void IRCSendReady(int iParam, const char* Param1, const char* Param2, uint64_t dParam1);
   void IRCConnectForSend(int iParam);
-  void IRCSentPack(int iParam, uint32_t dParam1, uint32_t dParam2, uint32_t dParam3);
+  void IRCSentPack(int iParam, uint32_t dParam1, uint64_t dParam2, uint64_t dParam3);
   void IRCDisconnectSend(int iParam, bool bParam);
-  void IRCSendRequest(int iParam, const char* Param1, const char* Param2, uint32_t dParam, FileHandle* hParam);
+  void IRCSendRequest(int iParam, const char* Param1, const char* Param2, uint64_t dParam, FileHandle* hParam);
   void IRCConnectRecv(int iParam);
-  void IRCRecvPack(int iParam, uint32_t dParam1, uint32_t dParam2);
+  void IRCRecvPack(int iParam, uint32_t dParam1, uint64_t dParam2);
   void IRCDisconnectRecv(int iParam, bool bParam);
 
   std::unique_ptr<CZoHTMLSkin> ownSkin_;

@@ -54,7 +54,7 @@ void TMainForm::IRCDCCChatMessage(int iParam, const char* Param) {
   if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddMessage(Param);
 }
 
-void TMainForm::IRCSendReady(int iParam, const char* Param1, const char* Param2, uint32_t dParam1) {
+void TMainForm::IRCSendReady(int iParam, const char* Param1, const char* Param2, uint64_t dParam1) {
   TmDCCFile* form = subforms_->NewDCCSend();
   form->Setup(iParam, Param1, Param2, dParam1);
   form->SetStatus(TTransferStatus::WaitingToSend);
@@ -68,7 +68,7 @@ void TMainForm::IRCConnectForSend(int iParam) {
   }
 }
 
-void TMainForm::IRCSentPack(int iParam, uint32_t, uint32_t, uint32_t dParam3) {
+void TMainForm::IRCSentPack(int iParam, uint32_t, uint64_t, uint64_t dParam3) {
   TmDCCFile* form = subforms_->FindDCCSend(iParam);
   if (!form) return;
   // The first acknowledged position is where a resumed send began.
@@ -80,7 +80,7 @@ void TMainForm::IRCDisconnectSend(int iParam, bool bParam) {
   if (TmDCCFile* form = subforms_->FindDCCSend(iParam)) form->Finish(bParam);
 }
 
-void TMainForm::IRCSendRequest(int iParam, const char* Param1, const char* Param2, uint32_t dParam,
+void TMainForm::IRCSendRequest(int iParam, const char* Param1, const char* Param2, uint64_t dParam,
                                FileHandle* hParam) {
   // The dialog runs a nested loop in which another offer may reuse the
   // engine's working buffers: keep our own copies.
@@ -103,7 +103,7 @@ void TMainForm::IRCConnectRecv(int iParam) {
   }
 }
 
-void TMainForm::IRCRecvPack(int iParam, uint32_t, uint32_t dParam2) {
+void TMainForm::IRCRecvPack(int iParam, uint32_t, uint64_t dParam2) {
   if (TmDCCFile* form = subforms_->FindDCCRecv(iParam)) form->SetTransferred(dParam2);
 }
 

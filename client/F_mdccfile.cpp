@@ -70,16 +70,7 @@ void TmDCCFile::Finish(bool success) {
   ShowLines();
 }
 
-bool TmDCCFile::WaitedTooLong() const {
-  return Receiving && status_ == TTransferStatus::Connecting && counts_.elapsed >= static_cast<uint64_t>(ConnectPatience);
-}
-
 void TmDCCFile::Timer1Timer() {
-  if (WaitedTooLong()) {
-    Manager().Engine().CancelRecv(Seqnum);
-    Finish(false);
-    return;
-  }
   TickTransfer(counts_);
   ShowLines();
 }

@@ -36,10 +36,6 @@ class TmDCCFile : public TMDIABS {
   int Seqnum = -1;
   // A receive; a send otherwise.
   bool Receiving = false;
-  // A receive not connected after this many seconds is given up, so that a
-  // sender that never answers does not leave the window waiting for ever.
-  int ConnectPatience = 60;
-
   QLabel* lWith;
   QLabel* lFilename;
   QLabel* lTransfer;
@@ -49,7 +45,6 @@ class TmDCCFile : public TMDIABS {
 
  private:
   void ShowLines();
-  bool WaitedTooLong() const;
 
   TTransferStatus status_ = TTransferStatus::Connecting;
   std::string nick_;

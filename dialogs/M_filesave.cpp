@@ -39,7 +39,7 @@ QString OpenSaveDialog(QWidget* parent, const QString& proposed) {
 
 }  // namespace
 
-TSaveAction DecideSave(const TSaveTarget& target, uint32_t offered) {
+TSaveAction DecideSave(const TSaveTarget& target, uint64_t offered) {
   if (!target.folderWritable) return TSaveAction::RefuseFolder;
   if (!target.hasName) return TSaveAction::RefuseTarget;
   if (!target.exists) return TSaveAction::Create;
@@ -79,7 +79,7 @@ std::string StartFolder(const std::string& dccDir, const std::string& fallback) 
   return WithSlash(fallback);
 }
 
-TmSaveFile::TmSaveFile(QWidget* owner, uint32_t offeredSize)
+TmSaveFile::TmSaveFile(QWidget* owner, uint64_t offeredSize)
     : TModalForm(owner, QSize(360, 84)),
       Label1(MakeLabel(pClient, QRect(8, 8, 344, 12), QString::fromUtf8("파일이름과 저장할 위치를 선택하세요"))),
       eFileName(MakeFlatEdit(pClient, QRect(8, 26, 344, 18))),
@@ -136,7 +136,7 @@ void TmSaveFile::sbSetDirClick() {
   if (!chosen.isEmpty()) eFileName->setText(chosen);
 }
 
-FileHandle AskSaveFile(const char* nick, const char* fileName, uint32_t size, std::string& dccDir) {
+FileHandle AskSaveFile(const char* nick, const char* fileName, uint64_t size, std::string& dccDir) {
   TModalHolder<TmSaveFile> dialog(size);
   const std::string proposed = SavePathFor(StartFolder(dccDir, DefaultDownloadFolder()), fileName);
   dialog->eFileName->setText(FromLocalPath(proposed));

@@ -33,7 +33,7 @@ struct TSaveTarget {
   uint64_t size = 0;
 };
 
-TSaveAction DecideSave(const TSaveTarget& target, uint32_t offered);
+TSaveAction DecideSave(const TSaveTarget& target, uint64_t offered);
 // Paths are in the file system's encoding.
 TSaveTarget InspectSaveTarget(const std::string& path);
 // The peer's name made safe and in the file system's encoding, joined to
@@ -53,7 +53,7 @@ class TmSaveFile : public TModalForm {
   Q_OBJECT
 
  public:
-  TmSaveFile(QWidget* owner, uint32_t offeredSize);
+  TmSaveFile(QWidget* owner, uint64_t offeredSize);
 
   // After OK: the chosen path, and whether the file there is to be emptied first.
   std::string Path() const;
@@ -77,11 +77,11 @@ class TmSaveFile : public TModalForm {
   // False when the target is refused or the person keeps the existing file.
   bool TargetAccepted();
 
-  uint32_t offeredSize_;
+  uint64_t offeredSize_;
   bool overwrite_ = false;
 };
 
 // Runs the dialog for an offer (nick and file name in CP949) and opens the
 // chosen target: the handle to accept with, or kNoFile to decline. On
 // acceptance `dccDir` becomes the chosen folder.
-FileHandle AskSaveFile(const char* nick, const char* fileName, uint32_t size, std::string& dccDir);
+FileHandle AskSaveFile(const char* nick, const char* fileName, uint64_t size, std::string& dccDir);

@@ -19,10 +19,6 @@
 
 namespace {
 
-// Sizes and positions are 32-bit on the wire: a larger file would be offered
-// with a wrapped size.
-constexpr qint64 kMaxSendSize = 0xFFFFFFFFLL;
-
 bool IsEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
 
 // The configured folder, else the download folder, else home.
@@ -119,10 +115,6 @@ std::string AskSendFile(const char* nick, std::string& dccDir) {
 
 FileHandle OpenFileToSend(const std::string& path) {
   const QFileInfo info(FromLocalPath(path));
-  if (info.isFile() && info.size() > kMaxSendSize) {
-    ShowMessageBox(Cp949Literal("4GB보다 큰 파일은 보낼 수 없습니다."));
-    return kNoFile;
-  }
   const FileHandle file = info.isFile() ? FileOpen(path.c_str(), true, false) : kNoFile;
   if (file == kNoFile) ShowMessageBox(Cp949Literal("파일을 열 수 없습니다."));
   return file;
