@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "F_mchanlist.h"
+#include "U_chanlistgrid.h"
 #include "F_mchannel.h"
 #include "F_mquery.h"
 #include "F_mstatus.h"
@@ -92,6 +94,14 @@ TmQuery* CSubforms::OpenQuery(const char* nick) {
 TmStatus* CSubforms::OpenStatus() {
   if (auto* form = static_cast<TmStatus*>(FindForm(wkStatus, nullptr))) return form;
   return Create<TmStatus>();
+}
+
+TmChanList* CSubforms::OpenChanList() {
+  if (auto* form = static_cast<TmChanList*>(FindForm(wkChanList, nullptr))) return form;
+  TmChanList* form = Create<TmChanList>();
+  form->SetEngine(&engine_);
+  form->sgChanList->SetFixedColor(skin_.ChListWinIndexBg);
+  return form;
 }
 
 void CSubforms::WriteActive(const char* text, int kind) {
@@ -279,9 +289,11 @@ void CSubforms::SetFrameColors(const TFrameColorRecord& colors) {
 }
 
 void CSubforms::ApplySkin() {
-  for (TMDIABS* form : forms_)
+  for (TMDIABS* form : forms_) {
     if (form->Kind == wkChannel)
       static_cast<TmChannel*>(form)->SetUserListColors(skin_.ChanWinUserListBg, skin_.ChanWinUserListFg);
+    if (form->Kind == wkChanList) static_cast<TmChanList*>(form)->sgChanList->SetFixedColor(skin_.ChListWinIndexBg);
+  }
   SetFrameColors(skin_.SubWinFrame);
 }
 

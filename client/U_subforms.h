@@ -17,6 +17,7 @@ class QObject;
 class QWidget;
 class TMDIABS;
 class TmABSRich;
+class TmChanList;
 class TmChannel;
 class TmQuery;
 class TmStatus;
@@ -62,6 +63,8 @@ class CSubforms {
   TmQuery* OpenQuery(const char* nick);
   // The status window, created in front when there is none.
   TmStatus* OpenStatus();
+  // The channel list window, created in front when there is none.
+  TmChanList* OpenChanList();
 
   void WriteActive(const char* text, int kind);
   void WriteChannel(const char* name, const char* text, int kind);
