@@ -134,8 +134,8 @@ class TMainForm : public QWidget {
   void IRCNames(const char* Param1, const char* Param2);
 
   // Server replies that lead into dialogs and the channel list. Dialogs are
-  // opened from the event loop, never inside the engine's own event, and at
-  // most one of each kind is open at a time.
+  // opened from the event loop, never inside the engine's own event, and one
+  // question is asked at a time.
   void IRCIRC(__IRCData* IRCData);
   void IRCList(int iParam1, const char* Param1, const char* Param2, int iParam2);
   void IRCNTopic(const char* Param1, const char* Param2);

@@ -3,11 +3,9 @@
 // the channel listing, and the topic and mode replies the channel dialog takes.
 #include <QMetaObject>
 #include <QPointer>
-#include <QTextEdit>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <functional>
 
 #include "C_channel.h"
 #include "F_mainform.h"

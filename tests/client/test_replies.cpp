@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +19,7 @@
 #include "M_nickchange.h"
 #include "U_chanlistgrid.h"
 #include "U_codepage.h"
+#include "U_htmlskin.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
 #include "engine_recorder.h"
@@ -196,6 +198,7 @@ TEST(Replies, ListingOutlivesItsWindowAndTheConnection) {
   TZoEngine& irc = form.Engine();
   irc.SimulateLine(":srv 321 me Channel :Users Name");
   ASSERT_NE(ChanList(form), nullptr);
+  EXPECT_FALSE(ChanList(form)->CloseEnabled);
   form.Subforms().CloseForm(ChanList(form));
   irc.SimulateLine(":srv 322 me #late 3 :gone");
   irc.SimulateLine(":srv 323 me :End");
@@ -251,6 +254,7 @@ TEST(Replies, ThousandChannelsByUsers) {
   form.resize(800, 600);
   form.show();
   TZoEngine& irc = form.Engine();
+  form.Skin().ChListWinIndexBg = 0xD7DFFF;
   irc.SimulateLine(":srv 321 me Channel :Users Name");
   for (int i = 0; i < 1000; ++i)
     irc.SimulateLine((":srv 322 me #room" + std::to_string(i) + " " + std::to_string((i * 37) % 1000 + 1) +
@@ -263,6 +267,13 @@ TEST(Replies, ThousandChannelsByUsers) {
   EXPECT_EQ(list->sgChanList->Model().Entry(999)->users, 1);
   list->setGeometry(0, 0, 640, 420);
   SaveGrab(&form, "chanlist_1000");
+
+  // The header takes the skin's colour when the window is made and when a skin arrives.
+  const auto headerColour = [&] { return list->sgChanList->horizontalHeader()->grab().toImage().pixel(92, 2) & 0xFFFFFF; };
+  EXPECT_EQ(headerColour(), 0xD7DFFFu);
+  form.Skin().ChListWinIndexBg = 0x102030;
+  form.Subforms().ApplySkin();
+  EXPECT_EQ(headerColour(), 0x102030u);
 }
 
 }  // namespace
