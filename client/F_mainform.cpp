@@ -291,14 +291,18 @@ void TMainForm::Tile() { subforms_->Tile(); }
 void TMainForm::Cascade() { subforms_->Cascade(); }
 
 void TMainForm::ShowNickChange() {
-  TModalHolder<TmNickChange> dialog(IRC, [this](const char* nick) {
-    datas_.Nick = nick;
-    lbNick->setText(DecodeDisplay(nick));
-  });
-  if (dialog) dialog->ShowModal();
+  if (nickDialogOpen_) return;  // a nick refused meanwhile is answered by the open dialog
+  nickDialogOpen_ = true;
+  QPointer<TMainForm> alive(this);
+  {
+    TModalHolder<TmNickChange> dialog(IRC, [this](const char* nick) {
+      datas_.Nick = nick;
+      lbNick->setText(DecodeDisplay(nick));
+    });
+    if (dialog) dialog->ShowModal();
+  }
+  if (alive) nickDialogOpen_ = false;
 }
-
-void TMainForm::ShowChanChange() {}
 
 void TMainForm::UserQuit() {
   userQuit_ = true;
@@ -346,6 +350,7 @@ void TMainForm::tQUELBOTimer() {
 }
 
 void TMainForm::IRCDisconnect(void*) {
+  AbandonListing();
   subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), 16);
   ScheduleReconnect();
 }

@@ -3,7 +3,9 @@
 // connection lifecycle (register, join, rejoin, reconnect with backoff).
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +24,8 @@ class QMenu;
 class QTimer;
 class QToolButton;
 class TShape;
+class TmChanList;
+struct __IRCData;
 
 class TMainForm : public QWidget {
   Q_OBJECT
@@ -146,6 +150,21 @@ class TMainForm : public QWidget {
   void IRCRecvPack(int iParam, uint32_t dParam1, uint64_t dParam2);
   void IRCDisconnectRecv(int iParam, bool bParam);
 
+  // Server replies that lead into dialogs and the channel list. Dialogs are
+  // opened from the event loop, never inside the engine's own event, and one
+  // question is asked at a time.
+  void IRCIRC(__IRCData* IRCData);
+  void IRCList(int iParam1, const char* Param1, const char* Param2, int iParam2);
+  void IRCNTopic(const char* Param1, const char* Param2);
+  void AddMotdLine(const char* rest);
+  // Queues a question (471 full room, 475 channel key, 433 nick) and asks the
+  // waiting ones one after another.
+  void Ask(int code, const char* rest);
+  void AskWaiting();
+  void AskOne(int code, const std::string& channel);
+  // Ends a listing the server will not finish (the connection is gone).
+  void AbandonListing();
+
   std::unique_ptr<CZoHTMLSkin> ownSkin_;
   CZoHTMLSkin& skin_;
   TZoEngine IRC;
@@ -156,4 +175,10 @@ class TMainForm : public QWidget {
   TReconnectBackoff backoff_;
   bool reconnectPending_ = false;
   bool userQuit_ = false;
+
+  // Replies that lead into dialogs and the channel list.
+  QPointer<TmChanList> listWindow_;  // the window the current listing fills
+  std::deque<std::pair<int, std::string>> questions_;  // reply code and channel, the asked one first
+  bool asking_ = false;
+  bool nickDialogOpen_ = false;
 };

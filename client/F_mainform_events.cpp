@@ -44,6 +44,9 @@ void TMainForm::BindEngine() {
   IRC.OnConnectRecv = std::bind_front(&TMainForm::IRCConnectRecv, this);
   IRC.OnRecvPack = std::bind_front(&TMainForm::IRCRecvPack, this);
   IRC.OnDisconnectRecv = std::bind_front(&TMainForm::IRCDisconnectRecv, this);
+  IRC.OnIRC = std::bind_front(&TMainForm::IRCIRC, this);
+  IRC.OnList = std::bind_front(&TMainForm::IRCList, this);
+  IRC.OnNTopic = std::bind_front(&TMainForm::IRCNTopic, this);
 }
 
 void TMainForm::IRCPrivmsg(const char* Param1, const char* Param2, const char* Param3) {
@@ -113,10 +116,6 @@ void TMainForm::IRCUserMode(const char* Param1, const char* Param2, const char*)
 }
 
 void TMainForm::IRCNMode(const char* Param1, const char*) { subforms_->ChannelModesChanged(Param1); }
-
-void TMainForm::IRCChanMode(const char* Param1, const char*) {
-  if (IsChannelName(Param1)) subforms_->ChannelModesChanged(Param1);
-}
 
 void TMainForm::IRCNames(const char* Param1, const char* Param2) {
   if (Param2) subforms_->ReloadNames(Param1);

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "F_mchanlist.h"
+#include "U_chanlistgrid.h"
 #include "F_mchannel.h"
 #include "F_mdccchat.h"
 #include "F_mdccfile.h"
@@ -144,6 +146,14 @@ TmDCCFile* CSubforms::NewDCCSend() { return Create<TmDCCFile>(); }
 TmDCCFile* CSubforms::NewDCCRecv() {
   TmDCCFile* form = Create<TmDCCFile>();
   form->Receiving = true;
+  return form;
+}
+
+TmChanList* CSubforms::OpenChanList() {
+  if (auto* form = static_cast<TmChanList*>(FindForm(wkChanList, nullptr))) return form;
+  TmChanList* form = Create<TmChanList>();
+  form->SetEngine(&engine_);
+  form->sgChanList->SetFixedColor(skin_.ChListWinIndexBg);
   return form;
 }
 
@@ -345,9 +355,11 @@ void CSubforms::SetFrameColors(const TFrameColorRecord& colors) {
 }
 
 void CSubforms::ApplySkin() {
-  for (TMDIABS* form : forms_)
+  for (TMDIABS* form : forms_) {
     if (form->Kind == wkChannel)
       static_cast<TmChannel*>(form)->SetUserListColors(skin_.ChanWinUserListBg, skin_.ChanWinUserListFg);
+    if (form->Kind == wkChanList) static_cast<TmChanList*>(form)->sgChanList->SetFixedColor(skin_.ChListWinIndexBg);
+  }
   SetFrameColors(skin_.SubWinFrame);
 }
 

@@ -17,6 +17,7 @@ class QObject;
 class QWidget;
 class TMDIABS;
 class TmABSRich;
+class TmChanList;
 class TmChannel;
 class TmDCCChat;
 class TmDCCFile;
@@ -77,6 +78,8 @@ class CSubforms {
   TmDCCChat* NewDCCChat();
   TmDCCFile* NewDCCSend();
   TmDCCFile* NewDCCRecv();
+  // The channel list window, created in front when there is none.
+  TmChanList* OpenChanList();
 
   void WriteActive(const char* text, int kind);
   void WriteChannel(const char* name, const char* text, int kind);
