@@ -21,6 +21,7 @@ class TmChannel;
 class TmQuery;
 class TmStatus;
 class TZoEngine;
+struct TOutLine;
 struct TSkinValues;
 
 // A deferred action on a sub-window, posted to the main window so it runs
@@ -67,6 +68,9 @@ class CSubforms {
   void WriteChannel(const char* name, const char* text, int kind);
   void WriteQuery(const char* nick, const char* text);
   void WriteAll(const char* text, int kind);
+  // A rendered line to the window its target names; dropped when there is
+  // none. Members and Renamed lines come with their own updates instead.
+  void Write(const TOutLine& line);
 
   void BringToFront(TMDIABS* form);
   void CloseForm(TMDIABS* form);
