@@ -148,3 +148,44 @@ TEST_F(Conversation, WhoisMemberMenuAndRenames) {
 }
 
 }  // namespace
+
+// A busy channel as the user sees it: every code, every palette colour, a
+// wrapped line, Korean in both encodings. Saved as a grab to look at.
+TEST(ConversationPane, BusyChannelShowsCodesColoursAndKorean) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  TZoEngine& engine = form.Engine();
+  form.show();
+  engine.SimulateLine(":me!u@h JOIN :#busy");
+  engine.SimulateLine((std::string(":srv 353 me = #busy :@me bob ") + Cp949Literal("철수")).c_str());
+  engine.SimulateLine(":amy!u@h JOIN :#busy");
+  std::string palette = ":bob!u@h PRIVMSG #busy :";
+  for (int colour = 0; colour < 16; ++colour) palette += "\x03" + std::to_string(colour) + ",1 " + std::to_string(colour) + " ";
+  const std::vector<std::string> lines = {
+      ":bob!u@h PRIVMSG #busy :plain \x02" "bold\x02 \x1Funderline\x1F \x16reverse\x16 \x03" "4,8red on yellow\x03 end",
+      palette,
+      ":amy!u@h PRIVMSG #busy :" + std::string(60, 'w') + " a long line that has to wrap inside the pane " +
+          std::string(40, 'z'),
+      std::string(":") + Cp949Literal("철수") + "!u@h PRIVMSG #busy :" + Cp949Literal("안녕하세요, 반갑습니다"),
+      ":bob!u@h PRIVMSG #busy :UTF-8 그대로: 한글과 English",
+      ":bob!u@h NOTICE #busy :notice text",
+      ":me!u@h MODE #busy +v bob",
+      ":amy!u@h TOPIC #busy :\x02주제\x02 topic",
+      ":amy!u@h PART #busy :bye",
+      ":me!u@h KICK #busy bob :enough",
+  };
+  for (const std::string& line : lines) engine.SimulateLine(line.c_str());
+  TmChannel* channel = form.Subforms().FindChannel("#busy");
+  ASSERT_NE(channel, nullptr);
+  form.Tile();
+  SaveGrab(&form, "busy_channel");
+
+  EXPECT_TRUE(Shows(channel, "<bob> plain bold underline reverse red on yellow end", kKindMessage));
+  EXPECT_TRUE(Shows(channel, "<철수> 안녕하세요, 반갑습니다", kKindMessage));
+  EXPECT_TRUE(Shows(channel, "<bob> UTF-8 그대로: 한글과 English", kKindMessage));
+  EXPECT_TRUE(Shows(channel, "◆ me님이 +v bob 를 지정했습니다.", kKindMode));
+  EXPECT_TRUE(Shows(channel, "◆ amy님께서 채널 주제를 주제 topic로 변경했습니다", kKindTopic));
+  EXPECT_TRUE(Shows(channel, "◆ #busy채널의 amy님께서 퇴장하셨습니다", kKindPart));
+  EXPECT_TRUE(Shows(channel, "◆ bob님이 me님께 쫓겨났습니다. (enough)", kKindKick));
+  EXPECT_EQ(channel->Users(), (std::vector<std::string>{"@me", Cp949Literal("철수")}));
+}
