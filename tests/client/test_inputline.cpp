@@ -147,4 +147,15 @@ TEST(InputLine, WaitingLinesDieWithTheConnection) {
   EXPECT_FALSE(wired.server.Received().contains("paste 6"));
 }
 
+// A QUIT the user types is meant: the server's closing is not answered by a
+// reconnect, even though the line went through the alias expansion.
+TEST(InputLine, TypedQuitEndsReconnecting) {
+  WiredForm wired;
+  wired.form->Input("/quit see you");
+  ASSERT_TRUE(wired.Sent("quit see you\r\n"));
+  wired.server.CloseClient();
+  SpinFor(1500);
+  EXPECT_TRUE(wired.server.ClientClosed());
+}
+
 }  // namespace
