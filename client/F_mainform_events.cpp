@@ -1,5 +1,5 @@
-// The engine's events as the main window answers them: membership and the
-// channel lines that go with it.
+// The engine's events bound to the main window's handlers, one line each, and
+// the channel-mode answer.
 #include <QLabel>
 #include <functional>
 
