@@ -21,6 +21,7 @@
 #include "U_htmlskin.h"
 #include "U_lib.h"
 #include "U_modalman.h"
+#include "U_pacedsender.h"
 #include "U_skinimage.h"
 #include "U_subforms.h"
 
@@ -74,6 +75,7 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   IRC.SetAddress(datas_.Address);
   IRC.SetPort(datas_.Port);
   BindEngine();
+  BindInput();
   SetModalOwner(this);
   subforms_->OpenStatus();
 }
@@ -269,20 +271,6 @@ void TMainForm::ConnectTo(const char* server) {
   IRC.Connect();
 }
 
-void TMainForm::Input(const char* text) {
-  if (!text || !*text) return;
-  if (text[0] == '/') return SendRaw(alias_->Expand(text));
-  TMDIABS* front = subforms_->FrontForm();
-  std::string target;
-  if (front && front->Kind == wkChannel) target = static_cast<TmChannel*>(front)->ChannelName;
-  if (front && front->Kind == wkQuery) target = static_cast<TmQuery*>(front)->Nick;
-  if (target.empty()) return;
-  static_cast<TmABSRich*>(front)->AddLine(FormatText("<%s> %s", datas_.Nick.c_str(), text).c_str(), 6);
-  std::string message(":");
-  message += text;
-  Send(IrcLine("PRIVMSG", target.c_str(), message.c_str()));
-}
-
 void TMainForm::SendIRCLine(const char* text) { SendRaw(text ? text : ""); }
 
 void TMainForm::SelectPrev() { subforms_->SelectPrev(); }
@@ -352,6 +340,7 @@ void TMainForm::tQUELBOTimer() {
 void TMainForm::IRCDisconnect(void*) {
   AbandonListing();
   subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), 16);
+  sender_->Clear();
   ScheduleReconnect();
 }
 

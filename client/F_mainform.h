@@ -12,17 +12,21 @@
 
 #include "C_datas.h"
 #include "U_clientrules.h"
+#include "U_input.h"
+#include "U_keys.h"
 #include "Zoengine.h"
 
 class CSubforms;
 class CZoHTMLSkin;
 class MCommandProcedure;
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QTimer;
 class QToolButton;
+class TPacedSender;
 class TShape;
 class TmChanList;
 struct __IRCData;
@@ -164,6 +168,24 @@ class TMainForm : public QWidget {
   void AskOne(int code, const std::string& channel);
   // Ends a listing the server will not finish (the connection is gone).
   void AbandonListing();
+
+  // --- engine events shown in the windows, and the input line ---
+  void BindInput();
+  void IRCNotice(const char* Param1, const char* Param2, const char* Param3);
+  void IRCCTCP(__CTCPData* CTCPData);
+  void IRCInvite(const char* Param1, const char* Param2);
+  void IRCMode(const char* Param1, const char* Param2, const char* Param3);
+  void IRCTopic(const char* Param1, const char* Param2, const char* Param3);
+  void IRCWhois(const char* Param1, int iParam1, const char* Param2);
+  void RunLine(const std::string& line);
+  void RunAction(TLineAction action);
+  // True when the key was consumed.
+  bool eInputKeyDown(QKeyEvent* event);
+  bool RunInputKey(TInputKey key);
+  bool PasteClipboard();
+  void ShowHistoryEntry(const std::string& entry);
+  THistory History;
+  TPacedSender* sender_ = nullptr;
 
   std::unique_ptr<CZoHTMLSkin> ownSkin_;
   CZoHTMLSkin& skin_;

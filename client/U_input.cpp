@@ -117,8 +117,8 @@ std::optional<std::vector<TLineAction>> PasteLines(std::string_view clipboard, c
   }
   if (lines.size() < 2) return std::nullopt;
   std::vector<TLineAction> actions;
+  // A long line is cut to fit like a typed one, never dropped unseen.
   for (const std::string_view line : lines) {
-    if (line.size() >= kIrcLineMax) continue;
     TLineAction action = PlainText(FirstLine(line), front, ownNick);
     if (action.kind != TLineAction::Kind::None) actions.push_back(std::move(action));
   }

@@ -53,7 +53,7 @@ TLineAction PlainText(std::string_view text, const TFront& front, const std::str
 
 // A clipboard text (CP949): nothing when it holds fewer than two lines (the
 // edit pastes it itself); otherwise one plain-text action per line, in order,
-// skipping empty lines and lines of 512 bytes or more.
+// skipping empty lines; a line too long for one IRC line is cut like a typed one.
 std::optional<std::vector<TLineAction>> PasteLines(std::string_view clipboard, const TFront& front,
                                                    const std::string& ownNick);
 

@@ -14,6 +14,7 @@
 #include "U_codepage.h"
 #include "U_commondata.h"
 #include "U_input.h"
+#include "U_render.h"
 #include "U_skinfile.h"
 #include "Zoengine.h"
 
@@ -64,6 +65,8 @@ TmABSRich* CSubforms::FrontOutputForm() const {
              ? static_cast<TmABSRich*>(front)
              : nullptr;
 }
+
+TSubformEvent::TSubformEvent(int type, TMDIABS* form) : QEvent(static_cast<QEvent::Type>(type)), Form(form) {}
 
 TFront CSubforms::InputFront() const {
   TFront target;
@@ -175,6 +178,21 @@ void CSubforms::WriteAll(const char* text, int kind) {
       static_cast<TmABSRich*>(form)->AddLine(text, kind);
 }
 
+void CSubforms::Write(const TOutLine& line) {
+  const char* text = line.text.c_str();
+  switch (line.where) {
+    case TOutTarget::Active: return WriteActive(text, line.kind);
+    case TOutTarget::Channel: return WriteChannel(line.name.c_str(), text, line.kind);
+    // A query line keeps its own kind: an own echo is not a received message.
+    case TOutTarget::Query: return OpenQuery(line.name.c_str())->AddLine(text, line.kind);
+    case TOutTarget::All: return WriteAll(text, line.kind);
+    case TOutTarget::Chat:
+      if (TmDCCChat* chat = FindDCCChat(line.chat)) chat->AddLine(text, line.kind);
+      return;
+    default: return;
+  }
+}
+
 void CSubforms::BringToFront(TMDIABS* form) {
   const int index = IndexOf(form);
   if (index < 0) return;
@@ -249,7 +267,8 @@ bool CSubforms::HandleMessage(QEvent* event) {
 void CSubforms::UserJoined(const char* channel, const char* nick) {
   TmChannel* form = FindChannel(channel);
   if (!form) return;
-  form->AddLine(FormatText(Cp949Literal("◆ %s채널에 %s님께서 입장하셨습니다"), channel, nick).c_str(), 8);
+  const TOutLine line = *RenderOtherJoin(channel, nick);
+  form->AddLine(line.text.c_str(), line.kind);
   form->AddUser(nick);
 }
 
@@ -258,14 +277,14 @@ void CSubforms::UserParted(const char* channel, const char* nick) {
 }
 
 void CSubforms::UserQuit(const char* nick) {
-  const std::string line = FormatText(Cp949Literal("◆ %s님이 서버를 떠나셨습니다."), nick);
+  const TOutLine line = *RenderOtherQuit(nick);
   for (TMDIABS* form : forms_)
     if (form->Kind == wkChannel && static_cast<TmChannel*>(form)->RemoveUser(nick))
-      static_cast<TmChannel*>(form)->AddLine(line.c_str(), 13);
+      static_cast<TmChannel*>(form)->AddLine(line.text.c_str(), line.kind);
 }
 
 void CSubforms::NickChanged(const char* oldNick, const char* newNick) {
-  const std::string line = FormatText(Cp949Literal("◆ %s님의 대화명이 %s으로 바뀌었습니다."), oldNick, newNick);
+  const TOutLine line = *RenderNick(oldNick, newNick);
   for (TMDIABS* form : forms_) {
     bool touched = false;
     if (form->Kind == wkChannel) {
@@ -277,7 +296,7 @@ void CSubforms::NickChanged(const char* oldNick, const char* newNick) {
     } else if (form->Kind == wkDccChat) {
       touched = static_cast<TmDCCChat*>(form)->Rename(oldNick, newNick);
     }
-    if (touched) static_cast<TmABSRich*>(form)->AddLine(line.c_str(), 12);
+    if (touched) static_cast<TmABSRich*>(form)->AddLine(line.text.c_str(), line.kind);
   }
 }
 

@@ -24,6 +24,7 @@ class TmDCCFile;
 class TmQuery;
 class TmStatus;
 class TZoEngine;
+struct TOutLine;
 struct TSkinValues;
 struct TFront;
 
@@ -34,7 +35,7 @@ class TSubformEvent : public QEvent {
   static constexpr int kActivate = 2346;
   static constexpr int kClose = 2349;
 
-  TSubformEvent(int type, TMDIABS* form) : QEvent(static_cast<QEvent::Type>(type)), Form(form) {}
+  TSubformEvent(int type, TMDIABS* form);
   QPointer<TMDIABS> Form;
 };
 
@@ -85,6 +86,9 @@ class CSubforms {
   void WriteChannel(const char* name, const char* text, int kind);
   void WriteQuery(const char* nick, const char* text);
   void WriteAll(const char* text, int kind);
+  // A rendered line to the window its target names; dropped when there is
+  // none. Members and Renamed lines come with their own updates instead.
+  void Write(const TOutLine& line);
 
   void BringToFront(TMDIABS* form);
   void CloseForm(TMDIABS* form);

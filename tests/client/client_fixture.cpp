@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QTextEdit>
 
-#include "F_absrich.h"
+#include "F_mchannel.h"
+#include "U_subforms.h"
 #include "wait_until.h"
 
 ScratchRegistry::ScratchRegistry() { qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(dir_.path())); }
@@ -21,6 +22,13 @@ WiredForm::WiredForm() : form(std::make_unique<TMainForm>()) {
 
 bool WiredForm::Sent(const std::string& line, int timeoutMs) {
   return server.WaitForText(QByteArray::fromStdString(line), timeoutMs);
+}
+
+bool HasMember(TMainForm& form, const char* channel, const char* entry) {
+  TmChannel* window = form.Subforms().FindChannel(channel);
+  if (!window) return false;
+  const auto& users = window->Users();
+  return std::find(users.begin(), users.end(), entry) != users.end();
 }
 
 QString PaneText(TmABSRich* pane) {

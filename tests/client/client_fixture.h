@@ -35,6 +35,8 @@ struct WiredForm {
   std::unique_ptr<TMainForm> form;
 };
 
+// The channel window's member list holds `entry` (prefix included).
+bool HasMember(TMainForm& form, const char* channel, const char* entry);
 // The pane's text, one line per line, once the waiting lines are shown.
 QString PaneText(TmABSRich* pane);
 // Saves a grab of `widget` as name.png in $VELKO_GRAB_DIR when it is set.

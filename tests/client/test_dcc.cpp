@@ -145,12 +145,10 @@ TEST_F(DccWindows, ChatFromTheMenuBothWays) {
   peer->engine.SendChatMsg(0, "hello there\r\n");
   ASSERT_TRUE(WaitUntil([&] { return PaneText(window).contains(QString::fromStdString("<" + peer->nick + "> hello there")); }));
   EXPECT_FALSE(PaneText(window).contains('\r'));
-  // What the input line sends a line typed into the front window to.
-  const TFront front = form->Subforms().InputFront();
-  EXPECT_EQ(front.kind, TFrontKind::Chat);
-  EXPECT_EQ(front.name, peer->nick);
-  form->Engine().SendChatMsg(front.chatId, "and back\r\n");
+  // A line typed with the chat in front goes to the chat and is echoed there.
+  form->Input("and back");
   EXPECT_TRUE(peer->WaitFor("OnDCCChatMessage\t0\tand back\\r"));
+  EXPECT_TRUE(PaneText(window).contains(QString::fromStdString("<" + form->Settings().Nick + "> and back")));
 
   const std::string renamed = peer->nick + "x";
   peer->engine.Send(("NICK " + renamed + "\r\n").c_str());

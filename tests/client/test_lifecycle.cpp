@@ -13,13 +13,6 @@
 
 namespace {
 
-bool HasMember(TMainForm& form, const char* channel, const char* entry) {
-  TmChannel* window = form.Subforms().FindChannel(channel);
-  if (!window) return false;
-  const auto& users = window->Users();
-  return std::find(users.begin(), users.end(), entry) != users.end();
-}
-
 // Registers, joins the page's channels after the logon, and rejoins every
 // open channel window after the server has thrown the connection out.
 TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {

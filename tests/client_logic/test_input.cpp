@@ -99,8 +99,9 @@ TEST(Input, PasteSendsEachLineAsText) {
   ASSERT_TRUE(actions.has_value());
   std::vector<std::string> sent;
   for (const TLineAction& action : *actions) sent.push_back(action.text);
-  EXPECT_EQ(sent, (std::vector<std::string>{"PRIVMSG #c :a\r\n", "PRIVMSG #c :/quit\r\n",
-                                            "PRIVMSG #c :" + longLine.substr(1, 498) + "\r\n", "PRIVMSG #c :b\r\n"}));
+  const std::string cut = "PRIVMSG #c :" + longLine.substr(0, 498) + "\r\n";
+  EXPECT_EQ(sent, (std::vector<std::string>{"PRIVMSG #c :a\r\n", "PRIVMSG #c :/quit\r\n", cut, cut,
+                                            "PRIVMSG #c :b\r\n"}));
 
   EXPECT_TRUE(PasteLines("a\nb", TFront{}, "me")->empty());
   const auto chat = PasteLines("a\nb", TFront{TFrontKind::Chat, "", 4}, "me");

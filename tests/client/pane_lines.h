@@ -1,0 +1,14 @@
+// Reading back what an output pane shows: a whole line and its colour.
+#pragma once
+
+#include <functional>
+#include <gtest/gtest.h>
+
+class TmABSRich;
+
+// The pane shows a line reading exactly `utf8`, in the colour of line kind `kind`.
+testing::AssertionResult Shows(TmABSRich* pane, const char* utf8, int kind);
+// The same, waiting for it; the pane is looked up again on every try since
+// the window may not exist yet.
+testing::AssertionResult EventuallyShows(const std::function<TmABSRich*()>& pane, const char* utf8, int kind,
+                                         int timeoutMs = 8000);

@@ -1,0 +1,161 @@
+// The input line driven by real key presses: Enter and the history, a
+// multi-line paste, the formatting keys and the window keys.
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+#include "F_mchannel.h"
+#include "F_mstatus.h"
+#include "U_render.h"
+#include "U_subforms.h"
+#include "client_fixture.h"
+#include "pane_lines.h"
+#include "wait_until.h"
+
+namespace {
+
+TmChannel* Joined(WiredForm& wired, const char* name) {
+  wired.form->Engine().SimulateLine((std::string(":me!u@h JOIN :") + name).c_str());
+  return wired.form->Subforms().FindChannel(name);
+}
+
+void Type(QLineEdit* edit, const char* ascii) {
+  QTest::keyClicks(edit, ascii);
+  QTest::keyClick(edit, Qt::Key_Return);
+}
+
+TEST(InputLine, EnterSendsAndTheHistoryKeepsTheNewestFifty) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  QLineEdit* edit = form.eInput;
+  TmChannel* channel = Joined(wired, "#c");
+  QTest::keyClicks(edit, "hello ");
+  QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString::fromUtf8("세상"), Qt::NoModifier);
+  QTest::keyClick(edit, Qt::Key_Enter);
+  EXPECT_TRUE(wired.Sent("PRIVMSG #c :hello \xBC\xBC\xBB\xF3\r\n"));  // CP949 on the wire
+  EXPECT_TRUE(Shows(channel, "<me> hello 세상", kKindOwnMessage));
+  EXPECT_TRUE(edit->text().isEmpty());
+  QTest::keyClick(edit, Qt::Key_Return);  // an empty edit sends nothing
+
+  // With the status window in front plain text goes nowhere, but into the
+  // history, which keeps the newest fifty lines: the first line is gone.
+  form.Subforms().OpenStatus()->Activate();
+  for (int i = 1; i <= 50; ++i) Type(edit, ("line " + std::to_string(i)).c_str());
+  QTest::keyClick(edit, Qt::Key_Up);
+  EXPECT_EQ(edit->text(), "line 50");
+  for (int i = 0; i < 52; ++i) QTest::keyClick(edit, Qt::Key_Up);
+  EXPECT_EQ(edit->text(), "line 1");
+  QTest::keyClick(edit, Qt::Key_Down);
+  EXPECT_EQ(edit->text(), "line 2");
+  for (int i = 0; i < 49; ++i) QTest::keyClick(edit, Qt::Key_Down);
+  EXPECT_TRUE(edit->text().isEmpty());
+
+  QTest::keyClick(edit, Qt::Key_Space, Qt::AltModifier);
+  QTest::keyClick(edit, Qt::Key_Up);
+  EXPECT_TRUE(edit->text().isEmpty());
+  form.SendIRCLine("PING :marker");
+  ASSERT_TRUE(wired.Sent("PING :marker\r\n"));
+  EXPECT_EQ(wired.server.Received().count("PRIVMSG"), 1);
+}
+
+TEST(InputLine, PasteAndFormattingKeys) {
+  WiredForm wired;
+  QLineEdit* edit = wired.form->eInput;
+  TmChannel* channel = Joined(wired, "#c");
+  QClipboard* clipboard = QApplication::clipboard();
+  clipboard->setText("one\r\ntwo\n\nthree");
+  QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_TRUE(wired.Sent("PRIVMSG #c :one\r\nPRIVMSG #c :two\r\nPRIVMSG #c :three\r\n"));
+  EXPECT_TRUE(Shows(channel, "<me> three", kKindOwnMessage));
+  EXPECT_TRUE(clipboard->text().isEmpty());
+  EXPECT_TRUE(edit->text().isEmpty());
+  clipboard->setText("just one");
+  QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(edit->text(), "just one");  // a single line is the edit's own paste
+
+  // Each code goes in at the caret or replaces the selection.
+  edit->clear();
+  QTest::keyClick(edit, Qt::Key_B, Qt::ControlModifier);
+  QTest::keyClicks(edit, "bold");
+  QTest::keyClick(edit, Qt::Key_U, Qt::ControlModifier);
+  QTest::keyClicks(edit, "under");
+  QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
+  QTest::keyClicks(edit, "4red");
+  QTest::keyClicks(edit, "XX");
+  edit->setSelection(edit->text().size() - 2, 2);
+  QTest::keyClick(edit, Qt::Key_R, Qt::ControlModifier);
+  EXPECT_EQ(edit->text(), QString("\x02" "bold\x1F" "under\x03" "4red\x16"));
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(wired.Sent("PRIVMSG #c :\x02" "bold\x1F" "under\x03" "4red\x16\r\n"));
+}
+
+TEST(InputLine, WindowKeysAndJoiningAnOpenChannel) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  CSubforms& subforms = form.Subforms();
+  QLineEdit* edit = form.eInput;
+  TmChannel* a = Joined(wired, "#a");
+  TmChannel* b = Joined(wired, "#b");
+  TMDIABS* status = subforms.FindForm(wkStatus, nullptr);
+  ASSERT_EQ(subforms.FrontForm(), b);  // order b, a, status
+
+  QTest::keyClick(edit, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(subforms.FrontForm(), a);  // a, status, b
+  QTest::keyClick(edit, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(subforms.FrontForm(), b);
+
+  const QSize area = form.pMDIClient->size();
+  QTest::keyClick(edit, Qt::Key_1, Qt::ControlModifier);
+  EXPECT_EQ(b->geometry().topLeft(), QPoint(area.width() / 2, 0));  // front: right half of the first row
+  QTest::keyClick(edit, Qt::Key_2, Qt::ControlModifier);
+  EXPECT_EQ(b->geometry().topLeft(), QPoint(32, 32));  // front: last placed, on top
+  EXPECT_EQ(a->geometry().topLeft(), QPoint(16, 16));
+  EXPECT_EQ(status->geometry().topLeft(), QPoint(0, 0));
+
+  // Joining an open channel only brings its window up, once the key handler is done.
+  form.Input("/join #A");
+  EXPECT_EQ(subforms.FrontForm(), b);
+  EXPECT_TRUE(WaitUntil([&] { return subforms.FrontForm() == a; }));
+
+  QTest::keyClick(edit, Qt::Key_F4, Qt::ControlModifier);
+  EXPECT_EQ(subforms.FindChannel("#a"), nullptr);
+  EXPECT_TRUE(wired.Sent("PART #a\r\n"));
+  form.Input("/join #b key");  // with a key it names no window: sent
+  EXPECT_TRUE(wired.Sent("JOIN #b key\r\n"));
+  EXPECT_FALSE(wired.server.Received().contains("JOIN #A"));
+}
+
+// Lines still waiting for their turn when the connection drops belong to the
+// old session: they are never sent to the next one.
+TEST(InputLine, WaitingLinesDieWithTheConnection) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  Joined(wired, "#c");
+  std::string block;
+  for (int i = 1; i <= 8; ++i) block += "paste " + std::to_string(i) + "\n";
+  QApplication::clipboard()->setText(QString::fromStdString(block));
+  QTest::keyClick(form.eInput, Qt::Key_V, Qt::ControlModifier);
+  ASSERT_TRUE(wired.Sent("PRIVMSG #c :paste 5\r\n"));
+  EXPECT_FALSE(wired.server.Received().contains("paste 6"));
+  wired.server.CloseClient();
+  ASSERT_TRUE(WaitUntil([&] { return wired.server.ClientClosed(); }));
+  // A new client is a new session: what it receives starts afresh.
+  ASSERT_TRUE(WaitUntil([&] { return !wired.server.ClientClosed() && wired.server.Received().contains("NICK me"); }));
+  SpinFor(2500);
+  EXPECT_FALSE(wired.server.Received().contains("paste 6"));
+}
+
+// A QUIT the user types is meant: the server's closing is not answered by a
+// reconnect, even though the line went through the alias expansion.
+TEST(InputLine, TypedQuitEndsReconnecting) {
+  WiredForm wired;
+  wired.form->Input("/quit see you");
+  ASSERT_TRUE(wired.Sent("quit see you\r\n"));
+  wired.server.CloseClient();
+  SpinFor(1500);
+  EXPECT_TRUE(wired.server.ClientClosed());
+}
+
+}  // namespace
