@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts a private ngircd on a free loopback port, velkobot in #velko to talk
-# to, and velkocli joined to #velko. The bot, the server and the temporary
-# folder go when the client ends.
+# to, and the host program velko joined to #velko. With no display it runs
+# offscreen, plays tools/demo.velko and prints what it saw, with grabs in
+# $build/grabs. The bot, the server and the temporary folder go when the host
+# ends.
 set -euo pipefail
 
 build=${1:-build/run}
@@ -51,6 +53,18 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 
-echo "velko: ngircd on 127.0.0.1:$port; you are $nick in #velko with velkobot.
-Type raw IRC lines (PRIVMSG #velko :hello velkobot); .quit ends." >&2
-"$build/tools/velkocli" --addr "127.0.0.1:$port" --nick "$nick" --join '#velko'
+host=("$build/host/velko" --addr "127.0.0.1:$port" --nick "$nick" --chan '#velko')
+if [ -n "${QT_QPA_PLATFORM:-}" ] || [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  echo "velko: ngircd on 127.0.0.1:$port; you are $nick in #velko with velkobot." >&2
+  "${host[@]}"
+  exit
+fi
+
+grabs=$(cd "$build" && pwd)/grabs
+rm -rf "$grabs"
+echo "velko: no display; playing tools/demo.velko offscreen (ngircd on 127.0.0.1:$port, you are $nick)" >&2
+# The answers, without their end marks and dot-stuffing, are the transcript.
+QT_QPA_PLATFORM=offscreen "${host[@]}" --script "$(dirname "$0")/demo.velko" --grab-dir "$grabs" |
+  sed -e '/^\.$/d' -e 's/^\.\././'
+echo "velko: grabs of the host window written to $grabs:" >&2
+ls "$grabs" >&2
