@@ -15,6 +15,12 @@
 
 namespace {
 
+qsizetype TrailingBlanks(const QString& line) {
+  qsizetype count = 0;
+  while (count < line.size() && line[line.size() - 1 - count].isSpace()) ++count;
+  return count;
+}
+
 QString FirstWord(const QString& text) { return text.section(QLatin1Char(' '), 0, 0); }
 
 bool HasPane(const TMDIABS* form) {
@@ -50,6 +56,8 @@ bool PaneTail(TMDIABS* form, int count, QStringList* lines) {
   auto* rich = static_cast<TmABSRich*>(form);
   rich->ShowPendingLines();
   QStringList all = rich->rView->toPlainText().split(QLatin1Char('\n'));
+  // The pane ends its lines with a blank.
+  for (QString& line : all) line.chop(TrailingBlanks(line));
   while (!all.isEmpty() && all.last().isEmpty()) all.removeLast();
   *lines = all.mid(std::max<qsizetype>(0, all.size() - std::max(count, 0)));
   return true;
