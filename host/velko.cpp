@@ -22,50 +22,57 @@ QByteArray ModulePath() {
   return configured.isEmpty() ? QByteArray(VELKO1_MODULE) : configured;
 }
 
-bool Fail(const QString& message) {
+// Says what went wrong; the program's exit code for it.
+int Fail(const QString& message) {
   std::cerr << "velko: " << message.toStdString() << '\n';
-  return false;
+  return 1;
 }
 
-bool LoadProperties(const HostOptions& options, IDispatch* control) {
+QString LastError(const char* fallback) { return TakeErrorMessage().value_or(QString::fromLatin1(fallback)); }
+
+// The page's values, then the options, through the control's property bag
+// load; an error text when that fails.
+QString LoadProperties(const HostOptions& options, IDispatch* control) {
   NamedValues page;
   if (!options.page.isEmpty()) {
     const PageParams params = ReadPageParams(options.page, QString::fromStdString(GuidToString(CLSID_nVELKO_1)));
-    if (!params.ok()) return Fail(params.error);
+    if (!params.ok()) return params.error;
     page = params.values;
   }
   const ComPtr<PropertyBag> bag = MakeCom<PropertyBag>(MergeProperties(page, options.properties));
   const ComPtr<IPersistPropertyBag> persist = ComPtr<IDispatch>(control).As<IPersistPropertyBag>();
   const HRESULT hr = persist ? persist->Load(bag.Get()) : E_NOINTERFACE;
-  if (FAILED(hr)) return Fail(TakeErrorMessage().value_or(QStringLiteral("the properties cannot be loaded")));
-  return true;
+  return FAILED(hr) ? LastError("the properties cannot be loaded") : QString();
 }
 
 QString GrabFolder(const HostOptions& options) {
   return options.grabDir.isEmpty() ? qEnvironmentVariable("VELKO_GRAB_DIR") : options.grabDir;
 }
 
+// Plays the script until it quits or ends.
+int PlayScript(QApplication& app, IDispatch* control, ScriptHostCommands& commands, const QString& script) {
+  ScriptDriver driver(control, commands, std::cout);
+  QObject::connect(&driver, &ScriptDriver::quitRequested, &app, &QApplication::quit);
+  QObject::connect(&driver, &ScriptDriver::finished, &app, &QApplication::quit);
+  const QString error = driver.ReadFrom(script);
+  if (!error.isEmpty()) return Fail(error);
+  return app.exec();
+}
+
 int Run(QApplication& app, const HostOptions& options) {
   ComPtr<InVELKO_1> control;
-  if (FAILED(CreateByProgID(kVelko1ProgId, ModulePath().constData(), IID_InVELKO_1, control.PutVoid()))) {
-    Fail(TakeErrorMessage().value_or(QStringLiteral("the control cannot be created")));
-    return 1;
-  }
+  if (FAILED(CreateByProgID(kVelko1ProgId, ModulePath().constData(), IID_InVELKO_1, control.PutVoid())))
+    return Fail(LastError("the control cannot be created"));
   const ComPtr<IVelkoEmbed> embed = control.As<IVelkoEmbed>();
-  if (!embed) return Fail(QStringLiteral("the control cannot be embedded")), 1;
+  if (!embed) return Fail(QStringLiteral("the control offers no widget to embed"));
   THostWindow window(control.Get(), embed->Widget());
-  if (!LoadProperties(options, control.Get())) return 1;
+  const QString error = LoadProperties(options, control.Get());
+  if (!error.isEmpty()) return Fail(error);
   window.show();
   window.Call("Connect");
   if (options.script.isEmpty()) return app.exec();
-
   THostCommands commands(*embed.Get(), window, GrabFolder(options));
-  ScriptDriver driver(control.Get(), commands, std::cout);
-  QObject::connect(&driver, &ScriptDriver::quitRequested, &app, &QApplication::quit);
-  QObject::connect(&driver, &ScriptDriver::finished, &app, &QApplication::quit);
-  const QString error = driver.ReadFrom(options.script);
-  if (!error.isEmpty()) return Fail(error), 1;
-  return app.exec();
+  return PlayScript(app, control.Get(), commands, options.script);
 }
 
 }  // namespace
