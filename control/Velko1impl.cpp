@@ -220,17 +220,21 @@ HRESULT TnVELKO_1::Members(const QString& channel, QStringList* members) {
 }
 
 HRESULT TnVELKO_1::Dialog(QString* caption, QString* text) {
-  TModalForm* dialog = dialogs_.Front();
-  if (!dialog) return S_FALSE;
-  TDialogWatch::Describe(*dialog, caption, text);
-  return S_OK;
+  return GuardedCall(IID_IVelkoEmbed, [&] {
+    TModalForm* dialog = dialogs_.Front();
+    if (!dialog) return S_FALSE;
+    TDialogWatch::Describe(*dialog, caption, text);
+    return S_OK;
+  });
 }
 
 HRESULT TnVELKO_1::Answer(const QString& answer) {
-  TModalForm* dialog = dialogs_.Front();
-  if (!dialog) return S_FALSE;
-  TDialogWatch::Answer(*dialog, answer);
-  return S_OK;
+  return GuardedCall(IID_IVelkoEmbed, [&] {
+    TModalForm* dialog = dialogs_.Front();
+    if (!dialog) return S_FALSE;
+    TDialogWatch::Answer(*dialog, answer);
+    return S_OK;
+  });
 }
 
 // ---- connection points, persistence, safety

@@ -104,6 +104,10 @@ TEST_F(VelkoHost, TheScriptSeesWhatTheOtherParticipantDid) {
   peer_.engine.Send("PRIVMSG hosty :psst\r\n");
   EXPECT_TRUE(host_.AskUntil(QStringLiteral(".windows"), QStringLiteral("5\tpeer")));
   EXPECT_TRUE(host_.Ask(QStringLiteral(".pane peer 2")).contains(QStringLiteral("<peer> psst")));
+  // With the query in front the channel dialog has nothing to show.
+  ASSERT_TRUE(host_.Ask(QStringLiteral(".windows")).value(0).startsWith(QStringLiteral("5\t")));
+  EXPECT_TRUE(host_.Ask(QStringLiteral("ShowChanChange")).isEmpty());
+  EXPECT_EQ(host_.Ask(QStringLiteral(".dialog")), QStringList{"none"});
 
   peer_.engine.Send("PART #e2e :bye\r\n");
   EXPECT_TRUE(WaitUntil([&] { return host_.Ask(QStringLiteral(".members #e2e")) == QStringList{"hosty"}; }));
