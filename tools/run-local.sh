@@ -61,10 +61,15 @@ if [ -n "${QT_QPA_PLATFORM:-}" ] || [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DIS
 fi
 
 grabs=$(cd "$build" && pwd)/grabs
+demo="$(dirname "$0")/demo.velko"
 rm -rf "$grabs"
-echo "velko: no display; playing tools/demo.velko offscreen (ngircd on 127.0.0.1:$port, you are $nick)" >&2
-# The answers, without their end marks and dot-stuffing, are the transcript.
-QT_QPA_PLATFORM=offscreen "${host[@]}" --script "$(dirname "$0")/demo.velko" --grab-dir "$grabs" |
-  sed -e '/^\.$/d' -e 's/^\.\././'
+echo "velko: no display; playing $demo offscreen (ngircd on 127.0.0.1:$port, you are $nick)" >&2
+# The transcript: each answer under the command that asked for it (answers
+# come in command order; a lone "." ends one, a doubled leading "." is undone).
+QT_QPA_PLATFORM=offscreen "${host[@]}" --script "$demo" --grab-dir "$grabs" |
+  awk -v script="$demo" '
+    BEGIN { while ((getline line < script) > 0) if (line !~ /^(#|[[:space:]]*$)/) commands[n++] = line }
+    $0 == "." { asked++; shown = 0; next }
+    { if (!shown) print "> " commands[asked]; shown = 1; sub(/^\.\./, "."); print "    " $0 }'
 echo "velko: grabs of the host window written to $grabs:" >&2
 ls "$grabs" >&2
