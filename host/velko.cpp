@@ -78,12 +78,18 @@ int Run(QApplication& app, const HostOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  const ParsedOptions parsed = ParseHostOptions(app.arguments().mid(1));
-  if (!parsed.ok() || parsed.options.help) {
-    (parsed.ok() ? std::cout : std::cerr) << parsed.error.toStdString() << (parsed.ok() ? "" : "\n")
-                                          << HostUsage().toStdString();
-    return parsed.ok() ? 0 : 2;
+  // Read before the application starts, so that usage needs no display.
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args.append(QString::fromLocal8Bit(argv[i]));
+  const ParsedOptions parsed = ParseHostOptions(args);
+  if (!parsed.ok()) {
+    std::cerr << parsed.error.toStdString() << '\n' << HostUsage().toStdString();
+    return 2;
   }
+  if (parsed.options.help) {
+    std::cout << HostUsage().toStdString();
+    return 0;
+  }
+  QApplication app(argc, argv);
   return Run(app, parsed.options);
 }
