@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts a private ngircd on a free loopback port, velkobot in #velko to talk
-# to, and velkocli joined to #velko. The bot, the server and the temporary
-# folder go when the client ends.
+# to, and the host program velko joined to #velko. With no display it runs
+# offscreen, plays tools/demo.velko and prints what it saw, with grabs in
+# $build/grabs. The bot, the server and the temporary folder go when the host
+# ends.
 set -euo pipefail
 
 build=${1:-build/run}
@@ -51,6 +53,23 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 
-echo "velko: ngircd on 127.0.0.1:$port; you are $nick in #velko with velkobot.
-Type raw IRC lines (PRIVMSG #velko :hello velkobot); .quit ends." >&2
-"$build/tools/velkocli" --addr "127.0.0.1:$port" --nick "$nick" --join '#velko'
+host=("$build/host/velko" --addr "127.0.0.1:$port" --nick "$nick" --chan '#velko')
+if [ -n "${QT_QPA_PLATFORM:-}" ] || [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  echo "velko: ngircd on 127.0.0.1:$port; you are $nick in #velko with velkobot." >&2
+  "${host[@]}"
+  exit
+fi
+
+grabs=$(cd "$build" && pwd)/grabs
+demo="$(dirname "$0")/demo.velko"
+rm -rf "$grabs"
+echo "velko: no display; playing $demo offscreen (ngircd on 127.0.0.1:$port, you are $nick)" >&2
+# The transcript: each answer under the command that asked for it (answers
+# come in command order; a lone "." ends one, a doubled leading "." is undone).
+QT_QPA_PLATFORM=offscreen "${host[@]}" --script "$demo" --grab-dir "$grabs" |
+  awk -v script="$demo" '
+    BEGIN { while ((getline line < script) > 0) if (line !~ /^(#|[[:space:]]*$)/) commands[n++] = line }
+    $0 == "." { asked++; shown = 0; next }
+    { if (!shown) print "> " commands[asked]; shown = 1; sub(/^\.\./, "."); print "    " $0 }'
+echo "velko: grabs of the host window written to $grabs:" >&2
+ls "$grabs" >&2

@@ -1,0 +1,295 @@
+#include "Velko1impl.h"
+
+#include <QVBoxLayout>
+#include <QWidget>
+#include <stdexcept>
+
+#include "F_mainform.h"
+#include "F_mdiabstract.h"
+#include "U_codepage.h"
+#include "U_htmlskin.h"
+#include "U_subforms.h"
+#include "U_windowkinds.h"
+
+namespace {
+
+// The design size of the control form.
+constexpr int kFormWidth = 497;
+constexpr int kFormHeight = 203;
+
+QWidget* MakeControlForm() {
+  auto* form = new QWidget;
+  form->setWindowTitle(QStringLiteral("VELKO1"));
+  form->resize(kFormWidth, kFormHeight);
+  form->setAutoFillBackground(true);
+  QPalette palette = form->palette();
+  palette.setColor(QPalette::Window, Qt::white);
+  form->setPalette(palette);
+  QFont font(QString::fromUtf8("굴림체"));
+  font.setPixelSize(12);
+  form->setFont(font);
+  auto* layout = new QVBoxLayout(form);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  return form;
+}
+
+// A typed line: what comes before its first line end (a page must not slip a
+// second IRC command into a message), cut to fit the line buffer.
+std::string TypedLine(BSTR text) {
+  std::string line = Cp949FromBstr(text);
+  line.resize(std::min(line.find_first_of("\r\n"), line.size()));
+  line.resize(Cp949CutLength(line.data(), line.size(), TnVELKO_1::kMaxLineText));
+  return line;
+}
+
+// A raw line goes out as it is, only cut to fit the line buffer.
+std::string RawLine(BSTR text) {
+  std::string line = Cp949FromBstr(text);
+  line.resize(Cp949CutLength(line.data(), line.size(), TnVELKO_1::kMaxLineText));
+  return line;
+}
+
+}  // namespace
+
+TnVELKO_1::TnVELKO_1()
+    : notify_(*this, IID_IPropertyNotifySink, 0, false),
+      events_(*this, DIID_InVELKO_1Events, kVelko1EventSinks, true),
+      skin_(std::make_unique<CZoHTMLSkin>()),
+      form_(MakeControlForm()),
+      main_(new TMainForm(*skin_, form_)) {
+  form_->layout()->addWidget(main_);
+  main_->move(0, 0);
+  main_->show();
+}
+
+TnVELKO_1::~TnVELKO_1() {
+  delete main_.data();
+  skin_.reset();
+  SKIN.clear();
+  ADDR.clear();
+  CHAN.clear();
+  NICK.clear();
+  delete form_.data();
+  events_.DisconnectAll();
+  notify_.DisconnectAll();
+}
+
+uint32_t TnVELKO_1::Release() {
+  if (destroying_) return ComObject::Release();
+  if (AddRef() == 2) {
+    // The last reference is going: sinks may still take and drop references
+    // while they hear the event, so the one taken here keeps the object whole.
+    destroying_ = true;
+    FireEvent(events_, DISPID_OnDestroy);
+  }
+  ComObject::Release();
+  return ComObject::Release();
+}
+
+// ---- properties
+
+HRESULT TnVELKO_1::GetText(const std::string& field, BSTR* value) {
+  return GuardedCall(IID_InVELKO_1, [&] {
+    if (!value) return E_POINTER;
+    *value = BstrFromCp949(field.c_str());
+    return S_OK;
+  });
+}
+
+HRESULT TnVELKO_1::PutText(DISPID id, std::string& field, BSTR value) {
+  return GuardedCall(IID_InVELKO_1, [&] { return EditProperty(notify_, id, [&] { field = Cp949FromBstr(value); }); });
+}
+
+HRESULT TnVELKO_1::get_SKIN(BSTR* Value) { return GetText(SKIN, Value); }
+HRESULT TnVELKO_1::put_SKIN(BSTR Value) { return PutText(DISPID_SKIN, SKIN, Value); }
+HRESULT TnVELKO_1::get_ADDR(BSTR* Value) { return GetText(ADDR, Value); }
+HRESULT TnVELKO_1::put_ADDR(BSTR Value) { return PutText(DISPID_ADDR, ADDR, Value); }
+HRESULT TnVELKO_1::get_CHAN(BSTR* Value) { return GetText(CHAN, Value); }
+HRESULT TnVELKO_1::put_CHAN(BSTR Value) { return PutText(DISPID_CHAN, CHAN, Value); }
+HRESULT TnVELKO_1::get_NICK(BSTR* Value) { return GetText(NICK, Value); }
+HRESULT TnVELKO_1::put_NICK(BSTR Value) { return PutText(DISPID_NICK, NICK, Value); }
+
+// ---- methods
+
+TMainForm& TnVELKO_1::Main() {
+  if (!main_) throw std::runtime_error("the control's window has been destroyed by its host");
+  return *main_;
+}
+
+template <class Body>
+HRESULT TnVELKO_1::Forward(Body&& body) {
+  return GuardedCall(IID_InVELKO_1, [&] {
+    body(Main());
+    return S_OK;
+  });
+}
+
+HRESULT TnVELKO_1::SetSkin(BSTR URL) {
+  return Forward([&](TMainForm& main) { main.SetSkin(Cp949FromBstr(URL).c_str()); });
+}
+HRESULT TnVELKO_1::Input(BSTR TEXT) {
+  return Forward([&](TMainForm& main) { main.Input(TypedLine(TEXT).c_str()); });
+}
+HRESULT TnVELKO_1::SelectPrev() {
+  return Forward([](TMainForm& main) { main.SelectPrev(); });
+}
+HRESULT TnVELKO_1::SelectNext() {
+  return Forward([](TMainForm& main) { main.SelectNext(); });
+}
+HRESULT TnVELKO_1::SendIRCLine(BSTR TEXT) {
+  return Forward([&](TMainForm& main) { main.SendIRCLine(RawLine(TEXT).c_str()); });
+}
+HRESULT TnVELKO_1::Connect() {
+  return Forward([&](TMainForm& main) {
+    main.ApplyNick(NICK.c_str());
+    main.SetSkin(SKIN.c_str());
+    main.SetAutoJoinChannels(CHAN.c_str());
+    main.ConnectTo(ADDR.c_str());
+  });
+}
+HRESULT TnVELKO_1::Tile() {
+  return Forward([](TMainForm& main) { main.Tile(); });
+}
+HRESULT TnVELKO_1::Cascade() {
+  return Forward([](TMainForm& main) { main.Cascade(); });
+}
+HRESULT TnVELKO_1::ShowNickChange() {
+  return Forward([](TMainForm& main) { main.ShowNickChange(); });
+}
+HRESULT TnVELKO_1::ShowChanChange() {
+  return Forward([](TMainForm& main) {
+    const TMDIABS* front = main.Subforms().FrontForm();
+    if (front && front->Kind == wkChannel) main.ShowChanChange();
+  });
+}
+
+// ---- dispatch
+
+HRESULT TnVELKO_1::GetIDsOfNames(const IID&, const char16_t* const* names, uint32_t count, LCID, DISPID* ids) {
+  return DispatchGetIDsOfNames(InVELKO_1Type(), names, count, ids);
+}
+
+HRESULT TnVELKO_1::Invoke(DISPID id, const IID&, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result,
+                          EXCEPINFO* exception, uint32_t* argumentError) {
+  return DispatchInvoke(InVELKO_1Type(), *this, id, flags, params, result, exception, argumentError);
+}
+
+HRESULT TnVELKO_1::InvokeMember(const MemberDescription& member, uint16_t flags, VARIANT* args, VARIANT* result) {
+  const bool put = flags == DISPATCH_PROPERTYPUT;
+  BSTR* out = result ? &result->bstrVal : nullptr;
+  switch (member.id) {
+    case DISPID_SKIN: return put ? put_SKIN(args[0].bstrVal) : get_SKIN(out);
+    case DISPID_ADDR: return put ? put_ADDR(args[0].bstrVal) : get_ADDR(out);
+    case DISPID_CHAN: return put ? put_CHAN(args[0].bstrVal) : get_CHAN(out);
+    case DISPID_NICK: return put ? put_NICK(args[0].bstrVal) : get_NICK(out);
+    case DISPID_SetSkin: return SetSkin(args[0].bstrVal);
+    case DISPID_Input: return Input(args[0].bstrVal);
+    case DISPID_SelectPrev: return SelectPrev();
+    case DISPID_SelectNext: return SelectNext();
+    case DISPID_SendIRCLine: return SendIRCLine(args[0].bstrVal);
+    case DISPID_Connect: return Connect();
+    case DISPID_Tile: return Tile();
+    case DISPID_Cascade: return Cascade();
+    case DISPID_ShowNickChange: return ShowNickChange();
+    case DISPID_ShowChanChange: return ShowChanChange();
+    default: return DISP_E_MEMBERNOTFOUND;
+  }
+}
+
+// ---- the host's view
+
+QWidget* TnVELKO_1::Widget() { return form_.data(); }
+
+HRESULT TnVELKO_1::Windows(std::vector<VelkoWindowRow>* rows) {
+  return GuardedCall(IID_IVelkoEmbed, [&] {
+    *rows = WindowRows(Main().Subforms());
+    return S_OK;
+  });
+}
+
+HRESULT TnVELKO_1::PaneLines(const QString& caption, int count, QStringList* lines) {
+  return GuardedCall(IID_IVelkoEmbed, [&] {
+    return PaneTail(FindByCaption(Main().Subforms(), caption), count, lines) ? S_OK : E_INVALIDARG;
+  });
+}
+
+HRESULT TnVELKO_1::Members(const QString& channel, QStringList* members) {
+  return GuardedCall(IID_IVelkoEmbed,
+                     [&] { return MemberEntries(Main().Subforms(), channel, members) ? S_OK : E_INVALIDARG; });
+}
+
+HRESULT TnVELKO_1::Dialog(QString* caption, QString* text) {
+  return GuardedCall(IID_IVelkoEmbed, [&] {
+    TModalForm* dialog = dialogs_.Front();
+    if (!dialog) return S_FALSE;
+    TDialogWatch::Describe(*dialog, caption, text);
+    return S_OK;
+  });
+}
+
+HRESULT TnVELKO_1::Answer(const QString& answer) {
+  return GuardedCall(IID_IVelkoEmbed, [&] {
+    TModalForm* dialog = dialogs_.Front();
+    if (!dialog) return S_FALSE;
+    TDialogWatch::Answer(*dialog, answer);
+    return S_OK;
+  });
+}
+
+// ---- connection points, persistence, safety
+
+HRESULT TnVELKO_1::FindConnectionPoint(const IID& iid, IConnectionPoint** point) {
+  if (!point) return E_POINTER;
+  *point = iid == IID_IPropertyNotifySink ? &notify_ : iid == DIID_InVELKO_1Events ? &events_ : nullptr;
+  if (!*point) return CONNECT_E_NOCONNECTION;
+  AddRef();
+  return S_OK;
+}
+
+HRESULT TnVELKO_1::GetClassID(CLSID* clsid) {
+  if (!clsid) return E_POINTER;
+  *clsid = CLSID_nVELKO_1;
+  return S_OK;
+}
+
+void TnVELKO_1::Initialized() {
+  if (created_) return;
+  created_ = true;
+  FireEvent(events_, DISPID_OnCreate);
+}
+
+HRESULT TnVELKO_1::InitNew() {
+  Initialized();
+  return S_OK;
+}
+
+HRESULT TnVELKO_1::Load(IPropertyBag* bag) {
+  const HRESULT hr = LoadFromPropertyBag(this, InVELKO_1Type(), nVELKO_1PersistMap(), bag);
+  Initialized();
+  return hr;
+}
+
+HRESULT TnVELKO_1::Save(IPropertyBag* bag, bool, bool) {
+  return SaveToPropertyBag(this, InVELKO_1Type(), nVELKO_1PersistMap(), bag);
+}
+
+HRESULT TnVELKO_1::GetInterfaceSafetyOptions(const IID&, uint32_t* supported, uint32_t* enabled) {
+  return SafeForScriptingOptions(supported, enabled);
+}
+
+HRESULT TnVELKO_1::SetInterfaceSafetyOptions(const IID&, uint32_t mask, uint32_t enabled) {
+  return SetSafeForScriptingOptions(mask, enabled);
+}
+
+HRESULT TnVELKO_1::InterfaceSupportsErrorInfo(const IID& iid) { return iid == IID_InVELKO_1 ? S_OK : S_FALSE; }
+
+void* TnVELKO_1::FindInterface(const IID& iid) {
+  if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_InVELKO_1) return static_cast<InVELKO_1*>(this);
+  if (iid == IID_IVelkoEmbed) return static_cast<IVelkoEmbed*>(this);
+  if (iid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
+  if (iid == IID_IPersistPropertyBag) return static_cast<IPersistPropertyBag*>(this);
+  if (iid == IID_IObjectSafety) return static_cast<IObjectSafety*>(this);
+  if (iid == IID_ISupportErrorInfo) return static_cast<ISupportErrorInfo*>(this);
+  return nullptr;
+}

@@ -1,0 +1,100 @@
+// The control a page embeds: it keeps the page's four properties, forwards
+// every method to the main window it owns, tells the page when it is created
+// and destroyed, and lends its widget to the host that places it.
+#pragma once
+
+#include <QPointer>
+#include <memory>
+#include <string>
+
+#include "U_clientview.h"
+#include "Velko1_embed.h"
+#include "Velko1_tlb.h"
+#include "com_connection.h"
+#include "com_persist.h"
+
+class CZoHTMLSkin;
+class QWidget;
+class TMainForm;
+
+class TnVELKO_1 : public ComObject<InVELKO_1, IVelkoEmbed, IConnectionPointContainer, IPersistPropertyBag,
+                                   IObjectSafety, ISupportErrorInfo>,
+                  public DispatchTarget {
+ public:
+  // The longest text a line buffer of 512 bytes takes with CR LF and its end.
+  static constexpr size_t kMaxLineText = 509;
+
+  TnVELKO_1();
+  ~TnVELKO_1() override;
+
+  // The last release raises OnDestroy while the object is still whole.
+  uint32_t Release() override;
+
+  HRESULT get_SKIN(BSTR* Value) override;
+  HRESULT put_SKIN(BSTR Value) override;
+  HRESULT get_ADDR(BSTR* Value) override;
+  HRESULT put_ADDR(BSTR Value) override;
+  HRESULT get_CHAN(BSTR* Value) override;
+  HRESULT put_CHAN(BSTR Value) override;
+  HRESULT get_NICK(BSTR* Value) override;
+  HRESULT put_NICK(BSTR Value) override;
+  HRESULT SetSkin(BSTR URL) override;
+  HRESULT Input(BSTR TEXT) override;
+  HRESULT SelectPrev() override;
+  HRESULT SelectNext() override;
+  HRESULT SendIRCLine(BSTR TEXT) override;
+  HRESULT Connect() override;
+  HRESULT Tile() override;
+  HRESULT Cascade() override;
+  HRESULT ShowNickChange() override;
+  HRESULT ShowChanChange() override;
+
+  HRESULT GetIDsOfNames(const IID& iid, const char16_t* const* names, uint32_t count, LCID lcid,
+                        DISPID* ids) override;
+  HRESULT Invoke(DISPID id, const IID& iid, LCID lcid, uint16_t flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO* exception, uint32_t* argumentError) override;
+  HRESULT InvokeMember(const MemberDescription& member, uint16_t flags, VARIANT* args, VARIANT* result) override;
+
+  QWidget* Widget() override;
+  HRESULT Windows(std::vector<VelkoWindowRow>* rows) override;
+  HRESULT PaneLines(const QString& caption, int count, QStringList* lines) override;
+  HRESULT Members(const QString& channel, QStringList* members) override;
+  HRESULT Dialog(QString* caption, QString* text) override;
+  HRESULT Answer(const QString& answer) override;
+
+  HRESULT FindConnectionPoint(const IID& iid, IConnectionPoint** point) override;
+
+  HRESULT GetClassID(CLSID* clsid) override;
+  // The container's first InitNew or Load completes the control: OnCreate.
+  HRESULT InitNew() override;
+  HRESULT Load(IPropertyBag* bag) override;
+  HRESULT Save(IPropertyBag* bag, bool clearDirty, bool saveAll) override;
+
+  HRESULT GetInterfaceSafetyOptions(const IID& iid, uint32_t* supported, uint32_t* enabled) override;
+  HRESULT SetInterfaceSafetyOptions(const IID& iid, uint32_t mask, uint32_t enabled) override;
+  HRESULT InterfaceSupportsErrorInfo(const IID& iid) override;
+
+ private:
+  void* FindInterface(const IID& iid) override;
+  HRESULT GetText(const std::string& field, BSTR* value);
+  HRESULT PutText(DISPID id, std::string& field, BSTR value);
+  // The main window, or a failure when the host has destroyed the widget.
+  TMainForm& Main();
+  // Runs `body` on the main window inside the error guard.
+  template <class Body>
+  HRESULT Forward(Body&& body);
+  void Initialized();
+
+  ConnectionPoint notify_;
+  ConnectionPoint events_;
+  std::string SKIN;
+  std::string ADDR;
+  std::string CHAN;
+  std::string NICK;
+  std::unique_ptr<CZoHTMLSkin> skin_;
+  QPointer<QWidget> form_;
+  QPointer<TMainForm> main_;
+  TDialogWatch dialogs_;
+  bool created_ = false;
+  bool destroying_ = false;
+};

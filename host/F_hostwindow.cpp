@@ -1,0 +1,63 @@
+#include "F_hostwindow.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <iostream>
+
+namespace {
+
+struct PageButton {
+  const char* label;
+  const char* method;
+};
+
+// The page's buttons, in its order.
+constexpr PageButton kButtons[] = {
+    {"◀", "SelectPrev"},        {"▶", "SelectNext"},          {"바둑판", "Tile"},
+    {"계단식", "Cascade"},      {"닉변경", "ShowNickChange"}, {"채널정보", "ShowChanChange"},
+};
+
+}  // namespace
+
+THostWindow::THostWindow(IDispatch* control, QWidget* view)
+    : eInput(new QLineEdit(this)), control_(control), view_(view) {
+  setWindowTitle(QStringLiteral("Velko"));
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(4, 4, 4, 4);
+  column->addWidget(view, 1);
+  auto* row = new QHBoxLayout;
+  row->addWidget(eInput, 1);
+  AddButtons(row);
+  column->addLayout(row);
+  connect(eInput, &QLineEdit::returnPressed, this, &THostWindow::eInputReturnPressed);
+  resize(760, 520);
+}
+
+// The control's widget belongs to the control, which goes after the window.
+THostWindow::~THostWindow() {
+  if (view_) view_->setParent(nullptr);
+}
+
+void THostWindow::AddButtons(QHBoxLayout* row) {
+  for (const PageButton& button : kButtons) {
+    auto* push = new QPushButton(QString::fromUtf8(button.label), this);
+    connect(push, &QPushButton::clicked, this, [this, method = button.method] { Call(method); });
+    row->addWidget(push);
+  }
+}
+
+void THostWindow::Call(const char* method, const QString& text) {
+  std::vector<ComVariant> args;
+  if (!text.isNull()) args.emplace_back(text);
+  const DispatchOutcome outcome =
+      DispatchCall(control_.Get(), QString::fromLatin1(method), DISPATCH_METHOD, std::move(args));
+  if (!outcome.ok()) std::cerr << "velko: " << method << ": " << DescribeFailure(outcome).toStdString() << '\n';
+}
+
+void THostWindow::eInputReturnPressed() {
+  const QString text = eInput->text();
+  eInput->clear();
+  if (!text.isEmpty()) Call("Input", text);
+}

@@ -1,0 +1,277 @@
+// The control as a page meets it: created by ProgID from its module through
+// the component layer, and driven only by dispatch, connection points and
+// the property bag. A scripted server stands for the IRC server, so that
+// what the control sends can be read byte for byte.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPointer>
+#include <QWidget>
+#include <algorithm>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include "U_codepage.h"
+#include "U_pageparams.h"
+#include "Velko1_embed.h"
+#include "Velko1_tlb.h"
+#include "com_connection.h"
+#include "com_persist.h"
+#include "com_server.h"
+#include "registry.h"
+#include "scripted_server.h"
+#include "wait_until.h"
+
+namespace {
+
+class NotifySink : public ComObject<IPropertyNotifySink> {
+ public:
+  explicit NotifySink(bool refuse) : refuse_(refuse) {}
+  HRESULT OnChanged(DISPID id) override {
+    changed.push_back(id);
+    return S_OK;
+  }
+  HRESULT OnRequestEdit(DISPID id) override {
+    asked.push_back(id);
+    return refuse_ ? S_FALSE : S_OK;
+  }
+  std::vector<DISPID> changed, asked;
+
+ private:
+  void* FindInterface(const IID& iid) override {
+    return iid == IID_IUnknown || iid == IID_IPropertyNotifySink ? static_cast<IPropertyNotifySink*>(this) : nullptr;
+  }
+  bool refuse_;
+};
+
+class EventSink : public ComObject<IDispatch> {
+ public:
+  HRESULT GetIDsOfNames(const IID&, const char16_t* const*, uint32_t, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t, DISPPARAMS*, VARIANT*, EXCEPINFO*, uint32_t*) override {
+    fired.push_back(id);
+    return S_OK;
+  }
+  std::vector<DISPID> fired;
+
+ private:
+  void* FindInterface(const IID& iid) override {
+    return iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+  }
+};
+
+std::optional<QString> RegistryText(const std::string& path, const char* name = "") {
+  const auto key = RegKey::Create(HKEY_CLASSES_ROOT, path.c_str());
+  const auto value = key ? key->QueryValue(name) : std::nullopt;
+  if (!value) return std::nullopt;
+  return QString::fromLatin1(value->data);
+}
+
+class Velko1 : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder_.isValid());
+    qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(folder_.path()));
+    Create();
+  }
+  void Create() {
+    control_ = {};
+    ASSERT_EQ(CreateByProgID(kVelko1ProgId, VELKO1_MODULE, IID_IDispatch, control_.PutVoid()), S_OK);
+  }
+
+  DispatchOutcome Call(const char* name, std::vector<ComVariant> args = {}) {
+    return DispatchCall(control_.Get(), QString::fromLatin1(name), DISPATCH_METHOD, std::move(args));
+  }
+  HRESULT Put(const char* name, const QString& value) {
+    return DispatchCall(control_.Get(), QString::fromLatin1(name), DISPATCH_PROPERTYPUT, {ComVariant(value)}).hr;
+  }
+  QString Get(DISPID id) { return DispatchCall(control_.Get(), id, DISPATCH_PROPERTYGET).value.ToQString(); }
+  ComPtr<IConnectionPoint> Point(const IID& iid) {
+    ComPtr<IConnectionPoint> point;
+    EXPECT_EQ(control_.As<IConnectionPointContainer>()->FindConnectionPoint(iid, point.Put()), S_OK);
+    return point;
+  }
+  // Connects the control to the scripted server as `nick` and logs it on.
+  void LogOn(ScriptedServer& server, const char* nick) {
+    ASSERT_EQ(Put("ADDR", QStringLiteral("127.0.0.1:%1").arg(server.Port())), S_OK);
+    ASSERT_EQ(Put("NICK", QString::fromLatin1(nick)), S_OK);
+    ASSERT_TRUE(Call("Connect").ok());
+    ASSERT_TRUE(server.WaitForText(QByteArray("NICK ") + nick + "\r\n"));
+    server.Write(QByteArray(":irc.test 001 ") + nick + " :Welcome\r\n");
+  }
+
+  QTemporaryDir folder_;
+  ComPtr<IDispatch> control_;
+};
+
+TEST_F(Velko1, EveryMemberIsFoundByNameUnderItsDispid) {
+  const std::pair<const char*, DISPID> members[] = {
+      {"SKIN", 1},  {"ADDR", 2},    {"CHAN", 3},     {"NICK", 4},         {"SetSkin", 5},
+      {"Input", 6}, {"SelectPrev", 7}, {"SelectNext", 8}, {"SendIRCLine", 9}, {"Connect", 10},
+      {"Tile", 11}, {"Cascade", 12}, {"ShowNickChange", 13}, {"ShowChanChange", 14}};
+  for (const auto& [name, id] : members) {
+    DISPID found = 0;
+    EXPECT_EQ(DispatchIdOf(control_.Get(), QString::fromLatin1(name).toLower(), &found), S_OK) << name;
+    EXPECT_EQ(found, id) << name;
+  }
+  for (const char* method : {"SelectPrev", "SelectNext", "Tile", "Cascade", "ShowChanChange"})
+    EXPECT_TRUE(Call(method).ok()) << method;
+  EXPECT_TRUE(DispatchCall(control_.Get(), DISPID_Tile, DISPATCH_METHOD).ok());
+  EXPECT_EQ(Call("Input").hr, DISP_E_BADPARAMCOUNT);
+}
+
+TEST_F(Velko1, PropertiesKeepExactlyWhatWasSetAndChangeNothingElse) {
+  ScriptedServer server;
+  const std::pair<const char*, QString> values[] = {{"SKIN", QStringLiteral("http://127.0.0.1:1/skin.txt")},
+                                                   {"ADDR", QStringLiteral("127.0.0.1:%1").arg(server.Port())},
+                                                   {"CHAN", QStringLiteral("a,#b")},
+                                                   {"NICK", QString::fromUtf8("한글닉")}};
+  for (const auto& [name, value] : values) EXPECT_EQ(Put(name, value), S_OK) << name;
+  for (DISPID id = DISPID_SKIN; id <= DISPID_NICK; ++id) EXPECT_EQ(Get(id), values[id - 1].second) << id;
+  SpinFor(300);
+  EXPECT_FALSE(server.HasClient());
+}
+
+TEST_F(Velko1, ConnectAppliesNickThenChannelsThenAddress) {
+  ScriptedServer server;
+  ASSERT_EQ(Put("CHAN", QStringLiteral("a,#b")), S_OK);
+  LogOn(server, "pagenick");
+  EXPECT_TRUE(server.Received().contains("USER "));
+  ASSERT_TRUE(server.WaitForText("JOIN #b"));
+  EXPECT_TRUE(server.Received().contains("JOIN #a\r\n"));
+}
+
+// The port after the colon; 6667 without one, and for a port that is no
+// port rather than a connection to nowhere.
+TEST_F(Velko1, AnAddressWithoutAUsablePortConnectsTo6667) {
+  QTcpServer standard;
+  if (!standard.listen(QHostAddress::LocalHost, 6667)) GTEST_SKIP() << "port 6667 is taken";
+  for (const char* address : {"127.0.0.1", "127.0.0.1:", "127.0.0.1:99999", "127.0.0.1:66x"}) {
+    Create();
+    ASSERT_EQ(Put("ADDR", QString::fromLatin1(address)), S_OK);
+    ASSERT_TRUE(Call("Connect").ok());
+    ASSERT_TRUE(standard.waitForNewConnection(5000)) << address;
+    delete standard.nextPendingConnection();
+  }
+}
+
+TEST_F(Velko1, ARefusingSinkKeepsTheOldValue) {
+  const auto accepting = MakeCom<NotifySink>(false);
+  const auto refusing = MakeCom<NotifySink>(true);
+  uint32_t cookie = 0;
+  ASSERT_EQ(Point(IID_IPropertyNotifySink)->Advise(accepting.Get(), &cookie), S_OK);
+  ASSERT_EQ(Put("NICK", QStringLiteral("first")), S_OK);
+  EXPECT_EQ(accepting->asked, std::vector<DISPID>{DISPID_NICK});
+  EXPECT_EQ(accepting->changed, std::vector<DISPID>{DISPID_NICK});
+
+  ASSERT_EQ(Point(IID_IPropertyNotifySink)->Advise(refusing.Get(), &cookie), S_OK);
+  EXPECT_EQ(Put("NICK", QStringLiteral("second")), S_FALSE);
+  EXPECT_EQ(Get(DISPID_NICK), QStringLiteral("first"));
+  EXPECT_EQ(accepting->changed.size(), 1u);
+}
+
+TEST_F(Velko1, CreateAndDestroyReachEverySinkAndASixthIsRefused) {
+  std::vector<ComPtr<EventSink>> sinks;
+  {
+    const ComPtr<IConnectionPoint> point = Point(DIID_InVELKO_1Events);
+    for (size_t i = 0; i < kVelko1EventSinks; ++i) {
+      sinks.push_back(MakeCom<EventSink>());
+      uint32_t cookie = 0;
+      ASSERT_EQ(point->Advise(sinks.back().Get(), &cookie), S_OK);
+    }
+    uint32_t cookie = 0;
+    EXPECT_EQ(point->Advise(MakeCom<EventSink>().Get(), &cookie), CONNECT_E_ADVISELIMIT);
+  }
+
+  {
+    const ComPtr<IPersistPropertyBag> persist = control_.As<IPersistPropertyBag>();
+    ASSERT_EQ(persist->InitNew(), S_OK);
+    ASSERT_EQ(persist->InitNew(), S_OK);
+  }
+  for (const auto& sink : sinks) EXPECT_EQ(sink->fired, std::vector<DISPID>{DISPID_OnCreate});
+
+  QPointer<QWidget> widget = control_.As<IVelkoEmbed>()->Widget();
+  control_ = {};
+  for (const auto& sink : sinks) EXPECT_EQ(sink->fired, (std::vector<DISPID>{DISPID_OnCreate, DISPID_OnDestroy}));
+  EXPECT_TRUE(widget.isNull());
+}
+
+TEST_F(Velko1, APageFilesParamsReachTheProperties) {
+  const QString page = folder_.filePath("page.html");
+  QFile file(page);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QStringLiteral("<html><body><object classid=\"clsid:%1\" width=497 height=203>"
+                            "<param name=\"NICK\" value=\"페이지\"><param name=addr value=\"irc.example.org:7000\">"
+                            "<param name=\"Connect\" value=\"1\"></object></body></html>")
+                 .arg(QString::fromStdString(GuidToString(CLSID_nVELKO_1)).mid(1, 36))
+                 .toUtf8());
+  file.close();
+  const PageParams params = ReadPageParams(page, QString::fromStdString(GuidToString(CLSID_nVELKO_1)));
+  ASSERT_TRUE(params.ok()) << params.error.toStdString();
+  const auto bag = MakeCom<PropertyBag>(params.values);
+  EXPECT_EQ(control_.As<IPersistPropertyBag>()->Load(bag.Get()), S_OK);
+  EXPECT_EQ(Get(DISPID_NICK), QString::fromUtf8("페이지"));
+  EXPECT_EQ(Get(DISPID_ADDR), QStringLiteral("irc.example.org:7000"));
+  EXPECT_EQ(Get(DISPID_CHAN), QString());
+}
+
+// Double-byte text longer than a line buffer arrives cut between characters,
+// and a line end inside a typed line never starts a second command.
+TEST_F(Velko1, LongOrSplitTextNeverLeavesItsLine) {
+  ScriptedServer server;
+  LogOn(server, "cutter");
+  server.Write(":cutter!u@h JOIN :#cut\r\n");
+  ASSERT_TRUE(WaitUntil([&] {
+    std::vector<VelkoWindowRow> rows;
+    control_.As<IVelkoEmbed>()->Windows(&rows);
+    return std::any_of(rows.begin(), rows.end(), [](const auto& row) { return row.kind == 2; });
+  }));
+  const QString hangul = QString::fromUtf8("가").repeated(400);
+  ASSERT_TRUE(Call("Input", {ComVariant(hangul)}).ok());
+  ASSERT_TRUE(Call("SendIRCLine", {ComVariant(QStringLiteral("PRIVMSG #cut :") + hangul)}).ok());
+  ASSERT_TRUE(Call("Input", {ComVariant(QStringLiteral("hello\r\nQUIT :injected"))}).ok());
+  ASSERT_TRUE(server.WaitForText("PRIVMSG #cut :hello\r\n"));
+
+  const QList<QByteArray> lines = server.Received().split('\n');
+  int long_lines = 0;
+  for (const QByteArray& line : lines) {
+    EXPECT_FALSE(line.startsWith("QUIT"));
+    if (!line.startsWith("PRIVMSG #cut :\xB0\xA1")) continue;
+    ++long_lines;
+    EXPECT_LE(line.size() + 1, 512);
+    const QByteArray text = line.mid(14).chopped(1);
+    EXPECT_EQ(text.size() % 2, 0);
+    EXPECT_EQ(DecodeDisplay(text.constData(), text.size()), QString::fromUtf8("가").repeated(text.size() / 2));
+  }
+  EXPECT_EQ(long_lines, 2);
+}
+
+TEST_F(Velko1, AFailureInsideAMemberIsAnErrorResultWithItsMessage) {
+  delete control_.As<IVelkoEmbed>()->Widget();
+  const DispatchOutcome outcome = Call("Tile");
+  EXPECT_EQ(outcome.hr, DISP_E_EXCEPTION);
+  EXPECT_TRUE(outcome.error.contains(QStringLiteral("destroyed"))) << outcome.error.toStdString();
+  EXPECT_EQ(control_.As<InVELKO_1>()->Cascade(), E_FAIL);
+  EXPECT_TRUE(TakeErrorMessage().value_or(QString()).contains(QStringLiteral("destroyed")));
+  EXPECT_EQ(Put("NICK", QStringLiteral("still")), S_OK);
+}
+
+TEST(Velko1Registration, WritesTheClassAndRemovesIt) {
+  QTemporaryDir folder;
+  qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(folder.path()));
+  const std::string base = "CLSID\\" + GuidToString(CLSID_nVELKO_1);
+  const std::pair<std::string, QString> expected[] = {
+      {base + "\\InprocServer32", QStringLiteral(VELKO1_MODULE)},
+      {base + "\\ProgID", QStringLiteral("VELKO1.nVELKO_1")},
+      {base + "\\Control", QString()},
+      {base + "\\MiscStatus\\1", QStringLiteral("131473")},
+      {base + "\\Verb\\0", QStringLiteral("Properties,0,2")},
+      {"VELKO1.nVELKO_1\\CLSID", QString::fromStdString(GuidToString(CLSID_nVELKO_1))},
+  };
+  ASSERT_EQ(RegisterModule(VELKO1_MODULE), S_OK);
+  for (const auto& [path, value] : expected) EXPECT_EQ(RegistryText(path), value) << path;
+  EXPECT_EQ(RegistryText(base + "\\InprocServer32", "ThreadingModel"), QStringLiteral("Apartment"));
+  ASSERT_EQ(UnregisterModule(VELKO1_MODULE), S_OK);
+  for (const auto& [path, value] : expected) EXPECT_FALSE(RegistryText(path)) << path;
+}
+
+}  // namespace

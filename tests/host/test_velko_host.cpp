@@ -1,0 +1,138 @@
+// The host program end to end: `velko --script -` on a real ngircd with a
+// second participant, an engine in this process. What the script's host
+// commands print must match what that participant did.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "engine_recorder.h"
+#include "ngircd_server.h"
+#include "wait_until.h"
+
+namespace {
+
+// The host playing a script fed line by line; each answer read up to its end.
+class ScriptedHost {
+ public:
+  ~ScriptedHost() {
+    process_.kill();
+    process_.waitForFinished();
+  }
+  bool Start(uint16_t port, const QString& registry, const QString& grabs) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VELKO_REGISTRY_DIR"), registry);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process_.setProcessEnvironment(env);
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(QStringLiteral(VELKO_HOST),
+                   {QStringLiteral("--addr"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("--nick"),
+                    QStringLiteral("hosty"), QStringLiteral("--chan"), QStringLiteral("e2e"),
+                    QStringLiteral("--script"), QStringLiteral("-"), QStringLiteral("--grab-dir"), grabs});
+    return process_.waitForStarted();
+  }
+  void Send(const QString& line) { process_.write((line + QLatin1Char('\n')).toUtf8()); }
+  // The lines of the next answer, without its end.
+  QStringList Next() {
+    QStringList lines;
+    const bool ended = WaitUntil(
+        [&] {
+          while (process_.canReadLine()) {
+            const QString line = QString::fromUtf8(process_.readLine()).chopped(1);
+            if (line == QLatin1String(".")) return true;
+            lines.append(line);
+          }
+          return false;
+        },
+        10000);
+    if (!ended) lines.append(QStringLiteral("(no answer)"));
+    return lines;
+  }
+  QStringList Ask(const QString& line) {
+    Send(line);
+    return Next();
+  }
+  // Asks until the answer holds `wanted`.
+  bool AskUntil(const QString& line, const QString& wanted) {
+    return WaitUntil([&] { return Ask(line).contains(wanted); }, 10000);
+  }
+  QProcess process_;
+};
+
+class VelkoHost : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.Start());
+    ASSERT_TRUE(peer_.LogOn(server_.Port(), "peer"));
+    peer_.engine.Send("JOIN #e2e\r\n");
+    ASSERT_TRUE(peer_.WaitFor("OnOwnerJoin\t#e2e"));
+    ASSERT_TRUE(host_.Start(server_.Port(), folder_.filePath("registry"), folder_.filePath("grabs")));
+    ASSERT_TRUE(peer_.WaitFor("OnOtherJoin\t#e2e\thosty", 10000));
+  }
+
+  bool PeerSaw(const char* event, const QString& part) const {
+    return WaitUntil([&] {
+      for (const std::string& line : peer_.Events({event}))
+        if (QString::fromStdString(line).contains(part)) return true;
+      return false;
+    });
+  }
+
+  QTemporaryDir folder_;
+  NgircdServer server_;
+  EngineRecorder peer_;
+  ScriptedHost host_;
+};
+
+TEST_F(VelkoHost, TheScriptSeesWhatTheOtherParticipantDid) {
+  ASSERT_TRUE(host_.AskUntil(QStringLiteral(".members #e2e"), QStringLiteral("hosty")));
+  EXPECT_EQ(host_.Ask(QStringLiteral(".members #e2e")), (QStringList{"@peer", "hosty"}));
+  const QStringList windows = host_.Ask(QStringLiteral(".windows"));
+  ASSERT_EQ(windows.size(), 2);
+  EXPECT_TRUE(windows[0].startsWith(QStringLiteral("2\t#e2e"))) << windows[0].toStdString();
+  EXPECT_EQ(windows[1], QString::fromUtf8("4\t상태창"));
+
+  peer_.engine.Send("PRIVMSG #e2e :hello from peer\r\n");
+  EXPECT_TRUE(host_.AskUntil(QStringLiteral(".pane #e2e 3"), QStringLiteral("<peer> hello from peer")));
+  EXPECT_TRUE(host_.Ask(QStringLiteral("Input hi all")).isEmpty());
+  EXPECT_TRUE(PeerSaw("OnPrivmsg", QStringLiteral("hi all")));
+  const QStringList pane = host_.Ask(QStringLiteral(".pane #e2e 3"));
+  EXPECT_LT(pane.indexOf(QStringLiteral("<peer> hello from peer")), pane.indexOf(QStringLiteral("<hosty> hi all")))
+      << pane.join(QLatin1Char('|')).toStdString();
+
+  peer_.engine.Send("PRIVMSG hosty :psst\r\n");
+  EXPECT_TRUE(host_.AskUntil(QStringLiteral(".windows"), QStringLiteral("5\tpeer")));
+  EXPECT_TRUE(host_.Ask(QStringLiteral(".pane peer 2")).contains(QStringLiteral("<peer> psst")));
+  // With the query in front the channel dialog has nothing to show.
+  ASSERT_TRUE(host_.Ask(QStringLiteral(".windows")).value(0).startsWith(QStringLiteral("5\t")));
+  EXPECT_TRUE(host_.Ask(QStringLiteral("ShowChanChange")).isEmpty());
+  EXPECT_EQ(host_.Ask(QStringLiteral(".dialog")), QStringList{"none"});
+
+  peer_.engine.Send("PART #e2e :bye\r\n");
+  EXPECT_TRUE(WaitUntil([&] { return host_.Ask(QStringLiteral(".members #e2e")) == QStringList{"hosty"}; }));
+  EXPECT_EQ(host_.Ask(QStringLiteral(".pane #nowhere 1")).value(0).section(QLatin1Char('\t'), 0, 0),
+            QStringLiteral("error"));
+}
+
+TEST_F(VelkoHost, AModalDialogIsSeenAndAnsweredWhileItsCallWaits) {
+  ASSERT_TRUE(host_.AskUntil(QStringLiteral(".members #e2e"), QStringLiteral("hosty")));
+  EXPECT_EQ(host_.Ask(QStringLiteral(".dialog")), QStringList{"none"});
+  host_.Send(QStringLiteral("ShowNickChange"));
+  const QStringList dialog = host_.Ask(QStringLiteral(".dialog"));
+  ASSERT_EQ(dialog.size(), 1);
+  EXPECT_TRUE(dialog[0].startsWith(QString::fromUtf8("대화명 변경하기\t"))) << dialog[0].toStdString();
+  EXPECT_TRUE(host_.Ask(QStringLiteral(".answer renamed")).isEmpty());
+  EXPECT_TRUE(host_.Next().isEmpty());  // ShowNickChange has returned
+  EXPECT_TRUE(PeerSaw("OnNick", QStringLiteral("hosty\trenamed")));
+  EXPECT_EQ(host_.Ask(QStringLiteral(".dialog")), QStringList{"none"});
+
+  EXPECT_TRUE(host_.Ask(QStringLiteral(".grab final")).isEmpty());
+  EXPECT_FALSE(QImage(folder_.filePath("grabs/final.png")).isNull());
+  host_.Send(QStringLiteral(".quit"));
+  ASSERT_TRUE(host_.process_.waitForFinished(10000));
+  EXPECT_EQ(host_.process_.exitCode(), 0);
+  EXPECT_TRUE(PeerSaw("OnOtherPart", QStringLiteral("#e2e\trenamed")));
+}
+
+}  // namespace
