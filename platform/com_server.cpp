@@ -77,8 +77,10 @@ std::optional<std::string> RegisteredModule(const CLSID& clsid) {
   return ReadDefault("CLSID\\" + GuidToString(clsid) + "\\InprocServer32");
 }
 
-bool ModuleFileExists(const std::optional<std::string>& path) {
-  return path && QFileInfo::exists(QString::fromLocal8Bit(path->c_str()));
+// Builds of different configurations share one registry folder: a host takes
+// the module it was built with, not whichever build registered last.
+bool RegisteredAs(const std::optional<std::string>& registered, const char* module) {
+  return registered && *registered == AbsolutePath(module) && QFileInfo::exists(QString::fromLocal8Bit(registered->c_str()));
 }
 
 std::string OwnModulePath() {
@@ -234,7 +236,7 @@ HRESULT CreateByProgID(const char* progId, const char* module, const IID& iid, v
   if (!object) return E_POINTER;
   *object = nullptr;
   CLSID clsid{};
-  if (FAILED(CLSIDFromProgID(progId, &clsid)) || !ModuleFileExists(RegisteredModule(clsid))) {
+  if (FAILED(CLSIDFromProgID(progId, &clsid)) || !RegisteredAs(RegisteredModule(clsid), module)) {
     const HRESULT hr = RegisterModule(module);
     if (FAILED(hr)) return hr;
     const HRESULT found = CLSIDFromProgID(progId, &clsid);

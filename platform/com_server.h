@@ -58,7 +58,7 @@ HRESULT CLSIDFromProgID(const char* progId, CLSID* clsid);
 // error information.
 HRESULT CoCreateInstance(const CLSID& clsid, const IID& iid, void** object);
 // Creates by ProgID; when the ProgID is not registered, or its registration
-// names a module that is no longer there, registers `module` first.
+// names another module or one that is no longer there, registers `module` first.
 HRESULT CreateByProgID(const char* progId, const char* module, const IID& iid, void** object);
 // Loads a module by path and calls its DllRegisterServer or DllUnregisterServer.
 HRESULT RegisterModule(const char* path);

@@ -140,16 +140,19 @@ TEST_F(ComLayer, AModuleThatCannotBeLoadedIsAClearFailure) {
   EXPECT_FALSE(object);
 }
 
-TEST_F(ComLayer, CreatingByProgIdRegistersAMissingOrStaleClassFirst) {
+TEST_F(ComLayer, CreatingByProgIdRegistersAMissingStaleOrForeignClassFirst) {
   ASSERT_EQ(UnregisterModule(GADGET_MODULE), S_OK);
   ComPtr<IGadget> fresh;
   EXPECT_EQ(CreateByProgID(kGadgetProgId, GADGET_MODULE, IID_IGadget, fresh.PutVoid()), S_OK);
   EXPECT_TRUE(fresh);
 
-  WriteRegistryText("CLSID\\" + GuidToString(CLSID_Gadget) + "\\InprocServer32", "", "/moved/away.so");
-  ComPtr<IGadget> again;
-  EXPECT_EQ(CreateByProgID(kGadgetProgId, GADGET_MODULE, IID_IGadget, again.PutVoid()), S_OK);
-  EXPECT_TRUE(again);
+  // Gone, or another build's module that cannot serve this host.
+  for (const char* registered : {"/moved/away.so", "/bin/sh"}) {
+    WriteRegistryText("CLSID\\" + GuidToString(CLSID_Gadget) + "\\InprocServer32", "", registered);
+    ComPtr<IGadget> again;
+    EXPECT_EQ(CreateByProgID(kGadgetProgId, GADGET_MODULE, IID_IGadget, again.PutVoid()), S_OK) << registered;
+    EXPECT_TRUE(again);
+  }
 
   ComPtr<IGadget> none;
   EXPECT_EQ(CreateByProgID("VELKOTEST.Nothing", GADGET_MODULE, IID_IGadget, none.PutVoid()), REGDB_E_CLASSNOTREG);
