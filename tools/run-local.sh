@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Starts a private ngircd on a free loopback port, velkobot in #velko to talk
-# to, and the host program velko joined to #velko. With no display it runs
+# Starts a private ngircd on a free loopback port, a web server for the skin
+# in tools/skin, velkobot in #velko to talk to, and the host program velko
+# joined to #velko with that skin. With no display it runs
 # offscreen, plays tools/demo.velko and prints what it saw, with grabs in
-# $build/grabs. The bot, the server and the temporary folder go when the host
+# $build/grabs. The bot, the servers and the temporary folder go when the host
 # ends.
 set -euo pipefail
 
@@ -11,15 +12,28 @@ nick=${VELKO_NICK:-velko$$}
 work=$(mktemp -d)
 pid=""
 botpid=""
+webpid=""
 cleanup() {
   # The bot first, so its goodbye still reaches the server.
   [ -n "$botpid" ] && kill "$botpid" 2>/dev/null && wait "$botpid" 2>/dev/null || true
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+  [ -n "$webpid" ] && kill "$webpid" 2>/dev/null && wait "$webpid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+wait_for_port() {
+  for _ in $(seq 100); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return
+    sleep 0.05
+  done
+}
+
+webport=$(free_port)
+python3 -m http.server --bind 127.0.0.1 --directory "$(dirname "$0")/skin" "$webport" > "$work/web.log" 2>&1 &
+webpid=$!
+port=$(free_port)
 cat > "$work/ngircd.conf" <<CONF
 [Global]
 Name = irc.velko.local
@@ -41,10 +55,8 @@ CONF
 
 ngircd -n -f "$work/ngircd.conf" > "$work/ngircd.log" 2>&1 &
 pid=$!
-for _ in $(seq 100); do
-  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-  sleep 0.05
-done
+wait_for_port "$port"
+wait_for_port "$webport"
 
 "$build/tools/velkobot" --addr "127.0.0.1:$port" > "$work/velkobot.log" 2>&1 &
 botpid=$!
@@ -53,7 +65,8 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 
-host=("$build/host/velko" --addr "127.0.0.1:$port" --nick "$nick" --chan '#velko')
+host=("$build/host/velko" --addr "127.0.0.1:$port" --nick "$nick" --chan '#velko'
+      --skin "http://127.0.0.1:$webport/velko.skin")
 if [ -n "${QT_QPA_PLATFORM:-}" ] || [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   echo "velko: ngircd on 127.0.0.1:$port; you are $nick in #velko with velkobot." >&2
   "${host[@]}"
