@@ -7,6 +7,8 @@
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  static char lines[1 << 16];
+  setvbuf(stdout, lines, _IOFBF, sizeof lines);
   std::string error;
   const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
   if (!options) {
