@@ -175,7 +175,9 @@ CZoStreamSocket::~CZoStreamSocket() {
 }
 
 void CZoStreamSocket::Watch() {
+  // Bytes can be waiting before the connection is announced: they wait for it.
   readNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  readNotifier_->setEnabled(connected_);
   QObject::connect(readNotifier_.get(), &QSocketNotifier::activated, [this] {
     if (OnRead) OnRead();
   });
@@ -213,6 +215,7 @@ void CZoStreamSocket::Writable() {
   if (made) {
     connected_ = true;
     writeNotifier_->setEnabled(false);
+    readNotifier_->setEnabled(true);
   } else {
     Close();
   }
