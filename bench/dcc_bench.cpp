@@ -34,7 +34,6 @@
 #include "Zoengine.h"
 
 namespace {
-uint64_t last = 0;
 
 constexpr uint32_t kFileSize = 100u * 1024 * 1024;
 
@@ -247,9 +246,7 @@ struct Receiver {
     engine.OnSendRequest = [this](int, const char*, const char*, uint64_t, FileHandle* file) {
       *file = FileOpen(target.c_str(), false, false);
     };
-    engine.OnRecvPack = [](int, uint32_t, uint64_t p) { last = p; };
     engine.OnDisconnectRecv = [this](int, bool ok) {
-      fprintf(stderr, "DBG end %d at %llu\n", ok, (unsigned long long)last);
       done = true;
       success = ok;
     };
