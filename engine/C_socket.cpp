@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -154,6 +155,13 @@ bool SetNonBlocking(int fd) {
   return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
+// Every write is a whole block or acknowledgement the peer waits for: none
+// may be held back for a TCP acknowledgement of the one before.
+void SendAtOnce(int fd) {
+  const int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
 }  // namespace
 
 CZoStreamSocket::CZoStreamSocket() = default;
@@ -175,6 +183,7 @@ CZoStreamSocket::~CZoStreamSocket() {
 }
 
 void CZoStreamSocket::Watch() {
+  SendAtOnce(fd_);
   // Bytes can be waiting before the connection is announced: they wait for it.
   readNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
   readNotifier_->setEnabled(connected_);
