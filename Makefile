@@ -2,7 +2,7 @@
 
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev \
             ngircd python3 libjpeg62-turbo-dev libxml2-dev fonts-nanum fonts-nanum-coding
-BENCH_PACKAGES := libbenchmark-dev
+BENCH_PACKAGES := libbenchmark-dev irssi weechat-headless
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -16,20 +16,17 @@ CZoDCCSendItem::CZoDCCSendItem(int seqnum, CZoDCCSends* table, const char* nick,
 CZoDCCSendItem::~CZoDCCSendItem() { Close(); }
 
 uint16_t CZoDCCSendItem::Listen() {
-  listen_ = std::make_unique<CZoServerSocket>();
-  listen_->OnAccept = [this](CZoServerSocket* server) {
+  listen_ = std::make_unique<CZoStreamListener>();
+  listen_->OnAccept = [this](std::unique_ptr<CZoStreamSocket> link) {
     BusyScope busy(this);
-    AttachDCCLink(server->Connection(), this, [this] { Readable(); }, [this] { Disconnected(); });
-    Connected();
+    Connected(std::move(link));
   };
   return ListenForPeer(listen_.get());
 }
 
 uint16_t CZoDCCSendItem::Port() const { return listen_ ? listen_->Port() : 0; }
 
-bool CZoDCCSendItem::Waiting() const { return !closed_ && listen_ && !listen_->Connection(); }
-
-CZoClientSocket* CZoDCCSendItem::Link() const { return listen_ ? listen_->Connection() : nullptr; }
+bool CZoDCCSendItem::Waiting() const { return !closed_ && listen_ && !link_; }
 
 bool CZoDCCSendItem::Resume(uint64_t position) {
   if (position > size_ || FileSeek(file_, static_cast<int64_t>(position), FileOrigin::Begin) != position) {
@@ -40,7 +37,9 @@ bool CZoDCCSendItem::Resume(uint64_t position) {
   return true;
 }
 
-void CZoDCCSendItem::Connected() {
+void CZoDCCSendItem::Connected(std::unique_ptr<CZoStreamSocket> link) {
+  link_ = std::move(link);
+  AttachDCCLink(link_.get(), this, [this] { Readable(); });
   ZoRaise(table_->OnConnect, Seqnum());
   if (closed_) return;
   const uint64_t position = FileTell(file_);
@@ -53,20 +52,24 @@ void CZoDCCSendItem::Connected() {
 }
 
 void CZoDCCSendItem::Readable() {
+  char bytes[256];
   bool complete = false;
   uint32_t newest = 0;  // only the latest acknowledgement of a read counts
-  while (!closed_ && Link()) {
-    const int32_t got = Link()->Receive(reinterpret_cast<char*>(ack_) + ackLength_, 4 - ackLength_);
-    if (got <= 0) break;
-    ackLength_ += got;
-    if (ackLength_ < 4) continue;
-    uint32_t network;
-    memcpy(&network, ack_, sizeof network);
-    newest = ntohl(network);
-    complete = true;
-    ackLength_ = 0;
+  int64_t got = sizeof bytes;
+  while (!closed_ && got == static_cast<int64_t>(sizeof bytes)) {
+    got = link_->Receive(bytes, sizeof bytes);
+    for (int64_t i = 0; i < got; ++i) {
+      ack_[ackLength_++] = static_cast<unsigned char>(bytes[i]);
+      if (ackLength_ < 4) continue;
+      uint32_t network;
+      memcpy(&network, ack_, sizeof network);
+      newest = ntohl(network);
+      complete = true;
+      ackLength_ = 0;
+    }
   }
   if (complete && !closed_) Acknowledged(newest);
+  if (got == CZoStreamSocket::kEnded) PeerLeft();
 }
 
 void CZoDCCSendItem::Acknowledged(uint32_t ack) {
@@ -89,15 +92,17 @@ void CZoDCCSendItem::Acknowledged(uint32_t ack) {
 }
 
 void CZoDCCSendItem::SendBlock(uint64_t position) {
-  char block[kBlockSize];
-  const uint32_t count = FileSeek(file_, static_cast<int64_t>(position), FileOrigin::Begin) == position
-                             ? FileRead(file_, block, kBlockSize)
-                             : 0;
+  if (position < aheadStart_ || position >= aheadStart_ + ahead_.size()) {
+    ahead_.resize(kReadAhead);
+    ahead_.resize(FileReadAt(file_, position, ahead_.data(), kReadAhead));
+    aheadStart_ = position;
+  }
+  const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(kBlockSize, aheadStart_ + ahead_.size() - position));
   if (count == 0) {
     End(position, false);  // the file shrank or cannot be read
     return;
   }
-  Link()->Send(block, static_cast<int32_t>(count));
+  link_->Send(ahead_.data() + (position - aheadStart_), count);
   sentEnd_ = position + count;
   ZoRaise(table_->OnSentPack, Seqnum(), count, sentEnd_, position);
 }
@@ -110,8 +115,7 @@ void CZoDCCSendItem::End(uint64_t position, bool success) {
   ZoRaise(table_->OnDisconnect, Seqnum(), success);
 }
 
-void CZoDCCSendItem::Disconnected() {
-  Readable();  // a last acknowledgement may have come with the close
+void CZoDCCSendItem::PeerLeft() {
   if (closed_) return;
   Close();
   SetFinished();
@@ -119,19 +123,17 @@ void CZoDCCSendItem::Disconnected() {
 }
 
 bool CZoDCCSendItem::CloseActiveSocket() {
-  if (!listen_ || !listen_->IsActive()) return false;
-  listen_->Close();
-  return true;
+  const bool active = (listen_ && listen_->IsListening()) || (link_ && link_->IsOpen());
+  if (listen_) listen_->Close();
+  if (link_) link_->Close();
+  return active;
 }
 
 void CZoDCCSendItem::Close() {
   if (closed_) return;
   closed_ = true;
-  if (listen_) {
-    listen_->OnAccept = nullptr;
-    if (CZoClientSocket* link = Link()) DetachDCCLink(link);
-  }
   CloseActiveSocket();
+  ahead_ = {};
   FileClose(file_);
   file_ = kNoFile;
 }
@@ -145,20 +147,14 @@ CZoDCCRecvItem::CZoDCCRecvItem(int seqnum, CZoDCCRecvs* table, const char* nick,
       size_(size),
       path_(FilePath(file)),
       wasEmpty_(FileIsRegular(file) && FileSize(file) == 0),
-      connect_(std::make_unique<CZoClientSocket>()),
+      address_(addressText),
+      port_(port),
+      connect_(std::make_unique<CZoStreamSocket>()),
       timeout_(std::make_unique<QTimer>()) {
-  connect_->SetHostPort(addressText, port);
-  AttachDCCLink(connect_.get(), this, [this] { Readable(true); }, [this] { Disconnected(); });
-  connect_->OnConnect = [this](CZoClientSocket*) {
+  AttachDCCLink(connect_.get(), this, [this] { Readable(); });
+  connect_->OnConnect = [this](bool made) {
     BusyScope busy(this);
-    connected_ = true;
-    timeout_->stop();
-    ZoRaise(table_->OnConnect, Seqnum());
-  };
-  // A connect that fails ends the receive at once, outside the socket's own event.
-  connect_->OnError = [this](CZoSocket*, int* code) {
-    *code = 0;
-    if (!connected_) timeout_->start(0);
+    Connected(made);
   };
   timeout_->setSingleShot(true);
   QObject::connect(timeout_.get(), &QTimer::timeout, [this] {
@@ -172,37 +168,58 @@ CZoDCCRecvItem::~CZoDCCRecvItem() { Close(); }
 
 void CZoDCCRecvItem::Connect() {
   waitingForAccept_ = false;
-  connect_->Open();
+  // A connect that cannot start ends the receive at once, from the loop.
+  if (!connect_->Connect(address_.str(), port_)) timeout_->start(0);
 }
 
-uint16_t CZoDCCRecvItem::Port() const { return static_cast<uint16_t>(connect_->Port()); }
-
-void CZoDCCRecvItem::Readable(bool acknowledge) {
-  char block[kBlockSize];
-  int32_t count;
-  while (!closed_ && (count = connect_->Receive(block, kBlockSize)) > 0) {
-    const uint64_t start = FileTell(file_);
-    const uint64_t room = start < size_ ? size_ - start : 0;
-    const uint32_t keep = static_cast<uint32_t>(std::min<uint64_t>(room, static_cast<uint64_t>(count)));
-    if (FileWrite(file_, block, keep) != keep) {
-      End(false);  // the disk refused: better stop than drop bytes silently
-      return;
-    }
-    const uint64_t position = start + keep;
-    if (keep > 0) ZoRaise(table_->OnRecvPack, Seqnum(), keep, position);
-    if (closed_) return;
-    if (keep < static_cast<uint32_t>(count)) {
-      End(false);  // more than was offered
-      return;
-    }
-    const uint32_t ack = htonl(static_cast<uint32_t>(position));
-    if (acknowledge) connect_->Send(reinterpret_cast<const char*>(&ack), sizeof ack);
+void CZoDCCRecvItem::Connected(bool made) {
+  if (!made) {
+    timeout_->start(0);
+    return;
   }
+  connected_ = true;
+  timeout_->stop();
+  position_ = FileTell(file_);
+  ZoRaise(table_->OnConnect, Seqnum());
 }
 
-void CZoDCCRecvItem::Disconnected() {
-  Readable(false);  // what arrived with the close
-  if (!closed_) End(FileSize(file_) == size_);
+uint16_t CZoDCCRecvItem::Port() const { return port_; }
+
+int64_t CZoDCCRecvItem::Take(bool* ended) {
+  if (turn_.empty()) turn_.resize(kTurnBytes);
+  int64_t filled = 0;
+  int64_t got = 0;
+  do {
+    const int64_t wanted = kTurnBytes - filled;
+    got = connect_->Receive(turn_.data() + filled, wanted);
+    if (got > 0) filled += got;
+    if (got < wanted) break;  // drained for now, or ended
+  } while (filled < kTurnBytes);
+  *ended = got == CZoStreamSocket::kEnded;
+  return filled;
+}
+
+void CZoDCCRecvItem::Readable() {
+  if (closed_) return;
+  bool ended = false;
+  const int64_t count = Take(&ended);
+  const uint64_t room = position_ < size_ ? size_ - position_ : 0;
+  const uint32_t keep = static_cast<uint32_t>(std::min<uint64_t>(room, static_cast<uint64_t>(count)));
+  if (FileWrite(file_, turn_.data(), keep) != keep) {
+    End(false);  // the disk refused: better stop than drop bytes silently
+    return;
+  }
+  position_ += keep;
+  if (keep > 0) ZoRaise(table_->OnRecvPack, Seqnum(), keep, position_);
+  if (closed_) return;
+  if (keep < count) {
+    End(false);  // more than was offered
+  } else if (ended) {
+    End(position_ == size_);
+  } else if (keep > 0) {
+    const uint32_t ack = htonl(static_cast<uint32_t>(position_));
+    connect_->Send(reinterpret_cast<const char*>(&ack), sizeof ack);
+  }
 }
 
 bool CZoDCCRecvItem::Pending() const { return !closed_ && !connected_; }
@@ -226,8 +243,8 @@ void CZoDCCRecvItem::Close() {
   closed_ = true;
   waitingForAccept_ = false;
   timeout_->stop();
-  DetachDCCLink(connect_.get());
   CloseActiveSocket();
+  turn_ = {};
   FileTruncate(file_);
   FileClose(file_);
   file_ = kNoFile;

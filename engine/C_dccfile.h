@@ -4,12 +4,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "U_commondata.h"
 #include "U_events.h"
 
-class CZoClientSocket;
-class CZoServerSocket;
+class CZoStreamListener;
+class CZoStreamSocket;
 class CZoDCCSends;
 class CZoDCCRecvs;
 class QTimer;
@@ -17,10 +18,12 @@ class QTimer;
 // The sender sends the next block only once the receiver has acknowledged the
 // whole block before, so no byte travels twice. Acknowledgements carry the
 // position modulo 2^32; one beyond what was sent ends the send as failed.
+// The file is read ahead in large pieces and the blocks served from memory.
 // Raises its events through its table.
 class CZoDCCSendItem : public CZoSeqnumItem {
  public:
   static constexpr uint32_t kBlockSize = 2048;
+  static constexpr uint32_t kReadAhead = 1 << 20;
 
   CZoDCCSendItem(int seqnum, CZoDCCSends* table, const char* nick, const char* fileName, FileHandle file);
   ~CZoDCCSendItem() override;
@@ -39,9 +42,8 @@ class CZoDCCSendItem : public CZoSeqnumItem {
   bool CloseActiveSocket() override;
 
  private:
-  CZoClientSocket* Link() const;
-  void Connected();
-  void Disconnected();
+  void Connected(std::unique_ptr<CZoStreamSocket> link);
+  void PeerLeft();
   void Readable();
   void Acknowledged(uint32_t ack);
   void SendBlock(uint64_t position);
@@ -52,7 +54,10 @@ class CZoDCCSendItem : public CZoSeqnumItem {
   uint64_t size_;
   ZoString fileName_;
   ZoString nick_;
-  std::unique_ptr<CZoServerSocket> listen_;
+  std::unique_ptr<CZoStreamListener> listen_;
+  std::unique_ptr<CZoStreamSocket> link_;
+  std::vector<char> ahead_;  // the file from aheadStart_ on
+  uint64_t aheadStart_ = 0;
   unsigned char ack_[4] = {};
   int ackLength_ = 0;
   uint64_t sentEnd_ = 0;
@@ -62,11 +67,14 @@ class CZoDCCSendItem : public CZoSeqnumItem {
 
 // Writes at most the offered size; a sender that goes on is a failed receive.
 // A connection not made within the timeout (the wait for ACCEPT included)
-// fails too, and a file that was empty and stayed empty is removed. Raises its
+// fails too, and a file that was empty and stayed empty is removed. Each
+// readable turn is taken whole: one file write and one acknowledgement of the
+// position reached. A receive that ends short of the offered size, reset by
+// the peer included, fails and keeps what arrived for a resume. Raises its
 // events through its table.
 class CZoDCCRecvItem : public CZoSeqnumItem {
  public:
-  static constexpr int32_t kBlockSize = 2048;
+  static constexpr int64_t kTurnBytes = 1 << 20;
 
   CZoDCCRecvItem(int seqnum, CZoDCCRecvs* table, const char* nick, FileHandle file, uint64_t size,
                  const char* addressText, uint16_t port, int timeoutMs);
@@ -86,8 +94,10 @@ class CZoDCCRecvItem : public CZoSeqnumItem {
   bool CloseActiveSocket() override;
 
  private:
-  void Readable(bool acknowledge);
-  void Disconnected();
+  void Connected(bool made);
+  // Reads what is there, up to kTurnBytes; whether the connection has ended.
+  int64_t Take(bool* ended);
+  void Readable();
   // Ends the transfer: the file is cut at the last byte written and closed.
   void End(bool success);
 
@@ -95,9 +105,13 @@ class CZoDCCRecvItem : public CZoSeqnumItem {
   ZoString nick_;
   FileHandle file_;
   uint64_t size_;
+  uint64_t position_ = 0;
   std::string path_;
   bool wasEmpty_;
-  std::unique_ptr<CZoClientSocket> connect_;
+  ZoString address_;
+  uint16_t port_;
+  std::unique_ptr<CZoStreamSocket> connect_;
+  std::vector<char> turn_;
   std::unique_ptr<QTimer> timeout_;
   bool waitingForAccept_ = false;
   bool connected_ = false;

@@ -1,11 +1,15 @@
 #include "C_socket.h"
 
 #include <QHostAddress>
+#include <QSocketNotifier>
 #include <QHostInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -142,6 +146,196 @@ bool CZoServerSocket::IsActive() const {
 void CZoServerSocket::Close() {
   server_->close();
   if (connection_) connection_->Close();
+}
+
+namespace {
+
+bool SetNonBlocking(int fd) {
+  const int flags = fcntl(fd, F_GETFL);
+  return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+// Every write is a whole block or acknowledgement the peer waits for: none
+// may be held back for a TCP acknowledgement of the one before.
+void SendAtOnce(int fd) {
+  const int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+}  // namespace
+
+CZoStreamSocket::CZoStreamSocket() = default;
+
+CZoStreamSocket::CZoStreamSocket(int descriptor) : fd_(descriptor), connected_(true) {
+  if (!SetNonBlocking(fd_)) {
+    close(fd_);
+    fd_ = -1;
+    connected_ = false;
+    return;
+  }
+  Watch();
+}
+
+CZoStreamSocket::~CZoStreamSocket() {
+  OnConnect = nullptr;
+  OnRead = nullptr;
+  Close();
+}
+
+void CZoStreamSocket::Watch() {
+  SendAtOnce(fd_);
+  // Bytes can be waiting before the connection is announced: they wait for it.
+  readNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  readNotifier_->setEnabled(connected_);
+  QObject::connect(readNotifier_.get(), &QSocketNotifier::activated, [this] {
+    if (OnRead) OnRead();
+  });
+  writeNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Write);
+  writeNotifier_->setEnabled(!connected_);
+  QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, [this] { Writable(); });
+}
+
+bool CZoStreamSocket::Connect(const char* addressText, uint16_t port) {
+  if (fd_ >= 0) return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  if (inet_pton(AF_INET, addressText ? addressText : "", &address.sin_addr) != 1) return false;
+  fd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd_ < 0) return false;
+  if (connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && errno != EINPROGRESS) {
+    close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  // Even a connection made at once is announced from the loop, like any other.
+  Watch();
+  return true;
+}
+
+void CZoStreamSocket::Writable() {
+  if (connected_) {
+    FlushUnsent();
+    return;
+  }
+  int error = 0;
+  socklen_t length = sizeof error;
+  const bool made = getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+  if (made) {
+    connected_ = true;
+    writeNotifier_->setEnabled(false);
+    readNotifier_->setEnabled(true);
+  } else {
+    Close();
+  }
+  if (OnConnect) OnConnect(made);
+}
+
+int64_t CZoStreamSocket::Receive(char* buffer, int64_t capacity) {
+  if (!IsConnected()) return kEnded;
+  if (capacity <= 0) return 0;
+  while (true) {
+    // A reset still leaves the bytes that came before it readable: they come first.
+    const ssize_t got = recv(fd_, buffer, static_cast<size_t>(capacity), 0);
+    if (got > 0) return got;
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return 0;
+    readNotifier_->setEnabled(false);
+    return kEnded;
+  }
+}
+
+bool CZoStreamSocket::Send(const char* data, int64_t length) {
+  if (!IsConnected()) return false;
+  if (!unsent_.empty()) {
+    unsent_.append(data, static_cast<size_t>(length));
+    return true;
+  }
+  while (length > 0) {
+    const ssize_t done = send(fd_, data, static_cast<size_t>(length), MSG_NOSIGNAL);
+    if (done < 0 && errno == EINTR) continue;
+    if (done < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    if (done < 0) return false;
+    data += done;
+    length -= done;
+  }
+  if (length > 0) {
+    unsent_.assign(data, static_cast<size_t>(length));
+    writeNotifier_->setEnabled(true);
+  }
+  return true;
+}
+
+void CZoStreamSocket::FlushUnsent() {
+  size_t written = 0;
+  while (written < unsent_.size()) {
+    const ssize_t done = send(fd_, unsent_.data() + written, unsent_.size() - written, MSG_NOSIGNAL);
+    if (done < 0 && errno == EINTR) continue;
+    if (done < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    if (done < 0) {
+      written = unsent_.size();  // the connection is gone; reading will tell
+      break;
+    }
+    written += static_cast<size_t>(done);
+  }
+  unsent_.erase(0, written);
+  writeNotifier_->setEnabled(!unsent_.empty());
+}
+
+void CZoStreamSocket::Close() {
+  if (fd_ < 0) return;
+  // The notifiers may be the ones raising this call: they are only silenced here.
+  if (readNotifier_) readNotifier_->setEnabled(false);
+  if (writeNotifier_) writeNotifier_->setEnabled(false);
+  close(fd_);
+  fd_ = -1;
+  connected_ = false;
+  unsent_.clear();
+}
+
+CZoStreamListener::CZoStreamListener() = default;
+
+CZoStreamListener::~CZoStreamListener() {
+  OnAccept = nullptr;
+  Close();
+}
+
+bool CZoStreamListener::Listen(uint16_t port) {
+  if (fd_ >= 0) return false;
+  fd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd_ < 0) return false;
+  const int reuse = 1;
+  setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  socklen_t length = sizeof address;
+  if (bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd_, 1) != 0 ||
+      getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  port_ = ntohs(address.sin_port);
+  notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { AcceptPending(); });
+  return true;
+}
+
+void CZoStreamListener::AcceptPending() {
+  const int peer = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+  if (peer < 0) return;
+  Close();
+  auto connection = std::make_unique<CZoStreamSocket>(peer);
+  if (OnAccept) OnAccept(std::move(connection));
+}
+
+void CZoStreamListener::Close() {
+  if (fd_ < 0) return;
+  if (notifier_) notifier_->setEnabled(false);
+  close(fd_);
+  fd_ = -1;
 }
 
 uint16_t GetFreePort() {

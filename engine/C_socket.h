@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "U_commondata.h"
 
 class QObject;
+class QSocketNotifier;
 class QTcpServer;
 class QTcpSocket;
 
@@ -96,6 +98,78 @@ class CZoServerSocket : public CZoSocket {
   QTcpServer* server_;  // owned through owner_
   std::unique_ptr<CZoClientSocket> connection_;
   uint16_t port_ = 0;
+};
+
+// A TCP connection on a plain non-blocking descriptor, for bulk transfers:
+// reads go straight into the caller's buffer and writes straight to the
+// kernel, so a transfer pays for no copy and no notifier switching it does
+// not need. Only what the kernel would not take is kept and written later.
+class CZoStreamSocket {
+ public:
+  // What Receive answers when the connection has ended (closed, reset or failed).
+  static constexpr int64_t kEnded = -1;
+
+  CZoStreamSocket();
+  // Takes over a connected descriptor.
+  explicit CZoStreamSocket(int descriptor);
+  ~CZoStreamSocket();
+  CZoStreamSocket(const CZoStreamSocket&) = delete;
+  CZoStreamSocket& operator=(const CZoStreamSocket&) = delete;
+
+  // Starts connecting to a dotted IPv4 address; OnConnect tells how it went.
+  bool Connect(const char* addressText, uint16_t port);
+  bool IsOpen() const { return fd_ >= 0; }
+  bool IsConnected() const { return fd_ >= 0 && connected_; }
+  // Bytes read, up to `capacity`; 0 when nothing is waiting; kEnded once the
+  // peer has closed or reset and every byte before that has been read.
+  int64_t Receive(char* buffer, int64_t capacity);
+  // Hands the bytes to the kernel, keeping what it would not take for later;
+  // false when the connection is gone.
+  bool Send(const char* data, int64_t length);
+  // Bytes kept because the kernel would not take them yet.
+  int64_t Pending() const { return static_cast<int64_t>(unsent_.size()); }
+  void Close();
+
+  // Raised once: true when the connection is made, false when it failed.
+  std::function<void(bool connected)> OnConnect;
+  // Bytes, or the end of the connection, are waiting for Receive.
+  std::function<void()> OnRead;
+
+ private:
+  void Watch();
+  void Writable();
+  void FlushUnsent();
+
+  int fd_ = -1;
+  bool connected_ = false;
+  std::unique_ptr<QSocketNotifier> readNotifier_;
+  std::unique_ptr<QSocketNotifier> writeNotifier_;
+  std::string unsent_;
+};
+
+// Listens for one peer on all IPv4 interfaces and hands over the first
+// connection; listening stops then, so later callers are turned away.
+class CZoStreamListener {
+ public:
+  CZoStreamListener();
+  ~CZoStreamListener();
+  CZoStreamListener(const CZoStreamListener&) = delete;
+  CZoStreamListener& operator=(const CZoStreamListener&) = delete;
+
+  // Port 0 lets the system choose.
+  bool Listen(uint16_t port);
+  uint16_t Port() const { return port_; }
+  bool IsListening() const { return fd_ >= 0; }
+  void Close();
+
+  std::function<void(std::unique_ptr<CZoStreamSocket>)> OnAccept;
+
+ private:
+  void AcceptPending();
+
+  int fd_ = -1;
+  uint16_t port_ = 0;
+  std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 // A TCP port the system reports free at the moment of the call; 0 when none.

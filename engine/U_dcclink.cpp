@@ -25,11 +25,6 @@ void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* form
   sendLine(line);
 }
 
-uint16_t ListenForPeer(CZoServerSocket* server) {
-  if (!server->Listen(GetFreePort()) && !server->Listen(0)) return 0;
-  return server->Port();
-}
-
 void AttachDCCLink(CZoClientSocket* link, CZoSeqnumItem* item, std::function<void()> read,
                    std::function<void()> closed) {
   link->OnError = [](CZoSocket*, int* code) { *code = 0; };
@@ -40,6 +35,13 @@ void AttachDCCLink(CZoClientSocket* link, CZoSeqnumItem* item, std::function<voi
   link->OnDisconnect = [item, closed = std::move(closed)](CZoClientSocket*) {
     CZoSeqnumItem::BusyScope busy(item);
     closed();
+  };
+}
+
+void AttachDCCLink(CZoStreamSocket* link, CZoSeqnumItem* item, std::function<void()> read) {
+  link->OnRead = [item, read = std::move(read)] {
+    CZoSeqnumItem::BusyScope busy(item);
+    read();
   };
 }
 

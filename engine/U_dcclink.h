@@ -8,10 +8,9 @@
 #include <functional>
 #include <string>
 
+#include "C_socket.h"
 #include "U_events.h"
 
-class CZoClientSocket;
-class CZoServerSocket;
 class CZoSeqnumItem;
 
 // The longest file name a received offer's record holds.
@@ -28,11 +27,17 @@ void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* form
 
 // Listens on a port the system reports free, else on any; the port, 0 when
 // listening failed.
-uint16_t ListenForPeer(CZoServerSocket* server);
+template <typename Listener>
+uint16_t ListenForPeer(Listener* listener) {
+  if (!listener->Listen(GetFreePort()) && !listener->Listen(0)) return 0;
+  return listener->Port();
+}
 
 // Routes a DCC link's reads and its close to its item, each handled while the
 // item is marked busy. Its errors are swallowed: the close that follows says enough.
 void AttachDCCLink(CZoClientSocket* link, CZoSeqnumItem* item, std::function<void()> read,
                    std::function<void()> closed);
+// Routes a file link's reads, its end included, to its item marked busy.
+void AttachDCCLink(CZoStreamSocket* link, CZoSeqnumItem* item, std::function<void()> read);
 // Stops every callback of the link, so a closing item hears nothing more.
 void DetachDCCLink(CZoClientSocket* link);

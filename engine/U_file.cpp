@@ -58,6 +58,14 @@ uint32_t FileRead(FileHandle file, void* buffer, uint32_t count) {
   return got > 0 ? static_cast<uint32_t>(got) : 0;
 }
 
+uint32_t FileReadAt(FileHandle file, uint64_t position, void* buffer, uint32_t count) {
+  ssize_t got;
+  do {
+    got = pread(file, buffer, count, static_cast<off_t>(position));
+  } while (got < 0 && errno == EINTR);
+  return got > 0 ? static_cast<uint32_t>(got) : 0;
+}
+
 uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count) {
   const char* bytes = static_cast<const char*>(buffer);
   uint32_t written = 0;

@@ -20,6 +20,8 @@ uint64_t FileTell(FileHandle file);
 // The new position, or all bits set on failure.
 uint64_t FileSeek(FileHandle file, int64_t offset, FileOrigin origin);
 uint32_t FileRead(FileHandle file, void* buffer, uint32_t count);
+// Reads at `position` without moving the file's position; 0 at the end or on failure.
+uint32_t FileReadAt(FileHandle file, uint64_t position, void* buffer, uint32_t count);
 uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count);
 
 bool FileIsRegular(FileHandle file);

@@ -1,5 +1,6 @@
 #include "cli_session.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <charconv>
 #include <cstdio>
@@ -13,9 +14,11 @@ CliSession::CliSession(CliOptions options) : options_(std::move(options)) {
   engine_.SetPort(options_.port);
   engine_.SetNick(options_.nick);
   engine_.SetUserName(options_.user);
+  // Lines are flushed when the loop is about to wait, not one by one: a
+  // transfer or a flood raises far more events than a reader needs writes.
   BindEventLines(engine_, [](const std::string& line) {
-    fprintf(stdout, "%s\n", line.c_str());
-    fflush(stdout);
+    fwrite(line.data(), 1, line.size(), stdout);
+    fputc('\n', stdout);
   });
   auto printConnect = std::move(engine_.OnConnect);
   engine_.OnConnect = [this, printConnect](void* p) {
@@ -120,6 +123,7 @@ bool CliSession::RunDCCCommand(const std::string& command, const std::string& ar
 }
 
 void CliSession::Start() {
+  connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [] { fflush(stdout); });
   input_ = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
   connect(input_.get(), &QSocketNotifier::activated, this, &CliSession::ReadInput);
   engine_.Connect();

@@ -5,6 +5,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <arpa/inet.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "C_dccfile.h"
@@ -42,13 +45,15 @@ class DccPeerTest : public testing::Test {
     OfferSource();
     return ConnectPeer();
   }
+  void ConnectToServer() {
+    if (side_.engine.state != TZoEngine::Idle) return;
+    side_.engine.SetAddress("127.0.0.1");
+    side_.engine.SetPort(irc_.Port());
+    side_.engine.Connect();
+    EXPECT_TRUE(irc_.WaitForClient());
+  }
   void OfferSource() {
-    if (side_.engine.state == TZoEngine::Idle) {
-      side_.engine.SetAddress("127.0.0.1");
-      side_.engine.SetPort(irc_.Port());
-      side_.engine.Connect();
-      EXPECT_TRUE(irc_.WaitForClient());
-    }
+    ConnectToServer();
     const int seqnum = side_.engine.SendFile("peer", "data.bin", FileOpen(Path("source").c_str(), true, false));
     EXPECT_TRUE(WaitUntil([&] { return irc_.Received().count("\x01\r\n") == seqnum + 1; }));
     auto offers = QRegularExpression("DCC SEND data.bin \\d+ (\\d+) ").globalMatch(QString::fromLatin1(irc_.Received()));
@@ -222,6 +227,32 @@ INSTANTIATE_TEST_SUITE_P(Offers, DccRawSenderTest,
                                          SenderCase{"early.bin", "early.bin", 5000, 3000},
                                          SenderCase{"\"../../my file.bin\"", "my file.bin", 1, 1}),
                          CaseName<SenderCase>);
+
+// A sender that resets the connection right after writing, before this side
+// has read anything: every byte that reached this side is still kept, the
+// receive fails, and the next offer of the file resumes after those bytes.
+TEST_F(DccPeerTest, ResetBySenderKeepsWhatArrivedAndResumes) {
+  ConnectToServer();
+  const QByteArray bytes = RandomBytes(30000, 31);
+  OfferFromRawSender("reset.bin", 100000, QByteArray(), false);
+  ASSERT_TRUE(side_.WaitFor("OnConnectRecv\t0"));
+  ASSERT_TRUE(WaitUntil([&] { return link_ != nullptr; }));
+  const int fd = static_cast<int>(link_->socketDescriptor());
+  ASSERT_EQ(send(fd, bytes.constData(), bytes.size(), 0), bytes.size());
+  int unsent = -1;
+  ASSERT_EQ(ioctl(fd, SIOCOUTQ, &unsent), 0);
+  ASSERT_EQ(unsent, 0);  // all of it is with the receiver's kernel
+  const linger reset{1, 0};
+  ASSERT_EQ(setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset), 0);
+  link_->abort();
+
+  EXPECT_TRUE(side_.WaitFor("OnDisconnectRecv\t0\t0"));
+  EXPECT_EQ(ReadBytes(QString::fromStdString(Path("reset.bin"))), bytes);
+  sender_.close();
+  link_ = nullptr;
+  OfferFromRawSender("reset.bin", 100000, QByteArray(), false);
+  EXPECT_TRUE(irc_.WaitForText("DCC RESUME reset.bin " + QByteArray::number(sender_.serverPort()) + " 30000"));
+}
 
 // Two senders offer one name at once: the second receive must not share the
 // first one's file, and each file holds exactly one sender's bytes.
