@@ -12,6 +12,7 @@
 #include "U_lib.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
+#include "frame_input.h"
 #include "wait_until.h"
 
 namespace {
@@ -104,13 +105,8 @@ TEST(Subforms, ClosingPartsOnlyChannelsNotLeft) {
   TmChannel* framed = manager.OpenChannel("#framed");
   manager.OpenChannel("#kept");
   // The frame's close button posts the close; the window goes after the click.
-  const QPoint close = framed->mapToGlobal(framed->ButtonRect(TFlatForm::CloseButton).center());
-  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-    const QPointF local = framed->mapFromGlobal(QPointF(close));
-    QMouseEvent event(type, local, local, QPointF(close), Qt::LeftButton,
-                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(framed, &event);
-  }
+  Press(framed, ButtonCentre(*framed, TFlatForm::CloseButton));
+  Release(framed, ButtonCentre(*framed, TFlatForm::CloseButton));
   EXPECT_NE(manager.FindChannel("#framed"), nullptr);
   EXPECT_TRUE(WaitUntil([&] { return manager.FindChannel("#framed") == nullptr; }));
   EXPECT_TRUE(wired.Sent("PART #framed\r\n"));
