@@ -1,17 +1,10 @@
 #include "client_fixture.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTextEdit>
 
 #include "F_mchannel.h"
 #include "U_subforms.h"
 #include "wait_until.h"
-
-ScratchRegistry::ScratchRegistry() { qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(dir_.path())); }
-
-ScratchRegistry::~ScratchRegistry() { qunsetenv("VELKO_REGISTRY_DIR"); }
 
 WiredForm::WiredForm() : form(std::make_unique<TMainForm>()) {
   form->ApplyNick("me");
@@ -34,12 +27,4 @@ bool HasMember(TMainForm& form, const char* channel, const char* entry) {
 QString PaneText(TmABSRich* pane) {
   pane->ShowPendingLines();
   return pane->rView->toPlainText();
-}
-
-void SaveGrab(QWidget* widget, const char* name) {
-  const QString folder = qEnvironmentVariable("VELKO_GRAB_DIR");
-  if (folder.isEmpty()) return;
-  QApplication::processEvents();  // lines wait for one pass of the loop
-  QDir().mkpath(folder);
-  widget->grab().save(folder + "/" + name + ".png");
 }

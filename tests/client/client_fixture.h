@@ -3,25 +3,15 @@
 #pragma once
 
 #include <QString>
-#include <QTemporaryDir>
 #include <memory>
 #include <string>
 
 #include "F_mainform.h"
+#include "grab.h"
+#include "scratch_registry.h"
 #include "scripted_server.h"
 
-class QWidget;
 class TmABSRich;
-
-// Points the registry at a scratch folder for the life of the object.
-class ScratchRegistry {
- public:
-  ScratchRegistry();
-  ~ScratchRegistry();
-
- private:
-  QTemporaryDir dir_;
-};
 
 // A main window of 560x460 logged on to nothing: its engine is connected to a
 // scripted server so every line it sends can be read back.
@@ -39,5 +29,3 @@ struct WiredForm {
 bool HasMember(TMainForm& form, const char* channel, const char* entry);
 // The pane's text, one line per line, once the waiting lines are shown.
 QString PaneText(TmABSRich* pane);
-// Saves a grab of `widget` as name.png in $VELKO_GRAB_DIR when it is set.
-void SaveGrab(QWidget* widget, const char* name);

@@ -18,14 +18,6 @@
 
 namespace {
 
-bool SawContaining(const EngineRecorder& recorder, const char* event, const std::string& part) {
-  return WaitUntil([&] {
-    for (const std::string& line : recorder.Events({event}))
-      if (line.find(part) != std::string::npos) return true;
-    return false;
-  });
-}
-
 // The client "me" operates #c; "bob", a plain engine, sits there too.
 class Conversation : public testing::Test {
  protected:
@@ -79,13 +71,13 @@ TEST_F(Conversation, TheOthersLinesArriveInTheirWindowsAndColours) {
   form.Subforms().FindChannel("#c")->Activate();
   form.Input("hi all");
   form.Input("/me dances");
-  EXPECT_TRUE(SawContaining(bob, "OnPrivmsg", "\tme\t#c\thi all"));
-  EXPECT_TRUE(SawContaining(bob, "OnCTCP", "\tACTION\t#c\t"));
+  EXPECT_TRUE(bob.WaitForPart("OnPrivmsg", "\tme\t#c\thi all"));
+  EXPECT_TRUE(bob.WaitForPart("OnCTCP", "\tACTION\t#c\t"));
   EXPECT_TRUE(EventuallyShows(channel, "<me> hi all", kKindOwnMessage));
   EXPECT_TRUE(EventuallyShows(channel, "* me dances", kKindAction));
   form.Subforms().FindForm(wkQuery, "bob")->Activate();
   form.Input("just you");
-  EXPECT_TRUE(SawContaining(bob, "OnPrivmsg", "\tme\tbob\tjust you"));
+  EXPECT_TRUE(bob.WaitForPart("OnPrivmsg", "\tme\tbob\tjust you"));
   EXPECT_TRUE(EventuallyShows(Query("bob"), "<me> just you", kKindOwnMessage));
 }
 
@@ -105,7 +97,7 @@ TEST_F(Conversation, WhoisMemberMenuAndRenames) {
   select("bob");
   form.miOp->trigger();
   EXPECT_TRUE(EventuallyShows(channel, "◆ me님이 +o bob 를 지정했습니다.", kKindMode));
-  EXPECT_TRUE(SawContaining(bob, "OnMode", "\t#c\tme\t+o bob"));
+  EXPECT_TRUE(bob.WaitForPart("OnMode", "\t#c\tme\t+o bob"));
   EXPECT_TRUE(WaitUntil([&] { return HasMember(form, "#c", "@bob"); }));
   select("@bob");
   form.miVoice->trigger();
@@ -125,7 +117,7 @@ TEST_F(Conversation, WhoisMemberMenuAndRenames) {
   select("@bobby");
   form.miKick->trigger();
   EXPECT_TRUE(EventuallyShows(channel, "◆ bobby님이 me님께 쫓겨났습니다. (me)", kKindKick));
-  EXPECT_TRUE(SawContaining(bob, "OnKick", "\t#c\tme\tbobby\t"));
+  EXPECT_TRUE(bob.WaitForPart("OnKick", "\t#c\tme\tbobby\t"));
   EXPECT_EQ(window->Users(), std::vector<std::string>{"@me"});
 }
 
@@ -160,7 +152,7 @@ TEST(ConversationPane, BusyChannelShowsCodesColoursAndKorean) {
   TmChannel* channel = form.Subforms().FindChannel("#busy");
   ASSERT_NE(channel, nullptr);
   form.Tile();
-  SaveGrab(&form, "busy_channel");
+  Grab(form, "busy_channel");
 
   EXPECT_TRUE(Shows(channel, "<철수> 안녕하세요, 반갑습니다", kKindMessage));
   EXPECT_TRUE(Shows(channel, "<bob> UTF-8 그대로: 한글과 English", kKindMessage));

@@ -18,15 +18,10 @@
 #include "U_subforms.h"
 #include "client_fixture.h"
 #include "dcc_fixture.h"
+#include "frame_input.h"
 #include "wait_until.h"
 
 namespace {
-
-// Answers every dialog shown while it lives.
-struct Answering {
-  explicit Answering(TModalAnswer answer) { SetModalAnswer(std::move(answer)); }
-  ~Answering() { SetModalAnswer(nullptr); }
-};
 
 void Accept(TModalForm& dialog) { dynamic_cast<TmSaveFile&>(dialog).sbDown->click(); }
 
@@ -77,7 +72,7 @@ TEST_F(DccWindows, FileOfferedThroughTheMenuArrivesWhole) {
   const QByteArray bytes = RandomBytes(300000, 1);
   ASSERT_TRUE(WriteBytes(Path("two words.bin"), bytes));
   peer->target = [this](const char*, uint32_t) { return Append("got"); };
-  Answering answer([](TModalForm& dialog) { dynamic_cast<TmSendFile&>(dialog).sbSend->click(); });
+  ScopedAnswer answer([](TModalForm& dialog) { dynamic_cast<TmSendFile&>(dialog).sbSend->click(); });
   form->miSendDCC->trigger();
 
   ASSERT_TRUE(peer->WaitFor("OnDisconnectRecv\t0\t1", 20000));
@@ -98,7 +93,7 @@ TEST_F(DccWindows, AcceptedInTheSaveDialogArrivesWhole) {
     if (held) {
       ASSERT_TRUE(WriteBytes(Path(name.c_str()), bytes.left(held)));
     }
-    Answering answer(Accept);
+    ScopedAnswer answer(Accept);
     Offer(*peer, me, name.c_str(), bytes);
     TmDCCFile* window = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (window = Progress()); }, 10000));
@@ -115,14 +110,14 @@ TEST_F(DccWindows, AcceptedInTheSaveDialogArrivesWhole) {
 // transfer ends it on both sides and keeps the part received.
 TEST_F(DccWindows, ClosingTheProgressWindowCancelsBothSides) {
   const int size = 64 << 20;
-  Answering answer(Accept);
+  ScopedAnswer answer(Accept);
   Offer(*peer, me, "big.bin", RandomBytes(size, 7));
   TmDCCFile* window = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (window = Progress()) && window->Counts().transferred > 0; }, 20000));
   window->Timer1Timer();
   EXPECT_EQ(window->windowTitle(), Caption(peer->nick, "접속 되었습니다."));
   EXPECT_EQ(window->pClient->size(), QSize(300, 110));
-  SaveGrab(window, "dcc_progress");
+  Grab(*window, "dcc_progress");
   form->Subforms().PostClose(window);
 
   ASSERT_TRUE(peer->WaitFor("OnDisconnectSend\t0\t0", 10000));
@@ -153,7 +148,7 @@ TEST_F(DccWindows, ChatFromTheMenuBothWays) {
   const std::string renamed = peer->nick + "x";
   peer->engine.Send(("NICK " + renamed + "\r\n").c_str());
   ASSERT_TRUE(WaitUntil([&] { return window->windowTitle() == QString::fromStdString(renamed); }));
-  SaveGrab(window, "dcc_chat");
+  Grab(*window, "dcc_chat");
   form->Subforms().CloseForm(window);
   EXPECT_TRUE(peer->WaitFor("OnDCCChatDisconnect\t0"));
 }
@@ -168,7 +163,7 @@ TEST_F(DccWindows, OffersThatNeverConnect) {
     form->Engine().SimulateLine(line.c_str());
   };
   int shown = 0;
-  Answering answer([&](TModalForm& dialog) {
+  ScopedAnswer answer([&](TModalForm& dialog) {
     if (++shown == 1) offer("second.bin", 20);
     Accept(dialog);
   });

@@ -13,6 +13,7 @@
 #include "U_modalman.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
+#include "frame_input.h"
 #include "wait_until.h"
 
 namespace {
@@ -57,16 +58,10 @@ TEST(MainForm, UserMenuSendsExactLines) {
   EXPECT_EQ(wired.server.Received().count("WHOIS"), 1);
 }
 
-TEST(MainForm, InputWindowMenuAndNick) {
+TEST(MainForm, WindowMenuAndNick) {
   WiredForm wired;
   TMainForm& form = *wired.form;
-  TmChannel* channel = JoinedChannel(wired, "#c", "me");
-  form.Input("hello there");
-  EXPECT_TRUE(wired.Sent("PRIVMSG #c :hello there\r\n"));
-  EXPECT_TRUE(PaneText(channel).contains("<me> hello there"));
-  form.Input("/join #d");
-  EXPECT_TRUE(wired.Sent("JOIN #d\r\n"));
-
+  ASSERT_NE(JoinedChannel(wired, "#c", "me"), nullptr);
   // The select menu lists the windows front first and activates the chosen one.
   form.sbWinSelect->click();
   const QList<QAction*> entries = form.pmVMDI->actions();
@@ -99,13 +94,12 @@ TEST(MainForm, SkinErrorIsShownAsAMessageBox) {
   ScratchRegistry registry;
   TMainForm form;
   std::string shown;
-  SetModalAnswer([&](TModalForm& box) {
+  ScopedAnswer answer([&](TModalForm& box) {
     shown = EncodeText(dynamic_cast<TKMessageBox&>(box).lText->text());
     box.SetModalResult(mrOk);
   });
   form.Skin().OnError(&form.Skin(), "HTML-Error : 10061");
   EXPECT_TRUE(WaitUntil([&] { return !shown.empty(); }));
-  SetModalAnswer(nullptr);
   EXPECT_EQ(shown, "HTML-Error : 10061");
   EXPECT_EQ(ModalOwner(), &form);
 }
@@ -142,9 +136,9 @@ TEST(MainForm, SkinColoursReachEveryWindow) {
 
   form.show();
   form.Tile();
-  SaveGrab(&form, "client_main_tiled");
+  Grab(form, "client_main_tiled");
   form.Cascade();
-  SaveGrab(&form, "client_main_cascaded");
+  Grab(form, "client_main_cascaded");
   EXPECT_NE(dev, nullptr);
 }
 

@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -104,10 +103,7 @@ TEST(Replies, DialogsAgainstARealServer) {
     EXPECT_EQ(dialog.eTopic->text(), QString::fromUtf8("\x02" "bold\x02 talk"));
     EXPECT_EQ(dialog.tMax->text(), "50");
     EXPECT_EQ(dialog.clbMode->item(0)->checkState(), Qt::Checked);
-    QImage picture = form.grab().toImage();
-    const QImage box = dialog.grab().toImage();
-    QPainter(&picture).drawImage((picture.width() - box.width()) / 2, (picture.height() - box.height()) / 2, box);
-    if (qEnvironmentVariableIsSet("VELKO_GRAB_DIR")) picture.save(qEnvironmentVariable("VELKO_GRAB_DIR") + "/chaninfo_in_mainform.png");
+    Grab(dialog, "chaninfo_filled");
     dialog.close();
   });
   form.ShowChanChange();
@@ -189,9 +185,12 @@ TEST(Replies, ThousandChannelsByUsers) {
   EXPECT_EQ(form.Subforms().FrontForm(), list);
   EXPECT_EQ(list->sgChanList->Model().Entry(0)->users, 1000);
   list->setGeometry(0, 0, 640, 420);
-  SaveGrab(&form, "chanlist_1000");
+  Grab(form, "chanlist_1000");
   const auto header = [&] { return list->sgChanList->horizontalHeader()->grab().toImage().pixel(92, 2) & 0xFFFFFF; };
   EXPECT_EQ(header(), 0xD7DFFFu);
+  const QImage cells = list->sgChanList->grab().toImage();
+  EXPECT_EQ(cells.pixelColor(300, 19), cells.pixelColor(95, 19)) << "the selected row's topic cell is not highlighted";
+  EXPECT_NE(cells.pixelColor(300, 19), QColor(Qt::white));
   form.Skin().ChListWinIndexBg = 0x102030;
   form.Subforms().ApplySkin();
   EXPECT_EQ(header(), 0x102030u);

@@ -3,7 +3,6 @@
 #include "U_codepage.h"
 #include "U_commondata.h"
 #include "U_input.h"
-#include "U_keys.h"
 #include "U_lib.h"
 
 namespace {
@@ -53,13 +52,10 @@ TEST(Input, LinesBecomeActions) {
       // The echo goes nowhere unless a channel of that name is open.
       {query, "/AcTiOn waves hi", "Server|PRIVMSG bob :\1ACTION waves hi\1\r\n|Channel bob 1 * me waves hi"},
       {channel, "/MEwaves", "Server|MEwaves\r\n"},
-      {chat, "/me waves", "Server|me waves\r\n"},
       {none, "/j chat", "Server|JOIN #chat\r\n"},
       {none, "/join #OPEN", "Activate|#OPEN"},
-      {none, "/j open", "Activate|#open"},
       {channel, "/join #open key", "Server|join #open key\r\n"},
       {channel, "/", "None|"},
-      {channel, "", "None|"},
       {channel, "hi\nQUIT :x", "Server|PRIVMSG #c :hi\r\n|Channel #c 6 <me> hi"},
       {none, "/join #a\rQUIT", "Server|join #a\r\n"},
       {channel, std::string("hi\0QUIT", 7), "Server|PRIVMSG #c :hi\r\n|Channel #c 6 <me> hi"},
@@ -71,7 +67,7 @@ TEST(Input, LinesBecomeActions) {
 TEST(Input, LongLinesFitOneIrcLineAndTheEchoShowsWhatWasSent) {
   std::string korean;
   for (int i = 0; i < 400; ++i) korean += EncodeText(QString::fromUtf8("가"));
-  const std::string lines[] = {korean, "a" + korean, "/me " + korean, "/msg bob " + korean, "/quit " + korean};
+  const std::string lines[] = {"a" + korean, "/me " + korean, "/msg bob " + korean, "/quit " + korean};
   for (const auto kind : {TFrontKind::Channel, TFrontKind::Chat}) {
     for (const std::string& line : lines) {
       const TLineAction action = ProcessLine(line, Context(kind, kind == TFrontKind::Chat ? "" : "#c", 1));
@@ -107,40 +103,4 @@ TEST(Input, PasteSendsEachLineAsText) {
   const auto chat = PasteLines("a\nb", TFront{TFrontKind::Chat, "", 4}, "me");
   ASSERT_EQ(chat->size(), 2u);
   EXPECT_EQ(Describe((*chat)[1]) + " " + std::to_string((*chat)[1].chatId), "Chat|b\r\n|Chat  6 <me> b 4");
-}
-
-TEST(Input, HistoryKeepsTheNewestFiftyAndBrowses) {
-  THistory history;
-  EXPECT_FALSE(history.Up().has_value());
-  EXPECT_EQ(history.Down(), "");
-  for (int i = 1; i <= 51; ++i) history.Add("line " + std::to_string(i));
-  EXPECT_EQ(history.Count(), 50);
-  for (int i = 51; i >= 2; --i) EXPECT_EQ(history.Up(), "line " + std::to_string(i));
-  EXPECT_FALSE(history.Up().has_value());
-  EXPECT_EQ(history.Down(), "line 3");
-  history.Up();
-  for (int i = 0; i < 49; ++i) history.Down();
-  EXPECT_EQ(history.Down(), "");
-  EXPECT_EQ(history.Index(), 50);
-  EXPECT_EQ(history.Up(), "line 51");
-  history.Clear();
-  EXPECT_FALSE(history.Up().has_value());
-}
-
-TEST(Input, KeyTable) {
-  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
-  EXPECT_EQ(InputKeyAction(Qt::Key_Enter, Qt::KeypadModifier), TInputKey::Enter);
-  EXPECT_EQ(InputKeyAction(Qt::Key_Up, ctrl), TInputKey::HistoryUp);
-  EXPECT_EQ(InputKeyAction(Qt::Key_Space, Qt::AltModifier), TInputKey::ClearHistory);
-  EXPECT_EQ(InputKeyAction(Qt::Key_Space, {}), TInputKey::None);
-  EXPECT_EQ(InputKeyAction(Qt::Key_K, ctrl), TInputKey::InsertColor);
-  EXPECT_EQ(InputKeyAction(Qt::Key_B, {}), TInputKey::None);
-  EXPECT_EQ(InputKeyAction(Qt::Key_Tab, ctrl), TInputKey::SelectNext);
-  EXPECT_EQ(InputKeyAction(Qt::Key_Backtab, ctrl | Qt::ShiftModifier), TInputKey::SelectPrev);
-  EXPECT_EQ(InputKeyAction(Qt::Key_F4, ctrl), TInputKey::CloseFront);
-  // Copy stays the edit's own.
-  EXPECT_EQ(InputKeyAction(Qt::Key_C, ctrl), TInputKey::None);
-  EXPECT_EQ(std::string({InsertedCode(TInputKey::InsertBold), InsertedCode(TInputKey::InsertReverse),
-                         InsertedCode(TInputKey::InsertUnderline), InsertedCode(TInputKey::InsertColor)}),
-            "\x02\x16\x1F\x03");
 }

@@ -28,7 +28,6 @@ TEST(PacedSender, BurstThenOneLinePerIntervalInOrder) {
   ASSERT_EQ(sentAt.size(), 4u);
   for (size_t i = 2; i < sentAt.size(); ++i) EXPECT_GE(sentAt[i] - sentAt[i - 1], 45) << i;
 
-
   int sent = 0;
   TPacedSender dropping([&](const std::string&) { ++sent; }, TPacedSender::TPacing{1, 50});
   dropping.Enqueue("a");
@@ -64,10 +63,6 @@ TEST(PacedSender, APasteReachesTheChannelWholeWithoutFloodingOff) {
   EXPECT_EQ(echoed, 12);
 
   alice.engine.Send("PING :still-here\r\n");
-  EXPECT_TRUE(WaitUntil([&] {
-    for (const std::string& line : alice.Events({"OnLine"}))
-      if (line.find("PONG") != std::string::npos && line.find("still-here") != std::string::npos) return true;
-    return false;
-  }));
+  EXPECT_TRUE(alice.WaitForPart("OnLine", "still-here"));
   EXPECT_TRUE(alice.Events({"OnDisconnect", "OnIRCError"}).empty());
 }

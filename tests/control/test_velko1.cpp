@@ -9,7 +9,6 @@
 #include <QWidget>
 #include <algorithm>
 #include <QTcpServer>
-#include <QTemporaryDir>
 
 #include "U_codepage.h"
 #include "U_pageparams.h"
@@ -20,6 +19,7 @@
 #include "com_persist.h"
 #include "com_server.h"
 #include "registry.h"
+#include "scratch_registry.h"
 #include "scripted_server.h"
 #include "wait_until.h"
 
@@ -35,8 +35,6 @@ std::optional<QString> RegistryText(const std::string& path, const char* name = 
 class Velko1 : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(folder_.isValid());
-    qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(folder_.path()));
     Create();
   }
   void Create() {
@@ -65,7 +63,7 @@ class Velko1 : public testing::Test {
     server.Write(QByteArray(":irc.test 001 ") + nick + " :Welcome\r\n");
   }
 
-  QTemporaryDir folder_;
+  ScratchRegistry registry_;
   ComPtr<IDispatch> control_;
 };
 
@@ -162,7 +160,7 @@ TEST_F(Velko1, CreateAndDestroyReachEverySinkAndASixthIsRefused) {
 }
 
 TEST_F(Velko1, APageFilesParamsReachTheProperties) {
-  const QString page = folder_.filePath("page.html");
+  const QString page = registry_.Path() + "/page.html";
   QFile file(page);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.write(QStringLiteral("<html><body><object classid=\"clsid:%1\" width=497 height=203>"
@@ -222,8 +220,7 @@ TEST_F(Velko1, AFailureInsideAMemberIsAnErrorResultWithItsMessage) {
 }
 
 TEST(Velko1Registration, WritesTheClassAndRemovesIt) {
-  QTemporaryDir folder;
-  qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(folder.path()));
+  ScratchRegistry registry;
   const std::string base = "CLSID\\" + GuidToString(CLSID_nVELKO_1);
   const std::pair<std::string, QString> expected[] = {
       {base + "\\InprocServer32", QStringLiteral(VELKO1_MODULE)},

@@ -5,7 +5,6 @@
 
 #include "U_chanlistgrid.h"
 #include "U_codepage.h"
-#include "grab.h"
 
 namespace {
 
@@ -115,22 +114,6 @@ TEST_F(ChanListTest, DoubleClickAndEnterJoin) {
   QTest::keyClick(&grid, Qt::Key_Return);
   DoubleClick(grid.viewport(), QPoint(20, 8));
   EXPECT_EQ(joined.size(), 3u) << "the empty row joined something";
-}
-
-TEST_F(ChanListTest, GridLooksLikeAChannelList) {
-  grid.SetFixedColor(0xFFE0C0);
-  grid.ListReply(321, nullptr, 0, nullptr);
-  const std::string topic = Cp949Literal("\x03" "4빨간\x03 보통 \x02굵게\x02 \x1f밑줄");
-  for (int i = 1; i <= 1000; ++i)
-    grid.ListReply(322, ("#chan" + std::to_string(i)).c_str(), i % 97 + 1, i % 3 ? topic.c_str() : "plain");
-  grid.ListReply(323, nullptr, 0, nullptr);
-  grid.resize(520, 240);
-  const QImage image = Grab(grid, "chanlist_1000.png");
-  EXPECT_EQ(grid.Model().Entry(0)->users, 97);
-  EXPECT_EQ(image.pixelColor(60, 3), QColor(0xFFE0C0)) << "header not in the fixed colour";
-  const QColor topicCell = image.pixelColor(300, 16 + 3);
-  EXPECT_EQ(topicCell, image.pixelColor(95, 16 + 3)) << "the selected row's topic cell is not highlighted";
-  EXPECT_NE(topicCell, QColor(Qt::white));
 }
 
 }  // namespace

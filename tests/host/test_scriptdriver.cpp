@@ -5,13 +5,13 @@
 #include <unistd.h>
 
 #include <QEventLoop>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <sstream>
 
 #include "U_scriptdriver.h"
 #include "com_server.h"
 #include "gadget.h"
+#include "scratch_registry.h"
 
 namespace {
 
@@ -27,8 +27,6 @@ class AnsweringHost : public ScriptHostCommands {
 class ScriptDriving : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(folder_.isValid());
-    qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(folder_.path()));
     ASSERT_EQ(CreateByProgID(kGadgetProgId, GADGET_MODULE, IID_IDispatch, control_.PutVoid()), S_OK);
   }
 
@@ -53,7 +51,7 @@ class ScriptDriving : public testing::Test {
     return out.str();
   }
 
-  QTemporaryDir folder_;
+  ScratchRegistry registry_;
   ComPtr<IDispatch> control_;
   AnsweringHost host_;
 };
@@ -109,7 +107,7 @@ TEST_F(ScriptDriving, StandardInputIsReadAsItComesToTheLastUnendedLine) {
 TEST_F(ScriptDriving, AMissingScriptFileIsReported) {
   std::ostringstream out;
   ScriptDriver driver(control_.Get(), host_, out);
-  EXPECT_TRUE(driver.ReadFrom(folder_.path() + QStringLiteral("/none.txt")).contains(QStringLiteral("none.txt")));
+  EXPECT_TRUE(driver.ReadFrom(registry_.Path() + QStringLiteral("/none.txt")).contains(QStringLiteral("none.txt")));
 }
 
 }  // namespace

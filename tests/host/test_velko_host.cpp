@@ -71,14 +71,6 @@ class VelkoHost : public testing::Test {
     ASSERT_TRUE(peer_.WaitFor("OnOtherJoin\t#e2e\thosty", 10000));
   }
 
-  bool PeerSaw(const char* event, const QString& part) const {
-    return WaitUntil([&] {
-      for (const std::string& line : peer_.Events({event}))
-        if (QString::fromStdString(line).contains(part)) return true;
-      return false;
-    });
-  }
-
   QTemporaryDir folder_;
   NgircdServer server_;
   EngineRecorder peer_;
@@ -96,7 +88,7 @@ TEST_F(VelkoHost, TheScriptSeesWhatTheOtherParticipantDid) {
   peer_.engine.Send("PRIVMSG #e2e :hello from peer\r\n");
   EXPECT_TRUE(host_.AskUntil(QStringLiteral(".pane #e2e 3"), QStringLiteral("<peer> hello from peer")));
   EXPECT_TRUE(host_.Ask(QStringLiteral("Input hi all")).isEmpty());
-  EXPECT_TRUE(PeerSaw("OnPrivmsg", QStringLiteral("hi all")));
+  EXPECT_TRUE(peer_.WaitForPart("OnPrivmsg", "hi all"));
   const QStringList pane = host_.Ask(QStringLiteral(".pane #e2e 3"));
   EXPECT_LT(pane.indexOf(QStringLiteral("<peer> hello from peer")), pane.indexOf(QStringLiteral("<hosty> hi all")))
       << pane.join(QLatin1Char('|')).toStdString();
@@ -124,7 +116,7 @@ TEST_F(VelkoHost, AModalDialogIsSeenAndAnsweredWhileItsCallWaits) {
   EXPECT_TRUE(dialog[0].startsWith(QString::fromUtf8("대화명 변경하기\t"))) << dialog[0].toStdString();
   EXPECT_TRUE(host_.Ask(QStringLiteral(".answer renamed")).isEmpty());
   EXPECT_TRUE(host_.Next().isEmpty());  // ShowNickChange has returned
-  EXPECT_TRUE(PeerSaw("OnNick", QStringLiteral("hosty\trenamed")));
+  EXPECT_TRUE(peer_.WaitForPart("OnNick", "hosty\trenamed"));
   EXPECT_EQ(host_.Ask(QStringLiteral(".dialog")), QStringList{"none"});
 
   EXPECT_TRUE(host_.Ask(QStringLiteral(".grab final")).isEmpty());
@@ -132,7 +124,7 @@ TEST_F(VelkoHost, AModalDialogIsSeenAndAnsweredWhileItsCallWaits) {
   host_.Send(QStringLiteral(".quit"));
   ASSERT_TRUE(host_.process_.waitForFinished(10000));
   EXPECT_EQ(host_.process_.exitCode(), 0);
-  EXPECT_TRUE(PeerSaw("OnOtherPart", QStringLiteral("#e2e\trenamed")));
+  EXPECT_TRUE(peer_.WaitForPart("OnOtherPart", "#e2e\trenamed"));
 }
 
 }  // namespace

@@ -27,6 +27,15 @@ bool EngineRecorder::WaitFor(const std::string& line, int timeoutMs) const {
   return WaitUntil([&] { return Saw(line); }, timeoutMs);
 }
 
+bool EngineRecorder::WaitForPart(const char* name, const std::string& part, int timeoutMs) const {
+  return WaitUntil(
+      [&] {
+        const std::vector<std::string> events = Events({name});
+        return std::any_of(events.begin(), events.end(), [&](const std::string& l) { return l.find(part) != l.npos; });
+      },
+      timeoutMs);
+}
+
 bool EngineRecorder::LogOn(uint16_t port, const std::string& nick) {
   engine.SetAddress("127.0.0.1");
   engine.SetPort(port);

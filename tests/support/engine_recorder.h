@@ -14,6 +14,8 @@ struct EngineRecorder {
   bool Saw(const std::string& line) const;
   // Waits until `line` has been recorded.
   bool WaitFor(const std::string& line, int timeoutMs = 5000) const;
+  // Waits until a line of event `name` holds `part`.
+  bool WaitForPart(const char* name, const std::string& part, int timeoutMs = 5000) const;
   // Connects to 127.0.0.1:port, registers as `nick` and waits for the welcome.
   bool LogOn(uint16_t port, const std::string& nick);
 
