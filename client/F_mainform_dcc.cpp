@@ -97,10 +97,13 @@ void TMainForm::IRCSendRequest(int iParam, const char* Param1, const char* Param
 }
 
 void TMainForm::IRCConnectRecv(int iParam) {
-  if (TmDCCFile* form = subforms_->FindDCCRecv(iParam)) {
-    form->SetStatus(TTransferStatus::Connected);
-    form->UpdateCaption();
-  }
+  TmDCCFile* form = subforms_->FindDCCRecv(iParam);
+  if (!form) return;
+  // A name another receive is writing gets a file beside it: show that one.
+  const std::string path = IRC.RecvFilePath(iParam);
+  if (!path.empty()) form->SetFileName(path.substr(path.rfind('/') + 1).c_str());
+  form->SetStatus(TTransferStatus::Connected);
+  form->UpdateCaption();
 }
 
 void TMainForm::IRCRecvPack(int iParam, uint32_t, uint64_t dParam2) {

@@ -45,6 +45,11 @@ void TmDCCFile::Setup(int seqnum, const char* nick, const char* fileName, uint64
   ShowLines();
 }
 
+void TmDCCFile::SetFileName(const char* fileName) {
+  fileName_ = fileName;
+  ShowLines();
+}
+
 void TmDCCFile::SetTransferred(uint64_t bytes) { counts_.transferred = bytes; }
 
 void TmDCCFile::SetSessionStart(uint64_t bytes) {

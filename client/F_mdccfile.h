@@ -25,6 +25,8 @@ class TmDCCFile : public TMDIABS {
   // speed. Only the first call counts.
   void SetSessionStart(uint64_t bytes);
   void SetStatus(TTransferStatus status);
+  // The file the transfer really uses, when it differs from the offered name.
+  void SetFileName(const char* fileName);
   void UpdateCaption();
   // The transfer is over: final status, the timer stops after one last update.
   void Finish(bool success);

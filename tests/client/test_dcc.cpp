@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTcpServer>
 #include <QTimer>
 #include <QToolButton>
 
@@ -179,6 +180,24 @@ TEST_F(DccWindows, OffersThatNeverConnect) {
     // The engine gives up on a sender it cannot reach; the window must say so.
     EXPECT_TRUE(WaitUntil([&] { return window->windowTitle() == Caption(peer->nick, "파일전송 실패"); }));
     EXPECT_FALSE(window->Timer1->isActive());
+  }
+}
+
+// A second receive of a name still being written goes beside it, and its
+// window names the file it really writes.
+TEST_F(DccWindows, ASecondReceiveOfOneNameShowsWhereItWrites) {
+  QTcpServer senders[2];
+  ScopedAnswer answer(Accept);
+  for (QTcpServer& sender : senders) {
+    ASSERT_TRUE(sender.listen(QHostAddress::LocalHost));
+    form->Engine().SimulateLine((":" + peer->nick + "!u@h PRIVMSG " + me + " :\x01" "DCC SEND same.bin 2130706433 " +
+                                 std::to_string(sender.serverPort()) + " 100\x01").c_str());
+  }
+  for (const auto& [seq, name] : {std::pair{0, "same.bin"}, std::pair{1, "same (1).bin"}}) {
+    TmDCCFile* window = form->Subforms().FindDCCRecv(seq);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return window->lFilename->text() == QString::fromUtf8("파일명 : ") + name; })) << name;
+    EXPECT_TRUE(QFileInfo::exists(Path(name)));
   }
 }
 
