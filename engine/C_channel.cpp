@@ -44,7 +44,10 @@ const char* CZoChannel::MemberListText(ZoString* out) const {
 
 void ZoApplyLetters(ZoString* letters, const char* added, const char* removed) {
   std::string result = letters->str();
-  result += added ? added : "";
+  // Each letter is held once: a mode reported again (every reply to a MODE
+  // query repeats them all) must not survive its own removal.
+  for (const char* letter = added; letter && *letter; ++letter)
+    if (result.find(*letter) == std::string::npos) result += *letter;
   for (const char* letter = removed; letter && *letter; ++letter) {
     const size_t at = result.find(*letter);
     if (at != std::string::npos) result.erase(at, 1);
