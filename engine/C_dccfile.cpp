@@ -5,6 +5,7 @@
 #include <chrono>
 #include <QTimer>
 #include <cstring>
+#include <sched.h>
 #include <unistd.h>
 
 #include "C_socket.h"
@@ -57,9 +58,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A peer on a fast link answers a block within microseconds: waiting for the
-// answer here saves the loop's sleep and wake-up per block. The rest of the
-// client waits no longer than one turn, and a peer that is slow to answer is
-// not waited for over the next blocks, so it costs next to no time.
+// answer here, yielding the processor meanwhile, saves the loop's sleep and
+// wake-up per block. The rest of the client waits no longer than one turn,
+// and a peer that is slow to answer is not waited for over the next blocks,
+// so it costs next to no time.
 constexpr auto kSendTurn = std::chrono::microseconds(50);
 constexpr auto kAnswerWait = std::chrono::microseconds(30);
 constexpr int kBlocksAfterSlowAnswer = 16;
@@ -85,6 +87,8 @@ void CZoDCCSendItem::Readable() {
       return;
     }
     if (now - start >= kSendTurn) return;
+    // With few cores the receiver may be waiting for this very one.
+    sched_yield();
   }
 }
 
