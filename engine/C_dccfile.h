@@ -44,7 +44,12 @@ class CZoDCCSendItem : public CZoSeqnumItem {
  private:
   void Connected(std::unique_ptr<CZoStreamSocket> link);
   void PeerLeft();
+  // Takes acknowledgements and sends blocks for as long as the turn allows,
+  // waiting for answers that come quickly.
   void Readable();
+  // Reads what the receiver sent and acts on the latest acknowledgement; false
+  // once the send has ended.
+  bool TakeAcknowledgements();
   void Acknowledged(uint32_t ack);
   void SendBlock(uint64_t position);
   void End(uint64_t position, bool success);
@@ -62,6 +67,7 @@ class CZoDCCSendItem : public CZoSeqnumItem {
   int ackLength_ = 0;
   uint64_t sentEnd_ = 0;
   uint64_t acked_ = 0;
+  int unwaitedBlocks_ = 0;  // sent without waiting for their answer in the turn
   bool closed_ = false;
 };
 
