@@ -6,13 +6,13 @@ namespace {
 
 enum class Target { Property, Script, GrabDir };
 
-struct OptionSpec {
+struct OptionRule {
   const char* option;
   Target target;
   const char* property;
 };
 
-constexpr std::array<OptionSpec, 6> kOptions{{
+constexpr std::array<OptionRule, 6> kOptions{{
     {"--skin", Target::Property, "SKIN"},
     {"--addr", Target::Property, "ADDR"},
     {"--chan", Target::Property, "CHAN"},
@@ -21,9 +21,9 @@ constexpr std::array<OptionSpec, 6> kOptions{{
     {"--grab-dir", Target::GrabDir, nullptr},
 }};
 
-const OptionSpec* FindOption(const QString& name) {
-  for (const OptionSpec& spec : kOptions)
-    if (name == QLatin1String(spec.option)) return &spec;
+const OptionRule* FindOption(const QString& name) {
+  for (const OptionRule& rule : kOptions)
+    if (name == QLatin1String(rule.option)) return &rule;
   return nullptr;
 }
 
@@ -38,12 +38,12 @@ bool ValidAddress(const QString& address) {
   return ok && number >= 1 && number <= 65535 && port.front().isDigit();
 }
 
-QString Apply(const OptionSpec& spec, const QString& value, HostOptions* options) {
-  switch (spec.target) {
+QString Apply(const OptionRule& rule, const QString& value, HostOptions* options) {
+  switch (rule.target) {
     case Target::Property:
-      if (QLatin1String(spec.property) == QLatin1String("ADDR") && !ValidAddress(value))
+      if (QLatin1String(rule.property) == QLatin1String("ADDR") && !ValidAddress(value))
         return QStringLiteral("--addr needs HOST or HOST:PORT with a port from 1 to 65535, not \"%1\"").arg(value);
-      options->properties = MergeProperties(options->properties, {{QString::fromLatin1(spec.property), value}});
+      options->properties = MergeProperties(options->properties, {{QString::fromLatin1(rule.property), value}});
       return {};
     case Target::Script:
       if (value.isEmpty()) return QStringLiteral("--script needs a file or -");
@@ -62,12 +62,12 @@ QString ReadOption(const QStringList& args, qsizetype* index, HostOptions* optio
   const QString& arg = args[*index];
   const qsizetype equals = arg.indexOf(QLatin1Char('='));
   const QString name = equals < 0 ? arg : arg.left(equals);
-  const OptionSpec* spec = FindOption(name);
-  if (!spec) return QStringLiteral("unknown option %1").arg(name);
-  if (equals >= 0) return Apply(*spec, arg.mid(equals + 1), options);
+  const OptionRule* rule = FindOption(name);
+  if (!rule) return QStringLiteral("unknown option %1").arg(name);
+  if (equals >= 0) return Apply(*rule, arg.mid(equals + 1), options);
   if (*index + 1 >= args.size() || args[*index + 1].startsWith(QStringLiteral("--")))
     return QStringLiteral("%1 needs a value").arg(name);
-  return Apply(*spec, args[++*index], options);
+  return Apply(*rule, args[++*index], options);
 }
 
 }  // namespace

@@ -17,13 +17,13 @@ enum class Shape {
   Milliseconds,  // a count of milliseconds
 };
 
-struct VerbSpec {
+struct VerbRule {
   const char* word;
   ScriptVerb verb;
   Shape shape;
 };
 
-constexpr std::array<VerbSpec, 20> kVerbs{{
+constexpr std::array<VerbRule, 20> kVerbs{{
     {"Input", ScriptVerb::Call, Shape::Text},
     {"SendIRCLine", ScriptVerb::Call, Shape::Text},
     {"SetSkin", ScriptVerb::Call, Shape::Text},
@@ -73,12 +73,12 @@ bool IsPlainFileName(const QString& text) {
 }
 
 // Fills the command's arguments from `rest` (what follows the verb and one blank).
-QString ReadArguments(const VerbSpec& spec, const QString& given, bool hasRest, ScriptCommand* command) {
-  const QString verb = QString::fromLatin1(spec.word);
+QString ReadArguments(const VerbRule& rule, const QString& given, bool hasRest, ScriptCommand* command) {
+  const QString verb = QString::fromLatin1(rule.word);
   // Only free text keeps its blanks; words and counts may be padded.
-  const bool freeText = spec.shape == Shape::Text || spec.shape == Shape::RequiredText;
+  const bool freeText = rule.shape == Shape::Text || rule.shape == Shape::RequiredText;
   const QString rest = freeText ? given : given.trimmed();
-  switch (spec.shape) {
+  switch (rule.shape) {
     case Shape::None:
       return hasRest ? verb + QStringLiteral(" takes no argument") : QString();
     case Shape::Text:
@@ -87,8 +87,8 @@ QString ReadArguments(const VerbSpec& spec, const QString& given, bool hasRest, 
       return {};
     case Shape::RequiredText:
     case Shape::Word:
-      if (rest.isEmpty() || (spec.shape == Shape::Word && !IsWord(rest)))
-        return verb + (spec.shape == Shape::Word ? QStringLiteral(" needs one word") : QStringLiteral(" needs a text"));
+      if (rest.isEmpty() || (rule.shape == Shape::Word && !IsWord(rest)))
+        return verb + (rule.shape == Shape::Word ? QStringLiteral(" needs one word") : QStringLiteral(" needs a text"));
       command->text = rest;
       return {};
     case Shape::FileName:
@@ -137,13 +137,13 @@ ScriptLine ParseScriptLine(const QString& line) {
   const QString word = text.mid(start, end - start);
   const bool hasRest = end < text.size() && !text.mid(end + 1).trimmed().isEmpty();
   const QString rest = end < text.size() ? text.mid(end + 1) : QString();
-  for (const VerbSpec& spec : kVerbs) {
-    if (word.compare(QLatin1String(spec.word), Qt::CaseInsensitive) != 0) continue;
+  for (const VerbRule& rule : kVerbs) {
+    if (word.compare(QLatin1String(rule.word), Qt::CaseInsensitive) != 0) continue;
     ScriptLine parsed;
     parsed.kind = ScriptLine::Command;
-    parsed.command.verb = spec.verb;
-    if (spec.verb == ScriptVerb::Call) parsed.command.member = QString::fromLatin1(spec.word);
-    const QString problem = ReadArguments(spec, rest, hasRest, &parsed.command);
+    parsed.command.verb = rule.verb;
+    if (rule.verb == ScriptVerb::Call) parsed.command.member = QString::fromLatin1(rule.word);
+    const QString problem = ReadArguments(rule, rest, hasRest, &parsed.command);
     return problem.isEmpty() ? parsed : Failure(problem);
   }
   return Failure(QStringLiteral("unknown command %1").arg(word));
