@@ -6,7 +6,6 @@
 
 #include "F_mainform.h"
 #include "F_mdiabstract.h"
-#include "U_codepage.h"
 #include "U_htmlskin.h"
 #include "U_subforms.h"
 #include "U_windowkinds.h"
@@ -32,22 +31,6 @@ QWidget* MakeControlForm() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   return form;
-}
-
-// A typed line: what comes before its first line end (a page must not slip a
-// second IRC command into a message), cut to fit the line buffer.
-std::string TypedLine(BSTR text) {
-  std::string line = Cp949FromBstr(text);
-  line.resize(std::min(line.find_first_of("\r\n"), line.size()));
-  line.resize(Cp949CutLength(line.data(), line.size(), TnVELKO_1::kMaxLineText));
-  return line;
-}
-
-// A raw line goes out as it is, only cut to fit the line buffer.
-std::string RawLine(BSTR text) {
-  std::string line = Cp949FromBstr(text);
-  line.resize(Cp949CutLength(line.data(), line.size(), TnVELKO_1::kMaxLineText));
-  return line;
 }
 
 }  // namespace
@@ -129,7 +112,7 @@ HRESULT TnVELKO_1::SetSkin(BSTR URL) {
   return Forward([&](TMainForm& main) { main.SetSkin(Cp949FromBstr(URL).c_str()); });
 }
 HRESULT TnVELKO_1::Input(BSTR TEXT) {
-  return Forward([&](TMainForm& main) { main.Input(TypedLine(TEXT).c_str()); });
+  return Forward([&](TMainForm& main) { main.Input(Cp949FromBstr(TEXT).c_str()); });
 }
 HRESULT TnVELKO_1::SelectPrev() {
   return Forward([](TMainForm& main) { main.SelectPrev(); });
@@ -138,7 +121,7 @@ HRESULT TnVELKO_1::SelectNext() {
   return Forward([](TMainForm& main) { main.SelectNext(); });
 }
 HRESULT TnVELKO_1::SendIRCLine(BSTR TEXT) {
-  return Forward([&](TMainForm& main) { main.SendIRCLine(RawLine(TEXT).c_str()); });
+  return Forward([&](TMainForm& main) { main.SendIRCLine(Cp949FromBstr(TEXT).c_str()); });
 }
 HRESULT TnVELKO_1::Connect() {
   return Forward([&](TMainForm& main) {

@@ -21,9 +21,6 @@ class TnVELKO_1 : public ComObject<InVELKO_1, IVelkoEmbed, IConnectionPointConta
                                    IObjectSafety, ISupportErrorInfo>,
                   public DispatchTarget {
  public:
-  // The longest text a line buffer of 512 bytes takes with CR LF and its end.
-  static constexpr size_t kMaxLineText = 509;
-
   TnVELKO_1();
   ~TnVELKO_1() override;
 
