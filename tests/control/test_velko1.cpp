@@ -1,7 +1,5 @@
-// The control as a page meets it: created by ProgID from its module through
-// the component layer, and driven only by dispatch, connection points and
-// the property bag. A scripted server stands for the IRC server, so that
-// what the control sends can be read byte for byte.
+// The control as a page meets it: created by ProgID and driven only through
+// the component layer, against a scripted server.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -18,25 +16,15 @@
 #include "com_sinks.h"
 #include "com_persist.h"
 #include "com_server.h"
-#include "registry.h"
 #include "scratch_registry.h"
 #include "scripted_server.h"
 #include "wait_until.h"
 
 namespace {
 
-std::optional<QString> RegistryText(const std::string& path, const char* name = "") {
-  const auto key = RegKey::Create(HKEY_CLASSES_ROOT, path.c_str());
-  const auto value = key ? key->QueryValue(name) : std::nullopt;
-  if (!value) return std::nullopt;
-  return QString::fromLatin1(value->data);
-}
-
 class Velko1 : public testing::Test {
  protected:
-  void SetUp() override {
-    Create();
-  }
+  void SetUp() override { Create(); }
   void Create() {
     control_ = {};
     ASSERT_EQ(CreateByProgID(kVelko1ProgId, VELKO1_MODULE, IID_IDispatch, control_.PutVoid()), S_OK);
@@ -217,24 +205,6 @@ TEST_F(Velko1, AFailureInsideAMemberIsAnErrorResultWithItsMessage) {
   EXPECT_EQ(control_.As<InVELKO_1>()->Cascade(), E_FAIL);
   EXPECT_TRUE(TakeErrorMessage().value_or(QString()).contains(QStringLiteral("destroyed")));
   EXPECT_EQ(Put("NICK", QStringLiteral("still")), S_OK);
-}
-
-TEST(Velko1Registration, WritesTheClassAndRemovesIt) {
-  ScratchRegistry registry;
-  const std::string base = "CLSID\\" + GuidToString(CLSID_nVELKO_1);
-  const std::pair<std::string, QString> expected[] = {
-      {base + "\\InprocServer32", QStringLiteral(VELKO1_MODULE)},
-      {base + "\\ProgID", QStringLiteral("VELKO1.nVELKO_1")},
-      {base + "\\Control", QString()},
-      {base + "\\MiscStatus\\1", QStringLiteral("131473")},
-      {base + "\\Verb\\0", QStringLiteral("Properties,0,2")},
-      {"VELKO1.nVELKO_1\\CLSID", QString::fromStdString(GuidToString(CLSID_nVELKO_1))},
-  };
-  ASSERT_EQ(RegisterModule(VELKO1_MODULE), S_OK);
-  for (const auto& [path, value] : expected) EXPECT_EQ(RegistryText(path), value) << path;
-  EXPECT_EQ(RegistryText(base + "\\InprocServer32", "ThreadingModel"), QStringLiteral("Apartment"));
-  ASSERT_EQ(UnregisterModule(VELKO1_MODULE), S_OK);
-  for (const auto& [path, value] : expected) EXPECT_FALSE(RegistryText(path)) << path;
 }
 
 }  // namespace

@@ -192,14 +192,6 @@ TEST_F(DccPeerTest, ResumeArrivingMidTransferMovesNothing) {
   EXPECT_EQ(got, bytes.left(4096));
 }
 
-TEST_F(DccPeerTest, ReceiverLeavingEarlyIsAFailedSend) {
-  auto peer = OfferToPeer(RandomBytes(5000, 12));
-  QByteArray got;
-  ASSERT_TRUE(WaitBytes(*peer, &got, 2048));
-  peer->close();
-  EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t0"));
-}
-
 // A receiver claiming bytes it cannot have had: ahead of the block sent, or
 // the whole file after the first block.
 TEST_F(DccPeerTest, AcknowledgingUnsentBytesIsAFailedSend) {

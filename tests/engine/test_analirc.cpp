@@ -134,7 +134,6 @@ TEST(Numerics, WelcomeListTopicsAndModes) {
   r.engine.SimulateLine(":srv 321 me Channel :Users  Name");
   r.engine.SimulateLine(":srv 322 me #c 3 :[+nt] the topic");
   r.engine.SimulateLine(":srv 322 me #bare");
-  r.engine.SimulateLine(":srv 322 me #d 7");
   r.engine.SimulateLine(":srv 323 me :End of LIST");
   r.engine.SimulateLine(":srv 332 me #c :the topic");
   r.engine.SimulateLine(":srv 331 me #c :No topic is set");
@@ -144,7 +143,7 @@ TEST(Numerics, WelcomeListTopicsAndModes) {
   r.engine.SimulateLine(":srv 433 me a :Nickname already in use");
   EXPECT_EQ(r.Events({"OnLogon", "OnList", "OnNTopic", "OnNMode", "OnChanMode", "OnWhois"}),
             (Lines{"OnLogon\t(null)", "OnList\t321\t(null)\t(null)\t0", "OnList\t322\t#c\t[+nt] the topic\t3",
-                   "OnList\t322\t#bare\t\t0", "OnList\t322\t#d\t\t7", "OnList\t323\t(null)\t(null)\t0",
+                   "OnList\t322\t#bare\t\t0", "OnList\t323\t(null)\t(null)\t0",
                    "OnNTopic\t#c\tthe topic", "OnNTopic\t#c\t", "OnChanMode\t#c\t+ntl 5", "OnNMode\t#c\t+ntl 5",
                    "OnNMode\t#c\t", "OnWhois\ta u h * :Real\t311\ta u h * :Real"}));
   EXPECT_EQ(r.engine.FindChan("#c")->Limit(), 5);

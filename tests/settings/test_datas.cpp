@@ -1,5 +1,5 @@
 // The settings record on the registry: defaults, damaged or unusable storage,
-// round trips, the alias table and atomic writes.
+// round trips and atomic writes.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "C_datas.h"
-#include "U_lib.h"
 #include "registry.h"
 
 namespace {
@@ -80,26 +79,6 @@ class DatasTest : public testing::Test {
 
   std::vector<std::unique_ptr<QTemporaryDir>> folders_;
 };
-
-TEST_F(DatasTest, FreshFolderGivesDefaults) { ExpectDefaults(CDatas()); }
-
-TEST_F(DatasTest, SavedValuesComeBackFromDiskAndEmptyStaysEmpty) {
-  {
-    CDatas datas;
-    datas.Address = "irc.example.net";
-    datas.Nick = "\xB1\xBC\xB8\xB2";
-    datas.Port = -2;
-    datas.Alias = {"K=KICK"};
-    datas.EMail = "";
-    datas.FontSize = 70000;
-  }
-  ReopenFromDisk();
-  CDatas datas;
-  EXPECT_EQ(datas.Address + "|" + datas.Nick + "|" + datas.EMail, "irc.example.net|\xB1\xBC\xB8\xB2|");
-  EXPECT_EQ(datas.Port, -2);
-  EXPECT_EQ(datas.Alias, (Aliases{"K=KICK", "JOIN=JOIN", "PART=PART"}));
-  EXPECT_EQ(datas.FontSize, 70000);
-}
 
 TEST_F(DatasTest, StoredAliasTableSkipsEmptyPiecesAndDoesNotGrow) {
   Store("Alias", "J=JOIN;;X=PRIVMSG;JOIN=JOIN");
@@ -166,22 +145,6 @@ TEST_F(DatasTest, CorruptFileKeepsItsGoodValuesAndIsReplacedBySave) {
   }
   ReopenFromDisk();
   EXPECT_EQ(CDatas().Nick, "after");
-}
-
-TEST_F(DatasTest, DefaultAliasesExpandSlashCommands) {
-  const CDatas datas;
-  const MCommandProcedure aliases(datas.Alias);
-  const std::pair<const char*, const char*> cases[] = {
-      {"/j chat", "JOIN #chat"},
-      {"/J", "JOIN"},
-      {"/part &local", "PART &local"},
-      {"/msg friend hello there", "PRIVMSG friend :hello there"},
-      {"/msg friend", "PRIVMSG friend"},
-      {"/quit bye", "quit bye"},
-      {"/", ""},
-      {"mode #a +o x", "mode #a +o x"},
-  };
-  for (const auto& [line, sent] : cases) EXPECT_EQ(aliases.Expand(line), sent) << line;
 }
 
 TEST_F(DatasTest, KilledWriterNeverLeavesAHalfWrittenFile) {
