@@ -22,6 +22,7 @@
 #include "U_lib.h"
 #include "U_modalman.h"
 #include "U_pacedsender.h"
+#include "U_render.h"
 #include "U_skinimage.h"
 #include "U_subforms.h"
 
@@ -345,7 +346,7 @@ void TMainForm::IRCDisconnect(void*) {
 }
 
 void TMainForm::IRCIRCError(int* ErrorCode) {
-  subforms_->WriteActive(FormatText("IRC-Error : %d", *ErrorCode).c_str(), 16);
+  subforms_->WriteActive(ComposeLine("IRC-Error : %s", {std::to_string(*ErrorCode).c_str()}).c_str(), 16);
   *ErrorCode = 0;
   // A failed attempt raises no disconnect; without this it would never be retried.
   if (IRC.state == TZoEngine::Connecting) ScheduleReconnect();
@@ -359,7 +360,7 @@ void TMainForm::ScheduleReconnect() {
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
     return;
   }
-  subforms_->WriteAll(FormatText(Notice("◆ %d초 후 다시 연결합니다."), delay / 1000).c_str(), 16);
+  subforms_->WriteAll(ComposeLine("◆ %s초 후 다시 연결합니다.", {std::to_string(delay / 1000).c_str()}).c_str(), 16);
   tReconnect->start(delay);
 }
 

@@ -1,7 +1,6 @@
 #include "U_clientrules.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -166,17 +165,6 @@ int TReconnectBackoff::NextDelayMs() {
 bool UserEntryLess(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                       [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
-}
-
-std::string FormatText(const char* format, ...) {
-  char buffer[512];
-  va_list arguments;
-  va_start(arguments, format);
-  const int written = std::vsnprintf(buffer, sizeof buffer, format, arguments);
-  va_end(arguments);
-  if (written < 0) return {};
-  const size_t length = std::min(static_cast<size_t>(written), sizeof buffer - 1);
-  return std::string(buffer, length);
 }
 
 std::string BoundedIrcLine(const std::string& line) {

@@ -52,8 +52,6 @@ class TReconnectBackoff {
 // letters folded, so "+" sorts before "@" and both before letters.
 bool UserEntryLess(const std::string& a, const std::string& b);
 
-// printf into the 512-byte bound of every output line (cut, never overrun).
-std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // An outgoing IRC line of at most 512 bytes that still ends in CR LF.
 std::string BoundedIrcLine(const std::string& line);
 // "COMMAND arg1 arg2 ...\r\n", bounded as above.

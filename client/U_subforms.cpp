@@ -329,7 +329,7 @@ void CSubforms::Rejoin() {
   for (TMDIABS* form : forms_) {
     if (form->Kind != wkChannel) continue;
     const char* name = static_cast<TmChannel*>(form)->ChannelName.c_str();
-    static_cast<TmChannel*>(form)->AddLine(FormatText(Cp949Literal("◆ %s채널에 재입장을 시도합니다.."), name).c_str(), 4);
+    static_cast<TmChannel*>(form)->AddLine(ComposeLine("◆ %s채널에 재입장을 시도합니다..", {name}).c_str(), kKindNotice);
     Send("JOIN", name);
   }
 }
