@@ -19,6 +19,7 @@
 #include "M_nickchange.h"
 #include "U_codepage.h"
 #include "U_htmlskin.h"
+#include "U_ircline.h"
 #include "U_lib.h"
 #include "U_modalman.h"
 #include "U_pacedsender.h"
@@ -161,11 +162,11 @@ void TMainForm::CreateUserMenu() {
   miDevoice = item("보이스 뺏기", nullptr);
   pmUser->addSeparator();
   miKick = item("방에서 쫓아내기", nullptr);
-  connect(miOp, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "+o"); });
-  connect(miDeop, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "-o"); });
-  connect(miVoice, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "+v"); });
-  connect(miDevoice, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "-v"); });
-  connect(miKick, &QAction::triggered, this, [this] { SendUserMenuLine("KICK", nullptr); });
+  connect(miOp, &QAction::triggered, this, [this] { SendUserMenuLine("+o"); });
+  connect(miDeop, &QAction::triggered, this, [this] { SendUserMenuLine("-o"); });
+  connect(miVoice, &QAction::triggered, this, [this] { SendUserMenuLine("+v"); });
+  connect(miDevoice, &QAction::triggered, this, [this] { SendUserMenuLine("-v"); });
+  connect(miKick, &QAction::triggered, this, [this] { SendUserMenuLine(nullptr); });
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -284,10 +285,10 @@ void TMainForm::ShowNickChange() {
   nickDialogOpen_ = true;
   QPointer<TMainForm> alive(this);
   {
-    TModalHolder<TmNickChange> dialog(IRC, [this](const char* nick) {
+    TModalHolder<TmNickChange> dialog(EngineNickRequest(IRC, [this](const char* nick) {
       datas_.Nick = nick;
       lbNick->setText(DecodeDisplay(nick));
-    });
+    }));
     if (dialog) dialog->ShowModal();
   }
   if (alive) nickDialogOpen_ = false;
@@ -305,15 +306,15 @@ void TMainForm::Send(const std::string& line) { IRC.Send(line.c_str()); }
 
 void TMainForm::SendRaw(const std::string& line) {
   if (IsQuitLine(line.c_str())) UserQuit();
-  Send(BoundedIrcLine(line + "\r\n"));
+  Send(Irc::Raw(line));
 }
 
 // --- connection lifecycle ---
 
 void TMainForm::IRCConnect(void*) {
   subforms_->WriteActive(Notice("◆ 서버에 접속되었습니다."), 16);
-  Send(BoundedIrcLine("USER quelbo 0 0 :" + datas_.UserName + "\r\n"));
-  Send(BoundedIrcLine("NICK " + datas_.Nick + "\r\n"));
+  Send(Irc::User("quelbo", datas_.UserName));
+  Send(Irc::Nick(datas_.Nick));
 }
 
 void TMainForm::IRCLogon(void*) {
@@ -323,11 +324,11 @@ void TMainForm::IRCLogon(void*) {
   backoff_.Reset();
   if (!autoJoin_.empty()) {
     ListRequested = true;
-    for (const std::string& channel : autoJoin_) Send(IrcLine("JOIN", channel.c_str()));
+    for (const std::string& channel : autoJoin_) Send(Irc::Join(channel));
     autoJoin_.clear();
   } else if (!ListRequested) {
     ListRequested = true;
-    Send("LIST\r\n");
+    Send(Irc::List());
   }
   subforms_->Rejoin();
   tQUELBO->start();
@@ -397,20 +398,17 @@ bool TMainForm::UserMenuTarget(std::string* channel, std::string* nick) const {
   return !nick->empty();
 }
 
-void TMainForm::SendUserMenuLine(const char* command, const char* mode) {
+void TMainForm::SendUserMenuLine(const char* mode) {
   std::string channel;
   std::string nick;
   if (!UserMenuTarget(&channel, &nick)) return;
-  if (mode)
-    Send(IrcLine(command, channel.c_str(), (std::string(mode) + " :" + nick).c_str()));
-  else
-    Send(IrcLine(command, channel.c_str(), nick.c_str()));
+  Send(mode ? Irc::MemberMode(channel, mode, nick) : Irc::Kick(channel, nick));
 }
 
 void TMainForm::miWhoisClick() {
   std::string channel;
   std::string nick;
-  if (UserMenuTarget(&channel, &nick)) Send(IrcLine("WHOIS", nick.c_str()));
+  if (UserMenuTarget(&channel, &nick)) Send(Irc::Whois(nick));
 }
 
 void TMainForm::miQueryClick() {

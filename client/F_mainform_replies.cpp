@@ -18,6 +18,7 @@
 #include "U_analysis.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_ircline.h"
 #include "U_lib.h"
 #include "U_render.h"
 #include "U_subforms.h"
@@ -90,7 +91,7 @@ void TMainForm::AskOne(int code, const std::string& channel) {
     if (!alive) return;
     // A key is one word: whatever follows a blank would become a further parameter.
     const std::string key = FirstWord(answer.c_str());
-    if (!key.empty()) Send(IrcLine("JOIN", channel.c_str(), key.c_str()));
+    if (!key.empty()) Send(Irc::Join(channel, key));
   }
 }
 
@@ -145,6 +146,6 @@ void TMainForm::ShowChanChange() {
   TModalHolder<TmChanInfo> dialog([this](const char* line) { IRC.Send(line); });
   if (!dialog) return;
   dialog->ChanName = channel;
-  Send(IrcLine("TOPIC", channel.c_str()) + IrcLine("MODE", channel.c_str()));
+  Send(Irc::Topic(channel) + Irc::Mode(channel));
   dialog->ShowModal();
 }

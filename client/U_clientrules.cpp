@@ -166,18 +166,3 @@ bool UserEntryLess(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                       [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
 }
-
-std::string BoundedIrcLine(const std::string& line) {
-  constexpr size_t kLimit = 512;
-  if (line.size() <= kLimit) return line;
-  std::string body = line;
-  while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
-  body.resize(Cp949CutLength(body.data(), body.size(), kLimit - 2));
-  return body + "\r\n";
-}
-
-std::string IrcLine(const char* command, const char* argument, const char* more) {
-  std::string line = std::string(command) + ' ' + argument;
-  if (more) line += std::string(" ") + more;
-  return BoundedIrcLine(line + "\r\n");
-}

@@ -52,7 +52,3 @@ class TReconnectBackoff {
 // letters folded, so "+" sorts before "@" and both before letters.
 bool UserEntryLess(const std::string& a, const std::string& b);
 
-// An outgoing IRC line of at most 512 bytes that still ends in CR LF.
-std::string BoundedIrcLine(const std::string& line);
-// "COMMAND arg1 arg2 ...\r\n", bounded as above.
-std::string IrcLine(const char* command, const char* argument, const char* more = nullptr);

@@ -162,13 +162,6 @@ std::optional<TOutLine> RenderOwnerJoin(const char* channel) {
               ComposeLine("◆ %s채널에서 대화합니다.", {channel}));
 }
 
-std::string OwnerJoinRequest(const char* channel) {
-  std::string_view name = View(channel);
-  constexpr size_t kRoom = kLineMax + 1 - std::char_traits<char>::length("MODE \r\n");
-  name = name.substr(0, Cp949CutLength(name.data(), name.size(), kRoom));
-  return "MODE " + std::string(name) + "\r\n";
-}
-
 std::optional<TOutLine> RenderOtherJoin(const char* channel, const char* nick) {
   return Line(TOutTarget::Channel, std::string(View(channel)), kKindJoin,
               ComposeLine("◆ %s채널에 %s님께서 입장하셨습니다", {channel, nick}));

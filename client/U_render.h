@@ -63,8 +63,6 @@ std::optional<TOutLine> RenderPrivmsg(const char* nick, const char* target, cons
 std::optional<TOutLine> RenderNotice(const char* nick, const char* target, const char* text);
 std::optional<TOutLine> RenderCtcp(const stCTCP& ctcp);
 std::optional<TOutLine> RenderOwnerJoin(const char* channel);
-// The request for the modes of a channel just joined, CR LF included.
-std::string OwnerJoinRequest(const char* channel);
 std::optional<TOutLine> RenderOtherJoin(const char* channel, const char* nick);
 std::optional<TOutLine> RenderOtherPart(const char* channel, const char* nick);
 std::optional<TOutLine> RenderOtherQuit(const char* nick);

@@ -14,6 +14,7 @@
 #include "U_codepage.h"
 #include "U_commondata.h"
 #include "U_input.h"
+#include "U_ircline.h"
 #include "U_render.h"
 #include "U_skinfile.h"
 #include "Zoengine.h"
@@ -204,7 +205,7 @@ void CSubforms::CloseAction(TMDIABS* form) {
   switch (form->Kind) {
     case wkChannel: {
       auto* channel = static_cast<TmChannel*>(form);
-      if (!channel->Parted) Send("PART", channel->ChannelName.c_str());
+      if (!channel->Parted) Send(Irc::Part(channel->ChannelName));
       break;
     }
     case wkDccFile: {
@@ -330,7 +331,7 @@ void CSubforms::Rejoin() {
     if (form->Kind != wkChannel) continue;
     const char* name = static_cast<TmChannel*>(form)->ChannelName.c_str();
     static_cast<TmChannel*>(form)->AddLine(ComposeLine("◆ %s채널에 재입장을 시도합니다..", {name}).c_str(), kKindNotice);
-    Send("JOIN", name);
+    Send(Irc::Join(name));
   }
 }
 
@@ -390,6 +391,6 @@ void CSubforms::QueryFromUserList(TmChannel* form) {
   if (OnUserQuery) OnUserQuery(form);
 }
 
-void CSubforms::Send(const char* command, const char* argument) {
-  engine_.Send(IrcLine(command, argument).c_str());
+void CSubforms::Send(const std::string& line) {
+  engine_.Send(line.c_str());
 }

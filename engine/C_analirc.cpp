@@ -7,6 +7,7 @@
 #include <strings.h>
 
 #include "U_data.h"
+#include "U_ircline.h"
 
 namespace {
 
@@ -139,11 +140,7 @@ void CZoAnalIRC::HandleMode(stIRC* r) {
 void CZoAnalIRC::HandlePing(stIRC* r) {
   char token[sizeof r->rest];
   AllParameters(*r, token);
-  char reply[512];
-  char kept[sizeof reply - 7];  // room for "PONG ", CR LF and the NUL
-  ZoCopy(kept, token);
-  snprintf(reply, sizeof reply, "PONG %s\r\n", kept);
-  if (sendLine_) sendLine_(reply);
+  if (sendLine_) sendLine_(Irc::Pong(token).c_str());
   ZoRaise(OnPing, nullptr);
 }
 

@@ -76,7 +76,6 @@ TEST(Render, EveryHandlerWritesItsLineToItsWindow) {
       {[] { return RenderList(321); }, T::Active, "", 16, "◆ 채널 리스트를 받고 있습니다... 기다려 주십시오."},
       {[] { return RenderList(323); }, T::Active, "", 16, "◆ 채널 리스트를 다 받았습니다."},
   });
-  EXPECT_EQ(OwnerJoinRequest("#c"), "MODE #c\r\n");
 }
 
 TEST(Render, WhoisRepliesByCode) {
@@ -136,5 +135,4 @@ TEST(Render, LongLinesAreCutWholeCharacters) {
 
   const std::string longWhois = "bob 1 1700000000" + std::string(2000, '9') + " :x";
   EXPECT_FALSE(RenderWhois(317, longWhois.c_str()).has_value());
-  EXPECT_EQ(OwnerJoinRequest(std::string(600, '#').c_str()).size(), 512u);
 }
