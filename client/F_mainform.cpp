@@ -312,15 +312,15 @@ void TMainForm::SendRaw(const std::string& line) {
 // --- connection lifecycle ---
 
 void TMainForm::IRCConnect(void*) {
-  subforms_->WriteActive(Notice("◆ 서버에 접속되었습니다."), 16);
+  subforms_->WriteActive(Notice("◆ 서버에 접속되었습니다."), kKindState);
   Send(Irc::User("quelbo", datas_.UserName));
   Send(Irc::Nick(datas_.Nick));
 }
 
 void TMainForm::IRCLogon(void*) {
   if (Listing) return;
-  subforms_->WriteActive(Notice("◆ 채널 입장은 /join #채널, 채널 목록은 /list 입니다."), 16);
-  subforms_->WriteActive(Notice("◆ 로그온 했습니다"), 4);
+  subforms_->WriteActive(Notice("◆ 채널 입장은 /join #채널, 채널 목록은 /list 입니다."), kKindState);
+  subforms_->WriteActive(Notice("◆ 로그온 했습니다"), kKindNotice);
   backoff_.Reset();
   if (!autoJoin_.empty()) {
     ListRequested = true;
@@ -336,18 +336,18 @@ void TMainForm::IRCLogon(void*) {
 
 void TMainForm::tQUELBOTimer() {
   tQUELBO->stop();
-  subforms_->WriteActive(Notice("◆ 창 선택 단추로 열린 창 사이를 오갈 수 있습니다."), 4);
+  subforms_->WriteActive(Notice("◆ 창 선택 단추로 열린 창 사이를 오갈 수 있습니다."), kKindNotice);
 }
 
 void TMainForm::IRCDisconnect(void*) {
   AbandonListing();
-  subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), 16);
+  subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), kKindState);
   sender_->Clear();
   ScheduleReconnect();
 }
 
 void TMainForm::IRCIRCError(int* ErrorCode) {
-  subforms_->WriteActive(ComposeLine("IRC-Error : %s", {std::to_string(*ErrorCode).c_str()}).c_str(), 16);
+  subforms_->WriteActive(ComposeLine("IRC-Error : %s", {std::to_string(*ErrorCode).c_str()}).c_str(), kKindState);
   *ErrorCode = 0;
   // A failed attempt raises no disconnect; without this it would never be retried.
   if (IRC.state == TZoEngine::Connecting) ScheduleReconnect();
@@ -361,7 +361,7 @@ void TMainForm::ScheduleReconnect() {
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
     return;
   }
-  subforms_->WriteAll(ComposeLine("◆ %s초 후 다시 연결합니다.", {std::to_string(delay / 1000).c_str()}).c_str(), 16);
+  subforms_->WriteAll(ComposeLine("◆ %s초 후 다시 연결합니다.", {std::to_string(delay / 1000).c_str()}).c_str(), kKindState);
   tReconnect->start(delay);
 }
 

@@ -45,11 +45,11 @@ void TMainForm::IRCDCCChat(int iParam1, const char* Param1, const char* Param2, 
 }
 
 void TMainForm::IRCDCCChatConnect(int iParam) {
-  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속되었습니다"), 2);
+  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속되었습니다"), kKindCtcp);
 }
 
 void TMainForm::IRCDCCChatDisconnect(int iParam) {
-  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속해제 되었습니다"), 2);
+  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속해제 되었습니다"), kKindCtcp);
 }
 
 void TMainForm::IRCDCCChatMessage(int iParam, const char* Param) {

@@ -171,7 +171,7 @@ void CSubforms::WriteChannel(const char* name, const char* text, int kind) {
   if (TmChannel* form = FindChannel(name)) form->AddLine(text, kind);
 }
 
-void CSubforms::WriteQuery(const char* nick, const char* text) { OpenQuery(nick)->AddLine(text, 5); }
+void CSubforms::WriteQuery(const char* nick, const char* text) { OpenQuery(nick)->AddLine(text, kKindMessage); }
 
 void CSubforms::WriteAll(const char* text, int kind) {
   for (TMDIABS* form : forms_)
