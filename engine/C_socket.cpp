@@ -1,11 +1,15 @@
 #include "C_socket.h"
 
+#include <QCryptographicHash>
 #include <QHostAddress>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QSocketNotifier>
 #include <QHostInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <arpa/inet.h>
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -44,10 +48,12 @@ CZoClientSocket::~CZoClientSocket() {
 }
 
 void CZoClientSocket::RouteEvents() {
-  QObject::connect(socket_, &QTcpSocket::connected, [this] {
-    connected_ = true;
-    if (OnConnect) OnConnect(this);
-  });
+  if (auto* secure = qobject_cast<QSslSocket*>(socket_)) {
+    QObject::connect(secure, &QSslSocket::encrypted, [this] { Connected(); });
+    QObject::connect(secure, &QSslSocket::sslErrors, [this] { CheckCertificate(); });
+  } else {
+    QObject::connect(socket_, &QTcpSocket::connected, [this] { Connected(); });
+  }
   QObject::connect(socket_, &QTcpSocket::disconnected, [this] {
     if (!connected_) return;
     connected_ = false;
@@ -56,8 +62,59 @@ void CZoClientSocket::RouteEvents() {
   QObject::connect(socket_, &QTcpSocket::readyRead, [this] {
     if (OnRead) OnRead(this);
   });
-  QObject::connect(socket_, &QTcpSocket::errorOccurred,
-                   [this](QAbstractSocket::SocketError error) { ReportError(WinSockErrorFor(error)); });
+  QObject::connect(socket_, &QTcpSocket::errorOccurred, [this](QAbstractSocket::SocketError error) {
+    if (!refused_) ReportError(WinSockErrorFor(error));
+  });
+}
+
+void CZoClientSocket::Connected() {
+  connected_ = true;
+  if (OnConnect) OnConnect(this);
+}
+
+void CZoClientSocket::UseSocket(QTcpSocket* socket) {
+  QObject::disconnect(socket_, nullptr, nullptr, nullptr);
+  socket_->deleteLater();
+  socket_ = socket;
+  RouteEvents();
+}
+
+namespace {
+
+// The hex digits of a fingerprint as users copy it: any case, colons or blanks between.
+QByteArray FingerprintDigits(const std::string& text) {
+  QByteArray digits;
+  for (const char c : text)
+    if (isxdigit(static_cast<unsigned char>(c))) digits += static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return digits;
+}
+
+int TlsRefusal(const QList<QSslError>& errors) {
+  const auto has = [&](std::initializer_list<QSslError::SslError> kinds) {
+    for (const QSslError& error : errors)
+      for (const QSslError::SslError kind : kinds)
+        if (error.error() == kind) return true;
+    return false;
+  };
+  if (has({QSslError::CertificateExpired, QSslError::CertificateNotYetValid})) return kZoTlsExpired;
+  if (has({QSslError::HostNameMismatch})) return kZoTlsWrongName;
+  return kZoTlsUntrusted;
+}
+
+}  // namespace
+
+// A certificate the system does not vouch for is refused, unless it is the
+// one the user pinned.
+void CZoClientSocket::CheckCertificate() {
+  auto* secure = qobject_cast<QSslSocket*>(socket_);
+  const QByteArray pinned = FingerprintDigits(tls_.fingerprint);
+  if (!pinned.isEmpty() && secure->peerCertificate().digest(QCryptographicHash::Sha256).toHex() == pinned) {
+    secure->ignoreSslErrors();
+    return;
+  }
+  const int code = TlsRefusal(secure->sslHandshakeErrors());
+  refused_ = true;
+  ReportError(code);
 }
 
 bool CZoClientSocket::SetHostPort(const char* host, uint32_t port) {
@@ -77,7 +134,24 @@ int32_t CZoClientSocket::Send(const char* data, int32_t length) {
 }
 
 bool CZoClientSocket::Open() {
-  socket_->connectToHost(QString::fromLatin1(host_.str()), static_cast<quint16>(port_));
+  refused_ = false;
+  const QString host = QString::fromLatin1(host_.str());
+  const bool secure = qobject_cast<QSslSocket*>(socket_) != nullptr;
+  if (tls_.on != secure) UseSocket(tls_.on ? new QSslSocket(owner_.get()) : new QTcpSocket(owner_.get()));
+  if (!tls_.on) {
+    socket_->connectToHost(host, static_cast<quint16>(port_));
+    return true;
+  }
+  if (!QSslSocket::supportsSsl()) {
+    ReportError(kZoTlsFailed);
+    return false;
+  }
+  auto* tls = static_cast<QSslSocket*>(socket_);
+  QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+  if (!tls_.caFile.empty()) config.addCaCertificates(QString::fromLocal8Bit(tls_.caFile.c_str()));
+  config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+  tls->setSslConfiguration(config);
+  tls->connectToHostEncrypted(host, static_cast<quint16>(port_));
   return true;
 }
 

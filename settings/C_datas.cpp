@@ -79,6 +79,11 @@ void CDatas::Load() {
     ReadText(registry, "FontName", FontName, kTextBuffer);
     registry.ReadInteger("FontSize", &FontSize, 9);
     ReadText(registry, "DCCDir", DCCDir, kTextBuffer);
+    registry.ReadInteger("Utf8", &Utf8, 0);
+    ReadText(registry, "SaslAccount", SaslAccount, kTextBuffer);
+    ReadText(registry, "SaslPassword", SaslPassword, kTextBuffer);
+    ReadText(registry, "TlsFingerprint", TlsFingerprint, kTextBuffer);
+    ReadText(registry, "TlsCaFile", TlsCaFile, kTextBuffer);
   }
   Alias = SplitAliases(aliases);
   for (const char* appended : kAppendedAliases) Alias.emplace_back(appended);
@@ -100,4 +105,9 @@ void CDatas::Save() {
   registry.WriteString("FontName", FontName.c_str());
   registry.WriteInteger("FontSize", FontSize);
   registry.WriteString("DCCDir", DCCDir.c_str());
+  registry.WriteInteger("Utf8", Utf8);
+  registry.WriteString("SaslAccount", SaslAccount.c_str());
+  registry.WriteString("SaslPassword", SaslPassword.c_str());
+  registry.WriteString("TlsFingerprint", TlsFingerprint.c_str());
+  registry.WriteString("TlsCaFile", TlsCaFile.c_str());
 }

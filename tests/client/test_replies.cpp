@@ -169,6 +169,19 @@ TEST(Replies, WindowsAndConnectionGoMidway) {
   EXPECT_TRUE(requested);
 }
 
+// Some servers answer LIST with rows and the end only.
+TEST(Replies, ListingWithoutStartReplyOpensAtTheFirstRow) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  form.Engine().SimulateLine(":srv 322 me #a 3 :one");
+  form.Engine().SimulateLine(":srv 322 me #b 5 :two");
+  form.Engine().SimulateLine(":srv 323 me :End of LIST");
+  ASSERT_NE(ChanList(form), nullptr);
+  EXPECT_EQ(ChanList(form)->sgChanList->Model().Entry(0)->users, 5);
+  EXPECT_EQ(ChanList(form)->sgChanList->Model().Entry(1)->users, 3);
+  EXPECT_FALSE(form.Listing);
+}
+
 // A thousand channels, most users on top, under the skin's header colour.
 TEST(Replies, ThousandChannelsByUsers) {
   WiredForm wired;
