@@ -73,7 +73,9 @@ TEST_P(Networks, TheHostScenarioPasses) {
           10000);
       EXPECT_TRUE(seen) << last.join(QLatin1Char('|')).toStdString();
     }
-    if (step.peerEvent) EXPECT_TRUE(peer.WaitForPart(step.peerEvent, Cp949(step.peerPart)));
+    if (step.peerEvent) {
+      EXPECT_TRUE(peer.WaitForPart(step.peerEvent, Cp949(step.peerPart)));
+    }
   }
 }
 
