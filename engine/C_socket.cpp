@@ -112,8 +112,12 @@ void CZoClientSocket::CheckCertificate() {
     secure->ignoreSslErrors();
     return;
   }
+  if (refused_) return;
   const int code = TlsRefusal(secure->sslHandshakeErrors());
+  // Ended before anyone hears of it: a receiver that closes the connection
+  // would otherwise drive the handshake, and this check, once more.
   refused_ = true;
+  secure->abort();
   ReportError(code);
 }
 

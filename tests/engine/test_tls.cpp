@@ -43,6 +43,11 @@ TEST(Tls, CertificatesAndNamesAreCheckedUnlessTrustedExplicitly) {
     r.engine.SetTls(true);
     r.engine.SetTlsTrust(c.pin ? certificates.Fingerprint() : "", c.trustCa ? certificates.CaFile() : "");
     r.engine.OnConnect = [&](void*) { r.engine.Send("USER quelbo 0 0 :tls\r\nNICK tls\r\n"); };
+    // As the client does: a refused connection is closed at once.
+    r.engine.OnIRCError = [&, record = r.engine.OnIRCError](int* code) {
+      record(code);
+      r.engine.Disconnect();
+    };
     ASSERT_TRUE(r.engine.Connect());
     if (c.refusal == 0) {
       EXPECT_TRUE(r.WaitFor("OnLogon\t(null)", 10000));
