@@ -77,6 +77,7 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   IRC.SetUtf8(datas_.Utf8 != 0);
   IRC.SetLogin(datas_.SaslAccount, datas_.SaslPassword);
   IRC.SetTlsTrust(datas_.TlsFingerprint, datas_.TlsCaFile);
+  IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);
   BindEngine();
   BindInput();
   SetModalOwner(this);

@@ -48,7 +48,8 @@ void CZoServerCaps::SetLogin(const std::string& account, const std::string& pass
   password_ = password;
 }
 
-void CZoServerCaps::Start() {
+void CZoServerCaps::Start(bool external) {
+  external_ = external;
   stage_ = Stage::Listing;
   offered_.clear();
   enabled_.clear();
@@ -87,7 +88,7 @@ void CZoServerCaps::Offered(const stIRC& r) {
   std::string wanted;
   for (const char* name : kWanted) {
     if (!ZoHasWord(offered_.c_str(), name)) continue;
-    if (strcmp(name, "sasl") == 0 && account_.empty()) continue;
+    if (strcmp(name, "sasl") == 0 && account_.empty() && !external_) continue;
     wanted += wanted.empty() ? name : std::string(" ") + name;
   }
   if (wanted.empty()) return End();
@@ -99,11 +100,13 @@ void CZoServerCaps::Acknowledged(const char* caps) {
   enabled_ = caps;
   if (!ZoHasWord(caps, "sasl")) return End();
   stage_ = Stage::LoggingIn;
-  SendText("AUTHENTICATE PLAIN\r\n");
+  SendText(external_ ? "AUTHENTICATE EXTERNAL\r\n" : "AUTHENTICATE PLAIN\r\n");
 }
 
 void CZoServerCaps::Authenticate(const char* challenge) {
   if (strcmp(challenge, "+") != 0) return SendText("AUTHENTICATE *\r\n");
+  // The certificate already says who we are: the payload is empty.
+  if (external_) return SendText("AUTHENTICATE +\r\n");
   const std::string payload = ZoBase64(account_ + '\0' + account_ + '\0' + password_);
   for (size_t at = 0; at < payload.size(); at += kChunk)
     SendText("AUTHENTICATE " + payload.substr(at, kChunk) + "\r\n");

@@ -1,6 +1,7 @@
 // What the server offers beyond plain registration: capability negotiation
 // (CAP LS 302 ... CAP END, never holding up a server that knows no CAP), SASL
-// PLAIN login, and the UTF-8-only announcement that sets the wire encoding.
+// login (EXTERNAL with a client certificate, else PLAIN), and the UTF-8-only
+// announcement that sets the wire encoding.
 #pragma once
 
 #include <string>
@@ -13,8 +14,9 @@ class CZoServerCaps {
 
   // An empty account logs in without SASL.
   void SetLogin(const std::string& account, const std::string& password);
-  // The opening request, sent before the registration lines.
-  void Start();
+  // The opening request, sent before the registration lines. `external`: the
+  // connection presents a client certificate, which then logs in.
+  void Start(bool external = false);
   // Takes the record's part in the negotiation; true when the record is the
   // negotiation's own and no one else needs it (a server's "unknown CAP").
   bool Handle(const stIRC& record);
@@ -38,6 +40,7 @@ class CZoServerCaps {
   std::string account_;
   std::string password_;
   bool utf8Only_ = false;
+  bool external_ = false;
   ZoSendLine sendLine_;
 };
 

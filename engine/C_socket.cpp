@@ -2,7 +2,9 @@
 
 #include <QCryptographicHash>
 #include <QHostAddress>
+#include <QFile>
 #include <QSslConfiguration>
+#include <QSslKey>
 #include <QSslSocket>
 #include <QSocketNotifier>
 #include <QHostInfo>
@@ -89,6 +91,26 @@ QByteArray FingerprintDigits(const std::string& text) {
   return digits;
 }
 
+// The private key of a PEM file, whatever its algorithm; null when none.
+QSslKey ReadKey(const std::string& path) {
+  QFile file(QString::fromLocal8Bit(path.c_str()));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray pem = file.read(1 << 20);
+  for (const QSsl::KeyAlgorithm algorithm : {QSsl::Ec, QSsl::Rsa, QSsl::Dsa}) {
+    QSslKey key(pem, algorithm);
+    if (!key.isNull()) return key;
+  }
+  return {};
+}
+
+void PresentClientCertificate(const ZoTlsOptions& tls, QSslConfiguration* config) {
+  if (tls.clientCert.empty()) return;
+  const QList<QSslCertificate> certificates = QSslCertificate::fromPath(QString::fromLocal8Bit(tls.clientCert.c_str()));
+  if (certificates.isEmpty()) return;
+  config->setLocalCertificate(certificates.first());
+  config->setPrivateKey(ReadKey(tls.clientKey.empty() ? tls.clientCert : tls.clientKey));
+}
+
 int TlsRefusal(const QList<QSslError>& errors) {
   const auto has = [&](std::initializer_list<QSslError::SslError> kinds) {
     for (const QSslError& error : errors)
@@ -154,6 +176,7 @@ bool CZoClientSocket::Open() {
   QSslConfiguration config = QSslConfiguration::defaultConfiguration();
   if (!tls_.caFile.empty()) config.addCaCertificates(QString::fromLocal8Bit(tls_.caFile.c_str()));
   config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+  PresentClientCertificate(tls_, &config);
   tls->setSslConfiguration(config);
   tls->connectToHostEncrypted(host, static_cast<quint16>(port_));
   return true;

@@ -17,10 +17,14 @@ class QTcpSocket;
 // How the server connection is secured. The certificate and the host name
 // are checked against the system's trust store; a user may trust further
 // certificates by their SHA-256 (hex, colons allowed) or by a CA file (PEM).
+// A client certificate (PEM, with its key in the same or its own file) is
+// presented when given.
 struct ZoTlsOptions {
   bool on = false;
   std::string fingerprint;
   std::string caFile;
+  std::string clientCert;
+  std::string clientKey;
 };
 
 // TLS refusals, reported through OnError beside the WinSock numbers.

@@ -134,6 +134,11 @@ void TZoEngine::SetTlsTrust(const std::string& fingerprint, const std::string& c
   tls_.caFile = caFile;
 }
 
+void TZoEngine::SetTlsClientCert(const std::string& certFile, const std::string& keyFile) {
+  tls_.clientCert = certFile;
+  tls_.clientKey = keyFile;
+}
+
 bool TZoEngine::Utf8Wire() const { return utf8_ || analysis_->Caps().Utf8Only(); }
 
 void TZoEngine::Send(const char* text) {
@@ -191,7 +196,7 @@ void TZoEngine::atLine(char* line) {
 
 void TZoEngine::atConnect(void* p) {
   state = InConnect;
-  analysis_->Caps().Start();
+  analysis_->Caps().Start(tls_.on && !tls_.clientCert.empty());
   ZoRaise(OnConnect, p);
   if (state == InConnect) state = Connected;  // the receiver may have disconnected
 }

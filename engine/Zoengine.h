@@ -39,6 +39,8 @@ class TZoEngine : public QObject {
   // TLS for the next connections, and what the user trusts beyond the system's store.
   void SetTls(bool on) { tls_.on = on; }
   void SetTlsTrust(const std::string& fingerprint, const std::string& caFile);
+  // A client certificate to present over TLS; it then logs in (SASL EXTERNAL).
+  void SetTlsClientCert(const std::string& certFile, const std::string& keyFile);
   bool Tls() const { return tls_.on; }
   // The wire encoding of the live connection: UTF-8 or the default CP949.
   bool Utf8Wire() const;

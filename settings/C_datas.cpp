@@ -84,6 +84,8 @@ void CDatas::Load() {
     ReadText(registry, "SaslPassword", SaslPassword, kTextBuffer);
     ReadText(registry, "TlsFingerprint", TlsFingerprint, kTextBuffer);
     ReadText(registry, "TlsCaFile", TlsCaFile, kTextBuffer);
+    ReadText(registry, "TlsClientCert", TlsClientCert, kTextBuffer);
+    ReadText(registry, "TlsClientKey", TlsClientKey, kTextBuffer);
   }
   Alias = SplitAliases(aliases);
   for (const char* appended : kAppendedAliases) Alias.emplace_back(appended);
@@ -110,4 +112,6 @@ void CDatas::Save() {
   registry.WriteString("SaslPassword", SaslPassword.c_str());
   registry.WriteString("TlsFingerprint", TlsFingerprint.c_str());
   registry.WriteString("TlsCaFile", TlsCaFile.c_str());
+  registry.WriteString("TlsClientCert", TlsClientCert.c_str());
+  registry.WriteString("TlsClientKey", TlsClientKey.c_str());
 }

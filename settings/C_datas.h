@@ -42,6 +42,10 @@ class CDatas {
   // the certificate's SHA-256 in hex (colons allowed), or a CA file (PEM).
   std::string TlsFingerprint;
   std::string TlsCaFile;
+  // A client certificate (PEM) for TLS, and its key when in a file of its own;
+  // with one the client logs in by SASL EXTERNAL.
+  std::string TlsClientCert;
+  std::string TlsClientKey;
 
  private:
   void Load();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +37,14 @@ std::string Field(const std::string& line, size_t index) {
   size_t start = 0;
   for (size_t i = 0; i < index && start != std::string::npos; ++i) start = line.find('\t', start) + 1;
   return line.substr(start, line.find('\t', start) - start);
+}
+
+void Feed(CZoServerCaps& caps, std::initializer_list<const char*> lines) {
+  for (const char* line : lines) {
+    stIRC record;
+    CZoAnalysis::Parse(line, &record);
+    caps.Handle(record);
+  }
 }
 
 }  // namespace
@@ -107,12 +116,7 @@ TEST(ServerCaps, LongPayloadsGoInFourHundredByteChunksEndedByAPlus) {
   CZoServerCaps caps([&](const char* text) { sent.emplace_back(text); });
   caps.SetLogin("a", std::string(298, 'p'));  // "a\0a\0" and 298 bytes: 302 bytes, 404 in base64
   caps.Start();
-  const char* lines[] = {":s CAP * LS :sasl", ":s CAP * ACK :sasl", "AUTHENTICATE +"};
-  for (const char* line : lines) {
-    stIRC record;
-    CZoAnalysis::Parse(line, &record);
-    caps.Handle(record);
-  }
+  Feed(caps, {":s CAP * LS :sasl", ":s CAP * ACK :sasl", "AUTHENTICATE +"});
   ASSERT_EQ(sent.size(), 5u);
   EXPECT_EQ(sent[3].size(), std::string("AUTHENTICATE \r\n").size() + 400);
   EXPECT_EQ(sent[4], "AUTHENTICATE " + ZoBase64(std::string("a\0a\0", 4) + std::string(298, 'p')).substr(400) + "\r\n");
@@ -120,16 +124,23 @@ TEST(ServerCaps, LongPayloadsGoInFourHundredByteChunksEndedByAPlus) {
   sent.clear();
   caps.SetLogin("ab", std::string(294, 'p'));  // 300 bytes: exactly 400 in base64
   caps.Start();
-  for (const char* line : lines) {
-    stIRC record;
-    CZoAnalysis::Parse(line, &record);
-    caps.Handle(record);
-  }
+  Feed(caps, {":s CAP * LS :sasl", ":s CAP * ACK :sasl", "AUTHENTICATE +"});
   ASSERT_EQ(sent.size(), 5u);
   EXPECT_EQ(sent[4], "AUTHENTICATE +\r\n");
   EXPECT_EQ(ZoBase64("Man"), "TWFu");
   EXPECT_EQ(ZoBase64("Ma"), "TWE=");
   EXPECT_EQ(ZoBase64("M"), "TQ==");
+}
+
+// A client certificate logs in by itself, even with a password in the settings.
+TEST(ServerCaps, AClientCertificateLogsInByExternal) {
+  std::vector<std::string> sent;
+  CZoServerCaps caps([&](const char* text) { sent.emplace_back(text); });
+  caps.SetLogin("velko", kPassword);
+  caps.Start(true);
+  Feed(caps, {":s CAP * LS :sasl=PLAIN,EXTERNAL", ":s CAP * ACK :sasl", "AUTHENTICATE +", ":s 903 me :ok"});
+  EXPECT_EQ(sent, (std::vector<std::string>{"CAP LS 302\r\n", "CAP REQ :sasl\r\n", "AUTHENTICATE EXTERNAL\r\n",
+                                            "AUTHENTICATE +\r\n", "CAP END\r\n"}));
 }
 
 // A UTF-8-only server gets the typed Korean as UTF-8 and its refusals are records like any other.
