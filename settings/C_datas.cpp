@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStandardPaths>
+#include <utility>
 
 #include "U_codepage.h"
 #include "U_commondata.h"
@@ -32,6 +33,13 @@ std::vector<std::string> SplitAliases(const std::string& text) {
   std::erase_if(entries, IsAppendedAlias);
   return entries;
 }
+
+// The login and trust values for secured servers, read and written alike.
+const std::pair<const char*, std::string CDatas::*> kLoginTexts[] = {
+    {"SaslAccount", &CDatas::SaslAccount},     {"SaslPassword", &CDatas::SaslPassword},
+    {"TlsFingerprint", &CDatas::TlsFingerprint}, {"TlsCaFile", &CDatas::TlsCaFile},
+    {"TlsClientCert", &CDatas::TlsClientCert}, {"TlsClientKey", &CDatas::TlsClientKey},
+};
 
 void ReadText(MRegistry& registry, const char* name, std::string& field, size_t bufferSize) {
   ZoStringStatic buffer(bufferSize);
@@ -80,12 +88,7 @@ void CDatas::Load() {
     registry.ReadInteger("FontSize", &FontSize, 9);
     ReadText(registry, "DCCDir", DCCDir, kTextBuffer);
     registry.ReadInteger("Utf8", &Utf8, 0);
-    ReadText(registry, "SaslAccount", SaslAccount, kTextBuffer);
-    ReadText(registry, "SaslPassword", SaslPassword, kTextBuffer);
-    ReadText(registry, "TlsFingerprint", TlsFingerprint, kTextBuffer);
-    ReadText(registry, "TlsCaFile", TlsCaFile, kTextBuffer);
-    ReadText(registry, "TlsClientCert", TlsClientCert, kTextBuffer);
-    ReadText(registry, "TlsClientKey", TlsClientKey, kTextBuffer);
+    for (const auto& [name, field] : kLoginTexts) ReadText(registry, name, this->*field, kTextBuffer);
   }
   Alias = SplitAliases(aliases);
   for (const char* appended : kAppendedAliases) Alias.emplace_back(appended);
@@ -108,10 +111,5 @@ void CDatas::Save() {
   registry.WriteInteger("FontSize", FontSize);
   registry.WriteString("DCCDir", DCCDir.c_str());
   registry.WriteInteger("Utf8", Utf8);
-  registry.WriteString("SaslAccount", SaslAccount.c_str());
-  registry.WriteString("SaslPassword", SaslPassword.c_str());
-  registry.WriteString("TlsFingerprint", TlsFingerprint.c_str());
-  registry.WriteString("TlsCaFile", TlsCaFile.c_str());
-  registry.WriteString("TlsClientCert", TlsClientCert.c_str());
-  registry.WriteString("TlsClientKey", TlsClientKey.c_str());
+  for (const auto& [name, field] : kLoginTexts) registry.WriteString(name, (this->*field).c_str());
 }
