@@ -1,7 +1,8 @@
 # The two commands: `make run` and `make test`. Both install what is missing first.
 
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev \
-            ngircd python3 libjpeg62-turbo-dev libxml2-dev fonts-nanum fonts-nanum-coding
+            ngircd python3 libjpeg62-turbo-dev libxml2-dev fonts-nanum fonts-nanum-coding \
+            libqt6network6 libssl3 openssl inspircd
 BENCH_PACKAGES := libbenchmark-dev irssi weechat-headless
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 

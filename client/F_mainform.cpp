@@ -76,6 +76,10 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   BindSkin();
   IRC.SetAddress(datas_.Address);
   IRC.SetPort(datas_.Port);
+  IRC.SetUtf8(datas_.Utf8 != 0);
+  IRC.SetLogin(datas_.SaslAccount, datas_.SaslPassword);
+  IRC.SetTlsTrust(datas_.TlsFingerprint, datas_.TlsCaFile);
+  IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);
   BindEngine();
   BindInput();
   SetModalOwner(this);
@@ -264,9 +268,11 @@ void TMainForm::SetAutoJoinChannels(const char* list) {
 void TMainForm::ConnectTo(const char* server) {
   std::string host;
   int port = 0;
-  if (SplitServerAddress(server, &host, &port)) {
+  bool tls = false;
+  if (SplitServerAddress(server, &host, &port, &tls)) {
     IRC.SetAddress(host);
     IRC.SetPort(port);
+    IRC.SetTls(tls);
   }
   userQuit_ = false;
   backoff_.Reset();
@@ -347,6 +353,12 @@ void TMainForm::IRCDisconnect(void*) {
 }
 
 void TMainForm::IRCIRCError(int* ErrorCode) {
+  if (const auto refusal = RenderTlsRefusal(*ErrorCode)) {
+    // The same certificate would be refused again: no retry.
+    subforms_->WriteActive(refusal->text.c_str(), refusal->kind);
+    IRC.Disconnect();
+    return;
+  }
   subforms_->WriteActive(ComposeLine("IRC-Error : %s", {std::to_string(*ErrorCode).c_str()}).c_str(), kKindState);
   *ErrorCode = 0;
   // A failed attempt raises no disconnect; without this it would never be retried.

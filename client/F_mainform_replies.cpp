@@ -38,7 +38,9 @@ std::string FirstWord(const char* text) {
 }  // namespace
 
 void TMainForm::IRCIRC(__IRCData* IRCData) {
-  if (!IRCData || !isdigit(static_cast<unsigned char>(IRCData->command[0]))) return;
+  if (!IRCData) return;
+  if (const auto line = RenderStandardReply(*IRCData)) subforms_->WriteActive(line->text.c_str(), line->kind);
+  if (!isdigit(static_cast<unsigned char>(IRCData->command[0]))) return;
   if (const auto line = RenderNumeric(IRCData->command, IRCData->rest))
     subforms_->WriteActive(line->text.c_str(), line->kind);
   const int code = atoi(IRCData->command);
@@ -96,6 +98,8 @@ void TMainForm::AskOne(int code, const std::string& channel) {
 }
 
 void TMainForm::IRCList(int iParam1, const char* Param1, const char* Param2, int iParam2) {
+  // Servers that send no start reply open the listing with its first row.
+  if (iParam1 == 322 && !Listing) IRCList(321, nullptr, nullptr, 0);
   if (const auto line = RenderList(iParam1)) subforms_->WriteActive(line->text.c_str(), line->kind);
   if (iParam1 == 321) {
     listWindow_ = subforms_->OpenChanList();

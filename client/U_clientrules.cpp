@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "U_codepage.h"
 #include "U_windowkinds.h"
@@ -114,14 +115,21 @@ std::vector<std::string> AutoJoinEntries(const char* list) {
   return entries;
 }
 
-bool SplitServerAddress(const char* text, std::string* host, int* port) {
+bool SplitServerAddress(const char* text, std::string* host, int* port, bool* tls) {
   if (!text || !*text) return false;
-  const std::string address(text);
+  std::string address(text);
+  constexpr std::string_view kSecure = "ircs://";
+  bool secure = address.compare(0, kSecure.size(), kSecure) == 0;
+  if (secure) address.erase(0, kSecure.size());
   const size_t colon = address.find(':');
+  std::string digits = colon == std::string::npos ? std::string() : address.substr(colon + 1);
+  if (!digits.empty() && digits[0] == '+') {
+    secure = true;
+    digits.erase(0, 1);
+  }
   *host = address.substr(0, colon);
-  *port = 6667;
-  if (colon == std::string::npos) return true;
-  const std::string digits = address.substr(colon + 1);
+  *port = secure ? 6697 : 6667;
+  if (tls) *tls = secure;
   if (digits.empty() || digits.size() > 5 ||
       !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return true;

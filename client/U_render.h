@@ -8,6 +8,7 @@
 #include <string>
 
 #include "C_analctcp.h"
+#include "U_analysis.h"
 
 // Line kinds as the output panes colour them.
 enum TLineKind : int {
@@ -76,6 +77,11 @@ std::optional<TOutLine> RenderMode(const char* target, const char* setter, const
 std::optional<TOutLine> RenderTopic(const char* channel, const char* setter, const char* topic);
 std::optional<TOutLine> RenderNTopic(const char* channel, const char* topic);
 std::optional<TOutLine> RenderWhois(int code, const char* text);
+// The line for a TLS connection refused: why, and that nothing was sent.
+std::optional<TOutLine> RenderTlsRefusal(int code);
+// A standard reply (FAIL, WARN or NOTE) in the error replies' style; nothing
+// for other commands.
+std::optional<TOutLine> RenderStandardReply(const stIRC& record);
 // Numeric replies: error lines from 401 on.
 std::optional<TOutLine> RenderNumeric(const char* command, const char* rest);
 std::optional<TOutLine> RenderList(int code);
