@@ -171,7 +171,24 @@ void CSubforms::WriteChannel(const char* name, const char* text, int kind) {
   if (TmChannel* form = FindChannel(name)) form->AddLine(text, kind);
 }
 
-void CSubforms::WriteQuery(const char* nick, const char* text) { OpenQuery(nick)->AddLine(text, kKindMessage); }
+void CSubforms::WriteQuery(const char* nick, const char* text) { WriteQueryLine(nick, text, kKindMessage); }
+
+int CSubforms::QueryCount() const {
+  return static_cast<int>(
+      std::count_if(forms_.begin(), forms_.end(), [](const TMDIABS* form) { return form->Kind == wkQuery; }));
+}
+
+// Any nick can send a private line, so lines would otherwise open windows
+// without end; past the cap they are shown in the status window instead.
+void CSubforms::WriteQueryLine(const char* nick, const char* text, int kind) {
+  if (auto* form = static_cast<TmQuery*>(FindForm(wkQuery, nick))) return form->AddLine(text, kind);
+  if (QueryCount() < kPeerQueryCap) return OpenQuery(nick)->AddLine(text, kind);
+  TmStatus* status = OpenStatus();
+  if (!queryCapNoted_)
+    status->AddLine(Cp949Literal("◆ 귓속말 창이 너무 많아 새 귓속말은 상태창에 표시합니다."), kKindState);
+  queryCapNoted_ = true;
+  status->AddLine(text, kind);
+}
 
 void CSubforms::WriteAll(const char* text, int kind) {
   for (TMDIABS* form : forms_)
@@ -185,7 +202,7 @@ void CSubforms::Write(const TOutLine& line) {
     case TOutTarget::Active: return WriteActive(text, line.kind);
     case TOutTarget::Channel: return WriteChannel(line.name.c_str(), text, line.kind);
     // A query line keeps its own kind: an own echo is not a received message.
-    case TOutTarget::Query: return OpenQuery(line.name.c_str())->AddLine(text, line.kind);
+    case TOutTarget::Query: return WriteQueryLine(line.name.c_str(), text, line.kind);
     case TOutTarget::All: return WriteAll(text, line.kind);
     case TOutTarget::Chat:
       if (TmDCCChat* chat = FindDCCChat(line.chat)) chat->AddLine(text, line.kind);

@@ -71,7 +71,9 @@ class CSubforms {
   bool IsFront(const TMDIABS* form) const;
 
   TmChannel* OpenChannel(const char* name);
-  // An existing query window is returned as it is, not activated.
+  // An existing query window is returned as it is, not activated. The user
+  // may open any number; lines from peers open at most kPeerQueryCap.
+  static constexpr int kPeerQueryCap = 50;
   TmQuery* OpenQuery(const char* nick);
   // The status window, created in front when there is none.
   TmStatus* OpenStatus();
@@ -84,6 +86,7 @@ class CSubforms {
 
   void WriteActive(const char* text, int kind);
   void WriteChannel(const char* name, const char* text, int kind);
+  // A line of a private conversation; see kPeerQueryCap.
   void WriteQuery(const char* nick, const char* text);
   void WriteAll(const char* text, int kind);
   // A rendered line to the window its target names; dropped when there is
@@ -128,6 +131,8 @@ class CSubforms {
   T* Create();
   TmDCCFile* FindDCCFile(int seqnum, bool receiving) const;
   void Remove(TMDIABS* form);
+  int QueryCount() const;
+  void WriteQueryLine(const char* nick, const char* text, int kind);
   // What closing a window of each kind owes the server or a peer.
   void CloseAction(TMDIABS* form);
   std::vector<TMDIABS*> VisibleForms() const;
@@ -139,4 +144,5 @@ class CSubforms {
   const TSkinValues& skin_;
   TFrameColorRecord colors_;
   std::vector<TMDIABS*> forms_;  // owned: deleted by the close operations
+  bool queryCapNoted_ = false;   // the status window has told why lines land there
 };

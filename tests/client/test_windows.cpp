@@ -97,6 +97,38 @@ TEST(Subforms, OutputGoesWhereItBelongs) {
   EXPECT_TRUE(PaneText(status).contains("everyone"));
 }
 
+int QueryWindows(const CSubforms& manager) {
+  int count = 0;
+  for (int i = 0; i < manager.Count(); ++i) count += manager.Form(i)->Kind == wkQuery;
+  return count;
+}
+
+TEST(Subforms, PeersOpenQueryWindowsOnlyUpToACap) {
+  WiredForm wired;
+  CSubforms& manager = wired.form->Subforms();
+  auto* status = static_cast<TmABSRich*>(manager.FindForm(wkStatus, nullptr));
+  const int cap = CSubforms::kPeerQueryCap;
+  QByteArray burst;
+  for (int i = 0; i <= cap + 1; ++i) {
+    const QByteArray n = QByteArray::number(i);
+    burst += ":n" + n + "!u@h PRIVMSG me :hi " + n + "\r\n";
+  }
+  wired.server.Write(burst);
+  ASSERT_TRUE(WaitUntil([&] { return PaneText(status).contains("<n51> hi 51"); }));
+  EXPECT_EQ(QueryWindows(manager), cap);
+  EXPECT_EQ(manager.FindForm(wkQuery, "n50"), nullptr);
+  const QString shown = PaneText(status);
+  EXPECT_TRUE(shown.contains("<n50> hi 50"));
+  EXPECT_EQ(shown.count(QString::fromUtf8("◆ 귓속말 창이 너무 많아")), 1);
+
+  // Windows already open keep their partner's lines; the user may open more.
+  wired.server.Write(":N0!u@h PRIVMSG me :again\r\n");
+  const auto first = [&] { return static_cast<TmABSRich*>(manager.FindForm(wkQuery, "n0")); };
+  EXPECT_TRUE(EventuallyShows(first, "<N0> again", kKindMessage));
+  EXPECT_NE(manager.OpenQuery("mine"), nullptr);
+  EXPECT_EQ(QueryWindows(manager), cap + 1);
+}
+
 TEST(Subforms, ClosingPartsOnlyChannelsNotLeft) {
   WiredForm wired;
   CSubforms& manager = wired.form->Subforms();
