@@ -11,7 +11,8 @@ class TmQuery : public TmABSRich {
  public:
   TmQuery(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors);
 
-  // Follows the partner's nick change; false when `oldNick` is someone else.
+  // Follows the partner's nick change (not to a name that would address a
+  // channel or several targets); false when `oldNick` is someone else.
   bool Rename(const char* oldNick, const char* newNick);
   void SetNick(const char* nick);
 

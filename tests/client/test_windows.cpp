@@ -129,6 +129,22 @@ TEST(Subforms, PeersOpenQueryWindowsOnlyUpToACap) {
   EXPECT_EQ(QueryWindows(manager), cap + 1);
 }
 
+// A partner renamed to a name that addresses channels keeps the window on
+// the partner; the user's private lines never reach a channel.
+TEST(Subforms, QueryFollowsOnlyRenamesToANick) {
+  const std::vector<std::pair<const char*, const char*>> renames = {
+      {"#c", "bob"}, {"&c", "bob"}, {"+c", "bob"}, {"a,#c", "bob"}, {"bobby", "bobby"}};
+  for (const auto& [renamed, target] : renames) {
+    WiredForm wired;
+    TmQuery* query = wired.form->Subforms().OpenQuery("bob");
+    query->Activate();
+    wired.form->Engine().SimulateLine((std::string(":bob!u@h NICK :") + renamed).c_str());
+    wired.form->Input("private");
+    EXPECT_TRUE(wired.Sent("PRIVMSG " + std::string(target) + " :private\r\n")) << renamed;
+    EXPECT_EQ(query->Nick, target) << renamed;
+  }
+}
+
 TEST(Subforms, ClosingPartsOnlyChannelsNotLeft) {
   WiredForm wired;
   CSubforms& manager = wired.form->Subforms();
