@@ -26,7 +26,7 @@ class THostPage : public QWidget {
   THostPage(TPageBridge::Factory factory, NamedValues options);
   ~THostPage() override;
 
-  // A file name or an http(s) address.
+  // A file name, or an address (file: with a query, http, https).
   void Open(const QString& page);
   TPageBridge& Bridge() { return *bridge_; }
   QWebEngineView& View() { return *view_; }
