@@ -63,6 +63,8 @@ TPageBridge::~TPageBridge() { ReleaseAll(); }
 
 QVariantMap TPageBridge::attach(int key, const QString& label, const QVariantList& params) {
   if (controls_.count(key)) return Failure(QStringLiteral("already created"));
+  if (controls_.size() >= kMaxControls)
+    return Failure(QStringLiteral("a page holds at most %1 controls").arg(kMaxControls));
   QString error;
   Embedded embedded;
   embedded.control = factory_(&error);

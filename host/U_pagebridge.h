@@ -21,6 +21,9 @@ class TPageBridge : public QObject {
   Q_OBJECT
 
  public:
+  // Each control is a whole client; a page gets no more than this.
+  static constexpr size_t kMaxControls = 8;
+
   using Factory = std::function<ComPtr<InVELKO_1>(QString* error)>;
   // Events after a control's creation: `key` is the page's object.
   using EventRoute = std::function<void(int key, const QString& event)>;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPointer>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -126,6 +127,17 @@ TEST_F(PageHost, ThePageDrivesTheControlThroughItsOwnButtonsAndScript) {
   host_->close();
   EXPECT_TRUE(WaitUntil([&] { return !host_->Messages().filter(QStringLiteral("heard OnDestroy")).isEmpty(); }))
       << host_->Messages().join('|').toStdString();
+}
+
+TEST_F(PageHost, LeavingThePageDestroysItsControlAndThePageHearsIt) {
+  Open(PagePath("control.html"));
+  ASSERT_TRUE(WaitHeard(QStringLiteral("OnCreate fromparam"))) << Heard().join('|').toStdString();
+  const QPointer<QWidget> widget = ControlWidget();
+  Eval(QStringLiteral("location.href = 'broken.html'"));
+  EXPECT_TRUE(WaitUntil([&] { return !host_->Messages().filter(QStringLiteral("heard OnDestroy")).isEmpty(); }))
+      << host_->Messages().join('|').toStdString();
+  EXPECT_TRUE(WaitUntil([&] { return widget.isNull(); }));
+  EXPECT_FALSE(host_->Bridge().FirstControl());
 }
 
 TEST_F(PageHost, ABrokenPageGetsClearMessagesAndNoControl) {
