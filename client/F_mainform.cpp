@@ -232,13 +232,13 @@ void TMainForm::SkinColorsParsed() {
 }
 
 void TMainForm::SkinIconLoaded() {
-  const QImage picture = LoadSkinPicture(skin_.IconPath.c_str());
-  if (!picture.isNull()) sbWinSelect->setIcon(QIcon(QPixmap::fromImage(picture)));
+  QImage picture = LoadSkinPicture(skin_.IconPath.c_str());
+  if (!picture.isNull()) sbWinSelect->setIcon(QIcon(QPixmap::fromImage(std::move(picture))));
 }
 
 void TMainForm::SkinBackImageLoaded() {
-  const QImage picture = LoadSkinPicture(skin_.BackImagePath.c_str());
-  if (!picture.isNull()) iBack->setPixmap(QPixmap::fromImage(picture));
+  QImage picture = LoadSkinPicture(skin_.BackImagePath.c_str());
+  if (!picture.isNull()) iBack->setPixmap(QPixmap::fromImage(std::move(picture)));
 }
 
 // --- public operations ---

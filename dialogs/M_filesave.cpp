@@ -145,7 +145,7 @@ FileHandle AskSaveFile(const char* nick, const char* fileName, uint64_t size, st
                                   QString::number(size)));
   if (dialog->ShowModal() != mrOk) return kNoFile;
   const std::string path = dialog->Path();
-  const FileHandle file = FileOpen(path.c_str(), false, !dialog->Overwrite());
+  const FileHandle file = FileOpenReceived(path, !dialog->Overwrite());
   if (file == kNoFile) {
     ShowMessageBox(Cp949Literal("파일을 열수 없습니다. 취소합니다."));
     return kNoFile;

@@ -113,6 +113,21 @@ FileHandle FileCreateBeside(const std::string& path, std::string* created) {
   return kNoFile;
 }
 
+FileHandle FileOpenReceived(const std::string& path, bool append) {
+  // Non-blocking, so that a FIFO without a reader cannot stall the open.
+  const FileHandle file = open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (file >= 0 && FileIsRegular(file)) {
+    fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+    if (append ? FileSeek(file, 0, FileOrigin::End) != UINT64_MAX : ftruncate(file, 0) == 0) return file;
+    close(file);
+    return kNoFile;
+  }
+  if (file >= 0) close(file);
+  else if (errno != ELOOP && errno != ENXIO) return kNoFile;
+  std::string created;
+  return FileCreateBeside(path, &created);
+}
+
 std::string SafeFileName(const char* offered) {
   std::string name = offered ? offered : "";
   const size_t separator = name.find_last_of("/\\");

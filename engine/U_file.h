@@ -32,6 +32,10 @@ std::string FilePath(FileHandle file);
 // Creates a new empty file beside `path`, named like it with " (n)" before
 // the extension and the lowest free n; `created` receives its path.
 FileHandle FileCreateBeside(const std::string& path, std::string* created);
+// Opens a file that a peer's bytes will be written into. A link, or anything
+// but a regular file, at `path` is never opened: the file goes beside it
+// under a fresh name instead, so a peer can only ever write plain new files.
+FileHandle FileOpenReceived(const std::string& path, bool append);
 
 // A file name received from a peer made safe to join to a folder: only the
 // part after the last "/" or backslash, no leading ".", control bytes as "_",

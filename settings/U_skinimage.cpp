@@ -6,13 +6,18 @@
 #include <jpeglib.h>
 #include <string>
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include "U_skinfile.h"
 
 namespace {
 
 constexpr size_t kFileMax = 64 << 20;
-constexpr JDIMENSION kSideMax = 16384;
-constexpr unsigned long long kPixelsMax = 64ull << 20;
+constexpr long long kSideMax = 16384;
+// Checked against the declared size before anything is decoded: a picture
+// of a few bytes may declare gigabytes of pixels.
+constexpr long long kPixelsMax = 16ll << 20;
 
 struct TJpegError {
   jpeg_error_mgr manager;
@@ -28,9 +33,8 @@ bool IsJpeg(const std::string& data) {
          static_cast<unsigned char>(data[1]) == 0xD8 && static_cast<unsigned char>(data[2]) == 0xFF;
 }
 
-bool FitsLimits(JDIMENSION width, JDIMENSION height) {
-  return width > 0 && height > 0 && width <= kSideMax && height <= kSideMax &&
-         static_cast<unsigned long long>(width) * height <= kPixelsMax;
+bool FitsLimits(long long width, long long height) {
+  return width > 0 && height > 0 && width <= kSideMax && height <= kSideMax && width * height <= kPixelsMax;
 }
 
 // libjpeg reports errors by longjmp back here; no object with a destructor
@@ -51,10 +55,11 @@ bool DecodeJpeg(const unsigned char* data, unsigned long size, QImage* image) {
   const bool supported = info.jpeg_color_space != JCS_CMYK && info.jpeg_color_space != JCS_YCCK &&
                          FitsLimits(info.image_width, info.image_height);
   if (supported) {
-    info.out_color_space = JCS_RGB;
+    // Straight into the layout a pixmap takes, so the picture is never converted.
+    info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
     jpeg_start_decompress(&info);
     *image = QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
-                    QImage::Format_RGB888);
+                    QImage::Format_RGB32);
   }
   if (!supported || image->isNull()) {
     jpeg_destroy_decompress(&info);
@@ -74,9 +79,15 @@ bool DecodeJpeg(const unsigned char* data, unsigned long size, QImage* image) {
 QImage LoadSkinPicture(const char* path) {
   std::string data;
   if (!path || !ReadLocalFile(path, kFileMax, &data)) return {};
-  if (!IsJpeg(data))
-    return QImage::fromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()));
   QImage image;
+  if (!IsJpeg(data)) {
+    QByteArray bytes = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (!FitsLimits(size.width(), size.height()) || !reader.read(&image)) return {};
+    return image;
+  }
   if (!DecodeJpeg(reinterpret_cast<const unsigned char*>(data.data()), data.size(), &image)) return {};
   return image;
 }

@@ -59,7 +59,7 @@ void CliSession::BindDCC() {
 FileHandle CliSession::OpenTarget(const char* offeredName) const {
   if (options_.dccDir.empty()) return kNoFile;
   const std::string path = options_.dccDir + "/" + SafeFileName(offeredName);
-  return FileOpen(path.c_str(), false, true);
+  return FileOpenReceived(path, true);
 }
 
 namespace {

@@ -119,6 +119,23 @@ TEST_F(FileDialogTest, OffersDecidedInTheDialog) {
   }
 }
 
+// A link planted under the proposed name must not carry the peer's bytes out
+// of the folder: the receive gets a fresh file beside it.
+TEST_F(FileDialogTest, ALinkInTheFolderIsNeverFollowed) {
+  QTemporaryDir outside;
+  const std::string victim = Bytes(outside.path()) + "/victim";
+  WriteFile(victim, 3000);
+  ASSERT_TRUE(QFile::link(Path(victim), Path(folder + "a.bin")));
+  Answering<TmSaveFile> answering(Down);
+  const FileHandle file = AskSaveFile("pal", "a.bin", 5000, dccDir);
+  ASSERT_NE(file, kNoFile);
+  EXPECT_EQ(FileTell(file), 0u);
+  EXPECT_EQ(FileWrite(file, "peer", 4), 4u);
+  EXPECT_EQ(FilePath(file), folder + "a (1).bin");
+  FileClose(file);
+  EXPECT_EQ(QFileInfo(Path(victim)).size(), 3000);
+}
+
 // The proposal, a location chosen instead, and folders or names that cannot
 // take the file: said so while the dialog stays open.
 TEST_F(FileDialogTest, SaveLocations) {

@@ -1,5 +1,7 @@
 // The skin file format and the skin loader against scripted and real HTTP servers.
+#include <QBuffer>
 #include <QDir>
+#include <QtEndian>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -235,4 +237,59 @@ TEST_F(SkinFetch, RealHttpServerAndJpegPicture) {
   const QImage back = LoadSkinPicture(skin_.BackImagePath.c_str());
   ASSERT_EQ(back.size(), QSize(40, 20));
   EXPECT_GT(qBlue(back.pixel(10, 10)), 240);
+}
+
+namespace {
+
+quint32 Crc32(const char* data, int length) {
+  quint32 crc = 0xFFFFFFFF;
+  for (int i = 0; i < length; ++i) {
+    crc ^= static_cast<unsigned char>(data[i]);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+// A real picture whose header is made to declare `width` x `height`, cut
+// after the header: a few bytes that would decode to a huge image.
+QByteArray DeclaringHugeSize(const char* format, quint16 width, quint16 height) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImage(8, 8, QImage::Format_RGB32).save(&buffer, format);
+  if (qstrcmp(format, "JPG") == 0) {
+    const qsizetype frame = bytes.indexOf("\xFF\xC0");
+    qToBigEndian(height, bytes.data() + frame + 5);
+    qToBigEndian(width, bytes.data() + frame + 7);
+    return bytes.left(bytes.indexOf("\xFF\xDA") + 20);
+  }
+  qToBigEndian(quint32(width), bytes.data() + 16);
+  qToBigEndian(quint32(height), bytes.data() + 20);
+  qToBigEndian(Crc32(bytes.data() + 12, 17), bytes.data() + 29);
+  return bytes.left(33);
+}
+
+}  // namespace
+
+// Pictures declaring more than 16 megapixels are refused before a pixel is
+// decoded, whatever their format; one just within the bound still loads.
+TEST(SkinPicture, DeclaredSizeIsBoundedBeforeDecoding) {
+  QTemporaryDir dir;
+  const struct {
+    const char* format;
+    quint16 width, height;
+  } refused[] = {{"JPG", 16384, 4096}, {"PNG", 5700, 5700}, {"JPG", 4097, 4097}};
+  for (const auto& r : refused) {
+    QFile file(dir.filePath("huge"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(DeclaringHugeSize(r.format, r.width, r.height));
+    file.close();
+    EXPECT_TRUE(LoadSkinPicture(file.fileName().toUtf8().constData()).isNull()) << r.format << " " << r.width;
+  }
+  QImage wide(4096, 64, QImage::Format_RGB32);
+  wide.fill(Qt::red);
+  ASSERT_TRUE(wide.save(dir.filePath("wide.jpg"), "JPG"));
+  const QImage loaded = LoadSkinPicture(dir.filePath("wide.jpg").toUtf8().constData());
+  ASSERT_EQ(loaded.size(), QSize(4096, 64));
+  EXPECT_GT(qRed(loaded.pixel(100, 10)), 240);
 }
