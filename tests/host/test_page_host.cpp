@@ -75,9 +75,7 @@ TEST_F(PageHost, ThePageDrivesTheControlThroughItsOwnButtonsAndScript) {
   NgircdServer server;
   ASSERT_TRUE(server.Start());
   EngineRecorder peer;
-  ASSERT_TRUE(peer.LogOn(server.Port(), "peer"));
-  peer.engine.Send("JOIN #pagetest\r\n");
-  ASSERT_TRUE(peer.WaitFor("OnOwnerJoin\t#pagetest"));
+  ASSERT_TRUE(peer.LogOnAndJoin(server.Port(), "peer", "#pagetest"));
 
   Open(QUrl::fromLocalFile(PagePath("control.html")).toString() + QStringLiteral("?port=%1").arg(server.Port()));
   // OnCreate reached the <script for event> block, with the param's value, and the element's listener.
