@@ -19,9 +19,11 @@
 #include "M_nickchange.h"
 #include "U_codepage.h"
 #include "U_htmlskin.h"
+#include "U_ircline.h"
 #include "U_lib.h"
 #include "U_modalman.h"
 #include "U_pacedsender.h"
+#include "U_render.h"
 #include "U_skinimage.h"
 #include "U_subforms.h"
 
@@ -74,6 +76,10 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   BindSkin();
   IRC.SetAddress(datas_.Address);
   IRC.SetPort(datas_.Port);
+  IRC.SetUtf8(datas_.Utf8 != 0);
+  IRC.SetLogin(datas_.SaslAccount, datas_.SaslPassword);
+  IRC.SetTlsTrust(datas_.TlsFingerprint, datas_.TlsCaFile);
+  IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);
   BindEngine();
   BindInput();
   SetModalOwner(this);
@@ -160,11 +166,11 @@ void TMainForm::CreateUserMenu() {
   miDevoice = item("보이스 뺏기", nullptr);
   pmUser->addSeparator();
   miKick = item("방에서 쫓아내기", nullptr);
-  connect(miOp, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "+o"); });
-  connect(miDeop, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "-o"); });
-  connect(miVoice, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "+v"); });
-  connect(miDevoice, &QAction::triggered, this, [this] { SendUserMenuLine("MODE", "-v"); });
-  connect(miKick, &QAction::triggered, this, [this] { SendUserMenuLine("KICK", nullptr); });
+  connect(miOp, &QAction::triggered, this, [this] { SendUserMenuLine("+o"); });
+  connect(miDeop, &QAction::triggered, this, [this] { SendUserMenuLine("-o"); });
+  connect(miVoice, &QAction::triggered, this, [this] { SendUserMenuLine("+v"); });
+  connect(miDevoice, &QAction::triggered, this, [this] { SendUserMenuLine("-v"); });
+  connect(miKick, &QAction::triggered, this, [this] { SendUserMenuLine(nullptr); });
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -262,9 +268,11 @@ void TMainForm::SetAutoJoinChannels(const char* list) {
 void TMainForm::ConnectTo(const char* server) {
   std::string host;
   int port = 0;
-  if (SplitServerAddress(server, &host, &port)) {
+  bool tls = false;
+  if (SplitServerAddress(server, &host, &port, &tls)) {
     IRC.SetAddress(host);
     IRC.SetPort(port);
+    IRC.SetTls(tls);
   }
   userQuit_ = false;
   backoff_.Reset();
@@ -283,10 +291,10 @@ void TMainForm::ShowNickChange() {
   nickDialogOpen_ = true;
   QPointer<TMainForm> alive(this);
   {
-    TModalHolder<TmNickChange> dialog(IRC, [this](const char* nick) {
+    TModalHolder<TmNickChange> dialog(EngineNickRequest(IRC, [this](const char* nick) {
       datas_.Nick = nick;
       lbNick->setText(DecodeDisplay(nick));
-    });
+    }));
     if (dialog) dialog->ShowModal();
   }
   if (alive) nickDialogOpen_ = false;
@@ -304,29 +312,29 @@ void TMainForm::Send(const std::string& line) { IRC.Send(line.c_str()); }
 
 void TMainForm::SendRaw(const std::string& line) {
   if (IsQuitLine(line.c_str())) UserQuit();
-  Send(BoundedIrcLine(line + "\r\n"));
+  Send(Irc::Raw(line));
 }
 
 // --- connection lifecycle ---
 
 void TMainForm::IRCConnect(void*) {
-  subforms_->WriteActive(Notice("◆ 서버에 접속되었습니다."), 16);
-  Send(BoundedIrcLine("USER quelbo 0 0 :" + datas_.UserName + "\r\n"));
-  Send(BoundedIrcLine("NICK " + datas_.Nick + "\r\n"));
+  subforms_->WriteActive(Notice("◆ 서버에 접속되었습니다."), kKindState);
+  Send(Irc::User("quelbo", datas_.UserName));
+  Send(Irc::Nick(datas_.Nick));
 }
 
 void TMainForm::IRCLogon(void*) {
   if (Listing) return;
-  subforms_->WriteActive(Notice("◆ 채널 입장은 /join #채널, 채널 목록은 /list 입니다."), 16);
-  subforms_->WriteActive(Notice("◆ 로그온 했습니다"), 4);
+  subforms_->WriteActive(Notice("◆ 채널 입장은 /join #채널, 채널 목록은 /list 입니다."), kKindState);
+  subforms_->WriteActive(Notice("◆ 로그온 했습니다"), kKindNotice);
   backoff_.Reset();
   if (!autoJoin_.empty()) {
     ListRequested = true;
-    for (const std::string& channel : autoJoin_) Send(IrcLine("JOIN", channel.c_str()));
+    for (const std::string& channel : autoJoin_) Send(Irc::Join(channel));
     autoJoin_.clear();
   } else if (!ListRequested) {
     ListRequested = true;
-    Send("LIST\r\n");
+    Send(Irc::List());
   }
   subforms_->Rejoin();
   tQUELBO->start();
@@ -334,18 +342,24 @@ void TMainForm::IRCLogon(void*) {
 
 void TMainForm::tQUELBOTimer() {
   tQUELBO->stop();
-  subforms_->WriteActive(Notice("◆ 창 선택 단추로 열린 창 사이를 오갈 수 있습니다."), 4);
+  subforms_->WriteActive(Notice("◆ 창 선택 단추로 열린 창 사이를 오갈 수 있습니다."), kKindNotice);
 }
 
 void TMainForm::IRCDisconnect(void*) {
   AbandonListing();
-  subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), 16);
+  subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), kKindState);
   sender_->Clear();
   ScheduleReconnect();
 }
 
 void TMainForm::IRCIRCError(int* ErrorCode) {
-  subforms_->WriteActive(FormatText("IRC-Error : %d", *ErrorCode).c_str(), 16);
+  if (const auto refusal = RenderTlsRefusal(*ErrorCode)) {
+    // The same certificate would be refused again: no retry.
+    subforms_->WriteActive(refusal->text.c_str(), refusal->kind);
+    IRC.Disconnect();
+    return;
+  }
+  subforms_->WriteActive(ComposeLine("IRC-Error : %s", {std::to_string(*ErrorCode).c_str()}).c_str(), kKindState);
   *ErrorCode = 0;
   // A failed attempt raises no disconnect; without this it would never be retried.
   if (IRC.state == TZoEngine::Connecting) ScheduleReconnect();
@@ -359,7 +373,7 @@ void TMainForm::ScheduleReconnect() {
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
     return;
   }
-  subforms_->WriteAll(FormatText(Notice("◆ %d초 후 다시 연결합니다."), delay / 1000).c_str(), 16);
+  subforms_->WriteAll(ComposeLine("◆ %s초 후 다시 연결합니다.", {std::to_string(delay / 1000).c_str()}).c_str(), kKindState);
   tReconnect->start(delay);
 }
 
@@ -396,20 +410,17 @@ bool TMainForm::UserMenuTarget(std::string* channel, std::string* nick) const {
   return !nick->empty();
 }
 
-void TMainForm::SendUserMenuLine(const char* command, const char* mode) {
+void TMainForm::SendUserMenuLine(const char* mode) {
   std::string channel;
   std::string nick;
   if (!UserMenuTarget(&channel, &nick)) return;
-  if (mode)
-    Send(IrcLine(command, channel.c_str(), (std::string(mode) + " :" + nick).c_str()));
-  else
-    Send(IrcLine(command, channel.c_str(), nick.c_str()));
+  Send(mode ? Irc::MemberMode(channel, mode, nick) : Irc::Kick(channel, nick));
 }
 
 void TMainForm::miWhoisClick() {
   std::string channel;
   std::string nick;
-  if (UserMenuTarget(&channel, &nick)) Send(IrcLine("WHOIS", nick.c_str()));
+  if (UserMenuTarget(&channel, &nick)) Send(Irc::Whois(nick));
 }
 
 void TMainForm::miQueryClick() {

@@ -116,7 +116,8 @@ class TMainForm : public QWidget {
   void tQUELBOTimer();
   // The selected member of the front channel window, or false when there is none.
   bool UserMenuTarget(std::string* channel, std::string* nick) const;
-  void SendUserMenuLine(const char* command, const char* mode);
+  // A member mode ("+o") for the selected member, or a kick when null.
+  void SendUserMenuLine(const char* mode);
   void miWhoisClick();
   void miQueryClick();
 

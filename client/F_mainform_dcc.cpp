@@ -8,6 +8,7 @@
 #include "F_mdccfile.h"
 #include "M_filesave.h"
 #include "M_filesend.h"
+#include "U_render.h"
 #include "U_codepage.h"
 #include "U_subforms.h"
 
@@ -29,7 +30,7 @@ void TMainForm::miDCCChatClick() {
   TmDCCChat* form = subforms_->NewDCCChat();
   form->SetNick(nick.c_str());
   form->ChatId = IRC.SendChatRequest(nick.c_str());
-  form->AddLine(FormatText(Cp949Literal("◆ %s님께 DCC-CHAT를 요청했습니다. 대기중..."), nick.c_str()).c_str(), 2);
+  form->AddLine(ComposeLine("◆ %s님께 DCC-CHAT를 요청했습니다. 대기중...", {nick.c_str()}).c_str(), kKindCtcp);
 }
 
 void TMainForm::IRCDCCChat(int iParam1, const char* Param1, const char* Param2, int iParam2, int* ipParam) {
@@ -39,15 +40,16 @@ void TMainForm::IRCDCCChat(int iParam1, const char* Param1, const char* Param2, 
   form->ChatId = iParam1;
   form->SetNick(Param1);
   *ipParam = 1;
-  form->AddLine(FormatText(Cp949Literal("◆ %s님과 DCC-CHAT접속중 (%s/%d)..."), Param1, Param2, iParam2).c_str(), 2);
+  form->AddLine(ComposeLine("◆ %s님과 DCC-CHAT접속중 (%s/%s)...", {Param1, Param2, std::to_string(iParam2).c_str()}).c_str(),
+               kKindCtcp);
 }
 
 void TMainForm::IRCDCCChatConnect(int iParam) {
-  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속되었습니다"), 2);
+  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속되었습니다"), kKindCtcp);
 }
 
 void TMainForm::IRCDCCChatDisconnect(int iParam) {
-  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속해제 되었습니다"), 2);
+  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속해제 되었습니다"), kKindCtcp);
 }
 
 void TMainForm::IRCDCCChatMessage(int iParam, const char* Param) {

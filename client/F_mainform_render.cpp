@@ -8,6 +8,7 @@
 #include "F_mchannel.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_ircline.h"
 #include "U_render.h"
 #include "U_subforms.h"
 
@@ -37,7 +38,7 @@ void TMainForm::IRCCTCP(__CTCPData* CTCPData) {
 
 void TMainForm::IRCOwnerJoin(const char* Line) {
   TmChannel* form = subforms_->OpenChannel(Line);
-  Send(OwnerJoinRequest(Line));
+  Send(Irc::Mode(Line ? Line : ""));
   form->UpdateCaption();
   ShowIn(form, RenderOwnerJoin(Line));
 }

@@ -18,6 +18,7 @@
 #include "U_analysis.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_ircline.h"
 #include "U_lib.h"
 #include "U_render.h"
 #include "U_subforms.h"
@@ -37,7 +38,9 @@ std::string FirstWord(const char* text) {
 }  // namespace
 
 void TMainForm::IRCIRC(__IRCData* IRCData) {
-  if (!IRCData || !isdigit(static_cast<unsigned char>(IRCData->command[0]))) return;
+  if (!IRCData) return;
+  if (const auto line = RenderStandardReply(*IRCData)) subforms_->WriteActive(line->text.c_str(), line->kind);
+  if (!isdigit(static_cast<unsigned char>(IRCData->command[0]))) return;
   if (const auto line = RenderNumeric(IRCData->command, IRCData->rest))
     subforms_->WriteActive(line->text.c_str(), line->kind);
   const int code = atoi(IRCData->command);
@@ -90,11 +93,13 @@ void TMainForm::AskOne(int code, const std::string& channel) {
     if (!alive) return;
     // A key is one word: whatever follows a blank would become a further parameter.
     const std::string key = FirstWord(answer.c_str());
-    if (!key.empty()) Send(IrcLine("JOIN", channel.c_str(), key.c_str()));
+    if (!key.empty()) Send(Irc::Join(channel, key));
   }
 }
 
 void TMainForm::IRCList(int iParam1, const char* Param1, const char* Param2, int iParam2) {
+  // Servers that send no start reply open the listing with its first row.
+  if (iParam1 == 322 && !Listing) IRCList(321, nullptr, nullptr, 0);
   if (const auto line = RenderList(iParam1)) subforms_->WriteActive(line->text.c_str(), line->kind);
   if (iParam1 == 321) {
     listWindow_ = subforms_->OpenChanList();
@@ -145,6 +150,6 @@ void TMainForm::ShowChanChange() {
   TModalHolder<TmChanInfo> dialog([this](const char* line) { IRC.Send(line); });
   if (!dialog) return;
   dialog->ChanName = channel;
-  Send(IrcLine("TOPIC", channel.c_str()) + IrcLine("MODE", channel.c_str()));
+  Send(Irc::Topic(channel) + Irc::Mode(channel));
   dialog->ShowModal();
 }

@@ -5,7 +5,7 @@
 
 #include "F_mchannel.h"
 #include "U_chanlistgrid.h"
-#include "U_clientrules.h"
+#include "U_ircline.h"
 #include "U_subforms.h"
 #include "Zoengine.h"
 
@@ -32,7 +32,7 @@ void TmChanList::JoinChannel(const char* channel) {
     open->Activate();
     return;
   }
-  if (engine_) engine_->Send(IrcLine("JOIN", channel).c_str());
+  if (engine_) engine_->Send(Irc::Join(channel).c_str());
 }
 
 bool TmChanList::eventFilter(QObject* watched, QEvent* event) {

@@ -53,16 +53,37 @@ int TmChannel::FindUser(const char* nick) const {
   return -1;
 }
 
-void TmChannel::InsertEntry(const std::string& entry) {
+int TmChannel::InsertEntry(const std::string& entry) {
   const auto at = std::upper_bound(users_.begin(), users_.end(), entry, UserEntryLess);
   const int row = static_cast<int>(at - users_.begin());
   users_.insert(at, entry);
   lbUsers->insertItem(row, DecodeDisplay(entry.c_str()));
+  return row;
 }
 
-void TmChannel::RemoveAt(int index) {
+// The list view would hand a removed member's selection to its neighbour;
+// the member menu must never act on someone the user did not choose.
+bool TmChannel::RemoveAt(int index) {
+  const bool selected = lbUsers->item(index)->isSelected();
   users_.erase(users_.begin() + index);
   delete lbUsers->takeItem(index);
+  if (selected) Select(-1);
+  return selected;
+}
+
+void TmChannel::Select(int row) {
+  if (row >= 0) {
+    lbUsers->setCurrentRow(row);
+    return;
+  }
+  lbUsers->clearSelection();
+  lbUsers->setCurrentRow(-1);
+}
+
+void TmChannel::ReplaceEntry(int index, const std::string& entry) {
+  const bool selected = RemoveAt(index);
+  const int row = InsertEntry(entry);
+  if (selected) Select(row);
 }
 
 void TmChannel::AddUser(const char* entry) {
@@ -84,21 +105,20 @@ bool TmChannel::RenameUser(const char* oldNick, const char* newNick) {
   const int index = FindUser(oldNick);
   if (index < 0) return false;
   const char first = users_[index][0];
-  std::string entry = first == '@' || first == '+' ? std::string(1, first) : std::string();
-  RemoveAt(index);
-  InsertEntry(entry + newNick);
+  const std::string prefix = first == '@' || first == '+' ? std::string(1, first) : std::string();
+  ReplaceEntry(index, prefix + newNick);
   return true;
 }
 
 bool TmChannel::SetUserEntry(const char* nick, const char* entry) {
   const int index = FindUser(nick);
   if (index < 0) return false;
-  RemoveAt(index);
-  InsertEntry(entry);
+  ReplaceEntry(index, entry);
   return true;
 }
 
 void TmChannel::ReplaceUsers(const char* entries) {
+  const std::string selected = SelectedNick();
   users_.clear();
   lbUsers->clear();
   std::vector<std::string> list;
@@ -109,6 +129,7 @@ void TmChannel::ReplaceUsers(const char* entries) {
   QStringList shown;
   for (const std::string& entry : users_) shown << DecodeDisplay(entry.c_str());
   lbUsers->addItems(shown);
+  if (!selected.empty()) Select(FindUser(selected.c_str()));
   UpdateCaption();
 }
 

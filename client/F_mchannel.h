@@ -49,8 +49,12 @@ class TmChannel : public TmABSRich {
 
  private:
   int FindUser(const char* nick) const;
-  void InsertEntry(const std::string& entry);
-  void RemoveAt(int index);
+  int InsertEntry(const std::string& entry);
+  // True when the removed entry was the selected one.
+  bool RemoveAt(int index);
+  // A row of -1 leaves nothing selected.
+  void Select(int row);
+  void ReplaceEntry(int index, const std::string& entry);
 
   std::vector<std::string> users_;
 };

@@ -3,6 +3,7 @@
 #include "U_clientrules.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_render.h"
 
 TmDCCChat::TmDCCChat(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors)
     : TmABSRich(panel, manager, colors) {
@@ -14,7 +15,7 @@ void TmDCCChat::AddMessage(const char* text) {
   // Peers end their lines with CR LF and only the LF is cut off.
   std::string line = text ? text : "";
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  AddLine(FormatText("<%s> %s", Nick.c_str(), line.c_str()).c_str(), 5);
+  AddLine(ComposeLine("<%s> %s", {Nick.c_str(), line.c_str()}).c_str(), kKindMessage);
 }
 
 bool TmDCCChat::Rename(const char* oldNick, const char* newNick) {

@@ -1,9 +1,9 @@
 #include "U_clientrules.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "U_codepage.h"
 #include "U_windowkinds.h"
@@ -115,14 +115,21 @@ std::vector<std::string> AutoJoinEntries(const char* list) {
   return entries;
 }
 
-bool SplitServerAddress(const char* text, std::string* host, int* port) {
+bool SplitServerAddress(const char* text, std::string* host, int* port, bool* tls) {
   if (!text || !*text) return false;
-  const std::string address(text);
+  std::string address(text);
+  constexpr std::string_view kSecure = "ircs://";
+  bool secure = address.compare(0, kSecure.size(), kSecure) == 0;
+  if (secure) address.erase(0, kSecure.size());
   const size_t colon = address.find(':');
+  std::string digits = colon == std::string::npos ? std::string() : address.substr(colon + 1);
+  if (!digits.empty() && digits[0] == '+') {
+    secure = true;
+    digits.erase(0, 1);
+  }
   *host = address.substr(0, colon);
-  *port = 6667;
-  if (colon == std::string::npos) return true;
-  const std::string digits = address.substr(colon + 1);
+  *port = secure ? 6697 : 6667;
+  if (tls) *tls = secure;
   if (digits.empty() || digits.size() > 5 ||
       !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return true;
@@ -166,30 +173,4 @@ int TReconnectBackoff::NextDelayMs() {
 bool UserEntryLess(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                       [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
-}
-
-std::string FormatText(const char* format, ...) {
-  char buffer[512];
-  va_list arguments;
-  va_start(arguments, format);
-  const int written = std::vsnprintf(buffer, sizeof buffer, format, arguments);
-  va_end(arguments);
-  if (written < 0) return {};
-  const size_t length = std::min(static_cast<size_t>(written), sizeof buffer - 1);
-  return std::string(buffer, length);
-}
-
-std::string BoundedIrcLine(const std::string& line) {
-  constexpr size_t kLimit = 512;
-  if (line.size() <= kLimit) return line;
-  std::string body = line;
-  while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
-  body.resize(Cp949CutLength(body.data(), body.size(), kLimit - 2));
-  return body + "\r\n";
-}
-
-std::string IrcLine(const char* command, const char* argument, const char* more) {
-  std::string line = std::string(command) + ' ' + argument;
-  if (more) line += std::string(" ") + more;
-  return BoundedIrcLine(line + "\r\n");
 }

@@ -28,8 +28,9 @@ std::string SelectMenuCaption(int kind, const char* caption);
 // The auto-join entries of a comma-separated channel list.
 std::vector<std::string> AutoJoinEntries(const char* list);
 // "host[:port]": false for an empty text (nothing changes). A port that is
-// not a number from 1 to 65535 gives 6667.
-bool SplitServerAddress(const char* text, std::string* host, int* port);
+// not a number from 1 to 65535 gives 6667. "ircs://host[:port]" and
+// "host:+port" ask for TLS (`tls` set), whose default port is 6697.
+bool SplitServerAddress(const char* text, std::string* host, int* port, bool* tls = nullptr);
 
 // Whether an outgoing raw line is the user leaving the server.
 bool IsQuitLine(const char* line);
@@ -52,9 +53,3 @@ class TReconnectBackoff {
 // letters folded, so "+" sorts before "@" and both before letters.
 bool UserEntryLess(const std::string& a, const std::string& b);
 
-// printf into the 512-byte bound of every output line (cut, never overrun).
-std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// An outgoing IRC line of at most 512 bytes that still ends in CR LF.
-std::string BoundedIrcLine(const std::string& line);
-// "COMMAND arg1 arg2 ...\r\n", bounded as above.
-std::string IrcLine(const char* command, const char* argument, const char* more = nullptr);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "U_codepage.h"
+#include "U_ircline.h"
 #include "U_lib.h"
 
 namespace {
@@ -12,12 +13,6 @@ constexpr std::string_view kCrLf = "\r\n";
 
 std::string_view FirstLine(std::string_view text) {
   return text.substr(0, text.find_first_of(std::string_view("\r\n\0", 3)));
-}
-
-// The text cut to what fits beside `overhead` bytes in one IRC line.
-std::string_view Fitting(std::string_view text, size_t overhead) {
-  const size_t room = overhead < kIrcLineMax ? kIrcLineMax - overhead : 0;
-  return text.substr(0, Cp949CutLength(text.data(), text.size(), room));
 }
 
 bool StartsWithWord(std::string_view text, std::string_view word) {
@@ -33,12 +28,10 @@ TOutLine Echo(TOutTarget where, const std::string& name, int chat, int kind, std
 
 TLineAction Action(std::string_view line, const TInputContext& context) {
   const std::string& target = context.front.name;
-  const std::string_view text =
-      Fitting(line.substr(line.find(' ') + 1), target.size() + std::string_view("PRIVMSG  :\1ACTION \1\r\n").size());
-  const std::string shown(text);
+  const std::string shown(Irc::ActionText(target, line.substr(line.find(' ') + 1)));
   TLineAction action;
   action.kind = TLineAction::Kind::Server;
-  action.text = "PRIVMSG " + target + " :\1ACTION " + shown + "\1\r\n";
+  action.text = Irc::Action(target, shown);
   action.echo = Echo(TOutTarget::Channel, target, -1, kKindAction,
                      ComposeLine("* %s %s", {context.ownNick.c_str(), shown.c_str()}));
   return action;
@@ -55,7 +48,7 @@ std::optional<std::string> OpenChannelJoined(std::string_view command, const TIn
 TLineAction Command(std::string_view line, const TInputContext& context) {
   const std::string expanded =
       context.aliases ? context.aliases->Expand(std::string(line).c_str()) : std::string(line.substr(1));
-  const std::string_view command = Fitting(expanded, kCrLf.size());
+  const std::string_view command = Irc::Fitting(expanded, kCrLf.size());
   TLineAction action;
   if (command.empty()) return action;
   if (auto channel = OpenChannelJoined(command, context)) {
@@ -64,7 +57,7 @@ TLineAction Command(std::string_view line, const TInputContext& context) {
     return action;
   }
   action.kind = TLineAction::Kind::Server;
-  action.text = std::string(command) + std::string(kCrLf);
+  action.text = Irc::Raw(command);
   return action;
 }
 
@@ -80,12 +73,11 @@ TLineAction PlainText(std::string_view text, const TFront& front, const std::str
   const bool named = front.kind == TFrontKind::Channel || front.kind == TFrontKind::Query;
   if (text.empty() || (!named && front.kind != TFrontKind::Chat)) return action;
   const std::string& target = front.name;
-  const std::string shown(named ? Fitting(text, target.size() + std::string_view("PRIVMSG  :\r\n").size())
-                                : Fitting(text, kCrLf.size()));
+  const std::string shown(named ? Irc::PrivmsgText(target, text) : Irc::Fitting(text, kCrLf.size()));
   const std::string echo = ComposeLine("<%s> %s", {ownNick.c_str(), shown.c_str()});
   if (named) {
     action.kind = TLineAction::Kind::Server;
-    action.text = "PRIVMSG " + target + " :" + shown + std::string(kCrLf);
+    action.text = Irc::Privmsg(target, shown);
     const TOutTarget where = front.kind == TFrontKind::Channel ? TOutTarget::Channel : TOutTarget::Query;
     action.echo = Echo(where, target, -1, kKindOwnMessage, echo);
   } else {

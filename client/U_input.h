@@ -42,9 +42,6 @@ struct TLineAction {
   std::optional<TOutLine> echo;
 };
 
-// Longest outgoing IRC line, CR LF included.
-constexpr size_t kIrcLineMax = 512;
-
 // A line typed in the edit or handed in by the page. Only the text before the
 // first CR, LF or NUL counts: one typed line never becomes two IRC lines.
 TLineAction ProcessLine(std::string_view line, const TInputContext& context);

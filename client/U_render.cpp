@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "C_socket.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
 
@@ -162,13 +163,6 @@ std::optional<TOutLine> RenderOwnerJoin(const char* channel) {
               ComposeLine("◆ %s채널에서 대화합니다.", {channel}));
 }
 
-std::string OwnerJoinRequest(const char* channel) {
-  std::string_view name = View(channel);
-  constexpr size_t kRoom = kLineMax + 1 - std::char_traits<char>::length("MODE \r\n");
-  name = name.substr(0, Cp949CutLength(name.data(), name.size(), kRoom));
-  return "MODE " + std::string(name) + "\r\n";
-}
-
 std::optional<TOutLine> RenderOtherJoin(const char* channel, const char* nick) {
   return Line(TOutTarget::Channel, std::string(View(channel)), kKindJoin,
               ComposeLine("◆ %s채널에 %s님께서 입장하셨습니다", {channel, nick}));
@@ -234,11 +228,31 @@ std::optional<TOutLine> RenderWhois(int code, const char* text) {
   return Line(TOutTarget::Active, "", kKindWhois, *shown);
 }
 
+std::optional<TOutLine> RenderTlsRefusal(int code) {
+  const char* why = code == kZoTlsExpired     ? "인증서의 유효 기간이 지났거나 아직 시작되지 않았습니다"
+                    : code == kZoTlsWrongName ? "인증서가 접속한 서버 이름의 것이 아닙니다"
+                    : code == kZoTlsUntrusted ? "인증서를 신뢰할 수 없습니다(설정에서 지문이나 CA 파일로 신뢰할 수 있습니다)"
+                    : code == kZoTlsFailed    ? "이 시스템에서 TLS를 쓸 수 없습니다"
+                                              : nullptr;
+  if (!why) return std::nullopt;
+  return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 보안 연결을 거부했습니다: %s. 접속하지 않았습니다.", {Cp949Literal(why)}));
+}
+
+std::optional<TOutLine> RenderStandardReply(const stIRC& record) {
+  const std::string_view command = View(record.command);
+  if (command != "FAIL" && command != "WARN" && command != "NOTE") return std::nullopt;
+  // "FAIL <command> <code> [<context>...] :<description>"
+  const std::string about = std::string(ZoParam(record, 0)) + " " + ZoParam(record, 1);
+  const char* description = record.paramCount > 2 ? ZoParam(record, record.paramCount - 1u) : "";
+  return Line(TOutTarget::Active, "", kKindNotice,
+              ComposeLine("◆ %s(%s) %s", {record.command, about.c_str(), description}));
+}
+
 std::optional<TOutLine> RenderNumeric(const char* command, const char* rest) {
   const std::string_view code = View(command);
   int value = 0;
   const auto [end, error] = std::from_chars(code.data(), code.data() + code.size(), value);
-  if (code.empty() || error != std::errc() || end != code.data() + code.size() || value < 401)
+  if (code.empty() || error != std::errc() || end != code.data() + code.size() || value < 400)
     return std::nullopt;
   return Line(TOutTarget::Active, "", kKindNotice, ComposeLine("◆ ERROR(%s) %s", {command, rest}));
 }

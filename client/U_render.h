@@ -8,6 +8,7 @@
 #include <string>
 
 #include "C_analctcp.h"
+#include "U_analysis.h"
 
 // Line kinds as the output panes colour them.
 enum TLineKind : int {
@@ -63,8 +64,6 @@ std::optional<TOutLine> RenderPrivmsg(const char* nick, const char* target, cons
 std::optional<TOutLine> RenderNotice(const char* nick, const char* target, const char* text);
 std::optional<TOutLine> RenderCtcp(const stCTCP& ctcp);
 std::optional<TOutLine> RenderOwnerJoin(const char* channel);
-// The request for the modes of a channel just joined, CR LF included.
-std::string OwnerJoinRequest(const char* channel);
 std::optional<TOutLine> RenderOtherJoin(const char* channel, const char* nick);
 std::optional<TOutLine> RenderOtherPart(const char* channel, const char* nick);
 std::optional<TOutLine> RenderOtherQuit(const char* nick);
@@ -78,6 +77,11 @@ std::optional<TOutLine> RenderMode(const char* target, const char* setter, const
 std::optional<TOutLine> RenderTopic(const char* channel, const char* setter, const char* topic);
 std::optional<TOutLine> RenderNTopic(const char* channel, const char* topic);
 std::optional<TOutLine> RenderWhois(int code, const char* text);
+// The line for a TLS connection refused: why, and that nothing was sent.
+std::optional<TOutLine> RenderTlsRefusal(int code);
+// A standard reply (FAIL, WARN or NOTE) in the error replies' style; nothing
+// for other commands.
+std::optional<TOutLine> RenderStandardReply(const stIRC& record);
 // Numeric replies: error lines from 401 on.
 std::optional<TOutLine> RenderNumeric(const char* command, const char* rest);
 std::optional<TOutLine> RenderList(int code);

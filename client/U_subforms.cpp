@@ -14,6 +14,7 @@
 #include "U_codepage.h"
 #include "U_commondata.h"
 #include "U_input.h"
+#include "U_ircline.h"
 #include "U_render.h"
 #include "U_skinfile.h"
 #include "Zoengine.h"
@@ -170,7 +171,7 @@ void CSubforms::WriteChannel(const char* name, const char* text, int kind) {
   if (TmChannel* form = FindChannel(name)) form->AddLine(text, kind);
 }
 
-void CSubforms::WriteQuery(const char* nick, const char* text) { OpenQuery(nick)->AddLine(text, 5); }
+void CSubforms::WriteQuery(const char* nick, const char* text) { OpenQuery(nick)->AddLine(text, kKindMessage); }
 
 void CSubforms::WriteAll(const char* text, int kind) {
   for (TMDIABS* form : forms_)
@@ -204,7 +205,7 @@ void CSubforms::CloseAction(TMDIABS* form) {
   switch (form->Kind) {
     case wkChannel: {
       auto* channel = static_cast<TmChannel*>(form);
-      if (!channel->Parted) Send("PART", channel->ChannelName.c_str());
+      if (!channel->Parted) Send(Irc::Part(channel->ChannelName));
       break;
     }
     case wkDccFile: {
@@ -329,8 +330,8 @@ void CSubforms::Rejoin() {
   for (TMDIABS* form : forms_) {
     if (form->Kind != wkChannel) continue;
     const char* name = static_cast<TmChannel*>(form)->ChannelName.c_str();
-    static_cast<TmChannel*>(form)->AddLine(FormatText(Cp949Literal("◆ %s채널에 재입장을 시도합니다.."), name).c_str(), 4);
-    Send("JOIN", name);
+    static_cast<TmChannel*>(form)->AddLine(ComposeLine("◆ %s채널에 재입장을 시도합니다..", {name}).c_str(), kKindNotice);
+    Send(Irc::Join(name));
   }
 }
 
@@ -390,6 +391,6 @@ void CSubforms::QueryFromUserList(TmChannel* form) {
   if (OnUserQuery) OnUserQuery(form);
 }
 
-void CSubforms::Send(const char* command, const char* argument) {
-  engine_.Send(IrcLine(command, argument).c_str());
+void CSubforms::Send(const std::string& line) {
+  engine_.Send(line.c_str());
 }

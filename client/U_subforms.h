@@ -131,7 +131,7 @@ class CSubforms {
   // What closing a window of each kind owes the server or a peer.
   void CloseAction(TMDIABS* form);
   std::vector<TMDIABS*> VisibleForms() const;
-  void Send(const char* command, const char* argument);
+  void Send(const std::string& line);
 
   QWidget* parent_;
   QObject* messageTarget_;

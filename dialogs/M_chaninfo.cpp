@@ -13,10 +13,10 @@
 #include "U_codepage.h"
 #include "U_commondata.h"
 #include "U_dlgcontrols.h"
+#include "U_ircline.h"
 
 namespace {
 
-constexpr size_t kLineMax = 512;  // one IRC line with its CR LF
 constexpr size_t kChannelMax = 200;
 constexpr size_t kModesMax = 35;  // the current-modes buffer holds 36 bytes
 constexpr size_t kLimitDigits = 10;
@@ -71,25 +71,18 @@ std::string ModeText(const TChanChange& change, bool wantKey, bool wantLimit) {
 std::optional<std::string> ChanChangeLine(const TChanChange& change) {
   const std::string channel = Word(OneLine(change.channel, kChannelMax));
   if (channel.empty()) return std::string();
-  std::string key = Word(OneLine(change.key, kLineMax));
-  const std::string limit(Trimmed(OneLine(change.limit, kLineMax)));
+  std::string key = Word(OneLine(change.key, kIrcLineMax));
+  const std::string limit(Trimmed(OneLine(change.limit, kIrcLineMax)));
   const std::string modes = ModeText(change, !key.empty(), !limit.empty());
   const bool sendLimit = !limit.empty() && !HasMode(change.curModes, 'l');
   if (sendLimit && !IsUserCount(limit)) return std::nullopt;
 
   std::string line;
-  if (!modes.empty()) {
-    const std::string tail = (sendLimit ? std::string(" ").append(limit) : std::string()).append("\r\n");
-    line = "MODE " + channel + " " + modes;
-    if (!key.empty() && !HasMode(change.curModes, 'k')) {
-      const size_t room = kLineMax - line.size() - tail.size() - 1;
-      line.append(" ").append(key, 0, Cp949CutLength(key.data(), key.size(), room));
-    }
-    line += tail;
-  }
-  const std::string head = "TOPIC " + channel + " :";
-  const std::string topic = OneLine(change.topic, kLineMax - head.size() - 2);
-  if (!topic.empty()) line += head + topic + "\r\n";
+  if (!modes.empty())
+    line = Irc::ChannelModes(channel, modes, HasMode(change.curModes, 'k') ? std::string() : key,
+                             sendLimit ? limit : std::string());
+  const std::string topic = OneLine(change.topic, kIrcLineMax);
+  if (!topic.empty()) line += Irc::Topic(channel, topic);
   return line;
 }
 
@@ -127,8 +120,8 @@ TmChanInfo::TmChanInfo(QWidget* owner, TLineSend send)
     edit->setCursor(Qt::ArrowCursor);
   }
   eChan->setReadOnly(true);
-  LimitCP949(eTopic, kLineMax);
-  LimitCP949(tPass, kLineMax);
+  LimitCP949(eTopic, kIrcLineMax);
+  LimitCP949(tPass, kIrcLineMax);
   LimitCP949(tMax, kLimitDigits);
   connect(sbOk, &QToolButton::clicked, this, &TmChanInfo::sbOkClick);
   current = this;

@@ -9,15 +9,25 @@
 #include "M_msgbox.h"
 #include "U_dlgcontrols.h"
 #include "U_codepage.h"
+#include "U_ircline.h"
 #include "Zoengine.h"
 
-TmNickChange::TmNickChange(QWidget* owner, TZoEngine& engine, TNickStore storeNick)
+TNickRequest EngineNickRequest(TZoEngine& engine, TNickStore storeNick) {
+  return [&engine, storeNick = std::move(storeNick)](const std::string& nick) {
+    if (engine.state & TZoEngine::Connected) {
+      if (storeNick) storeNick(nick.c_str());
+      engine.SetNick(nick);
+    }
+    engine.Send(Irc::Nick(nick).c_str());
+  };
+}
+
+TmNickChange::TmNickChange(QWidget* owner, TNickRequest request)
     : TModalForm(owner, QSize(239, 65)),
       lbNick(MakeLabel(pClient, QRect(14, 15, 64, 12), QString::fromUtf8("대화명 입력"))),
       eNick(MakeFlatEdit(pClient, QRect(14, 31, 121, 18))),
       sbOk(MakeFlatButton(pClient, QRect(150, 29, 76, 20), QString::fromUtf8("확인"))),
-      engine_(engine),
-      storeNick_(std::move(storeNick)) {
+      request_(std::move(request)) {
   setWindowTitle(QString::fromUtf8("대화명 변경하기"));
   LimitCP949(eNick, kMaxNickBytes);
   SetTextColor(lbNick, DialogTextColor());
@@ -42,11 +52,6 @@ void TmNickChange::sbOkClick() {
     ShowMessageBox(Cp949Literal("대화명을 올바르게 입력해 주세요"));
     return;
   }
-  // Before the welcome the server will not confirm the nick, so it is taken at once.
-  if (engine_.state & TZoEngine::Connected) {
-    if (storeNick_) storeNick_(nick.c_str());
-    engine_.SetNick(nick);
-  }
-  engine_.Send(("NICK " + nick + "\r\n").c_str());
+  request_(nick);
   close();
 }

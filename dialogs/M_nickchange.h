@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "U_modalman.h"
 
@@ -12,6 +13,13 @@ class TZoEngine;
 
 // Stores a nick (CP949) as the settings' nick.
 using TNickStore = std::function<void(const char* nick)>;
+// Asks for a nick (CP949, never empty).
+using TNickRequest = std::function<void(const std::string& nick)>;
+
+// The request as the engine's state wants it: before the welcome the server
+// will not confirm a nick, so it is taken (and stored) at once; the NICK line
+// goes out either way.
+TNickRequest EngineNickRequest(TZoEngine& engine, TNickStore storeNick);
 
 class TmNickChange : public TModalForm {
   Q_OBJECT
@@ -19,7 +27,7 @@ class TmNickChange : public TModalForm {
  public:
   static constexpr int kMaxNickBytes = 16;
 
-  TmNickChange(QWidget* owner, TZoEngine& engine, TNickStore storeNick);
+  TmNickChange(QWidget* owner, TNickRequest request);
 
   QLabel* lbNick;
   QLineEdit* eNick;
@@ -31,6 +39,5 @@ class TmNickChange : public TModalForm {
  private:
   void sbOkClick();
 
-  TZoEngine& engine_;
-  TNickStore storeNick_;
+  TNickRequest request_;
 };

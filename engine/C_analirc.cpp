@@ -7,6 +7,7 @@
 #include <strings.h>
 
 #include "U_data.h"
+#include "U_ircline.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ void CZoAnalIRC::HandleCommand(stIRC* r) {
     if (r->nick[0]) data_->SetUserHost(r->nick, r->host);
     ZoRaise(OnNotice, r->nick[0] ? r->nick : r->host, r->param1, trailing);
   } else if (strcasecmp(command_, "NICK") == 0) {
-    const char* newNick = Trailing(r->param1);
+    const char* newNick = ZoParam(*r, 0);
     data_->SetUserHost(r->nick, r->host);
     data_->RenameUser(r->nick, newNick);
     if (data_->IsOwner(r->nick)) data_->SetOwnerNick(newNick);
@@ -86,17 +87,17 @@ void CZoAnalIRC::HandleCommand(stIRC* r) {
   } else if (strcasecmp(command_, "MODE") == 0) {
     HandleMode(r);
   } else if (strcasecmp(command_, "INVITE") == 0) {
-    ZoRaise(OnInvite, r->rest, r->nick);
+    ZoRaise(OnInvite, ZoParam(*r, 1), r->nick);
   } else if (strcasecmp(command_, "TOPIC") == 0) {
-    data_->SetTopic(r->param1, trailing);
-    ZoRaise(OnTopic, r->param1, r->nick, trailing);
+    data_->SetTopic(ZoParam(*r, 0), ZoParam(*r, 1));
+    ZoRaise(OnTopic, ZoParam(*r, 0), r->nick, ZoParam(*r, 1));
   } else if (strcasecmp(command_, "PING") == 0) {
     HandlePing(r);
   }
 }
 
 void CZoAnalIRC::HandleJoin(stIRC* r) {
-  const char* channel = Trailing(r->param1);
+  const char* channel = ZoParam(*r, 0);
   if (data_->IsOwner(r->nick)) {
     data_->AddChannel(channel);
     ZoRaise(OnOwnerJoin, channel);
@@ -108,7 +109,7 @@ void CZoAnalIRC::HandleJoin(stIRC* r) {
 }
 
 void CZoAnalIRC::HandlePart(stIRC* r) {
-  const char* channel = Trailing(r->param1);
+  const char* channel = ZoParam(*r, 0);
   if (data_->IsOwner(r->nick)) {
     data_->RemoveChannel(channel);
     ZoRaise(OnOwnerPart, channel, r->rest);
@@ -119,31 +120,27 @@ void CZoAnalIRC::HandlePart(stIRC* r) {
 }
 
 void CZoAnalIRC::HandleKick(stIRC* r) {
-  char victim[sizeof r->rest];
-  ZoCopy(victim, Trailing(r->rest));
-  const char* reason = CutAtSpace(victim);
-  reason = reason ? Trailing(reason) : "";
+  const char* channel = ZoParam(*r, 0);
+  const char* victim = ZoParam(*r, 1);
   if (data_->IsOwner(victim))
-    data_->RemoveChannel(r->param1);
+    data_->RemoveChannel(channel);
   else
-    data_->RemoveMember(r->param1, victim);
-  ZoRaise(OnKick, r->param1, r->nick, victim, reason);
+    data_->RemoveMember(channel, victim);
+  ZoRaise(OnKick, channel, r->nick, victim, ZoParam(*r, 2));
 }
 
 void CZoAnalIRC::HandleMode(stIRC* r) {
   if (r->nick[0]) data_->SetUserHost(r->nick, r->host);
-  ApplyModes(r->param1, r->rest);
-  ZoRaise(OnMode, r->param1, r->nick[0] ? r->nick : r->host, r->rest);
+  char modes[sizeof r->paramText];
+  ZoJoinParams(*r, 1, modes);
+  ApplyModes(ZoParam(*r, 0), modes);
+  ZoRaise(OnMode, ZoParam(*r, 0), r->nick[0] ? r->nick : r->host, modes);
 }
 
 void CZoAnalIRC::HandlePing(stIRC* r) {
   char token[sizeof r->rest];
   AllParameters(*r, token);
-  char reply[512];
-  char kept[sizeof reply - 7];  // room for "PONG ", CR LF and the NUL
-  ZoCopy(kept, token);
-  snprintf(reply, sizeof reply, "PONG %s\r\n", kept);
-  if (sendLine_) sendLine_(reply);
+  if (sendLine_) sendLine_(Irc::Pong(token).c_str());
   ZoRaise(OnPing, nullptr);
 }
 
@@ -168,51 +165,45 @@ void CZoAnalIRC::HandleNumeric(stIRC* r) {
 }
 
 void CZoAnalIRC::HandleList(stIRC* r) {
-  char channel[sizeof r->rest];
-  ZoCopy(channel, r->rest);
-  char* count = CutAtSpace(channel);
-  char* topic = count ? CutAtSpace(count) : nullptr;
-  ZoRaise(OnList, numeric_, channel, topic ? Trailing(topic) : "", count ? atoi(count) : 0);
+  ZoRaise(OnList, numeric_, ZoParam(*r, 1), ZoParam(*r, 3), atoi(ZoParam(*r, 2)));
 }
 
 void CZoAnalIRC::HandleChannelModes(stIRC* r) {
-  char channel[sizeof r->rest];
-  ZoCopy(channel, r->rest);
-  const char* modes = CutAtSpace(channel);
-  if (modes) ApplyModes(channel, modes);
-  ZoRaise(OnNMode, channel, modes ? modes : "");
+  const char* channel = ZoParam(*r, 1);
+  char modes[sizeof r->paramText];
+  ZoJoinParams(*r, 2, modes);
+  if (modes[0]) ApplyModes(channel, modes);
+  ZoRaise(OnNMode, channel, modes);
 }
 
 void CZoAnalIRC::HandleTopicReply(stIRC* r, bool hasTopic) {
-  char channel[sizeof r->rest];
-  ZoCopy(channel, r->rest);
-  const char* topic = CutAtSpace(channel);
-  topic = hasTopic && topic ? Trailing(topic) : "";
+  const char* channel = ZoParam(*r, 1);
+  const char* topic = hasTopic ? ZoParam(*r, 2) : "";
   data_->SetTopic(channel, topic);
   ZoRaise(OnNTopic, channel, topic);
 }
 
+// "353 me = #c :names", or without the "=" from older servers: the channel is
+// the word before the names either way. A reply without names ends in the channel.
 void CZoAnalIRC::HandleNames(stIRC* r) {
-  char text[sizeof r->rest];
-  ZoCopy(text, r->rest);
-  char* channel = strchr(text, '#');
-  if (!channel) channel = strchr(text, '&');
-  if (!channel) {
+  const auto isChannel = [](const char* name) { return name[0] == '#' || name[0] == '&'; };
+  const char* last = ZoParam(*r, r->paramCount - 1u);
+  const char* channel = r->paramCount >= 3 ? ZoParam(*r, r->paramCount - 2u) : "";
+  const char* names = last;
+  if (!isChannel(channel) && r->paramCount >= 2 && isChannel(last)) {
+    channel = last;
+    names = nullptr;
+  }
+  if (!isChannel(channel)) {
     ZoRaise(OnNames, nullptr, nullptr);
     return;
   }
-  char* colon = strchr(channel, ':');
-  if (colon) *colon = 0;
-  channel[strcspn(channel, " ")] = 0;
-  const char* names = colon ? colon + 1 : nullptr;
   data_->AddNames(channel, names);
   ZoRaise(OnNames, channel, names);
 }
 
 void CZoAnalIRC::HandleEndOfNames(stIRC* r) {
-  char channel[sizeof r->rest];
-  ZoCopy(channel, r->rest);
-  CutAtSpace(channel);
+  const char* channel = ZoParam(*r, 1);
   data_->AddNames(channel, nullptr);
   ZoRaise(OnNames, channel, nullptr);
 }

@@ -1,11 +1,17 @@
 #include "C_socket.h"
 
+#include <QCryptographicHash>
 #include <QHostAddress>
+#include <QFile>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QSocketNotifier>
 #include <QHostInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <arpa/inet.h>
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -44,10 +50,12 @@ CZoClientSocket::~CZoClientSocket() {
 }
 
 void CZoClientSocket::RouteEvents() {
-  QObject::connect(socket_, &QTcpSocket::connected, [this] {
-    connected_ = true;
-    if (OnConnect) OnConnect(this);
-  });
+  if (auto* secure = qobject_cast<QSslSocket*>(socket_)) {
+    QObject::connect(secure, &QSslSocket::encrypted, [this] { Connected(); });
+    QObject::connect(secure, &QSslSocket::sslErrors, [this] { CheckCertificate(); });
+  } else {
+    QObject::connect(socket_, &QTcpSocket::connected, [this] { Connected(); });
+  }
   QObject::connect(socket_, &QTcpSocket::disconnected, [this] {
     if (!connected_) return;
     connected_ = false;
@@ -56,8 +64,83 @@ void CZoClientSocket::RouteEvents() {
   QObject::connect(socket_, &QTcpSocket::readyRead, [this] {
     if (OnRead) OnRead(this);
   });
-  QObject::connect(socket_, &QTcpSocket::errorOccurred,
-                   [this](QAbstractSocket::SocketError error) { ReportError(WinSockErrorFor(error)); });
+  QObject::connect(socket_, &QTcpSocket::errorOccurred, [this](QAbstractSocket::SocketError error) {
+    if (!refused_) ReportError(WinSockErrorFor(error));
+  });
+}
+
+void CZoClientSocket::Connected() {
+  connected_ = true;
+  if (OnConnect) OnConnect(this);
+}
+
+void CZoClientSocket::UseSocket(QTcpSocket* socket) {
+  QObject::disconnect(socket_, nullptr, nullptr, nullptr);
+  socket_->deleteLater();
+  socket_ = socket;
+  RouteEvents();
+}
+
+namespace {
+
+// The hex digits of a fingerprint as users copy it: any case, colons or blanks between.
+QByteArray FingerprintDigits(const std::string& text) {
+  QByteArray digits;
+  for (const char c : text)
+    if (isxdigit(static_cast<unsigned char>(c))) digits += static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return digits;
+}
+
+// The private key of a PEM file, whatever its algorithm; null when none.
+QSslKey ReadKey(const std::string& path) {
+  QFile file(QString::fromLocal8Bit(path.c_str()));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray pem = file.read(1 << 20);
+  for (const QSsl::KeyAlgorithm algorithm : {QSsl::Ec, QSsl::Rsa, QSsl::Dsa}) {
+    QSslKey key(pem, algorithm);
+    if (!key.isNull()) return key;
+  }
+  return {};
+}
+
+void PresentClientCertificate(const ZoTlsOptions& tls, QSslConfiguration* config) {
+  if (tls.clientCert.empty()) return;
+  const QList<QSslCertificate> certificates = QSslCertificate::fromPath(QString::fromLocal8Bit(tls.clientCert.c_str()));
+  if (certificates.isEmpty()) return;
+  config->setLocalCertificate(certificates.first());
+  config->setPrivateKey(ReadKey(tls.clientKey.empty() ? tls.clientCert : tls.clientKey));
+}
+
+int TlsRefusal(const QList<QSslError>& errors) {
+  const auto has = [&](std::initializer_list<QSslError::SslError> kinds) {
+    for (const QSslError& error : errors)
+      for (const QSslError::SslError kind : kinds)
+        if (error.error() == kind) return true;
+    return false;
+  };
+  if (has({QSslError::CertificateExpired, QSslError::CertificateNotYetValid})) return kZoTlsExpired;
+  if (has({QSslError::HostNameMismatch})) return kZoTlsWrongName;
+  return kZoTlsUntrusted;
+}
+
+}  // namespace
+
+// A certificate the system does not vouch for is refused, unless it is the
+// one the user pinned.
+void CZoClientSocket::CheckCertificate() {
+  auto* secure = qobject_cast<QSslSocket*>(socket_);
+  const QByteArray pinned = FingerprintDigits(tls_.fingerprint);
+  if (!pinned.isEmpty() && secure->peerCertificate().digest(QCryptographicHash::Sha256).toHex() == pinned) {
+    secure->ignoreSslErrors();
+    return;
+  }
+  if (refused_) return;
+  const int code = TlsRefusal(secure->sslHandshakeErrors());
+  // Ended before anyone hears of it: a receiver that closes the connection
+  // would otherwise drive the handshake, and this check, once more.
+  refused_ = true;
+  secure->abort();
+  ReportError(code);
 }
 
 bool CZoClientSocket::SetHostPort(const char* host, uint32_t port) {
@@ -77,7 +160,25 @@ int32_t CZoClientSocket::Send(const char* data, int32_t length) {
 }
 
 bool CZoClientSocket::Open() {
-  socket_->connectToHost(QString::fromLatin1(host_.str()), static_cast<quint16>(port_));
+  refused_ = false;
+  const QString host = QString::fromLatin1(host_.str());
+  const bool secure = qobject_cast<QSslSocket*>(socket_) != nullptr;
+  if (tls_.on != secure) UseSocket(tls_.on ? new QSslSocket(owner_.get()) : new QTcpSocket(owner_.get()));
+  if (!tls_.on) {
+    socket_->connectToHost(host, static_cast<quint16>(port_));
+    return true;
+  }
+  if (!QSslSocket::supportsSsl()) {
+    ReportError(kZoTlsFailed);
+    return false;
+  }
+  auto* tls = static_cast<QSslSocket*>(socket_);
+  QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+  if (!tls_.caFile.empty()) config.addCaCertificates(QString::fromLocal8Bit(tls_.caFile.c_str()));
+  config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+  PresentClientCertificate(tls_, &config);
+  tls->setSslConfiguration(config);
+  tls->connectToHostEncrypted(host, static_cast<quint16>(port_));
   return true;
 }
 

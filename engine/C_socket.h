@@ -14,6 +14,27 @@ class QSocketNotifier;
 class QTcpServer;
 class QTcpSocket;
 
+// How the server connection is secured. The certificate and the host name
+// are checked against the system's trust store; a user may trust further
+// certificates by their SHA-256 (hex, colons allowed) or by a CA file (PEM).
+// A client certificate (PEM, with its key in the same or its own file) is
+// presented when given.
+struct ZoTlsOptions {
+  bool on = false;
+  std::string fingerprint;
+  std::string caFile;
+  std::string clientCert;
+  std::string clientKey;
+};
+
+// TLS refusals, reported through OnError beside the WinSock numbers.
+enum ZoTlsError : int {
+  kZoTlsUntrusted = 12001,
+  kZoTlsWrongName = 12002,
+  kZoTlsExpired = 12003,
+  kZoTlsFailed = 12004,
+};
+
 class CZoSocket {
  public:
   CZoSocket();
@@ -40,6 +61,8 @@ class CZoClientSocket : public CZoSocket {
   ~CZoClientSocket() override;
 
   bool SetHostPort(const char* host, uint32_t port);
+  // Takes effect at the next Open.
+  void SetTls(const ZoTlsOptions& tls) { tls_ = tls; }
   uint32_t Port() const { return port_; }
   // Bytes handed to the socket: 0 when it is not open.
   int32_t Send(const char* data, int32_t length);
@@ -63,11 +86,16 @@ class CZoClientSocket : public CZoSocket {
 
  private:
   void RouteEvents();
+  void UseSocket(QTcpSocket* socket);
+  void Connected();
+  void CheckCertificate();
 
   QTcpSocket* socket_;  // owned through owner_
   ZoString host_;
   uint32_t port_ = 0;
   bool connected_ = false;
+  ZoTlsOptions tls_;
+  bool refused_ = false;  // the certificate was refused: one report is enough
 };
 
 // A listening socket for one peer: the first connection it accepts is kept as

@@ -6,12 +6,14 @@
 #include "C_analctcp.h"
 #include "C_analdcc.h"
 #include "C_analirc.h"
+#include "C_servercaps.h"
 #include "U_commondata.h"
 
 CZoAnalysis::CZoAnalysis(CZoData* data, ZoSendLine sendLine)
     : irc_(std::make_unique<CZoAnalIRC>(data, sendLine)),
       ctcp_(std::make_unique<CZoAnalCTCP>()),
-      dcc_(std::make_unique<CZoAnalDCC>(sendLine)) {}
+      dcc_(std::make_unique<CZoAnalDCC>(sendLine)),
+      caps_(std::make_unique<CZoServerCaps>(sendLine)) {}
 
 CZoAnalysis::~CZoAnalysis() = default;
 
@@ -33,12 +35,46 @@ void ParsePrefix(const char* prefix, stIRC* record) {
 
 }  // namespace
 
+const char* ZoParam(const stIRC& record, size_t index) {
+  return index < record.paramCount ? record.paramText + record.paramAt[index] : "";
+}
+
+void ZoJoinParams(const stIRC& record, size_t from, char (&out)[512]) {
+  size_t used = 0;
+  out[0] = 0;
+  for (size_t i = from; i < record.paramCount; ++i) {
+    if (used > 0 && used + 1 < sizeof out) out[used++] = ' ';
+    ZoCopy(out + used, sizeof out - used, ZoParam(record, i));
+    used = strlen(out);
+  }
+}
+
+void CZoAnalysis::ParseParams(const char* text, stIRC* record) {
+  constexpr size_t kMax = sizeof record->paramAt / sizeof record->paramAt[0];
+  size_t used = 0;
+  record->paramCount = 0;
+  while (text && *text && record->paramCount < kMax && used < sizeof record->paramText) {
+    while (*text == ' ') ++text;
+    if (!*text) break;
+    // The last place takes the rest, as a trailing parameter would.
+    const bool trailing = *text == ':' || record->paramCount + 1 == kMax;
+    if (*text == ':') ++text;
+    const size_t length = trailing ? strlen(text) : strcspn(text, " ");
+    record->paramAt[record->paramCount++] = static_cast<uint16_t>(used);
+    ZoCopy(record->paramText + used, sizeof record->paramText - used, text, length);
+    used += strlen(record->paramText + used) + 1;
+    if (trailing) break;
+    text += length;
+  }
+}
+
 void CZoAnalysis::Parse(const char* line, stIRC* record) {
   *record = stIRC{};
   ZoStringSpc tokens;
   if (line[0] != ':') {
     tokens.setText(line);
     ZoCopy(record->command, tokens.nextToken());
+    ParseParams(tokens.rest(), record);
     ZoCopy(record->rest, tokens.rest());
     return;
   }
@@ -46,6 +82,7 @@ void CZoAnalysis::Parse(const char* line, stIRC* record) {
   const char* prefix = tokens.nextToken();
   if (prefix) ParsePrefix(prefix, record);
   ZoCopy(record->command, tokens.nextToken());
+  ParseParams(tokens.rest(), record);
   ZoCopy(record->param1, tokens.nextToken());
   ZoCopy(record->rest, tokens.rest());
 }
@@ -58,6 +95,7 @@ void CZoAnalysis::CTCPBody(const stIRC& record, char (&out)[sizeof stIRC::rest])
 void CZoAnalysis::Analyse(char* line) {
   line[strcspn(line, strchr(line, '\r') ? "\r" : "\n")] = 0;
   Parse(line, &record_);
+  if (caps_->Handle(record_)) return;
   if (record_.rest[0] == 0 || record_.rest[1] != 1) {
     irc_->Handle(&record_);
   } else if (strncasecmp(record_.rest + 2, "DCC", 3) == 0) {

@@ -30,6 +30,8 @@ CZoConnection::~CZoConnection() {
   socket_->OnRead = nullptr;
 }
 
+void CZoConnection::SetTls(const ZoTlsOptions& tls) { socket_->SetTls(tls); }
+
 bool CZoConnection::Connect(const char* host, uint32_t port) {
   if (!socket_->SetHostPort(host, port)) return false;
   framer_.Clear();

@@ -12,6 +12,8 @@
 
 #include "U_lineframer.h"
 
+struct ZoTlsOptions;
+
 class CZoClientSocket;
 
 class CZoConnection {
@@ -31,6 +33,8 @@ class CZoConnection {
   std::function<void(void*)> OnDisconnect;
   std::function<void(int* code)> OnError;
 
+  // Takes effect at the next Connect; DCC connections never use it.
+  void SetTls(const ZoTlsOptions& tls);
   bool Connect(const char* host, uint32_t port);
   void Send(const char* text);
   void Disconnect();

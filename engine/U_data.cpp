@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 CZoUser* CZoData::FindUser(const char* nick, int* index) const {
   std::unique_ptr<CZoUser>* user = users_.Find(nick, index);
@@ -77,8 +78,15 @@ void CZoData::AddNames(const char* channel, const char* names) {
   ZoStringSpc tokens;
   tokens.setText(names);
   while (const char* token = tokens.nextToken()) {
-    const char* modes = *token == '@' ? "o" : *token == '+' ? "v" : "";
-    Join(found, *modes ? token + 1 : token, modes);
+    // With multi-prefix a member may carry several prefixes ("@+nick");
+    // prefixes beyond op and voice are dropped from the name.
+    char modes[3] = {};
+    size_t count = 0;
+    for (; *token && strchr("~&@%+", *token); ++token) {
+      const char mode = *token == '@' ? 'o' : *token == '+' ? 'v' : 0;
+      if (mode && count < 2 && !strchr(modes, mode)) modes[count++] = mode;
+    }
+    Join(found, token, modes);
   }
 }
 

@@ -6,6 +6,14 @@
 #include "C_socket.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_ircline.h"
+
+namespace {
+
+// Nicks in offers are cut like the engine's nick fields.
+constexpr size_t kNickFieldMax = 63;
+
+}  // namespace
 
 std::string QuoteFileName(const char* fileName) {
   std::string name = fileName ? fileName : "";
@@ -20,9 +28,8 @@ void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* form
   va_start(arguments, format);
   vsnprintf(offer, sizeof offer, format, arguments);
   va_end(arguments);
-  char line[512];
-  snprintf(line, sizeof line, "PRIVMSG %.63s :\x01%s\x01\r\n", nick ? nick : "", offer);
-  sendLine(line);
+  const std::string_view target = nick ? nick : "";
+  sendLine(Irc::Ctcp(target.substr(0, kNickFieldMax), offer).c_str());
 }
 
 void AttachDCCLink(CZoClientSocket* link, CZoSeqnumItem* item, std::function<void()> read,

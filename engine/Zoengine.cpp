@@ -1,10 +1,14 @@
 #include "Zoengine.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "C_analirc.h"
 #include "C_dccchat.h"
 #include "C_dccfile.h"
+#include "C_servercaps.h"
+#include "U_codepage.h"
 #include "U_connection.h"
 
 namespace {
@@ -13,6 +17,23 @@ namespace {
 template <typename Event>
 void Forward(Event& from, Event& to) {
   from = [&to](auto... args) { ZoRaise(to, args...); };
+}
+
+// One line (CR LF included) in UTF-8, cut between characters so it keeps
+// within the protocol's 512 bytes. The client's text is CP949; a line already
+// in UTF-8 stays as it is.
+std::string Utf8Line(std::string_view line) {
+  const bool ended = line.size() >= 2 && line.substr(line.size() - 2) == "\r\n";
+  if (ended) line.remove_suffix(2);
+  std::string text = DisplayCoding(line.data(), line.size()) == TextCoding::Utf8
+                         ? std::string(line)
+                         : DecodeText(line.data(), line.size(), TextCoding::Cp949).toStdString();
+  if (text.size() > 510) {
+    size_t cut = 510;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    text.resize(cut);
+  }
+  return ended ? text + "\r\n" : text;
 }
 
 }  // namespace
@@ -95,6 +116,7 @@ void TZoEngine::SetNick(const std::string& nick) {
 
 bool TZoEngine::Connect() {
   state = Connecting;
+  connection_->SetTls(tls_);
   return connection_->Connect(address_.c_str(), static_cast<uint32_t>(port_));
 }
 
@@ -103,7 +125,35 @@ void TZoEngine::Disconnect() {
   state = Idle;
 }
 
-void TZoEngine::Send(const char* text) { connection_->Send(text); }
+void TZoEngine::SetLogin(const std::string& account, const std::string& password) {
+  analysis_->Caps().SetLogin(account, password);
+}
+
+void TZoEngine::SetTlsTrust(const std::string& fingerprint, const std::string& caFile) {
+  tls_.fingerprint = fingerprint;
+  tls_.caFile = caFile;
+}
+
+void TZoEngine::SetTlsClientCert(const std::string& certFile, const std::string& keyFile) {
+  tls_.clientCert = certFile;
+  tls_.clientKey = keyFile;
+}
+
+bool TZoEngine::Utf8Wire() const { return utf8_ || analysis_->Caps().Utf8Only(); }
+
+void TZoEngine::Send(const char* text) {
+  if (!text || !Utf8Wire()) {
+    connection_->Send(text);
+    return;
+  }
+  std::string wire;
+  for (std::string_view rest(text); !rest.empty();) {
+    const size_t end = std::min(rest.find('\n'), rest.size() - 1) + 1;
+    wire += Utf8Line(rest.substr(0, end));
+    rest.remove_prefix(end);
+  }
+  connection_->Send(wire.c_str());
+}
 
 void TZoEngine::SimulateLine(const char* text) {
   if (!text) return;
@@ -146,6 +196,7 @@ void TZoEngine::atLine(char* line) {
 
 void TZoEngine::atConnect(void* p) {
   state = InConnect;
+  analysis_->Caps().Start(tls_.on && !tls_.clientCert.empty());
   ZoRaise(OnConnect, p);
   if (state == InConnect) state = Connected;  // the receiver may have disconnected
 }

@@ -8,6 +8,7 @@
 
 #include "C_analctcp.h"
 #include "C_analdcc.h"
+#include "C_socket.h"
 #include "U_analysis.h"
 #include "U_data.h"
 #include "U_events.h"
@@ -31,6 +32,18 @@ class TZoEngine : public QObject {
   void SetUserName(const std::string& userName) { userName_ = userName; }
   void SetAddress(const std::string& address) { address_ = address; }
   void SetPort(int port) { port_ = port; }
+  // SASL PLAIN login for the next connections; an empty account logs in without.
+  void SetLogin(const std::string& account, const std::string& password);
+  // Sends UTF-8 to every server, not only to those that announce UTF8ONLY.
+  void SetUtf8(bool utf8) { utf8_ = utf8; }
+  // TLS for the next connections, and what the user trusts beyond the system's store.
+  void SetTls(bool on) { tls_.on = on; }
+  void SetTlsTrust(const std::string& fingerprint, const std::string& caFile);
+  // A client certificate to present over TLS; it then logs in (SASL EXTERNAL).
+  void SetTlsClientCert(const std::string& certFile, const std::string& keyFile);
+  bool Tls() const { return tls_.on; }
+  // The wire encoding of the live connection: UTF-8 or the default CP949.
+  bool Utf8Wire() const;
 
   bool Connect();
   void Disconnect();
@@ -127,5 +140,7 @@ class TZoEngine : public QObject {
   std::string userName_ = "QUELBO";
   std::string address_ = "localhost";
   int port_ = 6667;
+  bool utf8_ = false;
+  ZoTlsOptions tls_;
   std::unique_ptr<char[]> simulated_;
 };

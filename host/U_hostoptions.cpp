@@ -27,12 +27,15 @@ const OptionRule* FindOption(const QString& name) {
   return nullptr;
 }
 
-// HOST or HOST:PORT with a port from 1 to 65535.
-bool ValidAddress(const QString& address) {
+// HOST or HOST:PORT with a port from 1 to 65535; "ircs://HOST[:PORT]" and
+// "HOST:+PORT" ask for TLS.
+bool ValidAddress(QString address) {
+  if (address.startsWith(QLatin1String("ircs://"))) address.remove(0, 7);
   const qsizetype colon = address.indexOf(QLatin1Char(':'));
   if (colon == 0 || address.isEmpty()) return false;
   if (colon < 0) return true;
-  const QString port = address.mid(colon + 1);
+  const bool secure = address.mid(colon + 1, 1) == QLatin1String("+");
+  const QString port = address.mid(colon + (secure ? 2 : 1));
   bool ok = false;
   const int number = port.toInt(&ok);
   return ok && number >= 1 && number <= 65535 && port.front().isDigit();
@@ -42,7 +45,9 @@ QString Apply(const OptionRule& rule, const QString& value, HostOptions* options
   switch (rule.target) {
     case Target::Property:
       if (QLatin1String(rule.property) == QLatin1String("ADDR") && !ValidAddress(value))
-        return QStringLiteral("--addr needs HOST or HOST:PORT with a port from 1 to 65535, not \"%1\"").arg(value);
+        return QStringLiteral("--addr needs HOST, HOST:PORT, HOST:+PORT or ircs://HOST[:PORT] with a port from 1 to "
+                              "65535, not \"%1\"")
+            .arg(value);
       options->properties = MergeProperties(options->properties, {{QString::fromLatin1(rule.property), value}});
       return {};
     case Target::Script:
@@ -91,7 +96,7 @@ ParsedOptions ParseHostOptions(const QStringList& args) {
 
 QString HostUsage() {
   return QStringLiteral(
-      "usage: velko [PAGE.html] [--skin URL] [--addr HOST[:PORT]] [--chan LIST] [--nick NICK]\n"
+      "usage: velko [PAGE.html] [--skin URL] [--addr [ircs://]HOST[:[+]PORT]] [--chan LIST] [--nick NICK]\n"
       "             [--script FILE|-] [--grab-dir DIR]\n");
 }
 

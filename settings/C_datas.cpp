@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStandardPaths>
+#include <utility>
 
 #include "U_codepage.h"
 #include "U_commondata.h"
@@ -32,6 +33,13 @@ std::vector<std::string> SplitAliases(const std::string& text) {
   std::erase_if(entries, IsAppendedAlias);
   return entries;
 }
+
+// The login and trust values for secured servers, read and written alike.
+const std::pair<const char*, std::string CDatas::*> kLoginTexts[] = {
+    {"SaslAccount", &CDatas::SaslAccount},     {"SaslPassword", &CDatas::SaslPassword},
+    {"TlsFingerprint", &CDatas::TlsFingerprint}, {"TlsCaFile", &CDatas::TlsCaFile},
+    {"TlsClientCert", &CDatas::TlsClientCert}, {"TlsClientKey", &CDatas::TlsClientKey},
+};
 
 void ReadText(MRegistry& registry, const char* name, std::string& field, size_t bufferSize) {
   ZoStringStatic buffer(bufferSize);
@@ -79,6 +87,8 @@ void CDatas::Load() {
     ReadText(registry, "FontName", FontName, kTextBuffer);
     registry.ReadInteger("FontSize", &FontSize, 9);
     ReadText(registry, "DCCDir", DCCDir, kTextBuffer);
+    registry.ReadInteger("Utf8", &Utf8, 0);
+    for (const auto& [name, field] : kLoginTexts) ReadText(registry, name, this->*field, kTextBuffer);
   }
   Alias = SplitAliases(aliases);
   for (const char* appended : kAppendedAliases) Alias.emplace_back(appended);
@@ -100,4 +110,6 @@ void CDatas::Save() {
   registry.WriteString("FontName", FontName.c_str());
   registry.WriteInteger("FontSize", FontSize);
   registry.WriteString("DCCDir", DCCDir.c_str());
+  registry.WriteInteger("Utf8", Utf8);
+  for (const auto& [name, field] : kLoginTexts) registry.WriteString(name, (this->*field).c_str());
 }

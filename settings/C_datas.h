@@ -33,6 +33,19 @@ class CDatas {
   std::string DCCDir;
   std::string FontName;
   int32_t FontSize = 9;
+  // Non-zero: UTF-8 on the wire to every server, not only to UTF-8-only ones.
+  int32_t Utf8 = 0;
+  // SASL PLAIN login; empty account: none.
+  std::string SaslAccount;
+  std::string SaslPassword;
+  // Trust for a TLS server whose certificate the system does not vouch for:
+  // the certificate's SHA-256 in hex (colons allowed), or a CA file (PEM).
+  std::string TlsFingerprint;
+  std::string TlsCaFile;
+  // A client certificate (PEM) for TLS, and its key when in a file of its own;
+  // with one the client logs in by SASL EXTERNAL.
+  std::string TlsClientCert;
+  std::string TlsClientKey;
 
  private:
   void Load();

@@ -6,6 +6,7 @@
 #include <strings.h>
 
 #include "U_codepage.h"
+#include "U_ircline.h"
 #include "bot_lines.h"
 
 namespace {
@@ -35,10 +36,10 @@ BotSession::BotSession(CliOptions options)
 
 void BotSession::BindRegistration() {
   engine_.OnConnect = [this](void*) {
-    engine_.Send(("USER quelbo 0 0 :" + options_.user + "\r\nNICK " + engine_.Nick() + "\r\n").c_str());
+    engine_.Send((Irc::User("quelbo", options_.user) + Irc::Nick(engine_.Nick())).c_str());
   };
   engine_.OnLogon = [this](void*) {
-    for (const std::string& channel : options_.channels) engine_.Send(("JOIN " + channel + "\r\n").c_str());
+    for (const std::string& channel : options_.channels) engine_.Send(Irc::Join(channel).c_str());
   };
   engine_.OnIRC = [this](stIRC* irc) { RetryNick(*irc); };
   engine_.OnOwnerJoin = [](const char* channel) { Log(std::string("joined ") + channel); };
@@ -63,7 +64,7 @@ void BotSession::BindConversation() {
   };
   engine_.OnCTCP = [this](stCTCP* ctcp) { AnswerCtcp(*ctcp); };
   engine_.OnKick = [this](const char* channel, const char*, const char* victim, const char*) {
-    if (strcasecmp(victim, engine_.Nick().c_str()) == 0) replies_.Push(std::string("JOIN ") + channel + "\r\n");
+    if (strcasecmp(victim, engine_.Nick().c_str()) == 0) replies_.Push(Irc::Join(channel));
   };
 }
 
@@ -83,7 +84,7 @@ void BotSession::RetryNick(const stIRC& irc) {
     return;
   }
   engine_.SetNick(engine_.Nick() + "_");
-  engine_.Send(("NICK " + engine_.Nick() + "\r\n").c_str());
+  engine_.Send(Irc::Nick(engine_.Nick()).c_str());
 }
 
 void BotSession::Start() {
@@ -95,7 +96,7 @@ void BotSession::Quit() {
   quitting_ = true;
   replies_.Clear();
   if (engine_.state < TZoEngine::Connected) return Finish(0);
-  engine_.Send((std::string("QUIT :") + Cp949Literal("안녕히 계세요, 다음에 또 만나요!") + "\r\n").c_str());
+  engine_.Send(Irc::Quit(Cp949Literal("안녕히 계세요, 다음에 또 만나요!")).c_str());
   quitTimer_.start();
 }
 

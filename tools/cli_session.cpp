@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "U_ircline.h"
 #include "event_lines.h"
 
 CliSession::CliSession(CliOptions options) : options_(std::move(options)) {
@@ -23,14 +24,12 @@ CliSession::CliSession(CliOptions options) : options_(std::move(options)) {
   auto printConnect = std::move(engine_.OnConnect);
   engine_.OnConnect = [this, printConnect](void* p) {
     printConnect(p);
-    const std::string registration =
-        "USER quelbo 0 0 :" + options_.user + "\r\nNICK " + options_.nick + "\r\n";
-    engine_.Send(registration.c_str());
+    engine_.Send((Irc::User("quelbo", options_.user) + Irc::Nick(options_.nick)).c_str());
   };
   auto printLogon = std::move(engine_.OnLogon);
   engine_.OnLogon = [this, printLogon](void* p) {
     printLogon(p);
-    for (const std::string& channel : options_.channels) engine_.Send(("JOIN " + channel + "\r\n").c_str());
+    for (const std::string& channel : options_.channels) engine_.Send(Irc::Join(channel).c_str());
   };
   BindDCC();
 }

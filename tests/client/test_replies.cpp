@@ -14,6 +14,7 @@
 #include "M_msgbox.h"
 #include "M_nickchange.h"
 #include "U_chanlistgrid.h"
+#include "U_codepage.h"
 #include "U_htmlskin.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
@@ -167,6 +168,34 @@ TEST(Replies, WindowsAndConnectionGoMidway) {
   SetModalAnswer(nullptr);
   EXPECT_TRUE(ChanList(form)->CloseEnabled);  // a listing cut off ends
   EXPECT_TRUE(requested);
+}
+
+// Some servers answer LIST with rows and the end only.
+TEST(Replies, ListingWithoutStartReplyOpensAtTheFirstRow) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  form.Engine().SimulateLine(":srv 322 me #a 3 :one");
+  form.Engine().SimulateLine(":srv 322 me #b 5 :two");
+  form.Engine().SimulateLine(":srv 323 me :End of LIST");
+  ASSERT_NE(ChanList(form), nullptr);
+  EXPECT_EQ(ChanList(form)->sgChanList->Model().Entry(0)->users, 5);
+  EXPECT_EQ(ChanList(form)->sgChanList->Model().Entry(1)->users, 3);
+  EXPECT_FALSE(form.Listing);
+}
+
+// A server that takes UTF-8 only gets the typed Korean in UTF-8; its refusals
+// show in the front window like the error replies.
+TEST(Replies, Utf8OnlyServerGetsUtf8AndItsRefusalsAreShown) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  wired.server.Write(":srv 001 me :Welcome\r\n:srv 005 me UTF8ONLY :are supported\r\n:me!u@h JOIN :#c\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return form.Subforms().FindChannel("#c") != nullptr && form.Engine().Utf8Wire(); }));
+  form.Input(EncodeText(QString::fromUtf8("안녕하세요")).c_str());
+  EXPECT_TRUE(wired.Sent("PRIVMSG #c :안녕하세요\r\n"));
+  wired.server.Write(":srv FAIL PRIVMSG INVALID_UTF8 :Message rejected\r\n:srv 400 me PRIVMSG :Unknown error\r\n");
+  TmABSRich* channel = form.Subforms().FindChannel("#c");
+  EXPECT_TRUE(WaitUntil([&] { return PaneText(channel).contains(QString::fromUtf8("◆ ERROR(400)")); }));
+  EXPECT_TRUE(PaneText(channel).contains(QString::fromUtf8("◆ FAIL(PRIVMSG INVALID_UTF8) Message rejected")));
 }
 
 // A thousand channels, most users on top, under the skin's header colour.

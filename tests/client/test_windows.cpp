@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include "F_mchannel.h"
+#include "F_mdccchat.h"
 #include "F_mquery.h"
 #include "U_codepage.h"
 #include "U_lib.h"
 #include "U_subforms.h"
+#include "U_render.h"
 #include "client_fixture.h"
+#include "pane_lines.h"
 #include "frame_input.h"
 #include "wait_until.h"
 
@@ -147,6 +150,66 @@ TEST(Subforms, MemberListKeepsPrefixesAndOrder) {
   EXPECT_TRUE(PaneText(wired.form->Subforms().FrontOutputForm()).contains(QString::fromUtf8("쫓겨났습니다")));
   wired.form.reset();
   EXPECT_FALSE(wired.server.Received().contains("PART #c"));
+}
+
+// Whatever happens to the list, the selection stays on its member (under
+// a new nick or prefix) or goes; it never lands on someone else, so a member
+// menu action hits the member the user chose.
+TEST(Subforms, MemberSelectionFollowsItsMemberOrGoes) {
+  WiredForm wired;
+  TZoEngine& engine = wired.form->Engine();
+  struct Step {
+    const char* selected;
+    const char* line;
+    const char* after;
+  };
+  const std::vector<Step> steps = {
+      {"bob", ":bob!u@h PART #s%d :bye", ""},
+      {"bob", ":bob!u@h QUIT :gone", ""},
+      {"bob", ":Zed!u@h KICK #s%d bob :out", ""},
+      {"bob", ":bob!u@h NICK :Aaron", "Aaron"},
+      {"bob", ":Zed!u@h MODE #s%d +o bob", "bob"},
+      {"amy", ":Zed!u@h MODE #s%d -v amy", "amy"},
+      {"bob", ":amy!u@h PART #s%d :bye", "bob"},
+      {"bob", ":Carl!u@h JOIN :#s%d", "bob"},
+  };
+  int round = 0;
+  for (const Step& step : steps) {
+    const std::string channelName = "#s" + std::to_string(++round);
+    engine.SimulateLine((":me!u@h JOIN :" + channelName).c_str());
+    engine.SimulateLine((":srv 353 me = " + channelName + " :@Zed bob +amy Cy me").c_str());
+    TmChannel* channel = wired.form->Subforms().FindChannel(channelName.c_str());
+    ASSERT_NE(channel, nullptr);
+    const auto& users = channel->Users();
+    channel->lbUsers->setCurrentRow(static_cast<int>(
+        std::find_if(users.begin(), users.end(), [&](const std::string& e) { return StripNickPrefix(e.c_str()) == std::string(step.selected); }) -
+        users.begin()));
+    ASSERT_EQ(channel->SelectedNick(), step.selected);
+    std::string line = step.line;
+    if (const size_t at = line.find("%d"); at != std::string::npos) line.replace(at, 2, std::to_string(round));
+    engine.SimulateLine(line.c_str());
+    EXPECT_EQ(channel->SelectedNick(), step.after) << line;
+  }
+}
+
+// A chat's lines read right whatever the coding of the nick and the text,
+// and a line too long for the pane is cut between whole characters.
+TEST(DccChatLines, NickAndTextKeepTheirCharacters) {
+  WiredForm wired;
+  wired.form->Engine().SimulateLine(":철수!u@h PRIVMSG me :\x01" "DCC CHAT chat 2130706433 1\x01");
+  TmDCCChat* chat = wired.form->Subforms().FindDCCChat(0);
+  ASSERT_NE(chat, nullptr);
+  EXPECT_TRUE(Shows(chat, "◆ 철수님과 DCC-CHAT접속중 (127.0.0.1/1)...", kKindCtcp));
+
+  std::string korean;
+  for (int i = 0; i < 300; ++i) korean += "가";
+  for (const std::string& text : {korean, std::string(Cp949Literal(korean.c_str()))}) {
+    chat->rView->clear();
+    chat->AddMessage(text.c_str());
+    const QString shown = PaneText(chat);
+    EXPECT_TRUE(shown.startsWith(QString::fromUtf8("<철수> 가가"))) << shown.left(20).toStdString();
+    EXPECT_FALSE(shown.contains(QChar::ReplacementCharacter));
+  }
 }
 
 QColor LineColor(const TmABSRich* pane, int line) {

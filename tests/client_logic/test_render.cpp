@@ -5,6 +5,7 @@
 #include <ctime>
 #include <functional>
 
+#include "C_socket.h"
 #include "U_codepage.h"
 #include "U_render.h"
 
@@ -44,6 +45,12 @@ stCTCP Ctcp(const char* keyword, const char* params) {
   return record;
 }
 
+std::optional<TOutLine> Standard(const char* line) {
+  stIRC record;
+  CZoAnalysis::Parse(line, &record);
+  return RenderStandardReply(record);
+}
+
 }  // namespace
 
 TEST(Render, EveryHandlerWritesItsLineToItsWindow) {
@@ -71,12 +78,21 @@ TEST(Render, EveryHandlerWritesItsLineToItsWindow) {
        "◆ bob님께서 채널 주제를 news로 변경했습니다"},
       {[] { return RenderNTopic("#c", "news"); }, T::Channel, "#c", 14, "◆ 채널의 주제는 'news'입니다."},
       {[] { return RenderNumeric("433", "bob :In use"); }, T::Active, "", 4, "◆ ERROR(433) bob :In use"},
+      {[] { return RenderNumeric("400", "me CAP :Unknown"); }, T::Active, "", 4, "◆ ERROR(400) me CAP :Unknown"},
       {[] { return RenderNumeric("372", ":- motd"); }, T::None, "", 0, ""},
+      {[] { return Standard(":s FAIL PRIVMSG INVALID_UTF8 :Message rejected"); }, T::Active, "", 4,
+       "◆ FAIL(PRIVMSG INVALID_UTF8) Message rejected"},
+      {[] { return Standard("WARN REHASH CERTS_EXPIRED certs :Certificate expired"); }, T::Active, "", 4,
+       "◆ WARN(REHASH CERTS_EXPIRED) Certificate expired"},
+      {[] { return Standard("NOTE * X"); }, T::Active, "", 4, "◆ NOTE(* X) "},
+      {[] { return Standard(":s PRIVMSG #c :x"); }, T::None, "", 0, ""},
+      {[] { return RenderTlsRefusal(kZoTlsWrongName); }, T::Active, "", 16,
+       "◆ 보안 연결을 거부했습니다: 인증서가 접속한 서버 이름의 것이 아닙니다. 접속하지 않았습니다."},
+      {[] { return RenderTlsRefusal(10061); }, T::None, "", 0, ""},
       {[] { return RenderNumeric("NOTICE", "x"); }, T::None, "", 0, ""},
       {[] { return RenderList(321); }, T::Active, "", 16, "◆ 채널 리스트를 받고 있습니다... 기다려 주십시오."},
       {[] { return RenderList(323); }, T::Active, "", 16, "◆ 채널 리스트를 다 받았습니다."},
   });
-  EXPECT_EQ(OwnerJoinRequest("#c"), "MODE #c\r\n");
 }
 
 TEST(Render, WhoisRepliesByCode) {
@@ -136,5 +152,4 @@ TEST(Render, LongLinesAreCutWholeCharacters) {
 
   const std::string longWhois = "bob 1 1700000000" + std::string(2000, '9') + " :x";
   EXPECT_FALSE(RenderWhois(317, longWhois.c_str()).has_value());
-  EXPECT_EQ(OwnerJoinRequest(std::string(600, '#').c_str()).size(), 512u);
 }

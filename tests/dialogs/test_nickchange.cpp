@@ -21,7 +21,7 @@ struct NickChangeTest : testing::Test {
       refusal = dynamic_cast<TKMessageBox&>(form).lText->text();
       form.close();
     });
-    TModalHolder<TmNickChange> dialog(recorder.engine, [&](const char* nick) { stored = nick; });
+    TModalHolder<TmNickChange> dialog(EngineNickRequest(recorder.engine, [&](const char* nick) { stored = nick; }));
     dialog->ShowModal();
   }
   static void Enter(TmNickChange& dialog, const QString& nick) {

@@ -86,8 +86,43 @@ TEST(Commands, TopicInviteAndLowerCaseWords) {
   r.engine.SimulateLine(":b!u@h FOO bar :baz");
   EXPECT_STREQ(r.engine.FindChan("#c")->Topic(), "new topic");
   EXPECT_EQ(r.Events({"OnTopic", "OnInvite", "OnIRC"}),
-            (Lines{"OnTopic\t#c\tb\tnew topic", "OnIRC\tb\tu\th\ttopic\t#c\t:new topic", "OnInvite\t:#other\tb",
+            (Lines{"OnTopic\t#c\tb\tnew topic", "OnIRC\tb\tu\th\ttopic\t#c\t:new topic", "OnInvite\t#other\tb",
                    "OnIRC\tb\tu\th\tINVITE\tme\t:#other", "OnIRC\tb\tu\th\tFOO\tbar\t:baz"}));
+}
+
+// Any last parameter may come as a trailing one; some servers send it so
+// even when it is one word. Each row: the line, the events it raises and the
+// member list after it.
+TEST(Commands, ALastParameterWithAColonCountsAsAnyOther) {
+  const struct {
+    const char* line;
+    Lines events;
+    const char* members;
+  } rows[] = {
+      {":b!u@h MODE #c +v :a", {"OnUserMode\t#c\ta\t+v", "OnMode\t#c\tb\t+v a"}, "me\r\n@b\r\n+c\r\n+a"},
+      {":b!u@h MODE #c -o+o c :a", {"OnUserMode\t#c\tc\t-o", "OnUserMode\t#c\ta\t+o", "OnMode\t#c\tb\t-o+o c a"},
+       "me\r\n@b\r\n+c\r\n@a"},
+      {":b!u@h MODE #c :+nt", {"OnChanMode\t#c\t+nt", "OnMode\t#c\tb\t+nt"}, "me\r\n@b\r\n+c\r\na"},
+      {":b!u@h KICK #c :a", {"OnKick\t#c\tb\ta\t"}, "me\r\n@b\r\n+c"},
+      {":b!u@h KICK #c a :two words", {"OnKick\t#c\tb\ta\ttwo words"}, "me\r\n@b\r\n+c"},
+      {":a!u@h NICK :aa", {"OnNick\ta\taa"}, "me\r\n@b\r\n+c\r\naa"},
+      {":b!u@h TOPIC #c :", {"OnTopic\t#c\tb\t"}, "me\r\n@b\r\n+c\r\na"},
+      {":b!u@h INVITE me #d", {"OnInvite\t#d\tb"}, "me\r\n@b\r\n+c\r\na"},
+      {":srv 322 me #d 5 :[+nt] talk here", {"OnList\t322\t#d\t[+nt] talk here\t5"}, "me\r\n@b\r\n+c\r\na"},
+      {":srv 332 me #c :a b c", {"OnNTopic\t#c\ta b c"}, "me\r\n@b\r\n+c\r\na"},
+      {":srv 324 me #c :+s", {"OnChanMode\t#c\t+s", "OnNMode\t#c\t+s"}, "me\r\n@b\r\n+c\r\na"},
+      {":srv 353 me @ #c :@+a", {"OnNames\t#c\t@+a"}, "@a"},  // multi-prefix: the highest one shows
+  };
+  for (const auto& row : rows) {
+    InChannel r;
+    r.engine.SimulateLine(row.line);
+    EXPECT_EQ(r.Events({"OnUserMode", "OnChanMode", "OnMode", "OnKick", "OnNick", "OnTopic", "OnInvite", "OnList",
+                        "OnNTopic", "OnNMode", "OnNames"}),
+              row.events)
+        << row.line;
+    EXPECT_EQ(r.Members(), row.members) << row.line;
+    EXPECT_EQ(SessionFault(r.engine.SessionData()), "") << row.line;
+  }
 }
 
 TEST(Modes, OperatorAndVoiceRaiseUserModesOnly) {
@@ -122,7 +157,7 @@ TEST(Modes, WithoutSignCountsAsAddingAndServerSetterIsHost) {
   InChannel r;
   r.engine.SimulateLine(":irc.srv MODE #c :nt");
   EXPECT_STREQ(r.engine.FindChan("#c")->Modes(), "nt");
-  EXPECT_EQ(r.Events({"OnMode"}), (Lines{"OnMode\t#c\tirc.srv\t:nt"}));
+  EXPECT_EQ(r.Events({"OnMode"}), (Lines{"OnMode\t#c\tirc.srv\tnt"}));
   r.engine.SimulateLine(":b!u@h MODE #c +o");
   EXPECT_EQ(r.Events({"OnUserMode"}).size(), 0u);
 }

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "C_analctcp.h"
 #include "U_analysis.h"
@@ -36,6 +37,31 @@ TEST(Parse, SplitsPrefixCommandParameterAndRest) {
       {":", "|||||"},
   };
   for (const auto& [line, fields] : cases) EXPECT_EQ(Fields(line), fields) << line;
+}
+
+TEST(Parse, ParametersAsTheProtocolDefinesThem) {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {":n!u@h MODE #c +v :alice", {"#c", "+v", "alice"}},
+      {"PING :a b", {"a b"}},
+      {":s 353 me = #c :@a +b c", {"me", "=", "#c", "@a +b c"}},
+      {":n KICK  #c   a", {"#c", "a"}},  // runs of blanks separate
+      {":n TOPIC #c :", {"#c", ""}},
+      {":n TOPIC #c ::x", {"#c", ":x"}},
+      {"CMD 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11",
+                                                         "12", "13", "14", "15 16"}},
+      {"QUIT", {}},
+      {":only", {}},
+  };
+  for (const auto& [line, params] : cases) {
+    const stIRC r = Parsed(line);
+    std::vector<std::string> got;
+    for (size_t i = 0; i < r.paramCount; ++i) got.emplace_back(ZoParam(r, i));
+    EXPECT_EQ(got, params) << line;
+    EXPECT_STREQ(ZoParam(r, r.paramCount), "") << line;
+  }
+  char joined[512];
+  ZoJoinParams(Parsed(":n MODE #c +ov :a b"), 1, joined);
+  EXPECT_STREQ(joined, "+ov a b");
 }
 
 // Each field is as wide as it can be without a lone lead byte at its end.

@@ -106,6 +106,7 @@ TEST(HostOptions, UnusableLinesAreRefusedWithTheReason) {
       {{"a.html", "b.html"}, "one too many"},
       {{"--addr", "host:0"}, "--addr"},
       {{"--addr", ":7000"}, "--addr"},
+      {{"--addr", "ircs://h:+"}, "--addr"},
       {{"--script="}, "--script needs"},
   };
   for (const auto& entry : lines) {
@@ -113,7 +114,8 @@ TEST(HostOptions, UnusableLinesAreRefusedWithTheReason) {
     EXPECT_TRUE(parsed.error.contains(QString::fromUtf8(entry.error)))
         << entry.args.join(' ').toStdString() << ": " << parsed.error.toStdString();
   }
-  EXPECT_TRUE(ParseHostOptions({"--addr", "irc.local"}).ok());
+  for (const char* address : {"irc.local", "ircs://irc.local", "ircs://irc.local:7000", "irc.local:+6697"})
+    EXPECT_TRUE(ParseHostOptions({"--addr", address}).ok()) << address;
   EXPECT_TRUE(ParseHostOptions({"--help"}).options.help);
 }
 

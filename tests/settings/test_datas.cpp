@@ -89,6 +89,24 @@ TEST_F(DatasTest, StoredAliasTableSkipsEmptyPiecesAndDoesNotGrow) {
   }
 }
 
+TEST_F(DatasTest, LoginAndTrustValuesSurviveARestart) {
+  {
+    CDatas datas;
+    datas.Utf8 = 1;
+    datas.SaslAccount = "velko";
+    datas.SaslPassword = "pass word";
+    datas.TlsFingerprint = "ab:cd";
+    datas.TlsCaFile = "/etc/ca.pem";
+    datas.TlsClientCert = "/home/me/cert.pem";
+  }
+  ReopenFromDisk();
+  const CDatas datas;
+  EXPECT_EQ(datas.Utf8, 1);
+  EXPECT_EQ(datas.SaslAccount + "|" + datas.SaslPassword + "|" + datas.TlsFingerprint + "|" + datas.TlsCaFile + "|" +
+                datas.TlsClientCert + "|" + datas.TlsClientKey,
+            "velko|pass word|ab:cd|/etc/ca.pem|/home/me/cert.pem|");
+}
+
 TEST_F(DatasTest, ValuesThatDoNotFitReadAsDefaults) {
   Store("Port", QByteArray("\x01\x02\0\0\0", 5));
   Store("Nick", QByteArray(511, 'n'));  // the longest that fits with its NUL

@@ -1,16 +1,13 @@
 #include "ngircd_server.h"
 
+#include <cstdio>
+
 #include "C_socket.h"
 
-#include <arpa/inet.h>
-#include <csignal>
-#include <cstdio>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+void NgircdServer::EnableTls(const std::string& certFile, const std::string& keyFile) {
+  certFile_ = certFile;
+  keyFile_ = keyFile;
+}
 
 bool NgircdServer::WriteConfig(const std::string& path) {
   FILE* file = fopen(path.c_str(), "w");
@@ -23,47 +20,18 @@ bool NgircdServer::WriteConfig(const std::string& path) {
           "[Options]\nDNS = no\nIdent = no\nPAM = no\n"
           "[Operator]\nName = %s\nPassword = %s\n",
           kName, port_, floodControl_ ? -1 : 0, kOperName, kOperPassword);
+  if (tlsPort_) fprintf(file, "[SSL]\nCertFile = %s\nKeyFile = %s\nPorts = %u\n", certFile_.c_str(), keyFile_.c_str(), tlsPort_);
   return fclose(file) == 0;
 }
 
 bool NgircdServer::Start() {
   if (!dir_.isValid()) return false;
   port_ = GetFreePort();
+  if (!certFile_.empty()) {
+    do tlsPort_ = GetFreePort();
+    while (tlsPort_ == port_);
+  }
   const std::string config = dir_.filePath("ngircd.conf").toStdString();
-  const std::string log = dir_.filePath("ngircd.log").toStdString();
   if (port_ == 0 || !WriteConfig(config)) return false;
-  pid_ = fork();
-  if (pid_ == 0) {
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out >= 0) {
-      dup2(out, STDOUT_FILENO);
-      dup2(out, STDERR_FILENO);
-    }
-    execlp("ngircd", "ngircd", "-n", "-f", config.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  return pid_ > 0 && WaitAccepting(10000);
-}
-
-bool NgircdServer::WaitAccepting(int timeoutMs) const {
-  for (int waited = 0; waited < timeoutMs; waited += 20) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port_);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool up = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    if (up) return true;
-    if (waitpid(pid_, nullptr, WNOHANG) == pid_) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
-}
-
-void NgircdServer::Stop() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  waitpid(pid_, nullptr, 0);
-  pid_ = -1;
+  return process_.Start({"ngircd", "-n", "-f", config}, dir_.filePath("ngircd.log").toStdString(), port_);
 }

@@ -5,22 +5,21 @@
 #include <QTemporaryDir>
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 
-class NgircdServer {
+#include "server_process.h"
+
+class NgircdServer : public TestIrcd {
  public:
-  NgircdServer() = default;
-  ~NgircdServer() { Stop(); }
-  NgircdServer(const NgircdServer&) = delete;
-  NgircdServer& operator=(const NgircdServer&) = delete;
-
   // Keeps ngircd's command penalties, as a public server runs: a client's
   // commands are then processed a few per second. Call before Start.
   void EnableFloodControl() { floodControl_ = true; }
+  // Listens for TLS too, on TlsPort(), with this certificate. Call before Start.
+  void EnableTls(const std::string& certFile, const std::string& keyFile);
   // Starts the server and waits until it accepts connections.
-  bool Start();
-  void Stop();
-  uint16_t Port() const { return port_; }
+  bool Start() override;
+  void Stop() { process_.Stop(); }
+  uint16_t Port() const override { return port_; }
+  uint16_t TlsPort() const { return tlsPort_; }
   static constexpr const char* kName = "irc.velko.test";
   // An operator account, for tests that need the server to act (KILL).
   static constexpr const char* kOperName = "velko";
@@ -28,10 +27,12 @@ class NgircdServer {
 
  private:
   bool WriteConfig(const std::string& path);
-  bool WaitAccepting(int timeoutMs) const;
 
   QTemporaryDir dir_;
+  ServerProcess process_;
   uint16_t port_ = 0;
-  pid_t pid_ = -1;
+  uint16_t tlsPort_ = 0;
+  std::string certFile_;
+  std::string keyFile_;
   bool floodControl_ = false;
 };

@@ -1,0 +1,128 @@
+#include "C_servercaps.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+namespace {
+
+// What this client can use; anything else the server offers is left alone.
+constexpr const char* kWanted[] = {"multi-prefix", "sasl"};
+
+// AUTHENTICATE carries at most this much of the payload per line.
+constexpr size_t kChunk = 400;
+
+bool IsSaslFailure(int numeric) { return numeric >= 902 && numeric <= 907; }
+
+}  // namespace
+
+std::string ZoBase64(const std::string& data) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (size_t at = 0; at < data.size(); at += 3) {
+    uint32_t group = static_cast<uint8_t>(data[at]) << 16;
+    if (at + 1 < data.size()) group |= static_cast<uint8_t>(data[at + 1]) << 8;
+    if (at + 2 < data.size()) group |= static_cast<uint8_t>(data[at + 2]);
+    const size_t digits = std::min<size_t>(3, data.size() - at) + 1;
+    for (size_t i = 0; i < 4; ++i) out += i < digits ? kDigits[(group >> (18 - 6 * i)) & 63] : '=';
+  }
+  return out;
+}
+
+bool ZoHasWord(const char* list, const char* name) {
+  const size_t length = strlen(name);
+  for (const char* at = list; at && *at;) {
+    at += strspn(at, " ");
+    const size_t word = strcspn(at, " ");
+    const size_t key = strcspn(at, " =");
+    if (word && key == length && strncasecmp(at, name, length) == 0) return true;
+    at += word;
+  }
+  return false;
+}
+
+void CZoServerCaps::SetLogin(const std::string& account, const std::string& password) {
+  account_ = account;
+  password_ = password;
+}
+
+void CZoServerCaps::Start(bool external) {
+  external_ = external;
+  stage_ = Stage::Listing;
+  offered_.clear();
+  enabled_.clear();
+  utf8Only_ = false;
+  SendText("CAP LS 302\r\n");
+}
+
+bool CZoServerCaps::Handle(const stIRC& r) {
+  const int numeric = atoi(r.command);
+  if (numeric == 5) Supports(r);
+  if (stage_ == Stage::Idle || stage_ == Stage::Done) return false;
+  if (numeric == 1) {
+    stage_ = Stage::Done;
+  } else if (numeric == 421 && strcasecmp(ZoParam(r, 1), "CAP") == 0) {
+    stage_ = Stage::Done;
+    return true;
+  } else if (strcasecmp(r.command, "CAP") == 0) {
+    const char* verb = ZoParam(r, 1);
+    if (strcasecmp(verb, "LS") == 0 && stage_ == Stage::Listing) Offered(r);
+    if (strcasecmp(verb, "ACK") == 0 && stage_ == Stage::Requesting) Acknowledged(ZoParam(r, 2));
+    if (strcasecmp(verb, "NAK") == 0 && stage_ == Stage::Requesting) End();
+  } else if (strcasecmp(r.command, "AUTHENTICATE") == 0 && stage_ == Stage::LoggingIn) {
+    Authenticate(ZoParam(r, 0));
+  } else if (stage_ == Stage::LoggingIn && (numeric == 903 || IsSaslFailure(numeric))) {
+    End();
+  }
+  return false;
+}
+
+// "CAP * LS * :more" continues; the last line has no "*" before its list.
+void CZoServerCaps::Offered(const stIRC& r) {
+  const bool more = r.paramCount >= 4 && strcmp(ZoParam(r, 2), "*") == 0;
+  if (!offered_.empty()) offered_ += ' ';
+  offered_ += ZoParam(r, r.paramCount - 1u);
+  if (more) return;
+  std::string wanted;
+  for (const char* name : kWanted) {
+    if (!ZoHasWord(offered_.c_str(), name)) continue;
+    if (strcmp(name, "sasl") == 0 && account_.empty() && !external_) continue;
+    wanted += wanted.empty() ? name : std::string(" ") + name;
+  }
+  if (wanted.empty()) return End();
+  stage_ = Stage::Requesting;
+  SendText("CAP REQ :" + wanted + "\r\n");
+}
+
+void CZoServerCaps::Acknowledged(const char* caps) {
+  enabled_ = caps;
+  if (!ZoHasWord(caps, "sasl")) return End();
+  stage_ = Stage::LoggingIn;
+  SendText(external_ ? "AUTHENTICATE EXTERNAL\r\n" : "AUTHENTICATE PLAIN\r\n");
+}
+
+void CZoServerCaps::Authenticate(const char* challenge) {
+  if (strcmp(challenge, "+") != 0) return SendText("AUTHENTICATE *\r\n");
+  // The certificate already says who we are: the payload is empty.
+  if (external_) return SendText("AUTHENTICATE +\r\n");
+  const std::string payload = ZoBase64(account_ + '\0' + account_ + '\0' + password_);
+  for (size_t at = 0; at < payload.size(); at += kChunk)
+    SendText("AUTHENTICATE " + payload.substr(at, kChunk) + "\r\n");
+  if (payload.size() % kChunk == 0) SendText("AUTHENTICATE +\r\n");
+}
+
+void CZoServerCaps::Supports(const stIRC& r) {
+  for (size_t i = 1; i + 1 < r.paramCount; ++i)
+    if (strcasecmp(ZoParam(r, i), "UTF8ONLY") == 0) utf8Only_ = true;
+}
+
+void CZoServerCaps::End() {
+  stage_ = Stage::Done;
+  SendText("CAP END\r\n");
+}
+
+void CZoServerCaps::SendText(const std::string& line) {
+  if (sendLine_) sendLine_(line.c_str());
+}

@@ -1,0 +1,50 @@
+// What the server offers beyond plain registration: capability negotiation
+// (CAP LS 302 ... CAP END, never holding up a server that knows no CAP), SASL
+// login (EXTERNAL with a client certificate, else PLAIN), and the UTF-8-only
+// announcement that sets the wire encoding.
+#pragma once
+
+#include <string>
+
+#include "U_analysis.h"
+
+class CZoServerCaps {
+ public:
+  explicit CZoServerCaps(ZoSendLine sendLine) : sendLine_(std::move(sendLine)) {}
+
+  // An empty account logs in without SASL.
+  void SetLogin(const std::string& account, const std::string& password);
+  // The opening request, sent before the registration lines. `external`: the
+  // connection presents a client certificate, which then logs in.
+  void Start(bool external = false);
+  // Takes the record's part in the negotiation; true when the record is the
+  // negotiation's own and no one else needs it (a server's "unknown CAP").
+  bool Handle(const stIRC& record);
+
+  bool Utf8Only() const { return utf8Only_; }
+  // The capabilities the server acknowledged, blank-separated.
+  const std::string& Enabled() const { return enabled_; }
+
+ private:
+  void Offered(const stIRC& record);
+  void Acknowledged(const char* caps);
+  void Authenticate(const char* challenge);
+  void Supports(const stIRC& record);
+  void End();
+  void SendText(const std::string& line);
+
+  enum class Stage { Idle, Listing, Requesting, LoggingIn, Done };
+  Stage stage_ = Stage::Idle;
+  std::string offered_;
+  std::string enabled_;
+  std::string account_;
+  std::string password_;
+  bool utf8Only_ = false;
+  bool external_ = false;
+  ZoSendLine sendLine_;
+};
+
+// The base64 of `data`, as SASL sends it.
+std::string ZoBase64(const std::string& data);
+// True when the blank-separated `list` holds `name`, with or without a "=value".
+bool ZoHasWord(const char* list, const char* name);

@@ -1,0 +1,49 @@
+// Every IRC command line the system sends, built in one place: at most
+// kIrcLineMax bytes with its CR LF. Only free text (a trailing parameter, a
+// typed command) is ever cut, at a character boundary, before the line is
+// put together, so no line ends inside a character or loses its CR LF.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+constexpr size_t kIrcLineMax = 512;
+
+namespace Irc {
+
+// The longest prefix of `text` that fits beside `overhead` bytes in one line.
+std::string_view Fitting(std::string_view text, size_t overhead);
+// What of `text` goes out in Privmsg or Action to `target`.
+std::string_view PrivmsgText(std::string_view target, std::string_view text);
+std::string_view ActionText(std::string_view target, std::string_view text);
+
+// A command typed or handed over whole, cut to fit.
+std::string Raw(std::string_view command);
+std::string User(std::string_view user, std::string_view realName);
+std::string Nick(std::string_view nick);
+std::string Pong(std::string_view token);
+std::string Quit(std::string_view message);
+std::string Join(std::string_view channel, std::string_view key = {});
+std::string Part(std::string_view channel);
+std::string List();
+std::string Whois(std::string_view nick);
+std::string Privmsg(std::string_view target, std::string_view text);
+std::string Notice(std::string_view target, std::string_view text);
+std::string Action(std::string_view target, std::string_view text);
+// "PRIVMSG target :\1body\1".
+std::string Ctcp(std::string_view target, std::string_view body);
+// A channel's modes asked for, or set: "MODE target modes".
+std::string Mode(std::string_view target, std::string_view modes = {});
+// Channel modes set from the channel dialog: "MODE channel modes key limit",
+// the key and limit only when given; the key is what gets cut.
+std::string ChannelModes(std::string_view channel, std::string_view modes, std::string_view key,
+                         std::string_view limit);
+// A member's mode from the member menu: "MODE channel +o :nick".
+std::string MemberMode(std::string_view channel, std::string_view mode, std::string_view nick);
+std::string Kick(std::string_view channel, std::string_view nick);
+// The topic asked for (no text) or set.
+std::string Topic(std::string_view channel);
+std::string Topic(std::string_view channel, std::string_view topic);
+
+}  // namespace Irc

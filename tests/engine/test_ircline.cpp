@@ -1,0 +1,61 @@
+// The command lines as a server reads them, and the one bound every line keeps.
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include "U_codepage.h"
+#include "U_ircline.h"
+
+namespace {
+
+TEST(IrcLine, EachCommandAsTheServerReadsIt) {
+  const std::vector<std::pair<std::string, std::string>> lines = {
+      {Irc::User("quelbo", "Real Name"), "USER quelbo 0 0 :Real Name\r\n"},
+      {Irc::Nick("me"), "NICK me\r\n"},
+      {Irc::Pong("irc.example"), "PONG irc.example\r\n"},
+      {Irc::Quit("bye"), "QUIT :bye\r\n"},
+      {Irc::Join("#c"), "JOIN #c\r\n"},
+      {Irc::Join("#c", "key"), "JOIN #c key\r\n"},
+      {Irc::Part("#c"), "PART #c\r\n"},
+      {Irc::List(), "LIST\r\n"},
+      {Irc::Whois("bob"), "WHOIS bob\r\n"},
+      {Irc::Privmsg("#c", "hi there"), "PRIVMSG #c :hi there\r\n"},
+      {Irc::Notice("bob", "psst"), "NOTICE bob :psst\r\n"},
+      {Irc::Action("#c", "waves"), "PRIVMSG #c :\1ACTION waves\1\r\n"},
+      {Irc::Ctcp("bob", "DCC CHAT chat 1 2"), "PRIVMSG bob :\1DCC CHAT chat 1 2\1\r\n"},
+      {Irc::Mode("#c"), "MODE #c\r\n"},
+      {Irc::Mode("#c", "+tk key"), "MODE #c +tk key\r\n"},
+      {Irc::ChannelModes("#c", "+kl", "key", "50"), "MODE #c +kl key 50\r\n"},
+      {Irc::ChannelModes("#c", "-t", "", ""), "MODE #c -t\r\n"},
+      {Irc::MemberMode("#c", "+o", "bob"), "MODE #c +o :bob\r\n"},
+      {Irc::Kick("#c", "bob"), "KICK #c bob\r\n"},
+      {Irc::Topic("#c"), "TOPIC #c\r\n"},
+      {Irc::Topic("#c", "new topic"), "TOPIC #c :new topic\r\n"},
+      {Irc::Raw("quit :bye"), "quit :bye\r\n"},
+  };
+  for (const auto& [built, wire] : lines) EXPECT_EQ(built, wire);
+}
+
+// Long free text is cut before the line is put together: the line is whole
+// (CTCP end mark and CR LF kept), within the bound, and ends on a character.
+TEST(IrcLine, LongTextIsCutBetweenCharactersWithinTheBound) {
+  std::string utf8;
+  for (int i = 0; i < 300; ++i) utf8 += "가";
+  const std::string cp949 = Cp949Literal(utf8.c_str());
+  for (const std::string& text : {utf8, cp949, std::string(700, 'x')}) {
+    for (const std::string& line : {Irc::Privmsg("#c", text), Irc::Action("#c", text), Irc::Raw(text),
+                                    Irc::Topic("#c", text), Irc::Pong(text), Irc::Mode(text)}) {
+      ASSERT_LE(line.size(), kIrcLineMax);
+      EXPECT_GE(line.size(), kIrcLineMax - 2);
+      EXPECT_TRUE(line.ends_with("\r\n"));
+      const std::string_view body = std::string_view(line).substr(0, line.size() - 2);
+      EXPECT_FALSE(DecodeDisplay(body.data(), body.size()).contains(QChar::ReplacementCharacter)) << line;
+    }
+  }
+  const std::string action = Irc::Action("#c", utf8);
+  EXPECT_TRUE(action.ends_with("\1\r\n"));
+  EXPECT_EQ(action, "PRIVMSG #c :\1ACTION " + std::string(Irc::ActionText("#c", utf8)) + "\1\r\n");
+  EXPECT_EQ(Irc::Privmsg("#c", utf8), "PRIVMSG #c :" + std::string(Irc::PrivmsgText("#c", utf8)) + "\r\n");
+}
+
+}  // namespace
