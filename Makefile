@@ -1,8 +1,9 @@
 # The two commands: `make run` and `make test`. Both install what is missing first.
 
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev \
-            ngircd python3 libjpeg62-turbo-dev libxml2-dev fonts-nanum fonts-nanum-coding \
-            libqt6network6 libssl3 openssl inspircd
+            ngircd python3 libjpeg62-turbo-dev fonts-nanum fonts-nanum-coding \
+            libqt6network6 libssl3 openssl inspircd \
+            qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libqt6webengine6-data
 BENCH_PACKAGES := libbenchmark-dev irssi weechat-headless
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 

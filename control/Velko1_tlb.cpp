@@ -2,37 +2,25 @@
 
 namespace {
 
-MemberDescription StringProperty(DISPID id, const char* name) { return {id, name, MemberKind::Property, VT_BSTR, {}}; }
-
-MemberDescription Method(DISPID id, const char* name) { return {id, name, MemberKind::Method, VT_EMPTY, {}}; }
-
-MemberDescription Method(DISPID id, const char* name, const char* param) {
-  return {id, name, MemberKind::Method, VT_EMPTY, {{param, VT_BSTR}}};
+MemberDescription Describe(const Velko1Member& member) {
+  if (member.kind == MemberKind::Property) return {member.id, member.name, MemberKind::Property, VT_BSTR, {}};
+  if (!member.param) return {member.id, member.name, MemberKind::Method, VT_EMPTY, {}};
+  return {member.id, member.name, MemberKind::Method, VT_EMPTY, {{member.param, VT_BSTR}}};
 }
+
+std::vector<MemberDescription> Members() {
+  std::vector<MemberDescription> members;
+  for (const Velko1Member& member : kVelko1Members) members.push_back(Describe(member));
+  return members;
+}
+
+#define VELKO1_EVENT_ROW(name, id) MemberDescription{id, #name, MemberKind::Method, VT_EMPTY, {}},
 
 }  // namespace
 
 const InterfaceDescription& InVELKO_1Type() {
-  static const InterfaceDescription type{IID_InVELKO_1,
-                                         "InVELKO_1",
-                                         "Dispatch interface for nVELKO_1 Control",
-                                         kDualInterface | kAutomation,
-                                         {
-                                             StringProperty(DISPID_SKIN, "SKIN"),
-                                             StringProperty(DISPID_ADDR, "ADDR"),
-                                             StringProperty(DISPID_CHAN, "CHAN"),
-                                             StringProperty(DISPID_NICK, "NICK"),
-                                             Method(DISPID_SetSkin, "SetSkin", "URL"),
-                                             Method(DISPID_Input, "Input", "TEXT"),
-                                             Method(DISPID_SelectPrev, "SelectPrev"),
-                                             Method(DISPID_SelectNext, "SelectNext"),
-                                             Method(DISPID_SendIRCLine, "SendIRCLine", "TEXT"),
-                                             Method(DISPID_Connect, "Connect"),
-                                             Method(DISPID_Tile, "Tile"),
-                                             Method(DISPID_Cascade, "Cascade"),
-                                             Method(DISPID_ShowNickChange, "ShowNickChange"),
-                                             Method(DISPID_ShowChanChange, "ShowChanChange"),
-                                         }};
+  static const InterfaceDescription type{IID_InVELKO_1, "InVELKO_1", "Dispatch interface for nVELKO_1 Control",
+                                         kDualInterface | kAutomation, Members()};
   return type;
 }
 
@@ -41,7 +29,7 @@ const InterfaceDescription& InVELKO_1EventsType() {
                                          "InVELKO_1Events",
                                          "Events interface for nVELKO_1 Control",
                                          kDispatchOnly,
-                                         {Method(DISPID_OnCreate, "OnCreate"), Method(DISPID_OnDestroy, "OnDestroy")}};
+                                         {VELKO1_EVENTS(VELKO1_EVENT_ROW)}};
   return type;
 }
 
@@ -70,22 +58,12 @@ const LibraryDescription& VELKO1Library() {
   return library;
 }
 
+// Every member is named, as the class declares it; the load skips the methods.
 const std::vector<PersistEntry>& nVELKO_1PersistMap() {
-  static const std::vector<PersistEntry> map{
-      {"SKIN", DISPID_SKIN},
-      {"ADDR", DISPID_ADDR},
-      {"CHAN", DISPID_CHAN},
-      {"NICK", DISPID_NICK},
-      {"SetSkin", DISPID_SetSkin},
-      {"Input", DISPID_Input},
-      {"SelectPrev", DISPID_SelectPrev},
-      {"SelectNext", DISPID_SelectNext},
-      {"SendIRCLine", DISPID_SendIRCLine},
-      {"Connect", DISPID_Connect},
-      {"Tile", DISPID_Tile},
-      {"Cascade", DISPID_Cascade},
-      {"ShowNickChange", DISPID_ShowNickChange},
-      {"ShowChanChange", DISPID_ShowChanChange},
-  };
+  static const std::vector<PersistEntry> map = [] {
+    std::vector<PersistEntry> entries;
+    for (const Velko1Member& member : kVelko1Members) entries.push_back({member.name, member.id});
+    return entries;
+  }();
   return map;
 }

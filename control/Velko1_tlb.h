@@ -1,12 +1,14 @@
 // The control's type description: library VELKO1, the dual interface
 // InVELKO_1, the event interface InVELKO_1Events and the class nVELKO_1, with
-// their GUIDs (fixed for good), DISPIDs and persistence map.
+// their GUIDs (fixed for good), DISPIDs and persistence map, all drawn from
+// the one member list in Velko1_members.h.
 #pragma once
 
 #include <vector>
 
 #include "com_dispatch.h"
 #include "com_persist.h"
+#include "Velko1_members.h"
 
 inline constexpr GUID LIBID_VELKO1{0x6F97D09B, 0x83C9, 0x46E7, {0x96, 0x3A, 0x18, 0x7D, 0x5B, 0xB9, 0xF7, 0xF4}};
 inline constexpr IID IID_InVELKO_1{0xABD1FA4C, 0xB86B, 0x4D8A, {0xB5, 0x3C, 0x2C, 0xD6, 0xD6, 0x3C, 0x39, 0x5D}};
@@ -19,48 +21,43 @@ inline constexpr const char* kVelko1ProgId = "VELKO1.nVELKO_1";
 inline constexpr int32_t kVelko1MiscStatus = 0x20191;
 inline constexpr size_t kVelko1EventSinks = 5;
 
-enum Velko1Dispid : DISPID {
-  DISPID_SKIN = 1,
-  DISPID_ADDR = 2,
-  DISPID_CHAN = 3,
-  DISPID_NICK = 4,
-  DISPID_SetSkin = 5,
-  DISPID_Input = 6,
-  DISPID_SelectPrev = 7,
-  DISPID_SelectNext = 8,
-  DISPID_SendIRCLine = 9,
-  DISPID_Connect = 10,
-  DISPID_Tile = 11,
-  DISPID_Cascade = 12,
-  DISPID_ShowNickChange = 13,
-  DISPID_ShowChanChange = 14,
+#define VELKO1_DISPID(name, id, ...) DISPID_##name = id,
+enum Velko1Dispid : DISPID { VELKO1_MEMBERS(VELKO1_DISPID, VELKO1_DISPID, VELKO1_DISPID) };
+enum Velko1EventDispid : DISPID { VELKO1_EVENTS(VELKO1_DISPID) };
+#undef VELKO1_DISPID
+
+// One scriptable member as hosts see it.
+struct Velko1Member {
+  const char* name;
+  DISPID id;
+  MemberKind kind;
+  const char* param;   // a method's text parameter, else nullptr
+  const char* button;  // the label of the page button calling it, else nullptr
 };
 
-enum Velko1EventDispid : DISPID { DISPID_OnCreate = 3, DISPID_OnDestroy = 6 };
+#define VELKO1_PROPERTY_ROW(name, id) {#name, id, MemberKind::Property, nullptr, nullptr},
+#define VELKO1_METHOD_ROW(name, id, button) {#name, id, MemberKind::Method, nullptr, button},
+#define VELKO1_TEXT_METHOD_ROW(name, id, param) {#name, id, MemberKind::Method, #param, nullptr},
+inline constexpr Velko1Member kVelko1Members[] = {
+    VELKO1_MEMBERS(VELKO1_PROPERTY_ROW, VELKO1_METHOD_ROW, VELKO1_TEXT_METHOD_ROW)};
+#undef VELKO1_PROPERTY_ROW
+#undef VELKO1_METHOD_ROW
+#undef VELKO1_TEXT_METHOD_ROW
 
 // The dual interface, in its virtual-table order after IDispatch.
+#define VELKO1_PROPERTY_SLOTS(name, id)     \
+  virtual HRESULT get_##name(BSTR* Value) = 0; \
+  virtual HRESULT put_##name(BSTR Value) = 0;
+#define VELKO1_METHOD_SLOT(name, id, button) virtual HRESULT name() = 0;
+#define VELKO1_TEXT_METHOD_SLOT(name, id, param) virtual HRESULT name(BSTR param) = 0;
 class InVELKO_1 : public IDispatch {
  public:
   static constexpr const IID& kIID = IID_InVELKO_1;
-  virtual HRESULT get_SKIN(BSTR* Value) = 0;
-  virtual HRESULT put_SKIN(BSTR Value) = 0;
-  virtual HRESULT get_ADDR(BSTR* Value) = 0;
-  virtual HRESULT put_ADDR(BSTR Value) = 0;
-  virtual HRESULT get_CHAN(BSTR* Value) = 0;
-  virtual HRESULT put_CHAN(BSTR Value) = 0;
-  virtual HRESULT get_NICK(BSTR* Value) = 0;
-  virtual HRESULT put_NICK(BSTR Value) = 0;
-  virtual HRESULT SetSkin(BSTR URL) = 0;
-  virtual HRESULT Input(BSTR TEXT) = 0;
-  virtual HRESULT SelectPrev() = 0;
-  virtual HRESULT SelectNext() = 0;
-  virtual HRESULT SendIRCLine(BSTR TEXT) = 0;
-  virtual HRESULT Connect() = 0;
-  virtual HRESULT Tile() = 0;
-  virtual HRESULT Cascade() = 0;
-  virtual HRESULT ShowNickChange() = 0;
-  virtual HRESULT ShowChanChange() = 0;
+  VELKO1_MEMBERS(VELKO1_PROPERTY_SLOTS, VELKO1_METHOD_SLOT, VELKO1_TEXT_METHOD_SLOT)
 };
+#undef VELKO1_PROPERTY_SLOTS
+#undef VELKO1_METHOD_SLOT
+#undef VELKO1_TEXT_METHOD_SLOT
 
 const InterfaceDescription& InVELKO_1Type();
 const InterfaceDescription& InVELKO_1EventsType();

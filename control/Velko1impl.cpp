@@ -2,7 +2,9 @@
 
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
 #include <stdexcept>
+#include <string_view>
 
 #include "F_mainform.h"
 #include "F_mdiabstract.h"
@@ -49,10 +51,9 @@ TnVELKO_1::TnVELKO_1()
 TnVELKO_1::~TnVELKO_1() {
   delete main_.data();
   skin_.reset();
-  SKIN.clear();
-  ADDR.clear();
-  CHAN.clear();
-  NICK.clear();
+#define VELKO1_CLEAR_FIELD(name, id) name.clear();
+  VELKO1_MEMBERS(VELKO1_CLEAR_FIELD, VELKO1_IGNORE, VELKO1_IGNORE)
+#undef VELKO1_CLEAR_FIELD
   delete form_.data();
   events_.DisconnectAll();
   notify_.DisconnectAll();
@@ -80,18 +81,23 @@ HRESULT TnVELKO_1::GetText(const std::string& field, BSTR* value) {
   });
 }
 
+// Every property reaches the wire inside a command line (NICK, JOIN, the
+// connection, the skin's HTTP request): one line it stays.
 HRESULT TnVELKO_1::PutText(DISPID id, std::string& field, BSTR value) {
-  return GuardedCall(IID_InVELKO_1, [&] { return EditProperty(notify_, id, [&] { field = Cp949FromBstr(value); }); });
+  return GuardedCall(IID_InVELKO_1, [&] {
+    return EditProperty(notify_, id, [&] {
+      std::string text = Cp949FromBstr(value);
+      text.resize(std::min(text.size(), text.find_first_of(std::string_view("\r\n\0", 3))));
+      field = std::move(text);
+    });
+  });
 }
 
-HRESULT TnVELKO_1::get_SKIN(BSTR* Value) { return GetText(SKIN, Value); }
-HRESULT TnVELKO_1::put_SKIN(BSTR Value) { return PutText(DISPID_SKIN, SKIN, Value); }
-HRESULT TnVELKO_1::get_ADDR(BSTR* Value) { return GetText(ADDR, Value); }
-HRESULT TnVELKO_1::put_ADDR(BSTR Value) { return PutText(DISPID_ADDR, ADDR, Value); }
-HRESULT TnVELKO_1::get_CHAN(BSTR* Value) { return GetText(CHAN, Value); }
-HRESULT TnVELKO_1::put_CHAN(BSTR Value) { return PutText(DISPID_CHAN, CHAN, Value); }
-HRESULT TnVELKO_1::get_NICK(BSTR* Value) { return GetText(NICK, Value); }
-HRESULT TnVELKO_1::put_NICK(BSTR Value) { return PutText(DISPID_NICK, NICK, Value); }
+#define VELKO1_PROPERTY_ACCESSORS(name, id)                                          \
+  HRESULT TnVELKO_1::get_##name(BSTR* Value) { return GetText(name, Value); } \
+  HRESULT TnVELKO_1::put_##name(BSTR Value) { return PutText(DISPID_##name, name, Value); }
+VELKO1_MEMBERS(VELKO1_PROPERTY_ACCESSORS, VELKO1_IGNORE, VELKO1_IGNORE)
+#undef VELKO1_PROPERTY_ACCESSORS
 
 // ---- methods
 
@@ -162,20 +168,16 @@ HRESULT TnVELKO_1::InvokeMember(const MemberDescription& member, uint16_t flags,
   const bool put = flags == DISPATCH_PROPERTYPUT;
   BSTR* out = result ? &result->bstrVal : nullptr;
   switch (member.id) {
-    case DISPID_SKIN: return put ? put_SKIN(args[0].bstrVal) : get_SKIN(out);
-    case DISPID_ADDR: return put ? put_ADDR(args[0].bstrVal) : get_ADDR(out);
-    case DISPID_CHAN: return put ? put_CHAN(args[0].bstrVal) : get_CHAN(out);
-    case DISPID_NICK: return put ? put_NICK(args[0].bstrVal) : get_NICK(out);
-    case DISPID_SetSkin: return SetSkin(args[0].bstrVal);
-    case DISPID_Input: return Input(args[0].bstrVal);
-    case DISPID_SelectPrev: return SelectPrev();
-    case DISPID_SelectNext: return SelectNext();
-    case DISPID_SendIRCLine: return SendIRCLine(args[0].bstrVal);
-    case DISPID_Connect: return Connect();
-    case DISPID_Tile: return Tile();
-    case DISPID_Cascade: return Cascade();
-    case DISPID_ShowNickChange: return ShowNickChange();
-    case DISPID_ShowChanChange: return ShowChanChange();
+#define VELKO1_PROPERTY_CASE(name, id) \
+  case id: return put ? put_##name(args[0].bstrVal) : get_##name(out);
+#define VELKO1_METHOD_CASE(name, id, button) \
+  case id: return name();
+#define VELKO1_TEXT_METHOD_CASE(name, id, param) \
+  case id: return name(args[0].bstrVal);
+    VELKO1_MEMBERS(VELKO1_PROPERTY_CASE, VELKO1_METHOD_CASE, VELKO1_TEXT_METHOD_CASE)
+#undef VELKO1_PROPERTY_CASE
+#undef VELKO1_METHOD_CASE
+#undef VELKO1_TEXT_METHOD_CASE
     default: return DISP_E_MEMBERNOTFOUND;
   }
 }

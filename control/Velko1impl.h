@@ -1,4 +1,5 @@
-// The control a page embeds: it keeps the page's four properties, forwards
+// The control a page embeds: it keeps the page's four properties (each one
+// line: a value is cut at its first CR, LF or NUL), forwards
 // every method to the main window it owns, tells the page when it is created
 // and destroyed, and lends its widget to the host that places it.
 #pragma once
@@ -27,24 +28,15 @@ class TnVELKO_1 : public ComObject<InVELKO_1, IVelkoEmbed, IConnectionPointConta
   // The last release raises OnDestroy while the object is still whole.
   uint32_t Release() override;
 
-  HRESULT get_SKIN(BSTR* Value) override;
-  HRESULT put_SKIN(BSTR Value) override;
-  HRESULT get_ADDR(BSTR* Value) override;
-  HRESULT put_ADDR(BSTR Value) override;
-  HRESULT get_CHAN(BSTR* Value) override;
-  HRESULT put_CHAN(BSTR Value) override;
-  HRESULT get_NICK(BSTR* Value) override;
-  HRESULT put_NICK(BSTR Value) override;
-  HRESULT SetSkin(BSTR URL) override;
-  HRESULT Input(BSTR TEXT) override;
-  HRESULT SelectPrev() override;
-  HRESULT SelectNext() override;
-  HRESULT SendIRCLine(BSTR TEXT) override;
-  HRESULT Connect() override;
-  HRESULT Tile() override;
-  HRESULT Cascade() override;
-  HRESULT ShowNickChange() override;
-  HRESULT ShowChanChange() override;
+#define VELKO1_PROPERTY_OVERRIDES(name, id) \
+  HRESULT get_##name(BSTR* Value) override; \
+  HRESULT put_##name(BSTR Value) override;
+#define VELKO1_METHOD_OVERRIDE(name, id, button) HRESULT name() override;
+#define VELKO1_TEXT_METHOD_OVERRIDE(name, id, param) HRESULT name(BSTR param) override;
+  VELKO1_MEMBERS(VELKO1_PROPERTY_OVERRIDES, VELKO1_METHOD_OVERRIDE, VELKO1_TEXT_METHOD_OVERRIDE)
+#undef VELKO1_PROPERTY_OVERRIDES
+#undef VELKO1_METHOD_OVERRIDE
+#undef VELKO1_TEXT_METHOD_OVERRIDE
 
   HRESULT GetIDsOfNames(const IID& iid, const char16_t* const* names, uint32_t count, LCID lcid,
                         DISPID* ids) override;
@@ -84,10 +76,9 @@ class TnVELKO_1 : public ComObject<InVELKO_1, IVelkoEmbed, IConnectionPointConta
 
   ConnectionPoint notify_;
   ConnectionPoint events_;
-  std::string SKIN;
-  std::string ADDR;
-  std::string CHAN;
-  std::string NICK;
+#define VELKO1_PROPERTY_FIELD(name, id) std::string name;
+  VELKO1_MEMBERS(VELKO1_PROPERTY_FIELD, VELKO1_IGNORE, VELKO1_IGNORE)
+#undef VELKO1_PROPERTY_FIELD
   std::unique_ptr<CZoHTMLSkin> skin_;
   QPointer<QWidget> form_;
   QPointer<TMainForm> main_;

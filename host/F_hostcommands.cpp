@@ -28,6 +28,7 @@ QString THostCommands::Run(const ScriptCommand& command, std::vector<std::vector
     case ScriptVerb::Members: return Members(command.text, lines);
     case ScriptVerb::Dialog: return Dialog(lines);
     case ScriptVerb::Answer: return Answer(command.text);
+    case ScriptVerb::Resize: window_.resize(command.number, command.height); return {};
     default: return QStringLiteral("not a host command");
   }
 }

@@ -6,20 +6,7 @@
 #include <QVBoxLayout>
 #include <iostream>
 
-namespace {
-
-struct PageButton {
-  const char* label;
-  const char* method;
-};
-
-// The page's buttons, in its order.
-constexpr PageButton kButtons[] = {
-    {"◀", "SelectPrev"},        {"▶", "SelectNext"},          {"바둑판", "Tile"},
-    {"계단식", "Cascade"},      {"닉변경", "ShowNickChange"}, {"채널정보", "ShowChanChange"},
-};
-
-}  // namespace
+#include "Velko1_tlb.h"
 
 THostWindow::THostWindow(IDispatch* control, QWidget* view)
     : eInput(new QLineEdit(this)), control_(control), view_(view) {
@@ -41,9 +28,10 @@ THostWindow::~THostWindow() {
 }
 
 void THostWindow::AddButtons(QHBoxLayout* row) {
-  for (const PageButton& button : kButtons) {
-    auto* push = new QPushButton(QString::fromUtf8(button.label), this);
-    connect(push, &QPushButton::clicked, this, [this, method = button.method] { Call(method); });
+  for (const Velko1Member& member : kVelko1Members) {
+    if (!member.button) continue;
+    auto* push = new QPushButton(QString::fromUtf8(member.button), this);
+    connect(push, &QPushButton::clicked, this, [this, method = member.name] { Call(method); });
     row->addWidget(push);
   }
 }

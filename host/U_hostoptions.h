@@ -5,7 +5,10 @@
 #include <QString>
 #include <QStringList>
 
-#include "U_pageparams.h"
+#include <utility>
+#include <vector>
+
+using NamedValues = std::vector<std::pair<QString, QString>>;
 
 struct HostOptions {
   QString page;            // empty: no page

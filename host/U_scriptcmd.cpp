@@ -3,6 +3,9 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
+#include <optional>
+
+#include "Velko1_tlb.h"
 
 namespace {
 
@@ -15,6 +18,7 @@ enum class Shape {
   NameValue,     // a word, then the rest of the line
   CaptionCount,  // the rest of the line up to a last word that is a count
   Milliseconds,  // a count of milliseconds
+  Size,          // a width and a height in pixels
 };
 
 struct VerbRule {
@@ -23,17 +27,8 @@ struct VerbRule {
   Shape shape;
 };
 
-constexpr std::array<VerbRule, 20> kVerbs{{
-    {"Input", ScriptVerb::Call, Shape::Text},
-    {"SendIRCLine", ScriptVerb::Call, Shape::Text},
-    {"SetSkin", ScriptVerb::Call, Shape::Text},
-    {"SelectPrev", ScriptVerb::Call, Shape::None},
-    {"SelectNext", ScriptVerb::Call, Shape::None},
-    {"Tile", ScriptVerb::Call, Shape::None},
-    {"Cascade", ScriptVerb::Call, Shape::None},
-    {"ShowNickChange", ScriptVerb::Call, Shape::None},
-    {"ShowChanChange", ScriptVerb::Call, Shape::None},
-    {"Connect", ScriptVerb::Call, Shape::None},
+// The control's methods come from its member list; these are the rest.
+constexpr std::array<VerbRule, 11> kVerbs{{
     {"put", ScriptVerb::Put, Shape::NameValue},
     {"get", ScriptVerb::Get, Shape::Word},
     {".grab", ScriptVerb::Grab, Shape::FileName},
@@ -42,9 +37,24 @@ constexpr std::array<VerbRule, 20> kVerbs{{
     {".members", ScriptVerb::Members, Shape::Word},
     {".dialog", ScriptVerb::Dialog, Shape::None},
     {".answer", ScriptVerb::Answer, Shape::RequiredText},
+    {".resize", ScriptVerb::Resize, Shape::Size},
     {".sleep", ScriptVerb::Sleep, Shape::Milliseconds},
     {".quit", ScriptVerb::Quit, Shape::None},
 }};
+
+bool SameWord(const QString& word, const char* name) {
+  return word.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+// A method of the control is called with its text, if it takes one.
+std::optional<VerbRule> FindVerb(const QString& word) {
+  for (const Velko1Member& member : kVelko1Members)
+    if (member.kind == MemberKind::Method && SameWord(word, member.name))
+      return VerbRule{member.name, ScriptVerb::Call, member.param ? Shape::Text : Shape::None};
+  for (const VerbRule& rule : kVerbs)
+    if (SameWord(word, rule.word)) return rule;
+  return std::nullopt;
+}
 
 bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
 
@@ -109,6 +119,14 @@ QString ReadArguments(const VerbRule& rule, const QString& given, bool hasRest, 
         return verb + QStringLiteral(" needs a caption and a line count up to %1").arg(kMaxPaneLines);
       return {};
     }
+    case Shape::Size: {
+      const QStringList sides = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+      command->number = sides.size() == 2 ? Count(sides[0], kMaxWindowSide) : -1;
+      command->height = sides.size() == 2 ? Count(sides[1], kMaxWindowSide) : -1;
+      if (command->number < kMinWindowSide || command->height < kMinWindowSide)
+        return verb + QStringLiteral(" needs a width and a height from %1 to %2").arg(kMinWindowSide).arg(kMaxWindowSide);
+      return {};
+    }
     case Shape::Milliseconds:
       command->number = Count(rest, kMaxSleepMs);
       return command->number < 0 ? verb + QStringLiteral(" needs milliseconds from 0 to %1").arg(kMaxSleepMs)
@@ -137,16 +155,14 @@ ScriptLine ParseScriptLine(const QString& line) {
   const QString word = text.mid(start, end - start);
   const bool hasRest = end < text.size() && !text.mid(end + 1).trimmed().isEmpty();
   const QString rest = end < text.size() ? text.mid(end + 1) : QString();
-  for (const VerbRule& rule : kVerbs) {
-    if (word.compare(QLatin1String(rule.word), Qt::CaseInsensitive) != 0) continue;
-    ScriptLine parsed;
-    parsed.kind = ScriptLine::Command;
-    parsed.command.verb = rule.verb;
-    if (rule.verb == ScriptVerb::Call) parsed.command.member = QString::fromLatin1(rule.word);
-    const QString problem = ReadArguments(rule, rest, hasRest, &parsed.command);
-    return problem.isEmpty() ? parsed : Failure(problem);
-  }
-  return Failure(QStringLiteral("unknown command %1").arg(word));
+  const std::optional<VerbRule> rule = FindVerb(word);
+  if (!rule) return Failure(QStringLiteral("unknown command %1").arg(word));
+  ScriptLine parsed;
+  parsed.kind = ScriptLine::Command;
+  parsed.command.verb = rule->verb;
+  if (rule->verb == ScriptVerb::Call) parsed.command.member = QString::fromLatin1(rule->word);
+  const QString problem = ReadArguments(*rule, rest, hasRest, &parsed.command);
+  return problem.isEmpty() ? parsed : Failure(problem);
 }
 
 void ScriptReply::Line(const std::vector<QString>& fields) {

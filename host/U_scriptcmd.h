@@ -18,6 +18,7 @@ enum class ScriptVerb {
   Members,  // .members CHANNEL
   Dialog,   // .dialog
   Answer,   // .answer BUTTON|TEXT
+  Resize,   // .resize WIDTH HEIGHT
   Sleep,    // .sleep MS
   Quit,     // .quit
 };
@@ -27,7 +28,8 @@ struct ScriptCommand {
   QString member;        // the method called, or the property of put/get
   bool hasText = false;  // the method takes a text argument
   QString text;          // the text argument, the put value, the caption, channel, file name or answer
-  int number = 0;        // the line count of .pane, the milliseconds of .sleep
+  int number = 0;        // the line count of .pane, the milliseconds of .sleep, the width of .resize
+  int height = 0;        // the height of .resize
 };
 
 struct ScriptLine {
@@ -38,6 +40,8 @@ struct ScriptLine {
 
 inline constexpr int kMaxSleepMs = 600000;
 inline constexpr int kMaxPaneLines = 100000;
+inline constexpr int kMinWindowSide = 200;
+inline constexpr int kMaxWindowSide = 4000;
 
 // One line of the script, without its line end. Blank lines and lines
 // starting with "#" are Nothing. Verbs are matched without regard to letter

@@ -1,15 +1,18 @@
-// The host program: plays the page that embeds the control. It creates the
-// control by its ProgID through the component layer, loads its properties
-// from the page and the command line, places it in a window above the page's
-// input line and buttons, connects, and may play a script against it.
+// The host program. Given a page, it shows it in a web view with its own HTML
+// and script, each control placed over its <object>; without one it places a
+// control above an input line and the buttons. Either way the control is
+// created by its ProgID through the component layer, its properties come
+// from the page and the command line, and a script may drive it.
 #include <QApplication>
 #include <QTimer>
 #include <iostream>
+#include <memory>
 
 #include "F_hostcommands.h"
 #include "F_hostwindow.h"
+#include "F_pagehost.h"
+#include "U_firstpaint.h"
 #include "U_hostoptions.h"
-#include "U_pageparams.h"
 #include "Velko1_embed.h"
 #include "Velko1_tlb.h"
 #include "com_persist.h"
@@ -30,54 +33,91 @@ int Fail(const QString& message) {
 
 QString LastError(const char* fallback) { return TakeErrorMessage().value_or(QString::fromLatin1(fallback)); }
 
-// The page's values, then the options, through the control's property bag
-// load; an error text when that fails.
+// The options through the control's property bag load; an error text when
+// that fails.
 QString LoadProperties(const HostOptions& options, IDispatch* control) {
-  NamedValues page;
-  if (!options.page.isEmpty()) {
-    const PageParams params = ReadPageParams(options.page, QString::fromStdString(GuidToString(CLSID_nVELKO_1)));
-    if (!params.ok()) return params.error;
-    page = params.values;
-  }
-  const ComPtr<PropertyBag> bag = MakeCom<PropertyBag>(MergeProperties(page, options.properties));
+  const ComPtr<PropertyBag> bag = MakeCom<PropertyBag>(options.properties);
   const ComPtr<IPersistPropertyBag> persist = ComPtr<IDispatch>(control).As<IPersistPropertyBag>();
   const HRESULT hr = persist ? persist->Load(bag.Get()) : E_NOINTERFACE;
   return FAILED(hr) ? LastError("the properties cannot be loaded") : QString();
+}
+
+ComPtr<InVELKO_1> CreateControl(QString* error) {
+  ComPtr<InVELKO_1> control;
+  if (FAILED(CreateByProgID(kVelko1ProgId, ModulePath().constData(), IID_InVELKO_1, control.PutVoid()))) {
+    *error = LastError("the control cannot be created");
+    return {};
+  }
+  return control;
 }
 
 QString GrabFolder(const HostOptions& options) {
   return options.grabDir.isEmpty() ? qEnvironmentVariable("VELKO_GRAB_DIR") : options.grabDir;
 }
 
-// Plays the script until it quits or ends.
-int PlayScript(QApplication& app, IDispatch* control, ScriptHostCommands& commands, const QString& script) {
-  ScriptDriver driver(control, commands, std::cout);
-  QObject::connect(&driver, &ScriptDriver::quitRequested, &app, &QApplication::quit);
-  QObject::connect(&driver, &ScriptDriver::finished, &app, &QApplication::quit);
-  const QString error = driver.ReadFrom(script);
-  if (!error.isEmpty()) return Fail(error);
-  return app.exec();
+// A script against a control, with the host commands of the window it is in.
+struct ScriptSession {
+  ScriptSession(IDispatch* control, IVelkoEmbed* embed, QWidget& window, const HostOptions& options)
+      : embed_(embed), commands(*embed, window, GrabFolder(options)), driver(control, commands, std::cout) {
+    QObject::connect(&driver, &ScriptDriver::quitRequested, qApp, &QApplication::quit);
+    QObject::connect(&driver, &ScriptDriver::finished, qApp, &QApplication::quit);
+  }
+  ComPtr<IVelkoEmbed> embed_;
+  THostCommands commands;
+  ScriptDriver driver;
+};
+
+// The page's first control gets the script once it is created.
+int RunPage(QApplication& app, const HostOptions& options) {
+  THostPage window(CreateControl, options.properties);
+  std::unique_ptr<ScriptSession> script;
+  QObject::connect(&window.Bridge(), &TPageBridge::controlAttached, &window,
+                   [&] { ReportFirstPaintOf(window.Bridge().FirstEmbed()->Widget()); });
+  if (!options.script.isEmpty()) {
+    QObject::connect(&window.Bridge(), &TPageBridge::controlAttached, &window, [&] {
+      if (script) return;
+      script = std::make_unique<ScriptSession>(window.Bridge().FirstControl(), window.Bridge().FirstEmbed(), window,
+                                               options);
+      const QString error = script->driver.ReadFrom(options.script);
+      if (!error.isEmpty()) app.exit(Fail(error));
+    });
+    QObject::connect(&window.Bridge(), &TPageBridge::pageStarted, &window, [&](int controls) {
+      if (!controls && !script) app.exit(Fail(QStringLiteral("the page embeds no control for the script")));
+    });
+  }
+  window.Open(options.page);
+  window.show();
+  const int code = app.exec();
+  // The script's references go first, so that leaving destroys the controls.
+  script.reset();
+  window.Leave();
+  return code;
 }
 
 int Run(QApplication& app, const HostOptions& options) {
-  ComPtr<InVELKO_1> control;
-  if (FAILED(CreateByProgID(kVelko1ProgId, ModulePath().constData(), IID_InVELKO_1, control.PutVoid())))
-    return Fail(LastError("the control cannot be created"));
+  if (!options.page.isEmpty()) return RunPage(app, options);
+  QString failure;
+  const ComPtr<InVELKO_1> control = CreateControl(&failure);
+  if (!control) return Fail(failure);
   const ComPtr<IVelkoEmbed> embed = control.As<IVelkoEmbed>();
   if (!embed) return Fail(QStringLiteral("the control offers no widget to embed"));
   THostWindow window(control.Get(), embed->Widget());
+  ReportFirstPaintOf(embed->Widget());
   const QString error = LoadProperties(options, control.Get());
   if (!error.isEmpty()) return Fail(error);
   window.show();
   window.Call("Connect");
   if (options.script.isEmpty()) return app.exec();
-  THostCommands commands(*embed.Get(), window, GrabFolder(options));
-  return PlayScript(app, control.Get(), commands, options.script);
+  ScriptSession script(control.Get(), embed.Get(), window, options);
+  const QString failed = script.driver.ReadFrom(options.script);
+  if (!failed.isEmpty()) return Fail(failed);
+  return app.exec();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  StartFirstPaintClock();
   // Read before the application starts, so that usage needs no display.
   QStringList args;
   for (int i = 1; i < argc; ++i) args.append(QString::fromLocal8Bit(argv[i]));
@@ -90,6 +130,7 @@ int main(int argc, char** argv) {
     std::cout << HostUsage().toStdString();
     return 0;
   }
+  if (!parsed.options.page.isEmpty()) THostPage::PrepareProcess();
   QApplication app(argc, argv);
   return Run(app, parsed.options);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts a private ngircd on a free loopback port, a web server for the skin
 # in tools/skin, velkobot in #velko to talk to, and the host program velko
-# joined to #velko with that skin. With no display it runs
+# showing the sample page tools/page/velko.html, its control joined to #velko
+# with that skin. With no display it runs
 # offscreen, plays tools/demo.velko and prints what it saw, with grabs in
 # $build/grabs. The bot, the servers and the temporary folder go when the host
 # ends.
@@ -65,7 +66,7 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 
-host=("$build/host/velko" --addr "127.0.0.1:$port" --nick "$nick" --chan '#velko'
+host=("$build/host/velko" "$(dirname "$0")/page/velko.html" --addr "127.0.0.1:$port" --nick "$nick" --chan '#velko'
       --skin "http://127.0.0.1:$webport/velko.skin")
 if [ -n "${QT_QPA_PLATFORM:-}" ] || [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   echo "velko: ngircd on 127.0.0.1:$port; you are $nick in #velko with velkobot." >&2

@@ -2,14 +2,12 @@
 // the component layer, against a scripted server.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QPointer>
 #include <QWidget>
 #include <algorithm>
 #include <QTcpServer>
 
 #include "U_codepage.h"
-#include "U_pageparams.h"
 #include "Velko1_embed.h"
 #include "Velko1_tlb.h"
 #include "com_connection.h"
@@ -147,19 +145,12 @@ TEST_F(Velko1, CreateAndDestroyReachEverySinkAndASixthIsRefused) {
   EXPECT_TRUE(widget.isNull());
 }
 
-TEST_F(Velko1, APageFilesParamsReachTheProperties) {
-  const QString page = registry_.Path() + "/page.html";
-  QFile file(page);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(QStringLiteral("<html><body><object classid=\"clsid:%1\" width=497 height=203>"
-                            "<param name=\"NICK\" value=\"페이지\"><param name=addr value=\"irc.example.org:7000\">"
-                            "<param name=\"Connect\" value=\"1\"></object></body></html>")
-                 .arg(QString::fromStdString(GuidToString(CLSID_nVELKO_1)).mid(1, 36))
-                 .toUtf8());
-  file.close();
-  const PageParams params = ReadPageParams(page, QString::fromStdString(GuidToString(CLSID_nVELKO_1)));
-  ASSERT_TRUE(params.ok()) << params.error.toStdString();
-  const auto bag = MakeCom<PropertyBag>(params.values);
+// A page's params, as the host hands them on: names in any letter case, and
+// a method's name is no property to set.
+TEST_F(Velko1, ABagsValuesReachTheProperties) {
+  const auto bag = MakeCom<PropertyBag>(std::vector<std::pair<QString, QString>>{{QStringLiteral("NICK"), QString::fromUtf8("페이지")},
+                                                    {QStringLiteral("addr"), QStringLiteral("irc.example.org:7000")},
+                                                    {QStringLiteral("Connect"), QStringLiteral("1")}});
   EXPECT_EQ(control_.As<IPersistPropertyBag>()->Load(bag.Get()), S_OK);
   EXPECT_EQ(Get(DISPID_NICK), QString::fromUtf8("페이지"));
   EXPECT_EQ(Get(DISPID_ADDR), QStringLiteral("irc.example.org:7000"));
@@ -195,6 +186,28 @@ TEST_F(Velko1, LongOrSplitTextNeverLeavesItsLine) {
     EXPECT_EQ(DecodeDisplay(text.constData(), text.size()), QString::fromUtf8("가").repeated(text.size() / 2));
   }
   EXPECT_EQ(long_lines, 2);
+}
+
+// The control is safe for untrusted pages: no property, whether from the
+// page's params or a script's put, gets a second line onto the wire.
+TEST_F(Velko1, APropertyIsCutAtItsFirstLineBreakOrNul) {
+  ScriptedServer server;
+  const auto bag = MakeCom<PropertyBag>(std::vector<std::pair<QString, QString>>{
+      {QStringLiteral("NICK"), QStringLiteral("evil\r\nPRIVMSG #c :INJECTED")},
+      {QStringLiteral("CHAN"), QStringLiteral("c\rPRIVMSG #c :INJECTED")},
+      {QStringLiteral("ADDR"), QStringLiteral("127.0.0.1:%1\nPRIVMSG #c :INJECTED").arg(server.Port())}});
+  ASSERT_EQ(control_.As<IPersistPropertyBag>()->Load(bag.Get()), S_OK);
+  EXPECT_EQ(Get(DISPID_NICK), QStringLiteral("evil"));
+  EXPECT_EQ(Get(DISPID_CHAN), QStringLiteral("c"));
+  ASSERT_TRUE(Call("Connect").ok());
+  ASSERT_TRUE(server.WaitForText("NICK evil\r\n"));
+  server.Write(":irc.test 001 evil :Welcome\r\n");
+  ASSERT_TRUE(server.WaitForText("JOIN #c\r\n"));
+  EXPECT_FALSE(server.Received().contains("INJECTED")) << server.Received().toStdString();
+  EXPECT_EQ(server.Received().count('\r'), server.Received().count("\r\n"));
+  // The skin's address would end up in an HTTP request.
+  ASSERT_EQ(Put("SKIN", QStringLiteral("http://127.0.0.1:1/s") + QChar(0) + QStringLiteral("\r\nX-Injected: 1")), S_OK);
+  EXPECT_EQ(Get(DISPID_SKIN), QStringLiteral("http://127.0.0.1:1/s"));
 }
 
 TEST_F(Velko1, AFailureInsideAMemberIsAnErrorResultWithItsMessage) {

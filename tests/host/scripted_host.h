@@ -17,15 +17,18 @@ class ScriptedHost {
     process_.waitForFinished();
   }
   bool Start(uint16_t port, const QString& registry, const QString& grabs) {
+    return Start(registry, {QStringLiteral("--addr"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("--nick"),
+                            QStringLiteral("hosty"), QStringLiteral("--chan"), QStringLiteral("e2e"),
+                            QStringLiteral("--script"), QStringLiteral("-"), QStringLiteral("--grab-dir"), grabs});
+  }
+  // With the host's arguments as given.
+  bool Start(const QString& registry, const QStringList& args) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("VELKO_REGISTRY_DIR"), registry);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process_.setProcessEnvironment(env);
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(QStringLiteral(VELKO_HOST),
-                   {QStringLiteral("--addr"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("--nick"),
-                    QStringLiteral("hosty"), QStringLiteral("--chan"), QStringLiteral("e2e"),
-                    QStringLiteral("--script"), QStringLiteral("-"), QStringLiteral("--grab-dir"), grabs});
+    process_.start(QStringLiteral(VELKO_HOST), args);
     return process_.waitForStarted();
   }
   void Send(const QString& line) { process_.write((line + QLatin1Char('\n')).toUtf8()); }

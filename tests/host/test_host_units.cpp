@@ -1,13 +1,10 @@
-// The host's readers: pages as people write them (and break them), script
-// lines, the answer framing a script reader relies on, and the command line.
+// The host's readers: script lines, the answer framing a script reader
+// relies on, and the command line.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <sstream>
 
-#include "U_codepage.h"
 #include "U_hostoptions.h"
-#include "U_pageparams.h"
 #include "U_scriptcmd.h"
 
 namespace {
@@ -16,66 +13,6 @@ QString Join(const NamedValues& values) {
   QStringList parts;
   for (const auto& value : values) parts << value.first + QLatin1Char('=') + value.second;
   return parts.join(QLatin1Char(';'));
-}
-
-TEST(PageParams, ReadsTheFirstObjectsOwnParamsFromPagesAsWritten) {
-  const struct {
-    const char* html;
-    const char* expected;
-  } pages[] = {
-      {R"(<html><body><object id=v classid="clsid:x"><param name="SKIN" value="http://h/s.txt">
-          <PARAM NAME=ADDR VALUE=irc.local:7000><param name=CHAN value="a,#b"></object></body></html>)",
-       "SKIN=http://h/s.txt;ADDR=irc.local:7000;CHAN=a,#b"},
-      {"<object><param name=NICK value='&lt;me&gt;&amp;you'><param value=orphan><param name=EMPTY></object>",
-       "NICK=<me>&you;EMPTY="},
-      {"<p>text<object><param name=A value=1><object><param name=INNER value=2></object><param name=B value=3>",
-       "A=1;B=3"},
-      {"<table><tr><object><div><param name=DEEP value=ok></div></td></table></object>", "DEEP=ok"},
-      {"<object><param name=NICK value=\"\xEB\xB2\xA8\xEC\xBD\x94\"></object>", "NICK=\xEB\xB2\xA8\xEC\xBD\x94"},
-  };
-  for (const auto& page : pages) {
-    const PageParams result = ParsePageParams(QByteArray(page.html));
-    ASSERT_TRUE(result.ok()) << page.html << " " << result.error.toStdString();
-    EXPECT_EQ(Join(result.values), QString::fromUtf8(page.expected)) << page.html;
-  }
-  const std::string cp949 = "<object><param name=NICK value=\"" + EncodeText(QStringLiteral("벨코")) + "\">";
-  EXPECT_EQ(Join(ParsePageParams(QByteArray::fromStdString(cp949)).values), QStringLiteral("NICK=벨코"));
-}
-
-TEST(PageParams, TheControlsObjectIsFoundByItsClassAmongOthers) {
-  const QByteArray html =
-      "<object classid='clsid:D27CDB6E-AE6D-11CF-96B8-444553540000'><param name=movie value=ad.swf></object>"
-      "<object classid='CLSID:1f8cd809-9d95-4e72-8009-b33e180aea07'><param name=NICK value=me></object>";
-  EXPECT_EQ(Join(ParsePageParams(html, QStringLiteral("{1F8CD809-9D95-4E72-8009-B33E180AEA07}")).values),
-            QStringLiteral("NICK=me"));
-  EXPECT_EQ(Join(ParsePageParams(html, QStringLiteral("{00000000-0000-0000-0000-000000000000}")).values),
-            QStringLiteral("movie=ad.swf"));
-}
-
-TEST(PageParams, UnusablePagesGiveAClearErrorInsteadOfValues) {
-  const struct {
-    QByteArray html;
-    const char* error;
-  } pages[] = {
-      {"", "empty"},
-      {"<html><body><p>no control here</body>", "no <object>"},
-      {QByteArray("\0\0\0<<<>>>\xFF\xFE", 12), "no <object>"},
-      {QByteArray(kMaxPageBytes + 1, 'x'), "larger than"},
-  };
-  for (const auto& page : pages) {
-    const PageParams result = ParsePageParams(page.html);
-    EXPECT_TRUE(result.error.contains(QString::fromLatin1(page.error))) << result.error.toStdString();
-    EXPECT_TRUE(result.values.empty());
-  }
-  // Pathological markup is read or refused, never a crash.
-  for (const QByteArray& html : {"<object" + QByteArray(100000, '<') + "param name=A value=1>",
-                                 QByteArray("<div><span>").repeated(100000) + "<object><param name=A value=1>"}) {
-    const PageParams result = ParsePageParams(html);
-    EXPECT_TRUE(result.ok() || !result.error.isEmpty());
-  }
-  QTemporaryDir folder;
-  const PageParams missing = ReadPageParams(folder.path() + QStringLiteral("/none.html"));
-  EXPECT_TRUE(missing.error.contains(QStringLiteral("none.html"))) << missing.error.toStdString();
 }
 
 TEST(ScriptLines, CommandsAndTheirArguments) {
@@ -93,6 +30,7 @@ TEST(ScriptLines, CommandsAndTheirArguments) {
       {"get ADDR ", ScriptVerb::Get, "", "ADDR", 0},
       {".pane #velko 5", ScriptVerb::Pane, "", "#velko", 5},
       {".SLEEP 250", ScriptVerb::Sleep, "", "", 250},
+      {".resize 1100  700", ScriptVerb::Resize, "", "", 1100},
   };
   for (const auto& entry : lines) {
     const ScriptLine parsed = ParseScriptLine(QString::fromUtf8(entry.line));
@@ -117,6 +55,8 @@ TEST(ScriptLines, MalformedCommandsAreErrorsNamingTheProblem) {
       {".pane #velko -1", "line count"},
       {".sleep soon", "milliseconds"},
       {".grab ../../etc/x", "without a folder"},
+      {".resize 100 700", "a width and a height"},
+      {".resize 800", "a width and a height"},
   };
   for (const auto& entry : lines) {
     const ScriptLine parsed = ParseScriptLine(QString::fromUtf8(entry.line));

@@ -9,6 +9,7 @@
 #include "engine_recorder.h"
 #include "ngircd_server.h"
 #include "scripted_host.h"
+#include "scripted_server.h"
 #include "wait_until.h"
 
 namespace {
@@ -78,6 +79,23 @@ TEST_F(VelkoHost, AModalDialogIsSeenAndAnsweredWhileItsCallWaits) {
   ASSERT_TRUE(host_.process_.waitForFinished(10000));
   EXPECT_EQ(host_.process_.exitCode(), 0);
   EXPECT_TRUE(peer_.WaitForPart("OnOtherPart", "#e2e\trenamed"));
+}
+
+// A lone CR in an option is a line end to many servers: it must not reach one.
+TEST(VelkoHostOptions, ALineBreakInAnOptionNeverReachesTheWire) {
+  QTemporaryDir folder;
+  ScriptedServer server;
+  ScriptedHost host;
+  ASSERT_TRUE(host.Start(folder.filePath(QStringLiteral("registry")),
+                         {QStringLiteral("--addr"), QStringLiteral("127.0.0.1:%1").arg(server.Port()),
+                          QStringLiteral("--nick"), QStringLiteral("evil\rPRIVMSG #c :INJECTED"),
+                          QStringLiteral("--chan"), QStringLiteral("c\nPRIVMSG #c :INJECTED"),
+                          QStringLiteral("--script"), QStringLiteral("-")}));
+  ASSERT_TRUE(server.WaitForText("NICK evil\r\n", 10000)) << server.Received().toStdString();
+  server.Write(":irc.test 001 evil :Welcome\r\n");
+  ASSERT_TRUE(server.WaitForText("JOIN #c\r\n"));
+  EXPECT_FALSE(server.Received().contains("INJECTED")) << server.Received().toStdString();
+  EXPECT_EQ(host.Ask(QStringLiteral("get NICK")), QStringList{"evil"});
 }
 
 }  // namespace

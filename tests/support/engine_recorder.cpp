@@ -47,3 +47,9 @@ bool EngineRecorder::LogOn(uint16_t port, const std::string& nick) {
   };
   return engine.Connect() && WaitFor("OnLogon\t(null)", 10000);
 }
+
+bool EngineRecorder::LogOnAndJoin(uint16_t port, const std::string& nick, const std::string& channel) {
+  if (!LogOn(port, nick)) return false;
+  engine.Send(("JOIN " + channel + "\r\n").c_str());
+  return WaitFor("OnOwnerJoin\t" + channel);
+}

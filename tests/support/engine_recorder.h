@@ -18,6 +18,8 @@ struct EngineRecorder {
   bool WaitForPart(const char* name, const std::string& part, int timeoutMs = 5000) const;
   // Connects to 127.0.0.1:port, registers as `nick` and waits for the welcome.
   bool LogOn(uint16_t port, const std::string& nick);
+  // LogOn, then joins `channel` and waits until it is in.
+  bool LogOnAndJoin(uint16_t port, const std::string& nick, const std::string& channel);
 
   TZoEngine engine;
   std::vector<std::string> lines;

@@ -77,9 +77,7 @@ TEST(Velkobot, RejoinsAfterAKickAndSaysGoodbyeOnTermination) {
   NgircdServer server;
   ASSERT_TRUE(server.Start());
   EngineRecorder op;
-  ASSERT_TRUE(op.LogOn(server.Port(), "op"));
-  op.engine.Send("JOIN #den\r\n");
-  ASSERT_TRUE(op.WaitFor("OnOwnerJoin\t#den"));
+  ASSERT_TRUE(op.LogOnAndJoin(server.Port(), "op", "#den"));
   Bot bot(server.Port(), {"--join", "#den"});
   ASSERT_TRUE(op.WaitFor("OnOtherJoin\t#den\tvelkobot", 10000));
 

@@ -1,0 +1,203 @@
+#include "F_pagehost.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+#include <iostream>
+
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The browser engine frees some of its objects with a smaller size than it
+// allocated them with (its own allocator accepts that); the sanitizer would
+// stop every page at that. Everything else it checks stays on.
+extern "C" const char* __asan_default_options() { return "new_delete_type_mismatch=0"; }
+#endif
+
+namespace {
+
+constexpr const char* kBridgeName = "velko-page-bridge";
+
+// The page's own folder is all it may read from the disk.
+bool InsideFolder(const QUrl& url, const QString& folder) {
+  if (!url.isLocalFile()) return true;
+  if (folder.isEmpty()) return false;
+  const QString path = QDir::cleanPath(QFileInfo(url.toLocalFile()).absoluteFilePath());
+  return path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+class FolderGuard : public QWebEngineUrlRequestInterceptor {
+ public:
+  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+    if (!InsideFolder(info.requestUrl(), folder)) info.block(true);
+  }
+  QString folder;
+};
+
+// The page's messages go to the host's message line; a new document
+// releases the controls of the old one first; no window is ever opened.
+class PageOfHost : public QWebEnginePage {
+ public:
+  PageOfHost(QWebEngineProfile* profile, std::function<void(const QString&)> report, std::function<void()> leaving)
+      : QWebEnginePage(profile), report_(std::move(report)), leaving_(std::move(leaving)) {}
+
+ protected:
+  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
+                                const QString& source) override {
+    if (level == InfoMessageLevel) return;
+    // The bridge's own messages speak for themselves.
+    const QString where = QFileInfo(QUrl(source).path()).fileName();
+    const bool plain = where.isEmpty() || where == QLatin1String(kBridgeName);
+    report_(plain ? message : QStringLiteral("%1:%2: %3").arg(where).arg(line).arg(message));
+  }
+  bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+    if (!isMainFrame) return true;
+    if (url.adjusted(QUrl::RemoveFragment) == this->url().adjusted(QUrl::RemoveFragment) && url.hasFragment())
+      return true;
+    if (leaving_) leaving_();
+    return true;
+  }
+  QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+
+ private:
+  std::function<void(const QString&)> report_;
+  std::function<void()> leaving_;
+};
+
+QString BridgeSource() {
+  QFile channel(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+  QFile bridge(QStringLiteral(":/velko/page_bridge.js"));
+  if (!channel.open(QIODevice::ReadOnly) || !bridge.open(QIODevice::ReadOnly)) return {};
+  QStringList members;
+  for (const Velko1Member& member : kVelko1Members)
+    members << QStringLiteral("{name:\"%1\",kind:\"%2\",arity:%3}")
+                   .arg(QLatin1String(member.name),
+                        member.kind == MemberKind::Property ? QLatin1String("property") : QLatin1String("method"))
+                   .arg(member.param ? 1 : 0);
+  const QString classId = QString::fromStdString(GuidToString(CLSID_nVELKO_1));
+  return QString::fromUtf8(channel.readAll()) + QStringLiteral("\n(function (VELKO_CLASSID, VELKO_MEMBERS) {\n") +
+         QString::fromUtf8(bridge.readAll()) +
+         QStringLiteral("\n})(\"%1\", [%2]);\n").arg(classId, members.join(QLatin1Char(',')));
+}
+
+void Restrict(QWebEngineSettings* settings) {
+  settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+  settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+  settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+  settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
+  settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+}
+
+}  // namespace
+
+void THostPage::PrepareProcess() {
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  if (!flags.contains("--disable-gpu")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --disable-gpu");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+THostPage::THostPage(TPageBridge::Factory factory, NamedValues options)
+    : profile_(std::make_unique<QWebEngineProfile>()),
+      view_(new QWebEngineView(this)),
+      message_(new QLabel(this)) {
+  setWindowTitle(QStringLiteral("Velko"));
+  guard_ = new FolderGuard;
+  guard_->setParent(profile_.get());
+  profile_->setUrlRequestInterceptor(guard_);
+  auto* page = new PageOfHost(
+      profile_.get(), [this](const QString& message) { Report(message); }, [this] { bridge_->ReleaseAll(); });
+  page->setParent(view_);
+  Restrict(page->settings());
+  view_->setPage(page);
+  bridge_ = std::make_unique<TPageBridge>(*view_, std::move(factory), std::move(options),
+                                          [this](int key, const QString& event) { FireInPage(key, event); });
+  channel_ = std::make_unique<QWebChannel>();
+  channel_->registerObject(QStringLiteral("velkoHost"), bridge_.get());
+  page->setWebChannel(channel_.get());
+
+  QWebEngineScript script;
+  script.setName(QString::fromLatin1(kBridgeName));
+  script.setSourceCode(BridgeSource());
+  script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  script.setWorldId(QWebEngineScript::MainWorld);
+  script.setRunsOnSubFrames(false);
+  page->scripts().insert(script);
+
+  connect(page, &QWebEnginePage::loadFinished, this, &THostPage::ReportLoad);
+  connect(bridge_.get(), &TPageBridge::pageStarted, this, [this](int controls) {
+    if (!controls) Report(QStringLiteral("the page embeds no control"));
+  });
+
+  message_->setWordWrap(true);
+  message_->setStyleSheet(QStringLiteral("QLabel { background: #fff3cd; color: #5c3d00; padding: 3px; }"));
+  message_->hide();
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  column->addWidget(view_, 1);
+  column->addWidget(message_);
+  resize(760, 560);
+}
+
+THostPage::~THostPage() {
+  Leave();
+  channel_->deregisterObject(bridge_.get());
+  delete view_;
+}
+
+void THostPage::Open(const QString& page) {
+  url_ = QFileInfo::exists(page) ? QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath())
+                                 : QUrl::fromUserInput(page, QDir::currentPath(), QUrl::AssumeLocalFile);
+  static_cast<FolderGuard*>(guard_)->folder = url_.isLocalFile() ? QDir::cleanPath(QFileInfo(url_.toLocalFile()).absolutePath()) : QString();
+  view_->load(url_);
+}
+
+// A page can say a great deal: only the last messages are kept, fewer shown.
+void THostPage::Report(const QString& message) {
+  constexpr qsizetype kKept = 200;
+  constexpr qsizetype kShown = 3;
+  std::cerr << "velko: page: " << message.toStdString() << std::endl;
+  messages_ << message;
+  if (messages_.size() > kKept) messages_.removeFirst();
+  message_->setText(messages_.mid(std::max<qsizetype>(0, messages_.size() - kShown)).join(QLatin1Char('\n')));
+  message_->show();
+}
+
+void THostPage::ReportLoad(bool ok) {
+  if (!ok) Report(QStringLiteral("cannot load %1").arg(url_.toDisplayString()));
+}
+
+void THostPage::FireInPage(int key, const QString& event) {
+  view_->page()->runJavaScript(
+      QStringLiteral("window.__velkoFire && window.__velkoFire(%1, \"%2\")").arg(key).arg(event));
+}
+
+void THostPage::Leave() {
+  if (!bridge_->ReleaseAll()) return;
+  QEventLoop loop;
+  view_->page()->runJavaScript(QStringLiteral("0"), [&loop](const QVariant&) { loop.quit(); });
+  QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+void THostPage::closeEvent(QCloseEvent* event) {
+  Leave();
+  QWidget::closeEvent(event);
+}

@@ -1,0 +1,150 @@
+#include "U_pagebridge.h"
+
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+#include "com_connection.h"
+#include "com_persist.h"
+
+namespace {
+
+// Hears the control's events and hands them on by name.
+class EventRelay : public ComObject<IDispatch> {
+ public:
+  explicit EventRelay(std::function<void(const QString&)> heard) : heard_(std::move(heard)) {}
+  HRESULT GetIDsOfNames(const IID&, const char16_t* const*, uint32_t, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t, DISPPARAMS*, VARIANT*, EXCEPINFO*, uint32_t*) override {
+    const MemberDescription* event = InVELKO_1EventsType().Find(id);
+    if (event && heard_) heard_(QString::fromLatin1(event->name));
+    return S_OK;
+  }
+
+ private:
+  void* FindInterface(const IID& iid) override {
+    return iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_InVELKO_1Events ? static_cast<IDispatch*>(this)
+                                                                                        : nullptr;
+  }
+  std::function<void(const QString&)> heard_;
+};
+
+QVariantMap Failure(const QString& error) { return {{QStringLiteral("ok"), false}, {QStringLiteral("error"), error}}; }
+
+NamedValues FromPage(const QVariantList& params) {
+  NamedValues values;
+  for (const QVariant& pair : params) {
+    const QVariantList entry = pair.toList();
+    if (entry.size() == 2) values.emplace_back(entry[0].toString(), entry[1].toString());
+  }
+  return values;
+}
+
+QVariantMap PropertyValues(IDispatch* control) {
+  QVariantMap values;
+  for (const Velko1Member& member : kVelko1Members)
+    if (member.kind == MemberKind::Property)
+      values.insert(QString::fromLatin1(member.name),
+                    DispatchCall(control, member.id, DISPATCH_PROPERTYGET).value.ToQString());
+  return values;
+}
+
+uint16_t DispatchFlags(const QString& kind) {
+  if (kind == QLatin1String("get")) return DISPATCH_PROPERTYGET;
+  if (kind == QLatin1String("put")) return DISPATCH_PROPERTYPUT;
+  return kind == QLatin1String("call") ? DISPATCH_METHOD : 0;
+}
+
+}  // namespace
+
+TPageBridge::TPageBridge(QWidget& surface, Factory factory, NamedValues options, EventRoute route)
+    : surface_(surface), factory_(std::move(factory)), options_(std::move(options)), route_(std::move(route)) {}
+
+TPageBridge::~TPageBridge() { ReleaseAll(); }
+
+QVariantMap TPageBridge::attach(int key, const QString& label, const QVariantList& params) {
+  if (controls_.count(key)) return Failure(QStringLiteral("already created"));
+  if (controls_.size() >= kMaxControls)
+    return Failure(QStringLiteral("a page holds at most %1 controls").arg(kMaxControls));
+  QString error;
+  Embedded embedded;
+  embedded.control = factory_(&error);
+  if (!embedded.control) return Failure(error);
+  embedded.embed = embedded.control.As<IVelkoEmbed>();
+  if (!embedded.embed) return Failure(QStringLiteral("the control offers no widget to embed"));
+
+  // Events while the control is created go back with the answer, after the
+  // page has its values; later ones take the route.
+  auto early = std::make_shared<std::optional<QStringList>>(QStringList());
+  embedded.sink = MakeCom<EventRelay>([this, key, early](const QString& event) {
+                    if (*early) (*early)->append(event);
+                    else if (route_) route_(key, event);
+                  }).Get();
+  ComPtr<IConnectionPoint> point;
+  const auto container = embedded.control.As<IConnectionPointContainer>();
+  uint32_t cookie = 0;
+  if (container && SUCCEEDED(container->FindConnectionPoint(DIID_InVELKO_1Events, point.Put())))
+    point->Advise(embedded.sink.Get(), &cookie);
+
+  const ComPtr<PropertyBag> bag = MakeCom<PropertyBag>(MergeProperties(FromPage(params), options_));
+  const ComPtr<IPersistPropertyBag> persist = embedded.control.As<IPersistPropertyBag>();
+  const HRESULT hr = persist ? persist->Load(bag.Get()) : E_NOINTERFACE;
+  const QStringList created = std::exchange(*early, std::nullopt).value();
+  if (FAILED(hr)) {
+    Release(embedded);
+    return Failure(TakeErrorMessage().value_or(QStringLiteral("the properties cannot be loaded")));
+  }
+  embedded.widget = embedded.embed->Widget();
+  if (embedded.widget) {
+    embedded.widget->setParent(&surface_);
+    embedded.widget->setAccessibleName(label);
+    embedded.widget->hide();
+  }
+  const QVariantMap values = PropertyValues(embedded.control.Get());
+  controls_.emplace(key, std::move(embedded));
+  emit controlAttached(key);
+  return {{QStringLiteral("ok"), true}, {QStringLiteral("values"), values}, {QStringLiteral("events"), created}};
+}
+
+QVariantMap TPageBridge::invoke(int key, const QString& name, const QString& kind, const QVariantList& args) {
+  const auto found = controls_.find(key);
+  if (found == controls_.end()) return Failure(QStringLiteral("the control was not created"));
+  const uint16_t flags = DispatchFlags(kind);
+  if (!flags) return Failure(QStringLiteral("no such kind of call: ") + kind);
+  std::vector<ComVariant> values;
+  for (const QVariant& arg : args) values.emplace_back(arg.toString());
+  // A property or method of the control's type only: the name dispatch knows no other.
+  const DispatchOutcome outcome = DispatchCall(found->second.control.Get(), name, flags, std::move(values));
+  if (!outcome.ok()) return Failure(DescribeFailure(outcome));
+  return {{QStringLiteral("ok"), true}, {QStringLiteral("value"), outcome.value.ToQString()}};
+}
+
+void TPageBridge::place(int key, int x, int y, int width, int height, bool shown) {
+  const auto found = controls_.find(key);
+  if (found == controls_.end() || !found->second.widget) return;
+  QWidget& widget = *found->second.widget;
+  widget.setGeometry(x, y, width, height);
+  widget.setVisible(shown);
+  if (shown) widget.raise();
+}
+
+IDispatch* TPageBridge::FirstControl() const {
+  return controls_.empty() ? nullptr : controls_.begin()->second.control.Get();
+}
+
+IVelkoEmbed* TPageBridge::FirstEmbed() const {
+  return controls_.empty() ? nullptr : controls_.begin()->second.embed.Get();
+}
+
+size_t TPageBridge::ReleaseAll() {
+  auto controls = std::exchange(controls_, {});
+  for (auto& [key, embedded] : controls) Release(embedded);
+  return controls.size();
+}
+
+// The widget leaves the view first: the control deletes it when it goes,
+// telling the page OnDestroy through the still advised sink.
+void TPageBridge::Release(Embedded& embedded) {
+  if (embedded.widget) embedded.widget->setParent(nullptr);
+  embedded.embed = {};
+  embedded.control = {};
+}

@@ -1,0 +1,69 @@
+// The host's side of a page's script: one control per <object> of the
+// control's class, created through the component layer, loaded from the
+// object's params (the host's options laid over them), reached only by its
+// members' names, and placed over the object's box in the view. Exposed to
+// the page through a web channel; the page side is page_bridge.js.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QVariantMap>
+#include <functional>
+#include <map>
+
+#include "U_hostoptions.h"
+#include "Velko1_embed.h"
+#include "Velko1_tlb.h"
+
+class QWidget;
+
+class TPageBridge : public QObject {
+  Q_OBJECT
+
+ public:
+  // Each control is a whole client; a page gets no more than this.
+  static constexpr size_t kMaxControls = 8;
+
+  using Factory = std::function<ComPtr<InVELKO_1>(QString* error)>;
+  // Events after a control's creation: `key` is the page's object.
+  using EventRoute = std::function<void(int key, const QString& event)>;
+
+  // The controls' widgets become children of `surface`.
+  TPageBridge(QWidget& surface, Factory factory, NamedValues options, EventRoute route);
+  ~TPageBridge() override;
+
+  // The page's script calls these (through the channel).
+  // {ok, error, values: {property: text}, events: [names fired while created]}
+  Q_INVOKABLE QVariantMap attach(int key, const QString& label, const QVariantList& params);
+  // `kind` is get, put or call; {ok, value, error}.
+  Q_INVOKABLE QVariantMap invoke(int key, const QString& name, const QString& kind, const QVariantList& args);
+  // The object's box in the view (the host does not zoom pages).
+  Q_INVOKABLE void place(int key, int x, int y, int width, int height, bool shown);
+  // The page has sent all its objects: `controls` of them are the control.
+  Q_INVOKABLE void started(int controls) { emit pageStarted(controls); }
+
+  // The first control created, for the host's script; null before.
+  IDispatch* FirstControl() const;
+  IVelkoEmbed* FirstEmbed() const;
+  // Releases every control (each tells its page OnDestroy); how many there were.
+  size_t ReleaseAll();
+
+ signals:
+  void controlAttached(int key);
+  void pageStarted(int controls);
+
+ private:
+  struct Embedded {
+    ComPtr<InVELKO_1> control;
+    ComPtr<IVelkoEmbed> embed;
+    ComPtr<IDispatch> sink;
+    QPointer<QWidget> widget;
+  };
+  void Release(Embedded& embedded);
+
+  QWidget& surface_;
+  Factory factory_;
+  NamedValues options_;
+  EventRoute route_;
+  std::map<int, Embedded> controls_;
+};

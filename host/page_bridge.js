@@ -1,0 +1,160 @@
+// The page side of the host: every <object> naming the control's class gets
+// the control's members (and nothing else), calls travel to the host over the
+// web channel in page order, and the control's events reach the page's
+// <script for event> blocks and the element as DOM events. The host puts
+// VELKO_CLASSID and VELKO_MEMBERS in front of this file.
+(function () {
+  "use strict";
+  const bare = (text) => String(text || "").trim().replace(/^clsid:/i, "").replace(/[{}]/g, "").toUpperCase();
+  const wanted = bare(VELKO_CLASSID);
+  const controls = new Map();  // element -> state
+  const byKey = new Map();     // key -> state
+  let nextKey = 1;
+  let host = null;             // the host's bridge once the channel is up
+  let started = false;         // the objects have been sent to the host
+  const waiting = [];          // sends made before both
+
+  function flush() {
+    if (host && started) for (const run of waiting.splice(0)) run(host);
+  }
+  function send(run) {
+    waiting.push(run);
+    flush();
+  }
+
+  function paramsOf(element) {
+    const values = [];
+    for (const child of element.children)
+      if (child.localName === "param" && child.getAttribute("name"))
+        values.push([child.getAttribute("name"), child.getAttribute("value") || ""]);
+    return values;
+  }
+
+  // The page sees its own writes at once; the control's answer (which may
+  // cut a value) replaces them when it comes.
+  function addMembers(element, state) {
+    for (const member of VELKO_MEMBERS) {
+      if (member.kind === "property") {
+        Object.defineProperty(element, member.name, {
+          configurable: false, enumerable: true,
+          get: () => state.values[member.name],
+          set: (value) => {
+            state.values[member.name] = String(value);
+            call(state, member.name, "put", [String(value)]).then(
+              () => call(state, member.name, "get", []).then((got) => { state.values[member.name] = got; }),
+              () => {});
+          },
+        });
+      } else {
+        Object.defineProperty(element, member.name, {
+          configurable: false, enumerable: true, writable: false,
+          value: (...args) => call(state, member.name, "call", args.slice(0, member.arity).map(String)),
+        });
+      }
+    }
+  }
+
+  // A promise of the member's result; a failure rejects with the control's text.
+  function call(state, name, kind, args) {
+    return new Promise((resolve, reject) => send((bridge) => bridge.invoke(state.key, name, kind, args, (answer) => {
+      if (answer.ok) resolve(answer.value); else reject(new Error(name + ": " + answer.error));
+    })));
+  }
+
+  function handlersFor(state, event) {
+    const found = [];
+    for (const script of document.querySelectorAll("script[for][event]")) {
+      const target = script.getAttribute("for").trim();
+      const name = script.getAttribute("event").trim().replace(/\(\)$/, "");
+      if (name === event && (target === state.element.id || target === state.element.getAttribute("name")))
+        found.push(script);
+    }
+    return found;
+  }
+
+  function fire(state, event) {
+    for (const script of handlersFor(state, event)) {
+      try {
+        new Function(script.text).call(state.element);
+      } catch (error) {
+        console.error("<script for=\"" + script.getAttribute("for") + "\" event=\"" + event + "\">: " + error);
+      }
+    }
+    state.element.dispatchEvent(new CustomEvent(event, { bubbles: false }));
+  }
+
+  function report(state) {
+    const box = state.element.getBoundingClientRect();
+    const shown = state.element.isConnected && box.width > 0 && box.height > 0 &&
+        getComputedStyle(state.element).visibility !== "hidden";
+    const place = [Math.round(box.left), Math.round(box.top), Math.round(box.width), Math.round(box.height), shown];
+    if (state.place && place.every((v, i) => v === state.place[i])) return;
+    state.place = place;
+    send((bridge) => bridge.place(state.key, ...place));
+  }
+
+  function adopt(element) {
+    if (controls.has(element) || bare(element.getAttribute("classid")) !== wanted) return;
+    const state = { key: nextKey++, element: element, values: {}, place: null };
+    controls.set(element, state);
+    byKey.set(state.key, state);
+    addMembers(element, state);
+  }
+
+  // The attach goes ahead of every call the page made while it loaded.
+  function attachment(state) {
+    for (const [name, value] of paramsOf(state.element)) {
+      const member = VELKO_MEMBERS.find((m) => m.kind === "property" && m.name.toUpperCase() === name.toUpperCase());
+      if (member && !(member.name in state.values)) state.values[member.name] = value;
+    }
+    const label = state.element.id || state.element.getAttribute("name") || "";
+    // An object the engine cannot run lays out inline, where its size is lost.
+    if (getComputedStyle(state.element).display === "inline") state.element.style.display = "inline-block";
+    state.attached = true;
+    return (bridge) => bridge.attach(state.key, label, paramsOf(state.element), (answer) => {
+      if (!answer.ok) {
+        console.error("the control " + label + " cannot be created: " + answer.error);
+        return;
+      }
+      Object.assign(state.values, answer.values);
+      for (const event of answer.events) fire(state, event);
+    });
+  }
+
+  function scan(root) {
+    if (root.localName === "object") adopt(root);
+    if (root.querySelectorAll) for (const element of root.querySelectorAll("object")) adopt(element);
+  }
+
+  // Objects are given their members as the parser inserts them, so that the
+  // page's own scripts further down can already call them.
+  new MutationObserver((changes) => {
+    for (const change of changes) for (const node of change.addedNodes) if (node.nodeType === 1) scan(node);
+    for (const state of controls.values()) if (state.attached) report(state);
+  }).observe(document, { childList: true, subtree: true, attributes: true });
+
+  function start() {
+    scan(document);
+    const foreign = [...document.querySelectorAll("object")].filter((element) => !controls.has(element));
+    for (const element of foreign)
+      console.error("an <object> with classid \"" + (element.getAttribute("classid") || "") +
+                    "\" is not the control (clsid:" + wanted + ")");
+    if (controls.size === 0) console.error("the page embeds no control: no <object classid=\"clsid:" + wanted + "\">");
+    waiting.unshift(...[...controls.values()].map(attachment), (bridge) => bridge.started(controls.size));
+    started = true;
+    flush();
+    for (const state of controls.values()) new ResizeObserver(() => report(state)).observe(state.element);
+    const again = () => { for (const state of controls.values()) report(state); };
+    addEventListener("scroll", again, true);
+    addEventListener("resize", again);
+    addEventListener("load", again);
+    setInterval(again, 250);
+  }
+
+  window.__velkoFire = (key, event) => { const state = byKey.get(key); if (state) fire(state, event); };
+  if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", start); else start();
+  new QWebChannel(qt.webChannelTransport, (channel) => {
+    host = channel.objects.velkoHost;
+    flush();
+  });
+})();
