@@ -126,19 +126,19 @@ int main(int argc, char** argv) {
   bool done = false;
   std::chrono::steady_clock::time_point firstLine;
   // Wrapped, so whatever the window does with these events still happens.
-  ZoLineEvent onLine = form.Engine().OnLine;
+  auto onLine = form.Engine().OnLine;
   form.Engine().OnLine = [&](const char* line) {
     if (firstLine == std::chrono::steady_clock::time_point() && std::strstr(line, "PRIVMSG"))
       firstLine = std::chrono::steady_clock::now();
     ZoRaise(onLine, line);
   };
   int messages = 0;
-  ZoText3Event onPrivmsg = form.Engine().OnPrivmsg;
+  auto onPrivmsg = form.Engine().OnPrivmsg;
   form.Engine().OnPrivmsg = [&](const char* nick, const char* target, const char* text) {
     ++messages;
     ZoRaise(onPrivmsg, nick, target, text);
   };
-  ZoNotifyEvent onPing = form.Engine().OnPing;
+  auto onPing = form.Engine().OnPing;
   form.Engine().OnPing = [&](void* none) {
     done = true;
     ZoRaise(onPing, none);

@@ -121,46 +121,18 @@ class TMainForm : public QWidget {
   void miWhoisClick();
   void miQueryClick();
 
-  void IRCConnect(void* NoUse);
-  void IRCDisconnect(void* NoUse);
-  void IRCIRCError(int* ErrorCode);
-  void IRCLogon(void* NoUse);
-  void IRCPrivmsg(const char* Param1, const char* Param2, const char* Param3);
-  void IRCNick(const char* Param1, const char* Param2);
-  void IRCOwnerJoin(const char* Line);
-  void IRCOtherJoin(const char* Param1, const char* Param2);
-  void IRCOwnerPart(const char* Param1, const char* Param2);
-  void IRCOtherPart(const char* Param1, const char* Param2, const char* Param3);
-  void IRCOtherQuit(const char* Param1, const char* Param2);
-  void IRCKick(const char* Param1, const char* Param2, const char* Param3, const char* Param4);
-  void IRCUserMode(const char* Param1, const char* Param2, const char* Param3);
-  void IRCNMode(const char* Param1, const char* Param2);
-  void IRCChanMode(const char* Param1, const char* Param2);
-  void IRCNames(const char* Param1, const char* Param2);
+  // The engine's events the window handles, each as IRC<name>.
+#define VELKO_HANDLER(name, params, part, member, route, window) ZO_WINDOW_##window(void IRC##name params;)
+  ZO_ENGINE_EVENTS(VELKO_HANDLER)
+#undef VELKO_HANDLER
 
-  // Direct chats and file transfers: the member-menu items and the engine's
-  // DCC events, shown in the chat and progress windows.
+  // Direct chats and file transfers from the member menu.
   void miSendDCCClick();
   void miDCCChatClick();
-  void IRCDCCChat(int iParam1, const char* Param1, const char* Param2, int iParam2, int* ipParam);
-  void IRCDCCChatConnect(int iParam);
-  void IRCDCCChatDisconnect(int iParam);
-  void IRCDCCChatMessage(int iParam, const char* Param);
-  void IRCSendReady(int iParam, const char* Param1, const char* Param2, uint64_t dParam1);
-  void IRCConnectForSend(int iParam);
-  void IRCSentPack(int iParam, uint32_t dParam1, uint64_t dParam2, uint64_t dParam3);
-  void IRCDisconnectSend(int iParam, bool bParam);
-  void IRCSendRequest(int iParam, const char* Param1, const char* Param2, uint64_t dParam, FileHandle* hParam);
-  void IRCConnectRecv(int iParam);
-  void IRCRecvPack(int iParam, uint32_t dParam1, uint64_t dParam2);
-  void IRCDisconnectRecv(int iParam, bool bParam);
 
   // Server replies that lead into dialogs and the channel list. Dialogs are
   // opened from the event loop, never inside the engine's own event, and one
   // question is asked at a time.
-  void IRCIRC(__IRCData* IRCData);
-  void IRCList(int iParam1, const char* Param1, const char* Param2, int iParam2);
-  void IRCNTopic(const char* Param1, const char* Param2);
   void AddMotdLine(const char* rest);
   // Queues a question (471 full room, 475 channel key, 433 nick) and asks the
   // waiting ones one after another.
@@ -170,14 +142,8 @@ class TMainForm : public QWidget {
   // Ends a listing the server will not finish (the connection is gone).
   void AbandonListing();
 
-  // --- engine events shown in the windows, and the input line ---
+  // --- the input line ---
   void BindInput();
-  void IRCNotice(const char* Param1, const char* Param2, const char* Param3);
-  void IRCCTCP(__CTCPData* CTCPData);
-  void IRCInvite(const char* Param1, const char* Param2);
-  void IRCMode(const char* Param1, const char* Param2, const char* Param3);
-  void IRCTopic(const char* Param1, const char* Param2, const char* Param3);
-  void IRCWhois(const char* Param1, int iParam1, const char* Param2);
   void RunLine(const std::string& line);
   void RunAction(TLineAction action);
   // True when the key was consumed.

@@ -1,4 +1,4 @@
-// The engine's events bound to the main window's handlers, one line each.
+// The engine's events bound to the main window's handlers, as its table says.
 #include "F_mainform.h"
 #include "U_subforms.h"
 
@@ -18,41 +18,8 @@ void BindTo(std::function<void(Args...)>& event, TMainForm* form, const std::uni
 
 void TMainForm::BindEngine() {
   const auto bind = [this](auto& event, auto handler) { BindTo(event, this, subforms_, handler); };
-  bind(IRC.OnConnect, &TMainForm::IRCConnect);
-  bind(IRC.OnDisconnect, &TMainForm::IRCDisconnect);
-  bind(IRC.OnIRCError, &TMainForm::IRCIRCError);
-  bind(IRC.OnLogon, &TMainForm::IRCLogon);
-  bind(IRC.OnPrivmsg, &TMainForm::IRCPrivmsg);
-  bind(IRC.OnNick, &TMainForm::IRCNick);
-  bind(IRC.OnOwnerJoin, &TMainForm::IRCOwnerJoin);
-  bind(IRC.OnOtherJoin, &TMainForm::IRCOtherJoin);
-  bind(IRC.OnOwnerPart, &TMainForm::IRCOwnerPart);
-  bind(IRC.OnOtherPart, &TMainForm::IRCOtherPart);
-  bind(IRC.OnOtherQuit, &TMainForm::IRCOtherQuit);
-  bind(IRC.OnKick, &TMainForm::IRCKick);
-  bind(IRC.OnUserMode, &TMainForm::IRCUserMode);
-  bind(IRC.OnNMode, &TMainForm::IRCNMode);
-  bind(IRC.OnChanMode, &TMainForm::IRCChanMode);
-  bind(IRC.OnNames, &TMainForm::IRCNames);
-  bind(IRC.OnDCCChat, &TMainForm::IRCDCCChat);
-  bind(IRC.OnDCCChatConnect, &TMainForm::IRCDCCChatConnect);
-  bind(IRC.OnDCCChatDisconnect, &TMainForm::IRCDCCChatDisconnect);
-  bind(IRC.OnDCCChatMessage, &TMainForm::IRCDCCChatMessage);
-  bind(IRC.OnSendReady, &TMainForm::IRCSendReady);
-  bind(IRC.OnConnectForSend, &TMainForm::IRCConnectForSend);
-  bind(IRC.OnSentPack, &TMainForm::IRCSentPack);
-  bind(IRC.OnDisconnectSend, &TMainForm::IRCDisconnectSend);
-  bind(IRC.OnSendRequest, &TMainForm::IRCSendRequest);
-  bind(IRC.OnConnectRecv, &TMainForm::IRCConnectRecv);
-  bind(IRC.OnRecvPack, &TMainForm::IRCRecvPack);
-  bind(IRC.OnDisconnectRecv, &TMainForm::IRCDisconnectRecv);
-  bind(IRC.OnIRC, &TMainForm::IRCIRC);
-  bind(IRC.OnList, &TMainForm::IRCList);
-  bind(IRC.OnNTopic, &TMainForm::IRCNTopic);
-  bind(IRC.OnNotice, &TMainForm::IRCNotice);
-  bind(IRC.OnCTCP, &TMainForm::IRCCTCP);
-  bind(IRC.OnInvite, &TMainForm::IRCInvite);
-  bind(IRC.OnMode, &TMainForm::IRCMode);
-  bind(IRC.OnTopic, &TMainForm::IRCTopic);
-  bind(IRC.OnWhois, &TMainForm::IRCWhois);
+#define VELKO_BIND_HANDLER(name, params, part, member, route, window) \
+  ZO_WINDOW_##window(bind(IRC.On##name, &TMainForm::IRC##name);)
+  ZO_ENGINE_EVENTS(VELKO_BIND_HANDLER)
+#undef VELKO_BIND_HANDLER
 }

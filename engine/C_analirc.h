@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "U_analysis.h"
+#include "U_engineevents.h"
 
 class CZoData;
 
@@ -15,31 +16,9 @@ class CZoAnalIRC {
 
   void Handle(stIRC* record);
 
-  ZoIRCEvent OnIRC;
-  ZoNotifyEvent OnAlreadyNick;
-  ZoNotifyEvent OnNoNick;
-  ZoNotifyEvent OnLogon;
-  ZoText3Event OnPrivmsg;
-  ZoText3Event OnNotice;
-  ZoText2Event OnNick;
-  ZoLineEvent OnOwnerJoin;
-  ZoText2Event OnOtherJoin;
-  ZoText2Event OnOwnerPart;
-  ZoText3Event OnOtherPart;
-  ZoLineEvent OnOwnerQuit;
-  ZoText2Event OnOtherQuit;
-  ZoText4Event OnKick;
-  ZoText2Event OnNMode;
-  ZoText2Event OnNTopic;
-  ZoText3Event OnTopic;
-  ZoText3Event OnMode;
-  ZoText3Event OnUserMode;
-  ZoText2Event OnChanMode;
-  ZoNotifyEvent OnPing;
-  ZoText2Event OnInvite;
-  ZoListEvent OnList;
-  ZoText2Event OnNames;
-  ZoWhoisEvent OnWhois;
+#define ZO_ANALIRC_MEMBER(name, params, part, member, ...) ZO_FROM_IRC_##part(std::function<void params> On##member;)
+  ZO_ENGINE_EVENTS(ZO_ANALIRC_MEMBER)
+#undef ZO_ANALIRC_MEMBER
 
  private:
   void HandleCommand(stIRC* r);

@@ -1,5 +1,5 @@
-// Shapes of the engine's callbacks, shared by the analysers, the DCC tables
-// and TZoEngine. Text arguments are valid only during the call.
+// Shapes of the callbacks of the engine's parts (CTCP and DCC analysers, DCC
+// tables). Text arguments are valid only during the call.
 #pragma once
 
 #include <cstdint>
@@ -11,32 +11,21 @@ struct __IRCData;
 struct __CTCPData;
 struct __DCCData;
 
-using ZoNotifyEvent = std::function<void(void* NoUse)>;
-using ZoLineEvent = std::function<void(const char* Line)>;
-using ZoText2Event = std::function<void(const char* Param1, const char* Param2)>;
-using ZoText3Event = std::function<void(const char* Param1, const char* Param2, const char* Param3)>;
-using ZoText4Event =
-    std::function<void(const char* Param1, const char* Param2, const char* Param3, const char* Param4)>;
-using ZoErrorEvent = std::function<void(int* ErrorCode)>;
-using ZoIRCEvent = std::function<void(__IRCData* IRCData)>;
-using ZoCTCPEvent = std::function<void(__CTCPData* CTCPData)>;
-using ZoDCCEvent = std::function<void(__DCCData* DCCData)>;
-using ZoListEvent = std::function<void(int iParam1, const char* Param1, const char* Param2, int iParam2)>;
-using ZoWhoisEvent = std::function<void(const char* Param1, int iParam1, const char* Param2)>;
-
-using ZoSeqEvent = std::function<void(int iParam)>;
-using ZoSeqDoneEvent = std::function<void(int iParam, bool bParam)>;
+// The parts' callbacks; each matches its published event's parameters.
+using ZoCTCPEvent = std::function<void(__CTCPData* record)>;
+using ZoDCCEvent = std::function<void(__DCCData* record)>;
+using ZoSeqEvent = std::function<void(int seqnum)>;
+using ZoSeqDoneEvent = std::function<void(int seqnum, bool success)>;
 // File sizes and positions are 64-bit; block byte counts stay 32-bit.
-using ZoSentPackEvent = std::function<void(int iParam, uint32_t dParam1, uint64_t dParam2, uint64_t dParam3)>;
-using ZoRecvPackEvent = std::function<void(int iParam, uint32_t dParam1, uint64_t dParam2)>;
-using ZoSendReadyEvent = std::function<void(int iParam, const char* Param1, const char* Param2, uint64_t dParam1)>;
+using ZoSentPackEvent = std::function<void(int seqnum, uint32_t blockBytes, uint64_t sentEnd, uint64_t acked)>;
+using ZoRecvPackEvent = std::function<void(int seqnum, uint32_t blockBytes, uint64_t position)>;
+using ZoSendReadyEvent = std::function<void(int seqnum, const char* nick, const char* fileName, uint64_t size)>;
 using ZoSendRequestEvent =
-    std::function<void(int iParam, const char* Param1, const char* Param2, uint64_t dParam, FileHandle* hParam)>;
+    std::function<void(int seqnum, const char* nick, const char* fileName, uint64_t size, FileHandle* file)>;
 using ZoDCCChatEvent =
-    std::function<void(int iParam1, const char* Param1, const char* Param2, int iParam2, int* ipParam)>;
-using ZoSeqTextEvent = std::function<void(int iParam, const char* Param)>;
+    std::function<void(int seqnum, const char* nick, const char* address, int port, int* accept)>;
+using ZoSeqTextEvent = std::function<void(int seqnum, const char* text)>;
 
-// Sends one complete raw text (CR LF included) to the IRC server.
 using ZoSendLine = std::function<void(const char* text)>;
 
 // Raises an event when a receiver is set.

@@ -14,8 +14,8 @@
 namespace {
 
 // Lets a part's callback raise the engine's event of the same shape.
-template <typename Event>
-void Forward(Event& from, Event& to) {
+template <typename From, typename To>
+void Forward(From& from, To& to) {
   from = [&to](auto... args) { ZoRaise(to, args...); };
 }
 
@@ -44,69 +44,27 @@ TZoEngine::TZoEngine(QObject* parent)
       data_(std::make_unique<CZoData>()),
       analysis_(std::make_unique<CZoAnalysis>(data_.get(), [this](const char* text) { Send(text); })),
       simulated_(std::make_unique<char[]>(CZoConnection::kReceiveSize + 1)) {
-  BindConnection();
-  BindAnalysers();
-  BindDCC();
+  BindParts();
 }
 
 TZoEngine::~TZoEngine() = default;
 
-void TZoEngine::BindConnection() {
-  connection_->OnLine = [this](char* line) { atLine(line); };
-  connection_->OnConnect = [this](void* p) { atConnect(p); };
-  connection_->OnDisconnect = [this](void* p) { atDisconnect(p); };
-  connection_->OnError = [this](int* code) { atIRCError(code); };
-}
+// Each part's callback reaches its event, through the engine's forwarder where it has one.
+#define ZO_PART_Conn (*connection_)
+#define ZO_PART_IRC analysis_->IRC()
+#define ZO_PART_CTCP analysis_->CTCP()
+#define ZO_PART_DCC analysis_->DCC()
+#define ZO_PART_Sends analysis_->DCC().Sends()
+#define ZO_PART_Recvs analysis_->DCC().Recvs()
+#define ZO_PART_Chats analysis_->DCC().Chats()
+#define ZO_ROUTE_Pass(name, callback) Forward(callback, On##name)
+#define ZO_ROUTE_Own(name, callback) callback = [this](auto... args) { at##name(args...); }
+#define ZO_ROUTE_Cut ZO_ROUTE_Own
+#define ZO_BIND_EVENT(name, params, part, member, route, ...) ZO_ROUTE_##route(name, ZO_PART_##part.On##member);
 
-void TZoEngine::BindAnalysers() {
-  CZoAnalIRC& irc = analysis_->IRC();
-  Forward(irc.OnIRC, OnIRC);
-  Forward(irc.OnAlreadyNick, OnAlreadyNick);
-  Forward(irc.OnNoNick, OnNoNick);
-  irc.OnLogon = [this](void* p) { atLogon(p); };
-  Forward(irc.OnPrivmsg, OnPrivmsg);
-  Forward(irc.OnNotice, OnNotice);
-  irc.OnNick = [this](const char* oldNick, const char* newNick) { atNick(oldNick, newNick); };
-  Forward(irc.OnOwnerJoin, OnOwnerJoin);
-  Forward(irc.OnOtherJoin, OnOtherJoin);
-  Forward(irc.OnOwnerPart, OnOwnerPart);
-  Forward(irc.OnOtherPart, OnOtherPart);
-  irc.OnOwnerQuit = [this](const char* line) { atOwnerQuit(line); };
-  Forward(irc.OnOtherQuit, OnOtherQuit);
-  Forward(irc.OnKick, OnKick);
-  Forward(irc.OnNMode, OnNMode);
-  Forward(irc.OnNTopic, OnNTopic);
-  Forward(irc.OnTopic, OnTopic);
-  Forward(irc.OnMode, OnMode);
-  Forward(irc.OnUserMode, OnUserMode);
-  Forward(irc.OnChanMode, OnChanMode);
-  Forward(irc.OnPing, OnPing);
-  Forward(irc.OnInvite, OnInvite);
-  Forward(irc.OnList, OnList);
-  Forward(irc.OnNames, OnNames);
-  Forward(irc.OnWhois, OnWhois);
-  Forward(analysis_->CTCP().OnCTCP, OnCTCP);
-  Forward(analysis_->DCC().OnDCC, OnDCC);
-}
-
-void TZoEngine::BindDCC() {
-  CZoAnalDCC& dcc = analysis_->DCC();
-  dcc.ServerAddress = [this] { return LocalAddress(); };
-  CZoDCCSends& sends = dcc.Sends();
-  Forward(sends.OnConnect, OnConnectForSend);
-  Forward(sends.OnSentPack, OnSentPack);
-  Forward(sends.OnDisconnect, OnDisconnectSend);
-  Forward(sends.OnReady, OnSendReady);
-  CZoDCCRecvs& recvs = dcc.Recvs();
-  Forward(recvs.OnRequest, OnSendRequest);
-  Forward(recvs.OnConnect, OnConnectRecv);
-  Forward(recvs.OnDisconnect, OnDisconnectRecv);
-  Forward(recvs.OnRecvPack, OnRecvPack);
-  CZoDCCChats& chats = dcc.Chats();
-  Forward(chats.OnOffer, OnDCCChat);
-  Forward(chats.OnConnect, OnDCCChatConnect);
-  Forward(chats.OnDisconnect, OnDCCChatDisconnect);
-  Forward(chats.OnMessage, OnDCCChatMessage);
+void TZoEngine::BindParts() {
+  ZO_ENGINE_EVENTS(ZO_BIND_EVENT)
+  analysis_->DCC().ServerAddress = [this] { return LocalAddress(); };
 }
 
 void TZoEngine::SetNick(const std::string& nick) {

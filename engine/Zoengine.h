@@ -11,7 +11,7 @@
 #include "C_socket.h"
 #include "U_analysis.h"
 #include "U_data.h"
-#include "U_events.h"
+#include "U_engineevents.h"
 
 class CZoConnection;
 
@@ -72,66 +72,20 @@ class TZoEngine : public QObject {
   bool SendChatMsg(int seqnum, const char* text);
   bool CancelChat(int seqnum);
 
-  ZoLineEvent OnLine;
-  ZoNotifyEvent OnConnect;
-  ZoNotifyEvent OnDisconnect;
-  ZoErrorEvent OnIRCError;
-  ZoIRCEvent OnIRC;
-  ZoCTCPEvent OnCTCP;
-  ZoDCCEvent OnDCC;
-  ZoNotifyEvent OnAlreadyNick;
-  ZoNotifyEvent OnNoNick;
-  ZoNotifyEvent OnLogon;
-  ZoText3Event OnPrivmsg;
-  ZoText3Event OnNotice;
-  ZoText2Event OnNick;
-  ZoLineEvent OnOwnerJoin;
-  ZoText2Event OnOtherJoin;
-  ZoText2Event OnOwnerPart;
-  ZoText3Event OnOtherPart;
-  ZoLineEvent OnOwnerQuit;
-  ZoText2Event OnOtherQuit;
-  ZoText4Event OnKick;
-  ZoText2Event OnNMode;
-  ZoText2Event OnNTopic;
-  ZoText3Event OnTopic;
-  ZoText3Event OnMode;
-  ZoText3Event OnUserMode;
-  ZoText2Event OnChanMode;
-  ZoNotifyEvent OnPing;
-  ZoText2Event OnInvite;
-  ZoListEvent OnList;
-  ZoText2Event OnNames;
-  ZoWhoisEvent OnWhois;
-  ZoSeqEvent OnConnectForSend;
-  ZoSentPackEvent OnSentPack;
-  ZoSeqDoneEvent OnDisconnectSend;
-  ZoSendReadyEvent OnSendReady;
-  ZoSendRequestEvent OnSendRequest;
-  ZoSeqEvent OnConnectRecv;
-  ZoSeqDoneEvent OnDisconnectRecv;
-  ZoRecvPackEvent OnRecvPack;
-  ZoDCCChatEvent OnDCCChat;
-  ZoSeqEvent OnDCCChatConnect;
-  ZoSeqEvent OnDCCChatDisconnect;
-  ZoSeqTextEvent OnDCCChatMessage;
+  ZO_ENGINE_EVENTS(ZO_EVENT_MEMBER)
 
   // 0 idle, 1 connecting, 2 during OnConnect, 4 connected, 8 logged on.
   int state = Idle;
 
-  // Forwarders: the engine's parts report here, and each raises its event.
+  // Forwarders: the events whose raising changes the engine's own state first.
+  // atLine takes the writable line, since the analysis cuts it in place.
   void atLine(char* line);
-  void atConnect(void*);
-  void atDisconnect(void*);
-  void atIRCError(int* code) { ZoRaise(OnIRCError, code); }
-  void atLogon(void*);
-  void atOwnerQuit(const char* line);
-  void atNick(const char* oldNick, const char* newNick);
+#define ZO_FORWARDER(name, params, part, member, route, ...) ZO_OWN_##route(void at##name params;)
+  ZO_ENGINE_EVENTS(ZO_FORWARDER)
+#undef ZO_FORWARDER
 
  private:
-  void BindConnection();
-  void BindAnalysers();
-  void BindDCC();
+  void BindParts();
 
   std::unique_ptr<CZoConnection> connection_;
   std::unique_ptr<CZoData> data_;

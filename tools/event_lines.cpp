@@ -78,18 +78,6 @@ std::string EscapeText(const char* text) {
   return out;
 }
 
-#define VELKO_BIND(event) Bind(engine.event, #event, sink)
+#define VELKO_BIND(name, ...) Bind(engine.On##name, "On" #name, sink);
 
-void BindEventLines(TZoEngine& engine, EventLineSink sink) {
-  VELKO_BIND(OnLine); VELKO_BIND(OnConnect); VELKO_BIND(OnDisconnect); VELKO_BIND(OnIRCError);
-  VELKO_BIND(OnIRC); VELKO_BIND(OnCTCP); VELKO_BIND(OnDCC); VELKO_BIND(OnAlreadyNick);
-  VELKO_BIND(OnNoNick); VELKO_BIND(OnLogon); VELKO_BIND(OnPrivmsg); VELKO_BIND(OnNotice);
-  VELKO_BIND(OnNick); VELKO_BIND(OnOwnerJoin); VELKO_BIND(OnOtherJoin); VELKO_BIND(OnOwnerPart);
-  VELKO_BIND(OnOtherPart); VELKO_BIND(OnOwnerQuit); VELKO_BIND(OnOtherQuit); VELKO_BIND(OnKick);
-  VELKO_BIND(OnNMode); VELKO_BIND(OnNTopic); VELKO_BIND(OnTopic); VELKO_BIND(OnMode);
-  VELKO_BIND(OnUserMode); VELKO_BIND(OnChanMode); VELKO_BIND(OnPing); VELKO_BIND(OnInvite);
-  VELKO_BIND(OnList); VELKO_BIND(OnNames); VELKO_BIND(OnWhois); VELKO_BIND(OnConnectForSend);
-  VELKO_BIND(OnSentPack); VELKO_BIND(OnDisconnectSend); VELKO_BIND(OnSendReady); VELKO_BIND(OnSendRequest);
-  VELKO_BIND(OnConnectRecv); VELKO_BIND(OnDisconnectRecv); VELKO_BIND(OnRecvPack); VELKO_BIND(OnDCCChat);
-  VELKO_BIND(OnDCCChatConnect); VELKO_BIND(OnDCCChatDisconnect); VELKO_BIND(OnDCCChatMessage);
-}
+void BindEventLines(TZoEngine& engine, EventLineSink sink) { ZO_ENGINE_EVENTS(VELKO_BIND) }
