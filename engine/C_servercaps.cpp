@@ -1,5 +1,7 @@
 #include "C_servercaps.h"
 
+#include "U_ircline.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -54,7 +56,7 @@ void CZoServerCaps::Start(bool external) {
   offered_.clear();
   enabled_.clear();
   utf8Only_ = false;
-  SendText("CAP LS 302\r\n");
+  SendText(Irc::Cap("LS 302"));
 }
 
 bool CZoServerCaps::Handle(const stIRC& r) {
@@ -93,24 +95,24 @@ void CZoServerCaps::Offered(const stIRC& r) {
   }
   if (wanted.empty()) return End();
   stage_ = Stage::Requesting;
-  SendText("CAP REQ :" + wanted + "\r\n");
+  SendText(Irc::Cap("REQ :" + wanted));
 }
 
 void CZoServerCaps::Acknowledged(const char* caps) {
   enabled_ = caps;
   if (!ZoHasWord(caps, "sasl")) return End();
   stage_ = Stage::LoggingIn;
-  SendText(external_ ? "AUTHENTICATE EXTERNAL\r\n" : "AUTHENTICATE PLAIN\r\n");
+  SendText(Irc::Authenticate(external_ ? "EXTERNAL" : "PLAIN"));
 }
 
 void CZoServerCaps::Authenticate(const char* challenge) {
-  if (strcmp(challenge, "+") != 0) return SendText("AUTHENTICATE *\r\n");
+  if (strcmp(challenge, "+") != 0) return SendText(Irc::Authenticate("*"));
   // The certificate already says who we are: the payload is empty.
-  if (external_) return SendText("AUTHENTICATE +\r\n");
+  if (external_) return SendText(Irc::Authenticate("+"));
   const std::string payload = ZoBase64(account_ + '\0' + account_ + '\0' + password_);
   for (size_t at = 0; at < payload.size(); at += kChunk)
-    SendText("AUTHENTICATE " + payload.substr(at, kChunk) + "\r\n");
-  if (payload.size() % kChunk == 0) SendText("AUTHENTICATE +\r\n");
+    SendText(Irc::Authenticate(payload.substr(at, kChunk)));
+  if (payload.size() % kChunk == 0) SendText(Irc::Authenticate("+"));
 }
 
 void CZoServerCaps::Supports(const stIRC& r) {
@@ -120,7 +122,7 @@ void CZoServerCaps::Supports(const stIRC& r) {
 
 void CZoServerCaps::End() {
   stage_ = Stage::Done;
-  SendText("CAP END\r\n");
+  SendText(Irc::Cap("END"));
 }
 
 void CZoServerCaps::SendText(const std::string& line) {

@@ -56,6 +56,8 @@ std::string User(std::string_view user, std::string_view realName) {
 }
 std::string Nick(std::string_view nick) { return Line("NICK ", nick); }
 std::string Pong(std::string_view token) { return Line("PONG ", token); }
+std::string Cap(std::string_view args) { return Line("CAP ", args); }
+std::string Authenticate(std::string_view data) { return Line("AUTHENTICATE ", data); }
 std::string Quit(std::string_view message) { return Line("QUIT :", message); }
 std::string Join(std::string_view channel, std::string_view key) {
   return key.empty() ? Line("JOIN ", channel) : Line(Concat({"JOIN ", channel, " "}), key);

@@ -23,6 +23,9 @@ std::string Raw(std::string_view command);
 std::string User(std::string_view user, std::string_view realName);
 std::string Nick(std::string_view nick);
 std::string Pong(std::string_view token);
+// Capability negotiation and SASL: "CAP <args>", "AUTHENTICATE <data>".
+std::string Cap(std::string_view args);
+std::string Authenticate(std::string_view data);
 std::string Quit(std::string_view message);
 std::string Join(std::string_view channel, std::string_view key = {});
 std::string Part(std::string_view channel);
