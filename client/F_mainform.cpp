@@ -189,6 +189,7 @@ void TMainForm::LayoutControls() {
   shMenu->setGeometry(127, h - 20, w - 127, 20);
   sbWinSelect->setGeometry(129, h - 18, 68, 16);
   lbAd->setGeometry(w - 288, h - 15, 282, 12);
+  if (subforms_) subforms_->AreaResized();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) { event->ignore(); }
@@ -347,7 +348,7 @@ void TMainForm::tQUELBOTimer() {
 
 void TMainForm::IRCDisconnect(void*) {
   AbandonListing();
-  subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), kKindState);
+  subforms_->Write(RenderDisconnect(userQuit_));
   sender_->Clear();
   ScheduleReconnect();
 }
@@ -395,6 +396,12 @@ void TMainForm::sbWinSelectClick() {
     connect(action, &QAction::triggered, this, [this, chosen = QPointer<TMDIABS>(form)] {
       if (chosen) subforms_->PostActivate(chosen);
     });
+  }
+  // The one way back to the connection's lines once their window was closed.
+  if (!subforms_->FindForm(wkStatus, nullptr)) {
+    pmVMDI->addSeparator();
+    QAction* reopen = pmVMDI->addAction(QString::fromUtf8("상태창 열기"));
+    connect(reopen, &QAction::triggered, this, [this] { subforms_->OpenStatus(); });
   }
   pmVMDI->popup(QCursor::pos());
 }

@@ -49,6 +49,9 @@ void TMainForm::RunLine(const std::string& line) {
   context.isChannelOpen = [this](std::string_view name) {
     return subforms_->FindChannel(std::string(name).c_str()) != nullptr;
   };
+  context.isQueryOpen = [this](std::string_view nick) {
+    return subforms_->FindForm(wkQuery, std::string(nick).c_str()) != nullptr;
+  };
   RunAction(ProcessLine(line, context));
 }
 
@@ -69,6 +72,19 @@ void TMainForm::RunAction(TLineAction action) {
     case TLineAction::Kind::Activate:
       if (TmChannel* form = subforms_->FindChannel(action.text.c_str())) subforms_->PostActivate(form);
       return;
+    case TLineAction::Kind::Connect:
+      if (IRC.state == TZoEngine::Idle || userQuit_)
+        ConnectTo(action.text.c_str());
+      else
+        subforms_->WriteActive(Cp949Literal("◆ 이미 서버에 접속해 있습니다."), kKindState);
+      return;
+    case TLineAction::Kind::OpenQuery: {
+      TmQuery* query = subforms_->OpenQuery(action.text.c_str());
+      query->show();
+      query->Activate();
+      if (!action.said.empty()) RunAction(PlainText(action.said, subforms_->InputFront(), datas_.Nick));
+      return;
+    }
     case TLineAction::Kind::None:
       return;
   }

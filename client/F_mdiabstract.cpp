@@ -7,7 +7,7 @@ TMDIABS::TMDIABS(QWidget* panel, CSubforms& manager, const TFrameColorRecord& co
     : TFlatForm(panel, false), manager_(manager) {
   setWindowTitle("MDI Form");
   ApplyFrameColors(colors);
-  setGeometry(NewWindowGeometry(AreaSize()));
+  setGeometry(NewWindowGeometry(QRect(), AreaSize()));
 }
 
 void TMDIABS::Activate() {
@@ -22,9 +22,15 @@ bool TMDIABS::CloseClicked() {
   return true;
 }
 
-void TMDIABS::FrameMoved() { setGeometry(KeepMovedInside(geometry(), AreaSize())); }
+void TMDIABS::FrameMoved() {
+  manager_.UserArranged();
+  setGeometry(KeepMovedInside(geometry(), AreaSize()));
+}
 
-void TMDIABS::FrameSized() { setGeometry(KeepSizedInside(geometry(), AreaSize())); }
+void TMDIABS::FrameSized() {
+  manager_.UserArranged();
+  setGeometry(KeepSizedInside(geometry(), AreaSize()));
+}
 
 void TMDIABS::mousePressEvent(QMouseEvent* event) {
   FormMouseDown();

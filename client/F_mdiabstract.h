@@ -14,8 +14,8 @@ class TMDIABS : public TFlatForm {
   Q_OBJECT
 
  public:
-  // A child of `panel`, placed in its bottom-right corner. The manager is the
-  // one that creates the window and outlives it.
+  // A child of `panel`, placed by the manager, which creates the window and
+  // outlives it.
   TMDIABS(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors);
 
   // Raises the window without moving it and makes it the front window.

@@ -45,18 +45,35 @@ std::vector<QRect> TileGeometry(int n, bool frontVisible, QSize area) {
   return rects;
 }
 
+namespace {
+
+constexpr int kCascadeStep = 16;
+
+QSize CascadeSize(QSize area) {
+  return {static_cast<int>(area.width() * 0.7), static_cast<int>(area.height() * 0.6)};
+}
+
+}  // namespace
+
 std::vector<QRect> CascadeGeometry(int n, QSize area) {
   std::vector<QRect> rects;
-  const int w = static_cast<int>(area.width() * 0.7);
-  const int h = static_cast<int>(area.height() * 0.6);
-  for (int i = 0; i < n; ++i) rects.emplace_back(16 * i, 16 * i, w, h);
+  for (int i = 0; i < n; ++i) rects.emplace_back(QPoint(kCascadeStep * i, kCascadeStep * i), CascadeSize(area));
   return rects;
 }
 
-QRect NewWindowGeometry(QSize area) {
-  const int w = static_cast<int>(area.width() * 0.8);
-  const int h = static_cast<int>(area.height() * 0.65);
-  return {area.width() - w, area.height() - h, w, h};
+QRect NewWindowGeometry(QRect front, QSize area) {
+  const QSize size = CascadeSize(area);
+  QPoint at(0, 0);
+  if (!front.isEmpty()) at = front.topLeft() + QPoint(kCascadeStep, kCascadeStep);
+  const bool fits = at.x() >= 0 && at.y() >= 0 && at.x() + size.width() <= area.width() &&
+                    at.y() + size.height() <= area.height();
+  return {fits ? at : QPoint(0, 0), size};
+}
+
+QRect FitInside(QRect f, QSize area) {
+  f.setWidth(std::min(f.width(), area.width()));
+  f.setHeight(std::min(f.height(), area.height()));
+  return KeepMovedInside(f, area);
 }
 
 QRect KeepMovedInside(QRect f, QSize area) {

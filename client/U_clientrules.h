@@ -13,8 +13,13 @@
 std::vector<QRect> TileGeometry(int visibleCount, bool frontVisible, QSize area);
 // One rectangle per visible window, from the back of the list to the front.
 std::vector<QRect> CascadeGeometry(int visibleCount, QSize area);
-// A new sub-window's place: the bottom-right corner of the area.
-QRect NewWindowGeometry(QSize area);
+// A new sub-window's place once the user has arranged the windows: the
+// cascade's size, one cascade step below and right of the front window
+// (`front`, empty when there is none), back at the area's corner when that
+// step would leave the area. So a new window never hides the front one.
+QRect NewWindowGeometry(QRect front, QSize area);
+// A window moved back inside an area that shrank, cut to it when larger.
+QRect FitInside(QRect frame, QSize area);
 // Back inside the area after a move (size kept) or a resize (size cut).
 QRect KeepMovedInside(QRect frame, QSize area);
 QRect KeepSizedInside(QRect frame, QSize area);

@@ -1,5 +1,6 @@
 #include "U_input.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -45,6 +46,39 @@ std::optional<std::string> OpenChannelJoined(std::string_view command, const TIn
   return std::string(name);
 }
 
+// "PRIVMSG <target> :<text>" typed as a command is shown where the user will
+// look for it: in the target's window when one is open, else in the front
+// window with the target named.
+std::optional<TOutLine> MessageEcho(std::string_view command, const TInputContext& context) {
+  if (!StartsWithWord(command, "PRIVMSG ")) return std::nullopt;
+  const std::string_view rest = command.substr(8);
+  const size_t colon = rest.find(" :");
+  if (colon == std::string_view::npos || colon == 0) return std::nullopt;
+  const std::string target(rest.substr(0, colon));
+  const std::string text(rest.substr(colon + 2));
+  const bool channel = IsChannelName(target.c_str());
+  const auto& isOpen = channel ? context.isChannelOpen : context.isQueryOpen;
+  if (isOpen && isOpen(target))
+    return Echo(channel ? TOutTarget::Channel : TOutTarget::Query, target, -1, kKindOwnMessage,
+                ComposeLine("<%s> %s", {context.ownNick.c_str(), text.c_str()}));
+  return Echo(TOutTarget::Active, "", -1, kKindOwnMessage, ComposeLine("-> *%s* %s", {target.c_str(), text.c_str()}));
+}
+
+// "/query <nick> [text]" opens the private window rather than sending.
+std::optional<TLineAction> QueryCommand(std::string_view line) {
+  const std::string_view command = line.substr(1);
+  if (!StartsWithWord(command, "QUERY ")) return std::nullopt;
+  std::string_view rest = command.substr(6);
+  rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+  const size_t blank = rest.find(' ');
+  TLineAction action;
+  action.text = std::string(rest.substr(0, blank));
+  if (action.text.empty() || IsChannelName(action.text.c_str())) return std::nullopt;
+  action.kind = TLineAction::Kind::OpenQuery;
+  if (blank != std::string_view::npos) action.said = std::string(rest.substr(blank + 1));
+  return action;
+}
+
 TLineAction Command(std::string_view line, const TInputContext& context) {
   const std::string expanded =
       context.aliases ? context.aliases->Expand(std::string(line).c_str()) : std::string(line.substr(1));
@@ -58,6 +92,20 @@ TLineAction Command(std::string_view line, const TInputContext& context) {
   }
   action.kind = TLineAction::Kind::Server;
   action.text = Irc::Raw(command);
+  action.echo = MessageEcho(command, context);
+  return action;
+}
+
+// "/server [host[:port]]": the user connecting again, handled here since the
+// server the line would go to is gone.
+std::optional<TLineAction> ServerCommand(std::string_view line) {
+  const std::string_view command = line.substr(1);
+  if (!StartsWithWord(command, "SERVER") || (command.size() > 6 && command[6] != ' ')) return std::nullopt;
+  std::string_view address = command.substr(std::min<size_t>(command.size(), 7));
+  address = address.substr(0, address.find(' '));
+  TLineAction action;
+  action.kind = TLineAction::Kind::Connect;
+  action.text = std::string(address);
   return action;
 }
 
@@ -94,6 +142,8 @@ TLineAction ProcessLine(std::string_view line, const TInputContext& context) {
   if (line.empty() || line[0] != '/') return PlainText(line, context.front, context.ownNick);
   const bool named = context.front.kind == TFrontKind::Channel || context.front.kind == TFrontKind::Query;
   if (named && !context.front.name.empty() && IsAction(line)) return Action(line, context);
+  if (auto connect = ServerCommand(line)) return *connect;
+  if (auto query = QueryCommand(line)) return *query;
   return Command(line, context);
 }
 

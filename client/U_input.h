@@ -29,15 +29,21 @@ struct TInputContext {
   const MCommandProcedure* aliases = nullptr;
   // Whether a channel window of that name (any letter case) is open.
   std::function<bool(std::string_view)> isChannelOpen;
+  // Whether a private window with that nick is open.
+  std::function<bool(std::string_view)> isQueryOpen;
 };
 
 struct TLineAction {
-  enum class Kind { None, Server, Chat, Activate };
+  enum class Kind { None, Server, Chat, Activate, Connect, OpenQuery };
   Kind kind = Kind::None;
   // Server: the IRC line, CR LF included, at most 512 bytes. Chat: the chat
   // text with CR LF. Activate: the channel whose window comes to the front.
+  // Connect: the server to connect to ("host[:port]", empty: the last one).
+  // OpenQuery: the nick whose private window comes to the front, and `said`
+  // the text to send in it (none when empty).
   std::string text;
   int chatId = -1;
+  std::string said;
   // Shown when the text goes out.
   std::optional<TOutLine> echo;
 };

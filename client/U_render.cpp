@@ -228,6 +228,12 @@ std::optional<TOutLine> RenderWhois(int code, const char* text) {
   return Line(TOutTarget::Active, "", kKindWhois, *shown);
 }
 
+TOutLine RenderDisconnect(bool userQuit) {
+  const char* text = userQuit ? "◆ 접속 해제 되었습니다.\r\n◆ 사용자의 요청으로 접속을 끊었습니다. 다시 접속하려면 /server 를 입력하세요."
+                              : "◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다.";
+  return Line(TOutTarget::All, "", kKindState, ComposeLine(text, {}));
+}
+
 std::optional<TOutLine> RenderTlsRefusal(int code) {
   const char* why = code == kZoTlsExpired     ? "인증서의 유효 기간이 지났거나 아직 시작되지 않았습니다"
                     : code == kZoTlsWrongName ? "인증서가 접속한 서버 이름의 것이 아닙니다"

@@ -77,6 +77,9 @@ std::optional<TOutLine> RenderMode(const char* target, const char* setter, const
 std::optional<TOutLine> RenderTopic(const char* channel, const char* setter, const char* topic);
 std::optional<TOutLine> RenderNTopic(const char* channel, const char* topic);
 std::optional<TOutLine> RenderWhois(int code, const char* text);
+// The lines every window gets when the connection ends: reconnecting, or,
+// when the user quit, why it ended and how to connect again.
+TOutLine RenderDisconnect(bool userQuit);
 // The line for a TLS connection refused: why, and that nothing was sent.
 std::optional<TOutLine> RenderTlsRefusal(int code);
 // A standard reply (FAIL, WARN or NOTE) in the error replies' style; nothing

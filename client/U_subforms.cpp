@@ -111,8 +111,10 @@ bool CSubforms::IsFront(const TMDIABS* form) const { return !forms_.empty() && f
 
 template <class T>
 T* CSubforms::Create() {
+  const QRect previousFront = forms_.empty() ? QRect() : forms_.front()->geometry();
   T* form = new T(parent_, *this, colors_);  // owned by the list, freed by the close operations
   forms_.insert(forms_.begin(), form);
+  Place(form, previousFront);
   form->show();
   form->raise();
   for (TMDIABS* other : forms_) other->update();
@@ -250,6 +252,7 @@ void CSubforms::CloseForm(TMDIABS* form) {
   if (IndexOf(form) < 0) return;
   CloseAction(form);
   Remove(form);
+  if (tiled_) Arrange();
 }
 
 void CSubforms::CloseChannel(const char* name) {
@@ -257,6 +260,7 @@ void CSubforms::CloseChannel(const char* name) {
 }
 
 void CSubforms::CloseAll() {
+  tiled_ = false;  // nothing left to arrange for
   while (!forms_.empty()) CloseForm(forms_.front());
 }
 
@@ -369,7 +373,20 @@ std::vector<TMDIABS*> CSubforms::VisibleForms() const {
   return visible;
 }
 
+void CSubforms::Place(TMDIABS* form, QRect previousFront) {
+  if (tiled_)
+    Arrange();
+  else
+    form->setGeometry(NewWindowGeometry(previousFront, parent_->size()));
+}
+
+void CSubforms::AreaResized() {
+  if (tiled_) return Arrange();
+  for (TMDIABS* form : forms_) form->setGeometry(FitInside(form->geometry(), parent_->size()));
+}
+
 void CSubforms::Cascade() {
+  tiled_ = false;
   std::vector<TMDIABS*> visible = VisibleForms();
   std::reverse(visible.begin(), visible.end());
   const std::vector<QRect> places = CascadeGeometry(static_cast<int>(visible.size()), parent_->size());
@@ -380,6 +397,11 @@ void CSubforms::Cascade() {
 }
 
 void CSubforms::Tile() {
+  tiled_ = true;
+  Arrange();
+}
+
+void CSubforms::Arrange() {
   const std::vector<TMDIABS*> visible = VisibleForms();
   const bool frontVisible = !forms_.empty() && !forms_.front()->isHidden();
   const std::vector<QRect> places = TileGeometry(static_cast<int>(visible.size()), frontVisible, parent_->size());

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QPointer>
 #include <QPoint>
+#include <QRect>
 #include <functional>
 #include <vector>
 
@@ -114,8 +115,16 @@ class CSubforms {
 
   void SelectPrev();
   void SelectNext();
+  // Cascading, or the user moving or sizing a window, ends the tiled mode the
+  // manager starts in; tiling returns to it. While tiled, windows are tiled
+  // again whenever one opens or closes or the area changes size, so none is
+  // ever hidden; otherwise a new window steps off the front one.
   void Cascade();
   void Tile();
+  void UserArranged() { tiled_ = false; }
+  bool Tiled() const { return tiled_; }
+  // The area changed size: tiled again, or each window kept inside it.
+  void AreaResized();
   void SetFrameColors(const TFrameColorRecord& colors);
   void ApplySkin();
 
@@ -136,6 +145,8 @@ class CSubforms {
   // What closing a window of each kind owes the server or a peer.
   void CloseAction(TMDIABS* form);
   std::vector<TMDIABS*> VisibleForms() const;
+  void Arrange();
+  void Place(TMDIABS* form, QRect previousFront);
   void Send(const std::string& line);
 
   QWidget* parent_;
@@ -145,4 +156,5 @@ class CSubforms {
   TFrameColorRecord colors_;
   std::vector<TMDIABS*> forms_;  // owned: deleted by the close operations
   bool queryCapNoted_ = false;   // the status window has told why lines land there
+  bool tiled_ = true;
 };

@@ -1,5 +1,7 @@
 #include "F_flatform.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -128,9 +130,18 @@ void TFlatForm::ApplyFrameColors(const TFrameColorRecord& record) {
   update();
 }
 
-void TFlatForm::CentreOnScreen() {
+// Over the client the user is looking at, not in the middle of a screen the
+// client may occupy a corner of; kept on the screen when larger than the owner.
+void TFlatForm::CentreOnOwner() {
   QRect g = geometry();
-  g.moveCenter(screen()->availableGeometry().center());
+  const QRect screenArea = screen()->availableGeometry();
+  const QWidget* owner = isWindow() ? parentWidget() : nullptr;
+  if (owner && owner->isVisible())
+    g.moveCenter(owner->mapToGlobal(owner->rect().center()));
+  else
+    g.moveCenter(screenArea.center());
+  g.moveLeft(std::max(screenArea.left(), std::min(g.left(), screenArea.right() + 1 - g.width())));
+  g.moveTop(std::max(screenArea.top(), std::min(g.top(), screenArea.bottom() + 1 - g.height())));
   move(g.topLeft());
 }
 

@@ -49,8 +49,8 @@ class TFlatForm : public QWidget {
   // Keeps `control` (a child of pClient) at its distance from the given edges
   // when the content panel changes size; left and top are always kept.
   void SetAnchors(QWidget* control, Qt::Edges edges);
-  // Centres the frame on the screen it is on (the owner's, for a window).
-  void CentreOnScreen();
+  // Centres a window on its owner (on the screen when it has none shown).
+  void CentreOnOwner();
 
   QWidget* pClient;
   int ButtonTop = 2;

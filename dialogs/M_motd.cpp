@@ -4,6 +4,7 @@
 #include <QToolButton>
 
 #include "U_dlgcontrols.h"
+#include "U_modalman.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ TmMOTD::TmMOTD(QWidget* owner)
   setFont(pClient->font());
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setAttribute(Qt::WA_DeleteOnClose);
+  // In the dialogs' colours like every window over the client.
+  ApplyFrameColors(DialogFrameColors());
   rView->setGeometry(8, 8, 489, 289);
   rView->setReadOnly(true);
   rView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -37,7 +40,7 @@ TmMOTD* CurrentMOTD() { return OpenWindow(); }
 TmMOTD* OpenMOTD(QWidget* owner) {
   if (!OpenWindow()) {
     OpenWindow() = new TmMOTD(owner);
-    OpenWindow()->CentreOnScreen();
+    OpenWindow()->CentreOnOwner();
     OpenWindow()->show();
   }
   return OpenWindow();

@@ -20,6 +20,6 @@ class TmMOTD : public TFlatForm {
 
 // The open message-of-the-day window; null when none is open.
 TmMOTD* CurrentMOTD();
-// The open window, or a new one, shown centred on the screen. Closing the
+// The open window, or a new one, shown centred on its owner. Closing the
 // window frees it.
 TmMOTD* OpenMOTD(QWidget* owner);

@@ -50,7 +50,7 @@ TModalForm::TModalForm(QWidget* owner, QSize design) : TFlatForm(owner, true, de
 int TModalForm::ShowModal() {
   modalResult_ = mrNone;
   setWindowModality(Qt::ApplicationModal);
-  CentreOnScreen();
+  CentreOnOwner();
   show();
   activateWindow();
   QPointer<TModalForm> alive(this);

@@ -32,7 +32,7 @@ class TModalForm : public TFlatForm {
  public:
   TModalForm(QWidget* owner, QSize design);
 
-  // Shows the form centred on the screen and returns once it has closed.
+  // Shows the form centred on its owner and returns once it has closed.
   int ShowModal();
   // Ends the modal loop with `result`.
   void SetModalResult(int result);

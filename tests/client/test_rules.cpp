@@ -27,7 +27,13 @@ TEST(Arrangement, TileFillsTheAreaByRows) {
 TEST(Arrangement, CascadeNewAndKeepInside) {
   EXPECT_EQ(CascadeGeometry(3, kArea),
             (std::vector<QRect>{QRect(0, 0, 392, 263), QRect(16, 16, 392, 263), QRect(32, 32, 392, 263)}));
-  EXPECT_EQ(NewWindowGeometry(kArea), QRect(112, 154, 448, 285));
+  // A new window steps off the front one; back at the corner when the step
+  // would leave the area; a window larger than a shrunk area is cut to it.
+  EXPECT_EQ(NewWindowGeometry(QRect(), kArea), QRect(0, 0, 392, 263));
+  EXPECT_EQ(NewWindowGeometry(QRect(-1, -1, 562, 441), kArea), QRect(15, 15, 392, 263));
+  EXPECT_EQ(NewWindowGeometry(QRect(150, 150, 392, 263), kArea), QRect(166, 166, 392, 263));
+  EXPECT_EQ(NewWindowGeometry(QRect(168, 170, 392, 263), kArea), QRect(0, 0, 392, 263));
+  EXPECT_EQ(FitInside(QRect(300, 300, 600, 100), kArea), QRect(0, 300, 560, 100));
   // Dragged past the right edge: moved back; resized past it: cut.
   EXPECT_EQ(KeepMovedInside(QRect(300, -5, 400, 100), kArea), QRect(160, 0, 400, 100));
   EXPECT_EQ(KeepMovedInside(QRect(-8, 400, 100, 100), kArea), QRect(0, 339, 100, 100));
