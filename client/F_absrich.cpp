@@ -8,6 +8,8 @@
 
 #include "U_clientrules.h"
 #include "U_lib.h"
+#include "U_render.h"
+#include "U_subforms.h"
 
 TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors)
     : TMDIABS(panel, manager, colors) {
@@ -25,6 +27,7 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
 }
 
 void TmABSRich::AddLine(const char* text, int kind) {
+  if (!Manager().IsFront(this)) Manager().NoteUnread(this, kind == kKindMention ? urMention : urLines);
   for (std::string& line : OutputLines(text)) {
     PendingLines.emplace_back(std::move(line), kind);
     if (PendingLines.size() > kMaxWaitingLines) PendingLines.pop_front();

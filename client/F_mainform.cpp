@@ -48,6 +48,10 @@ void SetBackColor(QWidget* widget, uint32_t rgb) {
 
 const char* Notice(const char* utf8) { return Cp949Literal(utf8); }
 
+QString UnreadMark(TUnread unread) {
+  return unread == urMention ? QStringLiteral("! ") : unread == urLines ? QStringLiteral("* ") : QString();
+}
+
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent) : TMainForm(std::make_unique<CZoHTMLSkin>(), nullptr, parent) {}
@@ -72,6 +76,7 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   subforms_ = std::make_unique<CSubforms>(pMDIClient, this, IRC, skin_, skin_.SubWinFrame);
   subforms_->OnUserMenu = [this](TmChannel*, QPoint at) { pmUser->popup(at); };
   subforms_->OnUserQuery = [this](TmChannel*) { miQueryClick(); };
+  subforms_->OnUnreadChanged = [this] { ShowUnread(); };
   alias_ = std::make_unique<MCommandProcedure>(datas_.Alias);
   BindSkin();
   IRC.SetAddress(datas_.Address);
@@ -84,6 +89,7 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   BindInput();
   SetModalOwner(this);
   subforms_->OpenStatus();
+  if (datas_.InputLine) ShowInputLine(true);
 }
 
 TMainForm::~TMainForm() {
@@ -181,9 +187,11 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 void TMainForm::LayoutControls() {
   const int w = width();
   const int h = height();
-  pMDIClient->setGeometry(0, 0, w, h - 21);
+  // The input line, when shown, sits between the area and the boxes.
+  const int inputHeight = eInput->isVisibleTo(this) ? 19 : 0;
+  pMDIClient->setGeometry(0, 0, w, h - 21 - inputHeight);
   iBack->setGeometry(pMDIClient->rect());
-  eInput->setGeometry(5, h - 46, w - 9, 17);
+  eInput->setGeometry(inputHeight ? 1 : 5, h - 20 - inputHeight, w - (inputHeight ? 2 : 9), 17);
   shNick->setGeometry(0, h - 20, 126, 20);
   lbNick->setGeometry(7, h - 15, 113, 11);
   shMenu->setGeometry(127, h - 20, w - 127, 20);
@@ -391,7 +399,7 @@ void TMainForm::sbWinSelectClick() {
   for (int i = 0; i < subforms_->Count(); ++i) {
     TMDIABS* form = subforms_->Form(i);
     const std::string caption = SelectMenuCaption(form->Kind, EncodeText(form->windowTitle()).c_str());
-    QAction* action = pmVMDI->addAction(DecodeDisplay(caption.c_str()));
+    QAction* action = pmVMDI->addAction(UnreadMark(form->Unread) + DecodeDisplay(caption.c_str()));
     // The window itself, not its index: the list may change before the choice.
     connect(action, &QAction::triggered, this, [this, chosen = QPointer<TMDIABS>(form)] {
       if (chosen) subforms_->PostActivate(chosen);
@@ -404,6 +412,16 @@ void TMainForm::sbWinSelectClick() {
     connect(reopen, &QAction::triggered, this, [this] { subforms_->OpenStatus(); });
   }
   pmVMDI->popup(QCursor::pos());
+}
+
+// The button tells that a window behind has new lines ("*") or one that
+// names the user ("!", in bold); the menu marks those windows the same way.
+void TMainForm::ShowUnread() {
+  const TUnread unread = subforms_->Unread();
+  sbWinSelect->setText(QString::fromUtf8("창 선택") + (unread == urNone ? QString() : QLatin1Char(' ') + UnreadMark(unread).trimmed()));
+  QFont face = sbWinSelect->font();
+  face.setBold(unread == urMention);
+  sbWinSelect->setFont(face);
 }
 
 void TMainForm::lbAdClick() { ShowMessageBox(Notice("벨코: 웹 페이지에 들어가는 IRC 대화 프로그램입니다.")); }

@@ -12,6 +12,7 @@
 
 #include "C_datas.h"
 #include "U_clientrules.h"
+#include "U_complete.h"
 #include "U_input.h"
 #include "U_keys.h"
 #include "Zoengine.h"
@@ -58,6 +59,9 @@ class TMainForm : public QWidget {
   void ShowChanChange();
   // The user left the server on purpose: no reconnect until the next ConnectTo.
   void UserQuit();
+  // Shows the control's own input line (its host asked, or the setting
+  // does); typing while a pane or member list has the focus lands there.
+  void ShowInputLine(bool show);
 
   TZoEngine& Engine() { return IRC; }
   CSubforms& Subforms() { return *subforms_; }
@@ -113,6 +117,7 @@ class TMainForm : public QWidget {
 
   void sbWinSelectClick();
   void lbAdClick();
+  void ShowUnread();
   void tQUELBOTimer();
   // The selected member of the front channel window, or false when there is none.
   bool UserMenuTarget(std::string* channel, std::string* nick) const;
@@ -151,7 +156,14 @@ class TMainForm : public QWidget {
   bool RunInputKey(TInputKey key);
   bool PasteClipboard();
   void ShowHistoryEntry(const std::string& entry);
+  void CompleteNick();
+  // The front channel's members' nicks, as the completion offers them.
+  QStringList FrontChannelNicks() const;
+  void CancelSending();
+  // Keeps the focus in the input line when a pane or member list takes it.
+  void KeepInputFocus(QWidget* now);
   THistory History;
+  TNickCompleter completer_;
   TPacedSender* sender_ = nullptr;
 
   std::unique_ptr<CZoHTMLSkin> ownSkin_;

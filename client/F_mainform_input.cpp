@@ -11,6 +11,9 @@
 #include "F_mchannel.h"
 #include "F_mquery.h"
 #include "U_codepage.h"
+#include "U_commondata.h"
+#include "U_lib.h"
+#include "U_render.h"
 #include "U_pacedsender.h"
 #include "U_subforms.h"
 
@@ -35,6 +38,30 @@ class TKeyFilter : public QObject {
 void TMainForm::BindInput() {
   sender_ = new TPacedSender([this](const std::string& line) { Send(line); }, this);
   eInput->installEventFilter(new TKeyFilter(eInput, [this](QKeyEvent* event) { return eInputKeyDown(event); }));
+}
+
+void TMainForm::ShowInputLine(bool show) {
+  if (show == eInput->isVisibleTo(this)) return;
+  eInput->setVisible(show);
+  LayoutControls();
+  if (show) {
+    connect(qApp, &QApplication::focusChanged, eInput, [this](QWidget*, QWidget* now) { KeepInputFocus(now); });
+    eInput->setFocus();
+  } else {
+    disconnect(qApp, &QApplication::focusChanged, eInput, nullptr);
+  }
+}
+
+// A click in a pane or a member list would take the focus and lose what is
+// typed next; the focus goes back to the input line and the click still selects.
+void TMainForm::KeepInputFocus(QWidget* now) {
+  for (QWidget* w = now; w && w != pMDIClient; w = w->parentWidget()) {
+    auto* form = qobject_cast<TMDIABS*>(w);
+    if (!form) continue;
+    if (form->Kind == wkChannel || form->Kind == wkQuery || form->Kind == wkStatus || form->Kind == wkDccChat)
+      eInput->setFocus(Qt::OtherFocusReason);
+    return;
+  }
 }
 
 void TMainForm::Input(const char* text) {
@@ -120,8 +147,35 @@ bool TMainForm::RunInputKey(TInputKey key) {
     case TInputKey::Tile: subforms_->Tile(); return true;
     case TInputKey::Cascade: subforms_->Cascade(); return true;
     case TInputKey::CloseFront: subforms_->CloseForm(subforms_->FrontForm()); return true;
+    case TInputKey::CompleteNick: CompleteNick(); return true;
+    case TInputKey::CancelSending: CancelSending(); return true;
   }
   return false;
+}
+
+void TMainForm::CompleteNick() {
+  if (auto done = completer_.Complete(eInput->text(), eInput->cursorPosition(), FrontChannelNicks())) {
+    eInput->setText(done->line);
+    eInput->setCursorPosition(done->caret);
+  }
+}
+
+QStringList TMainForm::FrontChannelNicks() const {
+  QStringList nicks;
+  TMDIABS* front = subforms_->FrontForm();
+  if (!front || front->Kind != wkChannel) return nicks;
+  for (const std::string& entry : static_cast<TmChannel*>(front)->Users())
+    if (!ZoSameName(StripNickPrefix(entry.c_str()), datas_.Nick.c_str())) nicks << DecodeDisplay(StripNickPrefix(entry.c_str()));
+  return nicks;
+}
+
+// Esc stops a paste that is still going out line by line.
+void TMainForm::CancelSending() {
+  const int waiting = sender_->Pending();
+  if (!waiting) return;
+  sender_->Clear();
+  subforms_->WriteActive(ComposeLine("◆ 보내지 않은 %s줄을 보내지 않기로 했습니다.", {std::to_string(waiting).c_str()}).c_str(),
+                         kKindState);
 }
 
 // The history keeps the edit's own text, so browsing gives back exactly what
@@ -138,5 +192,9 @@ bool TMainForm::PasteClipboard() {
   for (TLineAction& action : *actions) RunAction(std::move(action));
   // Emptied as the edit would after its own paste: the block went out as lines.
   clipboard->clear();
+  if (const int waiting = sender_->Pending())
+    subforms_->WriteActive(
+        ComposeLine("◆ 붙여넣은 줄 가운데 %s줄을 차례로 보냅니다. 멈추려면 Esc 를 누르세요.", {std::to_string(waiting).c_str()}).c_str(),
+        kKindState);
   return true;
 }

@@ -25,7 +25,7 @@ void ShowIn(TmABSRich* form, const std::optional<TOutLine>& line) {
 }  // namespace
 
 void TMainForm::IRCPrivmsg(const char* Param1, const char* Param2, const char* Param3) {
-  Show(*subforms_, RenderPrivmsg(Param1, Param2, Param3));
+  Show(*subforms_, RenderChannelMessage(Param1, Param2, Param3, IRC.Nick().c_str()));
 }
 
 void TMainForm::IRCNotice(const char* Param1, const char* Param2, const char* Param3) {

@@ -23,6 +23,8 @@ class TMDIABS : public TFlatForm {
   CSubforms& Manager() const { return manager_; }
 
   uint8_t Kind = wkAbstract;
+  // Lines that came while the window was behind; cleared when it comes to the front.
+  TUnread Unread = urNone;
 
  protected:
   bool IsActiveFrame() override;

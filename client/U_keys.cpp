@@ -35,6 +35,10 @@ TInputKey InputKeyAction(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_Space:
       if (modifiers & Qt::AltModifier) return TInputKey::ClearHistory;
       break;
+    case Qt::Key_Tab:
+      if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier))) return TInputKey::CompleteNick;
+      break;
+    case Qt::Key_Escape: return TInputKey::CancelSending;
     default: break;
   }
   if (!(modifiers & Qt::ControlModifier)) return TInputKey::None;

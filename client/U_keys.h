@@ -20,6 +20,8 @@ enum class TInputKey {
   Tile,
   Cascade,
   CloseFront,
+  CompleteNick,
+  CancelSending,
 };
 
 TInputKey InputKeyAction(int key, Qt::KeyboardModifiers modifiers);

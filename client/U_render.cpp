@@ -1,6 +1,8 @@
 #include "U_render.h"
 
+#include <cctype>
 #include <charconv>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -145,6 +147,40 @@ std::optional<TOutLine> RenderPrivmsg(const char* nick, const char* target, cons
   const bool channel = IsChannelName(target);
   return Line(channel ? TOutTarget::Channel : TOutTarget::Query, std::string(View(channel ? target : nick)),
               kKindMessage, ComposeLine("<%s> %s", {nick, text}));
+}
+
+namespace {
+
+// Characters a nick may hold besides letters and digits.
+bool IsNickChar(unsigned char c) { return std::isalnum(c) || std::strchr("[]\\`_^{|}-", c) != nullptr; }
+
+bool SameFolded(std::string_view a, std::string_view b) {
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+}  // namespace
+
+bool NamesNick(const char* text, const char* nick) {
+  const std::string_view line = View(text);
+  const std::string_view wanted = View(nick);
+  if (wanted.empty()) return false;
+  for (size_t at = 0; at + wanted.size() <= line.size(); ++at) {
+    if (!SameFolded(line.substr(at, wanted.size()), wanted)) continue;
+    const bool startsWord = at == 0 || !IsNickChar(static_cast<unsigned char>(line[at - 1]));
+    const size_t end = at + wanted.size();
+    const bool endsWord = end == line.size() || !IsNickChar(static_cast<unsigned char>(line[end]));
+    if (startsWord && endsWord) return true;
+  }
+  return false;
+}
+
+std::optional<TOutLine> RenderChannelMessage(const char* nick, const char* target, const char* text,
+                                             const char* ownNick) {
+  std::optional<TOutLine> line = RenderPrivmsg(nick, target, text);
+  if (line && line->where == TOutTarget::Channel && NamesNick(text, ownNick)) line->kind = kKindMention;
+  return line;
 }
 
 std::optional<TOutLine> RenderNotice(const char* nick, const char* target, const char* text) {

@@ -27,6 +27,7 @@ enum TLineKind : int {
   kKindTopic = 14,
   kKindWhois = 15,
   kKindState = 16,
+  kKindMention = 17,  // a message that names the user
 };
 
 enum class TOutTarget {
@@ -61,6 +62,11 @@ std::string ComposeLine(const char* literalUtf8, std::initializer_list<const cha
 bool IsChannelName(const char* name);
 
 std::optional<TOutLine> RenderPrivmsg(const char* nick, const char* target, const char* text);
+// Whether `text` names `nick` as a word of its own, letter case aside.
+bool NamesNick(const char* text, const char* nick);
+// A channel message that names the user, in the mention colour.
+std::optional<TOutLine> RenderChannelMessage(const char* nick, const char* target, const char* text,
+                                             const char* ownNick);
 std::optional<TOutLine> RenderNotice(const char* nick, const char* target, const char* text);
 std::optional<TOutLine> RenderCtcp(const stCTCP& ctcp);
 std::optional<TOutLine> RenderOwnerJoin(const char* channel);

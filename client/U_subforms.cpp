@@ -23,7 +23,10 @@ CSubforms::CSubforms(QWidget* parent, QObject* messageTarget, TZoEngine& engine,
                      const TFrameColorRecord& colors)
     : parent_(parent), messageTarget_(messageTarget), engine_(engine), skin_(skin), colors_(colors) {}
 
-CSubforms::~CSubforms() { CloseAll(); }
+CSubforms::~CSubforms() {
+  OnUnreadChanged = nullptr;  // its owner is going too
+  CloseAll();
+}
 
 TMDIABS* CSubforms::Form(int index) const {
   return index >= 0 && index < Count() ? forms_[static_cast<size_t>(index)] : nullptr;
@@ -213,9 +216,25 @@ void CSubforms::Write(const TOutLine& line) {
   }
 }
 
+void CSubforms::NoteUnread(TMDIABS* form, TUnread level) {
+  if (level <= form->Unread) return;
+  form->Unread = level;
+  if (OnUnreadChanged) OnUnreadChanged();
+}
+
+TUnread CSubforms::Unread() const {
+  TUnread most = urNone;
+  for (const TMDIABS* form : forms_) most = std::max(most, form->Unread);
+  return most;
+}
+
 void CSubforms::BringToFront(TMDIABS* form) {
   const int index = IndexOf(form);
   if (index < 0) return;
+  if (form->Unread != urNone) {
+    form->Unread = urNone;
+    if (OnUnreadChanged) OnUnreadChanged();
+  }
   std::rotate(forms_.begin(), forms_.begin() + index, forms_.begin() + index + 1);
   for (TMDIABS* each : forms_) each->update();
 }
@@ -245,7 +264,9 @@ void CSubforms::CloseAction(TMDIABS* form) {
 
 void CSubforms::Remove(TMDIABS* form) {
   forms_.erase(std::find(forms_.begin(), forms_.end(), form));
+  const bool unread = form->Unread != urNone;
   delete form;
+  if (unread && OnUnreadChanged) OnUnreadChanged();
 }
 
 void CSubforms::CloseForm(TMDIABS* form) {

@@ -95,6 +95,11 @@ class CSubforms {
   void Write(const TOutLine& line);
 
   void BringToFront(TMDIABS* form);
+  // A window behind the front one got a line; OnUnreadChanged hears of it.
+  void NoteUnread(TMDIABS* form, TUnread level);
+  // The most the windows behind hold: new lines, or a line naming the user.
+  TUnread Unread() const;
+  std::function<void()> OnUnreadChanged;
   void CloseForm(TMDIABS* form);
   void CloseChannel(const char* name);
   void CloseAll();

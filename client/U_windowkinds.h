@@ -14,5 +14,8 @@ enum TWindowKind : uint8_t {
   wkDccChat = 7,
 };
 
+// What a window behind the front one holds that the user has not seen.
+enum TUnread : uint8_t { urNone = 0, urLines = 1, urMention = 2 };
+
 // "ABSTRACT" ... "DCCCHAT"; "?" for a value outside the kinds.
 const char* WindowKindLabel(int kind);

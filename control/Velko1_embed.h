@@ -37,4 +37,7 @@ class IVelkoEmbed : public IUnknown {
   // Presses the open dialog's button of that label, or else types the text
   // into its edit and confirms; S_FALSE when none is open.
   virtual HRESULT Answer(const QString& answer) = 0;
+  // Shows the control's own input line (with history, nick completion and
+  // the window keys), for a host whose page has none.
+  virtual void ShowInputLine(bool show) = 0;
 };

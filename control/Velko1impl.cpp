@@ -222,6 +222,8 @@ HRESULT TnVELKO_1::Answer(const QString& answer) {
   });
 }
 
+void TnVELKO_1::ShowInputLine(bool show) { Main().ShowInputLine(show); }
+
 // ---- connection points, persistence, safety
 
 HRESULT TnVELKO_1::FindConnectionPoint(const IID& iid, IConnectionPoint** point) {

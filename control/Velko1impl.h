@@ -50,6 +50,7 @@ class TnVELKO_1 : public ComObject<InVELKO_1, IVelkoEmbed, IConnectionPointConta
   HRESULT Members(const QString& channel, QStringList* members) override;
   HRESULT Dialog(QString* caption, QString* text) override;
   HRESULT Answer(const QString& answer) override;
+  void ShowInputLine(bool show) override;
 
   HRESULT FindConnectionPoint(const IID& iid, IConnectionPoint** point) override;
 

@@ -83,6 +83,8 @@ ParsedOptions ParseHostOptions(const QStringList& args) {
     const QString& arg = args[i];
     if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
       parsed.options.help = true;
+    } else if (arg == QLatin1String("--input-line")) {
+      parsed.options.inputLine = true;
     } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
       parsed.error = ReadOption(args, &i, &parsed.options);
     } else if (parsed.options.page.isEmpty() && !arg.isEmpty()) {
@@ -97,7 +99,7 @@ ParsedOptions ParseHostOptions(const QStringList& args) {
 QString HostUsage() {
   return QStringLiteral(
       "usage: velko [PAGE.html] [--skin URL] [--addr [ircs://]HOST[:[+]PORT]] [--chan LIST] [--nick NICK]\n"
-      "             [--script FILE|-] [--grab-dir DIR]\n");
+      "             [--script FILE|-] [--grab-dir DIR] [--input-line]\n");
 }
 
 NamedValues MergeProperties(const NamedValues& page, const NamedValues& options) {

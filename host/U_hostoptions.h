@@ -16,6 +16,7 @@ struct HostOptions {
   QString script;          // empty: no script; "-": standard input
   QString grabDir;         // empty: no grabs unless VELKO_GRAB_DIR is set
   bool help = false;
+  bool inputLine = false;  // the control shows its own input line
 };
 
 struct ParsedOptions {

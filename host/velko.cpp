@@ -71,8 +71,10 @@ struct ScriptSession {
 int RunPage(QApplication& app, const HostOptions& options) {
   THostPage window(CreateControl, options.properties);
   std::unique_ptr<ScriptSession> script;
-  QObject::connect(&window.Bridge(), &TPageBridge::controlAttached, &window,
-                   [&] { ReportFirstPaintOf(window.Bridge().FirstEmbed()->Widget()); });
+  QObject::connect(&window.Bridge(), &TPageBridge::controlAttached, &window, [&] {
+    ReportFirstPaintOf(window.Bridge().FirstEmbed()->Widget());
+    if (options.inputLine) window.Bridge().FirstEmbed()->ShowInputLine(true);
+  });
   if (!options.script.isEmpty()) {
     QObject::connect(&window.Bridge(), &TPageBridge::controlAttached, &window, [&] {
       if (script) return;
@@ -103,6 +105,7 @@ int Run(QApplication& app, const HostOptions& options) {
   if (!embed) return Fail(QStringLiteral("the control offers no widget to embed"));
   THostWindow window(control.Get(), embed->Widget());
   ReportFirstPaintOf(embed->Widget());
+  if (options.inputLine) embed->ShowInputLine(true);
   const QString error = LoadProperties(options, control.Get());
   if (!error.isEmpty()) return Fail(error);
   window.show();

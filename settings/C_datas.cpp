@@ -88,6 +88,8 @@ void CDatas::Load() {
     registry.ReadInteger("FontSize", &FontSize, 9);
     ReadText(registry, "DCCDir", DCCDir, kTextBuffer);
     registry.ReadInteger("Utf8", &Utf8, 0);
+    registry.ReadInteger("InputLine", &InputLine, 0);
+    registry.ReadInteger("ChatLogs", &ChatLogs, 0);
     for (const auto& [name, field] : kLoginTexts) ReadText(registry, name, this->*field, kTextBuffer);
   }
   Alias = SplitAliases(aliases);
@@ -111,5 +113,7 @@ void CDatas::Save() {
   registry.WriteInteger("FontSize", FontSize);
   registry.WriteString("DCCDir", DCCDir.c_str());
   registry.WriteInteger("Utf8", Utf8);
+  registry.WriteInteger("InputLine", InputLine);
+  registry.WriteInteger("ChatLogs", ChatLogs);
   for (const auto& [name, field] : kLoginTexts) registry.WriteString(name, (this->*field).c_str());
 }

@@ -35,6 +35,10 @@ class CDatas {
   int32_t FontSize = 9;
   // Non-zero: UTF-8 on the wire to every server, not only to UTF-8-only ones.
   int32_t Utf8 = 0;
+  // Non-zero: the control shows its own input line, as if its host asked.
+  int32_t InputLine = 0;
+  // Non-zero: channel and private windows append their lines to daily files.
+  int32_t ChatLogs = 0;
   // SASL PLAIN login; empty account: none.
   std::string SaslAccount;
   std::string SaslPassword;

@@ -66,7 +66,7 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 
-host=("$build/host/velko" "$(dirname "$0")/page/velko.html" --addr "127.0.0.1:$port" --nick "$nick" --chan '#velko'
+host=("$build/host/velko" "$(dirname "$0")/page/velko.html" --input-line --addr "127.0.0.1:$port" --nick "$nick" --chan '#velko'
       --skin "http://127.0.0.1:$webport/velko.skin")
 if [ -n "${QT_QPA_PLATFORM:-}" ] || [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   echo "velko: ngircd on 127.0.0.1:$port; you are $nick in #velko with velkobot." >&2
