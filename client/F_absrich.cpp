@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEvent>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -47,8 +48,19 @@ void TmABSRich::ShowPendingLines() {
   showing.swap(PendingLines);
   QTextCursor batch(rView->document());
   batch.beginEditBlock();
-  for (const auto& [text, kind] : showing) RichAddLine(rView, text.c_str(), KindColor(kind));
+  for (const auto& [text, kind] : showing) {
+    RichAddLine(rView, text.c_str(), KindColor(kind));
+    if (kind == kKindMention) MarkMention();
+  }
   batch.endEditBlock();
+}
+
+// A line naming the user stands out on a light band besides its colour.
+void TmABSRich::MarkMention() {
+  QTextCursor line(rView->document()->lastBlock());
+  QTextBlockFormat band;
+  band.setBackground(QColor(0xFF, 0xF2, 0xB3));
+  line.mergeBlockFormat(band);
 }
 
 void TmABSRich::rViewMouseUp() {

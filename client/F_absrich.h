@@ -38,6 +38,7 @@ class TmABSRich : public TMDIABS {
 
  private:
   void rViewMouseUp();
+  void MarkMention();
 
   std::deque<std::pair<std::string, int>> PendingLines;
   bool showScheduled_ = false;

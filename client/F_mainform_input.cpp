@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTimer>
 #include <functional>
 
 #include "F_mainform.h"
@@ -58,8 +59,9 @@ void TMainForm::KeepInputFocus(QWidget* now) {
   for (QWidget* w = now; w && w != pMDIClient; w = w->parentWidget()) {
     auto* form = qobject_cast<TMDIABS*>(w);
     if (!form) continue;
+    // After the focus change has run its course, or it would end on the pane.
     if (form->Kind == wkChannel || form->Kind == wkQuery || form->Kind == wkStatus || form->Kind == wkDccChat)
-      eInput->setFocus(Qt::OtherFocusReason);
+      QTimer::singleShot(0, eInput, [this] { eInput->setFocus(Qt::OtherFocusReason); });
     return;
   }
 }

@@ -117,8 +117,8 @@ T* CSubforms::Create() {
   const QRect previousFront = forms_.empty() ? QRect() : forms_.front()->geometry();
   T* form = new T(parent_, *this, colors_);  // owned by the list, freed by the close operations
   forms_.insert(forms_.begin(), form);
+  form->show();  // shown first: tiling counts visible windows only
   Place(form, previousFront);
-  form->show();
   form->raise();
   for (TMDIABS* other : forms_) other->update();
   return form;

@@ -1,6 +1,7 @@
 #include "M_motd.h"
 
 #include <QTextEdit>
+#include <algorithm>
 #include <QToolButton>
 
 #include "U_dlgcontrols.h"
@@ -23,6 +24,8 @@ TmMOTD::TmMOTD(QWidget* owner)
   setFont(pClient->font());
   setWindowFlag(Qt::WindowStaysOnTopHint);
   setAttribute(Qt::WA_DeleteOnClose);
+  // It comes unasked while the user may be typing: the keyboard stays put.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   // In the dialogs' colours like every window over the client.
   ApplyFrameColors(DialogFrameColors());
   rView->setGeometry(8, 8, 489, 289);
@@ -37,9 +40,19 @@ TmMOTD::~TmMOTD() {
 
 TmMOTD* CurrentMOTD() { return OpenWindow(); }
 
+// The text and the button follow the window's size.
+void TmMOTD::resizeEvent(QResizeEvent* event) {
+  TFlatForm::resizeEvent(event);
+  const QSize area = pClient->size();
+  rView->setGeometry(8, 8, std::max(0, area.width() - 23), std::max(0, area.height() - 80));
+  sbOk->move((area.width() - sbOk->width()) / 2, area.height() - 57);
+}
+
 TmMOTD* OpenMOTD(QWidget* owner) {
   if (!OpenWindow()) {
     OpenWindow() = new TmMOTD(owner);
+    // Within a client smaller than the design, so it hangs over nothing else.
+    if (owner && owner->isVisible()) OpenWindow()->resize(OpenWindow()->size().boundedTo(owner->size()));
     OpenWindow()->CentreOnOwner();
     OpenWindow()->show();
   }

@@ -16,6 +16,9 @@ class TmMOTD : public TFlatForm {
 
   QTextEdit* rView;
   QToolButton* sbOk;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 };
 
 // The open message-of-the-day window; null when none is open.
