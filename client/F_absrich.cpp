@@ -30,6 +30,7 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
 void TmABSRich::AddLine(const char* text, int kind) {
   if (!Manager().IsFront(this)) Manager().NoteUnread(this, kind == kKindMention ? urMention : urLines);
   for (std::string& line : OutputLines(text)) {
+    if (Manager().OnWindowLine && (Kind == wkChannel || Kind == wkQuery)) Manager().OnWindowLine(this, line);
     PendingLines.emplace_back(std::move(line), kind);
     if (PendingLines.size() > kMaxWaitingLines) PendingLines.pop_front();
   }

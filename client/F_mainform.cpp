@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -23,6 +24,7 @@
 #include "U_lib.h"
 #include "U_modalman.h"
 #include "U_pacedsender.h"
+#include "registry.h"
 #include "U_render.h"
 #include "U_skinimage.h"
 #include "U_subforms.h"
@@ -59,7 +61,10 @@ TMainForm::TMainForm(QWidget* parent) : TMainForm(std::make_unique<CZoHTMLSkin>(
 TMainForm::TMainForm(CZoHTMLSkin& skin, QWidget* parent) : TMainForm(nullptr, &skin, parent) {}
 
 TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QWidget* parent)
-    : QWidget(parent), ownSkin_(std::move(ownSkin)), skin_(skin ? *skin : *ownSkin_) {
+    : QWidget(parent),
+      chatLog_(QDir(RegistryFolder()).filePath(QStringLiteral("logs"))),
+      ownSkin_(std::move(ownSkin)),
+      skin_(skin ? *skin : *ownSkin_) {
   InstallKoreanFaces();
   CreateControls();
   skin_.FixedFrame = {0xFFFFFF, 0x000000, 0x808080, 0x000000, 0xFFFFFF, 0x000000,
@@ -77,6 +82,7 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   subforms_->OnUserMenu = [this](TmChannel*, QPoint at) { pmUser->popup(at); };
   subforms_->OnUserQuery = [this](TmChannel*) { miQueryClick(); };
   subforms_->OnUnreadChanged = [this] { ShowUnread(); };
+  subforms_->OnWindowLine = [this](TMDIABS* form, const std::string& line) { LogLine(form, line); };
   alias_ = std::make_unique<MCommandProcedure>(datas_.Alias);
   BindSkin();
   IRC.SetAddress(datas_.Address);
@@ -422,6 +428,16 @@ void TMainForm::ShowUnread() {
   QFont face = sbWinSelect->font();
   face.setBold(unread == urMention);
   sbWinSelect->setFont(face);
+}
+
+void TMainForm::LogLine(TMDIABS* form, const std::string& line) {
+  if (!datas_.ChatLogs) return;
+  const std::string& name =
+      form->Kind == wkChannel ? static_cast<TmChannel*>(form)->ChannelName : static_cast<TmQuery*>(form)->Nick;
+  std::string plain = line;
+  StripCodes(plain.data());
+  chatLog_.Append(DecodeDisplay(IRC.Address().c_str()), DecodeDisplay(name.c_str()), QDateTime::currentDateTime(),
+                  DecodeDisplay(plain.c_str()));
 }
 
 void TMainForm::lbAdClick() { ShowMessageBox(Notice("벨코: 웹 페이지에 들어가는 IRC 대화 프로그램입니다.")); }

@@ -12,12 +12,14 @@
 
 #include "C_datas.h"
 #include "U_clientrules.h"
+#include "U_chatlog.h"
 #include "U_complete.h"
 #include "U_input.h"
 #include "U_keys.h"
 #include "Zoengine.h"
 
 class CSubforms;
+class TMDIABS;
 class CZoHTMLSkin;
 class MCommandProcedure;
 class QAction;
@@ -118,6 +120,8 @@ class TMainForm : public QWidget {
   void sbWinSelectClick();
   void lbAdClick();
   void ShowUnread();
+  // Appends a window's line to its chat log when the setting asks for logs.
+  void LogLine(TMDIABS* form, const std::string& line);
   void tQUELBOTimer();
   // The selected member of the front channel window, or false when there is none.
   bool UserMenuTarget(std::string* channel, std::string* nick) const;
@@ -164,6 +168,7 @@ class TMainForm : public QWidget {
   void KeepInputFocus(QWidget* now);
   THistory History;
   TNickCompleter completer_;
+  TChatLog chatLog_;
   TPacedSender* sender_ = nullptr;
 
   std::unique_ptr<CZoHTMLSkin> ownSkin_;

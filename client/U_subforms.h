@@ -100,6 +100,8 @@ class CSubforms {
   // The most the windows behind hold: new lines, or a line naming the user.
   TUnread Unread() const;
   std::function<void()> OnUnreadChanged;
+  // Each line a channel or private window shows, for the chat logs.
+  std::function<void(TMDIABS* form, const std::string& line)> OnWindowLine;
   void CloseForm(TMDIABS* form);
   void CloseChannel(const char* name);
   void CloseAll();

@@ -16,13 +16,15 @@ TInputContext Context(TFrontKind kind, std::string name, int chat = -1) {
   context.ownNick = "me";
   context.aliases = &kExpander;
   context.isChannelOpen = [](std::string_view name) { return ZoSameName(std::string(name).c_str(), "#open"); };
+  context.isQueryOpen = [](std::string_view nick) { return ZoSameName(std::string(nick).c_str(), "ann"); };
   return context;
 }
 
 // "kind|text" and, with an echo, "|where name kind text".
 std::string Describe(const TLineAction& action) {
-  static const char* const kKinds[] = {"None", "Server", "Chat", "Activate"};
+  static const char* const kKinds[] = {"None", "Server", "Chat", "Activate", "Connect", "OpenQuery"};
   std::string shown = std::string(kKinds[static_cast<int>(action.kind)]) + "|" + action.text;
+  if (!action.said.empty()) shown += "|said " + action.said;
   if (action.echo) {
     static const char* const kWhere[] = {"None", "Active", "Channel", "Query", "Chat", "All", "Members", "Renamed"};
     const TOutLine& echo = *action.echo;
@@ -59,6 +61,16 @@ TEST(Input, LinesBecomeActions) {
       {channel, "hi\nQUIT :x", "Server|PRIVMSG #c :hi\r\n|Channel #c 6 <me> hi"},
       {none, "/join #a\rQUIT", "Server|join #a\r\n"},
       {channel, std::string("hi\0QUIT", 7), "Server|PRIVMSG #c :hi\r\n|Channel #c 6 <me> hi"},
+      // A typed message shows in its partner's open window, else in front naming the partner.
+      {channel, "/msg ann see you", "Server|PRIVMSG ann :see you\r\n|Query ann 6 <me> see you"},
+      {channel, "/msg bob see you", "Server|PRIVMSG bob :see you\r\n|Active  6 -> *bob* see you"},
+      {query, "/msg #open hi all", "Server|PRIVMSG #open :hi all\r\n|Channel #open 6 <me> hi all"},
+      {none, "/query  bob", "OpenQuery|bob"},
+      {none, "/QUERY bob are you there", "OpenQuery|bob|said are you there"},
+      {none, "/query #c", "Server|query #c\r\n"},
+      {none, "/server", "Connect|"},
+      {none, "/server irc.example.org:7000 extra", "Connect|irc.example.org:7000"},
+      {none, "/serverx", "Server|serverx\r\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(Describe(ProcessLine(c.line, c.context)), c.expected) << c.line;
   EXPECT_EQ(ProcessLine("hi", chat).chatId, 3);
