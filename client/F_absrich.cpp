@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QUrl>
 #include <QEvent>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -51,9 +55,33 @@ void TmABSRich::ShowPendingLines() {
   batch.beginEditBlock();
   for (const auto& [text, kind] : showing) {
     RichAddLine(rView, text.c_str(), KindColor(kind));
+    MarkLinks();
     if (kind == kKindMention) MarkMention();
   }
   batch.endEditBlock();
+}
+
+// Web addresses in the newest line become links that a click opens.
+void TmABSRich::MarkLinks() {
+  static const QRegularExpression kAddress(QStringLiteral("(https?://|www\\.)[^\\s<>\"]+"),
+                                           QRegularExpression::CaseInsensitiveOption);
+  const QTextBlock line = rView->document()->lastBlock();
+  for (auto match = kAddress.globalMatch(line.text()); match.hasNext();) {
+    const QRegularExpressionMatch found = match.next();
+    QString shown = found.captured();
+    while (shown.endsWith(QLatin1Char('.')) || shown.endsWith(QLatin1Char(',')) || shown.endsWith(QLatin1Char(')')))
+      shown.chop(1);
+    const QString address = shown.contains(QLatin1String("://")) ? shown : QStringLiteral("http://") + shown;
+    const int at = line.position() + static_cast<int>(found.capturedStart());
+    QTextCursor link(rView->document());
+    link.setPosition(at);
+    link.setPosition(at + static_cast<int>(shown.size()), QTextCursor::KeepAnchor);
+    QTextCharFormat format;
+    format.setAnchor(true);
+    format.setAnchorHref(address);
+    format.setFontUnderline(true);
+    link.mergeCharFormat(format);
+  }
 }
 
 // A line naming the user stands out on a light band besides its colour.
@@ -75,7 +103,11 @@ void TmABSRich::rViewMouseUp() {
 bool TmABSRich::eventFilter(QObject* watched, QEvent* event) {
   if (rView && watched == rView->viewport()) {
     if (event->type() == QEvent::MouseButtonPress) FormMouseDown();
-    if (event->type() == QEvent::MouseButtonRelease) rViewMouseUp();
+    if (event->type() == QEvent::MouseButtonRelease) {
+      const QString link = rView->anchorAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      if (!link.isEmpty() && !rView->textCursor().hasSelection()) QDesktopServices::openUrl(QUrl(link));
+      rViewMouseUp();
+    }
     return false;
   }
   return TMDIABS::eventFilter(watched, event);

@@ -39,6 +39,7 @@ class TmABSRich : public TMDIABS {
  private:
   void rViewMouseUp();
   void MarkMention();
+  void MarkLinks();
 
   std::deque<std::pair<std::string, int>> PendingLines;
   bool showScheduled_ = false;

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QMouseEvent>
 #include <QListWidget>
 #include <QTextEdit>
 #include <algorithm>
@@ -24,6 +25,8 @@ TmChannel::TmChannel(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   QPalette line = splitter->palette();
   line.setColor(QPalette::Window, Qt::black);
   splitter->setPalette(line);
+  splitter->setCursor(Qt::SplitHCursor);
+  splitter->installEventFilter(this);
   lbUsers->setFrameStyle(0);
   lbUsers->setUniformItemSizes(true);
   lbUsers->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -36,13 +39,29 @@ TmChannel::TmChannel(QWidget* panel, CSubforms& manager, const TFrameColorRecord
 
 void TmChannel::LayoutClient() {
   const QRect area = pClient->rect();
-  const int paneWidth = std::max(0, area.width() - kUserListWidth - 1);
+  const int paneWidth = std::max(0, area.width() - userListWidth_ - 1);
   rView->setGeometry(0, 0, paneWidth, area.height());
   splitter->setGeometry(paneWidth, 0, 1, area.height());
-  lbUsers->setGeometry(paneWidth + 1, 0, kUserListWidth, area.height());
+  lbUsers->setGeometry(paneWidth + 1, 0, userListWidth_, area.height());
+}
+
+// Both sides keep a usable width whatever the drag.
+void TmChannel::DragSplitter(int x) {
+  constexpr int kMinSide = 40;
+  const int width = pClient->width();
+  userListWidth_ = std::clamp(width - x - 1, kMinSide, std::max(kMinSide, width - kMinSide - 1));
+  LayoutClient();
 }
 
 bool TmChannel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == splitter) {
+    const auto type = event->type();
+    if (type == QEvent::MouseButtonPress) draggingSplitter_ = true;
+    if (type == QEvent::MouseButtonRelease) draggingSplitter_ = false;
+    if (type == QEvent::MouseMove && draggingSplitter_)
+      DragSplitter(splitter->mapTo(pClient, static_cast<QMouseEvent*>(event)->position().toPoint()).x());
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease;
+  }
   if (lbUsers && watched == lbUsers->viewport() && event->type() == QEvent::MouseButtonPress) FormMouseDown();
   return TmABSRich::eventFilter(watched, event);
 }

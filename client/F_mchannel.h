@@ -55,6 +55,10 @@ class TmChannel : public TmABSRich {
   // A row of -1 leaves nothing selected.
   void Select(int row);
   void ReplaceEntry(int index, const std::string& entry);
+  // The splitter dragged to `x` (in the client panel): the list takes the rest.
+  void DragSplitter(int x);
 
   std::vector<std::string> users_;
+  int userListWidth_ = kUserListWidth;  // changed by dragging the splitter
+  bool draggingSplitter_ = false;
 };
