@@ -155,6 +155,12 @@ TEST(InputLine, TypedQuitEndsReconnecting) {
   wired.server.CloseClient();
   SpinFor(1500);
   EXPECT_TRUE(wired.server.ClientClosed());
+  // The lines say why and how to connect again, and that works.
+  TmABSRich* status = wired.form->Subforms().OpenStatus();
+  EXPECT_TRUE(PaneText(status).contains(QString::fromUtf8("사용자의 요청으로 접속을 끊었습니다. 다시 접속하려면 /server")));
+  EXPECT_FALSE(PaneText(status).contains(QString::fromUtf8("재접속 합니다")));
+  wired.form->Input("/server");
+  EXPECT_TRUE(WaitUntil([&] { return !wired.server.ClientClosed(); }));
 }
 
 }  // namespace

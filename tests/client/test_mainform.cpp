@@ -72,6 +72,14 @@ TEST(MainForm, WindowMenuAndNick) {
   entries[1]->trigger();
   EXPECT_TRUE(WaitUntil([&] { return form.Subforms().FrontForm()->Kind == wkStatus; }));
 
+  // A closed status window comes back from the menu.
+  form.Subforms().CloseForm(form.Subforms().FrontForm());
+  form.sbWinSelect->click();
+  form.pmVMDI->close();
+  ASSERT_EQ(form.pmVMDI->actions().last()->text(), QString::fromUtf8("상태창 열기"));
+  form.pmVMDI->actions().last()->trigger();
+  EXPECT_NE(form.Subforms().FindForm(wkStatus, nullptr), nullptr);
+
   form.Engine().SimulateLine(":me!u@h NICK :you");
   EXPECT_EQ(form.Settings().Nick, "you");
   EXPECT_EQ(form.lbNick->text(), "you");
