@@ -143,6 +143,10 @@ void TMainForm::CreateControls() {
   connect(tReconnect, &QTimer::timeout, this, [this] {
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
   });
+  tQuestions = new QTimer(this);
+  tQuestions->setSingleShot(true);
+  tQuestions->setTimerType(Qt::PreciseTimer);
+  connect(tQuestions, &QTimer::timeout, this, &TMainForm::ExpireQuestions);
   resize(560, 460);
   LayoutControls();
 }

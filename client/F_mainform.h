@@ -5,7 +5,7 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <deque>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +14,7 @@
 #include "U_clientrules.h"
 #include "U_input.h"
 #include "U_keys.h"
+#include "U_questions.h"
 #include "Zoengine.h"
 
 class CSubforms;
@@ -58,6 +59,8 @@ class TMainForm : public QWidget {
   void ShowChanChange();
   // The user left the server on purpose: no reconnect until the next ConnectTo.
   void UserQuit();
+  // How long a peer's offer waits for its answer before it is declined.
+  void SetOfferLifetime(int ms) { questions_.SetOfferLifetime(std::chrono::milliseconds(ms)); }
 
   TZoEngine& Engine() { return IRC; }
   CSubforms& Subforms() { return *subforms_; }
@@ -86,6 +89,7 @@ class TMainForm : public QWidget {
   QAction* miKick;
   QTimer* tQUELBO;
   QTimer* tReconnect;
+  QTimer* tQuestions;  // the next offer's deadline
 
   bool Listing = false;
   bool ListRequested = false;
@@ -129,16 +133,26 @@ class TMainForm : public QWidget {
   // Direct chats and file transfers from the member menu.
   void miSendDCCClick();
   void miDCCChatClick();
+  // The window of an accepted chat offer, before the engine connects it.
+  void OpenOfferedChat(int seqnum, const char* nick, const char* address, int port);
 
   // Server replies that lead into dialogs and the channel list. Dialogs are
   // opened from the event loop, never inside the engine's own event, and one
   // question is asked at a time.
   void AddMotdLine(const char* rest);
-  // Queues a question (471 full room, 475 channel key, 433 nick) and asks the
-  // waiting ones one after another.
-  void Ask(int code, const char* rest);
+  // Questions for a reply (471 full room, 475 channel key, 433 nick).
+  void AskReply(int code, const char* rest);
+  // Queues a question and asks the waiting ones one after another.
+  TQuestions::TAdded Ask(const TQuestion& question);
   void AskWaiting();
-  void AskOne(int code, const std::string& channel);
+  void AskOne(uint64_t id, const TQuestion& question);
+  void AskFileOffer(uint64_t id, const TQuestion& offer);
+  void AskChatOffer(uint64_t id, const TQuestion& offer);
+  // A peer's offer that cannot wait for its turn; true when it was queued.
+  bool QueueOffer(const TQuestion& offer);
+  // Declines the offers nobody answered in time.
+  void ExpireQuestions();
+  void ArmQuestionExpiry();
   // Ends a listing the server will not finish (the connection is gone).
   void AbandonListing();
 
@@ -167,7 +181,7 @@ class TMainForm : public QWidget {
 
   // Replies that lead into dialogs and the channel list.
   QPointer<TmChanList> listWindow_;  // the window the current listing fills
-  std::deque<std::pair<int, std::string>> questions_;  // reply code and channel, the asked one first
-  bool asking_ = false;
+  TQuestions questions_;
+  size_t askedModalDepth_ = 0;  // dialogs running when the asked question opened its own
   bool nickDialogOpen_ = false;
 };

@@ -109,7 +109,21 @@ void CZoDCCChats::Offer(const char* nick, const char* addressText, uint16_t port
   const int seqnum = NextSeqnum();
   int accept = 0;
   OnOffer(seqnum, nick, addressText, port, &accept);
-  if (!accept) return;
+  if (accept == kChatAskLater) {
+    if (asked_.size() < kMaxAsked) asked_.push_back({seqnum, addressText, port});
+    return;
+  }
+  if (accept) Start(seqnum, addressText, port);
+}
+
+bool CZoDCCChats::AcceptChat(int seqnum) {
+  TAsked offer;
+  if (!ZoTakeAsked(asked_, seqnum, &offer)) return false;
+  Start(seqnum, offer.address.c_str(), offer.port);
+  return true;
+}
+
+void CZoDCCChats::Start(int seqnum, const char* addressText, uint16_t port) {
   auto item = std::make_unique<CZoDCCChatItem>(seqnum, this);
   item->Connect(addressText, port);
   Add(std::move(item));

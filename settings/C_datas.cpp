@@ -88,6 +88,7 @@ void CDatas::Load() {
     registry.ReadInteger("FontSize", &FontSize, 9);
     ReadText(registry, "DCCDir", DCCDir, kTextBuffer);
     registry.ReadInteger("Utf8", &Utf8, 0);
+    registry.ReadInteger("DCCChatAutoAccept", &DCCChatAutoAccept, 0);
     for (const auto& [name, field] : kLoginTexts) ReadText(registry, name, this->*field, kTextBuffer);
   }
   Alias = SplitAliases(aliases);
@@ -111,5 +112,6 @@ void CDatas::Save() {
   registry.WriteInteger("FontSize", FontSize);
   registry.WriteString("DCCDir", DCCDir.c_str());
   registry.WriteInteger("Utf8", Utf8);
+  registry.WriteInteger("DCCChatAutoAccept", DCCChatAutoAccept);
   for (const auto& [name, field] : kLoginTexts) registry.WriteString(name, (this->*field).c_str());
 }

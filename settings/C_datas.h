@@ -35,6 +35,8 @@ class CDatas {
   int32_t FontSize = 9;
   // Non-zero: UTF-8 on the wire to every server, not only to UTF-8-only ones.
   int32_t Utf8 = 0;
+  // Non-zero: a peer's DCC chat offer is connected at once, without asking.
+  int32_t DCCChatAutoAccept = 0;
   // SASL PLAIN login; empty account: none.
   std::string SaslAccount;
   std::string SaslPassword;
