@@ -43,13 +43,7 @@ void TMainForm::IRCDCCChat(int iParam1, const char* Param1, const char* Param2, 
     *ipParam = 1;
     return;
   }
-  TQuestion offer;
-  offer.kind = TQuestionKind::ChatOffer;
-  offer.seqnum = iParam1;
-  offer.nick = Param1 ? Param1 : "";
-  offer.address = Param2 ? Param2 : "";
-  offer.port = iParam2;
-  if (QueueOffer(offer)) *ipParam = kChatAskLater;
+  if (QueueOffer(TQuestion::ChatOffer(iParam1, Param1, Param2, iParam2))) *ipParam = kChatAskLater;
 }
 
 void TMainForm::OpenOfferedChat(int seqnum, const char* nick, const char* address, int port) {
@@ -62,7 +56,7 @@ void TMainForm::OpenOfferedChat(int seqnum, const char* nick, const char* addres
 
 void TMainForm::AskChatOffer(uint64_t id, const TQuestion& offer) {
   QPointer<TMainForm> alive(this);
-  const bool accepted = ShowConfirmBox(ChatOfferQuestion(offer.nick.c_str()).c_str());
+  const bool accepted = ShowConfirmBox(ChatOfferPrompt(offer.nick.c_str()).c_str());
   // An offer that expired meanwhile is already declined.
   if (!alive || !questions_.Open(id)) return;
   if (!accepted) {
@@ -119,13 +113,7 @@ void TMainForm::IRCDisconnectSend(int iParam, bool bParam) {
 
 void TMainForm::IRCSendRequest(int iParam, const char* Param1, const char* Param2, uint64_t dParam,
                                FileHandle* hParam) {
-  TQuestion offer;
-  offer.kind = TQuestionKind::FileOffer;
-  offer.seqnum = iParam;
-  offer.nick = Param1 ? Param1 : "";
-  offer.fileName = Param2 ? Param2 : "";
-  offer.size = dParam;
-  if (QueueOffer(offer)) *hParam = kFileAskLater;
+  if (QueueOffer(TQuestion::FileOffer(iParam, Param1, Param2, dParam))) *hParam = kFileAskLater;
 }
 
 void TMainForm::AskFileOffer(uint64_t id, const TQuestion& offer) {

@@ -8,7 +8,29 @@ namespace {
 
 bool IsOffer(TQuestionKind kind) { return kind == TQuestionKind::FileOffer || kind == TQuestionKind::ChatOffer; }
 
+TQuestion Offer(TQuestionKind kind, int seqnum, const char* nick) {
+  TQuestion offer;
+  offer.kind = kind;
+  offer.seqnum = seqnum;
+  offer.nick = nick ? nick : "";
+  return offer;
+}
+
 }  // namespace
+
+TQuestion TQuestion::FileOffer(int seqnum, const char* nick, const char* fileName, uint64_t size) {
+  TQuestion offer = Offer(TQuestionKind::FileOffer, seqnum, nick);
+  offer.fileName = fileName ? fileName : "";
+  offer.size = size;
+  return offer;
+}
+
+TQuestion TQuestion::ChatOffer(int seqnum, const char* nick, const char* address, int port) {
+  TQuestion offer = Offer(TQuestionKind::ChatOffer, seqnum, nick);
+  offer.address = address ? address : "";
+  offer.port = port;
+  return offer;
+}
 
 TQuestions::TAdded TQuestions::Add(TQuestion question, Clock::time_point now) {
   const bool offer = IsOffer(question.kind);

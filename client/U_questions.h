@@ -25,6 +25,10 @@ struct TQuestion {
   uint64_t size = 0;
   std::string address;
   int port = 0;
+
+  // Offers as their events carry them; a null text is empty.
+  static TQuestion FileOffer(int seqnum, const char* nick, const char* fileName, uint64_t size);
+  static TQuestion ChatOffer(int seqnum, const char* nick, const char* address, int port);
 };
 
 class TQuestions {

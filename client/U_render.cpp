@@ -275,6 +275,6 @@ TOutLine RenderOfferDropped(const TQuestion& offer, TOfferDrop why) {
   return Line(TOutTarget::Active, "", kKindCtcp, ComposeLine(text, {offer.nick.c_str(), offer.fileName.c_str()}));
 }
 
-std::string ChatOfferQuestion(const char* nick) {
+std::string ChatOfferPrompt(const char* nick) {
   return ComposeLine("◆ %s님이 DCC-CHAT를 요청합니다. 수락하시겠습니까?", {nick});
 }

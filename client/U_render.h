@@ -92,4 +92,4 @@ std::optional<TOutLine> RenderList(int code);
 enum class TOfferDrop { TooMany, Expired };
 TOutLine RenderOfferDropped(const TQuestion& offer, TOfferDrop why);
 // The question a chat offer puts to the person.
-std::string ChatOfferQuestion(const char* nick);
+std::string ChatOfferPrompt(const char* nick);

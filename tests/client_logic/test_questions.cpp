@@ -15,11 +15,8 @@ TQuestion Reply(TQuestionKind kind, const char* channel = "") {
 }
 
 TQuestion Offer(TQuestionKind kind, int seqnum) {
-  TQuestion question;
-  question.kind = kind;
-  question.seqnum = seqnum;
-  question.nick = "peer";
-  return question;
+  return kind == TQuestionKind::FileOffer ? TQuestion::FileOffer(seqnum, "peer", "a.bin", 1)
+                                          : TQuestion::ChatOffer(seqnum, "peer", "127.0.0.1", 1);
 }
 
 }  // namespace
