@@ -267,6 +267,7 @@ TEST_F(DccWindows, AChatOfferAsksBeforeConnecting) {
   ScopedAnswer answer([&](TModalForm& dialog) {
     auto& box = dynamic_cast<TKConfirmBox&>(dialog);
     asked << box.lText->text();
+    if (asked.size() == 1) Grab(box, "dcc_chat_question");
     SpinFor(300);
     connectedBeforeTheAnswer |= peer->Events({"OnDCCChatConnect"}).size() >= static_cast<size_t>(asked.size());
     (accept ? box.sbOk : box.sbCancel)->click();
