@@ -330,14 +330,28 @@ void TMainForm::IRCLogon(void*) {
   backoff_.Reset();
   if (!autoJoin_.empty()) {
     ListRequested = true;
-    for (const std::string& channel : autoJoin_) Send(Irc::Join(channel));
-    autoJoin_.clear();
+    if (!autoJoining_) JoinNextAutoJoin();
   } else if (!ListRequested) {
     ListRequested = true;
     Send(Irc::List());
   }
   subforms_->Rejoin();
   tQUELBO->start();
+}
+
+void TMainForm::JoinNextAutoJoin() {
+  size_t taken = 0;
+  std::string line = Irc::JoinMany(autoJoin_, autoJoinSent_, &taken);
+  autoJoining_ = true;
+  auto sent = [this, taken] {
+    autoJoinSent_ += taken;
+    autoJoining_ = false;
+    if (autoJoinSent_ < autoJoin_.size()) return JoinNextAutoJoin();
+    autoJoin_.clear();
+    autoJoinSent_ = 0;
+  };
+  if (line.empty()) return sent();
+  sender_->Enqueue(std::move(line), std::move(sent));
 }
 
 void TMainForm::tQUELBOTimer() {
@@ -349,6 +363,7 @@ void TMainForm::IRCDisconnect(void*) {
   AbandonListing();
   subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), kKindState);
   sender_->Clear();
+  autoJoining_ = false;
   ScheduleReconnect();
 }
 

@@ -108,6 +108,9 @@ class TMainForm : public QWidget {
   void BindEngine();
   void Send(const std::string& line);
   void SendRaw(const std::string& line);
+  // Sends the next line of the page's channels once the one before went out,
+  // so typed lines are never stuck behind a long list.
+  void JoinNextAutoJoin();
   void ScheduleReconnect();
   void Reconnect();
 
@@ -161,6 +164,8 @@ class TMainForm : public QWidget {
   std::unique_ptr<MCommandProcedure> alias_;
   std::unique_ptr<CSubforms> subforms_;
   std::vector<std::string> autoJoin_;
+  size_t autoJoinSent_ = 0;  // entries of autoJoin_ already on the wire
+  bool autoJoining_ = false;
   TReconnectBackoff backoff_;
   bool reconnectPending_ = false;
   bool userQuit_ = false;

@@ -5,6 +5,7 @@
 
 #include "C_socket.h"
 #include "F_mchannel.h"
+#include "U_ircline.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
 #include "engine_recorder.h"
@@ -68,6 +69,24 @@ TEST(Lifecycle, ListOnceRejoinAlways) {
   form.SendIRCLine("PING :marker");
   EXPECT_TRUE(wired.Sent("PING :marker\r\n"));
   EXPECT_EQ(wired.server.Received().count("JOIN #kept"), 1);
+}
+
+// A long list of page channels goes out comma-joined and paced, one line
+// after the other, so a line typed meanwhile is not stuck behind the list.
+TEST(Lifecycle, ManyPageChannelsJoinPacedBesideTypedLines) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  std::string list;
+  for (int i = 0; i < 400; ++i) list += (i ? ",page-channel-" : "page-channel-") + std::to_string(i);
+  form.SetAutoJoinChannels(list.c_str());
+  wired.server.Write(":srv 001 me :Welcome\r\n");
+  ASSERT_TRUE(wired.Sent("#page-channel-0,#page-channel-1,"));
+  form.Input("/PRIVMSG #c :typed");
+  ASSERT_TRUE(wired.Sent("PRIVMSG #c :typed\r\n", 6000));
+  const QByteArray received = wired.server.Received();
+  EXPECT_FALSE(received.contains("#page-channel-399"));
+  EXPECT_FALSE(received.contains("LIST"));
+  for (const QByteArray& line : received.split('\n')) EXPECT_LE(line.size() + 1, static_cast<qsizetype>(kIrcLineMax));
 }
 
 // A refused connection is retried too, but not in a tight loop.
