@@ -1,6 +1,6 @@
 // The chat client's one top-level window: the sub-window area, the nick and
-// menu boxes, the window-select and member menus, the IRC engine and the
-// connection lifecycle (register, join, rejoin, reconnect with backoff).
+// menu boxes, the window-select and member menus; it owns the IRC engine and
+// the session that runs the connection, and routes the engine's events.
 #pragma once
 
 #include <QPointer>
@@ -28,6 +28,7 @@ class QMenu;
 class QTimer;
 class QToolButton;
 class TPacedSender;
+class TSession;
 class TShape;
 class TmChanList;
 struct __IRCData;
@@ -36,9 +37,6 @@ class TMainForm : public QWidget {
   Q_OBJECT
 
  public:
-  // Posted to itself: connect again.
-  static constexpr int kReconnectEvent = 2345;
-
   // Owns a skin loader of its own.
   explicit TMainForm(QWidget* parent = nullptr);
   // Uses the control's skin loader, which outlives the window.
@@ -66,7 +64,7 @@ class TMainForm : public QWidget {
   CSubforms& Subforms() { return *subforms_; }
   CDatas& Settings() { return datas_; }
   CZoHTMLSkin& Skin() { return skin_; }
-  const std::vector<std::string>& AutoJoin() const { return autoJoin_; }
+  const std::vector<std::string>& AutoJoin() const;
 
   QWidget* pMDIClient;
   QLabel* iBack;
@@ -88,11 +86,9 @@ class TMainForm : public QWidget {
   QAction* miDevoice;
   QAction* miKick;
   QTimer* tQUELBO;
-  QTimer* tReconnect;
   QTimer* tQuestions;  // the next offer's deadline
 
   bool Listing = false;
-  bool ListRequested = false;
 
  protected:
   bool event(QEvent* event) override;
@@ -112,8 +108,6 @@ class TMainForm : public QWidget {
   void BindEngine();
   void Send(const std::string& line);
   void SendRaw(const std::string& line);
-  void ScheduleReconnect();
-  void Reconnect();
 
   void sbWinSelectClick();
   void lbAdClick();
@@ -174,10 +168,7 @@ class TMainForm : public QWidget {
   CDatas datas_;
   std::unique_ptr<MCommandProcedure> alias_;
   std::unique_ptr<CSubforms> subforms_;
-  std::vector<std::string> autoJoin_;
-  TReconnectBackoff backoff_;
-  bool reconnectPending_ = false;
-  bool userQuit_ = false;
+  std::unique_ptr<TSession> session_;
 
   // Replies that lead into dialogs and the channel list.
   QPointer<TmChanList> listWindow_;  // the window the current listing fills

@@ -163,13 +163,6 @@ std::vector<std::string> OutputLines(const char* text) {
   return lines;
 }
 
-int TReconnectBackoff::NextDelayMs() {
-  const int attempt = attempts_;
-  if (attempts_ < 8) ++attempts_;
-  if (attempt == 0) return 0;
-  return std::min(1000 << (attempt - 1), kMaxDelayMs);
-}
-
 bool UserEntryLess(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                       [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });

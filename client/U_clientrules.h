@@ -1,6 +1,6 @@
 // The window layer's decisions that need no widget: where tiled and cascaded
-// windows go, how captions and menu entries read, how the page's channel and
-// server texts are taken apart, and how long to wait before reconnecting.
+// windows go, how captions and menu entries read and how the page's channel
+// and server texts are taken apart.
 #pragma once
 
 #include <QRect>
@@ -37,17 +37,6 @@ bool IsQuitLine(const char* line);
 // The lines of an output text, without their CR LF; a trailing line end
 // makes no empty line.
 std::vector<std::string> OutputLines(const char* text);
-
-// Waits between reconnects: none the first time, then 1, 2, 4 ... 60 s.
-class TReconnectBackoff {
- public:
-  static constexpr int kMaxDelayMs = 60000;
-  int NextDelayMs();
-  void Reset() { attempts_ = 0; }
-
- private:
-  int attempts_ = 0;
-};
 
 // Whole-entry member order of a channel's user list: byte-wise with ASCII
 // letters folded, so "+" sorts before "@" and both before letters.

@@ -86,13 +86,4 @@ TEST(Lines, QuitDetectionAndOutputSplit) {
   EXPECT_EQ(OutputLines("a\r\n"), (List{"a"}));
 }
 
-TEST(Reconnect, BackoffDoublesToAMinuteAndResets) {
-  TReconnectBackoff backoff;
-  std::vector<int> delays;
-  for (int i = 0; i < 10; ++i) delays.push_back(backoff.NextDelayMs());
-  EXPECT_EQ(delays, (std::vector<int>{0, 1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
-  backoff.Reset();
-  EXPECT_EQ(backoff.NextDelayMs(), 0);
-}
-
 }  // namespace

@@ -58,4 +58,30 @@ TEST(IrcLine, LongTextIsCutBetweenCharactersWithinTheBound) {
   EXPECT_EQ(Irc::Privmsg("#c", utf8), "PRIVMSG #c :" + std::string(Irc::PrivmsgText("#c", utf8)) + "\r\n");
 }
 
+// Many channels go out comma-joined in as few lines as the bound allows;
+// every name goes exactly once, and one no line could hold is skipped.
+TEST(IrcLine, ManyChannelsJoinInFullLines) {
+  std::vector<std::string> channels;
+  for (int i = 0; i < 3000; ++i) channels.push_back("#channel" + std::to_string(i));
+  channels.insert(channels.begin() + 10, "#" + std::string(600, 'x'));
+  std::string joined;
+  int lines = 0;
+  for (size_t first = 0, taken = 0; first < channels.size(); first += taken) {
+    const std::string line = Irc::JoinMany(channels, first, &taken);
+    ASSERT_GT(taken, 0u);
+    ASSERT_LE(line.size(), kIrcLineMax);
+    ASSERT_TRUE(line.starts_with("JOIN ") && line.ends_with("\r\n"));
+    joined += (joined.empty() ? "" : ",") + line.substr(5, line.size() - 7);
+    ++lines;
+  }
+  channels.erase(channels.begin() + 10);
+  std::string expected;
+  for (const std::string& name : channels) expected += (expected.empty() ? "" : ",") + name;
+  EXPECT_EQ(joined, expected);
+  EXPECT_LE(lines, static_cast<int>(expected.size() / 490 + 1));
+  size_t taken = 0;
+  EXPECT_EQ(Irc::JoinMany({"#a", "#b"}, 0, &taken), "JOIN #a,#b\r\n");
+  EXPECT_EQ(taken, 2u);
+}
+
 }  // namespace

@@ -98,4 +98,16 @@ TEST(VelkoHostOptions, ALineBreakInAnOptionNeverReachesTheWire) {
   EXPECT_EQ(host.Ask(QStringLiteral("get NICK")), QStringList{"evil"});
 }
 
+// A script whose input ends while its last call waits in a dialog leaves
+// nobody to answer it: the host ends instead of waiting for ever.
+TEST_F(VelkoHost, InputEndingWhileADialogWaitsEndsTheHost) {
+  ASSERT_TRUE(host_.AskUntil(QStringLiteral(".members #e2e"), QStringLiteral("hosty")));
+  host_.Send(QStringLiteral("ShowNickChange"));
+  ASSERT_EQ(host_.Ask(QStringLiteral(".dialog")).size(), 1);
+  host_.process_.closeWriteChannel();
+  ASSERT_TRUE(host_.process_.waitForFinished(15000));
+  EXPECT_EQ(host_.process_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(host_.process_.exitCode(), 0);
+}
+
 }  // namespace
