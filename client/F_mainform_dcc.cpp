@@ -133,7 +133,10 @@ void TMainForm::AskFileOffer(uint64_t id, const TQuestion& offer) {
   form->SetSessionStart(FileSize(file));
   form->SetStatus(TTransferStatus::Connecting);
   form->UpdateCaption();
-  IRC.AcceptRecv(offer.seqnum, file);
+  // The engine keeps a bounded number of offers waiting and may have let this one go.
+  if (IRC.AcceptRecv(offer.seqnum, file)) return;
+  FileClose(file);
+  subforms_->CloseForm(form);
 }
 
 void TMainForm::IRCConnectRecv(int iParam) {

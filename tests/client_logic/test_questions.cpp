@@ -50,23 +50,6 @@ TEST(Questions, WhatJoinsTheQueue) {
   EXPECT_EQ(questions.Count(), TQuestions::kMaxHeld);
 }
 
-// One question at a time, in order of arrival; an answered one makes room.
-TEST(Questions, AskedOneAtATimeInOrder) {
-  TQuestions questions;
-  const Clock::time_point now = Clock::now();
-  for (int seqnum : {4, 5, 6}) questions.Add(Offer(TQuestionKind::FileOffer, seqnum), now);
-  std::vector<int> asked;
-  while (const auto next = questions.Next()) {
-    EXPECT_FALSE(questions.Next().has_value()) << "a second question while one is asked";
-    EXPECT_TRUE(questions.Open(next->id));
-    asked.push_back(next->question.seqnum);
-    questions.Answered(next->id);
-    EXPECT_FALSE(questions.Open(next->id));
-  }
-  EXPECT_EQ(asked, (std::vector<int>{4, 5, 6}));
-  EXPECT_EQ(questions.Count(), 0u);
-}
-
 // Offers expire at their deadline, the one being asked too (it stays the
 // asked one until its dialog closes); reply questions never expire.
 TEST(Questions, OffersExpire) {
