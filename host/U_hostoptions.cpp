@@ -4,7 +4,7 @@
 
 namespace {
 
-enum class Target { Property, Script, GrabDir };
+enum class Target { Property, Script, GrabDir, Setting };
 
 struct OptionRule {
   const char* option;
@@ -12,13 +12,14 @@ struct OptionRule {
   const char* property;
 };
 
-constexpr std::array<OptionRule, 6> kOptions{{
+constexpr std::array<OptionRule, 7> kOptions{{
     {"--skin", Target::Property, "SKIN"},
     {"--addr", Target::Property, "ADDR"},
     {"--chan", Target::Property, "CHAN"},
     {"--nick", Target::Property, "NICK"},
     {"--script", Target::Script, nullptr},
     {"--grab-dir", Target::GrabDir, nullptr},
+    {"--set", Target::Setting, nullptr},
 }};
 
 const OptionRule* FindOption(const QString& name) {
@@ -58,6 +59,12 @@ QString Apply(const OptionRule& rule, const QString& value, HostOptions* options
       if (value.isEmpty()) return QStringLiteral("--grab-dir needs a folder");
       options->grabDir = value;
       return {};
+    case Target::Setting: {
+      const qsizetype equals = value.indexOf(QLatin1Char('='));
+      if (equals <= 0) return QStringLiteral("--set needs NAME=VALUE, not \"%1\"").arg(value);
+      options->settings.emplace_back(value.left(equals), value.mid(equals + 1));
+      return {};
+    }
   }
   return {};
 }
@@ -97,7 +104,8 @@ ParsedOptions ParseHostOptions(const QStringList& args) {
 QString HostUsage() {
   return QStringLiteral(
       "usage: velko [PAGE.html] [--skin URL] [--addr [ircs://]HOST[:[+]PORT]] [--chan LIST] [--nick NICK]\n"
-      "             [--script FILE|-] [--grab-dir DIR]\n");
+      "             [--script FILE|-] [--grab-dir DIR] [--set NAME=VALUE]...\n"
+      "--set stores a setting (SaslAccount, SaslPassword, TlsFingerprint, Utf8 ...); alone, it stores and ends.\n");
 }
 
 NamedValues MergeProperties(const NamedValues& page, const NamedValues& options) {
