@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "U_serveraddress.h"
+
 namespace {
 
 enum class Target { Property, Script, GrabDir, Setting };
@@ -28,18 +30,9 @@ const OptionRule* FindOption(const QString& name) {
   return nullptr;
 }
 
-// HOST or HOST:PORT with a port from 1 to 65535; "ircs://HOST[:PORT]" and
-// "HOST:+PORT" ask for TLS.
-bool ValidAddress(QString address) {
-  if (address.startsWith(QLatin1String("ircs://"))) address.remove(0, 7);
-  const qsizetype colon = address.indexOf(QLatin1Char(':'));
-  if (colon == 0 || address.isEmpty()) return false;
-  if (colon < 0) return true;
-  const bool secure = address.mid(colon + 1, 1) == QLatin1String("+");
-  const QString port = address.mid(colon + (secure ? 2 : 1));
-  bool ok = false;
-  const int number = port.toInt(&ok);
-  return ok && number >= 1 && number <= 65535 && port.front().isDigit();
+bool ValidAddress(const QString& text) {
+  const auto address = ParseServerAddress(text.toStdString());
+  return address && !address->host.empty() && address->portValid;
 }
 
 QString Apply(const OptionRule& rule, const QString& value, HostOptions* options) {
