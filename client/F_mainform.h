@@ -48,6 +48,9 @@ class TMainForm : public QWidget {
   void SetAutoJoinChannels(const char* list);
   void ConnectTo(const char* server);
   void Input(const char* text);
+  // A line as the user typed it, in the coding the server reads: UTF-8 on a
+  // UTF-8 server, so no character is lost, else CP949.
+  void Input(const QString& text);
   void SendIRCLine(const char* text);
   void SelectPrev();
   void SelectNext();
@@ -158,6 +161,7 @@ class TMainForm : public QWidget {
   bool eInputKeyDown(QKeyEvent* event);
   bool RunInputKey(TInputKey key);
   bool PasteClipboard();
+  std::string WireText(const QString& text) const;
   void ShowHistoryEntry(const std::string& entry);
   THistory History;
   TPacedSender* sender_ = nullptr;

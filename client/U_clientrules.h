@@ -1,6 +1,6 @@
 // The window layer's decisions that need no widget: where tiled and cascaded
 // windows go, how captions and menu entries read and how the page's channel
-// and server texts are taken apart.
+// list is taken apart.
 #pragma once
 
 #include <QRect>
@@ -27,10 +27,6 @@ std::string SelectMenuCaption(int kind, const char* caption);
 
 // The auto-join entries of a comma-separated channel list.
 std::vector<std::string> AutoJoinEntries(const char* list);
-// "host[:port]": false for an empty text (nothing changes). A port that is
-// not a number from 1 to 65535 gives 6667. "ircs://host[:port]" and
-// "host:+port" ask for TLS (`tls` set), whose default port is 6697.
-bool SplitServerAddress(const char* text, std::string* host, int* port, bool* tls = nullptr);
 
 // Whether an outgoing raw line is the user leaving the server.
 bool IsQuitLine(const char* line);

@@ -9,6 +9,7 @@
 #include "U_ircline.h"
 #include "U_pacedsender.h"
 #include "U_render.h"
+#include "U_serveraddress.h"
 #include "Zoengine.h"
 
 int TReconnectBackoff::NextDelayMs() {
@@ -30,13 +31,10 @@ void TSession::SetAutoJoinChannels(const char* list) {
 }
 
 void TSession::ConnectTo(const char* server) {
-  std::string host;
-  int port = 0;
-  bool tls = false;
-  if (SplitServerAddress(server, &host, &port, &tls)) {
-    engine_.SetAddress(host);
-    engine_.SetPort(port);
-    engine_.SetTls(tls);
+  if (const auto address = ParseServerAddress(server ? server : "")) {
+    engine_.SetAddress(address->host);
+    engine_.SetPort(address->port);
+    engine_.SetTls(address->tls);
   }
   userQuit_ = false;
   backoff_.Reset();

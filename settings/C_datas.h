@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The user's download folder, with its trailing "/": where received files go
@@ -53,3 +54,9 @@ class CDatas {
   void Load();
   void Save();
 };
+
+// Stores values of the client's settings by name (texts in CP949, decimal
+// numbers for Port, FontSize and Utf8), as the client reads them at start.
+// All or none: an error text for the first name it does not know or number
+// that is none.
+std::string StoreSettings(const std::vector<std::pair<std::string, std::string>>& values);

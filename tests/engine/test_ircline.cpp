@@ -1,10 +1,12 @@
-// The command lines as a server reads them, and the one bound every line keeps.
+// The command lines as a server reads them, the one bound every line keeps,
+// and server addresses as users write them.
 #include <gtest/gtest.h>
 
 #include <QString>
 
 #include "U_codepage.h"
 #include "U_ircline.h"
+#include "U_serveraddress.h"
 
 namespace {
 
@@ -82,6 +84,35 @@ TEST(IrcLine, ManyChannelsJoinInFullLines) {
   size_t taken = 0;
   EXPECT_EQ(Irc::JoinMany({"#a", "#b"}, 0, &taken), "JOIN #a,#b\r\n");
   EXPECT_EQ(taken, 2u);
+}
+
+// Addresses as users write them; a port that is no port falls back to the
+// default and says so, for callers that refuse it.
+TEST(ServerAddress, HostPortAndTls) {
+  struct Case {
+    const char* text;
+    std::string host;
+    int port;
+    bool tls;
+    bool portValid;
+  };
+  const Case cases[] = {
+      {"irc.example:7000", "irc.example", 7000, false, true}, {"irc.example", "irc.example", 6667, false, true},
+      {"h:12ab", "h", 6667, false, false},  {"h:70000", "h", 6667, false, false},
+      {"h:", "h", 6667, false, false},      {"h:-1", "h", 6667, false, false},
+      {"ircs://irc.example.org", "irc.example.org", 6697, true, true},
+      {"ircs://h:7000", "h", 7000, true, true}, {"h:+6698", "h", 6698, true, true},
+      {"h:+", "h", 6697, true, false},      {":7000", "", 7000, false, true},
+  };
+  for (const Case& c : cases) {
+    const auto address = ParseServerAddress(c.text);
+    ASSERT_TRUE(address) << c.text;
+    EXPECT_EQ(address->host, c.host) << c.text;
+    EXPECT_EQ(address->port, c.port) << c.text;
+    EXPECT_EQ(address->tls, c.tls) << c.text;
+    EXPECT_EQ(address->portValid, c.portValid) << c.text;
+  }
+  EXPECT_FALSE(ParseServerAddress(""));
 }
 
 }  // namespace
