@@ -70,6 +70,12 @@ void TMainForm::Input(const char* text) {
   if (text) RunLine(text);
 }
 
+void TMainForm::Input(const QString& text) { RunLine(WireText(text)); }
+
+std::string TMainForm::WireText(const QString& text) const {
+  return IRC.Utf8Wire() ? text.toStdString() : EncodeText(text);
+}
+
 void TMainForm::RunLine(const std::string& line) {
   TInputContext context;
   context.front = subforms_->InputFront();
@@ -102,7 +108,7 @@ void TMainForm::RunAction(TLineAction action) {
       if (TmChannel* form = subforms_->FindChannel(action.text.c_str())) subforms_->PostActivate(form);
       return;
     case TLineAction::Kind::Connect:
-      if (IRC.state == TZoEngine::Idle || userQuit_)
+      if (IRC.state == TZoEngine::Idle)
         ConnectTo(action.text.c_str());
       else
         subforms_->WriteActive(Cp949Literal("◆ 이미 서버에 접속해 있습니다."), kKindState);
@@ -129,7 +135,7 @@ bool TMainForm::RunInputKey(TInputKey key) {
       if (text.isEmpty()) return true;
       History.Add(text.toStdString());
       eInput->clear();
-      RunLine(EncodeText(text));
+      RunLine(WireText(text));
       return true;
     }
     case TInputKey::HistoryUp: {
@@ -189,7 +195,7 @@ void TMainForm::ShowHistoryEntry(const std::string& entry) {
 
 bool TMainForm::PasteClipboard() {
   QClipboard* clipboard = QApplication::clipboard();
-  std::optional<std::vector<TLineAction>> actions = PasteLines(EncodeText(clipboard->text()), subforms_->InputFront(), datas_.Nick);
+  std::optional<std::vector<TLineAction>> actions = PasteLines(WireText(clipboard->text()), subforms_->InputFront(), datas_.Nick);
   if (!actions) return false;
   for (TLineAction& action : *actions) RunAction(std::move(action));
   // Emptied as the edit would after its own paste: the block went out as lines.

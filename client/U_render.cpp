@@ -264,12 +264,6 @@ std::optional<TOutLine> RenderWhois(int code, const char* text) {
   return Line(TOutTarget::Active, "", kKindWhois, *shown);
 }
 
-TOutLine RenderDisconnect(bool userQuit) {
-  const char* text = userQuit ? "◆ 접속 해제 되었습니다.\r\n◆ 사용자의 요청으로 접속을 끊었습니다. 다시 접속하려면 /server 를 입력하세요."
-                              : "◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다.";
-  return Line(TOutTarget::All, "", kKindState, ComposeLine(text, {}));
-}
-
 std::optional<TOutLine> RenderTlsRefusal(int code) {
   const char* why = code == kZoTlsExpired     ? "인증서의 유효 기간이 지났거나 아직 시작되지 않았습니다"
                     : code == kZoTlsWrongName ? "인증서가 접속한 서버 이름의 것이 아닙니다"
@@ -304,4 +298,19 @@ std::optional<TOutLine> RenderList(int code) {
   const char* text = code == 321 ? "◆ 채널 리스트를 받고 있습니다... 기다려 주십시오."
                                  : "◆ 채널 리스트를 다 받았습니다.";
   return Line(TOutTarget::Active, "", kKindState, ComposeLine(text, {}));
+}
+
+TOutLine RenderOfferDropped(const TQuestion& offer, TOfferDrop why) {
+  const bool file = offer.kind == TQuestionKind::FileOffer;
+  const char* text = nullptr;
+  if (why == TOfferDrop::TooMany)
+    text = file ? "◆ %s님의 파일(%s) 받기 요청이 너무 많아 거절했습니다." : "◆ %s님의 DCC-CHAT 요청이 너무 많아 거절했습니다.";
+  else
+    text = file ? "◆ %s님의 파일(%s) 받기 요청에 응답이 없어 취소했습니다."
+                : "◆ %s님의 DCC-CHAT 요청에 응답이 없어 취소했습니다.";
+  return Line(TOutTarget::Active, "", kKindCtcp, ComposeLine(text, {offer.nick.c_str(), offer.fileName.c_str()}));
+}
+
+std::string ChatOfferPrompt(const char* nick) {
+  return ComposeLine("◆ %s님이 DCC-CHAT를 요청합니다. 수락하시겠습니까?", {nick});
 }

@@ -9,6 +9,7 @@
 
 #include "C_analctcp.h"
 #include "U_analysis.h"
+#include "U_questions.h"
 
 // Line kinds as the output panes colour them.
 enum TLineKind : int {
@@ -83,9 +84,6 @@ std::optional<TOutLine> RenderMode(const char* target, const char* setter, const
 std::optional<TOutLine> RenderTopic(const char* channel, const char* setter, const char* topic);
 std::optional<TOutLine> RenderNTopic(const char* channel, const char* topic);
 std::optional<TOutLine> RenderWhois(int code, const char* text);
-// The lines every window gets when the connection ends: reconnecting, or,
-// when the user quit, why it ended and how to connect again.
-TOutLine RenderDisconnect(bool userQuit);
 // The line for a TLS connection refused: why, and that nothing was sent.
 std::optional<TOutLine> RenderTlsRefusal(int code);
 // A standard reply (FAIL, WARN or NOTE) in the error replies' style; nothing
@@ -94,3 +92,10 @@ std::optional<TOutLine> RenderStandardReply(const stIRC& record);
 // Numeric replies: error lines from 401 on.
 std::optional<TOutLine> RenderNumeric(const char* command, const char* rest);
 std::optional<TOutLine> RenderList(int code);
+
+// A peer's file or chat offer left unasked: too many questions were waiting,
+// or nobody answered in time.
+enum class TOfferDrop { TooMany, Expired };
+TOutLine RenderOfferDropped(const TQuestion& offer, TOfferDrop why);
+// The question a chat offer puts to the person.
+std::string ChatOfferPrompt(const char* nick);

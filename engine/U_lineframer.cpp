@@ -1,6 +1,7 @@
 #include "U_lineframer.h"
 
 #include <cstring>
+#include <utility>
 
 CZoLineFramer::CZoLineFramer(size_t capacity) : receive_(capacity), splitter_(capacity) {}
 
@@ -21,6 +22,13 @@ void CZoLineFramer::Feed(size_t count, const Deliver& deliver) {
   }
   memmove(receive_.buffer(), tail, tailLength);
   carried_ = tailLength;
+}
+
+void CZoLineFramer::Finish(const Deliver& deliver) {
+  if (carried_ == 0) return;
+  const size_t length = std::exchange(carried_, 0);
+  memmove(splitter_.buffer(), receive_.buffer(), length);
+  DeliverLine(splitter_.buffer(), length, false, deliver);
 }
 
 bool CZoLineFramer::DeliverLine(const char* text, size_t length, bool withLineFeed, const Deliver& deliver) {

@@ -21,6 +21,8 @@ class CZoLineFramer {
   size_t SpaceLeft() const { return receive_.capacity() - carried_; }
   // Frames `count` bytes just read into Space().
   void Feed(size_t count, const Deliver& deliver);
+  // Hands on an unfinished line as it is: the stream has ended.
+  void Finish(const Deliver& deliver);
   // Drops an unfinished line.
   void Clear() { carried_ = 0; }
 

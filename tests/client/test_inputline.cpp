@@ -157,7 +157,7 @@ TEST(InputLine, TypedQuitEndsReconnecting) {
   EXPECT_TRUE(wired.server.ClientClosed());
   // The lines say why and how to connect again, and that works.
   TmABSRich* status = wired.form->Subforms().OpenStatus();
-  EXPECT_TRUE(PaneText(status).contains(QString::fromUtf8("사용자의 요청으로 접속을 끊었습니다. 다시 접속하려면 /server")));
+  EXPECT_TRUE(PaneText(status).contains(QString::fromUtf8("요청하신 대로 서버와의 접속을 끊었습니다")));
   EXPECT_FALSE(PaneText(status).contains(QString::fromUtf8("재접속 합니다")));
   wired.form->Input("/server");
   EXPECT_TRUE(WaitUntil([&] { return !wired.server.ClientClosed(); }));

@@ -86,6 +86,8 @@ struct Size {
   QSize control;  // the control's own size; empty: the host window's 760x520
 };
 
+void PrintTo(const Size& size, std::ostream* out) { *out << size.name; }
+
 class HostKeyboard : public testing::TestWithParam<Size> {
  protected:
   void SetUp() override {
