@@ -25,10 +25,7 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
 }
 
 void TmABSRich::AddLine(const char* text, int kind) {
-  for (std::string& line : OutputLines(text)) {
-    PendingLines.emplace_back(std::move(line), kind);
-    if (PendingLines.size() > kMaxWaitingLines) PendingLines.pop_front();
-  }
+  for (std::string& line : OutputLines(text)) PendingLines.Add(std::move(line), KindColor(kind));
   if (showScheduled_) return;
   showScheduled_ = true;
   QTimer::singleShot(0, this, [this] {
@@ -38,14 +35,8 @@ void TmABSRich::AddLine(const char* text, int kind) {
 }
 
 void TmABSRich::ShowPendingLines() {
-  if (PendingLines.empty() || rView->textCursor().hasSelection()) return;
-  // Taken first: showing a line moves the pane's cursor, which calls back here.
-  std::deque<std::pair<std::string, int>> showing;
-  showing.swap(PendingLines);
-  QTextCursor batch(rView->document());
-  batch.beginEditBlock();
-  for (const auto& [text, kind] : showing) RichAddLine(rView, text.c_str(), KindColor(kind));
-  batch.endEditBlock();
+  if (PendingLines.Empty() || rView->textCursor().hasSelection()) return;
+  PendingLines.ShowIn(rView);
 }
 
 void TmABSRich::rViewMouseUp() {

@@ -347,6 +347,7 @@ void TMainForm::tQUELBOTimer() {
 
 void TMainForm::IRCDisconnect(void*) {
   AbandonListing();
+  subforms_->ReloadAllNames();
   subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), kKindState);
   sender_->Clear();
   ScheduleReconnect();

@@ -169,8 +169,3 @@ int TReconnectBackoff::NextDelayMs() {
   if (attempt == 0) return 0;
   return std::min(1000 << (attempt - 1), kMaxDelayMs);
 }
-
-bool UserEntryLess(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
-}

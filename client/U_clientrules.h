@@ -49,7 +49,3 @@ class TReconnectBackoff {
   int attempts_ = 0;
 };
 
-// Whole-entry member order of a channel's user list: byte-wise with ASCII
-// letters folded, so "+" sorts before "@" and both before letters.
-bool UserEntryLess(const std::string& a, const std::string& b);
-

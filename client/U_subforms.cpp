@@ -336,11 +336,12 @@ void CSubforms::TopicChanged(const char* channel, const char* topic) {
 }
 
 void CSubforms::ReloadNames(const char* channel) {
-  TmChannel* form = FindChannel(channel);
-  const CZoChannel* record = engine_.FindChan(channel);
-  if (!form || !record) return;
-  ZoString list;
-  form->ReplaceUsers(record->MemberListText(&list));
+  if (TmChannel* form = FindChannel(channel)) form->ReloadUsers();
+}
+
+void CSubforms::ReloadAllNames() {
+  for (TMDIABS* form : forms_)
+    if (form->Kind == wkChannel) static_cast<TmChannel*>(form)->ReloadUsers();
 }
 
 void CSubforms::Rejoin() {

@@ -2,6 +2,8 @@
 // outgoing queue flushed on every send and after every read. A peer that does
 // not read may make us hold at most kMaxQueued bytes; beyond that the
 // connection is closed with WSAENOBUFS, as servers do with clients that do not read.
+// A burst is handled a bounded batch of lines at a time, the rest one
+// event-loop pass later, so the window never stands still for long.
 #pragma once
 
 #include <cstdint>
@@ -15,11 +17,14 @@
 struct ZoTlsOptions;
 
 class CZoClientSocket;
+class QTimer;
 
 class CZoConnection {
  public:
   static constexpr int32_t kReceiveSize = 4096;
   static constexpr int64_t kMaxQueued = 4 << 20;
+  static constexpr int kLinesPerPass = 1000;
+  static constexpr int kPassMs = 25;
 
   CZoConnection();
   ~CZoConnection();
@@ -52,5 +57,6 @@ class CZoConnection {
   std::vector<std::string> queue_;
   ZoStringStatic raw_;
   CZoLineFramer framer_;
+  std::unique_ptr<QTimer> readMore_;  // picks up a burst where a pass stopped
   uint64_t session_ = 0;  // counts closes, so delivery stops when a receiver disconnects
 };

@@ -161,6 +161,7 @@ void TZoEngine::atConnect(void* p) {
 
 void TZoEngine::atDisconnect(void* p) {
   state = Idle;
+  data_->ClearSession();
   ZoRaise(OnDisconnect, p);
 }
 

@@ -1,0 +1,183 @@
+// Large bursts from a server through the main window: a names listing of
+// 50 000 members, a 100 000-line message of the day and 2 000 own joins. Each
+// is timed from the request to the moment the window shows all of it, and the
+// longest pause of a 10 ms timer tells how long the window stood still.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "F_mainform.h"
+#include "F_mchannel.h"
+#include "M_motd.h"
+#include "U_subforms.h"
+
+namespace {
+
+constexpr int kNames = 50000;
+constexpr int kMotdLines = 100000;
+constexpr int kJoins = 2000;
+
+bool ReadUntil(int fd, const char* needle) {
+  std::string seen;
+  char buffer[4096];
+  while (seen.find(needle) == std::string::npos) {
+    const ssize_t count = read(fd, buffer, sizeof buffer);
+    if (count <= 0) return false;
+    seen.append(buffer, static_cast<size_t>(count));
+    if (seen.size() > 65536) seen.erase(0, seen.size() - 1024);
+  }
+  return true;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t count = write(fd, bytes.data() + sent, bytes.size() - sent);
+    if (count <= 0) return false;
+    sent += static_cast<size_t>(count);
+  }
+  return true;
+}
+
+std::string NamesBurst() {
+  std::string burst;
+  std::string line;
+  for (int i = 0; i < kNames; ++i) {
+    const char* prefix = i % 50 == 0 ? "@" : i % 7 == 0 ? "+" : "";
+    line += (line.empty() ? "" : " ") + std::string(prefix) + "member" + std::to_string(i * 7919 % 100003);
+    if (line.size() > 400 || i == kNames - 1) {
+      burst += ":srv 353 me = #burst :" + line + "\r\n";
+      line.clear();
+    }
+  }
+  return burst + ":srv 366 me #burst :End of NAMES list\r\n";
+}
+
+std::string MotdBurst() {
+  std::string burst = ":srv 375 me :- srv Message of the day -\r\n";
+  for (int i = 0; i < kMotdLines; ++i)
+    burst += ":srv 372 me :- \x02" "motd\x02 line " + std::to_string(i) + " of the server's long greeting\r\n";
+  return burst + ":srv 376 me :End of MOTD command\r\n";
+}
+
+std::string JoinBurst() {
+  std::string burst;
+  for (int i = 0; i < kJoins; ++i) burst += ":me!u@h JOIN :#j" + std::to_string(i) + "\r\n";
+  return burst;
+}
+
+// The server side, in its own process: each request line the client sends
+// is answered by its burst and a PING.
+int Serve(int listener) {
+  const int client = accept(listener, nullptr, nullptr);
+  if (client < 0 || !ReadUntil(client, "NICK")) return 1;
+  WriteAll(client, ":srv 001 me :Welcome\r\n:me!u@h JOIN :#burst\r\n");
+  const std::pair<const char*, std::string> bursts[] = {
+      {"BURST names", NamesBurst()}, {"BURST motd", MotdBurst()}, {"BURST joins", JoinBurst()}};
+  for (const auto& [request, burst] : bursts)
+    if (!ReadUntil(client, request) || !WriteAll(client, burst + "PING :burst-end\r\n")) return 1;
+  ReadUntil(client, "QUIT");
+  close(client);
+  return 0;
+}
+
+// The longest time between two ticks of a 10 ms timer since the last Reset.
+class StallMeter {
+ public:
+  StallMeter() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      longest_ = std::max(longest_, sinceTick_.restart());
+    });
+    timer_.start(10);
+    sinceTick_.start();
+  }
+  void Reset() {
+    longest_ = 0;
+    sinceTick_.restart();
+  }
+  qint64 LongestMs() const { return std::max(longest_, sinceTick_.elapsed()); }
+
+ private:
+  QTimer timer_;
+  QElapsedTimer sinceTick_;
+  qint64 longest_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 1) != 0 ||
+      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    return 1;
+  const pid_t server = fork();
+  if (server == 0) _exit(Serve(listener));
+  close(listener);
+
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QTemporaryDir registry;  // the user's own settings stay untouched
+  qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(registry.path()));
+  TMainForm form;
+  form.resize(800, 600);
+  form.show();
+
+  bool pinged = false;
+  auto onPing = form.Engine().OnPing;
+  form.Engine().OnPing = [&](void* none) {
+    pinged = true;
+    ZoRaise(onPing, none);
+  };
+  bool loggedOn = false;
+  auto onLogon = form.Engine().OnLogon;
+  form.Engine().OnLogon = [&](void* none) {
+    loggedOn = true;
+    ZoRaise(onLogon, none);
+  };
+  form.ApplyNick("me");
+  form.ConnectTo(("127.0.0.1:" + std::to_string(ntohs(address.sin_port))).c_str());
+  while (!loggedOn || !form.Subforms().FindChannel("#burst")) app.processEvents(QEventLoop::WaitForMoreEvents);
+
+  StallMeter stalls;
+  const auto run = [&](const char* name, const char* request, const std::function<bool()>& shown) {
+    pinged = false;
+    stalls.Reset();
+    const auto start = std::chrono::steady_clock::now();
+    form.SendIRCLine(request);
+    while (!pinged || !shown()) app.processEvents(QEventLoop::WaitForMoreEvents, 5);
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%-34s shown after %6.0f ms, longest stall %5lld ms\n", name, ms, stalls.LongestMs());
+  };
+  run("names: 50 000 members", "BURST names", [&] {
+    TmChannel* channel = form.Subforms().FindChannel("#burst");
+    return channel && channel->windowTitle().startsWith(QString("#burst [%1 ").arg(kNames + 1));
+  });
+  run("message of the day: 100 000 lines", "BURST motd", [&] {
+    TmMOTD* motd = CurrentMOTD();
+    return motd && motd->rView->document()->lastBlock().text().contains(QString("line %1 ").arg(kMotdLines - 1));
+  });
+  run("own joins: 2 000 channels", "BURST joins", [&] {
+    return form.Subforms().FindChannel(("#j" + std::to_string(kJoins - 1)).c_str()) != nullptr;
+  });
+  form.SendIRCLine("QUIT");
+  waitpid(server, nullptr, 0);
+  return 0;
+}
