@@ -171,7 +171,7 @@ void TmChannel::UpdateCaption() {
   const std::string caption = ChannelCaption(ChannelName.c_str(), users_->rowCount(), Modes.c_str(),
                                              key, limit, Topic.c_str());
   setWindowTitle(DecodeDisplay(caption.c_str()));
-  repaint();
+  update();
 }
 
 void TmChannel::SetUserListColors(uint32_t background, uint32_t text) {

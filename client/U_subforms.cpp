@@ -115,7 +115,7 @@ T* CSubforms::Create() {
   forms_.insert(forms_.begin(), form);
   form->show();
   form->raise();
-  for (TMDIABS* other : forms_) other->update();
+  if (forms_.size() > 1) forms_[1]->update();  // its caption turns inactive
   return form;
 }
 
@@ -214,8 +214,11 @@ void CSubforms::Write(const TOutLine& line) {
 void CSubforms::BringToFront(TMDIABS* form) {
   const int index = IndexOf(form);
   if (index < 0) return;
+  TMDIABS* previous = forms_.front();
   std::rotate(forms_.begin(), forms_.begin() + index, forms_.begin() + index + 1);
-  for (TMDIABS* each : forms_) each->update();
+  // Only these two swap active and inactive caption colours.
+  previous->update();
+  form->update();
 }
 
 void CSubforms::CloseAction(TMDIABS* form) {
