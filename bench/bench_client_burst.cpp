@@ -12,13 +12,10 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <netinet/in.h>
 #include <string>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -27,34 +24,13 @@
 #include "F_mchannel.h"
 #include "M_motd.h"
 #include "U_subforms.h"
+#include "bench_wire.h"
 
 namespace {
 
 constexpr int kNames = 50000;
 constexpr int kMotdLines = 100000;
 constexpr int kJoins = 2000;
-
-bool ReadUntil(int fd, const char* needle) {
-  std::string seen;
-  char buffer[4096];
-  while (seen.find(needle) == std::string::npos) {
-    const ssize_t count = read(fd, buffer, sizeof buffer);
-    if (count <= 0) return false;
-    seen.append(buffer, static_cast<size_t>(count));
-    if (seen.size() > 65536) seen.erase(0, seen.size() - 1024);
-  }
-  return true;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t count = write(fd, bytes.data() + sent, bytes.size() - sent);
-    if (count <= 0) return false;
-    sent += static_cast<size_t>(count);
-  }
-  return true;
-}
 
 std::string NamesBurst() {
   std::string burst;
@@ -133,14 +109,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> names;
   for (const char* name : {"names", "motd", "joins"})
     if (asked.empty() || std::find(asked.begin(), asked.end(), name) != asked.end()) names.push_back(name);
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 1) != 0 ||
-      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-    return 1;
+  uint16_t port = 0;
+  const int listener = ListenOnLoopback(&port);
+  if (listener < 0) return 1;
   const pid_t server = fork();
   if (server == 0) _exit(Serve(listener, names));
   close(listener);
@@ -166,7 +137,7 @@ int main(int argc, char** argv) {
     ZoRaise(onLogon, none);
   };
   form.ApplyNick("me");
-  form.ConnectTo(("127.0.0.1:" + std::to_string(ntohs(address.sin_port))).c_str());
+  form.ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   while (!loggedOn || !form.Subforms().FindChannel("#burst")) app.processEvents(QEventLoop::WaitForMoreEvents);
 
   StallMeter stalls;

@@ -7,11 +7,12 @@
 #include "C_socket.h"
 #include "winsock_errors.h"
 
-CZoConnection::CZoConnection()
+CZoConnection::CZoConnection(int linesPerPass)
     : socket_(std::make_unique<CZoClientSocket>()),
       raw_(kReceiveSize),
       framer_(kReceiveSize),
-      readMore_(std::make_unique<QTimer>()) {
+      readMore_(std::make_unique<QTimer>()),
+      linesPerPass_(linesPerPass) {
   readMore_->setSingleShot(true);
   readMore_->setInterval(0);
   QObject::connect(readMore_.get(), &QTimer::timeout, [this] { Read(); });
@@ -81,7 +82,7 @@ void CZoConnection::Read() {
   }
   const uint64_t session = session_;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPassMs);
-  int budget = kLinesPerPass;
+  int budget = linesPerPass_;
   const auto deliver = [&](char* line) {
     if (OnLine) OnLine(line);
     return session == session_ && --budget > 0 && std::chrono::steady_clock::now() < deadline;

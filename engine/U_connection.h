@@ -23,10 +23,11 @@ class CZoConnection {
  public:
   static constexpr int32_t kReceiveSize = 4096;
   static constexpr int64_t kMaxQueued = 4 << 20;
-  static constexpr int kLinesPerPass = 1000;
-  static constexpr int kPassMs = 25;
+  // A pass ends after this many lines or this long, whichever comes first.
+  static constexpr int kLinesPerPass = 50000;
+  static constexpr int kPassMs = 40;
 
-  CZoConnection();
+  explicit CZoConnection(int linesPerPass = kLinesPerPass);
   ~CZoConnection();
   CZoConnection(const CZoConnection&) = delete;
   CZoConnection& operator=(const CZoConnection&) = delete;
@@ -58,5 +59,6 @@ class CZoConnection {
   ZoStringStatic raw_;
   CZoLineFramer framer_;
   std::unique_ptr<QTimer> readMore_;  // picks up a burst where a pass stopped
+  int linesPerPass_;
   uint64_t session_ = 0;  // counts closes, so delivery stops when a receiver disconnects
 };
