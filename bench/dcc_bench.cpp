@@ -6,6 +6,7 @@
 // the chat client's main window sending and receiving the same way, with its
 // dialogs answered at once and its progress window open.
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
@@ -368,10 +369,16 @@ struct WindowSide {
   }
   ~WindowSide() { SetModalAnswer(nullptr); }
 
-  // Waits for the front progress window to end, then closes it.
+  // Waits for the front progress window to end, then closes it. A received
+  // offer's window opens once its question is answered, from the loop.
   bool Finished() {
-    auto* window = static_cast<TmDCCFile*>(form.Subforms().FrontForm());
-    if (!window || window->Kind != wkDccFile) return false;
+    QDeadlineTimer deadline(10000);
+    TMDIABS* front = nullptr;
+    while (!(front = form.Subforms().FrontForm()) || front->Kind != wkDccFile) {
+      if (deadline.hasExpired()) return false;
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    }
+    auto* window = static_cast<TmDCCFile*>(front);
     while (window->Timer1->isActive()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const bool ok = window->Status() == TTransferStatus::Succeeded;
     form.Subforms().CloseForm(window);

@@ -24,6 +24,7 @@
 #include "U_modalman.h"
 #include "U_pacedsender.h"
 #include "U_render.h"
+#include "U_session.h"
 #include "U_skinimage.h"
 #include "U_subforms.h"
 
@@ -82,6 +83,11 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);
   BindEngine();
   BindInput();
+  TSession::TWindow window;
+  window.writeActive = [this](const char* text, int kind) { subforms_->WriteActive(text, kind); };
+  window.writeAll = [this](const char* text, int kind) { subforms_->WriteAll(text, kind); };
+  window.rejoin = [this] { subforms_->Rejoin(); };
+  session_ = std::make_unique<TSession>(IRC, *sender_, std::move(window), this);
   SetModalOwner(this);
   subforms_->OpenStatus();
 }
@@ -138,11 +144,10 @@ void TMainForm::CreateControls() {
   tQUELBO->setInterval(7000);
   tQUELBO->setSingleShot(true);
   connect(tQUELBO, &QTimer::timeout, this, &TMainForm::tQUELBOTimer);
-  tReconnect = new QTimer(this);
-  tReconnect->setSingleShot(true);
-  connect(tReconnect, &QTimer::timeout, this, [this] {
-    QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
-  });
+  tQuestions = new QTimer(this);
+  tQuestions->setSingleShot(true);
+  tQuestions->setTimerType(Qt::PreciseTimer);
+  connect(tQuestions, &QTimer::timeout, this, &TMainForm::ExpireQuestions);
   resize(560, 460);
   LayoutControls();
 }
@@ -195,10 +200,6 @@ void TMainForm::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 bool TMainForm::event(QEvent* event) {
   const int type = event->type();
-  if (type == kReconnectEvent) {
-    Reconnect();
-    return true;
-  }
   if (type == CZoHTMLSkin::kStepEvent) {
     skin_.NextStep();
     return true;
@@ -261,23 +262,9 @@ void TMainForm::SetSkin(const char* url) {
   skin_.Load(SkinCacheFolder().c_str(), url);
 }
 
-void TMainForm::SetAutoJoinChannels(const char* list) {
-  for (std::string& entry : AutoJoinEntries(list)) autoJoin_.push_back(std::move(entry));
-}
-
-void TMainForm::ConnectTo(const char* server) {
-  std::string host;
-  int port = 0;
-  bool tls = false;
-  if (SplitServerAddress(server, &host, &port, &tls)) {
-    IRC.SetAddress(host);
-    IRC.SetPort(port);
-    IRC.SetTls(tls);
-  }
-  userQuit_ = false;
-  backoff_.Reset();
-  IRC.Connect();
-}
+void TMainForm::SetAutoJoinChannels(const char* list) { session_->SetAutoJoinChannels(list); }
+const std::vector<std::string>& TMainForm::AutoJoin() const { return session_->AutoJoin(); }
+void TMainForm::ConnectTo(const char* server) { session_->ConnectTo(server); }
 
 void TMainForm::SendIRCLine(const char* text) { SendRaw(text ? text : ""); }
 
@@ -300,11 +287,7 @@ void TMainForm::ShowNickChange() {
   if (alive) nickDialogOpen_ = false;
 }
 
-void TMainForm::UserQuit() {
-  userQuit_ = true;
-  reconnectPending_ = false;
-  tReconnect->stop();
-}
+void TMainForm::UserQuit() { session_->UserQuit(); }
 
 // --- sending ---
 
@@ -317,26 +300,11 @@ void TMainForm::SendRaw(const std::string& line) {
 
 // --- connection lifecycle ---
 
-void TMainForm::IRCConnect(void*) {
-  subforms_->WriteActive(Notice("◆ 서버에 접속되었습니다."), kKindState);
-  Send(Irc::User("quelbo", datas_.UserName));
-  Send(Irc::Nick(datas_.Nick));
-}
+void TMainForm::IRCConnect(void*) { session_->Connected(datas_.UserName, datas_.Nick); }
 
 void TMainForm::IRCLogon(void*) {
   if (Listing) return;
-  subforms_->WriteActive(Notice("◆ 채널 입장은 /join #채널, 채널 목록은 /list 입니다."), kKindState);
-  subforms_->WriteActive(Notice("◆ 로그온 했습니다"), kKindNotice);
-  backoff_.Reset();
-  if (!autoJoin_.empty()) {
-    ListRequested = true;
-    for (const std::string& channel : autoJoin_) Send(Irc::Join(channel));
-    autoJoin_.clear();
-  } else if (!ListRequested) {
-    ListRequested = true;
-    Send(Irc::List());
-  }
-  subforms_->Rejoin();
+  session_->LoggedOn();
   tQUELBO->start();
 }
 
@@ -348,41 +316,10 @@ void TMainForm::tQUELBOTimer() {
 void TMainForm::IRCDisconnect(void*) {
   AbandonListing();
   subforms_->ReloadAllNames();
-  subforms_->WriteAll(Notice("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), kKindState);
-  sender_->Clear();
-  ScheduleReconnect();
+  session_->Disconnected();
 }
 
-void TMainForm::IRCIRCError(int* ErrorCode) {
-  if (const auto refusal = RenderTlsRefusal(*ErrorCode)) {
-    // The same certificate would be refused again: no retry.
-    subforms_->WriteActive(refusal->text.c_str(), refusal->kind);
-    IRC.Disconnect();
-    return;
-  }
-  subforms_->WriteActive(ComposeLine("IRC-Error : %s", {std::to_string(*ErrorCode).c_str()}).c_str(), kKindState);
-  *ErrorCode = 0;
-  // A failed attempt raises no disconnect; without this it would never be retried.
-  if (IRC.state == TZoEngine::Connecting) ScheduleReconnect();
-}
-
-void TMainForm::ScheduleReconnect() {
-  if (userQuit_ || reconnectPending_) return;
-  reconnectPending_ = true;
-  const int delay = backoff_.NextDelayMs();
-  if (delay == 0) {
-    QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
-    return;
-  }
-  subforms_->WriteAll(ComposeLine("◆ %s초 후 다시 연결합니다.", {std::to_string(delay / 1000).c_str()}).c_str(), kKindState);
-  tReconnect->start(delay);
-}
-
-void TMainForm::Reconnect() {
-  if (!reconnectPending_) return;
-  reconnectPending_ = false;
-  if (!userQuit_) IRC.Connect();
-}
+void TMainForm::IRCIRCError(int* ErrorCode) { session_->Failed(ErrorCode); }
 
 // --- menus ---
 

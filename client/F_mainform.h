@@ -1,11 +1,11 @@
 // The chat client's one top-level window: the sub-window area, the nick and
-// menu boxes, the window-select and member menus, the IRC engine and the
-// connection lifecycle (register, join, rejoin, reconnect with backoff).
+// menu boxes, the window-select and member menus; it owns the IRC engine and
+// the session that runs the connection, and routes the engine's events.
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
-#include <deque>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +14,7 @@
 #include "U_clientrules.h"
 #include "U_input.h"
 #include "U_keys.h"
+#include "U_questions.h"
 #include "Zoengine.h"
 
 class CSubforms;
@@ -27,6 +28,7 @@ class QMenu;
 class QTimer;
 class QToolButton;
 class TPacedSender;
+class TSession;
 class TShape;
 class TmChanList;
 struct __IRCData;
@@ -35,9 +37,6 @@ class TMainForm : public QWidget {
   Q_OBJECT
 
  public:
-  // Posted to itself: connect again.
-  static constexpr int kReconnectEvent = 2345;
-
   // Owns a skin loader of its own.
   explicit TMainForm(QWidget* parent = nullptr);
   // Uses the control's skin loader, which outlives the window.
@@ -49,6 +48,9 @@ class TMainForm : public QWidget {
   void SetAutoJoinChannels(const char* list);
   void ConnectTo(const char* server);
   void Input(const char* text);
+  // A line as the user typed it, in the coding the server reads: UTF-8 on a
+  // UTF-8 server, so no character is lost, else CP949.
+  void Input(const QString& text);
   void SendIRCLine(const char* text);
   void SelectPrev();
   void SelectNext();
@@ -58,12 +60,14 @@ class TMainForm : public QWidget {
   void ShowChanChange();
   // The user left the server on purpose: no reconnect until the next ConnectTo.
   void UserQuit();
+  // How long a peer's offer waits for its answer before it is declined.
+  void SetOfferLifetime(int ms) { questions_.SetOfferLifetime(std::chrono::milliseconds(ms)); }
 
   TZoEngine& Engine() { return IRC; }
   CSubforms& Subforms() { return *subforms_; }
   CDatas& Settings() { return datas_; }
   CZoHTMLSkin& Skin() { return skin_; }
-  const std::vector<std::string>& AutoJoin() const { return autoJoin_; }
+  const std::vector<std::string>& AutoJoin() const;
 
   QWidget* pMDIClient;
   QLabel* iBack;
@@ -85,10 +89,9 @@ class TMainForm : public QWidget {
   QAction* miDevoice;
   QAction* miKick;
   QTimer* tQUELBO;
-  QTimer* tReconnect;
+  QTimer* tQuestions;  // the next offer's deadline
 
   bool Listing = false;
-  bool ListRequested = false;
 
  protected:
   bool event(QEvent* event) override;
@@ -108,8 +111,6 @@ class TMainForm : public QWidget {
   void BindEngine();
   void Send(const std::string& line);
   void SendRaw(const std::string& line);
-  void ScheduleReconnect();
-  void Reconnect();
 
   void sbWinSelectClick();
   void lbAdClick();
@@ -129,16 +130,26 @@ class TMainForm : public QWidget {
   // Direct chats and file transfers from the member menu.
   void miSendDCCClick();
   void miDCCChatClick();
+  // The window of an accepted chat offer, before the engine connects it.
+  void OpenOfferedChat(int seqnum, const char* nick, const char* address, int port);
 
   // Server replies that lead into dialogs and the channel list. Dialogs are
   // opened from the event loop, never inside the engine's own event, and one
   // question is asked at a time.
   void AddMotdLine(const char* rest);
-  // Queues a question (471 full room, 475 channel key, 433 nick) and asks the
-  // waiting ones one after another.
-  void Ask(int code, const char* rest);
+  // Questions for a reply (471 full room, 475 channel key, 433 nick).
+  void AskReply(int code, const char* rest);
+  // Queues a question and asks the waiting ones one after another.
+  TQuestions::TAdded Ask(const TQuestion& question);
   void AskWaiting();
-  void AskOne(int code, const std::string& channel);
+  void AskOne(uint64_t id, const TQuestion& question);
+  void AskFileOffer(uint64_t id, const TQuestion& offer);
+  void AskChatOffer(uint64_t id, const TQuestion& offer);
+  // A peer's offer that cannot wait for its turn; true when it was queued.
+  bool QueueOffer(const TQuestion& offer);
+  // Declines the offers nobody answered in time.
+  void ExpireQuestions();
+  void ArmQuestionExpiry();
   // Ends a listing the server will not finish (the connection is gone).
   void AbandonListing();
 
@@ -150,6 +161,7 @@ class TMainForm : public QWidget {
   bool eInputKeyDown(QKeyEvent* event);
   bool RunInputKey(TInputKey key);
   bool PasteClipboard();
+  std::string WireText(const QString& text) const;
   void ShowHistoryEntry(const std::string& entry);
   THistory History;
   TPacedSender* sender_ = nullptr;
@@ -160,14 +172,11 @@ class TMainForm : public QWidget {
   CDatas datas_;
   std::unique_ptr<MCommandProcedure> alias_;
   std::unique_ptr<CSubforms> subforms_;
-  std::vector<std::string> autoJoin_;
-  TReconnectBackoff backoff_;
-  bool reconnectPending_ = false;
-  bool userQuit_ = false;
+  std::unique_ptr<TSession> session_;
 
   // Replies that lead into dialogs and the channel list.
   QPointer<TmChanList> listWindow_;  // the window the current listing fills
-  std::deque<std::pair<int, std::string>> questions_;  // reply code and channel, the asked one first
-  bool asking_ = false;
+  TQuestions questions_;
+  size_t askedModalDepth_ = 0;  // dialogs running when the asked question opened its own
   bool nickDialogOpen_ = false;
 };

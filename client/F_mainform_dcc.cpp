@@ -1,6 +1,7 @@
 // Direct chats and file transfers as the main window answers them: the
 // member-menu items that start them and the engine's DCC events, shown in the
 // chat and progress windows.
+#include <QPointer>
 #include <string>
 
 #include "F_mainform.h"
@@ -8,6 +9,7 @@
 #include "F_mdccfile.h"
 #include "M_filesave.h"
 #include "M_filesend.h"
+#include "M_msgbox.h"
 #include "U_render.h"
 #include "U_codepage.h"
 #include "U_subforms.h"
@@ -36,12 +38,39 @@ void TMainForm::miDCCChatClick() {
 void TMainForm::IRCDCCChat(int iParam1, const char* Param1, const char* Param2, int iParam2, int* ipParam) {
   // A number that already has a window is a repeated offer: left declined.
   if (subforms_->FindDCCChat(iParam1)) return;
+  if (datas_.DCCChatAutoAccept) {
+    OpenOfferedChat(iParam1, Param1, Param2, iParam2);
+    *ipParam = 1;
+    return;
+  }
+  if (QueueOffer(TQuestion::ChatOffer(iParam1, Param1, Param2, iParam2))) *ipParam = kChatAskLater;
+}
+
+void TMainForm::OpenOfferedChat(int seqnum, const char* nick, const char* address, int port) {
   TmDCCChat* form = subforms_->NewDCCChat();
-  form->ChatId = iParam1;
-  form->SetNick(Param1);
-  *ipParam = 1;
-  form->AddLine(ComposeLine("◆ %s님과 DCC-CHAT접속중 (%s/%s)...", {Param1, Param2, std::to_string(iParam2).c_str()}).c_str(),
-               kKindCtcp);
+  form->ChatId = seqnum;
+  form->SetNick(nick);
+  form->AddLine(ComposeLine("◆ %s님과 DCC-CHAT접속중 (%s/%s)...", {nick, address, std::to_string(port).c_str()}).c_str(),
+                kKindCtcp);
+}
+
+void TMainForm::AskChatOffer(uint64_t id, const TQuestion& offer) {
+  QPointer<TMainForm> alive(this);
+  const bool accepted = ShowConfirmBox(ChatOfferPrompt(offer.nick.c_str()).c_str());
+  // An offer that expired meanwhile is already declined.
+  if (!alive || !questions_.Open(id)) return;
+  if (!accepted) {
+    IRC.DeclineChat(offer.seqnum);
+    return;
+  }
+  OpenOfferedChat(offer.seqnum, offer.nick.c_str(), offer.address.c_str(), offer.port);
+  IRC.AcceptChat(offer.seqnum);
+}
+
+bool TMainForm::QueueOffer(const TQuestion& offer) {
+  if (Ask(offer) == TQuestions::TAdded::Queued) return true;
+  subforms_->Write(RenderOfferDropped(offer, TOfferDrop::TooMany));
+  return false;
 }
 
 void TMainForm::IRCDCCChatConnect(int iParam) {
@@ -84,18 +113,30 @@ void TMainForm::IRCDisconnectSend(int iParam, bool bParam) {
 
 void TMainForm::IRCSendRequest(int iParam, const char* Param1, const char* Param2, uint64_t dParam,
                                FileHandle* hParam) {
-  // The dialog runs a nested loop in which another offer may reuse the
-  // engine's working buffers: keep our own copies.
-  const std::string nick = Param1 ? Param1 : "";
-  const std::string fileName = Param2 ? Param2 : "";
-  const FileHandle file = AskSaveFile(nick.c_str(), fileName.c_str(), dParam, datas_.DCCDir);
-  if (file == kNoFile) return;
-  *hParam = file;
+  if (QueueOffer(TQuestion::FileOffer(iParam, Param1, Param2, dParam))) *hParam = kFileAskLater;
+}
+
+void TMainForm::AskFileOffer(uint64_t id, const TQuestion& offer) {
+  QPointer<TMainForm> alive(this);
+  // An offer that expires while its dialog is open is already declined: the
+  // answer then opens no file.
+  const FileHandle file = AskSaveFile(offer.nick.c_str(), offer.fileName.c_str(), offer.size, datas_.DCCDir,
+                                      [&] { return alive && questions_.Open(id); });
+  if (!alive || !questions_.Open(id)) return;
+  if (file == kNoFile) {
+    IRC.DeclineRecv(offer.seqnum);
+    return;
+  }
+  // The window comes first: the engine may report the end at once.
   TmDCCFile* form = subforms_->NewDCCRecv();
-  form->Setup(iParam, nick.c_str(), fileName.c_str(), dParam);
+  form->Setup(offer.seqnum, offer.nick.c_str(), offer.fileName.c_str(), offer.size);
   form->SetSessionStart(FileSize(file));
   form->SetStatus(TTransferStatus::Connecting);
   form->UpdateCaption();
+  // The engine keeps a bounded number of offers waiting and may have let this one go.
+  if (IRC.AcceptRecv(offer.seqnum, file)) return;
+  FileClose(file);
+  subforms_->CloseForm(form);
 }
 
 void TMainForm::IRCConnectRecv(int iParam) {

@@ -41,6 +41,12 @@ void TMainForm::Input(const char* text) {
   if (text) RunLine(text);
 }
 
+void TMainForm::Input(const QString& text) { RunLine(WireText(text)); }
+
+std::string TMainForm::WireText(const QString& text) const {
+  return IRC.Utf8Wire() ? text.toStdString() : EncodeText(text);
+}
+
 void TMainForm::RunLine(const std::string& line) {
   TInputContext context;
   context.front = subforms_->InputFront();
@@ -84,7 +90,7 @@ bool TMainForm::RunInputKey(TInputKey key) {
       if (text.isEmpty()) return true;
       History.Add(text.toStdString());
       eInput->clear();
-      RunLine(EncodeText(text));
+      RunLine(WireText(text));
       return true;
     }
     case TInputKey::HistoryUp: {
@@ -117,7 +123,7 @@ void TMainForm::ShowHistoryEntry(const std::string& entry) {
 
 bool TMainForm::PasteClipboard() {
   QClipboard* clipboard = QApplication::clipboard();
-  std::optional<std::vector<TLineAction>> actions = PasteLines(EncodeText(clipboard->text()), subforms_->InputFront(), datas_.Nick);
+  std::optional<std::vector<TLineAction>> actions = PasteLines(WireText(clipboard->text()), subforms_->InputFront(), datas_.Nick);
   if (!actions) return false;
   for (TLineAction& action : *actions) RunAction(std::move(action));
   // Emptied as the edit would after its own paste: the block went out as lines.

@@ -3,6 +3,7 @@
 // the channel listing, and the topic and mode replies the channel dialog takes.
 #include <QMetaObject>
 #include <QPointer>
+#include <QTimer>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -25,10 +26,6 @@
 
 namespace {
 
-// Questions that may wait at one time; further refusals meanwhile show their
-// error line only. The same question is never queued twice.
-constexpr size_t kMaxQuestions = 8;
-
 // The word up to the first blank or line end.
 std::string FirstWord(const char* text) {
   const size_t length = text ? strcspn(text, " \r\n") : 0;
@@ -44,7 +41,7 @@ void TMainForm::IRCIRC(__IRCData* IRCData) {
   if (const auto line = RenderNumeric(IRCData->command, IRCData->rest))
     subforms_->WriteActive(line->text.c_str(), line->kind);
   const int code = atoi(IRCData->command);
-  if (code == 471 || code == 475 || code == 433) Ask(code, IRCData->rest);
+  if (code == 471 || code == 475 || code == 433) AskReply(code, IRCData->rest);
   if (code == 375) OpenMOTD(this);
   if (code == 372) AddMotdLine(IRCData->rest);
 }
@@ -55,46 +52,83 @@ void TMainForm::AddMotdLine(const char* rest) {
   OpenMOTD(this)->AddLine(text);
 }
 
-void TMainForm::Ask(int code, const char* rest) {
-  const std::string channel = code == 475 ? FirstWord(rest) : std::string();
-  if ((code == 475 && channel.empty()) || questions_.size() >= kMaxQuestions) return;
-  const auto same = [&](const std::pair<int, std::string>& waiting) {
-    return waiting.first == code && ZoSameName(waiting.second.c_str(), channel.c_str());
-  };
-  if (std::any_of(questions_.begin(), questions_.end(), same)) return;
-  questions_.emplace_back(code, channel);
+void TMainForm::AskReply(int code, const char* rest) {
+  TQuestion question;
+  question.kind = code == 471 ? TQuestionKind::FullRoom
+                  : code == 475 ? TQuestionKind::ChannelKey
+                                : TQuestionKind::NickInUse;
+  question.channel = code == 475 ? FirstWord(rest) : std::string();
+  // Refusals that find the queue full show their error line only.
+  if (code != 475 || !question.channel.empty()) Ask(question);
+}
+
+TQuestions::TAdded TMainForm::Ask(const TQuestion& question) {
+  const TQuestions::TAdded added = questions_.Add(question, TQuestions::Clock::now());
+  if (added != TQuestions::TAdded::Queued) return added;
+  ArmQuestionExpiry();
   // Asked from the event loop: a dialog's nested loop must not run inside the
-  // engine's handling of the reply.
+  // engine's handling of the line.
   QMetaObject::invokeMethod(this, &TMainForm::AskWaiting, Qt::QueuedConnection);
+  return added;
 }
 
 void TMainForm::AskWaiting() {
-  if (asking_) return;  // the running question asks for the waiting ones in turn
-  asking_ = true;
   QPointer<TMainForm> alive(this);
-  while (!questions_.empty()) {
-    const auto [code, channel] = questions_.front();
-    AskOne(code, channel);
+  // None while a question is being asked: that one asks for the rest in turn.
+  while (const auto next = questions_.Next()) {
+    AskOne(next->id, next->question);
     if (!alive) return;
-    questions_.pop_front();
+    questions_.Answered(next->id);
   }
-  asking_ = false;
 }
 
-void TMainForm::AskOne(int code, const std::string& channel) {
-  if (code == 471) {
-    ShowMessageBox(Cp949Literal("대화실 인원이 모두차서 입장할수 없습니다."));
-  } else if (code == 433) {
-    ShowNickChange();
-  } else {
-    QPointer<TMainForm> alive(this);
-    const std::string answer = ShowInputBox(Cp949Literal("채널 암호 입력"),
-                                            ComposeLine("%s 채널의 암호를 입력해 주세요", {channel.c_str()}).c_str());
-    if (!alive) return;
-    // A key is one word: whatever follows a blank would become a further parameter.
-    const std::string key = FirstWord(answer.c_str());
-    if (!key.empty()) Send(Irc::Join(channel, key));
+void TMainForm::AskOne(uint64_t id, const TQuestion& question) {
+  askedModalDepth_ = RunningModalCount();
+  switch (question.kind) {
+    case TQuestionKind::FullRoom:
+      ShowMessageBox(Cp949Literal("대화실 인원이 모두차서 입장할수 없습니다."));
+      return;
+    case TQuestionKind::NickInUse:
+      ShowNickChange();
+      return;
+    case TQuestionKind::FileOffer:
+      AskFileOffer(id, question);
+      return;
+    case TQuestionKind::ChatOffer:
+      AskChatOffer(id, question);
+      return;
+    case TQuestionKind::ChannelKey:
+      break;
   }
+  QPointer<TMainForm> alive(this);
+  const std::string answer = ShowInputBox(Cp949Literal("채널 암호 입력"),
+                                          ComposeLine("%s 채널의 암호를 입력해 주세요", {question.channel.c_str()}).c_str());
+  if (!alive) return;
+  // A key is one word: whatever follows a blank would become a further parameter.
+  const std::string key = FirstWord(answer.c_str());
+  if (!key.empty()) Send(Irc::Join(question.channel, key));
+}
+
+void TMainForm::ExpireQuestions() {
+  const auto asked = questions_.AskingId();
+  for (const TQuestion& offer : questions_.Expire(TQuestions::Clock::now())) {
+    if (offer.kind == TQuestionKind::FileOffer) IRC.DeclineRecv(offer.seqnum);
+    if (offer.kind == TQuestionKind::ChatOffer) IRC.DeclineChat(offer.seqnum);
+    subforms_->Write(RenderOfferDropped(offer, TOfferDrop::Expired));
+  }
+  ArmQuestionExpiry();
+  // The dialogs of an offer that expired while asked close unanswered.
+  if (asked && !questions_.Open(*asked)) CancelModalsAbove(askedModalDepth_);
+}
+
+void TMainForm::ArmQuestionExpiry() {
+  const auto deadline = questions_.NextDeadline();
+  if (!deadline) {
+    tQuestions->stop();
+    return;
+  }
+  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - TQuestions::Clock::now());
+  tQuestions->start(std::chrono::milliseconds(std::max<int64_t>(wait.count(), 0)));
 }
 
 void TMainForm::IRCList(int iParam1, const char* Param1, const char* Param2, int iParam2) {

@@ -115,29 +115,6 @@ std::vector<std::string> AutoJoinEntries(const char* list) {
   return entries;
 }
 
-bool SplitServerAddress(const char* text, std::string* host, int* port, bool* tls) {
-  if (!text || !*text) return false;
-  std::string address(text);
-  constexpr std::string_view kSecure = "ircs://";
-  bool secure = address.compare(0, kSecure.size(), kSecure) == 0;
-  if (secure) address.erase(0, kSecure.size());
-  const size_t colon = address.find(':');
-  std::string digits = colon == std::string::npos ? std::string() : address.substr(colon + 1);
-  if (!digits.empty() && digits[0] == '+') {
-    secure = true;
-    digits.erase(0, 1);
-  }
-  *host = address.substr(0, colon);
-  *port = secure ? 6697 : 6667;
-  if (tls) *tls = secure;
-  if (digits.empty() || digits.size() > 5 ||
-      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-    return true;
-  const int value = std::stoi(digits);
-  if (value >= 1 && value <= 65535) *port = value;
-  return true;
-}
-
 bool IsQuitLine(const char* line) {
   if (!line) return false;
   while (*line == ' ') ++line;
@@ -163,9 +140,7 @@ std::vector<std::string> OutputLines(const char* text) {
   return lines;
 }
 
-int TReconnectBackoff::NextDelayMs() {
-  const int attempt = attempts_;
-  if (attempts_ < 8) ++attempts_;
-  if (attempt == 0) return 0;
-  return std::min(1000 << (attempt - 1), kMaxDelayMs);
+bool UserEntryLess(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
 }

@@ -1,6 +1,6 @@
 // The window layer's decisions that need no widget: where tiled and cascaded
-// windows go, how captions and menu entries read, how the page's channel and
-// server texts are taken apart, and how long to wait before reconnecting.
+// windows go, how captions and menu entries read and how the page's channel
+// list is taken apart.
 #pragma once
 
 #include <QRect>
@@ -27,10 +27,6 @@ std::string SelectMenuCaption(int kind, const char* caption);
 
 // The auto-join entries of a comma-separated channel list.
 std::vector<std::string> AutoJoinEntries(const char* list);
-// "host[:port]": false for an empty text (nothing changes). A port that is
-// not a number from 1 to 65535 gives 6667. "ircs://host[:port]" and
-// "host:+port" ask for TLS (`tls` set), whose default port is 6697.
-bool SplitServerAddress(const char* text, std::string* host, int* port, bool* tls = nullptr);
 
 // Whether an outgoing raw line is the user leaving the server.
 bool IsQuitLine(const char* line);
@@ -38,14 +34,7 @@ bool IsQuitLine(const char* line);
 // makes no empty line.
 std::vector<std::string> OutputLines(const char* text);
 
-// Waits between reconnects: none the first time, then 1, 2, 4 ... 60 s.
-class TReconnectBackoff {
- public:
-  static constexpr int kMaxDelayMs = 60000;
-  int NextDelayMs();
-  void Reset() { attempts_ = 0; }
-
- private:
-  int attempts_ = 0;
-};
+// Whole-entry member order of a channel's user list: byte-wise with ASCII
+// letters folded, so "+" sorts before "@" and both before letters.
+bool UserEntryLess(const std::string& a, const std::string& b);
 

@@ -263,3 +263,18 @@ std::optional<TOutLine> RenderList(int code) {
                                  : "◆ 채널 리스트를 다 받았습니다.";
   return Line(TOutTarget::Active, "", kKindState, ComposeLine(text, {}));
 }
+
+TOutLine RenderOfferDropped(const TQuestion& offer, TOfferDrop why) {
+  const bool file = offer.kind == TQuestionKind::FileOffer;
+  const char* text = nullptr;
+  if (why == TOfferDrop::TooMany)
+    text = file ? "◆ %s님의 파일(%s) 받기 요청이 너무 많아 거절했습니다." : "◆ %s님의 DCC-CHAT 요청이 너무 많아 거절했습니다.";
+  else
+    text = file ? "◆ %s님의 파일(%s) 받기 요청에 응답이 없어 취소했습니다."
+                : "◆ %s님의 DCC-CHAT 요청에 응답이 없어 취소했습니다.";
+  return Line(TOutTarget::Active, "", kKindCtcp, ComposeLine(text, {offer.nick.c_str(), offer.fileName.c_str()}));
+}
+
+std::string ChatOfferPrompt(const char* nick) {
+  return ComposeLine("◆ %s님이 DCC-CHAT를 요청합니다. 수락하시겠습니까?", {nick});
+}

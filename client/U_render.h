@@ -9,6 +9,7 @@
 
 #include "C_analctcp.h"
 #include "U_analysis.h"
+#include "U_questions.h"
 
 // Line kinds as the output panes colour them.
 enum TLineKind : int {
@@ -85,3 +86,10 @@ std::optional<TOutLine> RenderStandardReply(const stIRC& record);
 // Numeric replies: error lines from 401 on.
 std::optional<TOutLine> RenderNumeric(const char* command, const char* rest);
 std::optional<TOutLine> RenderList(int code);
+
+// A peer's file or chat offer left unasked: too many questions were waiting,
+// or nobody answered in time.
+enum class TOfferDrop { TooMany, Expired };
+TOutLine RenderOfferDropped(const TQuestion& offer, TOfferDrop why);
+// The question a chat offer puts to the person.
+std::string ChatOfferPrompt(const char* nick);

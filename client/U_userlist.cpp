@@ -4,25 +4,16 @@
 
 #include "C_channel.h"
 #include "U_codepage.h"
+#include "U_clientrules.h"
 #include "U_commondata.h"
 
 namespace {
-
-unsigned char FoldAscii(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
-}
 
 bool HasPrefix(const std::string& entry) { return !entry.empty() && (entry[0] == '@' || entry[0] == '+'); }
 
 const char* NickOf(const std::string& entry) { return entry.c_str() + (HasPrefix(entry) ? 1 : 0); }
 
 }  // namespace
-
-bool UserEntryLess(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
-}
 
 int TUserListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(entries_.size());

@@ -9,10 +9,6 @@
 
 class CZoChannel;
 
-// Whole-entry member order: byte-wise with ASCII letters folded, so "+"
-// sorts before "@" and both before letters.
-bool UserEntryLess(const std::string& a, const std::string& b);
-
 class TUserListModel : public QAbstractListModel {
   Q_OBJECT
 

@@ -1,10 +1,14 @@
-# Widget-free decisions of the chat client: what an engine event shows and
-# what a typed line does.
+# Widget-free parts of the chat client: what an engine event shows, what a
+# typed line does, the session that runs the connection, and the questions
+# waiting their turn.
 add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_render.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_input.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_keys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_pacedsender.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_clientrules.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_session.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_questions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_userlist.cpp
 )
 target_include_directories(velko_client_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})

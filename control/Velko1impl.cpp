@@ -118,7 +118,7 @@ HRESULT TnVELKO_1::SetSkin(BSTR URL) {
   return Forward([&](TMainForm& main) { main.SetSkin(Cp949FromBstr(URL).c_str()); });
 }
 HRESULT TnVELKO_1::Input(BSTR TEXT) {
-  return Forward([&](TMainForm& main) { main.Input(Cp949FromBstr(TEXT).c_str()); });
+  return Forward([&](TMainForm& main) { main.Input(QStringFromBstr(TEXT)); });
 }
 HRESULT TnVELKO_1::SelectPrev() {
   return Forward([](TMainForm& main) { main.SelectPrev(); });

@@ -136,14 +136,15 @@ void TmSaveFile::sbSetDirClick() {
   if (!chosen.isEmpty()) eFileName->setText(chosen);
 }
 
-FileHandle AskSaveFile(const char* nick, const char* fileName, uint64_t size, std::string& dccDir) {
+FileHandle AskSaveFile(const char* nick, const char* fileName, uint64_t size, std::string& dccDir,
+                       const std::function<bool()>& wanted) {
   TModalHolder<TmSaveFile> dialog(size);
   const std::string proposed = SavePathFor(StartFolder(dccDir, DefaultDownloadFolder()), fileName);
   dialog->eFileName->setText(FromLocalPath(proposed));
   dialog->setWindowTitle(QString::fromUtf8("%1님의 파일(%2)을 받습니다. (%3)")
                              .arg(DecodeDisplay(nick ? nick : ""), DecodeDisplay(fileName ? fileName : ""),
                                   QString::number(size)));
-  if (dialog->ShowModal() != mrOk) return kNoFile;
+  if (dialog->ShowModal() != mrOk || (wanted && !wanted())) return kNoFile;
   const std::string path = dialog->Path();
   const FileHandle file = FileOpenReceived(path, !dialog->Overwrite());
   if (file == kNoFile) {

@@ -83,5 +83,7 @@ class TmSaveFile : public TModalForm {
 
 // Runs the dialog for an offer (nick and file name in CP949) and opens the
 // chosen target: the handle to accept with, or kNoFile to decline. On
-// acceptance `dccDir` becomes the chosen folder.
-FileHandle AskSaveFile(const char* nick, const char* fileName, uint64_t size, std::string& dccDir);
+// acceptance `dccDir` becomes the chosen folder. An offer no longer `wanted`
+// once the dialog closes opens nothing.
+FileHandle AskSaveFile(const char* nick, const char* fileName, uint64_t size, std::string& dccDir,
+                       const std::function<bool()>& wanted = nullptr);

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <vector>
 
 namespace {
 
@@ -26,7 +27,31 @@ TModalAnswer& Answer() {
   return answer;
 }
 
+// The dialogs whose ShowModal runs, the innermost last.
+std::vector<QPointer<TModalForm>>& Running() {
+  static std::vector<QPointer<TModalForm>> running;
+  return running;
+}
+
+// Keeps a dialog on the running list for the length of its ShowModal.
+class TRunningScope {
+ public:
+  explicit TRunningScope(TModalForm* form) { Running().emplace_back(form); }
+  ~TRunningScope() { Running().pop_back(); }
+  TRunningScope(const TRunningScope&) = delete;
+  TRunningScope& operator=(const TRunningScope&) = delete;
+};
+
 }  // namespace
+
+size_t RunningModalCount() { return Running().size(); }
+
+void CancelModalsAbove(size_t keep) {
+  // Copied: closing lets the loops unwind, which shortens the list.
+  const std::vector<QPointer<TModalForm>> running = Running();
+  for (size_t i = running.size(); i-- > keep;)
+    if (running[i]) running[i]->SetModalResult(mrCancel);
+}
 
 void SetModalOwner(QWidget* owner) { Owner() = owner; }
 
@@ -49,6 +74,7 @@ TModalForm::TModalForm(QWidget* owner, QSize design) : TFlatForm(owner, true, de
 
 int TModalForm::ShowModal() {
   modalResult_ = mrNone;
+  TRunningScope running(this);
   setWindowModality(Qt::ApplicationModal);
   CentreOnScreen();
   show();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPointer>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -45,6 +46,12 @@ class TModalForm : public TFlatForm {
   int modalResult_ = mrNone;
   QEventLoop* loop_ = nullptr;
 };
+
+// How many dialogs are running their modal loops, nested one in another.
+size_t RunningModalCount();
+// Closes as cancelled the running dialogs beyond the first `keep`, the
+// innermost first.
+void CancelModalsAbove(size_t keep);
 
 // Called with each dialog once it is shown, before its loop would start; a
 // dialog the hook has closed runs no loop. Empty for a person at the screen.

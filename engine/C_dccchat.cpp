@@ -44,19 +44,22 @@ void CZoDCCChatItem::Connected() { ZoRaise(table_->OnConnect, Seqnum()); }
 
 void CZoDCCChatItem::Disconnected() {
   Readable();  // what arrived with the close
+  if (!closed_) framer_.Finish([this](char* line) { return Deliver(line); });
   if (closed_) return;
   SetFinished();
   ZoRaise(table_->OnDisconnect, Seqnum());
 }
 
+// Each line goes out without its line feed; a CR before it stays.
+bool CZoDCCChatItem::Deliver(char* line) {
+  const size_t length = strlen(line);
+  if (length > 0 && line[length - 1] == '\n') line[length - 1] = 0;
+  ZoRaise(table_->OnMessage, Seqnum(), line);
+  return !closed_;
+}
+
 void CZoDCCChatItem::Readable() {
-  // Each line goes out without its line feed; a CR before it stays.
-  const auto deliver = [this](char* line) {
-    const size_t length = strlen(line);
-    if (length > 0 && line[length - 1] == '\n') line[length - 1] = 0;
-    ZoRaise(table_->OnMessage, Seqnum(), line);
-    return !closed_;
-  };
+  const auto deliver = [this](char* line) { return Deliver(line); };
   int32_t count;
   while (!closed_ && Link() &&
          (count = Link()->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()))) > 0)
@@ -109,7 +112,21 @@ void CZoDCCChats::Offer(const char* nick, const char* addressText, uint16_t port
   const int seqnum = NextSeqnum();
   int accept = 0;
   OnOffer(seqnum, nick, addressText, port, &accept);
-  if (!accept) return;
+  if (accept == kChatAskLater) {
+    if (asked_.size() < kMaxAsked) asked_.push_back({seqnum, addressText, port});
+    return;
+  }
+  if (accept) Start(seqnum, addressText, port);
+}
+
+bool CZoDCCChats::AcceptChat(int seqnum) {
+  TAsked offer;
+  if (!ZoTakeAsked(asked_, seqnum, &offer)) return false;
+  Start(seqnum, offer.address.c_str(), offer.port);
+  return true;
+}
+
+void CZoDCCChats::Start(int seqnum, const char* addressText, uint16_t port) {
   auto item = std::make_unique<CZoDCCChatItem>(seqnum, this);
   item->Connect(addressText, port);
   Add(std::move(item));

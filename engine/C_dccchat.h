@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "U_commondata.h"
 #include "U_events.h"
@@ -34,6 +36,7 @@ class CZoDCCChatItem : public CZoSeqnumItem {
   void Connected();
   void Disconnected();
   void Readable();
+  bool Deliver(char* line);
 
   CZoDCCChats* table_;
   std::unique_ptr<CZoServerSocket> listen_;
@@ -49,10 +52,19 @@ class CZoDCCChats : public CZoSeqnums {
 
   // Offers a chat to the nick and listens for it; the chat's number.
   int SendChatRequest(const char* nick);
+  // Offers waiting for their answer (kChatAskLater) at one time; further
+  // ones are declined.
+  static constexpr size_t kMaxAsked = 64;
+
   // A received chat offer: asks OnOffer, connects when accepted.
   void Offer(const char* nick, const char* addressText, uint16_t port);
+  // Answers an offer kept waiting: connects, or drops it; false when no
+  // offer waits under that number.
+  bool AcceptChat(int seqnum);
+  bool DeclineChat(int seqnum) { return ZoTakeAsked<TAsked>(asked_, seqnum, nullptr); }
   bool SendChatMsg(int seqnum, const char* text);
-  bool CancelChat(int seqnum) { return Cancel(seqnum); }
+  // Closes a chat, or declines its offer while that waits for an answer.
+  bool CancelChat(int seqnum) { return Cancel(seqnum) || DeclineChat(seqnum); }
 
   ZoSeqEvent OnConnect;
   ZoSeqEvent OnDisconnect;
@@ -60,6 +72,15 @@ class CZoDCCChats : public CZoSeqnums {
   ZoDCCChatEvent OnOffer;
 
  private:
+  struct TAsked {
+    int seqnum = 0;
+    std::string address;
+    uint16_t port = 0;
+  };
+
+  void Start(int seqnum, const char* addressText, uint16_t port);
+
   ZoSendLine SendLine;
   std::function<uint32_t()> LocalAddress;
+  std::vector<TAsked> asked_;
 };

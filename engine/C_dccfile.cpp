@@ -331,6 +331,7 @@ int CZoDCCRecvs::PendingFrom(const char* nick) const {
     const auto* receive = static_cast<const CZoDCCRecvItem*>(At(i));
     if (receive->Pending() && ZoSameName(receive->Nick(), nick)) ++count;
   }
+  for (const TAsked& offer : asked_) count += ZoSameName(offer.nick.c_str(), nick) ? 1 : 0;
   return count;
 }
 
@@ -354,16 +355,31 @@ std::string CZoDCCRecvs::RecvPath(int seqnum) const {
 void CZoDCCRecvs::Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port,
                         uint64_t size) {
   if (!OnRequest || PendingFrom(nick) >= kMaxPendingPerPeer) return;
-  const int seqnum = NextSeqnum();
+  TAsked offer{NextSeqnum(), nick, fileName, addressText, port, size};
   FileHandle file = kNoFile;
-  OnRequest(seqnum, nick, fileName, size, &file);
-  if (file == kNoFile) return;
-  file = Unshared(file);
-  if (file == kNoFile) {
-    ZoRaise(OnDisconnect, seqnum, false);
+  OnRequest(offer.seqnum, nick, fileName, size, &file);
+  if (file == kFileAskLater) {
+    if (asked_.size() < kMaxAsked) asked_.push_back(std::move(offer));
     return;
   }
-  auto item = std::make_unique<CZoDCCRecvItem>(seqnum, this, nick, file, size, addressText, port, connectTimeoutMs_);
+  if (file != kNoFile) Start(offer, file);
+}
+
+bool CZoDCCRecvs::AcceptRecv(int seqnum, FileHandle file) {
+  TAsked offer;
+  if (file == kNoFile || !ZoTakeAsked(asked_, seqnum, &offer)) return false;
+  Start(offer, file);
+  return true;
+}
+
+void CZoDCCRecvs::Start(const TAsked& offer, FileHandle file) {
+  file = Unshared(file);
+  if (file == kNoFile) {
+    ZoRaise(OnDisconnect, offer.seqnum, false);
+    return;
+  }
+  auto item = std::make_unique<CZoDCCRecvItem>(offer.seqnum, this, offer.nick.c_str(), file, offer.size,
+                                               offer.address.c_str(), offer.port, connectTimeoutMs_);
   CZoDCCRecvItem* receive = item.get();
   Add(std::move(item));
   const uint64_t held = FileSize(file);
@@ -373,8 +389,8 @@ void CZoDCCRecvs::Offer(const char* nick, const char* fileName, const char* addr
   }
   FileSeek(file, 0, FileOrigin::End);
   receive->SetWaitingForAccept();
-  SendDCCOffer(SendLine, nick, "DCC RESUME %s %u %llu", QuoteFileName(fileName).c_str(), static_cast<unsigned>(port),
-               static_cast<unsigned long long>(held));
+  SendDCCOffer(SendLine, offer.nick.c_str(), "DCC RESUME %s %u %llu", QuoteFileName(offer.fileName.c_str()).c_str(),
+               static_cast<unsigned>(offer.port), static_cast<unsigned long long>(held));
 }
 
 void CZoDCCRecvs::Accept(uint16_t port) {

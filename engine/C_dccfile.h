@@ -154,13 +154,22 @@ class CZoDCCRecvs : public CZoSeqnums {
   explicit CZoDCCRecvs(ZoSendLine sendLine);
   ~CZoDCCRecvs() override;
 
+  // Offers waiting for their answer (kFileAskLater) at one time; further
+  // ones are declined.
+  static constexpr size_t kMaxAsked = 64;
+
   // A received SEND: asks OnRequest for a target file; a file that already
   // holds data is resumed through RESUME, an empty one is connected at once.
   // A target another receive is writing is swapped for a new file beside it.
   void Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port, uint64_t size);
+  // Answers an offer kept waiting as OnRequest would have; false (the handle
+  // stays the caller's) when no offer waits under that number.
+  bool AcceptRecv(int seqnum, FileHandle file);
+  bool DeclineRecv(int seqnum) { return ZoTakeAsked<TAsked>(asked_, seqnum, nullptr); }
   // A received ACCEPT for the receive that asked to resume from `port`.
   void Accept(uint16_t port);
-  bool CancelRecv(int seqnum) { return Cancel(seqnum); }
+  // Ends a receive, or declines its offer while that waits for an answer.
+  bool CancelRecv(int seqnum) { return Cancel(seqnum) || DeclineRecv(seqnum); }
   // The path a receive writes to; empty when unknown or no such receive.
   std::string RecvPath(int seqnum) const;
   void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
@@ -171,10 +180,22 @@ class CZoDCCRecvs : public CZoSeqnums {
   ZoSendRequestEvent OnRequest;
 
  private:
+  struct TAsked {
+    int seqnum = 0;
+    std::string nick;
+    std::string fileName;
+    std::string address;
+    uint16_t port = 0;
+    uint64_t size = 0;
+  };
+
   int PendingFrom(const char* nick) const;
+  // Takes the answer's file and connects, or asks to resume first.
+  void Start(const TAsked& offer, FileHandle file);
   // A handle on a file no other receive is writing; kNoFile when none could be made.
   FileHandle Unshared(FileHandle file) const;
 
   ZoSendLine SendLine;
   int connectTimeoutMs_ = kConnectTimeoutMs;
+  std::vector<TAsked> asked_;
 };

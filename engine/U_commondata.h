@@ -104,6 +104,19 @@ bool ZoSameName(const char* a, const char* b);
 
 class QTimer;
 
+// Takes the offer numbered `seqnum` out of a table's offers that wait for
+// their answer; false when none waits under that number.
+template <typename Offer>
+bool ZoTakeAsked(std::vector<Offer>& asked, int seqnum, Offer* taken) {
+  for (auto it = asked.begin(); it != asked.end(); ++it) {
+    if (it->seqnum != seqnum) continue;
+    if (taken) *taken = std::move(*it);
+    asked.erase(it);
+    return true;
+  }
+  return false;
+}
+
 // Base of every DCC chat and transfer: a sequence number fixed at creation and
 // a flag the item sets once its connection has ended or failed.
 class CZoSeqnumItem {

@@ -26,6 +26,12 @@ using ZoDCCChatEvent =
     std::function<void(int seqnum, const char* nick, const char* address, int port, int* accept)>;
 using ZoSeqTextEvent = std::function<void(int seqnum, const char* text)>;
 
+// What a handler of a file offer (the file handle) or of a chat offer (the
+// accept flag) stores to answer later: the offer then waits in its table for
+// the engine's accept or decline operation.
+inline constexpr FileHandle kFileAskLater = -2;
+inline constexpr int kChatAskLater = -1;
+
 using ZoSendLine = std::function<void(const char* text)>;
 
 // Raises an event when a receiver is set.

@@ -62,6 +62,21 @@ std::string Quit(std::string_view message) { return Line("QUIT :", message); }
 std::string Join(std::string_view channel, std::string_view key) {
   return key.empty() ? Line("JOIN ", channel) : Line(Concat({"JOIN ", channel, " "}), key);
 }
+std::string JoinMany(const std::vector<std::string>& channels, size_t first, size_t* taken) {
+  constexpr std::string_view kHead = "JOIN ";
+  constexpr size_t kRoom = kIrcLineMax - kHead.size() - kCrLf.size();
+  std::string list;
+  size_t next = first;
+  for (; next < channels.size(); ++next) {
+    const std::string& name = channels[next];
+    if (name.size() > kRoom) continue;
+    if (list.size() + (list.empty() ? 0 : 1) + name.size() > kRoom) break;
+    if (!list.empty()) list.push_back(',');
+    list.append(name);
+  }
+  *taken = next - first;
+  return list.empty() ? std::string() : Line(kHead, list);
+}
 std::string Part(std::string_view channel) { return Line("PART ", channel); }
 std::string List() { return Line("LIST"); }
 std::string Whois(std::string_view nick) { return Line("WHOIS ", nick); }

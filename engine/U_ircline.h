@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 constexpr size_t kIrcLineMax = 512;
 
@@ -28,6 +29,10 @@ std::string Cap(std::string_view args);
 std::string Authenticate(std::string_view data);
 std::string Quit(std::string_view message);
 std::string Join(std::string_view channel, std::string_view key = {});
+// As many of `channels` from `first` on as one comma-joined line holds;
+// `taken` says how many that is. A name no line could hold is taken and left
+// out, so the caller always moves on.
+std::string JoinMany(const std::vector<std::string>& channels, size_t first, size_t* taken);
 std::string Part(std::string_view channel);
 std::string List();
 std::string Whois(std::string_view nick);

@@ -1,6 +1,7 @@
 #include "U_lineframer.h"
 
 #include <cstring>
+#include <utility>
 
 CZoLineFramer::CZoLineFramer(size_t capacity) : receive_(capacity), line_(capacity + 1) {}
 
@@ -43,6 +44,12 @@ void CZoLineFramer::Compact() {
   memmove(receive_.buffer(), receive_.buffer() + start_, filled_ - start_);
   filled_ -= start_;
   start_ = 0;
+}
+
+void CZoLineFramer::Finish(const Deliver& deliver) {
+  if (!Drain(deliver) || filled_ == 0) return;
+  const size_t length = std::exchange(filled_, 0);
+  DeliverLine(receive_.buffer(), length, false, deliver);
 }
 
 bool CZoLineFramer::DeliverLine(const char* text, size_t length, bool withLineFeed, const Deliver& deliver) {

@@ -26,6 +26,8 @@ class CZoLineFramer {
   bool Feed(size_t count, const Deliver& deliver);
   // Delivers the complete lines still held; false when delivery paused.
   bool Drain(const Deliver& deliver);
+  // Hands on what is held as it is, the unfinished line last: the stream has ended.
+  void Finish(const Deliver& deliver);
   // Drops everything held.
   void Clear();
 

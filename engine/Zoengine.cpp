@@ -135,6 +135,10 @@ bool TZoEngine::CancelSend(int seqnum) { return analysis_->DCC().Sends().CancelS
 
 bool TZoEngine::CancelRecv(int seqnum) { return analysis_->DCC().Recvs().CancelRecv(seqnum); }
 
+bool TZoEngine::AcceptRecv(int seqnum, FileHandle file) { return analysis_->DCC().Recvs().AcceptRecv(seqnum, file); }
+
+bool TZoEngine::DeclineRecv(int seqnum) { return analysis_->DCC().Recvs().DeclineRecv(seqnum); }
+
 std::string TZoEngine::RecvFilePath(int seqnum) const { return analysis_->DCC().Recvs().RecvPath(seqnum); }
 
 void TZoEngine::SetDCCConnectTimeout(int ms) { analysis_->DCC().Recvs().SetConnectTimeout(ms); }
@@ -146,6 +150,10 @@ bool TZoEngine::SendChatMsg(int seqnum, const char* text) {
 }
 
 bool TZoEngine::CancelChat(int seqnum) { return analysis_->DCC().Chats().CancelChat(seqnum); }
+
+bool TZoEngine::AcceptChat(int seqnum) { return analysis_->DCC().Chats().AcceptChat(seqnum); }
+
+bool TZoEngine::DeclineChat(int seqnum) { return analysis_->DCC().Chats().DeclineChat(seqnum); }
 
 void TZoEngine::atLine(char* line) {
   analysis_->Analyse(line);

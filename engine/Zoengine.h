@@ -61,7 +61,13 @@ class TZoEngine : public QObject {
   // SendFile takes over the handle, opened for reading with FileOpen.
   int SendFile(const char* nick, const char* fileName, FileHandle file);
   bool CancelSend(int seqnum);
+  // Ends a receive; an offer still waiting for its answer is declined.
   bool CancelRecv(int seqnum);
+  // Answers a file offer whose OnSendRequest stored kFileAskLater, as the
+  // handle would have then (the engine takes it over), or declines it. False
+  // when no offer waits under that number: the handle stays the caller's.
+  bool AcceptRecv(int seqnum, FileHandle file);
+  bool DeclineRecv(int seqnum);
   // The path a receive writes to: a second receive of a name already being
   // received writes beside it, as "name (1).ext". Empty when unknown.
   std::string RecvFilePath(int seqnum) const;
@@ -70,7 +76,12 @@ class TZoEngine : public QObject {
   int SendChatRequest(const char* nick);
   // Sends the text unchanged: the caller adds CR LF.
   bool SendChatMsg(int seqnum, const char* text);
+  // Ends a chat; an offer still waiting for its answer is declined.
   bool CancelChat(int seqnum);
+  // Answers a chat offer whose OnDCCChat stored kChatAskLater: connects to
+  // the peer, or drops it. False when no offer waits under that number.
+  bool AcceptChat(int seqnum);
+  bool DeclineChat(int seqnum);
 
   ZO_ENGINE_EVENTS(ZO_EVENT_MEMBER)
 

@@ -2,9 +2,11 @@
 
 #include <array>
 
+#include "U_serveraddress.h"
+
 namespace {
 
-enum class Target { Property, Script, GrabDir };
+enum class Target { Property, Script, GrabDir, Setting };
 
 struct OptionRule {
   const char* option;
@@ -12,13 +14,14 @@ struct OptionRule {
   const char* property;
 };
 
-constexpr std::array<OptionRule, 6> kOptions{{
+constexpr std::array<OptionRule, 7> kOptions{{
     {"--skin", Target::Property, "SKIN"},
     {"--addr", Target::Property, "ADDR"},
     {"--chan", Target::Property, "CHAN"},
     {"--nick", Target::Property, "NICK"},
     {"--script", Target::Script, nullptr},
     {"--grab-dir", Target::GrabDir, nullptr},
+    {"--set", Target::Setting, nullptr},
 }};
 
 const OptionRule* FindOption(const QString& name) {
@@ -27,18 +30,9 @@ const OptionRule* FindOption(const QString& name) {
   return nullptr;
 }
 
-// HOST or HOST:PORT with a port from 1 to 65535; "ircs://HOST[:PORT]" and
-// "HOST:+PORT" ask for TLS.
-bool ValidAddress(QString address) {
-  if (address.startsWith(QLatin1String("ircs://"))) address.remove(0, 7);
-  const qsizetype colon = address.indexOf(QLatin1Char(':'));
-  if (colon == 0 || address.isEmpty()) return false;
-  if (colon < 0) return true;
-  const bool secure = address.mid(colon + 1, 1) == QLatin1String("+");
-  const QString port = address.mid(colon + (secure ? 2 : 1));
-  bool ok = false;
-  const int number = port.toInt(&ok);
-  return ok && number >= 1 && number <= 65535 && port.front().isDigit();
+bool ValidAddress(const QString& text) {
+  const auto address = ParseServerAddress(text.toStdString());
+  return address && !address->host.empty() && address->portValid;
 }
 
 QString Apply(const OptionRule& rule, const QString& value, HostOptions* options) {
@@ -58,6 +52,12 @@ QString Apply(const OptionRule& rule, const QString& value, HostOptions* options
       if (value.isEmpty()) return QStringLiteral("--grab-dir needs a folder");
       options->grabDir = value;
       return {};
+    case Target::Setting: {
+      const qsizetype equals = value.indexOf(QLatin1Char('='));
+      if (equals <= 0) return QStringLiteral("--set needs NAME=VALUE, not \"%1\"").arg(value);
+      options->settings.emplace_back(value.left(equals), value.mid(equals + 1));
+      return {};
+    }
   }
   return {};
 }
@@ -97,7 +97,8 @@ ParsedOptions ParseHostOptions(const QStringList& args) {
 QString HostUsage() {
   return QStringLiteral(
       "usage: velko [PAGE.html] [--skin URL] [--addr [ircs://]HOST[:[+]PORT]] [--chan LIST] [--nick NICK]\n"
-      "             [--script FILE|-] [--grab-dir DIR]\n");
+      "             [--script FILE|-] [--grab-dir DIR] [--set NAME=VALUE]...\n"
+      "--set stores a setting (SaslAccount, SaslPassword, TlsFingerprint, Utf8 ...); alone, it stores and ends.\n");
 }
 
 NamedValues MergeProperties(const NamedValues& page, const NamedValues& options) {

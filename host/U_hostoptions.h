@@ -15,8 +15,14 @@ struct HostOptions {
   NamedValues properties;  // SKIN, ADDR, CHAN, NICK as given on the line
   QString script;          // empty: no script; "-": standard input
   QString grabDir;         // empty: no grabs unless VELKO_GRAB_DIR is set
+  NamedValues settings;    // --set NAME=VALUE, stored before the control starts
   bool help = false;
 };
+
+// Only settings to store: the host stores them and ends.
+inline bool OnlySettings(const HostOptions& options) {
+  return !options.settings.empty() && options.page.isEmpty() && options.properties.empty() && options.script.isEmpty();
+}
 
 struct ParsedOptions {
   HostOptions options;

@@ -64,6 +64,12 @@ void ScriptDriver::RunNext() {
   if (sleeping_ || quitting_) return;
   if (queue_.empty()) {
     if (ended_ && depth_ == 0) emit finished();
+    // No line can come to answer the dialog the last call waits in: after a
+    // grace for waits that end by themselves, the script is over all the same.
+    if (ended_ && depth_ > 0)
+      QTimer::singleShot(kWaitAfterInputMs, this, [this] {
+        if (depth_ > 0) emit finished();
+      });
     return;
   }
   const QString line = queue_.front();

@@ -37,9 +37,14 @@ class ScriptDriver : public QObject {
   // No more lines will come.
   void EndInput();
 
+  // How long a call may still wait once the input has ended.
+  static constexpr int kWaitAfterInputMs = 3000;
+
  signals:
   void quitRequested();
-  // The input ended and every line has run.
+  // The input ended and every line has run, or the last one still waits
+  // kWaitAfterInputMs after the end: the host should quit, which also ends
+  // the waits.
   void finished();
 
  private:

@@ -11,6 +11,8 @@
 #include "F_hostcommands.h"
 #include "F_hostwindow.h"
 #include "F_pagehost.h"
+#include "C_datas.h"
+#include "U_codepage.h"
 #include "U_firstpaint.h"
 #include "U_hostoptions.h"
 #include "Velko1_embed.h"
@@ -130,6 +132,13 @@ int main(int argc, char** argv) {
     std::cout << HostUsage().toStdString();
     return 0;
   }
+  std::vector<std::pair<std::string, std::string>> settings;
+  for (const auto& [name, value] : parsed.options.settings) settings.emplace_back(name.toStdString(), EncodeText(value));
+  if (const std::string error = StoreSettings(settings); !error.empty()) {
+    std::cerr << error << '\n';
+    return 2;
+  }
+  if (OnlySettings(parsed.options)) return 0;
   if (!parsed.options.page.isEmpty()) THostPage::PrepareProcess();
   QApplication app(argc, argv);
   return Run(app, parsed.options);

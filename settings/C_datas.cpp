@@ -1,6 +1,9 @@
 #include "C_datas.h"
 
 #include <QFile>
+#include <algorithm>
+#include <charconv>
+#include <optional>
 #include <QStandardPaths>
 #include <utility>
 
@@ -34,11 +37,30 @@ std::vector<std::string> SplitAliases(const std::string& text) {
   return entries;
 }
 
-// The login and trust values for secured servers, read and written alike.
-const std::pair<const char*, std::string CDatas::*> kLoginTexts[] = {
-    {"SaslAccount", &CDatas::SaslAccount},     {"SaslPassword", &CDatas::SaslPassword},
-    {"TlsFingerprint", &CDatas::TlsFingerprint}, {"TlsCaFile", &CDatas::TlsCaFile},
-    {"TlsClientCert", &CDatas::TlsClientCert}, {"TlsClientKey", &CDatas::TlsClientKey},
+// The values kept under their own names, read and written alike.
+const std::pair<const char*, std::string CDatas::*> kTexts[] = {
+    {"Address", &CDatas::Address},
+    {"Nick", &CDatas::Nick},
+    {"UserName", &CDatas::UserName},
+    {"EMail", &CDatas::EMail},
+    {"Location", &CDatas::Location},
+    {"Age", &CDatas::Age},
+    {"Sex", &CDatas::Sex},
+    {"Intro", &CDatas::Intro},
+    {"FontName", &CDatas::FontName},
+    {"DCCDir", &CDatas::DCCDir},
+    {"SaslAccount", &CDatas::SaslAccount},
+    {"SaslPassword", &CDatas::SaslPassword},
+    {"TlsFingerprint", &CDatas::TlsFingerprint},
+    {"TlsCaFile", &CDatas::TlsCaFile},
+    {"TlsClientCert", &CDatas::TlsClientCert},
+    {"TlsClientKey", &CDatas::TlsClientKey},
+};
+const std::pair<const char*, int32_t CDatas::*> kNumbers[] = {
+    {"Port", &CDatas::Port},
+    {"FontSize", &CDatas::FontSize},
+    {"Utf8", &CDatas::Utf8},
+    {"DCCChatAutoAccept", &CDatas::DCCChatAutoAccept},
 };
 
 void ReadText(MRegistry& registry, const char* name, std::string& field, size_t bufferSize) {
@@ -74,21 +96,9 @@ void CDatas::Load() {
   MRegistry registry;
   std::string aliases = kDefaultAliases;
   if (registry.Open(kKeyPath)) {
-    ReadText(registry, "Address", Address, kTextBuffer);
-    ReadText(registry, "Nick", Nick, kTextBuffer);
-    registry.ReadInteger("Port", &Port, 6667);
+    for (const auto& [name, field] : kTexts) ReadText(registry, name, this->*field, kTextBuffer);
+    for (const auto& [name, field] : kNumbers) registry.ReadInteger(name, &(this->*field), this->*field);
     ReadText(registry, "Alias", aliases, kAliasBuffer);
-    ReadText(registry, "UserName", UserName, kTextBuffer);
-    ReadText(registry, "EMail", EMail, kTextBuffer);
-    ReadText(registry, "Location", Location, kTextBuffer);
-    ReadText(registry, "Age", Age, kTextBuffer);
-    ReadText(registry, "Sex", Sex, kTextBuffer);
-    ReadText(registry, "Intro", Intro, kTextBuffer);
-    ReadText(registry, "FontName", FontName, kTextBuffer);
-    registry.ReadInteger("FontSize", &FontSize, 9);
-    ReadText(registry, "DCCDir", DCCDir, kTextBuffer);
-    registry.ReadInteger("Utf8", &Utf8, 0);
-    for (const auto& [name, field] : kLoginTexts) ReadText(registry, name, this->*field, kTextBuffer);
   }
   Alias = SplitAliases(aliases);
   for (const char* appended : kAppendedAliases) Alias.emplace_back(appended);
@@ -97,19 +107,43 @@ void CDatas::Load() {
 void CDatas::Save() {
   MRegistry registry;
   if (!registry.Open(kKeyPath)) return;
-  registry.WriteString("Address", Address.c_str());
-  registry.WriteString("Nick", Nick.c_str());
-  registry.WriteInteger("Port", Port);
+  for (const auto& [name, field] : kTexts) registry.WriteString(name, (this->*field).c_str());
+  for (const auto& [name, field] : kNumbers) registry.WriteInteger(name, this->*field);
   registry.WriteString("Alias", JoinStrings(Alias, ';').c_str());
-  registry.WriteString("UserName", UserName.c_str());
-  registry.WriteString("EMail", EMail.c_str());
-  registry.WriteString("Location", Location.c_str());
-  registry.WriteString("Age", Age.c_str());
-  registry.WriteString("Sex", Sex.c_str());
-  registry.WriteString("Intro", Intro.c_str());
-  registry.WriteString("FontName", FontName.c_str());
-  registry.WriteInteger("FontSize", FontSize);
-  registry.WriteString("DCCDir", DCCDir.c_str());
-  registry.WriteInteger("Utf8", Utf8);
-  for (const auto& [name, field] : kLoginTexts) registry.WriteString(name, (this->*field).c_str());
+}
+
+namespace {
+
+std::optional<int32_t> Number(const std::string& text) {
+  int32_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return number;
+}
+
+template <typename Table>
+bool Names(const Table& table, std::string_view name) {
+  return std::ranges::any_of(table, [&](const auto& entry) { return name == entry.first; });
+}
+
+std::string SettingError(std::string_view name, const std::string& value) {
+  if (Names(kTexts, name) || name == "Alias") return {};
+  if (Names(kNumbers, name)) return Number(value) ? std::string() : std::string(name) + " needs a number";
+  return "no setting is named " + std::string(name);
+}
+
+}  // namespace
+
+std::string StoreSettings(const std::vector<std::pair<std::string, std::string>>& values) {
+  for (const auto& [name, value] : values)
+    if (std::string error = SettingError(name, value); !error.empty()) return error;
+  CDatas datas;
+  for (const auto& [name, value] : values) {
+    for (const auto& [known, field] : kTexts)
+      if (name == known) datas.*field = value;
+    for (const auto& [known, field] : kNumbers)
+      if (name == known) datas.*field = *Number(value);
+    if (name == "Alias") datas.Alias = SplitAliases(value);
+  }
+  return {};
 }

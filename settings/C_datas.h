@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The user's download folder, with its trailing "/": where received files go
@@ -35,6 +36,8 @@ class CDatas {
   int32_t FontSize = 9;
   // Non-zero: UTF-8 on the wire to every server, not only to UTF-8-only ones.
   int32_t Utf8 = 0;
+  // Non-zero: a peer's DCC chat offer is connected at once, without asking.
+  int32_t DCCChatAutoAccept = 0;
   // SASL PLAIN login; empty account: none.
   std::string SaslAccount;
   std::string SaslPassword;
@@ -51,3 +54,9 @@ class CDatas {
   void Load();
   void Save();
 };
+
+// Stores values of the client's settings by name (texts in CP949, decimal
+// numbers for Port, FontSize and Utf8), as the client reads them at start.
+// All or none: an error text for the first name it does not know or number
+// that is none.
+std::string StoreSettings(const std::vector<std::pair<std::string, std::string>>& values);

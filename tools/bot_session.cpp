@@ -25,6 +25,7 @@ BotSession::BotSession(CliOptions options)
     : options_(std::move(options)), replies_([this](const std::string& line) { engine_.Send(line.c_str()); }) {
   engine_.SetAddress(options_.host);
   engine_.SetPort(options_.port);
+  engine_.SetTls(options_.tls);
   engine_.SetNick(options_.nick);
   engine_.SetUserName(options_.user);
   quitTimer_.setSingleShot(true);

@@ -1,22 +1,15 @@
 #include "cli_options.h"
 
-#include <charconv>
+#include "U_serveraddress.h"
 
 namespace {
 
 bool ParseAddress(const std::string& text, CliOptions* options) {
-  const size_t colon = text.rfind(':');
-  if (colon == std::string::npos) {
-    options->host = text;
-    return !text.empty();
-  }
-  int port = 0;
-  const char* first = text.data() + colon + 1;
-  const char* last = text.data() + text.size();
-  const auto [end, error] = std::from_chars(first, last, port);
-  if (error != std::errc() || end != last || port <= 0 || port > 65535 || colon == 0) return false;
-  options->host = text.substr(0, colon);
-  options->port = port;
+  const auto address = ParseServerAddress(text);
+  if (!address || address->host.empty() || !address->portValid) return false;
+  options->host = address->host;
+  options->port = address->port;
+  options->tls = address->tls;
   return true;
 }
 

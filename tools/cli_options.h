@@ -8,6 +8,7 @@
 struct CliOptions {
   std::string host = "localhost";
   int port = 6667;
+  bool tls = false;  // ircs://host[:port] or host:+port
   std::string nick = "QUELBO";
   std::string user = "QUELBO";
   std::vector<std::string> channels;

@@ -13,6 +13,7 @@
 CliSession::CliSession(CliOptions options) : options_(std::move(options)) {
   engine_.SetAddress(options_.host);
   engine_.SetPort(options_.port);
+  engine_.SetTls(options_.tls);
   engine_.SetNick(options_.nick);
   engine_.SetUserName(options_.user);
   // Lines are flushed when the loop is about to wait, not one by one: a

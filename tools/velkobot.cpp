@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), &error, BotDefaults());
   if (!options) {
-    fprintf(stderr, "velkobot: %s\nusage: velkobot [--addr HOST[:PORT]] [--nick NICK] [--user NAME] [--join #a,#b]\n",
+    fprintf(stderr, "velkobot: %s\nusage: velkobot [--addr [ircs://]HOST[:[+]PORT]] [--nick NICK] [--user NAME] [--join #a,#b]\n",
             error.c_str());
     return 2;
   }

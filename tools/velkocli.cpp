@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
   if (!options) {
-    fprintf(stderr, "velkocli: %s\nusage: velkocli [--addr HOST[:PORT]] [--nick NICK] [--user NAME] [--join #a,#b]\n"
+    fprintf(stderr, "velkocli: %s\nusage: velkocli [--addr [ircs://]HOST[:[+]PORT]] [--nick NICK] [--user NAME] [--join #a,#b]\n"
             "                [--dcc-dir DIR] [--accept-chat]\n",
             error.c_str());
     return 2;

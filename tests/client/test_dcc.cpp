@@ -1,5 +1,6 @@
 // Direct chats and file transfers through the windows: the main window
 // against a plain engine on a real server, both in this thread.
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -13,8 +14,10 @@
 #include "F_mchannel.h"
 #include "F_mdccchat.h"
 #include "F_mdccfile.h"
+#include "F_mstatus.h"
 #include "M_filesave.h"
 #include "M_filesend.h"
+#include "M_msgbox.h"
 #include "U_input.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
@@ -154,9 +157,9 @@ TEST_F(DccWindows, ChatFromTheMenuBothWays) {
   EXPECT_TRUE(peer->WaitFor("OnDCCChatDisconnect\t0"));
 }
 
-// A second offer arriving while the first one's dialog is open gets its own
-// window and name; a receive that never connects ends as failed instead of
-// waiting unseen.
+// A second offer arriving while the first one's dialog is open is asked
+// next and gets its own window and name; a receive that never connects ends
+// as failed instead of waiting unseen.
 TEST_F(DccWindows, OffersThatNeverConnect) {
   const auto offer = [&](const char* name, int size) {
     const std::string line = ":" + peer->nick + "!u@h PRIVMSG " + me + " :\x01" "DCC SEND " + name +
@@ -169,7 +172,7 @@ TEST_F(DccWindows, OffersThatNeverConnect) {
     Accept(dialog);
   });
   offer("first.bin", 10);
-  ASSERT_EQ(shown, 2);
+  ASSERT_TRUE(WaitUntil([&] { return shown == 2 && form->Subforms().FindDCCRecv(1); }));
 
   for (const auto& [size, name] : {std::pair{10u, "first.bin"}, std::pair{20u, "second.bin"}}) {
     TmDCCFile* window = form->Subforms().FindDCCRecv(size == 10 ? 0 : 1);
@@ -194,11 +197,141 @@ TEST_F(DccWindows, ASecondReceiveOfOneNameShowsWhereItWrites) {
                                  std::to_string(sender.serverPort()) + " 100\x01").c_str());
   }
   for (const auto& [seq, name] : {std::pair{0, "same.bin"}, std::pair{1, "same (1).bin"}}) {
-    TmDCCFile* window = form->Subforms().FindDCCRecv(seq);
-    ASSERT_NE(window, nullptr);
+    TmDCCFile* window = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (window = form->Subforms().FindDCCRecv(seq)); }));
     EXPECT_TRUE(WaitUntil([&] { return window->lFilename->text() == QString::fromUtf8("파일명 : ") + name; })) << name;
     EXPECT_TRUE(QFileInfo::exists(Path(name)));
   }
+}
+
+// While a file offer waits for its answer the session goes on: a channel
+// line sent after the offer is shown with the dialog open. Accepted then, the
+// file arrives whole as before; declined, the sender sees nothing at all.
+TEST_F(DccWindows, AFileOfferWaitingForItsAnswerHoldsNothingBack) {
+  const QByteArray bytes = RandomBytes(200000, 3);
+  TmChannel* channel = form->Subforms().FindChannel("#d");
+  bool lineShown = false;
+  int shown = 0;
+  ScopedAnswer answer([&](TModalForm& dialog) {
+    auto& save = dynamic_cast<TmSaveFile&>(dialog);
+    if (++shown > 1) return save.sbNo->click();
+    peer->engine.Send("PRIVMSG #d :after the offer\r\n");
+    lineShown = WaitUntil([&] { return PaneText(channel).contains("after the offer"); }, 10000);
+    save.sbDown->click();
+  });
+  Offer(*peer, me, "kept.bin", bytes);
+  ASSERT_TRUE(peer->WaitFor("OnDisconnectSend\t0\t1", 20000));
+  EXPECT_TRUE(lineShown);
+  EXPECT_EQ(ReadBytes(Path("kept.bin")), bytes);
+  TmDCCFile* window = Progress();
+  ASSERT_TRUE(Ended(window));
+  EXPECT_EQ(window->Status(), TTransferStatus::Succeeded);
+
+  Offer(*peer, me, "refused.bin", bytes);
+  ASSERT_TRUE(WaitUntil([&] { return shown == 2; }));
+  SpinFor(500);
+  EXPECT_EQ(peer->Events({"OnConnectForSend"}), std::vector<std::string>{"OnConnectForSend\t0"});
+  EXPECT_FALSE(QFileInfo::exists(Path("refused.bin")));
+  EXPECT_FALSE(form->Engine().DeclineRecv(1)) << "the declined offer still waits in the engine";
+}
+
+// Offers nobody answers expire: the open dialog closes, the waiting one goes
+// too, each with a line, and nothing is left waiting or connected.
+TEST_F(DccWindows, OffersNobodyAnswersExpire) {
+  form->SetOfferLifetime(300);
+  bool closedByItself = false;
+  ScopedAnswer answer([&](TModalForm& dialog) {
+    QPointer<TModalForm> open(&dialog);
+    closedByItself = WaitUntil([&] { return !open || !open->isVisible(); }, 5000);
+  });
+  Offer(*peer, me, "late1.bin", RandomBytes(10, 1));
+  Offer(*peer, me, "late2.bin", RandomBytes(10, 2));
+  TmChannel* channel = form->Subforms().FindChannel("#d");
+  const QString expired = QString::fromUtf8("받기 요청에 응답이 없어 취소했습니다.");
+  ASSERT_TRUE(WaitUntil([&] { return PaneText(channel).count(expired) == 2; }, 10000));
+  EXPECT_TRUE(closedByItself);
+  EXPECT_TRUE(PaneText(channel).contains(QString::fromStdString("◆ " + peer->nick) + QString::fromUtf8("님의 파일(late2.bin)")));
+  SpinFor(300);
+  EXPECT_EQ(Progress(), nullptr);
+  EXPECT_TRUE(peer->Events({"OnConnectForSend"}).empty());
+  EXPECT_FALSE(form->Engine().DeclineRecv(0));
+  EXPECT_FALSE(form->Engine().DeclineRecv(1));
+}
+
+// A chat offer asks first and connects nowhere before the answer or after a
+// no; the setting connects at once without asking, as before.
+TEST_F(DccWindows, AChatOfferAsksBeforeConnecting) {
+  QStringList asked;
+  bool accept = true;
+  bool connectedBeforeTheAnswer = false;
+  ScopedAnswer answer([&](TModalForm& dialog) {
+    auto& box = dynamic_cast<TKConfirmBox&>(dialog);
+    asked << box.lText->text();
+    if (asked.size() == 1) Grab(box, "dcc_chat_question");
+    SpinFor(300);
+    connectedBeforeTheAnswer |= peer->Events({"OnDCCChatConnect"}).size() >= static_cast<size_t>(asked.size());
+    (accept ? box.sbOk : box.sbCancel)->click();
+  });
+  peer->engine.SendChatRequest(me.c_str());
+  ASSERT_TRUE(peer->WaitFor("OnDCCChatConnect\t0", 10000));
+  EXPECT_FALSE(connectedBeforeTheAnswer);
+  EXPECT_EQ(asked, QStringList{QString::fromStdString("◆ " + peer->nick) + QString::fromUtf8("님이 DCC-CHAT를 요청합니다. 수락하시겠습니까?")});
+  ASSERT_NE(form->Subforms().FindDCCChat(0), nullptr);
+
+  accept = false;
+  peer->engine.SendChatRequest(me.c_str());
+  ASSERT_TRUE(WaitUntil([&] { return asked.size() == 2; }, 10000));
+  SpinFor(500);
+  EXPECT_EQ(peer->Events({"OnDCCChatConnect"}).size(), 1u);
+  EXPECT_EQ(form->Subforms().FindDCCChat(1), nullptr);
+
+  form->Settings().DCCChatAutoAccept = 1;
+  peer->engine.SendChatRequest(me.c_str());
+  ASSERT_TRUE(peer->WaitFor("OnDCCChatConnect\t2", 10000));
+  EXPECT_EQ(asked.size(), 2);
+  EXPECT_NE(form->Subforms().FindDCCChat(2), nullptr);
+}
+
+// A flood of file offers from a scripted peer under as many nicks: the
+// session goes on (a PING is answered with the first dialog open), one dialog
+// is open at a time, the queue holds its bound and every other offer is
+// declined at once with a line.
+TEST(DccOffers, AFloodWaitsInABoundedQueue) {
+  WiredForm wired;
+  TmStatus* status = wired.form->Subforms().OpenStatus();
+  const auto offer = [](int from) {
+    const QByteArray number = QByteArray::number(from);
+    return ":p" + number + "!u@h PRIVMSG me :\x01" "DCC SEND f" + number + ".bin 2130706433 1 10\x01\r\n";
+  };
+  QByteArray flood;
+  for (int from = 1; from < 1200; ++from) flood += offer(from);
+  int shown = 0;
+  int mostOpen = 0;
+  bool ponged = false;
+  QStringList titles;
+  ScopedAnswer answer([&](TModalForm& dialog) {
+    if (++shown == 1) {
+      wired.server.Write(flood + "PING :during\r\n");
+      ponged = wired.server.WaitForText("PONG :during", 20000);
+    }
+    int open = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      open += widget->isVisible() && dynamic_cast<TModalForm*>(widget) ? 1 : 0;
+    mostOpen = std::max(mostOpen, open);
+    titles << dialog.windowTitle();
+    dynamic_cast<TmSaveFile&>(dialog).sbNo->click();
+  });
+  wired.server.Write(offer(0));
+  ASSERT_TRUE(WaitUntil([&] { return shown == static_cast<int>(TQuestions::kMaxHeld); }, 30000));
+  SpinFor(300);
+  EXPECT_TRUE(ponged);
+  EXPECT_EQ(shown, static_cast<int>(TQuestions::kMaxHeld));
+  EXPECT_EQ(mostOpen, 1);
+  EXPECT_TRUE(titles.back().startsWith(QString::fromUtf8("p19님의 파일(f19.bin)")));
+  const QString text = PaneText(status);
+  EXPECT_TRUE(text.contains(QString::fromUtf8("◆ p1199님의 파일(f1199.bin) 받기 요청이 너무 많아 거절했습니다.")));
+  EXPECT_FALSE(text.contains(QString::fromUtf8("p19님의 파일(f19.bin) 받기 요청이")));
+  for (int seq = 0; seq < 1200; ++seq) ASSERT_FALSE(wired.form->Engine().DeclineRecv(seq)) << seq;
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include <QElapsedTimer>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
@@ -102,46 +100,20 @@ TEST(Lifecycle, ListOnceRejoinAlways) {
   EXPECT_EQ(wired.server.Received().count("JOIN #kept"), 1);
 }
 
-// A refused connection is retried too, but not in a tight loop.
-TEST(Lifecycle, RefusedConnectionIsRetriedWithBackoff) {
-  ScratchRegistry registry;
-  TMainForm form;
-  form.ConnectTo(("127.0.0.1:" + std::to_string(GetFreePort())).c_str());
-  TmABSRich* status = form.Subforms().FrontOutputForm();
-  EXPECT_TRUE(WaitUntil([&] { return PaneText(status).contains(QString::fromUtf8("◆ 1초 후 다시 연결합니다.")); }));
-  EXPECT_EQ(PaneText(status).count("IRC-Error : 10061"), 2);
-  form.UserQuit();
-  SpinFor(1200);
-  EXPECT_EQ(PaneText(status).count("IRC-Error"), 2);
-}
-
-// A server that accepts and closes at once is retried at once, then after
-// 1 s, then after 2 s; a QUIT typed by the user ends the retries.
-TEST(Lifecycle, ReconnectBacksOffAndStopsAfterQuit) {
-  QTcpServer slam;
-  ASSERT_TRUE(slam.listen(QHostAddress::LocalHost, 0));
-  std::vector<qint64> accepted;
-  QElapsedTimer clock;
-  clock.start();
-  QObject::connect(&slam, &QTcpServer::newConnection, [&] {
-    while (QTcpSocket* peer = slam.nextPendingConnection()) {
-      accepted.push_back(clock.elapsed());
-      peer->disconnectFromHost();
-      peer->deleteLater();
-    }
-  });
-  ScratchRegistry registry;
-  TMainForm form;
-  form.ConnectTo(("127.0.0.1:" + std::to_string(slam.serverPort())).c_str());
-  ASSERT_TRUE(WaitUntil([&] { return accepted.size() >= 3; }, 8000));
-  EXPECT_LT(accepted[1] - accepted[0], 800);
-  EXPECT_GE(accepted[2] - accepted[1], 900);
-  ASSERT_TRUE(WaitUntil([&] {
-    return PaneText(form.Subforms().FrontOutputForm()).contains(QString::fromUtf8("◆ 2초 후 다시 연결합니다."));
-  }));
+// A QUIT the user typed is the user leaving: when the server then closes,
+// the windows say so and nothing reconnects.
+TEST(Lifecycle, TypedQuitEndsTheSession) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  wired.server.Write(":srv 001 me :Welcome\r\n");
   form.SendIRCLine("QUIT :bye");
-  SpinFor(2600);
-  EXPECT_EQ(accepted.size(), 3u);
+  ASSERT_TRUE(wired.Sent("QUIT :bye\r\n"));
+  wired.server.CloseClient();
+  TmABSRich* status = form.Subforms().FrontOutputForm();
+  ASSERT_TRUE(WaitUntil([&] { return PaneText(status).contains(QString::fromUtf8("◆ 요청하신 대로 서버와의 접속을 끊었습니다.")); }));
+  SpinFor(1200);
+  EXPECT_FALSE(wired.server.HasClient() && !wired.server.ClientClosed());
+  EXPECT_FALSE(PaneText(status).contains(QString::fromUtf8("재접속")));
 }
 
 }  // namespace

@@ -183,7 +183,7 @@ TEST(Replies, ListingWithoutStartReplyOpensAtTheFirstRow) {
   EXPECT_FALSE(form.Listing);
 }
 
-// A server that takes UTF-8 only gets the typed Korean in UTF-8; its refusals
+// A server that takes UTF-8 only gets the typed text in UTF-8; its refusals
 // show in the front window like the error replies.
 TEST(Replies, Utf8OnlyServerGetsUtf8AndItsRefusalsAreShown) {
   WiredForm wired;
@@ -192,6 +192,10 @@ TEST(Replies, Utf8OnlyServerGetsUtf8AndItsRefusalsAreShown) {
   ASSERT_TRUE(WaitUntil([&] { return form.Subforms().FindChannel("#c") != nullptr && form.Engine().Utf8Wire(); }));
   form.Input(EncodeText(QString::fromUtf8("안녕하세요")).c_str());
   EXPECT_TRUE(wired.Sent("PRIVMSG #c :안녕하세요\r\n"));
+  // Typed text beyond CP949 reaches such a server whole, and shows whole.
+  form.Input(QString::fromUtf8("こんにちは 😀"));
+  EXPECT_TRUE(wired.Sent("PRIVMSG #c :こんにちは 😀\r\n"));
+  EXPECT_TRUE(PaneText(form.Subforms().FindChannel("#c")).contains(QString::fromUtf8("<me> こんにちは 😀")));
   wired.server.Write(":srv FAIL PRIVMSG INVALID_UTF8 :Message rejected\r\n:srv 400 me PRIVMSG :Unknown error\r\n");
   TmABSRich* channel = form.Subforms().FindChannel("#c");
   EXPECT_TRUE(WaitUntil([&] { return PaneText(channel).contains(QString::fromUtf8("◆ ERROR(400)")); }));

@@ -46,35 +46,12 @@ TEST(Captions, ChannelAndSelectMenu) {
   EXPECT_EQ(SelectMenuCaption(4, korean.c_str()), "[STATUS] - " + std::string(31, 'a') + "...");
 }
 
-TEST(PageTexts, AutoJoinAndServerAddress) {
+TEST(PageTexts, AutoJoinEntries) {
   using List = std::vector<std::string>;
   const std::vector<std::pair<const char*, List>> joins = {
       {"a,#b", {"#a", "#b"}}, {"#a,,#b", {"#a", "#", "#b"}}, {"#a,", {"#a"}}, {"", {}},
   };
   for (const auto& [text, expected] : joins) EXPECT_EQ(AutoJoinEntries(text), expected) << text;
-
-  struct Address {
-    const char* text;
-    bool changed;
-    std::string host;
-    int port;
-    bool tls;
-  };
-  const std::vector<Address> addresses = {
-      {"irc.example:7000", true, "irc.example", 7000, false}, {"", false, "", 0, false},
-      {"h:12ab", true, "h", 6667, false},  {"ircs://irc.example.org", true, "irc.example.org", 6697, true},
-      {"ircs://h:7000", true, "h", 7000, true}, {"h:+6698", true, "h", 6698, true},
-      {"h:+", true, "h", 6697, true},
-  };
-  for (const Address& a : addresses) {
-    std::string host;
-    int port = 0;
-    bool tls = false;
-    EXPECT_EQ(SplitServerAddress(a.text, &host, &port, &tls), a.changed) << a.text;
-    EXPECT_EQ(host, a.host) << a.text;
-    EXPECT_EQ(port, a.port) << a.text;
-    EXPECT_EQ(tls, a.tls) << a.text;
-  }
 }
 
 TEST(Lines, QuitDetectionAndOutputSplit) {
@@ -84,15 +61,6 @@ TEST(Lines, QuitDetectionAndOutputSplit) {
   using List = std::vector<std::string>;
   EXPECT_EQ(OutputLines("a\r\nb"), (List{"a", "b"}));
   EXPECT_EQ(OutputLines("a\r\n"), (List{"a"}));
-}
-
-TEST(Reconnect, BackoffDoublesToAMinuteAndResets) {
-  TReconnectBackoff backoff;
-  std::vector<int> delays;
-  for (int i = 0; i < 10; ++i) delays.push_back(backoff.NextDelayMs());
-  EXPECT_EQ(delays, (std::vector<int>{0, 1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
-  backoff.Reset();
-  EXPECT_EQ(backoff.NextDelayMs(), 0);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "U_codepage.h"
 #include "U_lib.h"
 #include "U_subforms.h"
-#include "U_userlist.h"
+#include "U_clientrules.h"
 #include "U_render.h"
 #include "client_fixture.h"
 #include "pane_lines.h"
@@ -279,6 +279,7 @@ TEST(Subforms, MemberSelectionFollowsItsMemberOrGoes) {
 // and a line too long for the pane is cut between whole characters.
 TEST(DccChatLines, NickAndTextKeepTheirCharacters) {
   WiredForm wired;
+  wired.form->Settings().DCCChatAutoAccept = 1;
   wired.form->Engine().SimulateLine(":철수!u@h PRIVMSG me :\x01" "DCC CHAT chat 2130706433 1\x01");
   TmDCCChat* chat = wired.form->Subforms().FindDCCChat(0);
   ASSERT_NE(chat, nullptr);

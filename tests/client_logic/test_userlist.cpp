@@ -8,6 +8,7 @@
 
 #include "U_codepage.h"
 #include "U_data.h"
+#include "U_clientrules.h"
 #include "U_userlist.h"
 
 namespace {

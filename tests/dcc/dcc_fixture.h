@@ -57,7 +57,8 @@ struct DccSide : EngineRecorder {
   std::string nick;
   // Answers a file offer with a target file; none declines.
   std::function<FileHandle(const char* fileName, uint64_t size)> target;
-  bool acceptChat = false;
+  // Answers a chat offer: 0 declines, kChatAskLater keeps it waiting.
+  int acceptChat = 0;
 };
 
 class DccNgircdTest : public testing::Test {

@@ -303,6 +303,31 @@ TEST_F(DccPeerTest, ResetBySenderKeepsWhatArrivedAndResumes) {
   EXPECT_TRUE(irc_.WaitForText("DCC RESUME reset.bin " + QByteArray::number(sender_.serverPort()) + " 30000"));
 }
 
+// A chat peer that writes its last lines, the very last one unended, and
+// resets the connection at once: every line is still shown, then the end.
+TEST_F(DccPeerTest, ChatResetByPeerKeepsItsLastLines) {
+  ConnectToServer();
+  EXPECT_EQ(side_.engine.SendChatRequest("peer"), 0);
+  ASSERT_TRUE(irc_.WaitForText("\x01\r\n"));
+  port_ = QRegularExpression("DCC CHAT chat \\d+ (\\d+)").match(QString::fromLatin1(irc_.Received())).captured(1);
+  const std::unique_ptr<QTcpSocket> peer = ConnectPeer();
+  ASSERT_TRUE(side_.WaitFor("OnDCCChatConnect\t0"));
+  QByteArray lines;
+  for (int i = 0; i < 300; ++i) lines += "line " + QByteArray::number(i) + "\r\n";
+  lines += "last words";
+  const int fd = static_cast<int>(peer->socketDescriptor());
+  ASSERT_EQ(send(fd, lines.constData(), lines.size(), 0), lines.size());
+  const linger reset{1, 0};
+  ASSERT_EQ(setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset), 0);
+  peer->abort();
+
+  ASSERT_TRUE(side_.WaitFor("OnDCCChatDisconnect\t0"));
+  const std::vector<std::string> got = side_.Events({"OnDCCChatMessage"});
+  ASSERT_EQ(got.size(), 301u);
+  EXPECT_EQ(got[299], "OnDCCChatMessage\t0\tline 299\\r");
+  EXPECT_EQ(got[300], "OnDCCChatMessage\t0\tlast words");
+}
+
 // Two senders offer one name at once: the second receive must not share the
 // first one's file, and each file holds exactly one sender's bytes.
 TEST_F(DccPeerTest, SecondReceiveOfANameInProgressWritesBesideIt) {

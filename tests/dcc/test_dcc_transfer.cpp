@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "dcc_fixture.h"
+#include "wait_until.h"
 
 namespace {
 
@@ -99,4 +100,36 @@ TEST_F(DccNgircdTest, SameNameFromTwoSendersResumesEachIntoItsOwnFile) {
   ASSERT_TRUE(bob.WaitFor("OnDisconnectRecv\t1\t1"));
   EXPECT_EQ(ReadBytes(Path("a.part")), fromAlice);
   EXPECT_EQ(ReadBytes(Path("c.part")), fromCarol);
+}
+
+// Offers answered later, outside their events: a file accepted onto a held
+// part resumes and arrives whole; a cancelled file offer and a declined chat
+// connect nowhere; answers for numbers that wait for none are refused.
+TEST_F(DccNgircdTest, OffersAnsweredLater) {
+  DccSide& alice = AddSide();
+  DccSide& bob = AddSide();
+  const QByteArray bytes = RandomBytes(6000, 9);
+  ASSERT_TRUE(WriteBytes(Path("later.bin"), bytes.left(2500)));
+  bob.target = [](const char*, uint64_t) { return kFileAskLater; };
+  bob.acceptChat = kChatAskLater;
+  Offer(alice, bob.nick, "later.bin", bytes);
+  Offer(alice, bob.nick, "never.bin", bytes);
+  alice.engine.SendChatRequest(bob.nick.c_str());
+  ASSERT_TRUE(bob.WaitForPart("OnSendRequest", "never.bin", 10000));
+  ASSERT_TRUE(bob.WaitForPart("OnDCCChat", alice.nick, 10000));
+  SpinFor(300);
+  EXPECT_TRUE(alice.Events({"OnConnectForSend", "OnDCCChatConnect"}).empty());
+
+  const FileHandle held = Append("later.bin");
+  EXPECT_FALSE(bob.engine.AcceptRecv(2, held));
+  EXPECT_TRUE(bob.engine.AcceptRecv(0, held));
+  EXPECT_TRUE(bob.engine.CancelRecv(1));
+  EXPECT_FALSE(bob.engine.DeclineRecv(1));
+  EXPECT_TRUE(bob.engine.DeclineChat(0));
+  EXPECT_FALSE(bob.engine.AcceptChat(0));
+  ASSERT_TRUE(bob.WaitFor("OnDisconnectRecv\t0\t1", 20000));
+  EXPECT_EQ(ReadBytes(Path("later.bin")), bytes);
+  EXPECT_EQ(Blocks(alice).at(0), "OnSentPack\t0\t2048\t4548\t2500");
+  SpinFor(300);
+  EXPECT_EQ(alice.Events({"OnConnectForSend", "OnDCCChatConnect"}), std::vector<std::string>{"OnConnectForSend\t0"});
 }

@@ -83,12 +83,16 @@ TEST(ScriptReply, EveryAnswerEndsWithALoneDotThatNoDataLineCanImitate) {
 
 TEST(HostOptions, OptionsAndPage) {
   const ParsedOptions parsed = ParseHostOptions({"page.html", "--nick", "벨코", "--addr=irc.local:7000", "--chan",
-                                                 "a,#b", "--script", "-", "--grab-dir", "/tmp/g", "--nick", "two"});
+                                                 "a,#b", "--script", "-", "--grab-dir", "/tmp/g", "--nick", "two",
+                                                 "--set", "SaslAccount=a=b", "--set=Utf8=1"});
   ASSERT_TRUE(parsed.ok()) << parsed.error.toStdString();
   EXPECT_EQ(parsed.options.page, QStringLiteral("page.html"));
   EXPECT_EQ(parsed.options.script, QStringLiteral("-"));
   EXPECT_EQ(parsed.options.grabDir, QStringLiteral("/tmp/g"));
   EXPECT_EQ(Join(parsed.options.properties), QStringLiteral("NICK=two;ADDR=irc.local:7000;CHAN=a,#b"));
+  EXPECT_EQ(Join(parsed.options.settings), QStringLiteral("SaslAccount=a=b;Utf8=1"));
+  EXPECT_FALSE(OnlySettings(parsed.options));
+  EXPECT_TRUE(OnlySettings(ParseHostOptions({"--set", "Utf8=1"}).options));
 
   const NamedValues page{{"skin", "http://a/s"}, {"Nick", "page"}, {"Other", "x"}};
   EXPECT_EQ(Join(MergeProperties(page, parsed.options.properties)),
@@ -108,6 +112,8 @@ TEST(HostOptions, UnusableLinesAreRefusedWithTheReason) {
       {{"--addr", ":7000"}, "--addr"},
       {{"--addr", "ircs://h:+"}, "--addr"},
       {{"--script="}, "--script needs"},
+      {{"--set", "=x"}, "--set needs NAME=VALUE"},
+      {{"--set", "Utf8"}, "--set needs NAME=VALUE"},
   };
   for (const auto& entry : lines) {
     const ParsedOptions parsed = ParseHostOptions(entry.args);

@@ -6,8 +6,11 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include "C_datas.h"
+#include "U_codepage.h"
 #include "engine_recorder.h"
 #include "ngircd_server.h"
+#include "scratch_registry.h"
 #include "scripted_host.h"
 #include "scripted_server.h"
 #include "wait_until.h"
@@ -96,6 +99,43 @@ TEST(VelkoHostOptions, ALineBreakInAnOptionNeverReachesTheWire) {
   ASSERT_TRUE(server.WaitForText("JOIN #c\r\n"));
   EXPECT_FALSE(server.Received().contains("INJECTED")) << server.Received().toStdString();
   EXPECT_EQ(host.Ask(QStringLiteral("get NICK")), QStringList{"evil"});
+}
+
+// A script whose input ends while its last call waits in a dialog leaves
+// nobody to answer it: the host ends instead of waiting for ever.
+TEST_F(VelkoHost, InputEndingWhileADialogWaitsEndsTheHost) {
+  ASSERT_TRUE(host_.AskUntil(QStringLiteral(".members #e2e"), QStringLiteral("hosty")));
+  host_.Send(QStringLiteral("ShowNickChange"));
+  ASSERT_EQ(host_.Ask(QStringLiteral(".dialog")).size(), 1);
+  host_.process_.closeWriteChannel();
+  ASSERT_TRUE(host_.process_.waitForFinished(15000));
+  EXPECT_EQ(host_.process_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(host_.process_.exitCode(), 0);
+}
+
+// Settings without a dialog for them (a login, a trust) are stored from the
+// command line; alone, the host stores them and ends. What it cannot store is
+// refused with the reason and stores nothing.
+TEST(HostSettings, StoredFromTheCommandLine) {
+  ScratchRegistry registry;
+  const auto run = [](const QStringList& args, QString* error) {
+    QProcess host;
+    host.start(QStringLiteral(VELKO_HOST), args);
+    EXPECT_TRUE(host.waitForFinished(15000));
+    *error = QString::fromLocal8Bit(host.readAllStandardError());
+    return host.exitCode();
+  };
+  QString error;
+  EXPECT_EQ(run({"--set", QString::fromUtf8("SaslAccount=벨코 계정"), "--set=Utf8=1"}, &error), 0) << error.toStdString();
+  EXPECT_EQ(run({"--set", "Nick=never", "--set", "Port=many"}, &error), 2);
+  EXPECT_TRUE(error.contains("Port needs a number")) << error.toStdString();
+  EXPECT_EQ(run({"--set", "Bogus=1"}, &error), 2);
+  EXPECT_TRUE(error.contains("no setting is named Bogus")) << error.toStdString();
+  const CDatas datas;
+  EXPECT_EQ(DecodeDisplay(datas.SaslAccount.c_str()), QString::fromUtf8("벨코 계정"));
+  EXPECT_EQ(datas.Utf8, 1);
+  EXPECT_EQ(datas.Port, 6667);
+  EXPECT_NE(datas.Nick, "never");
 }
 
 }  // namespace

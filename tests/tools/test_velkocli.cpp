@@ -68,6 +68,11 @@ TEST(CliOptions, ReadsAddressPortAndChannels) {
   EXPECT_EQ(Parse({"--addr", "host"})->port, 6667);
   EXPECT_FALSE(Parse({"--addr", "host:70000"}));
   EXPECT_FALSE(Parse({"--addr", "host:"}));
+  EXPECT_FALSE(Parse({"--addr", ":7000"}));
+  for (const char* secure : {"ircs://irc.example", "irc.example:+6697"}) {
+    ASSERT_TRUE(Parse({"--addr", secure})) << secure;
+    EXPECT_TRUE(Parse({"--addr", secure})->tls && Parse({"--addr", secure})->port == 6697) << secure;
+  }
   EXPECT_FALSE(Parse({"--nick"}));
   EXPECT_FALSE(Parse({"--bogus", "x"}));
 }

@@ -1,0 +1,131 @@
+#include "U_session.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <algorithm>
+
+#include "U_clientrules.h"
+#include "U_codepage.h"
+#include "U_ircline.h"
+#include "U_pacedsender.h"
+#include "U_render.h"
+#include "U_serveraddress.h"
+#include "Zoengine.h"
+
+int TReconnectBackoff::NextDelayMs() {
+  const int attempt = attempts_;
+  if (attempts_ < 8) ++attempts_;
+  if (attempt == 0) return 0;
+  return std::min(1000 << (attempt - 1), kMaxDelayMs);
+}
+
+TSession::TSession(TZoEngine& engine, TPacedSender& sender, TWindow window, QObject* parent)
+    : QObject(parent), engine_(engine), sender_(sender), window_(std::move(window)) {
+  retry_.setSingleShot(true);
+  connect(&retry_, &QTimer::timeout, this,
+          [this] { QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent))); });
+}
+
+void TSession::SetAutoJoinChannels(const char* list) {
+  for (std::string& entry : AutoJoinEntries(list)) autoJoin_.push_back(std::move(entry));
+}
+
+void TSession::ConnectTo(const char* server) {
+  if (const auto address = ParseServerAddress(server ? server : "")) {
+    engine_.SetAddress(address->host);
+    engine_.SetPort(address->port);
+    engine_.SetTls(address->tls);
+  }
+  userQuit_ = false;
+  backoff_.Reset();
+  engine_.Connect();
+}
+
+void TSession::UserQuit() {
+  userQuit_ = true;
+  reconnectPending_ = false;
+  retry_.stop();
+}
+
+void TSession::Connected(const std::string& userName, const std::string& nick) {
+  window_.writeActive(Cp949Literal("◆ 서버에 접속되었습니다."), kKindState);
+  engine_.Send(Irc::User("quelbo", userName).c_str());
+  engine_.Send(Irc::Nick(nick).c_str());
+}
+
+void TSession::LoggedOn() {
+  window_.writeActive(Cp949Literal("◆ 채널 입장은 /join #채널, 채널 목록은 /list 입니다."), kKindState);
+  window_.writeActive(Cp949Literal("◆ 로그온 했습니다"), kKindNotice);
+  backoff_.Reset();
+  if (!autoJoin_.empty()) {
+    listRequested_ = true;
+    if (!autoJoining_) JoinNextAutoJoin();
+  } else if (!listRequested_) {
+    listRequested_ = true;
+    engine_.Send(Irc::List().c_str());
+  }
+  window_.rejoin();
+}
+
+void TSession::JoinNextAutoJoin() {
+  size_t taken = 0;
+  std::string line = Irc::JoinMany(autoJoin_, autoJoinSent_, &taken);
+  autoJoining_ = true;
+  auto sent = [this, taken] {
+    autoJoinSent_ += taken;
+    autoJoining_ = false;
+    if (autoJoinSent_ < autoJoin_.size()) return JoinNextAutoJoin();
+    autoJoin_.clear();
+    autoJoinSent_ = 0;
+  };
+  if (line.empty()) return sent();
+  sender_.Enqueue(std::move(line), std::move(sent));
+}
+
+void TSession::Disconnected() {
+  sender_.Clear();
+  autoJoining_ = false;
+  if (userQuit_) {
+    window_.writeAll(Cp949Literal("◆ 요청하신 대로 서버와의 접속을 끊었습니다.\r\n"
+                                  "◆ 다시 접속하려면 페이지에서 접속(Connect)을 누르세요."),
+                     kKindState);
+    return;
+  }
+  window_.writeAll(Cp949Literal("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), kKindState);
+  ScheduleReconnect();
+}
+
+void TSession::Failed(int* code) {
+  if (const auto refusal = RenderTlsRefusal(*code)) {
+    // The same certificate would be refused again: no retry.
+    window_.writeActive(refusal->text.c_str(), refusal->kind);
+    engine_.Disconnect();
+    return;
+  }
+  window_.writeActive(ComposeLine("IRC-Error : %s", {std::to_string(*code).c_str()}).c_str(), kKindState);
+  *code = 0;
+  // A failed attempt raises no disconnect; without this it would never be retried.
+  if (engine_.state == TZoEngine::Connecting) ScheduleReconnect();
+}
+
+void TSession::ScheduleReconnect() {
+  if (userQuit_ || reconnectPending_) return;
+  reconnectPending_ = true;
+  const int delay = backoff_.NextDelayMs();
+  if (delay == 0) {
+    QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
+    return;
+  }
+  window_.writeAll(ComposeLine("◆ %s초 후 다시 연결합니다.", {std::to_string(delay / 1000).c_str()}).c_str(),
+                   kKindState);
+  retry_.start(delay);
+}
+
+bool TSession::event(QEvent* event) {
+  if (event->type() != kReconnectEvent) return QObject::event(event);
+  if (reconnectPending_) {
+    reconnectPending_ = false;
+    if (!userQuit_) engine_.Connect();
+  }
+  return true;
+}

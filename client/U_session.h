@@ -1,0 +1,80 @@
+// The connection's life as the client runs it, apart from any window:
+// registering once connected, the page's channels (or else the channel list)
+// at logon, reconnecting after a loss with a growing wait, and staying away
+// once the user has quit. What it has to say goes to the window's writers.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TPacedSender;
+class TZoEngine;
+
+// Waits between reconnects: none the first time, then 1, 2, 4 ... 60 s.
+class TReconnectBackoff {
+ public:
+  static constexpr int kMaxDelayMs = 60000;
+  int NextDelayMs();
+  void Reset() { attempts_ = 0; }
+
+ private:
+  int attempts_ = 0;
+};
+
+class TSession : public QObject {
+  Q_OBJECT
+
+ public:
+  // Posted to itself: connect again once the running handler has returned.
+  static constexpr int kReconnectEvent = 2345;
+
+  // Where the session's lines go: the front window, every window, and the
+  // open channel windows asked to join again.
+  struct TWindow {
+    std::function<void(const char* text, int kind)> writeActive;
+    std::function<void(const char* text, int kind)> writeAll;
+    std::function<void()> rejoin;
+  };
+
+  // Lines go out through `engine`, joins paced through `sender`.
+  TSession(TZoEngine& engine, TPacedSender& sender, TWindow window, QObject* parent = nullptr);
+
+  void SetAutoJoinChannels(const char* list);
+  // "host[:port]" or an ircs:// address; an empty text keeps the last one.
+  void ConnectTo(const char* server);
+  // The user left the server on purpose: no reconnect until the next ConnectTo.
+  void UserQuit();
+  // The page's channels not yet joined.
+  const std::vector<std::string>& AutoJoin() const { return autoJoin_; }
+
+  // The engine's lifecycle events, handed on by the window.
+  void Connected(const std::string& userName, const std::string& nick);
+  void LoggedOn();
+  void Disconnected();
+  // A socket error; sets the code to 0 once it is handled.
+  void Failed(int* code);
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  // The next line of the page's channels once the one before went out, so
+  // typed lines are never stuck behind a long list.
+  void JoinNextAutoJoin();
+  void ScheduleReconnect();
+
+  TZoEngine& engine_;
+  TPacedSender& sender_;
+  TWindow window_;
+  QTimer retry_;
+  TReconnectBackoff backoff_;
+  std::vector<std::string> autoJoin_;
+  size_t autoJoinSent_ = 0;  // entries of autoJoin_ already on the wire
+  bool autoJoining_ = false;
+  bool listRequested_ = false;
+  bool reconnectPending_ = false;
+  bool userQuit_ = false;
+};
