@@ -5,20 +5,18 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextEdit>
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <netinet/in.h>
 #include <string>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "F_mainform.h"
 #include "F_mchannel.h"
 #include "U_subforms.h"
+#include "bench_wire.h"
 
 namespace {
 
@@ -39,28 +37,6 @@ long PeakRssKb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
-}
-
-bool ReadUntil(int fd, const char* needle) {
-  std::string seen;
-  char buffer[4096];
-  while (seen.find(needle) == std::string::npos) {
-    const ssize_t count = read(fd, buffer, sizeof buffer);
-    if (count <= 0) return false;
-    seen.append(buffer, static_cast<size_t>(count));
-    if (seen.size() > 65536) seen.erase(0, seen.size() - 1024);
-  }
-  return true;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t sent = 0;
-  while (sent < bytes.size()) {
-    const ssize_t count = write(fd, bytes.data() + sent, bytes.size() - sent);
-    if (count <= 0) return false;
-    sent += static_cast<size_t>(count);
-  }
-  return true;
 }
 
 // The server side, in its own process: returns the flood's milliseconds.
@@ -99,14 +75,9 @@ void MeasureManyWindows(TMainForm& form) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 1) != 0 ||
-      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-    return 1;
+  uint16_t port = 0;
+  const int listener = ListenOnLoopback(&port);
+  if (listener < 0) return 1;
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return 1;
   const pid_t server = fork();
@@ -144,7 +115,7 @@ int main(int argc, char** argv) {
     ZoRaise(onPing, none);
   };
   form.ApplyNick("me");
-  form.ConnectTo(("127.0.0.1:" + std::to_string(ntohs(address.sin_port))).c_str());
+  form.ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   while (!done) app.processEvents(QEventLoop::WaitForMoreEvents);
   TmChannel* channel = form.Subforms().FindChannel("#flood");
   while (channel && channel->PendingCount() > 0) app.processEvents();

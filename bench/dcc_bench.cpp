@@ -9,7 +9,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QToolButton>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -355,7 +355,7 @@ struct WindowSide {
     form.Engine().SimulateLine(":me!u@h JOIN :#b");
     form.Engine().SimulateLine(":srv 353 me = #b :me peer");
     TmChannel* channel = form.Subforms().FindChannel("#b");
-    channel->lbUsers->setCurrentRow(1);
+    channel->lbUsers->setCurrentIndex(channel->lbUsers->model()->index(1, 0));
     channel->Activate();
     SetModalAnswer([this](TModalForm& dialog) {
       if (auto* send = dynamic_cast<TmSendFile*>(&dialog)) {

@@ -35,8 +35,7 @@ void TmABSRich::AddLine(const char* text, int kind) {
   if (!Manager().IsFront(this)) Manager().NoteUnread(this, kind == kKindMention ? urMention : urLines);
   for (std::string& line : OutputLines(text)) {
     if (Manager().OnWindowLine && (Kind == wkChannel || Kind == wkQuery)) Manager().OnWindowLine(this, line);
-    PendingLines.emplace_back(std::move(line), kind);
-    if (PendingLines.size() > kMaxWaitingLines) PendingLines.pop_front();
+    PendingLines.Add(std::move(line), KindColor(kind));
   }
   if (showScheduled_) return;
   showScheduled_ = true;
@@ -47,18 +46,11 @@ void TmABSRich::AddLine(const char* text, int kind) {
 }
 
 void TmABSRich::ShowPendingLines() {
-  if (PendingLines.empty() || rView->textCursor().hasSelection()) return;
-  // Taken first: showing a line moves the pane's cursor, which calls back here.
-  std::deque<std::pair<std::string, int>> showing;
-  showing.swap(PendingLines);
-  QTextCursor batch(rView->document());
-  batch.beginEditBlock();
-  for (const auto& [text, kind] : showing) {
-    RichAddLine(rView, text.c_str(), KindColor(kind));
+  if (PendingLines.Empty() || rView->textCursor().hasSelection()) return;
+  PendingLines.ShowIn(rView, [this](uint32_t colour) {
     MarkLinks();
-    if (kind == kKindMention) MarkMention();
-  }
-  batch.endEditBlock();
+    if (colour == KindColor(kKindMention)) MarkMention();
+  });
 }
 
 // Web addresses in the newest line become links that a click opens.

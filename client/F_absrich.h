@@ -4,11 +4,8 @@
 // arrive while a selection is shown wait and follow in order when it ends.
 #pragma once
 
-#include <deque>
-#include <string>
-#include <utility>
-
 #include "F_mdiabstract.h"
+#include "U_lib.h"
 
 class QTextEdit;
 
@@ -18,15 +15,13 @@ class TmABSRich : public TMDIABS {
  public:
   TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors);
 
-  // The pane never holds more lines than this, so no more need to wait.
-  static constexpr int kMaxWaitingLines = 200;
-
   // `text` is CP949 (or UTF-8); `kind` picks the colour. A text holding line
   // ends becomes several lines.
   void AddLine(const char* text, int kind);
+  static constexpr int kMaxWaitingLines = TPendingLines::kMaxLines;
   // Shows the waiting lines now, unless a selection holds them back.
   void ShowPendingLines();
-  int PendingCount() const { return static_cast<int>(PendingLines.size()); }
+  int PendingCount() const { return PendingLines.Count(); }
 
   QTextEdit* rView = nullptr;
 
@@ -41,6 +36,6 @@ class TmABSRich : public TMDIABS {
   void MarkMention();
   void MarkLinks();
 
-  std::deque<std::pair<std::string, int>> PendingLines;
+  TPendingLines PendingLines;
   bool showScheduled_ = false;
 };

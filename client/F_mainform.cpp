@@ -330,6 +330,7 @@ void TMainForm::tQUELBOTimer() {
 
 void TMainForm::IRCDisconnect(void*) {
   AbandonListing();
+  subforms_->ReloadAllNames();
   session_->Disconnected();
 }
 

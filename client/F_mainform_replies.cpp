@@ -49,7 +49,7 @@ void TMainForm::IRCIRC(__IRCData* IRCData) {
 void TMainForm::AddMotdLine(const char* rest) {
   // The text follows the reply's leading ":-".
   const char* text = strlen(rest) >= 2 ? rest + 2 : "";
-  RichAddLine(OpenMOTD(this)->rView, text, 0x000000);
+  OpenMOTD(this)->AddLine(text);
 }
 
 void TMainForm::AskReply(int code, const char* rest) {

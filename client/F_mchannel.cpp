@@ -3,22 +3,52 @@
 #include <QEvent>
 #include <QFrame>
 #include <QMouseEvent>
-#include <QListWidget>
+#include <QListView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QTextEdit>
-#include <algorithm>
-#include <cstring>
+#include <QTimer>
 
 #include "U_clientrules.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
 #include "U_lib.h"
 #include "U_subforms.h"
+#include "U_userlist.h"
 #include "Zoengine.h"
+
+namespace {
+
+// Rows are painted in the list's own (skin) colours, nothing else: no
+// editing, no focus frame, no per-row widgets, so huge channels stay cheap.
+class TUserEntryDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const bool selected = option.state & QStyle::State_Selected;
+    painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setFont(option.font);
+    painter->drawText(option.rect.adjusted(kTextIndent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                      index.data().toString());
+  }
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+    return {option.rect.width(), option.fontMetrics.height() + 2};
+  }
+
+ private:
+  static constexpr int kTextIndent = 3;
+};
+
+}  // namespace
 
 TmChannel::TmChannel(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors)
     : TmABSRich(panel, manager, colors) {
   splitter = new QFrame(pClient);
-  lbUsers = new QListWidget(pClient);
+  lbUsers = new QListView(pClient);
+  users_ = new TUserListModel(this);
   Kind = wkChannel;
   setWindowTitle("mChannel");
   splitter->setAutoFillBackground(true);
@@ -29,11 +59,14 @@ TmChannel::TmChannel(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   splitter->installEventFilter(this);
   lbUsers->setFrameStyle(0);
   lbUsers->setUniformItemSizes(true);
+  lbUsers->setItemDelegate(new TUserEntryDelegate(lbUsers));
+  lbUsers->setModel(users_);
+  lbUsers->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lbUsers->setContextMenuPolicy(Qt::CustomContextMenu);
   lbUsers->viewport()->installEventFilter(this);
-  connect(lbUsers, &QListWidget::customContextMenuRequested, this,
+  connect(lbUsers, &QListView::customContextMenuRequested, this,
           [this](const QPoint& at) { Manager().PopupUserMenu(this, lbUsers->viewport()->mapToGlobal(at)); });
-  connect(lbUsers, &QListWidget::itemDoubleClicked, this, [this] { Manager().QueryFromUserList(this); });
+  connect(lbUsers, &QListView::doubleClicked, this, [this] { Manager().QueryFromUserList(this); });
   LayoutClient();
 }
 
@@ -66,96 +99,77 @@ bool TmChannel::eventFilter(QObject* watched, QEvent* event) {
   return TmABSRich::eventFilter(watched, event);
 }
 
-int TmChannel::FindUser(const char* nick) const {
-  for (size_t i = 0; i < users_.size(); ++i)
-    if (ZoSameName(StripNickPrefix(users_[i].c_str()), nick)) return static_cast<int>(i);
-  return -1;
-}
-
-int TmChannel::InsertEntry(const std::string& entry) {
-  const auto at = std::upper_bound(users_.begin(), users_.end(), entry, UserEntryLess);
-  const int row = static_cast<int>(at - users_.begin());
-  users_.insert(at, entry);
-  lbUsers->insertItem(row, DecodeDisplay(entry.c_str()));
-  return row;
-}
-
-// The list view would hand a removed member's selection to its neighbour;
-// the member menu must never act on someone the user did not choose.
-bool TmChannel::RemoveAt(int index) {
-  const bool selected = lbUsers->item(index)->isSelected();
-  users_.erase(users_.begin() + index);
-  delete lbUsers->takeItem(index);
-  if (selected) Select(-1);
-  return selected;
+int TmChannel::SelectedRow() const {
+  const QModelIndex current = lbUsers->currentIndex();
+  return current.isValid() && lbUsers->selectionModel()->isSelected(current) ? current.row() : -1;
 }
 
 void TmChannel::Select(int row) {
   if (row >= 0) {
-    lbUsers->setCurrentRow(row);
+    lbUsers->setCurrentIndex(users_->index(row));
     return;
   }
   lbUsers->clearSelection();
-  lbUsers->setCurrentRow(-1);
-}
-
-void TmChannel::ReplaceEntry(int index, const std::string& entry) {
-  const bool selected = RemoveAt(index);
-  const int row = InsertEntry(entry);
-  if (selected) Select(row);
+  lbUsers->setCurrentIndex(QModelIndex());
 }
 
 void TmChannel::AddUser(const char* entry) {
-  InsertEntry(entry);
+  ShowPendingUsers();
+  users_->Add(entry ? entry : "");
   UpdateCaption();
 }
 
+// The view would hand a removed member's selection to its neighbour; the
+// member menu must never act on someone the user did not choose.
 bool TmChannel::RemoveUser(const char* nick) {
-  const int index = FindUser(nick);
-  if (index < 0) return false;
-  RemoveAt(index);
+  ShowPendingUsers();
+  const int row = users_->Find(nick);
+  if (row < 0) return false;
+  const bool selected = row == SelectedRow();
+  users_->Remove(nick);
+  if (selected) Select(-1);
   UpdateCaption();
   return true;
 }
 
-// A renamed or re-moded member moves to where its new entry sorts, so the
-// list keeps its order however the channel changes.
 bool TmChannel::RenameUser(const char* oldNick, const char* newNick) {
-  const int index = FindUser(oldNick);
-  if (index < 0) return false;
-  const char first = users_[index][0];
-  const std::string prefix = first == '@' || first == '+' ? std::string(1, first) : std::string();
-  ReplaceEntry(index, prefix + newNick);
-  return true;
+  ShowPendingUsers();
+  return users_->Rename(oldNick, newNick);
 }
 
 bool TmChannel::SetUserEntry(const char* nick, const char* entry) {
-  const int index = FindUser(nick);
-  if (index < 0) return false;
-  ReplaceEntry(index, entry);
-  return true;
+  ShowPendingUsers();
+  return users_->SetEntry(nick, entry ? entry : "");
 }
 
-void TmChannel::ReplaceUsers(const char* entries) {
+void TmChannel::ReloadUsers() {
+  if (reloadPending_) return;
+  reloadPending_ = true;
+  QTimer::singleShot(0, this, [this] { ShowPendingUsers(); });
+}
+
+void TmChannel::ShowPendingUsers() {
+  if (!reloadPending_) return;
+  reloadPending_ = false;
   const std::string selected = SelectedNick();
-  users_.clear();
-  lbUsers->clear();
-  std::vector<std::string> list;
-  for (const std::string& entry : OutputLines(entries))
-    if (!entry.empty()) list.push_back(entry);
-  std::stable_sort(list.begin(), list.end(), UserEntryLess);
-  users_ = std::move(list);
-  QStringList shown;
-  for (const std::string& entry : users_) shown << DecodeDisplay(entry.c_str());
-  lbUsers->addItems(shown);
-  if (!selected.empty()) Select(FindUser(selected.c_str()));
+  users_->Reload(Manager().Engine().FindChan(ChannelName.c_str()));
+  if (!selected.empty()) Select(users_->Find(selected.c_str()));
   UpdateCaption();
 }
 
+const std::vector<std::string>& TmChannel::Users() {
+  ShowPendingUsers();
+  return users_->Entries();
+}
+
+std::vector<std::string> TmChannel::Nicks() {
+  ShowPendingUsers();
+  return users_->Nicks();
+}
+
 std::string TmChannel::SelectedNick() const {
-  const int row = lbUsers->currentRow();
-  if (row < 0 || row >= static_cast<int>(users_.size()) || !lbUsers->currentItem()->isSelected()) return {};
-  return StripNickPrefix(users_[row].c_str());
+  const int row = SelectedRow();
+  return row < 0 ? std::string() : StripNickPrefix(users_->Entries()[static_cast<size_t>(row)].c_str());
 }
 
 void TmChannel::SetModes(const char* letters) {
@@ -173,10 +187,10 @@ void TmChannel::UpdateCaption() {
   const CZoChannel* channel = Manager().Engine().FindChan(ChannelName.c_str());
   const char* key = channel ? channel->Key() : nullptr;
   const int limit = channel ? channel->Limit() : 0;
-  const std::string caption = ChannelCaption(ChannelName.c_str(), static_cast<int>(users_.size()), Modes.c_str(),
+  const std::string caption = ChannelCaption(ChannelName.c_str(), users_->rowCount(), Modes.c_str(),
                                              key, limit, Topic.c_str());
   setWindowTitle(DecodeDisplay(caption.c_str()));
-  repaint();
+  update();
 }
 
 void TmChannel::SetUserListColors(uint32_t background, uint32_t text) {

@@ -8,7 +8,8 @@
 #include "F_absrich.h"
 
 class QFrame;
-class QListWidget;
+class QListView;
+class TUserListModel;
 
 class TmChannel : public TmABSRich {
   Q_OBJECT
@@ -24,9 +25,14 @@ class TmChannel : public TmABSRich {
   bool RemoveUser(const char* nick);
   bool RenameUser(const char* oldNick, const char* newNick);
   bool SetUserEntry(const char* nick, const char* entry);
-  // Replaces the whole list with CR LF separated entries (empty: no members).
-  void ReplaceUsers(const char* entries);
-  const std::vector<std::string>& Users() const { return users_; }
+  // The list follows the engine's members of the channel one event-loop pass
+  // later, so a names burst rebuilds it once per pass, not once per line.
+  void ReloadUsers();
+  // Applies a waiting reload now.
+  void ShowPendingUsers();
+  // Display entries and bare nicks, in display order, waiting reload applied.
+  const std::vector<std::string>& Users();
+  std::vector<std::string> Nicks();
   // The selected entry's nick without its prefix; empty when none is selected.
   std::string SelectedNick() const;
 
@@ -41,24 +47,21 @@ class TmChannel : public TmABSRich {
   std::string Topic;
 
   QFrame* splitter = nullptr;
-  QListWidget* lbUsers = nullptr;
+  QListView* lbUsers = nullptr;
 
  protected:
   void LayoutClient() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  int FindUser(const char* nick) const;
-  int InsertEntry(const std::string& entry);
-  // True when the removed entry was the selected one.
-  bool RemoveAt(int index);
+  int SelectedRow() const;
   // A row of -1 leaves nothing selected.
   void Select(int row);
-  void ReplaceEntry(int index, const std::string& entry);
   // The splitter dragged to `x` (in the client panel): the list takes the rest.
   void DragSplitter(int x);
 
-  std::vector<std::string> users_;
+  TUserListModel* users_ = nullptr;  // owned by the window
+  bool reloadPending_ = false;
   int userListWidth_ = kUserListWidth;  // changed by dragging the splitter
   bool draggingSplitter_ = false;
 };

@@ -120,7 +120,7 @@ T* CSubforms::Create() {
   form->show();  // shown first: tiling counts visible windows only
   Place(form, previousFront);
   form->raise();
-  for (TMDIABS* other : forms_) other->update();
+  if (forms_.size() > 1) forms_[1]->update();  // its caption turns inactive
   return form;
 }
 
@@ -235,8 +235,11 @@ void CSubforms::BringToFront(TMDIABS* form) {
     form->Unread = urNone;
     if (OnUnreadChanged) OnUnreadChanged();
   }
+  TMDIABS* previous = forms_.front();
   std::rotate(forms_.begin(), forms_.begin() + index, forms_.begin() + index + 1);
-  for (TMDIABS* each : forms_) each->update();
+  // Only these two swap active and inactive caption colours.
+  previous->update();
+  form->update();
 }
 
 void CSubforms::CloseAction(TMDIABS* form) {
@@ -361,11 +364,12 @@ void CSubforms::TopicChanged(const char* channel, const char* topic) {
 }
 
 void CSubforms::ReloadNames(const char* channel) {
-  TmChannel* form = FindChannel(channel);
-  const CZoChannel* record = engine_.FindChan(channel);
-  if (!form || !record) return;
-  ZoString list;
-  form->ReplaceUsers(record->MemberListText(&list));
+  if (TmChannel* form = FindChannel(channel)) form->ReloadUsers();
+}
+
+void CSubforms::ReloadAllNames() {
+  for (TMDIABS* form : forms_)
+    if (form->Kind == wkChannel) static_cast<TmChannel*>(form)->ReloadUsers();
 }
 
 void CSubforms::Rejoin() {

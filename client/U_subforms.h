@@ -118,6 +118,9 @@ class CSubforms {
   void ChannelModesChanged(const char* channel);
   void TopicChanged(const char* channel, const char* topic);
   void ReloadNames(const char* channel);
+  // The connection closed: every channel window's member list follows the
+  // engine, which has forgotten the old connection's members.
+  void ReloadAllNames();
   void Rejoin();
 
   void SelectPrev();

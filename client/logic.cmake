@@ -11,6 +11,7 @@ add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_clientrules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_questions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_userlist.cpp
 )
 target_include_directories(velko_client_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(velko_client_logic PUBLIC velko_settings Qt6::Core)

@@ -67,7 +67,7 @@ bool MemberEntries(const CSubforms& manager, const QString& channel, QStringList
   TmChannel* form = manager.FindChannel(EncodeText(channel).c_str());
   if (!form) return false;
   members->clear();
-  for (int i = 0; i < form->lbUsers->count(); ++i) members->append(form->lbUsers->item(i)->text());
+  for (const std::string& entry : form->Users()) members->append(DecodeDisplay(entry.c_str()));
   return true;
 }
 

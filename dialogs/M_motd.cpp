@@ -1,6 +1,7 @@
 #include "M_motd.h"
 
 #include <QTextEdit>
+#include <QTimer>
 #include <algorithm>
 #include <QToolButton>
 
@@ -37,6 +38,18 @@ TmMOTD::TmMOTD(QWidget* owner)
 TmMOTD::~TmMOTD() {
   if (OpenWindow() == this) OpenWindow() = nullptr;
 }
+
+void TmMOTD::AddLine(const char* text) {
+  pending_.Add(text ? text : "", 0x000000);
+  if (showScheduled_) return;
+  showScheduled_ = true;
+  QTimer::singleShot(0, this, [this] {
+    showScheduled_ = false;
+    ShowPendingLines();
+  });
+}
+
+void TmMOTD::ShowPendingLines() { pending_.ShowIn(rView); }
 
 TmMOTD* CurrentMOTD() { return OpenWindow(); }
 

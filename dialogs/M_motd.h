@@ -3,6 +3,7 @@
 #pragma once
 
 #include "F_flatform.h"
+#include "U_lib.h"
 
 class QTextEdit;
 class QToolButton;
@@ -14,11 +15,21 @@ class TmMOTD : public TFlatForm {
   explicit TmMOTD(QWidget* owner);
   ~TmMOTD() override;
 
+  // Shown with the other lines of the same event-loop pass: a long message
+  // of the day costs one layout per pass, not one per line.
+  void AddLine(const char* text);
+  // Shows the waiting lines now.
+  void ShowPendingLines();
+
   QTextEdit* rView;
   QToolButton* sbOk;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  TPendingLines pending_;
+  bool showScheduled_ = false;
 };
 
 // The open message-of-the-day window; null when none is open.

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "C_user.h"
 
@@ -14,19 +13,15 @@ const char* ZoMemberName(const __stZoUserList& member) { return member.user ? me
 
 __stZoUserList* CZoChannel::FindMember(const char* nick) { return members_.Find(nick); }
 
-namespace {
-
-std::string DisplayName(const __stZoUserList& member) {
+std::string ZoMemberEntry(const __stZoUserList& member) {
   const char* letters = member.modes.str();
   const char* prefix = strchr(letters, 'o') ? "@" : strchr(letters, 'v') ? "+" : "";
   return std::string(prefix) + member.user->Nick();
 }
 
-}  // namespace
-
 const char* CZoChannel::MemberDisplayName(const char* nick, ZoString* out) const {
   __stZoUserList* member = const_cast<CZoChannel*>(this)->FindMember(nick);
-  *out = member ? DisplayName(*member).c_str() : "";
+  *out = member ? ZoMemberEntry(*member).c_str() : "";
   return out->str();
 }
 
@@ -36,7 +31,7 @@ const char* CZoChannel::MemberListText(ZoString* out) const {
   std::string text;
   for (const __stZoUserList& member : members) {
     if (&member != &members.front()) text += "\r\n";
-    text += DisplayName(member);
+    text += ZoMemberEntry(member);
   }
   *out = text.c_str();
   return out->str();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "U_commondata.h"
@@ -17,6 +18,8 @@ struct __stZoUserList {
 
 // The member's nick; null for a vacant slot.
 const char* ZoMemberName(const __stZoUserList& member);
+// "@nick" for an operator, else "+nick" for voice, else the bare nick.
+std::string ZoMemberEntry(const __stZoUserList& member);
 
 class CZoChannel {
  public:

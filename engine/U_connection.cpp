@@ -1,14 +1,21 @@
 #include "U_connection.h"
 
+#include <QTimer>
+#include <chrono>
 #include <cstring>
 
 #include "C_socket.h"
 #include "winsock_errors.h"
 
-CZoConnection::CZoConnection()
+CZoConnection::CZoConnection(int linesPerPass)
     : socket_(std::make_unique<CZoClientSocket>()),
       raw_(kReceiveSize),
-      framer_(kReceiveSize) {
+      framer_(kReceiveSize),
+      readMore_(std::make_unique<QTimer>()),
+      linesPerPass_(linesPerPass) {
+  readMore_->setSingleShot(true);
+  readMore_->setInterval(0);
+  QObject::connect(readMore_.get(), &QTimer::timeout, [this] { Read(); });
   socket_->OnConnect = [this](CZoClientSocket*) {
     if (OnConnect) OnConnect(nullptr);
   };
@@ -74,16 +81,18 @@ void CZoConnection::Read() {
     return;
   }
   const uint64_t session = session_;
-  const auto deliver = [this, session](char* line) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPassMs);
+  int budget = linesPerPass_;
+  const auto deliver = [&](char* line) {
     if (OnLine) OnLine(line);
-    return session == session_;
+    return session == session_ && --budget > 0 && std::chrono::steady_clock::now() < deadline;
   };
+  bool more = framer_.Drain(deliver);
   int32_t count;
-  while (session == session_ &&
-         (count = socket_->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()))) > 0) {
-    framer_.Feed(static_cast<size_t>(count), deliver);
-  }
+  while (more && (count = socket_->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()))) > 0)
+    more = framer_.Feed(static_cast<size_t>(count), deliver);
   Flush();
+  if (!more && session == session_) readMore_->start();
 }
 
 void CZoConnection::ReadRaw() {

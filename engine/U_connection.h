@@ -2,6 +2,8 @@
 // outgoing queue flushed on every send and after every read. A peer that does
 // not read may make us hold at most kMaxQueued bytes; beyond that the
 // connection is closed with WSAENOBUFS, as servers do with clients that do not read.
+// A burst is handled a bounded batch of lines at a time, the rest one
+// event-loop pass later, so the window never stands still for long.
 #pragma once
 
 #include <cstdint>
@@ -15,13 +17,17 @@
 struct ZoTlsOptions;
 
 class CZoClientSocket;
+class QTimer;
 
 class CZoConnection {
  public:
   static constexpr int32_t kReceiveSize = 4096;
   static constexpr int64_t kMaxQueued = 4 << 20;
+  // A pass ends after this many lines or this long, whichever comes first.
+  static constexpr int kLinesPerPass = 50000;
+  static constexpr int kPassMs = 40;
 
-  CZoConnection();
+  explicit CZoConnection(int linesPerPass = kLinesPerPass);
   ~CZoConnection();
   CZoConnection(const CZoConnection&) = delete;
   CZoConnection& operator=(const CZoConnection&) = delete;
@@ -52,5 +58,7 @@ class CZoConnection {
   std::vector<std::string> queue_;
   ZoStringStatic raw_;
   CZoLineFramer framer_;
+  std::unique_ptr<QTimer> readMore_;  // picks up a burst where a pass stopped
+  int linesPerPass_;
   uint64_t session_ = 0;  // counts closes, so delivery stops when a receiver disconnects
 };

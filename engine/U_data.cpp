@@ -128,3 +128,8 @@ void CZoData::SetLimit(const char* channel, const char* limit) {
   CZoChannel* found = FindChannel(channel);
   if (found && limit && isdigit(static_cast<unsigned char>(*limit))) found->limit_ = atoi(limit);
 }
+
+void CZoData::ClearSession() {
+  channels_.Clear();
+  users_.Clear();
+}

@@ -39,6 +39,9 @@ class CZoData {
   void SetMemberMode(const char* channel, const char* nick, const char* added, const char* removed);
   void SetKey(const char* channel, const char* key);
   void SetLimit(const char* channel, const char* limit);
+  // Forgets the channels and users of a connection that has closed; the
+  // owner stays. The next connection reports them afresh.
+  void ClearSession();
 
   int ChannelCount() const { return static_cast<int>(channels_.Size()); }
   // In order of arrival.

@@ -169,6 +169,7 @@ void TZoEngine::atConnect(void* p) {
 
 void TZoEngine::atDisconnect(void* p) {
   state = Idle;
+  data_->ClearSession();
   ZoRaise(OnDisconnect, p);
 }
 

@@ -27,7 +27,7 @@ constexpr uint32_t kKindColors[18] = {
     0x3D1AC1, 0x800000, 0x008000, 0x6A43FB, 0x000080, 0xE18706, 0x0A6F43, 0x008000, 0xC80064,
 };
 
-constexpr int kPaneLineCap = 200;
+constexpr int kPaneLineCap = TPendingLines::kMaxLines;
 constexpr int kPaneLinesDropped = 10;
 
 int ReadNumber(const char*& position) {
@@ -165,6 +165,25 @@ void RichAddLine(QTextEdit* pane, const char* text, uint32_t colour, bool time) 
   cursor.movePosition(QTextCursor::End);
   cursor.setCharFormat(QTextCharFormat());
   pane->setTextCursor(cursor);
+}
+
+void TPendingLines::Add(std::string text, uint32_t colour) {
+  lines_.emplace_back(std::move(text), colour);
+  if (lines_.size() > static_cast<size_t>(kMaxLines)) lines_.pop_front();
+}
+
+void TPendingLines::ShowIn(QTextEdit* pane, const std::function<void(uint32_t colour)>& shown) {
+  if (lines_.empty()) return;
+  // Taken first: showing a line moves the pane's cursor, which may call back here.
+  std::deque<std::pair<std::string, uint32_t>> showing;
+  showing.swap(lines_);
+  QTextCursor batch(pane->document());
+  batch.beginEditBlock();
+  for (const auto& [text, colour] : showing) {
+    RichAddLine(pane, text.c_str(), colour);
+    if (shown) shown(colour);
+  }
+  batch.endEditBlock();
 }
 
 void DrawCodedText(QPainter* canvas, int x, int y, bool darkText, const char* text) {

@@ -1,5 +1,6 @@
 #include "client_fixture.h"
 
+#include <QListView>
 #include <QTextEdit>
 
 #include "F_mchannel.h"
@@ -15,6 +16,10 @@ WiredForm::WiredForm() : form(std::make_unique<TMainForm>()) {
 
 bool WiredForm::Sent(const std::string& line, int timeoutMs) {
   return server.WaitForText(QByteArray::fromStdString(line), timeoutMs);
+}
+
+void SelectMemberRow(TmChannel* channel, int row) {
+  channel->lbUsers->setCurrentIndex(channel->lbUsers->model()->index(row, 0));
 }
 
 bool HasMember(TMainForm& form, const char* channel, const char* entry) {

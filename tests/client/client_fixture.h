@@ -12,6 +12,7 @@
 #include "scripted_server.h"
 
 class TmABSRich;
+class TmChannel;
 
 // A main window of 560x460 logged on to nothing: its engine is connected to a
 // scripted server so every line it sends can be read back.
@@ -25,6 +26,8 @@ struct WiredForm {
   std::unique_ptr<TMainForm> form;
 };
 
+// Clicks the member list's row, as the user would.
+void SelectMemberRow(TmChannel* channel, int row);
 // The channel window's member list holds `entry` (prefix included).
 bool HasMember(TMainForm& form, const char* channel, const char* entry);
 // The pane's text, one line per line, once the waiting lines are shown.

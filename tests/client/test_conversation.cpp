@@ -92,7 +92,7 @@ TEST_F(Conversation, WhoisMemberMenuAndRenames) {
   TmChannel* window = form.Subforms().FindChannel("#c");
   const auto select = [&](const char* entry) {
     const auto& users = window->Users();
-    window->lbUsers->setCurrentRow(static_cast<int>(std::find(users.begin(), users.end(), entry) - users.begin()));
+    SelectMemberRow(window, static_cast<int>(std::find(users.begin(), users.end(), entry) - users.begin()));
   };
   select("bob");
   form.miOp->trigger();

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTcpServer>
 #include <QTimer>
 #include <QToolButton>
@@ -50,8 +50,8 @@ class DccWindows : public DccNgircdTest {
     peer = &AddSide();
     peer->engine.Send("JOIN #d\r\n");
     TmChannel* channel = form->Subforms().FindChannel("#d");
-    ASSERT_TRUE(WaitUntil([&] { return channel->lbUsers->count() == 2; }, 10000));
-    channel->lbUsers->setCurrentRow(channel->Users().front() == peer->nick ? 0 : 1);
+    ASSERT_TRUE(WaitUntil([&] { return channel->Users().size() == 2; }, 10000));
+    SelectMemberRow(channel, channel->Users().front() == peer->nick ? 0 : 1);
     channel->Activate();
   }
   TmDCCFile* Progress() const {

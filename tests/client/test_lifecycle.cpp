@@ -1,6 +1,8 @@
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "C_socket.h"
 #include "F_mchannel.h"
 #include "U_subforms.h"
@@ -43,6 +45,36 @@ TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
   EXPECT_EQ(form.Subforms().Count(), 3);  // the status window and both channels
   for (const char* shown : {"◆ 접속 해제 되었습니다.", "◆ #a채널에 재입장을 시도합니다.."})
     EXPECT_TRUE(PaneText(a).contains(QString::fromUtf8(shown))) << shown;
+}
+
+// After a reconnect the member lists hold what the new connection reports
+// and nothing of the old one: a channel joined again lists its new members,
+// one that refuses us (invite only) lists nobody.
+TEST(Lifecycle, MemberListsAfterAReconnectAreTheNewConnections) {
+  NgircdServer server;
+  ASSERT_TRUE(server.Start());
+  ScratchRegistry registry;
+  TMainForm form;
+  form.ApplyNick("velko1");
+  form.SetAutoJoinChannels("#open,#closed");
+  form.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+  ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#open", "@velko1") && HasMember(form, "#closed", "@velko1"); }, 15000));
+  EngineRecorder oper;
+  ASSERT_TRUE(oper.LogOn(server.Port(), "oper"));
+  oper.engine.Send("JOIN #open,#closed\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#open", "oper") && HasMember(form, "#closed", "oper"); }, 10000));
+  form.SendIRCLine("MODE #closed +i");
+  ASSERT_TRUE(WaitUntil([&] { return strchr(form.Engine().FindChan("#closed")->Modes(), 'i') != nullptr; }));
+  oper.engine.Send((std::string("OPER ") + NgircdServer::kOperName + " " + NgircdServer::kOperPassword +
+                    "\r\nKILL velko1 :out\r\n").c_str());
+
+  TmChannel* open = form.Subforms().FindChannel("#open");
+  TmChannel* closed = form.Subforms().FindChannel("#closed");
+  ASSERT_TRUE(open && closed);
+  ASSERT_TRUE(oper.WaitFor("OnOtherJoin\t#open\tvelko1", 15000));
+  ASSERT_TRUE(WaitUntil([&] { return open->Users() == std::vector<std::string>{"oper", "velko1"}; }));
+  EXPECT_TRUE(closed->Users().empty());
+  EXPECT_TRUE(closed->windowTitle().startsWith("#closed [0 "));
 }
 
 // Only the very first logon without channels asks for the list; every logon

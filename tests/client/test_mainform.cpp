@@ -1,5 +1,5 @@
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -22,7 +22,9 @@ TmChannel* JoinedChannel(WiredForm& wired, const char* name, const char* names) 
   TZoEngine& engine = wired.form->Engine();
   engine.SimulateLine((std::string(":me!u@h JOIN :") + name).c_str());
   engine.SimulateLine((std::string(":srv 353 me = ") + name + " :" + names).c_str());
-  return wired.form->Subforms().FindChannel(name);
+  TmChannel* channel = wired.form->Subforms().FindChannel(name);
+  if (channel) channel->ShowPendingUsers();
+  return channel;
 }
 
 // Each member-menu item sends its exact line for the selected member, and
@@ -35,7 +37,7 @@ TEST(MainForm, UserMenuSendsExactLines) {
   EXPECT_EQ(form.pmUser->actions().size(), 12);
 
   form.miOp->trigger();  // nothing selected yet
-  channel->lbUsers->setCurrentRow(0);  // "@Zed"
+  SelectMemberRow(channel, 0);  // "@Zed"
   const std::vector<std::pair<QAction*, std::string>> items = {
       {form.miWhois, "WHOIS Zed\r\n"},        {form.miOp, "MODE #c +o :Zed\r\n"},
       {form.miDeop, "MODE #c -o :Zed\r\n"},   {form.miVoice, "MODE #c +v :Zed\r\n"},

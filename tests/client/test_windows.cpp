@@ -1,6 +1,6 @@
 #include <QApplication>
 #include <QClipboard>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -12,6 +12,7 @@
 #include "U_codepage.h"
 #include "U_lib.h"
 #include "U_subforms.h"
+#include "U_clientrules.h"
 #include "U_render.h"
 #include "client_fixture.h"
 #include "pane_lines.h"
@@ -183,8 +184,9 @@ TEST(Subforms, MemberListKeepsPrefixesAndOrder) {
   for (const auto& [line, expected] : steps) {
     engine.SimulateLine(line);
     EXPECT_EQ(channel->Users(), expected) << line;
-    ASSERT_EQ(channel->lbUsers->count(), static_cast<int>(expected.size()));
-    EXPECT_EQ(EncodeText(channel->lbUsers->item(0)->text()), expected.front()) << line;
+    const QAbstractItemModel* shown = channel->lbUsers->model();
+    ASSERT_EQ(shown->rowCount(), static_cast<int>(expected.size()));
+    EXPECT_EQ(EncodeText(shown->index(0, 0).data().toString()), expected.front()) << line;
   }
   const QString pane = PaneText(channel);
   for (const char* shown : {"◆ #c채널에 Carl님께서 입장하셨습니다", "◆ bob님의 대화명이 Aaron으로 바뀌었습니다.",
@@ -199,6 +201,39 @@ TEST(Subforms, MemberListKeepsPrefixesAndOrder) {
   EXPECT_TRUE(PaneText(wired.form->Subforms().FrontOutputForm()).contains(QString::fromUtf8("쫓겨났습니다")));
   wired.form.reset();
   EXPECT_FALSE(wired.server.Received().contains("PART #c"));
+}
+
+// A names burst from the server ends with every member listed once, in
+// order, and the count in the caption; a member who quits in the middle of
+// the burst and one listed by an earlier, stale listing are not there.
+TEST(Subforms, NamesBurstEndsWithEveryMemberAndTheCount) {
+  WiredForm wired;
+  QByteArray burst = ":srv 001 me :Welcome\r\n:me!u@h JOIN :#big\r\n:srv 353 me = #big :stale @me\r\n"
+                     ":srv 366 me #big :End\r\n";
+  constexpr int kMembers = 6000;
+  QByteArray names;
+  for (int i = 0; i < kMembers; ++i) {
+    names += (i % 10 == 0 ? "@m" : i % 10 == 1 ? "+m" : "m") + QByteArray::number(i) + ' ';
+    if (names.size() > 400 || i == kMembers - 1) {
+      burst += ":srv 353 me = #big :" + names + "\r\n";
+      names.clear();
+    }
+    if (i == kMembers / 2) burst += ":m7!u@h QUIT :gone\r\n:srv 353 me = #big :@me\r\n";
+  }
+  burst += ":srv 366 me #big :End of NAMES list\r\nPING :done\r\n";
+  wired.server.Write(burst);
+  ASSERT_TRUE(wired.Sent("PONG :done\r\n", 10000));
+  TmChannel* channel = wired.form->Subforms().FindChannel("#big");
+  ASSERT_NE(channel, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return channel->windowTitle().startsWith(QString("#big [%1 ").arg(kMembers)); }));
+  const std::vector<std::string>& users = channel->Users();
+  ASSERT_EQ(users.size(), static_cast<size_t>(kMembers));
+  EXPECT_TRUE(std::is_sorted(users.begin(), users.end(), UserEntryLess));
+  EXPECT_EQ(users.front(), "+m1");
+  EXPECT_FALSE(HasMember(*wired.form, "#big", "m7"));
+  EXPECT_FALSE(HasMember(*wired.form, "#big", "stale"));
+  EXPECT_TRUE(HasMember(*wired.form, "#big", "@me"));
+  EXPECT_EQ(channel->lbUsers->model()->rowCount(), kMembers);
 }
 
 // Whatever happens to the list, the selection stays on its member (under
@@ -230,7 +265,7 @@ TEST(Subforms, MemberSelectionFollowsItsMemberOrGoes) {
     TmChannel* channel = wired.form->Subforms().FindChannel(channelName.c_str());
     ASSERT_NE(channel, nullptr);
     const auto& users = channel->Users();
-    channel->lbUsers->setCurrentRow(static_cast<int>(
+    SelectMemberRow(channel, static_cast<int>(
         std::find_if(users.begin(), users.end(), [&](const std::string& e) { return StripNickPrefix(e.c_str()) == std::string(step.selected); }) -
         users.begin()));
     ASSERT_EQ(channel->SelectedNick(), step.selected);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include "C_socket.h"
 
 #include <arpa/inet.h>
@@ -20,7 +22,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 struct Wire {
-  Wire() {
+  explicit Wire(int linesPerPass = CZoConnection::kLinesPerPass) : connection(linesPerPass) {
     connection.OnLine = [this](char* line) { lines.emplace_back(line); };
     connection.OnConnect = [this](void*) { ++connects; };
     connection.OnDisconnect = [this](void*) { ++disconnects; };
@@ -49,6 +51,30 @@ TEST(Connection, FramesLinesAcrossAndWithinReads) {
   w.server.Write("\r\n\r\n");
   ASSERT_TRUE(w.WaitLines(4));
   EXPECT_EQ(w.lines, (Lines{":a PRIVMSG #c :hello\r\n", "second\n", "third\r\n", "\r\n"}));
+}
+
+// A burst is handled in batches with the event loop running between them;
+// every line still arrives once, whole and in order.
+TEST(Connection, ABurstYieldsToTheEventLoopAndKeepsItsOrder) {
+  constexpr int kLinesPerPass = 100;
+  Wire w(kLinesPerPass);
+  constexpr int kLines = 3 * kLinesPerPass + 17;
+  QByteArray burst;
+  Lines expected;
+  for (int i = 0; i < kLines; ++i) {
+    expected.push_back(":a PRIVMSG #c :line " + std::to_string(i) + "\r\n");
+    burst += QByteArray::fromStdString(expected.back());
+  }
+  size_t handledAtFirstPass = 0;
+  w.connection.OnLine = [&](char* line) {
+    w.lines.emplace_back(line);
+    if (w.lines.size() == 1) QTimer::singleShot(0, [&] { handledAtFirstPass = w.lines.size(); });
+  };
+  w.server.Write(burst);
+  ASSERT_TRUE(WaitUntil([&] { return w.lines.size() >= static_cast<size_t>(kLines); }));
+  EXPECT_EQ(w.lines, expected);
+  EXPECT_GT(handledAtFirstPass, 0u);
+  EXPECT_LE(handledAtFirstPass, static_cast<size_t>(kLinesPerPass));
 }
 
 TEST(Connection, AFullBufferWithoutLineEndIsDeliveredAndReadingGoesOn) {
