@@ -334,7 +334,7 @@ void TMainForm::IRCDisconnect(void*) {
   session_->Disconnected();
 }
 
-void TMainForm::IRCIRCError(int* ErrorCode) { session_->Failed(ErrorCode); }
+void TMainForm::IRCIRCError(int* errorCode) { session_->Failed(errorCode); }
 
 // --- menus ---
 

@@ -35,15 +35,15 @@ void TMainForm::miDCCChatClick() {
   form->AddLine(ComposeLine("◆ %s님께 DCC-CHAT를 요청했습니다. 대기중...", {nick.c_str()}).c_str(), kKindCtcp);
 }
 
-void TMainForm::IRCDCCChat(int iParam1, const char* Param1, const char* Param2, int iParam2, int* ipParam) {
+void TMainForm::IRCDCCChat(int seqnum, const char* nick, const char* address, int port, int* accept) {
   // A number that already has a window is a repeated offer: left declined.
-  if (subforms_->FindDCCChat(iParam1)) return;
+  if (subforms_->FindDCCChat(seqnum)) return;
   if (datas_.DCCChatAutoAccept) {
-    OpenOfferedChat(iParam1, Param1, Param2, iParam2);
-    *ipParam = 1;
+    OpenOfferedChat(seqnum, nick, address, port);
+    *accept = 1;
     return;
   }
-  if (QueueOffer(TQuestion::ChatOffer(iParam1, Param1, Param2, iParam2))) *ipParam = kChatAskLater;
+  if (QueueOffer(TQuestion::ChatOffer(seqnum, nick, address, port))) *accept = kChatAskLater;
 }
 
 void TMainForm::OpenOfferedChat(int seqnum, const char* nick, const char* address, int port) {
@@ -73,47 +73,47 @@ bool TMainForm::QueueOffer(const TQuestion& offer) {
   return false;
 }
 
-void TMainForm::IRCDCCChatConnect(int iParam) {
-  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속되었습니다"), kKindCtcp);
+void TMainForm::IRCDCCChatConnect(int seqnum) {
+  if (TmDCCChat* form = subforms_->FindDCCChat(seqnum)) form->AddLine(Cp949Literal("◆ 접속되었습니다"), kKindCtcp);
 }
 
-void TMainForm::IRCDCCChatDisconnect(int iParam) {
-  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddLine(Cp949Literal("◆ 접속해제 되었습니다"), kKindCtcp);
+void TMainForm::IRCDCCChatDisconnect(int seqnum) {
+  if (TmDCCChat* form = subforms_->FindDCCChat(seqnum)) form->AddLine(Cp949Literal("◆ 접속해제 되었습니다"), kKindCtcp);
 }
 
-void TMainForm::IRCDCCChatMessage(int iParam, const char* Param) {
-  if (TmDCCChat* form = subforms_->FindDCCChat(iParam)) form->AddMessage(Param);
+void TMainForm::IRCDCCChatMessage(int seqnum, const char* text) {
+  if (TmDCCChat* form = subforms_->FindDCCChat(seqnum)) form->AddMessage(text);
 }
 
-void TMainForm::IRCSendReady(int iParam, const char* Param1, const char* Param2, uint64_t dParam1) {
+void TMainForm::IRCSendReady(int seqnum, const char* nick, const char* fileName, uint64_t size) {
   TmDCCFile* form = subforms_->NewDCCSend();
-  form->Setup(iParam, Param1, Param2, dParam1);
+  form->Setup(seqnum, nick, fileName, size);
   form->SetStatus(TTransferStatus::WaitingToSend);
   form->UpdateCaption();
 }
 
-void TMainForm::IRCConnectForSend(int iParam) {
-  if (TmDCCFile* form = subforms_->FindDCCSend(iParam)) {
+void TMainForm::IRCConnectForSend(int seqnum) {
+  if (TmDCCFile* form = subforms_->FindDCCSend(seqnum)) {
     form->SetStatus(TTransferStatus::Connected);
     form->UpdateCaption();
   }
 }
 
-void TMainForm::IRCSentPack(int iParam, uint32_t, uint64_t, uint64_t dParam3) {
-  TmDCCFile* form = subforms_->FindDCCSend(iParam);
+void TMainForm::IRCSentPack(int seqnum, uint32_t, uint64_t, uint64_t acked) {
+  TmDCCFile* form = subforms_->FindDCCSend(seqnum);
   if (!form) return;
   // The first acknowledged position is where a resumed send began.
-  form->SetSessionStart(dParam3);
-  form->SetTransferred(dParam3);
+  form->SetSessionStart(acked);
+  form->SetTransferred(acked);
 }
 
-void TMainForm::IRCDisconnectSend(int iParam, bool bParam) {
-  if (TmDCCFile* form = subforms_->FindDCCSend(iParam)) form->Finish(bParam);
+void TMainForm::IRCDisconnectSend(int seqnum, bool success) {
+  if (TmDCCFile* form = subforms_->FindDCCSend(seqnum)) form->Finish(success);
 }
 
-void TMainForm::IRCSendRequest(int iParam, const char* Param1, const char* Param2, uint64_t dParam,
-                               FileHandle* hParam) {
-  if (QueueOffer(TQuestion::FileOffer(iParam, Param1, Param2, dParam))) *hParam = kFileAskLater;
+void TMainForm::IRCSendRequest(int seqnum, const char* nick, const char* fileName, uint64_t size,
+                               FileHandle* file) {
+  if (QueueOffer(TQuestion::FileOffer(seqnum, nick, fileName, size))) *file = kFileAskLater;
 }
 
 void TMainForm::AskFileOffer(uint64_t id, const TQuestion& offer) {
@@ -139,20 +139,20 @@ void TMainForm::AskFileOffer(uint64_t id, const TQuestion& offer) {
   subforms_->CloseForm(form);
 }
 
-void TMainForm::IRCConnectRecv(int iParam) {
-  TmDCCFile* form = subforms_->FindDCCRecv(iParam);
+void TMainForm::IRCConnectRecv(int seqnum) {
+  TmDCCFile* form = subforms_->FindDCCRecv(seqnum);
   if (!form) return;
   // A name another receive is writing gets a file beside it: show that one.
-  const std::string path = IRC.RecvFilePath(iParam);
+  const std::string path = IRC.RecvFilePath(seqnum);
   if (!path.empty()) form->SetFileName(path.substr(path.rfind('/') + 1).c_str());
   form->SetStatus(TTransferStatus::Connected);
   form->UpdateCaption();
 }
 
-void TMainForm::IRCRecvPack(int iParam, uint32_t, uint64_t dParam2) {
-  if (TmDCCFile* form = subforms_->FindDCCRecv(iParam)) form->SetTransferred(dParam2);
+void TMainForm::IRCRecvPack(int seqnum, uint32_t, uint64_t position) {
+  if (TmDCCFile* form = subforms_->FindDCCRecv(seqnum)) form->SetTransferred(position);
 }
 
-void TMainForm::IRCDisconnectRecv(int iParam, bool bParam) {
-  if (TmDCCFile* form = subforms_->FindDCCRecv(iParam)) form->Finish(bParam);
+void TMainForm::IRCDisconnectRecv(int seqnum, bool success) {
+  if (TmDCCFile* form = subforms_->FindDCCRecv(seqnum)) form->Finish(success);
 }

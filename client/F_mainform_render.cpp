@@ -24,47 +24,47 @@ void ShowIn(TmABSRich* form, const std::optional<TOutLine>& line) {
 
 }  // namespace
 
-void TMainForm::IRCPrivmsg(const char* Param1, const char* Param2, const char* Param3) {
-  Show(*subforms_, RenderChannelMessage(Param1, Param2, Param3, IRC.Nick().c_str()));
+void TMainForm::IRCPrivmsg(const char* sender, const char* target, const char* text) {
+  Show(*subforms_, RenderChannelMessage(sender, target, text, IRC.Nick().c_str()));
 }
 
-void TMainForm::IRCNotice(const char* Param1, const char* Param2, const char* Param3) {
-  Show(*subforms_, RenderNotice(Param1, Param2, Param3));
+void TMainForm::IRCNotice(const char* sender, const char* target, const char* text) {
+  Show(*subforms_, RenderNotice(sender, target, text));
 }
 
-void TMainForm::IRCCTCP(__CTCPData* CTCPData) {
-  if (CTCPData) Show(*subforms_, RenderCtcp(*CTCPData));
+void TMainForm::IRCCTCP(__CTCPData* record) {
+  if (record) Show(*subforms_, RenderCtcp(*record));
 }
 
-void TMainForm::IRCOwnerJoin(const char* Line) {
-  TmChannel* form = subforms_->OpenChannel(Line);
-  Send(Irc::Mode(Line ? Line : ""));
+void TMainForm::IRCOwnerJoin(const char* channel) {
+  TmChannel* form = subforms_->OpenChannel(channel);
+  Send(Irc::Mode(channel ? channel : ""));
   form->UpdateCaption();
-  ShowIn(form, RenderOwnerJoin(Line));
+  ShowIn(form, RenderOwnerJoin(channel));
 }
 
-void TMainForm::IRCOtherJoin(const char* Param1, const char* Param2) { subforms_->UserJoined(Param1, Param2); }
+void TMainForm::IRCOtherJoin(const char* channel, const char* nick) { subforms_->UserJoined(channel, nick); }
 
-void TMainForm::IRCOwnerPart(const char* Param1, const char*) {
-  TmChannel* form = subforms_->FindChannel(Param1);
+void TMainForm::IRCOwnerPart(const char* channel, const char*) {
+  TmChannel* form = subforms_->FindChannel(channel);
   if (!form) return;
   form->Parted = true;
   subforms_->CloseForm(form);
 }
 
-void TMainForm::IRCOtherPart(const char* Param1, const char* Param2, const char*) {
-  TmChannel* form = subforms_->FindChannel(Param1);
+void TMainForm::IRCOtherPart(const char* channel, const char* nick, const char*) {
+  TmChannel* form = subforms_->FindChannel(channel);
   if (!form) return;
-  form->RemoveUser(Param2);
-  ShowIn(form, RenderOtherPart(Param1, Param2));
+  form->RemoveUser(nick);
+  ShowIn(form, RenderOtherPart(channel, nick));
 }
 
-void TMainForm::IRCOtherQuit(const char* Param1, const char*) { subforms_->UserQuit(Param1); }
+void TMainForm::IRCOtherQuit(const char* nick, const char*) { subforms_->UserQuit(nick); }
 
-void TMainForm::IRCKick(const char* Param1, const char* Param2, const char* Param3, const char* Param4) {
-  TmChannel* form = subforms_->FindChannel(Param1);
-  const std::optional<TOutLine> line = RenderKick(Param1, Param2, Param3, Param4, IRC.Nick().c_str());
-  if (IsOwnKick(Param3, IRC.Nick().c_str())) {
+void TMainForm::IRCKick(const char* channel, const char* kicker, const char* victim, const char* reason) {
+  TmChannel* form = subforms_->FindChannel(channel);
+  const std::optional<TOutLine> line = RenderKick(channel, kicker, victim, reason, IRC.Nick().c_str());
+  if (IsOwnKick(victim, IRC.Nick().c_str())) {
     // Closed first, so the line does not vanish with the window when that
     // window was the one in front.
     if (form) {
@@ -75,44 +75,44 @@ void TMainForm::IRCKick(const char* Param1, const char* Param2, const char* Para
     return;
   }
   if (!form) return;
-  form->RemoveUser(Param3);
+  form->RemoveUser(victim);
   ShowIn(form, line);
 }
 
-void TMainForm::IRCNick(const char* Param1, const char* Param2) {
-  subforms_->NickChanged(Param1, Param2);
-  if (!ZoSameName(Param1, datas_.Nick.c_str())) return;
-  datas_.Nick = Param2;
-  lbNick->setText(DecodeDisplay(Param2));
+void TMainForm::IRCNick(const char* oldNick, const char* newNick) {
+  subforms_->NickChanged(oldNick, newNick);
+  if (!ZoSameName(oldNick, datas_.Nick.c_str())) return;
+  datas_.Nick = newNick;
+  lbNick->setText(DecodeDisplay(newNick));
 }
 
-void TMainForm::IRCInvite(const char* Param1, const char* Param2) {
-  Show(*subforms_, RenderInvite(Param1, Param2));
+void TMainForm::IRCInvite(const char* channel, const char* inviter) {
+  Show(*subforms_, RenderInvite(channel, inviter));
 }
 
-void TMainForm::IRCMode(const char* Param1, const char* Param2, const char* Param3) {
-  Show(*subforms_, RenderMode(Param1, Param2, Param3));
+void TMainForm::IRCMode(const char* target, const char* setter, const char* modes) {
+  Show(*subforms_, RenderMode(target, setter, modes));
 }
 
-void TMainForm::IRCUserMode(const char* Param1, const char* Param2, const char*) {
-  const CZoChannel* channel = IRC.FindChan(Param1);
-  if (!channel) return;
+void TMainForm::IRCUserMode(const char* channel, const char* nick, const char*) {
+  const CZoChannel* record = IRC.FindChan(channel);
+  if (!record) return;
   ZoString entry;
-  const char* shown = channel->MemberDisplayName(Param2, &entry);
-  if (shown && *shown) subforms_->UserModeChanged(Param1, Param2, shown);
+  const char* shown = record->MemberDisplayName(nick, &entry);
+  if (shown && *shown) subforms_->UserModeChanged(channel, nick, shown);
 }
 
-void TMainForm::IRCNMode(const char* Param1, const char*) { subforms_->ChannelModesChanged(Param1); }
+void TMainForm::IRCNMode(const char* channel, const char*) { subforms_->ChannelModesChanged(channel); }
 
-void TMainForm::IRCTopic(const char* Param1, const char* Param2, const char* Param3) {
-  Show(*subforms_, RenderTopic(Param1, Param2, Param3));
-  subforms_->TopicChanged(Param1, Param3);
+void TMainForm::IRCTopic(const char* channel, const char* setter, const char* topic) {
+  Show(*subforms_, RenderTopic(channel, setter, topic));
+  subforms_->TopicChanged(channel, topic);
 }
 
-void TMainForm::IRCNames(const char* Param1, const char* Param2) {
-  if (Param2) subforms_->ReloadNames(Param1);
+void TMainForm::IRCNames(const char* channel, const char* names) {
+  if (names) subforms_->ReloadNames(channel);
 }
 
-void TMainForm::IRCWhois(const char*, int iParam1, const char* Param2) {
-  Show(*subforms_, RenderWhois(iParam1, Param2));
+void TMainForm::IRCWhois(const char*, int numeric, const char* sameText) {
+  Show(*subforms_, RenderWhois(numeric, sameText));
 }

@@ -34,16 +34,16 @@ std::string FirstWord(const char* text) {
 
 }  // namespace
 
-void TMainForm::IRCIRC(__IRCData* IRCData) {
-  if (!IRCData) return;
-  if (const auto line = RenderStandardReply(*IRCData)) subforms_->WriteActive(line->text.c_str(), line->kind);
-  if (!isdigit(static_cast<unsigned char>(IRCData->command[0]))) return;
-  if (const auto line = RenderNumeric(IRCData->command, IRCData->rest))
+void TMainForm::IRCIRC(__IRCData* record) {
+  if (!record) return;
+  if (const auto line = RenderStandardReply(*record)) subforms_->WriteActive(line->text.c_str(), line->kind);
+  if (!isdigit(static_cast<unsigned char>(record->command[0]))) return;
+  if (const auto line = RenderNumeric(record->command, record->rest))
     subforms_->WriteActive(line->text.c_str(), line->kind);
-  const int code = atoi(IRCData->command);
-  if (code == 471 || code == 475 || code == 433) AskReply(code, IRCData->rest);
+  const int code = atoi(record->command);
+  if (code == 471 || code == 475 || code == 433) AskReply(code, record->rest);
   if (code == 375) OpenMOTD(this);
-  if (code == 372) AddMotdLine(IRCData->rest);
+  if (code == 372) AddMotdLine(record->rest);
 }
 
 void TMainForm::AddMotdLine(const char* rest) {
@@ -131,24 +131,24 @@ void TMainForm::ArmQuestionExpiry() {
   tQuestions->start(std::chrono::milliseconds(std::max<int64_t>(wait.count(), 0)));
 }
 
-void TMainForm::IRCList(int iParam1, const char* Param1, const char* Param2, int iParam2) {
+void TMainForm::IRCList(int numeric, const char* channel, const char* topic, int users) {
   // Servers that send no start reply open the listing with its first row.
-  if (iParam1 == 322 && !Listing) IRCList(321, nullptr, nullptr, 0);
-  if (const auto line = RenderList(iParam1)) subforms_->WriteActive(line->text.c_str(), line->kind);
-  if (iParam1 == 321) {
+  if (numeric == 322 && !Listing) IRCList(321, nullptr, nullptr, 0);
+  if (const auto line = RenderList(numeric)) subforms_->WriteActive(line->text.c_str(), line->kind);
+  if (numeric == 321) {
     listWindow_ = subforms_->OpenChanList();
-    listWindow_->ListReply(iParam1, nullptr, 0, nullptr);
+    listWindow_->ListReply(numeric, nullptr, 0, nullptr);
     Listing = true;
     return;
   }
   // Rows and the end go to the window the last start opened; a window closed
   // meanwhile is not touched.
-  if (iParam1 == 322) {
-    if (listWindow_) listWindow_->ListReply(iParam1, Param1, iParam2, Param2);
+  if (numeric == 322) {
+    if (listWindow_) listWindow_->ListReply(numeric, channel, users, topic);
     return;
   }
   if (listWindow_) {
-    listWindow_->ListReply(iParam1, nullptr, 0, nullptr);
+    listWindow_->ListReply(numeric, nullptr, 0, nullptr);
     listWindow_->Activate();
   }
   listWindow_ = nullptr;
@@ -162,18 +162,18 @@ void TMainForm::AbandonListing() {
   Listing = false;
 }
 
-void TMainForm::IRCNTopic(const char* Param1, const char* Param2) {
-  if (TmChanInfo* dialog = TmChanInfo::Current(); dialog && dialog->ShowTopic(Param1, Param2)) return;
-  if (const auto line = RenderNTopic(Param1, Param2)) subforms_->WriteChannel(line->name.c_str(), line->text.c_str(), line->kind);
-  subforms_->TopicChanged(Param1, Param2);
+void TMainForm::IRCNTopic(const char* channel, const char* topic) {
+  if (TmChanInfo* dialog = TmChanInfo::Current(); dialog && dialog->ShowTopic(channel, topic)) return;
+  if (const auto line = RenderNTopic(channel, topic)) subforms_->WriteChannel(line->name.c_str(), line->text.c_str(), line->kind);
+  subforms_->TopicChanged(channel, topic);
 }
 
-void TMainForm::IRCChanMode(const char* Param1, const char*) {
-  if (!IsChannelName(Param1)) return;
-  subforms_->ChannelModesChanged(Param1);
-  const CZoChannel* channel = IRC.FindChan(Param1);
-  if (TmChanInfo* dialog = TmChanInfo::Current(); dialog && channel)
-    dialog->ShowModes(Param1, channel->Modes(), channel->Key(), channel->Limit());
+void TMainForm::IRCChanMode(const char* channel, const char*) {
+  if (!IsChannelName(channel)) return;
+  subforms_->ChannelModesChanged(channel);
+  const CZoChannel* record = IRC.FindChan(channel);
+  if (TmChanInfo* dialog = TmChanInfo::Current(); dialog && record)
+    dialog->ShowModes(channel, record->Modes(), record->Key(), record->Limit());
 }
 
 void TMainForm::ShowChanChange() {
