@@ -11,6 +11,14 @@
 #include "U_codepage.h"
 #include "U_commondata.h"
 
+// A mention gets a colour of its own, so it stands out.
+constexpr uint32_t kKindColors[18] = {
+    0x000000, 0x800080, 0xFF0000, 0x000000, 0x800000, 0x000000, 0x302D3B, 0x437319, 0xF11574,
+    0x3D1AC1, 0x800000, 0x008000, 0x6A43FB, 0x000080, 0xE18706, 0x0A6F43, 0x008000, 0xC80064,
+};
+
+uint32_t KindColor(int kind) { return kind >= 0 && kind <= kKindMention ? kKindColors[kind] : 0x000000; }
+
 namespace {
 
 // The whois idle reply is split in working buffers of this size.

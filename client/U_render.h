@@ -3,6 +3,7 @@
 // Arguments are the event's own (CP949 or UTF-8 text, valid during the call).
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -30,6 +31,8 @@ enum TLineKind : int {
   kKindState = 16,
   kKindMention = 17,  // a message that names the user
 };
+// The colour a pane gives a line of that kind (black for no kind).
+uint32_t KindColor(int kind);
 
 enum class TOutTarget {
   None,

@@ -21,12 +21,6 @@ constexpr uint32_t kPalette[16] = {
     0xFFFF00, 0x00FF00, 0x008080, 0x00FFFF, 0x0000FF, 0xFF00FF, 0x808080, 0xC0C0C0,
 };
 
-// Kind 17 is a line that names the user: its own colour, so it stands out.
-constexpr uint32_t kKindColors[18] = {
-    0x000000, 0x800080, 0xFF0000, 0x000000, 0x800000, 0x000000, 0x302D3B, 0x437319, 0xF11574,
-    0x3D1AC1, 0x800000, 0x008000, 0x6A43FB, 0x000080, 0xE18706, 0x0A6F43, 0x008000, 0xC80064,
-};
-
 constexpr int kPaneLineCap = TPendingLines::kMaxLines;
 constexpr int kPaneLinesDropped = 10;
 
@@ -92,7 +86,6 @@ TColorCode ReadColorCode(const char*& position) {
 
 uint32_t PaletteColor(int index) { return index >= 0 && index < 16 ? kPalette[index] : kPalette[1]; }
 
-uint32_t KindColor(int kind) { return kind >= 0 && kind <= 17 ? kKindColors[kind] : 0x000000; }
 
 int RichColorIndex(TColorCode code) {
   const int fore = code.fore < 0 ? 1 : code.fore;

@@ -27,7 +27,6 @@ struct TColorCode {
 TColorCode ReadColorCode(const char*& position);
 
 uint32_t PaletteColor(int index);
-uint32_t KindColor(int kind);
 
 // The palette index a light pane shows for a colour code: light colours are
 // darkened so they stay readable.

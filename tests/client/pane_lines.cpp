@@ -5,6 +5,7 @@
 
 #include "F_absrich.h"
 #include "U_lib.h"
+#include "U_render.h"
 #include "wait_until.h"
 
 testing::AssertionResult Shows(TmABSRich* pane, const char* utf8, int kind) {

@@ -26,7 +26,7 @@ std::string Stripped(std::string text) {
 
 TEST(RichAddLine, ColourCodesAreDarkenedForTheLightPane) {
   QTextEdit pane;
-  RichAddLine(&pane, "a\x03" "8b\x03" "0,4c\x03" "d\x03" "123", KindColor(2));
+  RichAddLine(&pane, "a\x03" "8b\x03" "0,4c\x03" "d\x03" "123", 0xFF0000);
   EXPECT_EQ(pane.toPlainText(), "abcd3 ");
   EXPECT_EQ(ColorAt(pane, 0), 0xFF0000u);  // the line's own colour
   EXPECT_EQ(ColorAt(pane, 1), 0xFF7F00u);  // yellow shows orange
