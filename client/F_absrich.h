@@ -22,6 +22,7 @@ class TmABSRich : public TMDIABS {
   // Shows the waiting lines now, unless a selection holds them back.
   void ShowPendingLines();
   int PendingCount() const { return PendingLines.Count(); }
+  TmABSRich* Output() override { return this; }
 
   QTextEdit* rView = nullptr;
 

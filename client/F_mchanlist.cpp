@@ -5,6 +5,7 @@
 
 #include "F_mchannel.h"
 #include "U_chanlistgrid.h"
+#include "U_skinfile.h"
 #include "U_ircline.h"
 #include "U_subforms.h"
 #include "Zoengine.h"
@@ -46,3 +47,5 @@ void TmChanList::resizeEvent(QResizeEvent* event) {
   TMDIABS::resizeEvent(event);
   sgChanList->setGeometry(pClient->rect());
 }
+
+void TmChanList::ApplySkin(const TSkinValues& skin) { sgChanList->SetFixedColor(skin.ChListWinIndexBg); }

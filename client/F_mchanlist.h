@@ -20,6 +20,8 @@ class TmChanList : public TMDIABS {
   // One list reply: 321 starts a listing, 322 is a channel, any other code ends it.
   void ListReply(int code, const char* name, int32_t users, const char* topic);
 
+  void ApplySkin(const TSkinValues& skin) override;
+
   TChanListGrid* sgChanList;
 
  protected:

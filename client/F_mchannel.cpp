@@ -12,6 +12,8 @@
 #include "U_clientrules.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_skinfile.h"
+#include "U_ircline.h"
 #include "U_lib.h"
 #include "U_subforms.h"
 #include "U_userlist.h"
@@ -198,4 +200,18 @@ void TmChannel::SetUserListColors(uint32_t background, uint32_t text) {
   palette.setColor(QPalette::Base, QColor::fromRgb(background & 0xFFFFFF));
   palette.setColor(QPalette::Text, QColor::fromRgb(text & 0xFFFFFF));
   lbUsers->setPalette(palette);
+}
+
+bool TmChannel::Rename(const char* oldNick, const char* newNick) {
+  if (!RenameUser(oldNick, newNick)) return false;
+  UpdateCaption();
+  return true;
+}
+
+void TmChannel::EndOnClose(TZoEngine& engine) {
+  if (!Parted) engine.Send(Irc::Part(ChannelName).c_str());
+}
+
+void TmChannel::ApplySkin(const TSkinValues& skin) {
+  SetUserListColors(skin.ChanWinUserListBg, skin.ChanWinUserListFg);
 }

@@ -41,6 +41,13 @@ class TmChannel : public TmABSRich {
   void UpdateCaption();
   void SetUserListColors(uint32_t background, uint32_t text);
 
+  TFront InputTarget() const override { return {TFrontKind::Channel, ChannelName}; }
+  // A member renamed, with the caption brought up to date.
+  bool Rename(const char* oldNick, const char* newNick) override;
+  // Leaves the channel unless it was left already.
+  void EndOnClose(TZoEngine& engine) override;
+  void ApplySkin(const TSkinValues& skin) override;
+
   bool Parted = false;
   std::string ChannelName;
   std::string Modes;

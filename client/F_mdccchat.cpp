@@ -4,6 +4,7 @@
 #include "U_codepage.h"
 #include "U_commondata.h"
 #include "U_render.h"
+#include "Zoengine.h"
 
 TmDCCChat::TmDCCChat(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors)
     : TmABSRich(panel, manager, colors) {
@@ -29,3 +30,5 @@ void TmDCCChat::SetNick(const char* nick) {
   setWindowTitle(DecodeDisplay(Nick.c_str()));
   update();
 }
+
+void TmDCCChat::EndOnClose(TZoEngine& engine) { engine.CancelChat(ChatId); }

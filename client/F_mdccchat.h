@@ -15,7 +15,9 @@ class TmDCCChat : public TmABSRich {
   // A line the peer sent, shown under the peer's nick.
   void AddMessage(const char* text);
   // Follows the peer's nick change; false when `oldNick` is someone else.
-  bool Rename(const char* oldNick, const char* newNick);
+  bool Rename(const char* oldNick, const char* newNick) override;
+  TFront InputTarget() const override { return {TFrontKind::Chat, Nick, ChatId}; }
+  void EndOnClose(TZoEngine& engine) override;
   void SetNick(const char* nick);
 
   std::string Nick;

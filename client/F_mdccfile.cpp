@@ -88,3 +88,10 @@ void TmDCCFile::ShowLines() {
   lTime->setText(DecodeDisplay(lines.time.c_str()));
   lCPS->setText(DecodeDisplay(lines.speed.c_str()));
 }
+
+void TmDCCFile::EndOnClose(TZoEngine& engine) {
+  if (Receiving)
+    engine.CancelRecv(Seqnum);
+  else
+    engine.CancelSend(Seqnum);
+}

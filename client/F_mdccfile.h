@@ -25,6 +25,8 @@ class TmDCCFile : public TMDIABS {
   // speed. Only the first call counts.
   void SetSessionStart(uint64_t bytes);
   void SetStatus(TTransferStatus status);
+  // Stops the transfer.
+  void EndOnClose(TZoEngine& engine) override;
   // The file the transfer really uses, when it differs from the offered name.
   void SetFileName(const char* fileName);
   void UpdateCaption();

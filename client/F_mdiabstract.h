@@ -6,9 +6,13 @@
 #include <cstdint>
 
 #include "F_flatform.h"
+#include "U_input.h"
 #include "U_windowkinds.h"
 
 class CSubforms;
+struct TSkinValues;
+class TZoEngine;
+class TmABSRich;
 
 class TMDIABS : public TFlatForm {
   Q_OBJECT
@@ -21,6 +25,19 @@ class TMDIABS : public TFlatForm {
   // Raises the window without moving it and makes it the front window.
   void Activate();
   CSubforms& Manager() const { return manager_; }
+
+  // What each kind of window answers for itself; the defaults fit a window
+  // that shows no conversation.
+  // The pane its lines go to, or null.
+  virtual TmABSRich* Output() { return nullptr; }
+  // Where typed text goes while it is in front.
+  virtual TFront InputTarget() const { return {}; }
+  // Follows a nick change; true when it knew the nick.
+  virtual bool Rename(const char* /*oldNick*/, const char* /*newNick*/) { return false; }
+  // Ends what it stands for (a channel left, a transfer or chat stopped) as it closes.
+  virtual void EndOnClose(TZoEngine& /*engine*/) {}
+  // Takes the skin's colours beyond the frame's.
+  virtual void ApplySkin(const TSkinValues& /*skin*/) {}
 
   uint8_t Kind = wkAbstract;
   // Lines that came while the window was behind; cleared when it comes to the front.

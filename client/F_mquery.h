@@ -13,7 +13,8 @@ class TmQuery : public TmABSRich {
 
   // Follows the partner's nick change (not to a name that would address a
   // channel or several targets); false when `oldNick` is someone else.
-  bool Rename(const char* oldNick, const char* newNick);
+  bool Rename(const char* oldNick, const char* newNick) override;
+  TFront InputTarget() const override { return {TFrontKind::Query, Nick}; }
   void SetNick(const char* nick);
 
   std::string Nick;

@@ -63,31 +63,14 @@ TMDIABS* CSubforms::FrontForm() const { return forms_.empty() ? nullptr : forms_
 
 TmABSRich* CSubforms::FrontOutputForm() const {
   TMDIABS* front = FrontForm();
-  if (!front) return nullptr;
-  const int kind = front->Kind;
-  return kind == wkChannel || kind == wkStatus || kind == wkQuery || kind == wkDccChat
-             ? static_cast<TmABSRich*>(front)
-             : nullptr;
+  return front ? front->Output() : nullptr;
 }
 
 TSubformEvent::TSubformEvent(int type, TMDIABS* form) : QEvent(static_cast<QEvent::Type>(type)), Form(form) {}
 
 TFront CSubforms::InputFront() const {
-  TFront target;
   TMDIABS* front = FrontForm();
-  if (!front) return target;
-  if (front->Kind == wkChannel) {
-    target.kind = TFrontKind::Channel;
-    target.name = static_cast<TmChannel*>(front)->ChannelName;
-  } else if (front->Kind == wkQuery) {
-    target.kind = TFrontKind::Query;
-    target.name = static_cast<TmQuery*>(front)->Nick;
-  } else if (front->Kind == wkDccChat) {
-    target.kind = TFrontKind::Chat;
-    target.name = static_cast<TmDCCChat*>(front)->Nick;
-    target.chatId = static_cast<TmDCCChat*>(front)->ChatId;
-  }
-  return target;
+  return front ? front->InputTarget() : TFront{};
 }
 
 TmDCCChat* CSubforms::FindDCCChat(int chatId) const {
@@ -242,28 +225,7 @@ void CSubforms::BringToFront(TMDIABS* form) {
   form->update();
 }
 
-void CSubforms::CloseAction(TMDIABS* form) {
-  switch (form->Kind) {
-    case wkChannel: {
-      auto* channel = static_cast<TmChannel*>(form);
-      if (!channel->Parted) Send(Irc::Part(channel->ChannelName));
-      break;
-    }
-    case wkDccFile: {
-      auto* file = static_cast<TmDCCFile*>(form);
-      if (file->Receiving)
-        engine_.CancelRecv(file->Seqnum);
-      else
-        engine_.CancelSend(file->Seqnum);
-      break;
-    }
-    case wkDccChat:
-      engine_.CancelChat(static_cast<TmDCCChat*>(form)->ChatId);
-      break;
-    default:
-      break;
-  }
-}
+void CSubforms::CloseAction(TMDIABS* form) { form->EndOnClose(engine_); }
 
 void CSubforms::Remove(TMDIABS* form) {
   forms_.erase(std::find(forms_.begin(), forms_.end(), form));
@@ -331,19 +293,8 @@ void CSubforms::UserQuit(const char* nick) {
 
 void CSubforms::NickChanged(const char* oldNick, const char* newNick) {
   const TOutLine line = *RenderNick(oldNick, newNick);
-  for (TMDIABS* form : forms_) {
-    bool touched = false;
-    if (form->Kind == wkChannel) {
-      auto* channel = static_cast<TmChannel*>(form);
-      touched = channel->RenameUser(oldNick, newNick);
-      if (touched) channel->UpdateCaption();
-    } else if (form->Kind == wkQuery) {
-      touched = static_cast<TmQuery*>(form)->Rename(oldNick, newNick);
-    } else if (form->Kind == wkDccChat) {
-      touched = static_cast<TmDCCChat*>(form)->Rename(oldNick, newNick);
-    }
-    if (touched) static_cast<TmABSRich*>(form)->AddLine(line.text.c_str(), line.kind);
-  }
+  for (TMDIABS* form : forms_)
+    if (form->Rename(oldNick, newNick)) form->Output()->AddLine(line.text.c_str(), line.kind);
 }
 
 void CSubforms::UserModeChanged(const char* channel, const char* nick, const char* entry) {
@@ -439,11 +390,7 @@ void CSubforms::SetFrameColors(const TFrameColorRecord& colors) {
 }
 
 void CSubforms::ApplySkin() {
-  for (TMDIABS* form : forms_) {
-    if (form->Kind == wkChannel)
-      static_cast<TmChannel*>(form)->SetUserListColors(skin_.ChanWinUserListBg, skin_.ChanWinUserListFg);
-    if (form->Kind == wkChanList) static_cast<TmChanList*>(form)->sgChanList->SetFixedColor(skin_.ChListWinIndexBg);
-  }
+  for (TMDIABS* form : forms_) form->ApplySkin(skin_);
   SetFrameColors(skin_.SubWinFrame);
 }
 
