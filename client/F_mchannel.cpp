@@ -215,3 +215,5 @@ void TmChannel::EndOnClose(TZoEngine& engine) {
 void TmChannel::ApplySkin(const TSkinValues& skin) {
   SetUserListColors(skin.ChanWinUserListBg, skin.ChanWinUserListFg);
 }
+
+bool TmChannel::IsNamed(const char* name) const { return ZoSameName(ChannelName.c_str(), name); }

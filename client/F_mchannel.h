@@ -42,6 +42,7 @@ class TmChannel : public TmABSRich {
   void SetUserListColors(uint32_t background, uint32_t text);
 
   TFront InputTarget() const override { return {TFrontKind::Channel, ChannelName}; }
+  bool IsNamed(const char* name) const override;
   // A member renamed, with the caption brought up to date.
   bool Rename(const char* oldNick, const char* newNick) override;
   // Leaves the channel unless it was left already.

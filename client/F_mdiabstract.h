@@ -30,6 +30,9 @@ class TMDIABS : public TFlatForm {
   // that shows no conversation.
   // The pane its lines go to, or null.
   virtual TmABSRich* Output() { return nullptr; }
+  // Whether it is the window of that channel or nick; a window of a kind
+  // there is one of answers to any name.
+  virtual bool IsNamed(const char* /*name*/) const { return true; }
   // Where typed text goes while it is in front.
   virtual TFront InputTarget() const { return {}; }
   // Follows a nick change; true when it knew the nick.

@@ -30,3 +30,5 @@ void TmQuery::SetNick(const char* nick) {
   setWindowTitle(DecodeDisplay(nick));
   update();
 }
+
+bool TmQuery::IsNamed(const char* name) const { return ZoSameName(Nick.c_str(), name); }

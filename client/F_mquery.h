@@ -15,6 +15,7 @@ class TmQuery : public TmABSRich {
   // channel or several targets); false when `oldNick` is someone else.
   bool Rename(const char* oldNick, const char* newNick) override;
   TFront InputTarget() const override { return {TFrontKind::Query, Nick}; }
+  bool IsNamed(const char* name) const override;
   void SetNick(const char* nick);
 
   std::string Nick;

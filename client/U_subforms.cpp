@@ -40,15 +40,7 @@ int CSubforms::IndexOf(const TMDIABS* form) const {
 TMDIABS* CSubforms::FindForm(int kind, const char* name, int* index) const {
   for (size_t i = 0; i < forms_.size(); ++i) {
     TMDIABS* form = forms_[i];
-    if (form->Kind != kind) continue;
-    bool match = false;
-    if (kind == wkChannel)
-      match = ZoSameName(static_cast<TmChannel*>(form)->ChannelName.c_str(), name);
-    else if (kind == wkQuery)
-      match = ZoSameName(static_cast<TmQuery*>(form)->Nick.c_str(), name);
-    else
-      match = kind == wkChanList || kind == wkStatus || kind == wkAbstract;
-    if (!match) continue;
+    if (form->Kind != kind || !form->IsNamed(name)) continue;
     if (index) *index = static_cast<int>(i);
     return form;
   }
