@@ -95,8 +95,7 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   BindEngine();
   BindInput();
   TSession::TWindow window;
-  window.writeActive = [this](const char* text, int kind) { subforms_->WriteActive(text, kind); };
-  window.writeAll = [this](const char* text, int kind) { subforms_->WriteAll(text, kind); };
+  window.write = [this](const TOutLine& line) { subforms_->Write(line); };
   window.rejoin = [this] { subforms_->Rejoin(); };
   session_ = std::make_unique<TSession>(IRC, *sender_, std::move(window), this);
   SetModalOwner(this);
@@ -325,7 +324,7 @@ void TMainForm::IRCLogon(void*) {
 
 void TMainForm::tQUELBOTimer() {
   tQUELBO->stop();
-  subforms_->WriteActive(Notice("◆ 창 선택 단추로 열린 창 사이를 오갈 수 있습니다."), kKindNotice);
+  subforms_->Write(RenderWindowHint());
 }
 
 void TMainForm::IRCDisconnect(void*) {

@@ -32,7 +32,7 @@ void TMainForm::miDCCChatClick() {
   TmDCCChat* form = subforms_->NewDCCChat();
   form->SetNick(nick.c_str());
   form->ChatId = IRC.SendChatRequest(nick.c_str());
-  form->AddLine(ComposeLine("◆ %s님께 DCC-CHAT를 요청했습니다. 대기중...", {nick.c_str()}).c_str(), kKindCtcp);
+  subforms_->Write(RenderChatRequested(form->ChatId, nick.c_str()));
 }
 
 void TMainForm::IRCDCCChat(int seqnum, const char* nick, const char* address, int port, int* accept) {
@@ -50,8 +50,7 @@ void TMainForm::OpenOfferedChat(int seqnum, const char* nick, const char* addres
   TmDCCChat* form = subforms_->NewDCCChat();
   form->ChatId = seqnum;
   form->SetNick(nick);
-  form->AddLine(ComposeLine("◆ %s님과 DCC-CHAT접속중 (%s/%s)...", {nick, address, std::to_string(port).c_str()}).c_str(),
-                kKindCtcp);
+  subforms_->Write(RenderChatConnecting(seqnum, nick, address, port));
 }
 
 void TMainForm::AskChatOffer(uint64_t id, const TQuestion& offer) {
@@ -74,11 +73,11 @@ bool TMainForm::QueueOffer(const TQuestion& offer) {
 }
 
 void TMainForm::IRCDCCChatConnect(int seqnum) {
-  if (TmDCCChat* form = subforms_->FindDCCChat(seqnum)) form->AddLine(Cp949Literal("◆ 접속되었습니다"), kKindCtcp);
+  subforms_->Write(RenderChatConnected(seqnum));
 }
 
 void TMainForm::IRCDCCChatDisconnect(int seqnum) {
-  if (TmDCCChat* form = subforms_->FindDCCChat(seqnum)) form->AddLine(Cp949Literal("◆ 접속해제 되었습니다"), kKindCtcp);
+  subforms_->Write(RenderChatDisconnected(seqnum));
 }
 
 void TMainForm::IRCDCCChatMessage(int seqnum, const char* text) {

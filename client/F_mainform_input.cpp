@@ -111,7 +111,7 @@ void TMainForm::RunAction(TLineAction action) {
       if (IRC.state == TZoEngine::Idle)
         ConnectTo(action.text.c_str());
       else
-        subforms_->WriteActive(Cp949Literal("◆ 이미 서버에 접속해 있습니다."), kKindState);
+        subforms_->Write(RenderAlreadyConnected());
       return;
     case TLineAction::Kind::OpenQuery: {
       TmQuery* query = subforms_->OpenQuery(action.text.c_str());
@@ -182,8 +182,7 @@ void TMainForm::CancelSending() {
   const int waiting = sender_->Pending();
   if (!waiting) return;
   sender_->Clear();
-  subforms_->WriteActive(ComposeLine("◆ 보내지 않은 %s줄을 보내지 않기로 했습니다.", {std::to_string(waiting).c_str()}).c_str(),
-                         kKindState);
+  subforms_->Write(RenderPasteStopped(waiting));
 }
 
 // The history keeps the edit's own text, so browsing gives back exactly what
@@ -200,9 +199,6 @@ bool TMainForm::PasteClipboard() {
   for (TLineAction& action : *actions) RunAction(std::move(action));
   // Emptied as the edit would after its own paste: the block went out as lines.
   clipboard->clear();
-  if (const int waiting = sender_->Pending())
-    subforms_->WriteActive(
-        ComposeLine("◆ 붙여넣은 줄 가운데 %s줄을 차례로 보냅니다. 멈추려면 Esc 를 누르세요.", {std::to_string(waiting).c_str()}).c_str(),
-        kKindState);
+  if (const int waiting = sender_->Pending()) subforms_->Write(RenderPasteWaiting(waiting));
   return true;
 }

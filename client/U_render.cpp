@@ -322,3 +322,74 @@ TOutLine RenderOfferDropped(const TQuestion& offer, TOfferDrop why) {
 std::string ChatOfferPrompt(const char* nick) {
   return ComposeLine("◆ %s님이 DCC-CHAT를 요청합니다. 수락하시겠습니까?", {nick});
 }
+
+TOutLine RenderConnected() { return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 서버에 접속되었습니다.", {})); }
+
+std::vector<TOutLine> RenderLogon() {
+  return {Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 채널 입장은 /join #채널, 채널 목록은 /list 입니다.", {})),
+          Line(TOutTarget::Active, "", kKindNotice, ComposeLine("◆ 로그온 했습니다", {}))};
+}
+
+TOutLine RenderWindowHint() {
+  return Line(TOutTarget::Active, "", kKindNotice, ComposeLine("◆ 창 선택 단추로 열린 창 사이를 오갈 수 있습니다.", {}));
+}
+
+TOutLine RenderDisconnected(bool byUser) {
+  const char* text = byUser ? "◆ 요청하신 대로 서버와의 접속을 끊었습니다.\r\n"
+                              "◆ 다시 접속하려면 페이지에서 접속(Connect)을 누르세요."
+                            : "◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다.";
+  return Line(TOutTarget::All, "", kKindState, ComposeLine(text, {}));
+}
+
+TOutLine RenderRetryIn(int delayMs) {
+  return Line(TOutTarget::All, "", kKindState,
+              ComposeLine("◆ %s초 후 다시 연결합니다.", {std::to_string(delayMs / 1000).c_str()}));
+}
+
+TOutLine RenderSocketError(int code) {
+  return Line(TOutTarget::Active, "", kKindState, ComposeLine("IRC-Error : %s", {std::to_string(code).c_str()}));
+}
+
+TOutLine RenderAlreadyConnected() {
+  return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 이미 서버에 접속해 있습니다.", {}));
+}
+
+TOutLine RenderPasteWaiting(int lines) {
+  return Line(TOutTarget::Active, "", kKindState,
+              ComposeLine("◆ 붙여넣은 줄 가운데 %s줄을 차례로 보냅니다. 멈추려면 Esc 를 누르세요.",
+                          {std::to_string(lines).c_str()}));
+}
+
+TOutLine RenderPasteStopped(int lines) {
+  return Line(TOutTarget::Active, "", kKindState,
+              ComposeLine("◆ 보내지 않은 %s줄을 보내지 않기로 했습니다.", {std::to_string(lines).c_str()}));
+}
+
+TOutLine RenderRejoin(const char* channel) {
+  return Line(TOutTarget::Channel, channel, kKindNotice, ComposeLine("◆ %s채널에 재입장을 시도합니다..", {channel}));
+}
+
+TOutLine RenderQueryCapNote() {
+  return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 귓속말 창이 너무 많아 새 귓속말은 상태창에 표시합니다.", {}));
+}
+
+namespace {
+
+TOutLine ChatLine(int chat, std::string text) {
+  TOutLine line = Line(TOutTarget::Chat, "", kKindCtcp, std::move(text));
+  line.chat = chat;
+  return line;
+}
+
+}  // namespace
+
+TOutLine RenderChatRequested(int chat, const char* nick) {
+  return ChatLine(chat, ComposeLine("◆ %s님께 DCC-CHAT를 요청했습니다. 대기중...", {nick}));
+}
+
+TOutLine RenderChatConnecting(int chat, const char* nick, const char* address, int port) {
+  return ChatLine(chat, ComposeLine("◆ %s님과 DCC-CHAT접속중 (%s/%s)...", {nick, address, std::to_string(port).c_str()}));
+}
+
+TOutLine RenderChatConnected(int chat) { return ChatLine(chat, ComposeLine("◆ 접속되었습니다", {})); }
+TOutLine RenderChatDisconnected(int chat) { return ChatLine(chat, ComposeLine("◆ 접속해제 되었습니다", {})); }

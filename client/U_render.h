@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "C_analctcp.h"
 #include "U_analysis.h"
@@ -95,6 +96,26 @@ std::optional<TOutLine> RenderStandardReply(const stIRC& record);
 // Numeric replies: error lines from 401 on.
 std::optional<TOutLine> RenderNumeric(const char* command, const char* rest);
 std::optional<TOutLine> RenderList(int code);
+
+// The client's own lines: the connection's life, pasting, direct chats.
+TOutLine RenderConnected();
+// The hint and the logon line, in that order.
+std::vector<TOutLine> RenderLogon();
+TOutLine RenderWindowHint();
+// The connection ended: a reconnect follows, unless the user asked for the end.
+TOutLine RenderDisconnected(bool byUser);
+TOutLine RenderRetryIn(int delayMs);
+TOutLine RenderSocketError(int code);
+TOutLine RenderAlreadyConnected();
+TOutLine RenderPasteWaiting(int lines);
+TOutLine RenderPasteStopped(int lines);
+TOutLine RenderRejoin(const char* channel);
+// Private lines past the window cap go to the status window: said once.
+TOutLine RenderQueryCapNote();
+TOutLine RenderChatRequested(int chat, const char* nick);
+TOutLine RenderChatConnecting(int chat, const char* nick, const char* address, int port);
+TOutLine RenderChatConnected(int chat);
+TOutLine RenderChatDisconnected(int chat);
 
 // A peer's file or chat offer left unasked: too many questions were waiting,
 // or nobody answered in time.

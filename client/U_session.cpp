@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "U_clientrules.h"
-#include "U_codepage.h"
 #include "U_ircline.h"
 #include "U_pacedsender.h"
 #include "U_render.h"
@@ -48,14 +47,13 @@ void TSession::UserQuit() {
 }
 
 void TSession::Connected(const std::string& userName, const std::string& nick) {
-  window_.writeActive(Cp949Literal("◆ 서버에 접속되었습니다."), kKindState);
+  window_.write(RenderConnected());
   engine_.Send(Irc::User("quelbo", userName).c_str());
   engine_.Send(Irc::Nick(nick).c_str());
 }
 
 void TSession::LoggedOn() {
-  window_.writeActive(Cp949Literal("◆ 채널 입장은 /join #채널, 채널 목록은 /list 입니다."), kKindState);
-  window_.writeActive(Cp949Literal("◆ 로그온 했습니다"), kKindNotice);
+  for (const TOutLine& line : RenderLogon()) window_.write(line);
   backoff_.Reset();
   if (!autoJoin_.empty()) {
     listRequested_ = true;
@@ -85,24 +83,18 @@ void TSession::JoinNextAutoJoin() {
 void TSession::Disconnected() {
   sender_.Clear();
   autoJoining_ = false;
-  if (userQuit_) {
-    window_.writeAll(Cp949Literal("◆ 요청하신 대로 서버와의 접속을 끊었습니다.\r\n"
-                                  "◆ 다시 접속하려면 페이지에서 접속(Connect)을 누르세요."),
-                     kKindState);
-    return;
-  }
-  window_.writeAll(Cp949Literal("◆ 접속 해제 되었습니다.\r\n◆ 재접속 합니다."), kKindState);
+  window_.write(RenderDisconnected(userQuit_));
   ScheduleReconnect();
 }
 
 void TSession::Failed(int* code) {
   if (const auto refusal = RenderTlsRefusal(*code)) {
     // The same certificate would be refused again: no retry.
-    window_.writeActive(refusal->text.c_str(), refusal->kind);
+    window_.write(*refusal);
     engine_.Disconnect();
     return;
   }
-  window_.writeActive(ComposeLine("IRC-Error : %s", {std::to_string(*code).c_str()}).c_str(), kKindState);
+  window_.write(RenderSocketError(*code));
   *code = 0;
   // A failed attempt raises no disconnect; without this it would never be retried.
   if (engine_.state == TZoEngine::Connecting) ScheduleReconnect();
@@ -116,8 +108,7 @@ void TSession::ScheduleReconnect() {
     QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent)));
     return;
   }
-  window_.writeAll(ComposeLine("◆ %s초 후 다시 연결합니다.", {std::to_string(delay / 1000).c_str()}).c_str(),
-                   kKindState);
+  window_.write(RenderRetryIn(delay));
   retry_.start(delay);
 }
 

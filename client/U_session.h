@@ -11,6 +11,7 @@
 #include <vector>
 
 class TPacedSender;
+struct TOutLine;
 class TZoEngine;
 
 // Waits between reconnects: none the first time, then 1, 2, 4 ... 60 s.
@@ -31,11 +32,10 @@ class TSession : public QObject {
   // Posted to itself: connect again once the running handler has returned.
   static constexpr int kReconnectEvent = 2345;
 
-  // Where the session's lines go: the front window, every window, and the
-  // open channel windows asked to join again.
+  // Where the session's lines go, and the open channel windows asked to
+  // join again.
   struct TWindow {
-    std::function<void(const char* text, int kind)> writeActive;
-    std::function<void(const char* text, int kind)> writeAll;
+    std::function<void(const TOutLine& line)> write;
     std::function<void()> rejoin;
   };
 

@@ -165,7 +165,7 @@ void CSubforms::WriteQueryLine(const char* nick, const char* text, int kind) {
   if (QueryCount() < kPeerQueryCap) return OpenQuery(nick)->AddLine(text, kind);
   TmStatus* status = OpenStatus();
   if (!queryCapNoted_)
-    status->AddLine(Cp949Literal("◆ 귓속말 창이 너무 많아 새 귓속말은 상태창에 표시합니다."), kKindState);
+    status->AddLine(RenderQueryCapNote().text.c_str(), kKindState);
   queryCapNoted_ = true;
   status->AddLine(text, kind);
 }
@@ -318,8 +318,8 @@ void CSubforms::ReloadAllNames() {
 void CSubforms::Rejoin() {
   for (TMDIABS* form : forms_) {
     if (form->Kind != wkChannel) continue;
-    const char* name = static_cast<TmChannel*>(form)->ChannelName.c_str();
-    static_cast<TmChannel*>(form)->AddLine(ComposeLine("◆ %s채널에 재입장을 시도합니다..", {name}).c_str(), kKindNotice);
+    const std::string& name = static_cast<TmChannel*>(form)->ChannelName;
+    Write(RenderRejoin(name.c_str()));
     Send(Irc::Join(name));
   }
 }

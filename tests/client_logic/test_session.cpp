@@ -9,6 +9,7 @@
 #include "U_codepage.h"
 #include "U_ircline.h"
 #include "U_pacedsender.h"
+#include "U_render.h"
 #include "U_session.h"
 #include "Zoengine.h"
 #include "scripted_server.h"
@@ -19,8 +20,7 @@ namespace {
 struct SessionRig {
   SessionRig() {
     TSession::TWindow window;
-    window.writeActive = [this](const char* text, int) { shown += DecodeDisplay(text) + '\n'; };
-    window.writeAll = window.writeActive;
+    window.write = [this](const TOutLine& line) { shown += DecodeDisplay(line.text.c_str()) + '\n'; };
     window.rejoin = [this] { ++rejoins; };
     session = std::make_unique<TSession>(engine, sender, std::move(window));
     engine.OnConnect = [this](void*) { session->Connected("Real Name", "me"); };
