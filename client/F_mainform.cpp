@@ -49,8 +49,6 @@ void SetBackColor(QWidget* widget, uint32_t rgb) {
   widget->setPalette(palette);
 }
 
-const char* Notice(const char* utf8) { return Cp949Literal(utf8); }
-
 QString UnreadMark(TUnread unread) {
   return unread == urMention ? QStringLiteral("! ") : unread == urLines ? QStringLiteral("* ") : QString();
 }
@@ -377,7 +375,7 @@ void TMainForm::LogLine(TMDIABS* form, const std::string& line) {
                   DecodeDisplay(plain.c_str()));
 }
 
-void TMainForm::lbAdClick() { ShowMessageBox(Notice("벨코: 웹 페이지에 들어가는 IRC 대화 프로그램입니다.")); }
+void TMainForm::lbAdClick() { ShowMessageBox(Cp949Literal("벨코: 웹 페이지에 들어가는 IRC 대화 프로그램입니다.")); }
 
 bool TMainForm::UserMenuTarget(std::string* channel, std::string* nick) const {
   TMDIABS* front = subforms_->FrontForm();
