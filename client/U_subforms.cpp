@@ -1,6 +1,7 @@
 #include "U_subforms.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
 
 #include "F_mchanlist.h"
@@ -230,7 +231,7 @@ void CSubforms::CloseForm(TMDIABS* form) {
   if (IndexOf(form) < 0) return;
   CloseAction(form);
   Remove(form);
-  if (tiled_) Arrange();
+  if (tiled_) ArrangeSoon();
 }
 
 void CSubforms::CloseChannel(const char* name) {
@@ -342,10 +343,17 @@ std::vector<TMDIABS*> CSubforms::VisibleForms() const {
 }
 
 void CSubforms::Place(TMDIABS* form, QRect previousFront) {
-  if (tiled_)
-    Arrange();
-  else
-    form->setGeometry(NewWindowGeometry(previousFront, parent_->size()));
+  form->setGeometry(NewWindowGeometry(previousFront, parent_->size()));
+  if (tiled_) ArrangeSoon();
+}
+
+void CSubforms::ArrangeSoon() {
+  if (arrangeScheduled_) return;
+  arrangeScheduled_ = true;
+  QTimer::singleShot(0, parent_, [this] {
+    arrangeScheduled_ = false;
+    if (tiled_) Arrange();
+  });
 }
 
 void CSubforms::AreaResized() {

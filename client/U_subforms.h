@@ -156,6 +156,9 @@ class CSubforms {
   void CloseAction(TMDIABS* form);
   std::vector<TMDIABS*> VisibleForms() const;
   void Arrange();
+  // Tiles once the running handler is done, so a burst of new windows is
+  // arranged once, not once per window.
+  void ArrangeSoon();
   void Place(TMDIABS* form, QRect previousFront);
   void Send(const std::string& line);
 
@@ -167,4 +170,5 @@ class CSubforms {
   std::vector<TMDIABS*> forms_;  // owned: deleted by the close operations
   bool queryCapNoted_ = false;   // the status window has told why lines land there
   bool tiled_ = true;
+  bool arrangeScheduled_ = false;
 };
