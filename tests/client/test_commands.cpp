@@ -19,7 +19,7 @@
 namespace {
 
 // "me" operates #cmds, typing; "bob", a plain engine, sits there too.
-class Commands : public testing::TestWithParam<std::string> {
+class TypedCommands : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     if (GetParam() == "InspIRCd")
@@ -51,7 +51,7 @@ class Commands : public testing::TestWithParam<std::string> {
   EngineRecorder bob;
 };
 
-TEST_P(Commands, EachReachesTheOtherUserAsMeant) {
+TEST_P(TypedCommands, EachReachesTheOtherUserAsMeant) {
   Type("/topic a topic with spaces");
   EXPECT_TRUE(bob.WaitFor("OnTopic\t#cmds\tme\ta topic with spaces"));
   Type("/notice bob heads up now");
@@ -96,7 +96,7 @@ TEST_P(Commands, EachReachesTheOtherUserAsMeant) {
   EXPECT_TRUE(bob.WaitForPart("OnOtherQuit", "off to bed", 8000));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, Commands, testing::Values("ngircd", "InspIRCd"),
+INSTANTIATE_TEST_SUITE_P(Servers, TypedCommands, testing::Values("ngircd", "InspIRCd"),
                          [](const auto& info) { return info.param; });
 
 }  // namespace
