@@ -206,7 +206,8 @@ bool TMainForm::PasteClipboard() {
   const TFront front = subforms_->InputFront();
   if (front.kind == TFrontKind::None) return true;
   QPointer<TMainForm> alive(this);
-  const TPasteAnswer answer = AskPaste(static_cast<int>(lines.size()), DecodeDisplay(lines.front().data(), lines.front().size()));
+  const QString first = DecodeDisplay(lines.front().data(), lines.front().size());
+  const TPasteAnswer answer = AskPaste(static_cast<int>(lines.size()), first);
   if (!alive || answer == TPasteAnswer::Nothing || !(subforms_->InputFront() == front)) return true;
   if (answer == TPasteAnswer::OneLine)
     RunAction(PasteJoined(lines, front, datas_.Nick));

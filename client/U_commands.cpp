@@ -126,7 +126,8 @@ std::optional<TLineAction> Notice(TArgs args, const TInputContext&) {
   if (args.Empty()) return Missing();
   const std::string text(Irc::PrivmsgText(target, args.Rest()));
   return Send(Irc::Notice(target, text),
-              TOutLine{TOutTarget::Active, "", kKindOwnMessage, ComposeLine("-> -%s- %s", {target.c_str(), text.c_str()})});
+              TOutLine{TOutTarget::Active, "", kKindOwnMessage,
+                       ComposeLine("-> -%s- %s", {target.c_str(), text.c_str()})});
 }
 
 std::optional<TLineAction> Ctcp(TArgs args, const TInputContext&) {
