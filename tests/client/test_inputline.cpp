@@ -143,8 +143,6 @@ TEST(InputLine, WindowKeysAndJoiningAnOpenChannel) {
   QTest::keyClick(edit, Qt::Key_F4, Qt::ControlModifier);
   EXPECT_EQ(subforms.FindChannel("#a"), nullptr);
   EXPECT_TRUE(wired.Sent("PART #a\r\n"));
-  form.Input("/join #b key");  // with a key it names no window: sent
-  EXPECT_TRUE(wired.Sent("JOIN #b key\r\n"));
   EXPECT_FALSE(wired.server.Received().contains("JOIN #A"));
 }
 

@@ -88,11 +88,9 @@ TEST(Input, LinesBecomeActions) {
       {channel, "/kick bob too loud", "Server|KICK #c bob :too loud\r\n"},
       {channel, "/notice bob heads up", "Server|NOTICE bob :heads up\r\n|Active  6 -> -bob- heads up"},
       {channel, "/invite bob", "Server|INVITE bob #c\r\n"},
-      {none, "/nick newme", "Server|NICK newme\r\n"},
       {query, "/whois", "Server|WHOIS bob\r\n"},
       {channel, "/mode +m", "Server|MODE #c +m\r\n"},
       {channel, "/ctcp bob version", "Server|PRIVMSG bob :\1VERSION\1\r\n|Active  2 -> [bob] VERSION"},
-      {channel, "/names", "Server|NAMES #c\r\n"},
       {none, "/list >10", "Server|LIST >10\r\n"},
       // Missing arguments: how it is used, and nothing sent.
       {none, "/kick bob", "Show||Active  16 ◆ 사용법: /kick [채널] 대화명 [사유]"},
