@@ -4,7 +4,9 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QtTest/QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "F_mchannel.h"
@@ -63,8 +65,9 @@ TEST(InputLine, EnterSendsAndTheHistoryKeepsTheNewestFifty) {
   EXPECT_EQ(wired.server.Received().count("PRIVMSG"), 1);
 }
 
-// A block of lines is sent only as the user answers the question: each line,
-// nothing, or one joined line. The clipboard keeps what was copied.
+// A block of lines is sent only as the user answers the question: Esc sends
+// nothing, "한 줄로" one joined line, Enter each line. The clipboard keeps what
+// was copied.
 TEST(InputLine, PasteAsksAndFormattingKeys) {
   WiredForm wired;
   QLineEdit* edit = wired.form->eInput;
@@ -72,18 +75,18 @@ TEST(InputLine, PasteAsksAndFormattingKeys) {
   QClipboard* clipboard = QApplication::clipboard();
   const QString block = QString::fromUtf8("첫째 줄\r\ntwo\n\nthree");
   clipboard->setText(block);
-  int answer = mrCancel;
+  std::function<void(TKPasteBox&)> answer = [](TKPasteBox& box) { QTest::keyClick(&box, Qt::Key_Escape); };
   QStringList asked;
   ScopedAnswer hook([&](TModalForm& form) {
     auto& box = dynamic_cast<TKPasteBox&>(form);
     asked << box.lText->text() + "|" + box.lFirstLine->text();
-    box.SetModalResult(answer);
+    answer(box);
   });
   QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-  answer = TKPasteBox::mrOneLine;
+  answer = [](TKPasteBox& box) { box.sbOneLine->click(); };
   QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
   EXPECT_TRUE(wired.Sent("PRIVMSG #c :\xC3\xB9\xC2\xB0 \xC1\xD9 two three\r\n"));
-  answer = mrOk;
+  answer = [](TKPasteBox& box) { QTest::keyClick(&box, Qt::Key_Return); };
   QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
   EXPECT_TRUE(wired.Sent("PRIVMSG #c :two\r\nPRIVMSG #c :three\r\n"));
   EXPECT_TRUE(Shows(channel, "<me> three", kKindOwnMessage));
