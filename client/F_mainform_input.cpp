@@ -5,12 +5,14 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 
 #include "F_mainform.h"
 #include "F_mchannel.h"
 #include "F_mquery.h"
+#include "M_pastebox.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
 #include "U_lib.h"
@@ -120,6 +122,9 @@ void TMainForm::RunAction(TLineAction action) {
       if (!action.said.empty()) RunAction(PlainText(action.said, subforms_->InputFront(), datas_.Nick));
       return;
     }
+    case TLineAction::Kind::Show:
+      for (const TOutLine& line : action.shown) subforms_->Write(line);
+      return;
     case TLineAction::Kind::None:
       return;
   }
@@ -192,13 +197,22 @@ void TMainForm::ShowHistoryEntry(const std::string& entry) {
   eInput->end(false);
 }
 
+// Several lines are sent only when the user says so, to the window they were
+// pasted in. The clipboard stays as it was: the user may paste it again.
 bool TMainForm::PasteClipboard() {
-  QClipboard* clipboard = QApplication::clipboard();
-  std::optional<std::vector<TLineAction>> actions = PasteLines(WireText(clipboard->text()), subforms_->InputFront(), datas_.Nick);
-  if (!actions) return false;
-  for (TLineAction& action : *actions) RunAction(std::move(action));
-  // Emptied as the edit would after its own paste: the block went out as lines.
-  clipboard->clear();
+  const std::string text = WireText(QApplication::clipboard()->text());
+  const std::vector<std::string_view> lines = PastedLines(text);
+  if (lines.size() < 2) return false;  // the edit's own paste
+  const TFront front = subforms_->InputFront();
+  if (front.kind == TFrontKind::None) return true;
+  QPointer<TMainForm> alive(this);
+  const QString first = DecodeDisplay(lines.front().data(), lines.front().size());
+  const TPasteAnswer answer = AskPaste(static_cast<int>(lines.size()), first);
+  if (!alive || answer == TPasteAnswer::Nothing || !(subforms_->InputFront() == front)) return true;
+  if (answer == TPasteAnswer::OneLine)
+    RunAction(PasteJoined(lines, front, datas_.Nick));
+  else
+    for (TLineAction& action : PasteEach(lines, front, datas_.Nick)) RunAction(std::move(action));
   if (const int waiting = sender_->Pending()) subforms_->Write(RenderPasteWaiting(waiting));
   return true;
 }

@@ -1,7 +1,7 @@
 // What one typed or pasted line does: the IRC line or DCC chat text it sends,
-// the echo the user sees, or the channel window it brings to the front.
-// Also the input history. Decided without widgets; the main window carries
-// the actions out.
+// the echo the user sees, or the channel window it brings to the front
+// (commands: U_commands). Also the input history. Decided without widgets;
+// the main window carries the actions out.
 #pragma once
 
 #include <deque>
@@ -21,6 +21,8 @@ struct TFront {
   TFrontKind kind = TFrontKind::None;
   std::string name;  // channel name or nick
   int chatId = -1;
+
+  bool operator==(const TFront&) const = default;
 };
 
 struct TInputContext {
@@ -34,7 +36,7 @@ struct TInputContext {
 };
 
 struct TLineAction {
-  enum class Kind { None, Server, Chat, Activate, Connect, OpenQuery };
+  enum class Kind { None, Server, Chat, Activate, Connect, OpenQuery, Show };
   Kind kind = Kind::None;
   // Server: the IRC line, CR LF included, at most 512 bytes. Chat: the chat
   // text with CR LF. Activate: the channel whose window comes to the front.
@@ -46,6 +48,8 @@ struct TLineAction {
   std::string said;
   // Shown when the text goes out.
   std::optional<TOutLine> echo;
+  // Show: lines for the user alone, nothing is sent.
+  std::vector<TOutLine> shown;
 };
 
 // A line typed in the edit or handed in by the page. Only the text before the
@@ -54,11 +58,14 @@ TLineAction ProcessLine(std::string_view line, const TInputContext& context);
 // Plain text to the front window's channel, nick or DCC chat.
 TLineAction PlainText(std::string_view text, const TFront& front, const std::string& ownNick);
 
-// A clipboard text (CP949): nothing when it holds fewer than two lines (the
-// edit pastes it itself); otherwise one plain-text action per line, in order,
-// skipping empty lines; a line too long for one IRC line is cut like a typed one.
-std::optional<std::vector<TLineAction>> PasteLines(std::string_view clipboard, const TFront& front,
-                                                   const std::string& ownNick);
+// The lines of a clipboard text that hold something, in order.
+std::vector<std::string_view> PastedLines(std::string_view clipboard);
+// Each line as plain text to the front window; a line too long for one IRC
+// line is cut like a typed one.
+std::vector<TLineAction> PasteEach(const std::vector<std::string_view>& lines, const TFront& front,
+                                   const std::string& ownNick);
+// The lines joined by spaces into one, cut like a typed line.
+TLineAction PasteJoined(const std::vector<std::string_view>& lines, const TFront& front, const std::string& ownNick);
 
 // The lines sent from the edit, oldest first, and the browsing position,
 // which starts one past the newest.

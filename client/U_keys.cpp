@@ -39,6 +39,10 @@ TInputKey InputKeyAction(int key, Qt::KeyboardModifiers modifiers) {
       if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier))) return TInputKey::CompleteNick;
       break;
     case Qt::Key_Escape: return TInputKey::CancelSending;
+    // The edit's other paste key goes the same way as Ctrl+V.
+    case Qt::Key_Insert:
+      if (modifiers == Qt::ShiftModifier) return TInputKey::Paste;
+      break;
     default: break;
   }
   if (!(modifiers & Qt::ControlModifier)) return TInputKey::None;

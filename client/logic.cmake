@@ -4,6 +4,7 @@
 add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_render.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_input.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_keys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_complete.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_chatlog.cpp

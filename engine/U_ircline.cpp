@@ -29,6 +29,11 @@ std::string Concat(std::initializer_list<std::string_view> words) {
   return joined;
 }
 
+// A command whose only free text is optional: "CMD :text", or "CMD".
+std::string WithOptionalText(std::string_view head, std::string_view text) {
+  return text.empty() ? Line(head) : Line(Concat({head, " :"}), text);
+}
+
 }  // namespace
 
 namespace Irc {
@@ -58,7 +63,8 @@ std::string Nick(std::string_view nick) { return Line("NICK ", nick); }
 std::string Pong(std::string_view token) { return Line("PONG ", token); }
 std::string Cap(std::string_view args) { return Line("CAP ", args); }
 std::string Authenticate(std::string_view data) { return Line("AUTHENTICATE ", data); }
-std::string Quit(std::string_view message) { return Line("QUIT :", message); }
+std::string Quit(std::string_view message) { return WithOptionalText("QUIT", message); }
+std::string Away(std::string_view message) { return WithOptionalText("AWAY", message); }
 std::string Join(std::string_view channel, std::string_view key) {
   return key.empty() ? Line("JOIN ", channel) : Line(Concat({"JOIN ", channel, " "}), key);
 }
@@ -77,8 +83,14 @@ std::string JoinMany(const std::vector<std::string>& channels, size_t first, siz
   *taken = next - first;
   return list.empty() ? std::string() : Line(kHead, list);
 }
-std::string Part(std::string_view channel) { return Line("PART ", channel); }
-std::string List() { return Line("LIST"); }
+std::string Part(std::string_view channel, std::string_view reason) {
+  return WithOptionalText(Concat({"PART ", channel}), reason);
+}
+std::string List(std::string_view args) { return args.empty() ? Line("LIST") : Line("LIST ", args); }
+std::string Names(std::string_view channel) { return Line("NAMES ", channel); }
+std::string Invite(std::string_view nick, std::string_view channel) {
+  return Line(Concat({"INVITE ", nick, " "}), channel);
+}
 std::string Whois(std::string_view nick) { return Line("WHOIS ", nick); }
 std::string Privmsg(std::string_view target, std::string_view text) {
   return Line(Concat({"PRIVMSG ", target, " :"}), text);
@@ -104,8 +116,9 @@ std::string ChannelModes(std::string_view channel, std::string_view modes, std::
 std::string MemberMode(std::string_view channel, std::string_view mode, std::string_view nick) {
   return Line(Concat({"MODE ", channel, " ", mode, " :"}), nick);
 }
-std::string Kick(std::string_view channel, std::string_view nick) {
-  return Line(Concat({"KICK ", channel, " "}), nick);
+std::string Kick(std::string_view channel, std::string_view nick, std::string_view reason) {
+  return reason.empty() ? Line(Concat({"KICK ", channel, " "}), nick)
+                        : Line(Concat({"KICK ", channel, " ", nick, " :"}), reason);
 }
 std::string Topic(std::string_view channel) { return Line("TOPIC ", channel); }
 std::string Topic(std::string_view channel, std::string_view topic) {

@@ -27,14 +27,19 @@ std::string Pong(std::string_view token);
 // Capability negotiation and SASL: "CAP <args>", "AUTHENTICATE <data>".
 std::string Cap(std::string_view args);
 std::string Authenticate(std::string_view data);
+// Without a message, the bare command.
 std::string Quit(std::string_view message);
+// Marked away with the message; without one, back again.
+std::string Away(std::string_view message);
 std::string Join(std::string_view channel, std::string_view key = {});
 // As many of `channels` from `first` on as one comma-joined line holds;
 // `taken` says how many that is. A name no line could hold is taken and left
 // out, so the caller always moves on.
 std::string JoinMany(const std::vector<std::string>& channels, size_t first, size_t* taken);
-std::string Part(std::string_view channel);
-std::string List();
+std::string Part(std::string_view channel, std::string_view reason = {});
+std::string List(std::string_view args = {});
+std::string Names(std::string_view channel);
+std::string Invite(std::string_view nick, std::string_view channel);
 std::string Whois(std::string_view nick);
 std::string Privmsg(std::string_view target, std::string_view text);
 std::string Notice(std::string_view target, std::string_view text);
@@ -49,7 +54,7 @@ std::string ChannelModes(std::string_view channel, std::string_view modes, std::
                          std::string_view limit);
 // A member's mode from the member menu: "MODE channel +o :nick".
 std::string MemberMode(std::string_view channel, std::string_view mode, std::string_view nick);
-std::string Kick(std::string_view channel, std::string_view nick);
+std::string Kick(std::string_view channel, std::string_view nick, std::string_view reason = {});
 // The topic asked for (no text) or set.
 std::string Topic(std::string_view channel);
 std::string Topic(std::string_view channel, std::string_view topic);

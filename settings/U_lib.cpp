@@ -242,8 +242,12 @@ std::string MCommandProcedure::Expand(const char* line) const {
   }
   command += ' ';
   const bool channelCommand = ZoSameName(found->c_str(), "JOIN") || ZoSameName(found->c_str(), "PART");
-  if (channelCommand && arguments.front() != '#' && arguments.front() != '&') command += '#';
-  return command + std::string(arguments);
+  return command + (channelCommand ? ChannelArgument(arguments) : std::string(arguments));
+}
+
+std::string ChannelArgument(std::string_view name) {
+  if (!name.empty() && (name.front() == '#' || name.front() == '&')) return std::string(name);
+  return "#" + std::string(name);
 }
 
 std::optional<std::string> MCommandProcedure::FindCommand(const std::string& word) const {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QPainter;
@@ -68,13 +69,16 @@ class MCommandProcedure {
   explicit MCommandProcedure(const std::vector<std::string>& aliases) : aliases_(aliases) {}
   // The line to send, without line end.
   std::string Expand(const char* line) const;
-
- private:
+  // What the alias `word` stands for (any letter case); nothing for no alias.
   std::optional<std::string> FindCommand(const std::string& word) const;
 
+ private:
   const std::vector<std::string>& aliases_;
 };
 
+// A channel argument as JOIN and PART take it: "#" put before a name that
+// starts with neither "#" nor "&".
+std::string ChannelArgument(std::string_view name);
 // Every entry followed by the separator.
 std::string JoinStrings(const std::vector<std::string>& list, char separator);
 // Replaces the list with the non-empty pieces of the text.

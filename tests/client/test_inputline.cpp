@@ -2,15 +2,20 @@
 // multi-line paste, the formatting keys and the window keys.
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QtTest/QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "F_mchannel.h"
 #include "F_mstatus.h"
+#include "M_pastebox.h"
 #include "U_render.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
+#include "frame_input.h"
 #include "pane_lines.h"
 #include "wait_until.h"
 
@@ -60,17 +65,37 @@ TEST(InputLine, EnterSendsAndTheHistoryKeepsTheNewestFifty) {
   EXPECT_EQ(wired.server.Received().count("PRIVMSG"), 1);
 }
 
-TEST(InputLine, PasteAndFormattingKeys) {
+// A block of lines is sent only as the user answers the question: Esc sends
+// nothing, "한 줄로" one joined line, Enter each line. The clipboard keeps what
+// was copied.
+TEST(InputLine, PasteAsksAndFormattingKeys) {
   WiredForm wired;
   QLineEdit* edit = wired.form->eInput;
   TmChannel* channel = Joined(wired, "#c");
   QClipboard* clipboard = QApplication::clipboard();
-  clipboard->setText("one\r\ntwo\n\nthree");
+  const QString block = QString::fromUtf8("첫째 줄\r\ntwo\n\nthree");
+  clipboard->setText(block);
+  std::function<void(TKPasteBox&)> answer = [](TKPasteBox& box) { QTest::keyClick(&box, Qt::Key_Escape); };
+  QStringList asked;
+  ScopedAnswer hook([&](TModalForm& form) {
+    auto& box = dynamic_cast<TKPasteBox&>(form);
+    asked << box.lText->text() + "|" + box.lFirstLine->text();
+    answer(box);
+  });
   QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_TRUE(wired.Sent("PRIVMSG #c :one\r\nPRIVMSG #c :two\r\nPRIVMSG #c :three\r\n"));
+  answer = [](TKPasteBox& box) { box.sbOneLine->click(); };
+  QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_TRUE(wired.Sent("PRIVMSG #c :\xC3\xB9\xC2\xB0 \xC1\xD9 two three\r\n"));
+  answer = [](TKPasteBox& box) { QTest::keyClick(&box, Qt::Key_Return); };
+  QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_TRUE(wired.Sent("PRIVMSG #c :two\r\nPRIVMSG #c :three\r\n"));
   EXPECT_TRUE(Shows(channel, "<me> three", kKindOwnMessage));
-  EXPECT_TRUE(clipboard->text().isEmpty());
+  EXPECT_EQ(asked, QStringList(3, QString::fromUtf8("3줄을 보낼까요?|첫째 줄")));
+  EXPECT_EQ(clipboard->text(), block);
   EXPECT_TRUE(edit->text().isEmpty());
+  wired.form->SendIRCLine("PING :marker");
+  ASSERT_TRUE(wired.Sent("PING :marker\r\n"));
+  EXPECT_EQ(wired.server.Received().count("PRIVMSG #c :"), 4);  // "no" sent nothing
   clipboard->setText("just one");
   QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(edit->text(), "just one");  // a single line is the edit's own paste
@@ -121,8 +146,6 @@ TEST(InputLine, WindowKeysAndJoiningAnOpenChannel) {
   QTest::keyClick(edit, Qt::Key_F4, Qt::ControlModifier);
   EXPECT_EQ(subforms.FindChannel("#a"), nullptr);
   EXPECT_TRUE(wired.Sent("PART #a\r\n"));
-  form.Input("/join #b key");  // with a key it names no window: sent
-  EXPECT_TRUE(wired.Sent("JOIN #b key\r\n"));
   EXPECT_FALSE(wired.server.Received().contains("JOIN #A"));
 }
 
@@ -135,6 +158,7 @@ TEST(InputLine, WaitingLinesDieWithTheConnection) {
   std::string block;
   for (int i = 1; i <= 8; ++i) block += "paste " + std::to_string(i) + "\n";
   QApplication::clipboard()->setText(QString::fromStdString(block));
+  ScopedAnswer yes([](TModalForm& box) { box.SetModalResult(mrOk); });
   QTest::keyClick(form.eInput, Qt::Key_V, Qt::ControlModifier);
   ASSERT_TRUE(wired.Sent("PRIVMSG #c :paste 5\r\n"));
   EXPECT_FALSE(wired.server.Received().contains("paste 6"));
@@ -151,7 +175,7 @@ TEST(InputLine, WaitingLinesDieWithTheConnection) {
 TEST(InputLine, TypedQuitEndsReconnecting) {
   WiredForm wired;
   wired.form->Input("/quit see you");
-  ASSERT_TRUE(wired.Sent("quit see you\r\n"));
+  ASSERT_TRUE(wired.Sent("QUIT :see you\r\n"));
   wired.server.CloseClient();
   SpinFor(1500);
   EXPECT_TRUE(wired.server.ClientClosed());

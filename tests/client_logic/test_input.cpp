@@ -20,17 +20,19 @@ TInputContext Context(TFrontKind kind, std::string name, int chat = -1) {
   return context;
 }
 
-// "kind|text" and, with an echo, "|where name kind text".
+std::string Describe(const TOutLine& line) {
+  static const char* const kWhere[] = {"None", "Active", "Channel", "Query", "Chat", "All", "Members", "Renamed"};
+  return std::string("|") + kWhere[static_cast<int>(line.where)] + " " + line.name + " " + std::to_string(line.kind) +
+         " " + DecodeDisplay(line.text.c_str()).toStdString();
+}
+
+// "kind|text" and, with an echo or lines shown, "|where name kind text" (UTF-8).
 std::string Describe(const TLineAction& action) {
-  static const char* const kKinds[] = {"None", "Server", "Chat", "Activate", "Connect", "OpenQuery"};
+  static const char* const kKinds[] = {"None", "Server", "Chat", "Activate", "Connect", "OpenQuery", "Show"};
   std::string shown = std::string(kKinds[static_cast<int>(action.kind)]) + "|" + action.text;
   if (!action.said.empty()) shown += "|said " + action.said;
-  if (action.echo) {
-    static const char* const kWhere[] = {"None", "Active", "Channel", "Query", "Chat", "All", "Members", "Renamed"};
-    const TOutLine& echo = *action.echo;
-    shown += std::string("|") + kWhere[static_cast<int>(echo.where)] + " " + echo.name + " " +
-             std::to_string(echo.kind) + " " + echo.text;
-  }
+  if (action.echo) shown += Describe(*action.echo);
+  for (const TOutLine& line : action.shown) shown += Describe(line);
   return shown;
 }
 
@@ -56,10 +58,10 @@ TEST(Input, LinesBecomeActions) {
       {channel, "/MEwaves", "Server|MEwaves\r\n"},
       {none, "/j chat", "Server|JOIN #chat\r\n"},
       {none, "/join #OPEN", "Activate|#OPEN"},
-      {channel, "/join #open key", "Server|join #open key\r\n"},
+      {channel, "/join #open key", "Server|JOIN #open key\r\n"},
       {channel, "/", "None|"},
       {channel, "hi\nQUIT :x", "Server|PRIVMSG #c :hi\r\n|Channel #c 6 <me> hi"},
-      {none, "/join #a\rQUIT", "Server|join #a\r\n"},
+      {none, "/join #a\rQUIT", "Server|JOIN #a\r\n"},
       {channel, std::string("hi\0QUIT", 7), "Server|PRIVMSG #c :hi\r\n|Channel #c 6 <me> hi"},
       // A typed message shows in its partner's open window, else in front naming the partner.
       {channel, "/msg ann see you", "Server|PRIVMSG ann :see you\r\n|Query ann 6 <me> see you"},
@@ -71,9 +73,41 @@ TEST(Input, LinesBecomeActions) {
       {none, "/server", "Connect|"},
       {none, "/server irc.example.org:7000 extra", "Connect|irc.example.org:7000"},
       {none, "/serverx", "Server|serverx\r\n"},
+      {none, "/server irc.example.org:abc", "Show||Active  16 ◆ 서버 주소가 올바르지 않습니다: irc.example.org:abc (주소[:포트], 포트는 1부터 65535까지)"},
+      // Free text is the trailing parameter; channels default to the front one.
+      {channel, "/away gone for lunch", "Server|AWAY :gone for lunch\r\n|Active  16 ◆ 자리 비움으로 표시했습니다: gone for lunch"},
+      {none, "/AWAY", "Server|AWAY\r\n|Active  16 ◆ 자리 비움을 끝냈습니다."},
+      {channel, "/part", "Server|PART #c\r\n"},
+      {channel, "/part see you all", "Server|PART #c :see you all\r\n"},
+      {none, "/part chat", "Server|PART #chat\r\n"},
+      {channel, "/quit", "Server|QUIT\r\n"},
+      {channel, "/quit off to bed", "Server|QUIT :off to bed\r\n"},
+      {channel, "/topic", "Server|TOPIC #c\r\n"},
+      {channel, "/topic a new topic", "Server|TOPIC #c :a new topic\r\n"},
+      {query, "/topic #x a new topic", "Server|TOPIC #x :a new topic\r\n"},
+      {channel, "/kick bob too loud", "Server|KICK #c bob :too loud\r\n"},
+      {channel, "/notice bob heads up", "Server|NOTICE bob :heads up\r\n|Active  6 -> -bob- heads up"},
+      {channel, "/invite bob", "Server|INVITE bob #c\r\n"},
+      {query, "/whois", "Server|WHOIS bob\r\n"},
+      {channel, "/mode +m", "Server|MODE #c +m\r\n"},
+      {channel, "/ctcp bob version", "Server|PRIVMSG bob :\1VERSION\1\r\n|Active  2 -> [bob] VERSION"},
+      {none, "/list >10", "Server|LIST >10\r\n"},
+      // Missing arguments: how it is used, and nothing sent.
+      {none, "/kick bob", "Show||Active  16 ◆ 사용법: /kick [채널] 대화명 [사유]"},
+      {none, "/topic", "Show||Active  16 ◆ 사용법: /topic [채널] [주제]"},
+      {channel, "/notice bob", "Show||Active  16 ◆ 사용법: /notice 대상 메시지"},
+      {channel, "/msg bob", "Show||Active  16 ◆ 사용법: /msg 대상 메시지"},
+      {channel, "/j", "Show||Active  16 ◆ 사용법: /join 채널 [키]"},
   };
   for (const auto& c : cases) EXPECT_EQ(Describe(ProcessLine(c.line, c.context)), c.expected) << c.line;
   EXPECT_EQ(ProcessLine("hi", chat).chatId, 3);
+
+  const TLineAction help = ProcessLine("/help", none);
+  ASSERT_EQ(help.kind, TLineAction::Kind::Show);
+  std::string shown;
+  for (const TOutLine& line : help.shown) shown += DecodeDisplay(line.text.c_str()).toStdString() + "\n";
+  EXPECT_NE(shown.find("◆ /away [메시지] : "), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("/action"), std::string::npos);
 }
 
 TEST(Input, LongLinesFitOneIrcLineAndTheEchoShowsWhatWasSent) {
@@ -97,22 +131,23 @@ TEST(Input, LongLinesFitOneIrcLineAndTheEchoShowsWhatWasSent) {
   }
 }
 
-TEST(Input, PasteSendsEachLineAsText) {
+TEST(Input, PasteSendsEachLineOrOneJoinedLine) {
   const TFront channel{TFrontKind::Channel, "#c", -1};
-  EXPECT_FALSE(PasteLines("one line", channel, "me").has_value());
-  EXPECT_FALSE(PasteLines("one line\n", channel, "me").has_value());
+  EXPECT_EQ(PastedLines("one line\n\r\n").size(), 1u);
 
   const std::string longLine(512, 'x');
-  const auto actions = PasteLines("a\r\n/quit\n\n" + longLine + "\n" + longLine.substr(1) + "\rb", channel, "me");
-  ASSERT_TRUE(actions.has_value());
+  const std::string block = "a\r\n/quit\n\n" + longLine + "\n" + longLine.substr(1) + "\rb";
+  const auto lines = PastedLines(block);
   std::vector<std::string> sent;
-  for (const TLineAction& action : *actions) sent.push_back(action.text);
+  for (const TLineAction& action : PasteEach(lines, channel, "me")) sent.push_back(action.text);
   const std::string cut = "PRIVMSG #c :" + longLine.substr(0, 498) + "\r\n";
   EXPECT_EQ(sent, (std::vector<std::string>{"PRIVMSG #c :a\r\n", "PRIVMSG #c :/quit\r\n", cut, cut,
                                             "PRIVMSG #c :b\r\n"}));
+  EXPECT_EQ(PasteJoined(lines, channel, "me").text, "PRIVMSG #c :a /quit " + longLine.substr(0, 490) + "\r\n");
+  EXPECT_EQ(Describe(PasteJoined(PastedLines("a\nb"), channel, "me")), "Server|PRIVMSG #c :a b\r\n|Channel #c 6 <me> a b");
 
-  EXPECT_TRUE(PasteLines("a\nb", TFront{}, "me")->empty());
-  const auto chat = PasteLines("a\nb", TFront{TFrontKind::Chat, "", 4}, "me");
-  ASSERT_EQ(chat->size(), 2u);
-  EXPECT_EQ(Describe((*chat)[1]) + " " + std::to_string((*chat)[1].chatId), "Chat|b\r\n|Chat  6 <me> b 4");
+  EXPECT_TRUE(PasteEach(lines, TFront{}, "me").empty());
+  const auto chat = PasteEach(PastedLines("a\nb"), TFront{TFrontKind::Chat, "", 4}, "me");
+  ASSERT_EQ(chat.size(), 2u);
+  EXPECT_EQ(Describe(chat[1]) + " " + std::to_string(chat[1].chatId), "Chat|b\r\n|Chat  6 <me> b 4");
 }

@@ -16,6 +16,7 @@ TEST(IrcLine, EachCommandAsTheServerReadsIt) {
       {Irc::Nick("me"), "NICK me\r\n"},
       {Irc::Pong("irc.example"), "PONG irc.example\r\n"},
       {Irc::Quit("bye"), "QUIT :bye\r\n"},
+      {Irc::Quit(""), "QUIT\r\n"},
       {Irc::Join("#c"), "JOIN #c\r\n"},
       {Irc::Join("#c", "key"), "JOIN #c key\r\n"},
       {Irc::Part("#c"), "PART #c\r\n"},

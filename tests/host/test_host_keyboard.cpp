@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <memory>
 
@@ -126,6 +129,11 @@ class HostKeyboard : public testing::TestWithParam<Size> {
   }
 
   QWidget* Control() { return embed_->Widget(); }
+  // New windows are tiled once the handler that opened them has returned.
+  testing::AssertionResult Tiled() {
+    WaitUntil([&] { return bool(NoneFullyHidden(Control())); });
+    return NoneFullyHidden(Control());
+  }
   // Typed where the keyboard focus is, as a person types.
   void Type(const QString& text) {
     QTest::keyClicks(QApplication::focusWidget(), text);
@@ -148,7 +156,7 @@ TEST_P(HostKeyboard, FirstSightAndTheInputLine) {
   QWidget* channel = SubWindow(Control(), "TmChannel", "#velko");
   QWidget* status = SubWindow(Control(), "TmStatus");
   ASSERT_TRUE(status);
-  EXPECT_TRUE(NoneFullyHidden(Control()));
+  EXPECT_TRUE(Tiled());
   EXPECT_GE(status->findChild<QTextEdit*>()->height(), 40);  // a few of the connection's lines show
   Grab(*window_, Shot("first-sight").c_str());
 
@@ -172,7 +180,7 @@ TEST_P(HostKeyboard, FirstSightAndTheInputLine) {
   ASSERT_TRUE(WaitUntil([&] { return SubWindow(Control(), "TmQuery", "peer") != nullptr; }));
   Type(QStringLiteral("/join #second"));
   ASSERT_TRUE(WaitUntil([&] { return SubWindow(Control(), "TmChannel", "#second") != nullptr; }));
-  EXPECT_TRUE(NoneFullyHidden(Control()));
+  EXPECT_TRUE(Tiled());
   Grab(*window_, Shot("three-windows").c_str());
 
   QTest::keyClick(input_, Qt::Key_Up);
@@ -206,6 +214,38 @@ TEST_P(HostKeyboard, FirstSightAndTheInputLine) {
   Type(QStringLiteral("/query peer are you there"));
   EXPECT_TRUE(peer_.WaitForPart("OnPrivmsg", "are you there"));
   Grab(*window_, Shot("mention").c_str());
+}
+
+// A block pasted into the input line asks first, in the client's own dialog
+// with its own loop; answered with a click on "한 줄로", the peer gets the
+// lines as one, and the clipboard still holds what was copied.
+TEST_P(HostKeyboard, APasteAsksFirst) {
+  ASSERT_TRUE(peer_.WaitFor("OnOtherJoin\t#velko\thosty", 10000));
+  ASSERT_TRUE(WaitUntil([&] {
+    QWidget* channel = SubWindow(Control(), "TmChannel", "#velko");
+    return channel && SubWindows(Control()).back() == channel;
+  }));
+  const QString block = QStringLiteral("first line\nsecond line\n\nthird");
+  QApplication::clipboard()->setText(block);
+  QString asked;
+  QTimer::singleShot(0, [&] {
+    QWidget* box = nullptr;
+    WaitUntil([&] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->inherits("TKPasteBox") && w->isVisible()) box = w;
+      return box != nullptr;
+    });
+    if (!box) return;
+    for (QLabel* label : box->findChildren<QLabel*>()) asked += label->text() + "|";
+    GrabWithDialog(*window_, *box, Shot("paste-question").c_str());
+    for (QToolButton* button : box->findChildren<QToolButton*>())
+      if (button->text() == QString::fromUtf8("한 줄로")) QTest::mouseClick(button, Qt::LeftButton);
+  });
+  QTest::keyClick(input_, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(asked, QString::fromUtf8("3줄을 보낼까요?|first line|"));
+  EXPECT_TRUE(peer_.WaitForPart("OnPrivmsg", "#velko\tfirst line second line third"));
+  EXPECT_EQ(QApplication::clipboard()->text(), block);
+  EXPECT_TRUE(input_->text().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, HostKeyboard,
