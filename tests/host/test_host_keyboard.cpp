@@ -43,7 +43,7 @@ std::vector<QWidget*> SubWindows(QWidget* control) {
 }
 
 // Every window keeps some part not covered by a window above it.
-testing::AssertionResult NoneFullyHiddenNow(QWidget* control) {
+testing::AssertionResult NoneFullyHidden(QWidget* control) {
   const std::vector<QWidget*> windows = SubWindows(control);
   for (size_t i = 0; i < windows.size(); ++i) {
     const QRect shown = windows[i]->geometry() & windows[i]->parentWidget()->rect();
@@ -57,12 +57,6 @@ testing::AssertionResult NoneFullyHiddenNow(QWidget* control) {
                                            << windows[j]->width() << "x" << windows[j]->height();
   }
   return testing::AssertionSuccess();
-}
-
-// Windows are arranged one pass after they open: waits for that pass.
-testing::AssertionResult NoneFullyHidden(QWidget* control) {
-  WaitUntil([&] { return bool(NoneFullyHiddenNow(control)); });
-  return NoneFullyHiddenNow(control);
 }
 
 QWidget* SubWindow(QWidget* control, const char* className, const QString& captionStart = {}) {
