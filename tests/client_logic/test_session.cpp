@@ -31,7 +31,7 @@ struct SessionRig {
   bool Shows(const char* text) const { return shown.contains(QString::fromUtf8(text)); }
 
   TZoEngine engine;
-  TPacedSender sender{[this](const std::string& line) { engine.Send(line.c_str()); }};
+  TPacedSender sender{[this](const std::string& line) { return engine.Send(line.c_str()); }};
   std::unique_ptr<TSession> session;
   QString shown;
   int rejoins = 0;
@@ -138,6 +138,42 @@ TEST(Session, RefusedConnectionIsRetriedWithBackoff) {
   rig.session->UserQuit();
   SpinFor(1200);
   EXPECT_EQ(rig.shown.count("IRC-Error"), 2);
+
+  // Nothing is left half-open: a typed line says it was not sent, and the
+  // next server is contacted as asked.
+  EXPECT_EQ(rig.engine.state, TZoEngine::Idle);
+  rig.sender.Enqueue(Irc::Privmsg("#c", "lost"), [&] { rig.shown += "echo\n"; });
+  EXPECT_TRUE(rig.Shows("◆ 서버에 접속되어 있지 않아 보내지 못했습니다."));
+  EXPECT_FALSE(rig.Shows("echo"));
+  ScriptedServer good;
+  rig.session->ConnectTo(("127.0.0.1:" + std::to_string(good.Port())).c_str());
+  EXPECT_TRUE(good.WaitForText("NICK me\r\n"));
+}
+
+// A server that welcomes and closes at once is not hammered: a logon alone
+// does not cut the waits short, only a connection that lasted does.
+TEST(Session, AServerThatWelcomesAndClosesIsNotHammered) {
+  QTcpServer storm;
+  ASSERT_TRUE(storm.listen(QHostAddress::LocalHost, 0));
+  std::vector<qint64> accepted;
+  QElapsedTimer clock;
+  clock.start();
+  QObject::connect(&storm, &QTcpServer::newConnection, [&] {
+    while (QTcpSocket* peer = storm.nextPendingConnection()) {
+      accepted.push_back(clock.elapsed());
+      peer->write(":srv 001 me :Welcome\r\n");
+      peer->disconnectFromHost();
+    }
+  });
+  SessionRig rig;
+  constexpr int kUnitMs = 20;
+  rig.session->SetTimings({.backoffUnitMs = kUnitMs});
+  rig.session->ConnectTo(("127.0.0.1:" + std::to_string(storm.serverPort())).c_str());
+  ASSERT_TRUE(WaitUntil([&] { return accepted.size() >= 8; }, 10000));
+  // Waits of 0, 1, 2, 4, 8, 16 and 32 units before the eighth connection.
+  EXPECT_GE(accepted[7] - accepted[0], 63 * kUnitMs);
+  EXPECT_GE(rig.shown.count("◆ 로그온 했습니다"), 7);
+  rig.session->UserQuit();
 }
 
 }  // namespace

@@ -8,7 +8,13 @@
 #include "C_socket.h"
 #include "engine_recorder.h"
 #include "ngircd_server.h"
+#include "tcp_relay.h"
 #include "test_certificates.h"
+#include "wait_until.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 
@@ -71,5 +77,80 @@ TEST(Tls, CertificatesAndNamesAreCheckedUnlessTrustedExplicitly) {
       EXPECT_TRUE(r.Events({"OnConnect", "OnLine"}).empty());
     }
     r.engine.Disconnect();
+  }
+}
+
+// Bytes slipped into a live TLS session by a hop end the connection: one
+// error, then the disconnect; nothing more is taken for sending, and the
+// engine can connect again.
+TEST(Tls, PlainTextInALiveSessionEndsTheConnection) {
+  TestCertificates certificates;
+  ASSERT_TRUE(certificates.Make());
+  NgircdServer server;
+  server.EnableTls(certificates.CertFile(), certificates.KeyFile());
+  ASSERT_TRUE(server.Start());
+  TcpRelay relay(server.TlsPort());
+  EngineRecorder r;
+  r.engine.SetAddress("localhost");
+  r.engine.SetPort(relay.Port());
+  r.engine.SetTls(true);
+  r.engine.SetTlsTrust("", certificates.CaFile());
+  r.engine.OnConnect = [&](void*) { r.engine.Send("USER quelbo 0 0 :tls\r\nNICK tls\r\n"); };
+  ASSERT_TRUE(r.engine.Connect());
+  ASSERT_TRUE(r.WaitFor("OnLogon\t(null)", 10000));
+  relay.InjectToClient("NOTICE * :not encrypted\r\n");
+  ASSERT_TRUE(r.WaitFor("OnDisconnect\t(null)"));
+  const std::vector<std::string> ending = r.Events({"OnIRCError", "OnDisconnect"});
+  ASSERT_EQ(ending.size(), 2u);
+  EXPECT_EQ(ending[0].rfind("OnIRCError\t", 0), 0u);
+  EXPECT_EQ(r.engine.state, TZoEngine::Idle);
+  EXPECT_FALSE(r.engine.Send("PRIVMSG tls :lost\r\n"));
+  EXPECT_TRUE(r.engine.Connect());
+  EXPECT_TRUE(WaitUntil([&] { return relay.Accepted() == 2; }));
+  r.engine.Disconnect();
+}
+
+// Trust files that are no small regular file are refused at once with one
+// reason, never opened in a way that could block, walked or taken as a pattern.
+TEST(Tls, UnusableTrustFilesRefuseTheConnectionAtOnce) {
+  TestCertificates certificates;
+  ASSERT_TRUE(certificates.Make());
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString();
+  const std::string fifo = folder + "/key.fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string large = folder + "/large.pem";
+  {
+    QFile file(QString::fromStdString(large));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QFile ca(QString::fromStdString(certificates.CaFile()));
+    ASSERT_TRUE(ca.open(QIODevice::ReadOnly));
+    const QByteArray pem = ca.readAll();
+    while (file.size() <= static_cast<qint64>(kZoTlsFileMax)) file.write(pem);
+  }
+  struct Files {
+    const char* name;
+    std::string caFile;
+    std::string clientCert;
+    std::string clientKey;
+  };
+  const Files cases[] = {
+      {"CA file is a folder", folder, "", ""},
+      {"CA file is missing", folder + "/missing.pem", "", ""},
+      {"CA file is too large", large, "", ""},
+      {"client key is a FIFO", certificates.CaFile(), certificates.CertFile(), fifo},
+      {"client certificate holds no certificate", certificates.CaFile(), certificates.KeyFile(), certificates.KeyFile()},
+  };
+  for (const Files& c : cases) {
+    SCOPED_TRACE(c.name);
+    EngineRecorder r;
+    r.engine.SetAddress("localhost");
+    r.engine.SetPort(GetFreePort());
+    r.engine.SetTls(true);
+    r.engine.SetTlsTrust("", c.caFile);
+    r.engine.SetTlsClientCert(c.clientCert, c.clientKey);
+    EXPECT_FALSE(r.engine.Connect());
+    EXPECT_EQ(r.Events(), std::vector<std::string>{"OnIRCError\t" + std::to_string(kZoTlsBadFile)});
+    EXPECT_EQ(r.engine.state, TZoEngine::Idle);
   }
 }
