@@ -106,24 +106,6 @@ TEST(Connection, UnfinishedLineIsDroppedWhenTheConnectionCloses) {
   EXPECT_EQ(w.lines, (Lines{"fresh\n"}));
 }
 
-TEST(Connection, SendsOnlyWhileConnectedAndRefusesASecondConnect) {
-  ScriptedServer server;
-  CZoConnection connection;
-  connection.Send("lost\r\n");
-  ASSERT_TRUE(connection.Connect("127.0.0.1", server.Port()));
-  EXPECT_FALSE(connection.Connect("127.0.0.1", server.Port()));
-  ASSERT_TRUE(server.WaitForClient());
-  ASSERT_TRUE(WaitUntil([&] { return connection.LocalAddress() != 0; }));
-  EXPECT_EQ(connection.LocalAddress(), 0x7F000001u);
-  connection.Send("USER a 0 0 :b\r\nNICK n\r\n");
-  ASSERT_TRUE(server.WaitForText("NICK n\r\n"));
-  EXPECT_EQ(server.Received(), QByteArray("USER a 0 0 :b\r\nNICK n\r\n"));
-  connection.Disconnect();
-  connection.Send("after\r\n");
-  SpinFor(50);
-  EXPECT_FALSE(server.Received().contains("after"));
-}
-
 TEST(Engine, StatesThroughASession) {
   EngineRecorder r;
   ScriptedServer server;
@@ -203,6 +185,10 @@ TEST(Engine, OverdueRegistrationAndSilentLinksAreGivenUp) {
   ASSERT_TRUE(WaitUntil([&] { return !server.ClientClosed(); }));
   ASSERT_TRUE(server.WaitForText("CAP LS 302\r\n"));
   server.Write(":srv 421 * CAP :Unknown command\r\n:srv 001 me :Welcome\r\n");
+  ASSERT_TRUE(r.WaitFor("OnLogon\t(null)"));
+  EXPECT_FALSE(r.engine.Connect());  // a live connection is kept as it is
+  EXPECT_EQ(r.engine.state, TZoEngine::LoggedOn);
+  EXPECT_EQ(r.engine.LocalAddress(), 0x7F000001u);
   ASSERT_TRUE(server.WaitForText("PING velko\r\n"));
   server.Write(":srv PONG srv :velko\r\n");
   ASSERT_TRUE(WaitUntil([&] { return server.Received().count("PING velko") == 2; }));

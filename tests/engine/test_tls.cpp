@@ -2,8 +2,11 @@
 // checked, and only the user's explicit trust lets another certificate pass.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSslSocket>
+#include <QTemporaryDir>
 #include <string>
+#include <sys/stat.h>
 
 #include "C_socket.h"
 #include "engine_recorder.h"
@@ -11,10 +14,6 @@
 #include "tcp_relay.h"
 #include "test_certificates.h"
 #include "wait_until.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-#include <sys/stat.h>
 
 namespace {
 
@@ -32,15 +31,30 @@ std::string WithoutColons(std::string text) {
   return text;
 }
 
+class Tls : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(QSslSocket::supportsSsl()) << "no TLS backend for Qt Network";
+    ASSERT_TRUE(certificates.Make());
+    server.EnableTls(certificates.CertFile(), certificates.KeyFile());
+    ASSERT_TRUE(server.Start());
+  }
+  // Aims the engine at `host` and `port` over TLS, trusting the test CA when asked.
+  void Aim(EngineRecorder& r, const char* host, uint16_t port, bool trustCa = true) {
+    r.engine.SetAddress(host);
+    r.engine.SetPort(port);
+    r.engine.SetTls(true);
+    r.engine.SetTlsTrust("", trustCa ? certificates.CaFile() : "");
+    r.engine.OnConnect = [&r](void*) { r.engine.Send("USER quelbo 0 0 :tls\r\nNICK tls\r\n"); };
+  }
+
+  TestCertificates certificates;
+  NgircdServer server;
+};
+
 }  // namespace
 
-TEST(Tls, CertificatesAndNamesAreCheckedUnlessTrustedExplicitly) {
-  ASSERT_TRUE(QSslSocket::supportsSsl()) << "no TLS backend for Qt Network";
-  TestCertificates certificates;
-  ASSERT_TRUE(certificates.Make());
-  NgircdServer server;
-  server.EnableTls(certificates.CertFile(), certificates.KeyFile());
-  ASSERT_TRUE(server.Start());
+TEST_F(Tls, CertificatesAndNamesAreCheckedUnlessTrustedExplicitly) {
   const TlsCase cases[] = {
       {"verified through the CA file", "localhost", true, false, 0},
       {"the name does not match", "127.0.0.1", true, false, kZoTlsWrongName},
@@ -51,12 +65,9 @@ TEST(Tls, CertificatesAndNamesAreCheckedUnlessTrustedExplicitly) {
   for (const TlsCase& c : cases) {
     SCOPED_TRACE(c.name);
     EngineRecorder r;
-    r.engine.SetAddress(c.host);
-    r.engine.SetPort(server.TlsPort());
-    r.engine.SetTls(true);
-    r.engine.SetTlsTrust(c.pin ? certificates.Fingerprint() : "", c.trustCa ? certificates.CaFile() : "");
+    Aim(r, c.host, server.TlsPort(), c.trustCa);
+    if (c.pin) r.engine.SetTlsTrust(certificates.Fingerprint(), "");
     r.engine.SetTlsClientCert(c.clientCert ? certificates.CertFile() : "", c.clientCert ? certificates.KeyFile() : "");
-    r.engine.OnConnect = [&](void*) { r.engine.Send("USER quelbo 0 0 :tls\r\nNICK tls\r\n"); };
     // As the client does: a refused connection is closed at once.
     r.engine.OnIRCError = [&, record = r.engine.OnIRCError](int* code) {
       record(code);
@@ -83,19 +94,10 @@ TEST(Tls, CertificatesAndNamesAreCheckedUnlessTrustedExplicitly) {
 // Bytes slipped into a live TLS session by a hop end the connection: one
 // error, then the disconnect; nothing more is taken for sending, and the
 // engine can connect again.
-TEST(Tls, PlainTextInALiveSessionEndsTheConnection) {
-  TestCertificates certificates;
-  ASSERT_TRUE(certificates.Make());
-  NgircdServer server;
-  server.EnableTls(certificates.CertFile(), certificates.KeyFile());
-  ASSERT_TRUE(server.Start());
+TEST_F(Tls, PlainTextInALiveSessionEndsTheConnection) {
   TcpRelay relay(server.TlsPort());
   EngineRecorder r;
-  r.engine.SetAddress("localhost");
-  r.engine.SetPort(relay.Port());
-  r.engine.SetTls(true);
-  r.engine.SetTlsTrust("", certificates.CaFile());
-  r.engine.OnConnect = [&](void*) { r.engine.Send("USER quelbo 0 0 :tls\r\nNICK tls\r\n"); };
+  Aim(r, "localhost", relay.Port());
   ASSERT_TRUE(r.engine.Connect());
   ASSERT_TRUE(r.WaitFor("OnLogon\t(null)", 10000));
   relay.InjectToClient("NOTICE * :not encrypted\r\n");
@@ -112,22 +114,14 @@ TEST(Tls, PlainTextInALiveSessionEndsTheConnection) {
 
 // Trust files that are no small regular file are refused at once with one
 // reason, never opened in a way that could block, walked or taken as a pattern.
-TEST(Tls, UnusableTrustFilesRefuseTheConnectionAtOnce) {
-  TestCertificates certificates;
-  ASSERT_TRUE(certificates.Make());
+TEST_F(Tls, UnusableTrustFilesRefuseTheConnectionAtOnce) {
   QTemporaryDir dir;
   const std::string folder = dir.path().toStdString();
   const std::string fifo = folder + "/key.fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const std::string large = folder + "/large.pem";
-  {
-    QFile file(QString::fromStdString(large));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    QFile ca(QString::fromStdString(certificates.CaFile()));
-    ASSERT_TRUE(ca.open(QIODevice::ReadOnly));
-    const QByteArray pem = ca.readAll();
-    while (file.size() <= static_cast<qint64>(kZoTlsFileMax)) file.write(pem);
-  }
+  ASSERT_TRUE(QFile::copy(QString::fromStdString(certificates.CaFile()), QString::fromStdString(large)));
+  ASSERT_TRUE(QFile(QString::fromStdString(large)).resize(kZoTlsFileMax + 1));
   struct Files {
     const char* name;
     std::string caFile;
@@ -144,9 +138,7 @@ TEST(Tls, UnusableTrustFilesRefuseTheConnectionAtOnce) {
   for (const Files& c : cases) {
     SCOPED_TRACE(c.name);
     EngineRecorder r;
-    r.engine.SetAddress("localhost");
-    r.engine.SetPort(GetFreePort());
-    r.engine.SetTls(true);
+    Aim(r, "localhost", server.TlsPort());
     r.engine.SetTlsTrust("", c.caFile);
     r.engine.SetTlsClientCert(c.clientCert, c.clientKey);
     EXPECT_FALSE(r.engine.Connect());
