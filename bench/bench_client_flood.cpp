@@ -22,17 +22,6 @@ namespace {
 
 const int kFloodLines = qEnvironmentVariableIntValue("FLOOD_LINES") > 0 ? qEnvironmentVariableIntValue("FLOOD_LINES") : 100000;
 
-long CurrentRssKb() {
-  FILE* status = std::fopen("/proc/self/status", "r");
-  if (!status) return -1;
-  char line[256];
-  long kb = -1;
-  while (std::fgets(line, sizeof line, status))
-    if (std::sscanf(line, "VmRSS: %ld", &kb) == 1) break;
-  std::fclose(status);
-  return kb;
-}
-
 long PeakRssKb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

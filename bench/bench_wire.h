@@ -1,8 +1,11 @@
 // The scripted server's side of the end-to-end benchmarks: a loopback
-// listener and blocking reads and writes on its one client.
+// listener and blocking reads and writes on its one client; and the
+// client's memory as the system counts it.
 #pragma once
 
 #include <arpa/inet.h>
+#include <cstdio>
+#include <functional>
 #include <netinet/in.h>
 #include <string>
 #include <sys/socket.h>
@@ -35,6 +38,16 @@ inline bool ReadUntil(int fd, const char* needle) {
   return true;
 }
 
+// Runs `serve` on a loopback listener in a child process; the child's id, or -1.
+inline pid_t ServeInChild(const std::function<int(int listener)>& serve, uint16_t* port) {
+  const int listener = ListenOnLoopback(port);
+  if (listener < 0) return -1;
+  const pid_t child = fork();
+  if (child == 0) _exit(serve(listener));
+  close(listener);
+  return child;
+}
+
 inline bool WriteAll(int fd, const std::string& bytes) {
   size_t sent = 0;
   while (sent < bytes.size()) {
@@ -43,4 +56,25 @@ inline bool WriteAll(int fd, const std::string& bytes) {
     sent += static_cast<size_t>(count);
   }
   return true;
+}
+
+// The resident set of this process, in KiB; -1 when unknown.
+inline long CurrentRssKb() {
+  FILE* status = std::fopen("/proc/self/status", "r");
+  if (!status) return -1;
+  char line[256];
+  long kb = -1;
+  while (std::fgets(line, sizeof line, status))
+    if (std::sscanf(line, "VmRSS: %ld", &kb) == 1) break;
+  std::fclose(status);
+  return kb;
+}
+
+// Runs `seen` whenever the event is raised, before what it did already.
+template <typename... Args>
+void AlsoOn(std::function<void(Args...)>& event, std::function<void()> seen) {
+  event = [before = event, seen = std::move(seen)](Args... args) {
+    seen();
+    if (before) before(args...);
+  };
 }

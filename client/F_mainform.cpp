@@ -303,7 +303,7 @@ void TMainForm::UserQuit() { session_->UserQuit(); }
 
 // --- sending ---
 
-void TMainForm::Send(const std::string& line) { IRC.Send(line.c_str()); }
+bool TMainForm::Send(const std::string& line) { return IRC.Send(line.c_str()); }
 
 void TMainForm::SendRaw(const std::string& line) {
   if (IsQuitLine(line.c_str())) UserQuit();

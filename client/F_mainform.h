@@ -115,7 +115,7 @@ class TMainForm : public QWidget {
   void SkinIconLoaded();
   void SkinBackImageLoaded();
   void BindEngine();
-  void Send(const std::string& line);
+  bool Send(const std::string& line);
   void SendRaw(const std::string& line);
 
   void sbWinSelectClick();

@@ -39,7 +39,7 @@ class TKeyFilter : public QObject {
 }  // namespace
 
 void TMainForm::BindInput() {
-  sender_ = new TPacedSender([this](const std::string& line) { Send(line); }, this);
+  sender_ = new TPacedSender([this](const std::string& line) { return Send(line); }, this);
   eInput->installEventFilter(new TKeyFilter(eInput, [this](QKeyEvent* event) { return eInputKeyDown(event); }));
 }
 

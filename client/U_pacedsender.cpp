@@ -40,8 +40,11 @@ void TPacedSender::Drain() {
     --credit_;
     TItem item = std::move(queue_.front());
     queue_.pop_front();
-    if (send_) send_(item.line);
-    if (item.onSent) item.onSent();
+    if (send_ && send_(item.line)) {
+      if (item.onSent) item.onSent();
+    } else if (OnUnsent) {
+      OnUnsent();
+    }
   }
   if (queue_.empty()) return;
   const qint64 due = refilledAt_ + pacing_.intervalMs - clock_.elapsed();

@@ -20,16 +20,20 @@ class TPacedSender : public QObject {
     int burst = 5;
     int intervalMs = 2000;
   };
-  using SendFn = std::function<void(const std::string& line)>;
+  // True when the line was handed to a live connection.
+  using SendFn = std::function<bool(const std::string& line)>;
 
   explicit TPacedSender(SendFn send, QObject* parent = nullptr);
   TPacedSender(SendFn send, TPacing pacing, QObject* parent = nullptr);
 
-  // Queues one line; `onSent` runs right after it went out.
+  // Queues one line; `onSent` runs right after it went out, OnUnsent instead
+  // when there was no connection to take it.
   void Enqueue(std::string line, std::function<void()> onSent = {});
   int Pending() const { return static_cast<int>(queue_.size()); }
   // Forgets unsent lines, e.g. when the connection is lost.
   void Clear();
+
+  std::function<void()> OnUnsent;
 
  private:
   struct TItem {

@@ -10,6 +10,7 @@
 #include "C_socket.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
+#include "winsock_errors.h"
 
 // A mention gets a colour of its own, so it stands out.
 constexpr uint32_t kKindColors[18] = {
@@ -277,6 +278,7 @@ std::optional<TOutLine> RenderTlsRefusal(int code) {
                     : code == kZoTlsWrongName ? "인증서가 접속한 서버 이름의 것이 아닙니다"
                     : code == kZoTlsUntrusted ? "인증서를 신뢰할 수 없습니다(설정에서 지문이나 CA 파일로 신뢰할 수 있습니다)"
                     : code == kZoTlsFailed    ? "이 시스템에서 TLS를 쓸 수 없습니다"
+                    : code == kZoTlsBadFile   ? "설정한 CA 파일, 인증서나 키 파일을 쓸 수 없습니다(1 MiB 이하의 일반 파일이어야 합니다)"
                                               : nullptr;
   if (!why) return std::nullopt;
   return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 보안 연결을 거부했습니다: %s. 접속하지 않았습니다.", {Cp949Literal(why)}));
@@ -347,7 +349,20 @@ TOutLine RenderRetryIn(int delayMs) {
 }
 
 TOutLine RenderSocketError(int code) {
-  return Line(TOutTarget::Active, "", kKindState, ComposeLine("IRC-Error : %s", {std::to_string(code).c_str()}));
+  const char* why = code == WSAECONNABORTED  ? "연결이 중단되었습니다"
+                    : code == WSAECONNRESET  ? "서버가 연결을 끊었습니다"
+                    : code == WSAENOBUFS     ? "서버가 받지 않아 보낼 줄이 너무 많이 쌓였습니다"
+                    : code == WSAETIMEDOUT   ? "서버의 응답이 없어 연결을 끊었습니다"
+                    : code == WSAECONNREFUSED ? "서버가 접속을 거부했습니다"
+                    : code == WSAHOST_NOT_FOUND ? "서버 이름을 찾을 수 없습니다"
+                                              : nullptr;
+  const std::string number = std::to_string(code);
+  if (!why) return Line(TOutTarget::Active, "", kKindState, ComposeLine("IRC-Error : %s", {number.c_str()}));
+  return Line(TOutTarget::Active, "", kKindState, ComposeLine("IRC-Error : %s (%s)", {number.c_str(), Cp949Literal(why)}));
+}
+
+TOutLine RenderNotSent() {
+  return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 서버에 접속되어 있지 않아 보내지 못했습니다.", {}));
 }
 
 TOutLine RenderAlreadyConnected() {

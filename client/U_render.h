@@ -105,8 +105,11 @@ TOutLine RenderWindowHint();
 // The connection ended: a reconnect follows, unless the user asked for the end.
 TOutLine RenderDisconnected(bool byUser);
 TOutLine RenderRetryIn(int delayMs);
+// The error number, with why in words where it is one a user meets.
 TOutLine RenderSocketError(int code);
 TOutLine RenderAlreadyConnected();
+// A typed line that found no connection to go out on.
+TOutLine RenderNotSent();
 TOutLine RenderPasteWaiting(int lines);
 TOutLine RenderPasteStopped(int lines);
 TOutLine RenderRejoin(const char* channel);

@@ -15,14 +15,25 @@ int TReconnectBackoff::NextDelayMs() {
   const int attempt = attempts_;
   if (attempts_ < 8) ++attempts_;
   if (attempt == 0) return 0;
-  return std::min(1000 << (attempt - 1), kMaxDelayMs);
+  return unitMs_ * std::min(1 << (attempt - 1), 60);
 }
 
 TSession::TSession(TZoEngine& engine, TPacedSender& sender, TWindow window, QObject* parent)
     : QObject(parent), engine_(engine), sender_(sender), window_(std::move(window)) {
-  retry_.setSingleShot(true);
+  for (QTimer* timer : {&retry_, &settled_, &quitGrace_}) timer->setSingleShot(true);
   connect(&retry_, &QTimer::timeout, this,
           [this] { QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(kReconnectEvent))); });
+  connect(&settled_, &QTimer::timeout, this, [this] { backoff_.Reset(); });
+  connect(&quitGrace_, &QTimer::timeout, this, [this] {
+    if (userQuit_) engine_.Disconnect();
+  });
+  sender_.OnUnsent = [this] { window_.write(RenderNotSent()); };
+  SetTimings(timings_);
+}
+
+void TSession::SetTimings(const TSessionTimings& timings) {
+  timings_ = timings;
+  backoff_ = TReconnectBackoff(timings.backoffUnitMs);
 }
 
 void TSession::SetAutoJoinChannels(const char* list) {
@@ -36,6 +47,9 @@ void TSession::ConnectTo(const char* server) {
     engine_.SetTls(address->tls);
   }
   userQuit_ = false;
+  quitGrace_.stop();
+  reconnectPending_ = false;
+  retry_.stop();
   backoff_.Reset();
   engine_.Connect();
 }
@@ -44,6 +58,10 @@ void TSession::UserQuit() {
   userQuit_ = true;
   reconnectPending_ = false;
   retry_.stop();
+  if (engine_.state == TZoEngine::Connecting)
+    engine_.Disconnect();
+  else if (engine_.state != TZoEngine::Idle)
+    quitGrace_.start(timings_.quitGraceMs);
 }
 
 void TSession::Connected(const std::string& userName, const std::string& nick) {
@@ -54,7 +72,7 @@ void TSession::Connected(const std::string& userName, const std::string& nick) {
 
 void TSession::LoggedOn() {
   for (const TOutLine& line : RenderLogon()) window_.write(line);
-  backoff_.Reset();
+  settled_.start(timings_.settledMs);
   if (!autoJoin_.empty()) {
     listRequested_ = true;
     if (!autoJoining_) JoinNextAutoJoin();
@@ -81,6 +99,8 @@ void TSession::JoinNextAutoJoin() {
 }
 
 void TSession::Disconnected() {
+  settled_.stop();
+  quitGrace_.stop();
   sender_.Clear();
   autoJoining_ = false;
   window_.write(RenderDisconnected(userQuit_));

@@ -1,7 +1,8 @@
 // The connection's life as the client runs it, apart from any window:
 // registering once connected, the page's channels (or else the channel list)
 // at logon, reconnecting after a loss with a growing wait, and staying away
-// once the user has quit. What it has to say goes to the window's writers.
+// once the user has quit. What it has to say goes to the window's writers,
+// among it every typed line that found no connection to go out on.
 #pragma once
 
 #include <QObject>
@@ -14,15 +15,29 @@ class TPacedSender;
 struct TOutLine;
 class TZoEngine;
 
-// Waits between reconnects: none the first time, then 1, 2, 4 ... 60 s.
+// Waits between reconnects: none the first time, then 1, 2, 4 ... 60 units
+// (seconds, unless a test shortens them).
 class TReconnectBackoff {
  public:
-  static constexpr int kMaxDelayMs = 60000;
+  explicit TReconnectBackoff(int unitMs = 1000) : unitMs_(unitMs) {}
   int NextDelayMs();
   void Reset() { attempts_ = 0; }
 
  private:
+  int unitMs_;
   int attempts_ = 0;
+};
+
+// How long the session waits; tests shorten them.
+struct TSessionTimings {
+  int backoffUnitMs = 1000;
+  // A connection that stays this long after its logon has proven the server
+  // sound: the next loss is answered at once again. One that drops sooner
+  // keeps the waits growing, so a server that welcomes and closes is not
+  // hammered.
+  int settledMs = 60000;
+  // After the user's QUIT, the server is given this long to close.
+  int quitGraceMs = 10000;
 };
 
 class TSession : public QObject {
@@ -41,11 +56,14 @@ class TSession : public QObject {
 
   // Lines go out through `engine`, joins paced through `sender`.
   TSession(TZoEngine& engine, TPacedSender& sender, TWindow window, QObject* parent = nullptr);
+  void SetTimings(const TSessionTimings& timings);
 
   void SetAutoJoinChannels(const char* list);
   // "host[:port]" or an ircs:// address; an empty text keeps the last one.
   void ConnectTo(const char* server);
   // The user left the server on purpose: no reconnect until the next ConnectTo.
+  // An attempt under way ends now; a server that does not close after the
+  // QUIT is left after a grace time.
   void UserQuit();
   // The page's channels not yet joined.
   const std::vector<std::string>& AutoJoin() const { return autoJoin_; }
@@ -69,7 +87,10 @@ class TSession : public QObject {
   TZoEngine& engine_;
   TPacedSender& sender_;
   TWindow window_;
+  TSessionTimings timings_;
   QTimer retry_;
+  QTimer settled_;
+  QTimer quitGrace_;
   TReconnectBackoff backoff_;
   std::vector<std::string> autoJoin_;
   size_t autoJoinSent_ = 0;  // entries of autoJoin_ already on the wire

@@ -16,6 +16,19 @@ constexpr const char* kWanted[] = {"multi-prefix", "sasl"};
 // AUTHENTICATE carries at most this much of the payload per line.
 constexpr size_t kChunk = 400;
 
+// An offer beyond either bound is no offer a client can use: registration goes on without.
+constexpr size_t kMaxOfferedBytes = 64 << 10;
+constexpr size_t kMaxOfferedCaps = 500;
+
+size_t CountWords(const char* text) {
+  size_t count = 0;
+  for (const char* at = text + strspn(text, " "); *at; at += strspn(at, " ")) {
+    ++count;
+    at += strcspn(at, " ");
+  }
+  return count;
+}
+
 bool IsSaslFailure(int numeric) { return numeric >= 902 && numeric <= 907; }
 
 }  // namespace
@@ -54,7 +67,8 @@ void CZoServerCaps::Start(bool external) {
   external_ = external;
   stage_ = Stage::Listing;
   offered_.clear();
-  enabled_.clear();
+  offeredCount_ = 0;
+  requested_.clear();
   utf8Only_ = false;
   SendText(Irc::Cap("LS 302"));
 }
@@ -75,7 +89,9 @@ bool CZoServerCaps::Handle(const stIRC& r) {
     if (strcasecmp(verb, "NAK") == 0 && stage_ == Stage::Requesting) End();
   } else if (strcasecmp(r.command, "AUTHENTICATE") == 0 && stage_ == Stage::LoggingIn) {
     Authenticate(ZoParam(r, 0));
-  } else if (stage_ == Stage::LoggingIn && (numeric == 903 || IsSaslFailure(numeric))) {
+  } else if (strcasecmp(r.command, "AUTHENTICATE") == 0 && stage_ == Stage::Answered) {
+    AbortLogin();
+  } else if (LoggingIn() && (numeric == 903 || IsSaslFailure(numeric))) {
     End();
   }
   return false;
@@ -84,8 +100,11 @@ bool CZoServerCaps::Handle(const stIRC& r) {
 // "CAP * LS * :more" continues; the last line has no "*" before its list.
 void CZoServerCaps::Offered(const stIRC& r) {
   const bool more = r.paramCount >= 4 && strcmp(ZoParam(r, 2), "*") == 0;
+  const char* list = ZoParam(r, r.paramCount - 1u);
+  offeredCount_ += CountWords(list);
+  if (offeredCount_ > kMaxOfferedCaps || offered_.size() + strlen(list) >= kMaxOfferedBytes) return End();
   if (!offered_.empty()) offered_ += ' ';
-  offered_ += ZoParam(r, r.paramCount - 1u);
+  offered_ += list;
   if (more) return;
   std::string wanted;
   for (const char* name : kWanted) {
@@ -93,20 +112,34 @@ void CZoServerCaps::Offered(const stIRC& r) {
     if (strcmp(name, "sasl") == 0 && account_.empty() && !external_) continue;
     wanted += wanted.empty() ? name : std::string(" ") + name;
   }
+  offered_.clear();  // only what was requested matters from here on
   if (wanted.empty()) return End();
   stage_ = Stage::Requesting;
+  requested_ = wanted;
   SendText(Irc::Cap("REQ :" + wanted));
 }
 
+// Only what was asked for counts: a server cannot switch on a login nobody set up.
 void CZoServerCaps::Acknowledged(const char* caps) {
-  enabled_ = caps;
-  if (!ZoHasWord(caps, "sasl")) return End();
+  if (!ZoHasWord(requested_.c_str(), "sasl") || !ZoHasWord(caps, "sasl")) return End();
   stage_ = Stage::LoggingIn;
   SendText(Irc::Authenticate(external_ ? "EXTERNAL" : "PLAIN"));
 }
 
+void CZoServerCaps::GiveUp() {
+  if (LoggingIn()) return AbortLogin();
+  if (Negotiating()) End();
+}
+
+// Once: whatever the server sends after it, registration goes on.
+void CZoServerCaps::AbortLogin() {
+  SendText(Irc::Authenticate("*"));
+  End();
+}
+
 void CZoServerCaps::Authenticate(const char* challenge) {
-  if (strcmp(challenge, "+") != 0) return SendText(Irc::Authenticate("*"));
+  if (strcmp(challenge, "+") != 0) return AbortLogin();
+  stage_ = Stage::Answered;
   // The certificate already says who we are: the payload is empty.
   if (external_) return SendText(Irc::Authenticate("+"));
   const std::string payload = ZoBase64(account_ + '\0' + account_ + '\0' + password_);

@@ -1,7 +1,8 @@
 // What the server offers beyond plain registration: capability negotiation
 // (CAP LS 302 ... CAP END, never holding up a server that knows no CAP), SASL
 // login (EXTERNAL with a client certificate, else PLAIN), and the UTF-8-only
-// announcement that sets the wire encoding.
+// announcement that sets the wire encoding. What a server can make it hold
+// or send is bounded: the offered list, and one abort for a bad login.
 #pragma once
 
 #include <string>
@@ -20,23 +21,29 @@ class CZoServerCaps {
   // Takes the record's part in the negotiation; true when the record is the
   // negotiation's own and no one else needs it (a server's "unknown CAP").
   bool Handle(const stIRC& record);
+  // Still negotiating: registration waits for it.
+  bool Negotiating() const { return stage_ != Stage::Idle && stage_ != Stage::Done; }
+  // Stops waiting for the server: registration goes on without what is missing.
+  void GiveUp();
 
   bool Utf8Only() const { return utf8Only_; }
-  // The capabilities the server acknowledged, blank-separated.
-  const std::string& Enabled() const { return enabled_; }
 
  private:
   void Offered(const stIRC& record);
   void Acknowledged(const char* caps);
   void Authenticate(const char* challenge);
+  void AbortLogin();
+  bool LoggingIn() const { return stage_ == Stage::LoggingIn || stage_ == Stage::Answered; }
   void Supports(const stIRC& record);
   void End();
   void SendText(const std::string& line);
 
-  enum class Stage { Idle, Listing, Requesting, LoggingIn, Done };
+  // Answered: the credentials went out; only the outcome may follow.
+  enum class Stage { Idle, Listing, Requesting, LoggingIn, Answered, Done };
   Stage stage_ = Stage::Idle;
   std::string offered_;
-  std::string enabled_;
+  size_t offeredCount_ = 0;
+  std::string requested_;
   std::string account_;
   std::string password_;
   bool utf8Only_ = false;

@@ -2,7 +2,6 @@
 
 #include <QCryptographicHash>
 #include <QHostAddress>
-#include <QFile>
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslSocket>
@@ -19,6 +18,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "U_file.h"
 #include "winsock_errors.h"
 
 CZoSocket::CZoSocket() : owner_(std::make_unique<QObject>()) {}
@@ -26,9 +26,7 @@ CZoSocket::CZoSocket() : owner_(std::make_unique<QObject>()) {}
 CZoSocket::~CZoSocket() = default;
 
 void CZoSocket::ReportError(int code) {
-  if (code == 0) return;
   if (OnError) OnError(this, &code);
-  if (code != 0) Abort();
 }
 
 CZoClientSocket::CZoClientSocket() : socket_(new QTcpSocket(owner_.get())) { RouteEvents(); }
@@ -36,7 +34,7 @@ CZoClientSocket::CZoClientSocket() : socket_(new QTcpSocket(owner_.get())) { Rou
 CZoClientSocket::CZoClientSocket(QTcpSocket* accepted) : socket_(accepted) {
   socket_->setParent(owner_.get());
   port_ = socket_->peerPort();
-  connected_ = socket_->state() == QAbstractSocket::ConnectedState;
+  if (socket_->state() == QAbstractSocket::ConnectedState) stage_ = Stage::Live;
   RouteEvents();
 }
 
@@ -56,22 +54,49 @@ void CZoClientSocket::RouteEvents() {
   } else {
     QObject::connect(socket_, &QTcpSocket::connected, [this] { Connected(); });
   }
-  QObject::connect(socket_, &QTcpSocket::disconnected, [this] {
-    if (!connected_) return;
-    connected_ = false;
-    if (OnDisconnect) OnDisconnect(this);
-  });
+  QObject::connect(socket_, &QTcpSocket::disconnected, [this] { Ended(); });
   QObject::connect(socket_, &QTcpSocket::readyRead, [this] {
     if (OnRead) OnRead(this);
   });
   QObject::connect(socket_, &QTcpSocket::errorOccurred, [this](QAbstractSocket::SocketError error) {
-    if (!refused_) ReportError(WinSockErrorFor(error));
+    Failed(error == QAbstractSocket::RemoteHostClosedError ? 0 : WinSockErrorFor(error));
   });
 }
 
 void CZoClientSocket::Connected() {
-  connected_ = true;
+  if (stage_ != Stage::Opening) return;
+  stage_ = Stage::Live;
   if (OnConnect) OnConnect(this);
+}
+
+// A close the socket reports, however it came about.
+void CZoClientSocket::Ended() {
+  if (stage_ == Stage::Opening) return Fail(WSAECONNRESET);  // before the handshake was done
+  if (stage_ != Stage::Live) return;
+  stage_ = Stage::Closed;
+  if (OnDisconnect) OnDisconnect(this);
+}
+
+void CZoClientSocket::Failed(int code) {
+  // The peer's orderly close of a live connection is no failure: the socket
+  // announces its end itself, with what came before it still readable.
+  if (code == 0 && stage_ == Stage::Live) return;
+  Fail(code == 0 ? WSAECONNRESET : code);
+}
+
+void CZoClientSocket::Fail(int code) {
+  if (stage_ == Stage::Closed) return;  // already ended and told
+  if (stage_ == Stage::Opening) {
+    // Ended before anyone hears of it: a receiver may connect again from OnError.
+    stage_ = Stage::Closed;
+    socket_->abort();
+    return ReportError(code);
+  }
+  ReportError(code);
+  if (stage_ != Stage::Live) return;  // the receiver closed it
+  // The abort announces the close itself; the receiver may be connecting again by the time it returns.
+  socket_->abort();
+  if (stage_ == Stage::Live) Ended();
 }
 
 void CZoClientSocket::UseSocket(QTcpSocket* socket) {
@@ -91,11 +116,8 @@ QByteArray FingerprintDigits(const std::string& text) {
   return digits;
 }
 
-// The private key of a PEM file, whatever its algorithm; null when none.
-QSslKey ReadKey(const std::string& path) {
-  QFile file(QString::fromLocal8Bit(path.c_str()));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  const QByteArray pem = file.read(1 << 20);
+// The private key of a PEM text, whatever its algorithm; null when none.
+QSslKey ReadKey(const QByteArray& pem) {
   for (const QSsl::KeyAlgorithm algorithm : {QSsl::Ec, QSsl::Rsa, QSsl::Dsa}) {
     QSslKey key(pem, algorithm);
     if (!key.isNull()) return key;
@@ -103,12 +125,30 @@ QSslKey ReadKey(const std::string& path) {
   return {};
 }
 
-void PresentClientCertificate(const ZoTlsOptions& tls, QSslConfiguration* config) {
-  if (tls.clientCert.empty()) return;
-  const QList<QSslCertificate> certificates = QSslCertificate::fromPath(QString::fromLocal8Bit(tls.clientCert.c_str()));
-  if (certificates.isEmpty()) return;
-  config->setLocalCertificate(certificates.first());
-  config->setPrivateKey(ReadKey(tls.clientKey.empty() ? tls.clientCert : tls.clientKey));
+// The certificates of a PEM file; none when it is no small regular file.
+QList<QSslCertificate> ReadCertificates(const std::string& path) {
+  const std::optional<std::string> pem = FileReadSmall(path, kZoTlsFileMax);
+  return pem ? QSslCertificate::fromData(QByteArray::fromStdString(*pem), QSsl::Pem) : QList<QSslCertificate>{};
+}
+
+// The user's CA file and client certificate into `config`; a refusal code
+// when a file named in the settings cannot be used, 0 when all is well.
+// Files are read by path only, once: a pattern, a folder or a FIFO never is.
+int ConfigureTrust(const ZoTlsOptions& tls, QSslConfiguration* config) {
+  if (!tls.caFile.empty()) {
+    const QList<QSslCertificate> authorities = ReadCertificates(tls.caFile);
+    if (authorities.isEmpty()) return kZoTlsBadFile;
+    config->addCaCertificates(authorities);
+  }
+  config->setPeerVerifyMode(QSslSocket::VerifyPeer);
+  if (tls.clientCert.empty()) return 0;
+  const QList<QSslCertificate> own = ReadCertificates(tls.clientCert);
+  const std::optional<std::string> keyPem = FileReadSmall(tls.clientKey.empty() ? tls.clientCert : tls.clientKey, kZoTlsFileMax);
+  const QSslKey key = keyPem ? ReadKey(QByteArray::fromStdString(*keyPem)) : QSslKey();
+  if (own.isEmpty() || key.isNull()) return kZoTlsBadFile;
+  config->setLocalCertificate(own.first());
+  config->setPrivateKey(key);
+  return 0;
 }
 
 int TlsRefusal(const QList<QSslError>& errors) {
@@ -134,13 +174,7 @@ void CZoClientSocket::CheckCertificate() {
     secure->ignoreSslErrors();
     return;
   }
-  if (refused_) return;
-  const int code = TlsRefusal(secure->sslHandshakeErrors());
-  // Ended before anyone hears of it: a receiver that closes the connection
-  // would otherwise drive the handshake, and this check, once more.
-  refused_ = true;
-  secure->abort();
-  ReportError(code);
+  Fail(TlsRefusal(secure->sslHandshakeErrors()));
 }
 
 bool CZoClientSocket::SetHostPort(const char* host, uint32_t port) {
@@ -160,29 +194,32 @@ int32_t CZoClientSocket::Send(const char* data, int32_t length) {
 }
 
 bool CZoClientSocket::Open() {
-  refused_ = false;
   const QString host = QString::fromLatin1(host_.str());
   const bool secure = qobject_cast<QSslSocket*>(socket_) != nullptr;
   if (tls_.on != secure) UseSocket(tls_.on ? new QSslSocket(owner_.get()) : new QTcpSocket(owner_.get()));
+  stage_ = Stage::Opening;
   if (!tls_.on) {
     socket_->connectToHost(host, static_cast<quint16>(port_));
     return true;
   }
-  if (!QSslSocket::supportsSsl()) {
-    ReportError(kZoTlsFailed);
+  return OpenSecure(host);
+}
+
+bool CZoClientSocket::OpenSecure(const QString& host) {
+  QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+  const int refusal = QSslSocket::supportsSsl() ? ConfigureTrust(tls_, &config) : kZoTlsFailed;
+  if (refusal) {
+    Fail(refusal);
     return false;
   }
   auto* tls = static_cast<QSslSocket*>(socket_);
-  QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-  if (!tls_.caFile.empty()) config.addCaCertificates(QString::fromLocal8Bit(tls_.caFile.c_str()));
-  config.setPeerVerifyMode(QSslSocket::VerifyPeer);
-  PresentClientCertificate(tls_, &config);
   tls->setSslConfiguration(config);
   tls->connectToHostEncrypted(host, static_cast<quint16>(port_));
   return true;
 }
 
 void CZoClientSocket::Close() {
+  if (stage_ == Stage::Opening) stage_ = Stage::Closed;  // a given-up attempt has nothing to announce
   if (!IsOpen()) return;
   // Let queued lines (a QUIT) reach the kernel so the close can happen now.
   socket_->flush();
@@ -190,11 +227,11 @@ void CZoClientSocket::Close() {
   if (socket_->state() != QAbstractSocket::UnconnectedState) socket_->abort();
 }
 
-void CZoClientSocket::Abort() { socket_->abort(); }
-
 bool CZoClientSocket::IsOpen() const { return socket_->state() != QAbstractSocket::UnconnectedState; }
 
-bool CZoClientSocket::IsConnected() const { return socket_->state() == QAbstractSocket::ConnectedState; }
+bool CZoClientSocket::IsConnected() const {
+  return stage_ == Stage::Live && socket_->state() == QAbstractSocket::ConnectedState;
+}
 
 int32_t CZoClientSocket::Receive(char* buffer, int32_t capacity) {
   if (capacity <= 0) return 0;

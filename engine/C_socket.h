@@ -10,6 +10,7 @@
 #include "U_commondata.h"
 
 class QObject;
+class QString;
 class QSocketNotifier;
 class QTcpServer;
 class QTcpSocket;
@@ -33,7 +34,12 @@ enum ZoTlsError : int {
   kZoTlsWrongName = 12002,
   kZoTlsExpired = 12003,
   kZoTlsFailed = 12004,
+  // A CA, certificate or key file that is no regular file of at most
+  // kZoTlsFileMax bytes, or holds nothing usable.
+  kZoTlsBadFile = 12005,
 };
+
+inline constexpr size_t kZoTlsFileMax = 1 << 20;
 
 class CZoSocket {
  public:
@@ -42,13 +48,12 @@ class CZoSocket {
   CZoSocket(const CZoSocket&) = delete;
   CZoSocket& operator=(const CZoSocket&) = delete;
 
-  // The receiver may change the WinSock code; 0 keeps the socket from being aborted.
+  // The receiver may set the WinSock code to 0 to say it was handled; the
+  // failure ends the connection either way.
   std::function<void(CZoSocket*, int*)> OnError;
 
  protected:
-  // Raises OnError and answers a code left non-zero by aborting the socket.
   void ReportError(int code);
-  virtual void Abort() = 0;
 
   std::unique_ptr<QObject> owner_;
 };
@@ -68,6 +73,10 @@ class CZoClientSocket : public CZoSocket {
   int32_t Send(const char* data, int32_t length);
   bool Open();
   void Close();
+  // Ends the connection as failed with `code`: an attempt is ended, then
+  // OnError says why and nothing else follows; a live connection first says
+  // why, then ends with OnDisconnect.
+  void Fail(int code);
   bool IsOpen() const;
   bool IsConnected() const;
   // Reads what has arrived, up to `capacity` bytes; 0 when nothing is waiting.
@@ -81,21 +90,24 @@ class CZoClientSocket : public CZoSocket {
   std::function<void(CZoClientSocket*)> OnDisconnect;
   std::function<void(CZoClientSocket*)> OnRead;
 
- protected:
-  void Abort() override;
-
  private:
+  // Closed; connecting (TLS handshake included); live, announced by OnConnect.
+  enum class Stage { Closed, Opening, Live };
+
   void RouteEvents();
   void UseSocket(QTcpSocket* socket);
   void Connected();
+  void Ended();
+  // A WinSock code, 0 for the peer's orderly close.
+  void Failed(int code);
   void CheckCertificate();
+  bool OpenSecure(const QString& host);
 
   QTcpSocket* socket_;  // owned through owner_
   ZoString host_;
   uint32_t port_ = 0;
-  bool connected_ = false;
+  Stage stage_ = Stage::Closed;
   ZoTlsOptions tls_;
-  bool refused_ = false;  // the certificate was refused: one report is enough
 };
 
 // A listening socket for one peer: the first connection it accepts is kept as
@@ -116,9 +128,6 @@ class CZoServerSocket : public CZoSocket {
 
   // A peer connected; the receiver sets the connection's callbacks here.
   std::function<void(CZoServerSocket*)> OnAccept;
-
- protected:
-  void Abort() override { Close(); }
 
  private:
   void AcceptPending();

@@ -45,34 +45,33 @@ bool CZoConnection::Connect(const char* host, uint32_t port) {
   return socket_->Open();
 }
 
-void CZoConnection::Send(const char* text) {
-  if (!text) return;
+bool CZoConnection::Send(const char* text) {
+  if (!text) return false;
   queue_.emplace_back(text);
-  Flush();
+  return Flush();
 }
 
 void CZoConnection::Disconnect() { socket_->Close(); }
+
+void CZoConnection::Fail(int code) { socket_->Fail(code); }
 
 bool CZoConnection::IsOpen() const { return socket_->IsOpen(); }
 
 uint32_t CZoConnection::LocalAddress() const { return socket_->LocalAddress(); }
 
-void CZoConnection::Flush() {
+// False when the queue went nowhere: no live connection, or one that stopped reading.
+bool CZoConnection::Flush() {
+  const bool live = socket_->IsConnected();
   for (const std::string& text : queue_) {
     if (socket_->Pending() + static_cast<int64_t>(text.size()) > kMaxQueued) {
-      Overflow();
-      return;
+      queue_.clear();
+      socket_->Fail(WSAENOBUFS);
+      return false;
     }
     socket_->Send(text.data(), static_cast<int32_t>(text.size()));
   }
   queue_.clear();
-}
-
-void CZoConnection::Overflow() {
-  queue_.clear();
-  int code = WSAENOBUFS;
-  if (OnError) OnError(&code);
-  socket_->Close();
+  return live;
 }
 
 void CZoConnection::Read() {

@@ -42,8 +42,11 @@ class CZoConnection {
   // Takes effect at the next Connect; DCC connections never use it.
   void SetTls(const ZoTlsOptions& tls);
   bool Connect(const char* host, uint32_t port);
-  void Send(const char* text);
+  // True when the text was handed to a live connection.
+  bool Send(const char* text);
   void Disconnect();
+  // Ends the connection as failed, with `code` for OnError (see CZoClientSocket::Fail).
+  void Fail(int code);
   bool IsOpen() const;
   // The local IPv4 address of the live connection in host order, 0 when none.
   uint32_t LocalAddress() const;
@@ -51,8 +54,7 @@ class CZoConnection {
  private:
   void Read();
   void ReadRaw();
-  void Flush();
-  void Overflow();
+  bool Flush();
 
   std::unique_ptr<CZoClientSocket> socket_;
   std::vector<std::string> queue_;

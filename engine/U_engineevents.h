@@ -16,7 +16,7 @@
   X(Line, (const char* line), Conn, Line, Cut, NoWin)                                                       \
   X(Connect, (void* noUse), Conn, Connect, Own, Win)                                                        \
   X(Disconnect, (void* noUse), Conn, Disconnect, Own, Win)                                                  \
-  X(IRCError, (int* errorCode), Conn, Error, Pass, Win)                                                     \
+  X(IRCError, (int* errorCode), Conn, Error, Own, Win)                                                      \
   X(IRC, (__IRCData * record), IRC, IRC, Pass, Win)                                                         \
   X(CTCP, (__CTCPData * record), CTCP, CTCP, Pass, Win)                                                     \
   X(DCC, (__DCCData * record), DCC, DCC, Pass, NoWin)                                                       \

@@ -1,5 +1,6 @@
 #include "U_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -81,6 +82,39 @@ uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count) {
 bool FileIsRegular(FileHandle file) {
   struct stat info {};
   return fstat(file, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+namespace {
+
+std::string ReadUpTo(int file, size_t limit) {
+  std::string content(limit, '\0');
+  size_t got = 0;
+  while (got < limit) {
+    const size_t want = std::min<size_t>(limit - got, 1u << 20);
+    const uint32_t count = FileRead(file, content.data() + got, static_cast<uint32_t>(want));
+    if (count == 0) break;
+    got += count;
+  }
+  content.resize(got);
+  return content;
+}
+
+}  // namespace
+
+std::optional<std::string> FileReadSmall(const std::string& path, size_t maxBytes) {
+  const auto fits = [maxBytes](const struct stat& info) {
+    return S_ISREG(info.st_mode) && static_cast<uint64_t>(info.st_size) <= maxBytes;
+  };
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !fits(info)) return std::nullopt;
+  // Non-blocking, and checked again once open: the path may have been swapped for a FIFO meanwhile.
+  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (file < 0) return std::nullopt;
+  std::optional<std::string> content;
+  if (fstat(file, &info) == 0 && fits(info)) content = ReadUpTo(file, maxBytes + 1);
+  close(file);
+  if (content && content->size() > maxBytes) return std::nullopt;  // it grew while being read
+  return content;
 }
 
 bool FileSame(FileHandle a, FileHandle b) {

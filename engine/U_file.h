@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 using FileHandle = int;
@@ -25,6 +26,10 @@ uint32_t FileReadAt(FileHandle file, uint64_t position, void* buffer, uint32_t c
 uint32_t FileWrite(FileHandle file, const void* buffer, uint32_t count);
 
 bool FileIsRegular(FileHandle file);
+// The whole content of a regular file of at most `maxBytes`, read once and
+// without ever blocking; nothing for a folder, a FIFO, a device, a missing
+// or a larger file.
+std::optional<std::string> FileReadSmall(const std::string& path, size_t maxBytes);
 // Whether two handles are open on one file.
 bool FileSame(FileHandle a, FileHandle b);
 // The path the file was opened under; empty when it is no longer known.

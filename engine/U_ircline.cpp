@@ -61,6 +61,7 @@ std::string User(std::string_view user, std::string_view realName) {
 }
 std::string Nick(std::string_view nick) { return Line("NICK ", nick); }
 std::string Pong(std::string_view token) { return Line("PONG ", token); }
+std::string Ping(std::string_view token) { return Line("PING ", token); }
 std::string Cap(std::string_view args) { return Line("CAP ", args); }
 std::string Authenticate(std::string_view data) { return Line("AUTHENTICATE ", data); }
 std::string Quit(std::string_view message) { return WithOptionalText("QUIT", message); }

@@ -24,6 +24,7 @@ std::string Raw(std::string_view command);
 std::string User(std::string_view user, std::string_view realName);
 std::string Nick(std::string_view nick);
 std::string Pong(std::string_view token);
+std::string Ping(std::string_view token);
 // Capability negotiation and SASL: "CAP <args>", "AUTHENTICATE <data>".
 std::string Cap(std::string_view args);
 std::string Authenticate(std::string_view data);

@@ -10,6 +10,8 @@
 #include "C_servercaps.h"
 #include "U_codepage.h"
 #include "U_connection.h"
+#include "U_ircline.h"
+#include "winsock_errors.h"
 
 namespace {
 
@@ -73,14 +75,35 @@ void TZoEngine::SetNick(const std::string& nick) {
 }
 
 bool TZoEngine::Connect() {
+  if (connection_->IsOpen()) return false;  // a live connection keeps its state
   state = Connecting;
   connection_->SetTls(tls_);
-  return connection_->Connect(address_.c_str(), static_cast<uint32_t>(port_));
+  if (!connection_->Connect(address_.c_str(), static_cast<uint32_t>(port_))) return false;
+  // A refusal reported during the call has already ended the attempt.
+  if (state == Connecting && connection_->IsOpen()) watch_.Connecting();
+  return true;
 }
 
 void TZoEngine::Disconnect() {
+  watch_.Stop();
   connection_->Disconnect();
   state = Idle;
+}
+
+// Each overdue stage ends the connection with a time-out, which the host
+// answers like any lost connection; registration first gets to go on
+// without the capabilities still under negotiation.
+void TZoEngine::Overdue(CZoLinkWatch::Late late) {
+  if (late == CZoLinkWatch::Late::Ping) {
+    Send(Irc::Ping("velko").c_str());
+    return;
+  }
+  if (late == CZoLinkWatch::Late::Register && analysis_->Caps().Negotiating()) {
+    analysis_->Caps().GiveUp();
+    watch_.Registering();
+    return;
+  }
+  connection_->Fail(WSAETIMEDOUT);
 }
 
 void TZoEngine::SetLogin(const std::string& account, const std::string& password) {
@@ -99,18 +122,15 @@ void TZoEngine::SetTlsClientCert(const std::string& certFile, const std::string&
 
 bool TZoEngine::Utf8Wire() const { return utf8_ || analysis_->Caps().Utf8Only(); }
 
-void TZoEngine::Send(const char* text) {
-  if (!text || !Utf8Wire()) {
-    connection_->Send(text);
-    return;
-  }
+bool TZoEngine::Send(const char* text) {
+  if (!text || !Utf8Wire()) return connection_->Send(text);
   std::string wire;
   for (std::string_view rest(text); !rest.empty();) {
     const size_t end = std::min(rest.find('\n'), rest.size() - 1) + 1;
     wire += Utf8Line(rest.substr(0, end));
     rest.remove_prefix(end);
   }
-  connection_->Send(wire.c_str());
+  return connection_->Send(wire.c_str());
 }
 
 void TZoEngine::SimulateLine(const char* text) {
@@ -156,11 +176,13 @@ bool TZoEngine::AcceptChat(int seqnum) { return analysis_->DCC().Chats().AcceptC
 bool TZoEngine::DeclineChat(int seqnum) { return analysis_->DCC().Chats().DeclineChat(seqnum); }
 
 void TZoEngine::atLine(char* line) {
+  watch_.Heard();
   analysis_->Analyse(line);
   ZoRaise(OnLine, line);
 }
 
 void TZoEngine::atConnect(void* p) {
+  watch_.Registering();
   state = InConnect;
   analysis_->Caps().Start(tls_.on && !tls_.clientCert.empty());
   ZoRaise(OnConnect, p);
@@ -168,12 +190,23 @@ void TZoEngine::atConnect(void* p) {
 }
 
 void TZoEngine::atDisconnect(void* p) {
+  watch_.Stop();
   state = Idle;
   data_->ClearSession();
   ZoRaise(OnDisconnect, p);
 }
 
+// A failed attempt is over once reported: the engine is idle again, unless
+// the receiver has started the next one.
+void TZoEngine::atIRCError(int* code) {
+  ZoRaise(OnIRCError, code);
+  if (state != Connecting || connection_->IsOpen()) return;
+  watch_.Stop();
+  state = Idle;
+}
+
 void TZoEngine::atLogon(void* p) {
+  watch_.LoggedOn();
   state = LoggedOn;
   ZoRaise(OnLogon, p);
 }

@@ -12,6 +12,7 @@
 #include "U_analysis.h"
 #include "U_data.h"
 #include "U_engineevents.h"
+#include "U_linkwatch.h"
 
 class CZoConnection;
 
@@ -45,9 +46,13 @@ class TZoEngine : public QObject {
   // The wire encoding of the live connection: UTF-8 or the default CP949.
   bool Utf8Wire() const;
 
+  // Deadlines for the stages of every connection; tests shorten them.
+  void SetDeadlines(const ZoDeadlines& deadlines) { watch_.SetDeadlines(deadlines); }
+
   bool Connect();
   void Disconnect();
-  void Send(const char* text);
+  // True when the text was handed to a live connection.
+  bool Send(const char* text);
   void SimulateLine(const char* text);
   CZoUser* FindUser(const char* nick, int* index = nullptr) const;
   CZoChannel* FindChan(const char* name, int* index = nullptr) const;
@@ -97,6 +102,7 @@ class TZoEngine : public QObject {
 
  private:
   void BindParts();
+  void Overdue(CZoLinkWatch::Late late);
 
   std::unique_ptr<CZoConnection> connection_;
   std::unique_ptr<CZoData> data_;
@@ -108,4 +114,5 @@ class TZoEngine : public QObject {
   bool utf8_ = false;
   ZoTlsOptions tls_;
   std::unique_ptr<char[]> simulated_;
+  CZoLinkWatch watch_{[this](CZoLinkWatch::Late late) { Overdue(late); }};
 };

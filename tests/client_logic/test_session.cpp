@@ -31,7 +31,7 @@ struct SessionRig {
   bool Shows(const char* text) const { return shown.contains(QString::fromUtf8(text)); }
 
   TZoEngine engine;
-  TPacedSender sender{[this](const std::string& line) { engine.Send(line.c_str()); }};
+  TPacedSender sender{[this](const std::string& line) { return engine.Send(line.c_str()); }};
   std::unique_ptr<TSession> session;
   QString shown;
   int rejoins = 0;
@@ -89,10 +89,11 @@ TEST(Session, ManyPageChannelsJoinPacedBesideTypedLines) {
   for (const QByteArray& line : received.split('\n')) EXPECT_LE(line.size() + 1, static_cast<qsizetype>(kIrcLineMax));
 }
 
-// A server that accepts and closes at once is retried at once, then after
-// 1 s, then after 2 s; the user's quit ends the retries and says how to
+// A server that welcomes and closes at once is retried at once, then after
+// 1 s, then after 2 s: a logon alone does not cut the waits short, so such a
+// server is not hammered. The user's quit ends the retries and says how to
 // come back instead of promising a reconnect.
-TEST(Session, ReconnectBacksOffAndStopsAfterTheUsersQuit) {
+TEST(Session, ReconnectBacksOffAcrossLogonsAndStopsAfterTheUsersQuit) {
   QTcpServer slam;
   ASSERT_TRUE(slam.listen(QHostAddress::LocalHost, 0));
   std::vector<qint64> accepted;
@@ -101,19 +102,30 @@ TEST(Session, ReconnectBacksOffAndStopsAfterTheUsersQuit) {
   QObject::connect(&slam, &QTcpServer::newConnection, [&] {
     while (QTcpSocket* peer = slam.nextPendingConnection()) {
       accepted.push_back(clock.elapsed());
-      peer->disconnectFromHost();
-      peer->deleteLater();
+      peer->write(":srv 001 me :Welcome\r\n");
+      peer->disconnectFromHost();  // once the welcome is out; the server owns the socket
     }
   });
+  const std::string address = "127.0.0.1:" + std::to_string(slam.serverPort());
   SessionRig rig;
-  rig.session->ConnectTo(("127.0.0.1:" + std::to_string(slam.serverPort())).c_str());
+  rig.session->ConnectTo(address.c_str());
   ASSERT_TRUE(WaitUntil([&] { return accepted.size() >= 3; }, 8000));
   EXPECT_LT(accepted[1] - accepted[0], 800);
   EXPECT_GE(accepted[2] - accepted[1], 900);
   ASSERT_TRUE(WaitUntil([&] { return rig.Shows("◆ 2초 후 다시 연결합니다."); }));
+  EXPECT_GE(rig.shown.count(QString::fromUtf8("◆ 로그온 했습니다")), 2);
   rig.session->UserQuit();
   SpinFor(2600);
   EXPECT_EQ(accepted.size(), 3u);
+
+  // A longer run with shortened waits: 0, 1, 2, 4, 8, 16 and 32 units before the eighth connection.
+  constexpr int kUnitMs = 20;
+  rig.session->SetTimings({.backoffUnitMs = kUnitMs});
+  accepted.clear();
+  rig.session->ConnectTo(address.c_str());
+  ASSERT_TRUE(WaitUntil([&] { return accepted.size() >= 8; }, 10000));
+  EXPECT_GE(accepted[7] - accepted[0], 63 * kUnitMs);
+  rig.session->UserQuit();
 
   ScriptedServer server;
   rig.session->ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
@@ -138,6 +150,16 @@ TEST(Session, RefusedConnectionIsRetriedWithBackoff) {
   rig.session->UserQuit();
   SpinFor(1200);
   EXPECT_EQ(rig.shown.count("IRC-Error"), 2);
+
+  // Nothing is left half-open: a typed line says it was not sent, and the
+  // next server is contacted as asked.
+  EXPECT_EQ(rig.engine.state, TZoEngine::Idle);
+  rig.sender.Enqueue(Irc::Privmsg("#c", "lost"), [&] { rig.shown += "echo\n"; });
+  EXPECT_TRUE(rig.Shows("◆ 서버에 접속되어 있지 않아 보내지 못했습니다."));
+  EXPECT_FALSE(rig.Shows("echo"));
+  ScriptedServer good;
+  rig.session->ConnectTo(("127.0.0.1:" + std::to_string(good.Port())).c_str());
+  EXPECT_TRUE(good.WaitForText("NICK me\r\n"));
 }
 
 }  // namespace

@@ -106,24 +106,6 @@ TEST(Connection, UnfinishedLineIsDroppedWhenTheConnectionCloses) {
   EXPECT_EQ(w.lines, (Lines{"fresh\n"}));
 }
 
-TEST(Connection, SendsOnlyWhileConnectedAndRefusesASecondConnect) {
-  ScriptedServer server;
-  CZoConnection connection;
-  connection.Send("lost\r\n");
-  ASSERT_TRUE(connection.Connect("127.0.0.1", server.Port()));
-  EXPECT_FALSE(connection.Connect("127.0.0.1", server.Port()));
-  ASSERT_TRUE(server.WaitForClient());
-  ASSERT_TRUE(WaitUntil([&] { return connection.LocalAddress() != 0; }));
-  EXPECT_EQ(connection.LocalAddress(), 0x7F000001u);
-  connection.Send("USER a 0 0 :b\r\nNICK n\r\n");
-  ASSERT_TRUE(server.WaitForText("NICK n\r\n"));
-  EXPECT_EQ(server.Received(), QByteArray("USER a 0 0 :b\r\nNICK n\r\n"));
-  connection.Disconnect();
-  connection.Send("after\r\n");
-  SpinFor(50);
-  EXPECT_FALSE(server.Received().contains("after"));
-}
-
 TEST(Engine, StatesThroughASession) {
   EngineRecorder r;
   ScriptedServer server;
@@ -148,18 +130,71 @@ TEST(Engine, StatesThroughASession) {
   EXPECT_EQ(states.size(), 2u);
 }
 
-TEST(Engine, RefusedConnectionReportsTheWinSockCode) {
-  EngineRecorder r;
-  r.engine.OnIRCError = [&](int* code) {
-    r.lines.push_back("OnIRCError\t" + std::to_string(*code));
-    *code = 0;
+// However an attempt fails, it is reported once, with its reason, and
+// leaves the engine idle and ready for the next one; nothing was connected.
+TEST(Engine, FailedAttemptsAreReportedOnceAndLeaveTheEngineIdle) {
+  struct Attempt {
+    const char* name;
+    bool tls;
+    bool refused;
+    bool closeAtHello;
+    int code;
   };
+  const Attempt attempts[] = {
+      {"refused", false, true, false, 10061},
+      {"closed during the TLS handshake", true, false, true, 10054},
+      {"TLS handshake never answered", true, false, false, 10060},
+  };
+  for (const Attempt& a : attempts) {
+    SCOPED_TRACE(a.name);
+    ScriptedServer server;
+    EngineRecorder r;
+    r.engine.SetDeadlines({.connectMs = 300});
+    r.engine.SetAddress("127.0.0.1");
+    r.engine.SetPort(a.refused ? GetFreePort() : server.Port());
+    r.engine.SetTls(a.tls);
+    ASSERT_TRUE(r.engine.Connect());
+    if (a.closeAtHello) {
+      ASSERT_TRUE(WaitUntil([&] { return !server.Received().isEmpty(); }));
+      server.CloseClient();
+    }
+    ASSERT_TRUE(r.WaitFor("OnIRCError\t" + std::to_string(a.code)));
+    EXPECT_EQ(r.engine.state, TZoEngine::Idle);
+    if (!a.refused) EXPECT_TRUE(WaitUntil([&] { return server.ClientClosed(); }));
+    EXPECT_EQ(r.Events({"OnIRCError", "OnConnect", "OnDisconnect"}).size(), 1u);
+    EXPECT_TRUE(r.engine.Connect());
+    r.engine.Disconnect();
+  }
+}
+
+// A server that never welcomes, or a link that falls silent and leaves a
+// PING unanswered, is given up with a time-out; a link that answers is kept.
+TEST(Engine, OverdueRegistrationAndSilentLinksAreGivenUp) {
+  ScriptedServer server;
+  EngineRecorder r;
+  r.engine.SetDeadlines({.registerMs = 300, .silenceMs = 150, .answerMs = 150});
   r.engine.SetAddress("127.0.0.1");
-  r.engine.SetPort(GetFreePort());
+  r.engine.SetPort(server.Port());
   ASSERT_TRUE(r.engine.Connect());
-  ASSERT_TRUE(r.WaitFor("OnIRCError\t10061"));
-  EXPECT_EQ(r.engine.state, TZoEngine::Connecting);
-  EXPECT_TRUE(r.Events({"OnDisconnect"}).empty());
+  ASSERT_TRUE(server.WaitForText("CAP LS 302\r\n"));
+  server.Write(":srv 421 * CAP :Unknown command\r\n");
+  ASSERT_TRUE(r.WaitFor("OnDisconnect\t(null)"));
+  EXPECT_EQ(r.Events({"OnIRCError", "OnDisconnect"}), (std::vector<std::string>{"OnIRCError\t10060", "OnDisconnect\t(null)"}));
+
+  ASSERT_TRUE(r.engine.Connect());
+  ASSERT_TRUE(WaitUntil([&] { return !server.ClientClosed(); }));
+  ASSERT_TRUE(server.WaitForText("CAP LS 302\r\n"));
+  server.Write(":srv 421 * CAP :Unknown command\r\n:srv 001 me :Welcome\r\n");
+  ASSERT_TRUE(r.WaitFor("OnLogon\t(null)"));
+  EXPECT_FALSE(r.engine.Connect());  // a live connection is kept as it is
+  EXPECT_EQ(r.engine.state, TZoEngine::LoggedOn);
+  EXPECT_EQ(r.engine.LocalAddress(), 0x7F000001u);
+  ASSERT_TRUE(server.WaitForText("PING velko\r\n"));
+  server.Write(":srv PONG srv :velko\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return server.Received().count("PING velko") == 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return r.Events({"OnDisconnect"}).size() == 2; }));
+  EXPECT_EQ(r.Events({"OnIRCError"}).size(), 2u);
+  EXPECT_EQ(r.engine.state, TZoEngine::Idle);
 }
 
 // A peer that never reads: what we queue for it stays bounded, and then the

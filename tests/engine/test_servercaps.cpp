@@ -82,12 +82,22 @@ TEST(ServerCaps, ConversationsEndInRegistration) {
        "velko",
        {{"CAP LS 302\r\n", ":srv CAP * LS :away-notify\r\n"}, {"CAP END\r\n", ":srv 001 me :Welcome\r\n"}},
        {"CAP", "001"}},
+      // The server goes quiet: registration goes on without what is missing once the deadline has passed.
+      {"offer never made", "", {{"CAP LS 302\r\n", ""}, {"CAP END\r\n", ":srv 001 me :Welcome\r\n"}}, {"001"}},
+      {"login never continued",
+       "velko",
+       {{"CAP LS 302\r\n", ":srv CAP * LS * :multi-prefix\r\n:srv CAP * LS :sasl\r\n"},
+        {"CAP REQ :multi-prefix sasl\r\n", ":srv CAP * ACK :multi-prefix sasl\r\n"},
+        {"AUTHENTICATE PLAIN\r\n", ""},
+        {"AUTHENTICATE *\r\nCAP END\r\n", ":srv 001 me :Welcome\r\n"}},
+       {"CAP", "CAP", "CAP", "001"}},
   };
   for (const Conversation& c : conversations) {
     SCOPED_TRACE(c.name);
     ScriptedServer server;
     EngineRecorder r;
     r.engine.SetLogin(c.account, kPassword);
+    r.engine.SetDeadlines({.registerMs = 1500});
     r.engine.SetAddress("127.0.0.1");
     r.engine.SetPort(server.Port());
     r.engine.OnConnect = [&](void*) { r.engine.Send("USER quelbo 0 0 :me\r\nNICK me\r\n"); };
@@ -95,7 +105,7 @@ TEST(ServerCaps, ConversationsEndInRegistration) {
     ASSERT_TRUE(server.WaitForClient());
     for (const auto& [awaited, answer] : c.steps) {
       ASSERT_TRUE(server.WaitForText(awaited)) << awaited << " in " << server.Received().toStdString();
-      server.Write(answer);
+      if (*answer) server.Write(answer);
     }
     ASSERT_TRUE(r.WaitFor("OnLogon\t(null)"));
     std::vector<std::string> seen;
@@ -166,4 +176,33 @@ TEST(ServerCaps, Utf8OnlyServersGetUtf8) {
   const QByteArray last = received.mid(received.lastIndexOf("PRIVMSG"));
   EXPECT_LE(last.size(), 512);
   EXPECT_TRUE(last.endsWith("\xED\x95\x9C\r\n"));
+}
+
+// What a server can make the negotiation hold or send is bounded: an endless
+// offer ends in CAP END, a login it spoils is aborted once, and it cannot
+// switch on a login nobody asked for.
+TEST(ServerCaps, AServerCannotMakeTheNegotiationGrowOrLogInUnasked) {
+  std::vector<std::string> sent;
+  CZoServerCaps caps([&](const char* text) { sent.emplace_back(text); });
+  caps.SetLogin("velko", kPassword);
+  caps.Start();
+  std::string offer = ":s CAP * LS * :";
+  for (int i = 0; i < 40; ++i) offer += "vendor.example/cap-" + std::to_string(i) + " ";
+  for (int i = 0; i < 20000; ++i) Feed(caps, {offer.c_str()});
+  Feed(caps, {":s CAP * LS :sasl"});
+  EXPECT_EQ(sent, (std::vector<std::string>{"CAP LS 302\r\n", "CAP END\r\n"}));
+
+  sent.clear();
+  caps.Start();
+  Feed(caps, {":s CAP * LS :sasl", ":s CAP * ACK :sasl", "AUTHENTICATE +"});
+  for (int i = 0; i < 20000; ++i) Feed(caps, {"AUTHENTICATE bogus"});
+  ASSERT_EQ(sent.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(sent.end() - 2, sent.end()),
+            (std::vector<std::string>{"AUTHENTICATE *\r\n", "CAP END\r\n"}));
+
+  sent.clear();
+  caps.SetLogin("", "");
+  caps.Start();
+  Feed(caps, {":s CAP * LS :multi-prefix sasl", ":s CAP * ACK :multi-prefix sasl", "AUTHENTICATE +"});
+  EXPECT_EQ(sent, (std::vector<std::string>{"CAP LS 302\r\n", "CAP REQ :multi-prefix\r\n", "CAP END\r\n"}));
 }
