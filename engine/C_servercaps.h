@@ -1,18 +1,22 @@
 // What the server offers beyond plain registration: capability negotiation
 // (CAP LS 302 ... CAP END, never holding up a server that knows no CAP), SASL
-// login (EXTERNAL with a client certificate, else PLAIN), and the UTF-8-only
-// announcement that sets the wire encoding.
+// login (EXTERNAL with a client certificate, else PLAIN), and the charset the
+// server announces, which sets the wire encoding.
 #pragma once
 
 #include <string>
 
 #include "U_analysis.h"
 
+// How text goes out: as the server announces (UTF-8, else CP949), or fixed.
+enum class TWireCoding { Auto, Cp949, Utf8 };
+
 class CZoServerCaps {
  public:
   explicit CZoServerCaps(ZoSendLine sendLine) : sendLine_(std::move(sendLine)) {}
 
-  // An empty account logs in without SASL.
+  // An empty account logs in without SASL. Both are CP949 or UTF-8; the
+  // login sends them in UTF-8 whatever the wire encoding.
   void SetLogin(const std::string& account, const std::string& password);
   // The opening request, sent before the registration lines. `external`: the
   // connection presents a client certificate, which then logs in.
@@ -21,7 +25,8 @@ class CZoServerCaps {
   // negotiation's own and no one else needs it (a server's "unknown CAP").
   bool Handle(const stIRC& record);
 
-  bool Utf8Only() const { return utf8Only_; }
+  // The server's 005 said UTF8ONLY or CHARSET=UTF-8 (in any letter case).
+  bool Utf8Announced() const { return utf8_; }
   // The capabilities the server acknowledged, blank-separated.
   const std::string& Enabled() const { return enabled_; }
 
@@ -39,7 +44,7 @@ class CZoServerCaps {
   std::string enabled_;
   std::string account_;
   std::string password_;
-  bool utf8Only_ = false;
+  bool utf8_ = false;
   bool external_ = false;
   ZoSendLine sendLine_;
 };

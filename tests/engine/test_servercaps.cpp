@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "C_servercaps.h"
+#include "U_codepage.h"
 #include "engine_recorder.h"
 #include "scripted_server.h"
 #include "wait_until.h"
@@ -143,7 +144,37 @@ TEST(ServerCaps, AClientCertificateLogsInByExternal) {
                                             "AUTHENTICATE +\r\n", "CAP END\r\n"}));
 }
 
-// A UTF-8-only server gets the typed Korean as UTF-8 and its refusals are records like any other.
+// RFC 4616 wants UTF-8: a Korean login kept in CP949 goes out in UTF-8,
+// whatever the wire speaks.
+TEST(ServerCaps, APlainLoginIsUtf8) {
+  std::vector<std::string> sent;
+  CZoServerCaps caps([&](const char* text) { sent.emplace_back(text); });
+  caps.SetLogin(EncodeText(QString::fromUtf8("벨코")), EncodeText(QString::fromUtf8("비밀 번호")));
+  caps.Start();
+  Feed(caps, {":s CAP * LS :sasl", ":s CAP * ACK :sasl", "AUTHENTICATE +"});
+  ASSERT_EQ(sent.size(), 4u);
+  EXPECT_EQ(sent[3], "AUTHENTICATE " + ZoBase64(std::string("벨코\0벨코\0비밀 번호", 27)) + "\r\n");
+}
+
+// The 005 reply sets the wire: UTF-8 for UTF8ONLY or CHARSET=UTF-8 in any
+// letter case, CP949 for anything else, afresh on each connection.
+TEST(ServerCaps, AnnouncedCharsets) {
+  const std::pair<const char*, bool> announced[] = {
+      {"UTF8ONLY", true},       {"CHARSET=UTF-8", true}, {"charset=utf-8", true}, {"CHARSET=utf8", true},
+      {"CHARSET=ascii", false}, {"CHARSET", false},      {"CHANTYPES=#", false},
+  };
+  for (const auto& [token, utf8] : announced) {
+    CZoServerCaps caps(nullptr);
+    caps.Start();
+    Feed(caps, {(std::string(":s 005 me ") + token + " :are supported").c_str()});
+    EXPECT_EQ(caps.Utf8Announced(), utf8) << token;
+    caps.Start();
+    EXPECT_FALSE(caps.Utf8Announced()) << token;
+  }
+}
+
+// A UTF-8-only server gets the typed Korean as UTF-8 and its refusals are
+// records like any other. A fixed encoding holds whatever the server says.
 TEST(ServerCaps, Utf8OnlyServersGetUtf8) {
   ScriptedServer server;
   EngineRecorder r;
@@ -154,6 +185,10 @@ TEST(ServerCaps, Utf8OnlyServersGetUtf8) {
   ASSERT_TRUE(server.WaitForText("CAP LS 302\r\n"));
   r.engine.Send("PRIVMSG #c :\xC7\xD1\xB1\xDB\r\n");  // "한글" in CP949
   ASSERT_TRUE(server.WaitForText("PRIVMSG #c :\xC7\xD1\xB1\xDB\r\n"));
+  r.engine.SetWireCoding(TWireCoding::Utf8);
+  r.engine.Send("PRIVMSG #u :\xC7\xD1\xB1\xDB\r\n");
+  ASSERT_TRUE(server.WaitForText("PRIVMSG #u :\xED\x95\x9C\xEA\xB8\x80\r\n"));
+  r.engine.SetWireCoding(TWireCoding::Auto);
   server.Write(":srv 421 me CAP :Unknown\r\n:srv 001 me :Welcome\r\n:srv 005 me CHANTYPES=# UTF8ONLY :are supported\r\n");
   ASSERT_TRUE(WaitUntil([&] { return r.engine.Utf8Wire(); }));
   r.engine.Send("PRIVMSG #c :\xC7\xD1\xB1\xDB\r\nPRIVMSG #c :\xED\x95\x9C\r\n");
@@ -166,4 +201,7 @@ TEST(ServerCaps, Utf8OnlyServersGetUtf8) {
   const QByteArray last = received.mid(received.lastIndexOf("PRIVMSG"));
   EXPECT_LE(last.size(), 512);
   EXPECT_TRUE(last.endsWith("\xED\x95\x9C\r\n"));
+  r.engine.SetWireCoding(TWireCoding::Cp949);
+  r.engine.Send("PRIVMSG #k :\xC7\xD1\xB1\xDB\r\n");
+  EXPECT_TRUE(server.WaitForText("PRIVMSG #k :\xC7\xD1\xB1\xDB\r\n"));
 }

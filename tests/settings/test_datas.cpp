@@ -107,6 +107,21 @@ TEST_F(DatasTest, LoginAndTrustValuesSurviveARestart) {
             "velko|pass word|ab:cd|/etc/ca.pem|/home/me/cert.pem|");
 }
 
+// Encoding decides the wire when it names one; left at auto, Utf8=1 still
+// means UTF-8; a value it does not know is auto.
+TEST_F(DatasTest, TheChosenWireEncoding) {
+  CDatas datas;
+  EXPECT_EQ(datas.Encoding, "auto");
+  EXPECT_EQ(ChosenWireCoding(datas), TWireCoding::Auto);
+  datas.Utf8 = 1;
+  EXPECT_EQ(ChosenWireCoding(datas), TWireCoding::Utf8);
+  datas.Encoding = "CP949";
+  EXPECT_EQ(ChosenWireCoding(datas), TWireCoding::Cp949);
+  datas.Encoding = "latin1";
+  datas.Utf8 = 0;
+  EXPECT_EQ(ChosenWireCoding(datas), TWireCoding::Auto);
+}
+
 TEST_F(DatasTest, ValuesThatDoNotFitReadAsDefaults) {
   Store("Port", QByteArray("\x01\x02\0\0\0", 5));
   Store("Nick", QByteArray(511, 'n'));  // the longest that fits with its NUL
