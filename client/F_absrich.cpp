@@ -7,12 +7,14 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <QEvent>
+#include <QLabel>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
 
 #include "U_clientrules.h"
 #include "U_lib.h"
+#include "U_panefollow.h"
 #include "U_render.h"
 #include "U_subforms.h"
 
@@ -24,7 +26,16 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   rView->setFrameStyle(0);
   rView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   rView->viewport()->setCursor(Qt::ArrowCursor);
+  follow_ = new TPaneFollow(rView);
+  follow_->OnWaitingChanged = [this] { ShowWaiting(); };
+  lWaiting = new QLabel(rView);
+  lWaiting->setAlignment(Qt::AlignCenter);
+  lWaiting->setCursor(Qt::PointingHandCursor);
+  lWaiting->setStyleSheet(QStringLiteral("background: #3C4A63; color: white; padding: 1px 6px;"));
+  lWaiting->hide();
+  lWaiting->installEventFilter(this);
   LayoutClient();
+  rView->installEventFilter(this);
   rView->viewport()->installEventFilter(this);
   connect(rView, &QTextEdit::selectionChanged, this, [this] {
     if (!rView->textCursor().hasSelection()) ShowPendingLines();
@@ -47,10 +58,25 @@ void TmABSRich::AddLine(const char* text, int kind) {
 
 void TmABSRich::ShowPendingLines() {
   if (PendingLines.Empty() || rView->textCursor().hasSelection()) return;
+  const int lines = PendingLines.Count();
+  follow_->BeforeAppend();
   PendingLines.ShowIn(rView, [this](uint32_t colour) {
     MarkLinks();
     if (colour == KindColor(kKindMention)) MarkMention();
   });
+  follow_->AfterAppend(lines);
+}
+
+int TmABSRich::WaitingBelow() const { return follow_->Waiting(); }
+
+bool TmABSRich::Following() const { return follow_->Following(); }
+
+void TmABSRich::ShowWaiting() {
+  const int waiting = follow_->Waiting();
+  lWaiting->setVisible(waiting > 0);
+  if (waiting == 0) return;
+  lWaiting->setText(QString::fromUtf8("▼ 새 줄 %1개 (눌러서 맨 아래로)").arg(waiting));
+  PlaceWaiting();
 }
 
 // Web addresses in the newest line become links that a click opens.
@@ -93,6 +119,11 @@ void TmABSRich::rViewMouseUp() {
 }
 
 bool TmABSRich::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lWaiting && event->type() == QEvent::MouseButtonPress) {
+    follow_->ScrollToEnd();
+    return true;
+  }
+  if (watched == rView && event->type() == QEvent::Resize) PlaceWaiting();
   if (rView && watched == rView->viewport()) {
     if (event->type() == QEvent::MouseButtonPress) FormMouseDown();
     if (event->type() == QEvent::MouseButtonRelease) {
@@ -111,3 +142,10 @@ void TmABSRich::resizeEvent(QResizeEvent* event) {
 }
 
 void TmABSRich::LayoutClient() { rView->setGeometry(pClient->rect()); }
+
+// Across the foot of the text, clear of the scroll bar.
+void TmABSRich::PlaceWaiting() {
+  const QRect text = rView->viewport()->geometry();
+  const int height = lWaiting->sizeHint().height();
+  lWaiting->setGeometry(text.left(), text.bottom() + 1 - height, text.width(), height);
+}

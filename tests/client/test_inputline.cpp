@@ -4,7 +4,10 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QtTest/QTest>
+#include <QMap>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "F_mchannel.h"
 #include "F_mstatus.h"
@@ -124,6 +127,52 @@ TEST(InputLine, WindowKeysAndJoiningAnOpenChannel) {
   form.Input("/join #b key");  // with a key it names no window: sent
   EXPECT_TRUE(wired.Sent("JOIN #b key\r\n"));
   EXPECT_FALSE(wired.server.Received().contains("JOIN #A"));
+}
+
+// Remembers whether each frame last painted its caption active.
+class TCaptionWatch : public QObject {
+ public:
+  explicit TCaptionWatch(CSubforms& subforms) : subforms_(subforms) {
+    for (int i = 0; i < subforms.Count(); ++i) subforms.Form(i)->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) shownActive[watched] = subforms_.IsFront(static_cast<TMDIABS*>(watched));
+    return false;
+  }
+  int Lit() const { return static_cast<int>(std::count(shownActive.begin(), shownActive.end(), true)); }
+  QMap<QObject*, bool> shownActive;
+
+ private:
+  CSubforms& subforms_;
+};
+
+// Each Ctrl+Tab repaints the caption it leaves as well as the one it lights:
+// one caption looks active at any time, also once the front window closes.
+TEST(InputLine, OneCaptionLooksActive) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  CSubforms& subforms = form.Subforms();
+  Joined(wired, "#a");
+  subforms.OpenQuery("bob");
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  TCaptionWatch watch(subforms);
+  for (int i = 0; i < subforms.Count(); ++i) subforms.Form(i)->update();
+  ASSERT_TRUE(WaitUntil([&] { return watch.shownActive.size() == 3; }));
+  EXPECT_EQ(watch.Lit(), 1);
+  for (int press = 0; press < 2; ++press) {
+    watch.shownActive.remove(subforms.Form(1));
+    QTest::keyClick(form.eInput, Qt::Key_Tab, Qt::ControlModifier);
+    ASSERT_TRUE(WaitUntil([&] { return watch.shownActive.value(subforms.FrontForm()); }));
+    EXPECT_EQ(watch.Lit(), 1) << "after press " << press + 1;
+  }
+  TMDIABS* closing = subforms.FrontForm();
+  TMDIABS* next = subforms.Form(1);
+  watch.shownActive.remove(closing);
+  watch.shownActive.remove(next);
+  subforms.CloseForm(closing);
+  EXPECT_TRUE(WaitUntil([&] { return watch.shownActive.value(next); }));
+  EXPECT_EQ(watch.Lit(), 1);
 }
 
 // Lines still waiting for their turn when the connection drops belong to the
