@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -111,15 +112,14 @@ TEST_F(DatasTest, LoginAndTrustValuesSurviveARestart) {
 // means UTF-8; a value it does not know is auto.
 TEST_F(DatasTest, TheChosenWireEncoding) {
   CDatas datas;
-  EXPECT_EQ(datas.Encoding, "auto");
   EXPECT_EQ(ChosenWireCoding(datas), TWireCoding::Auto);
-  datas.Utf8 = 1;
-  EXPECT_EQ(ChosenWireCoding(datas), TWireCoding::Utf8);
-  datas.Encoding = "CP949";
-  EXPECT_EQ(ChosenWireCoding(datas), TWireCoding::Cp949);
-  datas.Encoding = "latin1";
-  datas.Utf8 = 0;
-  EXPECT_EQ(ChosenWireCoding(datas), TWireCoding::Auto);
+  const std::tuple<const char*, int, TWireCoding> cases[] = {
+      {"auto", 1, TWireCoding::Utf8}, {"CP949", 1, TWireCoding::Cp949}, {"latin1", 0, TWireCoding::Auto}};
+  for (const auto& [encoding, utf8, chosen] : cases) {
+    datas.Encoding = encoding;
+    datas.Utf8 = utf8;
+    EXPECT_EQ(ChosenWireCoding(datas), chosen) << encoding;
+  }
 }
 
 TEST_F(DatasTest, ValuesThatDoNotFitReadAsDefaults) {
