@@ -28,12 +28,6 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   rView->viewport()->setCursor(Qt::ArrowCursor);
   follow_ = new TPaneFollow(rView);
   follow_->OnWaitingChanged = [this] { ShowWaiting(); };
-  lWaiting = new QLabel(rView);
-  lWaiting->setAlignment(Qt::AlignCenter);
-  lWaiting->setCursor(Qt::PointingHandCursor);
-  lWaiting->setStyleSheet(QStringLiteral("background: #3C4A63; color: white; padding: 1px 6px;"));
-  lWaiting->hide();
-  lWaiting->installEventFilter(this);
   LayoutClient();
   rView->installEventFilter(this);
   rView->viewport()->installEventFilter(this);
@@ -71,8 +65,23 @@ int TmABSRich::WaitingBelow() const { return follow_->Waiting(); }
 
 bool TmABSRich::Following() const { return follow_->Following(); }
 
+// Made when first needed: most panes never wait, and a burst of new windows
+// should not pay for it.
 void TmABSRich::ShowWaiting() {
   const int waiting = follow_->Waiting();
+  if (!lWaiting && waiting == 0) return;
+  if (!lWaiting) {
+    lWaiting = new QLabel(rView);
+    lWaiting->setAlignment(Qt::AlignCenter);
+    lWaiting->setCursor(Qt::PointingHandCursor);
+    lWaiting->setAutoFillBackground(true);
+    lWaiting->setContentsMargins(6, 1, 6, 1);
+    QPalette colours = lWaiting->palette();
+    colours.setColor(QPalette::Window, QColor(0x3C, 0x4A, 0x63));
+    colours.setColor(QPalette::WindowText, Qt::white);
+    lWaiting->setPalette(colours);
+    lWaiting->installEventFilter(this);
+  }
   lWaiting->setVisible(waiting > 0);
   if (waiting == 0) return;
   lWaiting->setText(QString::fromUtf8("▼ 새 줄 %1개 (눌러서 맨 아래로)").arg(waiting));
@@ -123,7 +132,7 @@ bool TmABSRich::eventFilter(QObject* watched, QEvent* event) {
     follow_->ScrollToEnd();
     return true;
   }
-  if (watched == rView && event->type() == QEvent::Resize) PlaceWaiting();
+  if (watched == rView && event->type() == QEvent::Resize && lWaiting) PlaceWaiting();
   if (rView && watched == rView->viewport()) {
     if (event->type() == QEvent::MouseButtonPress) FormMouseDown();
     if (event->type() == QEvent::MouseButtonRelease) {

@@ -32,7 +32,7 @@ class TmABSRich : public TMDIABS {
   TmABSRich* Output() override { return this; }
 
   QTextEdit* rView = nullptr;
-  QLabel* lWaiting = nullptr;
+  QLabel* lWaiting = nullptr;  // none until lines first wait below
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
