@@ -61,8 +61,10 @@ TEST(Panes, FollowTheNewestLineUnlessScrolledBack) {
   wired.server.Write(":me!u@h JOIN :#c\r\n");
   ASSERT_TRUE(WaitUntil([&] { return wired.form->Subforms().FindChannel("#c") != nullptr; }));
   TmChannel* channel = wired.form->Subforms().FindChannel("#c");
-  PeerSays(wired, 1, 60);
-  ASSERT_TRUE(Arrived(channel, 60));
+  for (int i = 1; i <= 60; ++i) {  // one by one, as a conversation comes
+    PeerSays(wired, i, i);
+    ASSERT_TRUE(Arrived(channel, i));
+  }
   EXPECT_TRUE(WaitUntil([&] { return ShowsNewest(channel); }));
   Grab(*wired.form, "pane-following");
 
