@@ -63,29 +63,28 @@ void TmABSRich::ShowPendingLines() {
 
 int TmABSRich::WaitingBelow() const { return follow_->Waiting(); }
 
-bool TmABSRich::Following() const { return follow_->Following(); }
+void TmABSRich::ShowWaiting() {
+  const int waiting = follow_->Waiting();
+  if (waiting > 0 && !lWaiting) MakeWaitingBand();
+  if (!lWaiting) return;
+  lWaiting->setVisible(waiting > 0);
+  lWaiting->setText(QString::fromUtf8("▼ 새 줄 %1개 (눌러서 맨 아래로)").arg(waiting));
+  PlaceWaiting();
+}
 
 // Made when first needed: most panes never wait, and a burst of new windows
 // should not pay for it.
-void TmABSRich::ShowWaiting() {
-  const int waiting = follow_->Waiting();
-  if (!lWaiting && waiting == 0) return;
-  if (!lWaiting) {
-    lWaiting = new QLabel(rView);
-    lWaiting->setAlignment(Qt::AlignCenter);
-    lWaiting->setCursor(Qt::PointingHandCursor);
-    lWaiting->setAutoFillBackground(true);
-    lWaiting->setContentsMargins(6, 1, 6, 1);
-    QPalette colours = lWaiting->palette();
-    colours.setColor(QPalette::Window, QColor(0x3C, 0x4A, 0x63));
-    colours.setColor(QPalette::WindowText, Qt::white);
-    lWaiting->setPalette(colours);
-    lWaiting->installEventFilter(this);
-  }
-  lWaiting->setVisible(waiting > 0);
-  if (waiting == 0) return;
-  lWaiting->setText(QString::fromUtf8("▼ 새 줄 %1개 (눌러서 맨 아래로)").arg(waiting));
-  PlaceWaiting();
+void TmABSRich::MakeWaitingBand() {
+  lWaiting = new QLabel(rView);
+  lWaiting->setAlignment(Qt::AlignCenter);
+  lWaiting->setCursor(Qt::PointingHandCursor);
+  lWaiting->setAutoFillBackground(true);
+  lWaiting->setContentsMargins(6, 1, 6, 1);
+  QPalette colours = lWaiting->palette();
+  colours.setColor(QPalette::Window, QColor(0x3C, 0x4A, 0x63));
+  colours.setColor(QPalette::WindowText, Qt::white);
+  lWaiting->setPalette(colours);
+  lWaiting->installEventFilter(this);
 }
 
 // Web addresses in the newest line become links that a click opens.

@@ -28,7 +28,6 @@ class TmABSRich : public TMDIABS {
   int PendingCount() const { return PendingLines.Count(); }
   // Lines shown below the view since the user scrolled back; 0 while it follows.
   int WaitingBelow() const;
-  bool Following() const;
   TmABSRich* Output() override { return this; }
 
   QTextEdit* rView = nullptr;
@@ -45,6 +44,7 @@ class TmABSRich : public TMDIABS {
   void MarkMention();
   void MarkLinks();
   void ShowWaiting();
+  void MakeWaitingBand();
   void PlaceWaiting();
 
   TPendingLines PendingLines;

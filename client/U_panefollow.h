@@ -14,7 +14,6 @@ class TPaneFollow : public QObject {
  public:
   explicit TPaneFollow(QTextEdit* pane);
 
-  bool Following() const { return following_; }
   // Lines that arrived below the view since the user scrolled up.
   int Waiting() const { return waiting_; }
   // Around appending `lines` lines (and trimming the oldest): the view ends
