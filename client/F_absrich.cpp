@@ -7,12 +7,14 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <QEvent>
+#include <QLabel>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
 
 #include "U_clientrules.h"
 #include "U_lib.h"
+#include "U_panefollow.h"
 #include "U_render.h"
 #include "U_subforms.h"
 
@@ -24,7 +26,10 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   rView->setFrameStyle(0);
   rView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   rView->viewport()->setCursor(Qt::ArrowCursor);
+  follow_ = new TPaneFollow(rView);
+  follow_->OnWaitingChanged = [this] { ShowWaiting(); };
   LayoutClient();
+  rView->installEventFilter(this);
   rView->viewport()->installEventFilter(this);
   connect(rView, &QTextEdit::selectionChanged, this, [this] {
     if (!rView->textCursor().hasSelection()) ShowPendingLines();
@@ -47,10 +52,39 @@ void TmABSRich::AddLine(const char* text, int kind) {
 
 void TmABSRich::ShowPendingLines() {
   if (PendingLines.Empty() || rView->textCursor().hasSelection()) return;
+  const int lines = PendingLines.Count();
+  follow_->BeforeAppend();
   PendingLines.ShowIn(rView, [this](uint32_t colour) {
     MarkLinks();
     if (colour == KindColor(kKindMention)) MarkMention();
   });
+  follow_->AfterAppend(lines);
+}
+
+int TmABSRich::WaitingBelow() const { return follow_->Waiting(); }
+
+void TmABSRich::ShowWaiting() {
+  const int waiting = follow_->Waiting();
+  if (waiting > 0 && !lWaiting) MakeWaitingBand();
+  if (!lWaiting) return;
+  lWaiting->setVisible(waiting > 0);
+  lWaiting->setText(QString::fromUtf8("▼ 새 줄 %1개 (눌러서 맨 아래로)").arg(waiting));
+  PlaceWaiting();
+}
+
+// Made when first needed: most panes never wait, and a burst of new windows
+// should not pay for it.
+void TmABSRich::MakeWaitingBand() {
+  lWaiting = new QLabel(rView);
+  lWaiting->setAlignment(Qt::AlignCenter);
+  lWaiting->setCursor(Qt::PointingHandCursor);
+  lWaiting->setAutoFillBackground(true);
+  lWaiting->setContentsMargins(6, 1, 6, 1);
+  QPalette colours = lWaiting->palette();
+  colours.setColor(QPalette::Window, QColor(0x3C, 0x4A, 0x63));
+  colours.setColor(QPalette::WindowText, Qt::white);
+  lWaiting->setPalette(colours);
+  lWaiting->installEventFilter(this);
 }
 
 // Web addresses in the newest line become links that a click opens.
@@ -93,6 +127,11 @@ void TmABSRich::rViewMouseUp() {
 }
 
 bool TmABSRich::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lWaiting && event->type() == QEvent::MouseButtonPress) {
+    follow_->ScrollToEnd();
+    return true;
+  }
+  if (watched == rView && event->type() == QEvent::Resize && lWaiting) PlaceWaiting();
   if (rView && watched == rView->viewport()) {
     if (event->type() == QEvent::MouseButtonPress) FormMouseDown();
     if (event->type() == QEvent::MouseButtonRelease) {
@@ -111,3 +150,10 @@ void TmABSRich::resizeEvent(QResizeEvent* event) {
 }
 
 void TmABSRich::LayoutClient() { rView->setGeometry(pClient->rect()); }
+
+// Across the foot of the text, clear of the scroll bar.
+void TmABSRich::PlaceWaiting() {
+  const QRect text = rView->viewport()->geometry();
+  const int height = lWaiting->sizeHint().height();
+  lWaiting->setGeometry(text.left(), text.bottom() + 1 - height, text.width(), height);
+}

@@ -2,12 +2,16 @@
 // shown once per pass of the event loop, so a flood costs one layout per pass
 // rather than one per line. Selecting text copies it at once; lines that
 // arrive while a selection is shown wait and follow in order when it ends.
+// The view follows the newest line unless the user has scrolled back; then a
+// band at the foot of the pane counts the lines waiting below.
 #pragma once
 
 #include "F_mdiabstract.h"
 #include "U_lib.h"
 
+class QLabel;
 class QTextEdit;
+class TPaneFollow;
 
 class TmABSRich : public TMDIABS {
   Q_OBJECT
@@ -22,9 +26,12 @@ class TmABSRich : public TMDIABS {
   // Shows the waiting lines now, unless a selection holds them back.
   void ShowPendingLines();
   int PendingCount() const { return PendingLines.Count(); }
+  // Lines shown below the view since the user scrolled back; 0 while it follows.
+  int WaitingBelow() const;
   TmABSRich* Output() override { return this; }
 
   QTextEdit* rView = nullptr;
+  QLabel* lWaiting = nullptr;  // none until lines first wait below
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -36,7 +43,11 @@ class TmABSRich : public TMDIABS {
   void rViewMouseUp();
   void MarkMention();
   void MarkLinks();
+  void ShowWaiting();
+  void MakeWaitingBand();
+  void PlaceWaiting();
 
   TPendingLines PendingLines;
+  TPaneFollow* follow_ = nullptr;
   bool showScheduled_ = false;
 };

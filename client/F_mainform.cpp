@@ -86,7 +86,7 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   BindSkin();
   IRC.SetAddress(datas_.Address);
   IRC.SetPort(datas_.Port);
-  IRC.SetUtf8(datas_.Utf8 != 0);
+  IRC.SetWireCoding(ChosenWireCoding(datas_));
   IRC.SetLogin(datas_.SaslAccount, datas_.SaslPassword);
   IRC.SetTlsTrust(datas_.TlsFingerprint, datas_.TlsCaFile);
   IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);

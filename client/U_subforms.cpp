@@ -221,7 +221,9 @@ void CSubforms::BringToFront(TMDIABS* form) {
 void CSubforms::CloseAction(TMDIABS* form) { form->EndOnClose(engine_); }
 
 void CSubforms::Remove(TMDIABS* form) {
+  const bool front = IsFront(form);
   forms_.erase(std::find(forms_.begin(), forms_.end(), form));
+  if (front && !forms_.empty()) forms_.front()->update();  // one caption stays lit
   const bool unread = form->Unread != urNone;
   delete form;
   if (unread && OnUnreadChanged) OnUnreadChanged();
@@ -331,8 +333,10 @@ void CSubforms::SelectPrev() {
 
 void CSubforms::SelectNext() {
   if (forms_.size() < 2) return;
+  TMDIABS* previous = forms_.front();
   std::rotate(forms_.begin(), forms_.begin() + 1, forms_.end());
   forms_.front()->Activate();
+  previous->update();  // moved before Activate, so BringToFront did not see it leave the front
 }
 
 std::vector<TMDIABS*> CSubforms::VisibleForms() const {

@@ -1,5 +1,6 @@
 #include "C_servercaps.h"
 
+#include "U_codepage.h"
 #include "U_ircline.h"
 
 #include <algorithm>
@@ -30,6 +31,15 @@ size_t CountWords(const char* text) {
 }
 
 bool IsSaslFailure(int numeric) { return numeric >= 902 && numeric <= 907; }
+
+bool AnnouncesUtf8(const char* token) {
+  if (strcasecmp(token, "UTF8ONLY") == 0) return true;
+  if (strncasecmp(token, "CHARSET=", 8) != 0) return false;
+  return strcasecmp(token + 8, "UTF-8") == 0 || strcasecmp(token + 8, "UTF8") == 0;
+}
+
+// RFC 4616 wants UTF-8, whatever the wire speaks.
+std::string Utf8Of(const std::string& text) { return Utf8Text(text.data(), text.size()); }
 
 }  // namespace
 
@@ -69,7 +79,7 @@ void CZoServerCaps::Start(bool external) {
   offered_.clear();
   offeredCount_ = 0;
   requested_.clear();
-  utf8Only_ = false;
+  utf8_ = false;
   SendText(Irc::Cap("LS 302"));
 }
 
@@ -142,7 +152,8 @@ void CZoServerCaps::Authenticate(const char* challenge) {
   stage_ = Stage::Answered;
   // The certificate already says who we are: the payload is empty.
   if (external_) return SendText(Irc::Authenticate("+"));
-  const std::string payload = ZoBase64(account_ + '\0' + account_ + '\0' + password_);
+  const std::string account = Utf8Of(account_);
+  const std::string payload = ZoBase64(account + '\0' + account + '\0' + Utf8Of(password_));
   for (size_t at = 0; at < payload.size(); at += kChunk)
     SendText(Irc::Authenticate(payload.substr(at, kChunk)));
   if (payload.size() % kChunk == 0) SendText(Irc::Authenticate("+"));
@@ -150,7 +161,7 @@ void CZoServerCaps::Authenticate(const char* challenge) {
 
 void CZoServerCaps::Supports(const stIRC& r) {
   for (size_t i = 1; i + 1 < r.paramCount; ++i)
-    if (strcasecmp(ZoParam(r, i), "UTF8ONLY") == 0) utf8Only_ = true;
+    if (AnnouncesUtf8(ZoParam(r, i))) utf8_ = true;
 }
 
 void CZoServerCaps::End() {

@@ -1,19 +1,23 @@
 // What the server offers beyond plain registration: capability negotiation
 // (CAP LS 302 ... CAP END, never holding up a server that knows no CAP), SASL
-// login (EXTERNAL with a client certificate, else PLAIN), and the UTF-8-only
-// announcement that sets the wire encoding. What a server can make it hold
-// or send is bounded: the offered list, and one abort for a bad login.
+// login (EXTERNAL with a client certificate, else PLAIN), and the charset the
+// server announces, which sets the wire encoding. What a server can make it
+// hold or send is bounded: the offered list, and one abort for a bad login.
 #pragma once
 
 #include <string>
 
 #include "U_analysis.h"
 
+// How text goes out: as the server announces (UTF-8, else CP949), or fixed.
+enum class TWireCoding { Auto, Cp949, Utf8 };
+
 class CZoServerCaps {
  public:
   explicit CZoServerCaps(ZoSendLine sendLine) : sendLine_(std::move(sendLine)) {}
 
-  // An empty account logs in without SASL.
+  // An empty account logs in without SASL. Both are CP949 or UTF-8; the
+  // login sends them in UTF-8 whatever the wire encoding.
   void SetLogin(const std::string& account, const std::string& password);
   // The opening request, sent before the registration lines. `external`: the
   // connection presents a client certificate, which then logs in.
@@ -26,7 +30,8 @@ class CZoServerCaps {
   // Stops waiting for the server: registration goes on without what is missing.
   void GiveUp();
 
-  bool Utf8Only() const { return utf8Only_; }
+  // The server's 005 said UTF8ONLY or CHARSET=UTF-8 (in any letter case).
+  bool Utf8Announced() const { return utf8_; }
 
  private:
   void Offered(const stIRC& record);
@@ -46,7 +51,7 @@ class CZoServerCaps {
   std::string requested_;
   std::string account_;
   std::string password_;
-  bool utf8Only_ = false;
+  bool utf8_ = false;
   bool external_ = false;
   ZoSendLine sendLine_;
 };

@@ -27,9 +27,7 @@ void Forward(From& from, To& to) {
 std::string Utf8Line(std::string_view line) {
   const bool ended = line.size() >= 2 && line.substr(line.size() - 2) == "\r\n";
   if (ended) line.remove_suffix(2);
-  std::string text = DisplayCoding(line.data(), line.size()) == TextCoding::Utf8
-                         ? std::string(line)
-                         : DecodeText(line.data(), line.size(), TextCoding::Cp949).toStdString();
+  std::string text = Utf8Text(line.data(), line.size());
   if (text.size() > 510) {
     size_t cut = 510;
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
@@ -120,7 +118,10 @@ void TZoEngine::SetTlsClientCert(const std::string& certFile, const std::string&
   tls_.clientKey = keyFile;
 }
 
-bool TZoEngine::Utf8Wire() const { return utf8_ || analysis_->Caps().Utf8Only(); }
+bool TZoEngine::Utf8Wire() const {
+  if (wireCoding_ != TWireCoding::Auto) return wireCoding_ == TWireCoding::Utf8;
+  return analysis_->Caps().Utf8Announced();
+}
 
 bool TZoEngine::Send(const char* text) {
   if (!text || !Utf8Wire()) return connection_->Send(text);

@@ -8,6 +8,7 @@
 
 #include "C_analctcp.h"
 #include "C_analdcc.h"
+#include "C_servercaps.h"
 #include "C_socket.h"
 #include "U_analysis.h"
 #include "U_data.h"
@@ -35,8 +36,8 @@ class TZoEngine : public QObject {
   void SetPort(int port) { port_ = port; }
   // SASL PLAIN login for the next connections; an empty account logs in without.
   void SetLogin(const std::string& account, const std::string& password);
-  // Sends UTF-8 to every server, not only to those that announce UTF8ONLY.
-  void SetUtf8(bool utf8) { utf8_ = utf8; }
+  // Auto follows what the server announces; the others hold whatever it says.
+  void SetWireCoding(TWireCoding coding) { wireCoding_ = coding; }
   // TLS for the next connections, and what the user trusts beyond the system's store.
   void SetTls(bool on) { tls_.on = on; }
   void SetTlsTrust(const std::string& fingerprint, const std::string& caFile);
@@ -44,6 +45,7 @@ class TZoEngine : public QObject {
   void SetTlsClientCert(const std::string& certFile, const std::string& keyFile);
   bool Tls() const { return tls_.on; }
   // The wire encoding of the live connection: UTF-8 or the default CP949.
+  // Lines received are read line by line whatever it is.
   bool Utf8Wire() const;
 
   // Deadlines for the stages of every connection; tests shorten them.
@@ -111,7 +113,7 @@ class TZoEngine : public QObject {
   std::string userName_ = "QUELBO";
   std::string address_ = "localhost";
   int port_ = 6667;
-  bool utf8_ = false;
+  TWireCoding wireCoding_ = TWireCoding::Auto;
   ZoTlsOptions tls_;
   std::unique_ptr<char[]> simulated_;
   CZoLinkWatch watch_{[this](CZoLinkWatch::Late late) { Overdue(late); }};

@@ -100,7 +100,7 @@ QString HostUsage() {
   return QStringLiteral(
       "usage: velko [PAGE.html] [--skin URL] [--addr [ircs://]HOST[:[+]PORT]] [--chan LIST] [--nick NICK]\n"
       "             [--script FILE|-] [--grab-dir DIR] [--set NAME=VALUE]... [--input-line]\n"
-      "--set stores a setting (SaslAccount, SaslPassword, TlsFingerprint, Utf8 ...); alone, it stores and ends.\n");
+      "--set stores a setting (SaslAccount, SaslPassword, TlsFingerprint, Encoding ...); alone, it stores and ends.\n");
 }
 
 NamedValues MergeProperties(const NamedValues& page, const NamedValues& options) {

@@ -125,6 +125,11 @@ QString DecodeDisplay(const char* text, size_t length) {
 
 QString DecodeDisplay(const char* text) { return text ? DecodeDisplay(text, strlen(text)) : QString(); }
 
+std::string Utf8Text(const char* text, size_t length) {
+  if (DisplayCoding(text, length) == TextCoding::Utf8) return std::string(text, length);
+  return DecodeCp949(text, length).toStdString();
+}
+
 std::string EncodeText(const QString& text) {
   const QByteArray utf8 = text.toUtf8();
   IconvHandle& cd = Utf8ToCp949();

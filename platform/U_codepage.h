@@ -19,6 +19,8 @@ QString DecodeDisplay(const char* text);
 
 // CP949 bytes; a character CP949 lacks becomes "?".
 std::string EncodeText(const QString& text);
+// The same text in UTF-8: kept when it already reads as UTF-8, else read as CP949.
+std::string Utf8Text(const char* text, size_t length);
 
 // A UTF-8 literal of the system in CP949, converted once and kept for the
 // life of the process.

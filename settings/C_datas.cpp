@@ -5,6 +5,7 @@
 #include <charconv>
 #include <optional>
 #include <QStandardPaths>
+#include <strings.h>
 #include <utility>
 
 #include "U_codepage.h"
@@ -55,6 +56,7 @@ const std::pair<const char*, std::string CDatas::*> kTexts[] = {
     {"TlsCaFile", &CDatas::TlsCaFile},
     {"TlsClientCert", &CDatas::TlsClientCert},
     {"TlsClientKey", &CDatas::TlsClientKey},
+    {"Encoding", &CDatas::Encoding},
 };
 const std::pair<const char*, int32_t CDatas::*> kNumbers[] = {
     {"Port", &CDatas::Port},
@@ -65,12 +67,25 @@ const std::pair<const char*, int32_t CDatas::*> kNumbers[] = {
     {"ChatLogs", &CDatas::ChatLogs},
 };
 
+std::optional<TWireCoding> EncodingNamed(const std::string& name) {
+  if (strcasecmp(name.c_str(), "auto") == 0) return TWireCoding::Auto;
+  if (strcasecmp(name.c_str(), "cp949") == 0) return TWireCoding::Cp949;
+  if (strcasecmp(name.c_str(), "utf-8") == 0 || strcasecmp(name.c_str(), "utf8") == 0) return TWireCoding::Utf8;
+  return std::nullopt;
+}
+
 void ReadText(MRegistry& registry, const char* name, std::string& field, size_t bufferSize) {
   ZoStringStatic buffer(bufferSize);
   field = registry.ReadString(name, buffer.buffer(), buffer.capacity(), field.c_str());
 }
 
 }  // namespace
+
+TWireCoding ChosenWireCoding(const CDatas& datas) {
+  const TWireCoding chosen = EncodingNamed(datas.Encoding).value_or(TWireCoding::Auto);
+  if (chosen == TWireCoding::Auto && datas.Utf8 != 0) return TWireCoding::Utf8;
+  return chosen;
+}
 
 std::string DefaultDownloadFolder() {
   QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
@@ -129,6 +144,7 @@ bool Names(const Table& table, std::string_view name) {
 }
 
 std::string SettingError(std::string_view name, const std::string& value) {
+  if (name == "Encoding" && !EncodingNamed(value)) return "Encoding is auto, cp949 or utf-8, not " + value;
   if (Names(kTexts, name) || name == "Alias") return {};
   if (Names(kNumbers, name)) return Number(value) ? std::string() : std::string(name) + " needs a number";
   return "no setting is named " + std::string(name);

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "C_servercaps.h"
+
 // The user's download folder, with its trailing "/": where received files go
 // until the user picks another folder.
 std::string DefaultDownloadFolder();
@@ -34,7 +36,9 @@ class CDatas {
   std::string DCCDir;
   std::string FontName;
   int32_t FontSize = 9;
-  // Non-zero: UTF-8 on the wire to every server, not only to UTF-8-only ones.
+  // How text goes out: "auto" as the server announces, "cp949" or "utf-8".
+  std::string Encoding = "auto";
+  // Non-zero: UTF-8 on the wire, when Encoding leaves it to the server.
   int32_t Utf8 = 0;
   // Non-zero: the control shows its own input line, as if its host asked.
   int32_t InputLine = 0;
@@ -59,8 +63,11 @@ class CDatas {
   void Save();
 };
 
+// What Encoding and Utf8 ask of the wire; a value Encoding does not know is auto.
+TWireCoding ChosenWireCoding(const CDatas& datas);
+
 // Stores values of the client's settings by name (texts in CP949, decimal
 // numbers for Port, FontSize and Utf8), as the client reads them at start.
-// All or none: an error text for the first name it does not know or number
-// that is none.
+// All or none: an error text for the first name it does not know, number
+// that is none or encoding it does not know.
 std::string StoreSettings(const std::vector<std::pair<std::string, std::string>>& values);

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -64,12 +65,14 @@ int CanvasIndex(int number) { return number > 15 ? number % 15 - 1 : number; }
 void TrimPane(QTextEdit* pane) {
   QTextDocument* document = pane->document();
   if (document->blockCount() <= kPaneLineCap) return;
+  // The first block survives a removal with its own format: the new first
+  // line's format is put back on it.
+  const QTextBlock first = document->findBlockByNumber(kPaneLinesDropped);
+  const QTextBlockFormat kept = first.blockFormat();
   QTextCursor cursor(document);
-  for (int i = 0; i < kPaneLinesDropped; ++i) {
-    cursor.movePosition(QTextCursor::Start);
-    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-  }
+  cursor.setPosition(first.position(), QTextCursor::KeepAnchor);
+  cursor.removeSelectedText();
+  cursor.setBlockFormat(kept);
 }
 
 }  // namespace
@@ -131,7 +134,8 @@ void RichAddLine(QTextEdit* pane, const char* text, uint32_t colour, bool time) 
 
   QTextCursor cursor(document);
   cursor.movePosition(QTextCursor::End);
-  if (!document->isEmpty()) cursor.insertBlock();
+  // A plain block: the last line's band, if it has one, is its own.
+  if (!document->isEmpty()) cursor.insertBlock(QTextBlockFormat());
   QTextCharFormat format;
   format.setFont(pane->font());
   format.setFontWeight(QFont::Normal);
@@ -154,10 +158,8 @@ void RichAddLine(QTextEdit* pane, const char* text, uint32_t colour, bool time) 
           ApplyRichColorCode(format, position);
       });
 
+  // The pane's own cursor is left alone: setting it would scroll the view.
   TrimPane(pane);
-  cursor.movePosition(QTextCursor::End);
-  cursor.setCharFormat(QTextCharFormat());
-  pane->setTextCursor(cursor);
 }
 
 void TPendingLines::Add(std::string text, uint32_t colour) {

@@ -73,6 +73,9 @@ TEST_F(Conversation, TheOthersLinesArriveInTheirWindowsAndColours) {
   form.Input("/me dances");
   EXPECT_TRUE(bob.WaitForPart("OnPrivmsg", "\tme\t#c\thi all"));
   EXPECT_TRUE(bob.WaitForPart("OnCTCP", "\tACTION\t#c\t"));
+  // The server announces CHARSET=UTF-8: Korean and an emoji reach bob whole.
+  form.Input(QString::fromUtf8("안녕 😀"));
+  EXPECT_TRUE(bob.WaitForPart("OnPrivmsg", "\tme\t#c\t안녕 😀"));
   EXPECT_TRUE(EventuallyShows(channel, "<me> hi all", kKindOwnMessage));
   EXPECT_TRUE(EventuallyShows(channel, "* me dances", kKindAction));
   form.Subforms().FindForm(wkQuery, "bob")->Activate();

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 #include <QtTest/QTest>
+#include <QMap>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -147,6 +148,38 @@ TEST(InputLine, WindowKeysAndJoiningAnOpenChannel) {
   EXPECT_EQ(subforms.FindChannel("#a"), nullptr);
   EXPECT_TRUE(wired.Sent("PART #a\r\n"));
   EXPECT_FALSE(wired.server.Received().contains("JOIN #A"));
+}
+
+// Whether each frame last painted its caption active.
+struct TCaptionWatch : QObject {
+  explicit TCaptionWatch(CSubforms& subforms) : subforms(subforms) {
+    for (int i = 0; i < subforms.Count(); ++i) subforms.Form(i)->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) lit[watched] = subforms.IsFront(static_cast<TMDIABS*>(watched));
+    return false;
+  }
+  CSubforms& subforms;
+  QMap<QObject*, bool> lit;
+};
+
+// Each Ctrl+Tab repaints the caption it leaves as well as the one it lights.
+TEST(InputLine, OneCaptionLooksActive) {
+  WiredForm wired;
+  Joined(wired, "#a");
+  CSubforms& subforms = wired.form->Subforms();
+  subforms.OpenQuery("bob");
+  wired.form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(wired.form.get()));
+  TCaptionWatch watch(subforms);
+  for (int press = 0; press < 2; ++press) {
+    watch.lit.clear();
+    QObject* leaving = subforms.FrontForm();
+    QTest::keyClick(wired.form->eInput, Qt::Key_Tab, Qt::ControlModifier);
+    ASSERT_TRUE(WaitUntil([&] { return watch.lit.value(subforms.FrontForm()); }));
+    EXPECT_TRUE(watch.lit.contains(leaving)) << "press " << press + 1;
+    EXPECT_EQ(watch.lit.keys(true), QList<QObject*>{subforms.FrontForm()}) << "press " << press + 1;
+  }
 }
 
 // Lines still waiting for their turn when the connection drops belong to the

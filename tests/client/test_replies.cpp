@@ -14,7 +14,6 @@
 #include "M_msgbox.h"
 #include "M_nickchange.h"
 #include "U_chanlistgrid.h"
-#include "U_codepage.h"
 #include "U_htmlskin.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
@@ -183,15 +182,18 @@ TEST(Replies, ListingWithoutStartReplyOpensAtTheFirstRow) {
   EXPECT_FALSE(form.Listing);
 }
 
-// A server that takes UTF-8 only gets the typed text in UTF-8; its refusals
-// show in the front window like the error replies.
-TEST(Replies, Utf8OnlyServerGetsUtf8AndItsRefusalsAreShown) {
+// A server that announces nothing gets the typed text in CP949, where an
+// emoji has no place; one that takes UTF-8 only gets it in UTF-8, and its
+// refusals show in the front window like the error replies.
+TEST(Replies, TypedTextFollowsTheServersCharset) {
   WiredForm wired;
   TMainForm& form = *wired.form;
-  wired.server.Write(":srv 001 me :Welcome\r\n:srv 005 me UTF8ONLY :are supported\r\n:me!u@h JOIN :#c\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return form.Subforms().FindChannel("#c") != nullptr && form.Engine().Utf8Wire(); }));
-  form.Input(EncodeText(QString::fromUtf8("안녕하세요")).c_str());
-  EXPECT_TRUE(wired.Sent("PRIVMSG #c :안녕하세요\r\n"));
+  wired.server.Write(":srv 001 me :Welcome\r\n:srv 005 me CHANTYPES=# :are supported\r\n:me!u@h JOIN :#c\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return form.Subforms().FindChannel("#c") != nullptr; }));
+  form.Input(QString::fromUtf8("한글 😀"));
+  EXPECT_TRUE(wired.Sent("PRIVMSG #c :\xC7\xD1\xB1\xDB ?\r\n"));
+  wired.server.Write(":srv 005 me UTF8ONLY :are supported\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return form.Engine().Utf8Wire(); }));
   // Typed text beyond CP949 reaches such a server whole, and shows whole.
   form.Input(QString::fromUtf8("こんにちは 😀"));
   EXPECT_TRUE(wired.Sent("PRIVMSG #c :こんにちは 😀\r\n"));

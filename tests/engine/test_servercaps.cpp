@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "C_servercaps.h"
+#include "U_codepage.h"
 #include "engine_recorder.h"
 #include "scripted_server.h"
 #include "wait_until.h"
@@ -121,7 +122,7 @@ TEST(ServerCaps, ConversationsEndInRegistration) {
   }
 }
 
-TEST(ServerCaps, LongPayloadsGoInFourHundredByteChunksEndedByAPlus) {
+TEST(ServerCaps, PlainPayloadsInUtf8AndFourHundredByteChunksEndedByAPlus) {
   std::vector<std::string> sent;
   CZoServerCaps caps([&](const char* text) { sent.emplace_back(text); });
   caps.SetLogin("a", std::string(298, 'p'));  // "a\0a\0" and 298 bytes: 302 bytes, 404 in base64
@@ -137,6 +138,13 @@ TEST(ServerCaps, LongPayloadsGoInFourHundredByteChunksEndedByAPlus) {
   Feed(caps, {":s CAP * LS :sasl", ":s CAP * ACK :sasl", "AUTHENTICATE +"});
   ASSERT_EQ(sent.size(), 5u);
   EXPECT_EQ(sent[4], "AUTHENTICATE +\r\n");
+
+  // RFC 4616 wants UTF-8: a Korean login kept in CP949 goes out in UTF-8.
+  sent.clear();
+  caps.SetLogin(EncodeText(QString::fromUtf8("벨코")), EncodeText(QString::fromUtf8("비밀 번호")));
+  caps.Start();
+  Feed(caps, {":s CAP * LS :sasl", ":s CAP * ACK :sasl", "AUTHENTICATE +"});
+  EXPECT_EQ(sent.at(3), "AUTHENTICATE " + ZoBase64(std::string("벨코\0벨코\0비밀 번호", 27)) + "\r\n");
   EXPECT_EQ(ZoBase64("Man"), "TWFu");
   EXPECT_EQ(ZoBase64("Ma"), "TWE=");
   EXPECT_EQ(ZoBase64("M"), "TQ==");
@@ -153,7 +161,25 @@ TEST(ServerCaps, AClientCertificateLogsInByExternal) {
                                             "AUTHENTICATE +\r\n", "CAP END\r\n"}));
 }
 
-// A UTF-8-only server gets the typed Korean as UTF-8 and its refusals are records like any other.
+// The 005 reply sets the wire: UTF-8 for UTF8ONLY or CHARSET=UTF-8 in any
+// letter case, CP949 for anything else, afresh on each connection.
+TEST(ServerCaps, AnnouncedCharsets) {
+  const std::pair<const char*, bool> announced[] = {
+      {"UTF8ONLY", true},       {"CHARSET=UTF-8", true}, {"charset=utf-8", true}, {"CHARSET=utf8", true},
+      {"CHARSET=ascii", false}, {"CHARSET", false},      {"CHANTYPES=#", false},
+  };
+  for (const auto& [token, utf8] : announced) {
+    CZoServerCaps caps(nullptr);
+    caps.Start();
+    Feed(caps, {(std::string(":s 005 me ") + token + " :are supported").c_str()});
+    EXPECT_EQ(caps.Utf8Announced(), utf8) << token;
+    caps.Start();
+    EXPECT_FALSE(caps.Utf8Announced()) << token;
+  }
+}
+
+// A UTF-8-only server gets the typed Korean as UTF-8 and its refusals are
+// records like any other. A fixed encoding holds whatever the server says.
 TEST(ServerCaps, Utf8OnlyServersGetUtf8) {
   ScriptedServer server;
   EngineRecorder r;
@@ -162,20 +188,21 @@ TEST(ServerCaps, Utf8OnlyServersGetUtf8) {
   ASSERT_TRUE(r.engine.Connect());
   ASSERT_TRUE(server.WaitForClient());
   ASSERT_TRUE(server.WaitForText("CAP LS 302\r\n"));
-  r.engine.Send("PRIVMSG #c :\xC7\xD1\xB1\xDB\r\n");  // "한글" in CP949
-  ASSERT_TRUE(server.WaitForText("PRIVMSG #c :\xC7\xD1\xB1\xDB\r\n"));
   server.Write(":srv 421 me CAP :Unknown\r\n:srv 001 me :Welcome\r\n:srv 005 me CHANTYPES=# UTF8ONLY :are supported\r\n");
   ASSERT_TRUE(WaitUntil([&] { return r.engine.Utf8Wire(); }));
-  r.engine.Send("PRIVMSG #c :\xC7\xD1\xB1\xDB\r\nPRIVMSG #c :\xED\x95\x9C\r\n");
+  r.engine.Send("PRIVMSG #c :\xC7\xD1\xB1\xDB\r\nPRIVMSG #c :\xED\x95\x9C\r\n");  // "한글" in CP949, "한" in UTF-8
   ASSERT_TRUE(server.WaitForText("PRIVMSG #c :\xED\x95\x9C\xEA\xB8\x80\r\nPRIVMSG #c :\xED\x95\x9C\r\n"));
   std::string korean;
   for (int i = 0; i < 300; ++i) korean += "\xC7\xD1";
   r.engine.Send(("PRIVMSG #c :" + korean + "\r\n").c_str());
-  ASSERT_TRUE(WaitUntil([&] { return server.Received().count("PRIVMSG #c") == 4 && server.Received().endsWith("\r\n"); }));
+  ASSERT_TRUE(WaitUntil([&] { return server.Received().count("PRIVMSG #c") == 3 && server.Received().endsWith("\r\n"); }));
   const QByteArray received = server.Received();
   const QByteArray last = received.mid(received.lastIndexOf("PRIVMSG"));
   EXPECT_LE(last.size(), 512);
   EXPECT_TRUE(last.endsWith("\xED\x95\x9C\r\n"));
+  r.engine.SetWireCoding(TWireCoding::Cp949);
+  r.engine.Send("PRIVMSG #k :\xC7\xD1\xB1\xDB\r\n");
+  EXPECT_TRUE(server.WaitForText("PRIVMSG #k :\xC7\xD1\xB1\xDB\r\n"));
 }
 
 // What a server can make the negotiation hold or send is bounded: an endless

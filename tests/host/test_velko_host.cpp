@@ -126,7 +126,10 @@ TEST(HostSettings, StoredFromTheCommandLine) {
     return host.exitCode();
   };
   QString error;
-  EXPECT_EQ(run({"--set", QString::fromUtf8("SaslAccount=벨코 계정"), "--set=Utf8=1"}, &error), 0) << error.toStdString();
+  EXPECT_EQ(run({"--set", QString::fromUtf8("SaslAccount=벨코 계정"), "--set=Utf8=1", "--set", "Encoding=utf-8"}, &error), 0)
+      << error.toStdString();
+  EXPECT_EQ(run({"--set", "Encoding=latin1"}, &error), 2);
+  EXPECT_TRUE(error.contains("Encoding is auto, cp949 or utf-8")) << error.toStdString();
   EXPECT_EQ(run({"--set", "Nick=never", "--set", "Port=many"}, &error), 2);
   EXPECT_TRUE(error.contains("Port needs a number")) << error.toStdString();
   EXPECT_EQ(run({"--set", "Bogus=1"}, &error), 2);
@@ -134,6 +137,7 @@ TEST(HostSettings, StoredFromTheCommandLine) {
   const CDatas datas;
   EXPECT_EQ(DecodeDisplay(datas.SaslAccount.c_str()), QString::fromUtf8("벨코 계정"));
   EXPECT_EQ(datas.Utf8, 1);
+  EXPECT_EQ(datas.Encoding, "utf-8");
   EXPECT_EQ(datas.Port, 6667);
   EXPECT_NE(datas.Nick, "never");
 }

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -105,6 +106,20 @@ TEST_F(DatasTest, LoginAndTrustValuesSurviveARestart) {
   EXPECT_EQ(datas.SaslAccount + "|" + datas.SaslPassword + "|" + datas.TlsFingerprint + "|" + datas.TlsCaFile + "|" +
                 datas.TlsClientCert + "|" + datas.TlsClientKey,
             "velko|pass word|ab:cd|/etc/ca.pem|/home/me/cert.pem|");
+}
+
+// Encoding decides the wire when it names one; left at auto, Utf8=1 still
+// means UTF-8; a value it does not know is auto.
+TEST_F(DatasTest, TheChosenWireEncoding) {
+  CDatas datas;
+  EXPECT_EQ(ChosenWireCoding(datas), TWireCoding::Auto);
+  const std::tuple<const char*, int, TWireCoding> cases[] = {
+      {"auto", 1, TWireCoding::Utf8}, {"CP949", 1, TWireCoding::Cp949}, {"latin1", 0, TWireCoding::Auto}};
+  for (const auto& [encoding, utf8, chosen] : cases) {
+    datas.Encoding = encoding;
+    datas.Utf8 = utf8;
+    EXPECT_EQ(ChosenWireCoding(datas), chosen) << encoding;
+  }
 }
 
 TEST_F(DatasTest, ValuesThatDoNotFitReadAsDefaults) {

@@ -35,14 +35,25 @@ TEST(RichAddLine, ColourCodesAreDarkenedForTheLightPane) {
   EXPECT_EQ(ColorAt(pane, 4), 0x0000FFu);  // two digits read, the third is text
 }
 
-TEST(RichAddLine, PaneKeepsItsLastLines) {
+// A line's own block format (a band behind it) neither carries over to the
+// next line nor moves to another when the oldest lines go.
+TEST(RichAddLine, PaneKeepsItsLastLinesAndTheirFormats) {
   QTextEdit pane;
-  for (int i = 1; i <= 200; ++i) RichAddLine(&pane, ("line " + std::to_string(i)).c_str(), 0);
+  QTextBlockFormat band;
+  band.setBackground(Qt::yellow);
+  for (int i = 1; i <= 200; ++i) {
+    RichAddLine(&pane, ("line " + std::to_string(i)).c_str(), 0);
+    if (i == 1 || i == 15) QTextCursor(pane.document()->lastBlock()).mergeBlockFormat(band);
+  }
   EXPECT_EQ(pane.document()->blockCount(), 200);
   RichAddLine(&pane, "line 201", 0);
   EXPECT_EQ(pane.document()->blockCount(), 191);
   EXPECT_EQ(pane.document()->firstBlock().text(), "line 11 ");
   EXPECT_EQ(pane.document()->lastBlock().text(), "line 201 ");
+  std::vector<int> banded;
+  for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next())
+    if (block.blockFormat().background().style() != Qt::NoBrush) banded.push_back(block.blockNumber());
+  EXPECT_EQ(banded, std::vector<int>{4});  // line 15
 }
 
 TEST(StripCodes, RemovesCodesAndColourDigitsOnly) {

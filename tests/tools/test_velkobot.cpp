@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <string>
 
-#include "U_codepage.h"
 #include "cli_options.h"
 #include "engine_recorder.h"
 #include "ngircd_server.h"
@@ -40,7 +39,6 @@ bool WaitForLineStarting(const EngineRecorder& user, const std::string& prefix) 
   }, 10000);
 }
 
-std::string Cp(const char* utf8) { return Cp949Literal(utf8); }
 
 }  // namespace
 
@@ -63,13 +61,14 @@ TEST(Velkobot, GreetsAndAnswersWhenNamedOrSpokenToPrivately) {
   EngineRecorder user;
   ASSERT_TRUE(user.LogOn(server.Port(), "guest"));
   user.engine.Send("JOIN #velko\r\n");
-  EXPECT_TRUE(WaitForLineStarting(user, "OnPrivmsg\tvelkobot\t#velko\t" + Cp("안녕하세요, guest님!")));
+  EXPECT_TRUE(WaitForLineStarting(user, "OnPrivmsg\tvelkobot\t#velko\t안녕하세요, guest님!"));
 
-  // UTF-8 from a modern client comes back in CP949; a line not naming the bot gets no answer.
+  // ngircd announces CHARSET=UTF-8, so the bot answers in UTF-8; a line not
+  // naming the bot gets no answer.
   user.engine.Send("PRIVMSG #velko :just chatting\r\nPRIVMSG #velko :VelkoBot 잘 지내?\r\n");
-  EXPECT_TRUE(WaitForLineStarting(user, "OnPrivmsg\tvelkobot\t#velko\tguest" + Cp("님, \"VelkoBot 잘 지내?\"")));
+  EXPECT_TRUE(WaitForLineStarting(user, "OnPrivmsg\tvelkobot\t#velko\tguest님, \"VelkoBot 잘 지내?\""));
   user.engine.Send("PRIVMSG velkobot :hello there\r\n");
-  EXPECT_TRUE(WaitForLineStarting(user, "OnPrivmsg\tvelkobot\tguest\tguest" + Cp("님, \"hello there\"")));
+  EXPECT_TRUE(WaitForLineStarting(user, "OnPrivmsg\tvelkobot\tguest\tguest님, \"hello there\""));
   for (const std::string& line : user.Events({"OnPrivmsg"})) EXPECT_EQ(line.find("just chatting"), std::string::npos);
 }
 
@@ -86,7 +85,7 @@ TEST(Velkobot, RejoinsAfterAKickAndSaysGoodbyeOnTermination) {
 
   bot.process.terminate();
   EXPECT_TRUE(WaitForLineStarting(op, "OnOtherQuit\tvelkobot\t"));
-  EXPECT_NE(op.Events({"OnOtherQuit"}).back().find(Cp("안녕히 계세요")), std::string::npos);
+  EXPECT_NE(op.Events({"OnOtherQuit"}).back().find("안녕히 계세요"), std::string::npos);
   ASSERT_TRUE(bot.Stopped());
   EXPECT_EQ(bot.process.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(bot.process.exitCode(), 0);
