@@ -29,6 +29,22 @@ std::string Concat(std::initializer_list<std::string_view> words) {
   return joined;
 }
 
+// As many names from `first` on as one "HEAD a,b,c" line holds.
+std::string ListLine(std::string_view head, const std::vector<std::string>& names, size_t first, size_t* taken) {
+  const size_t room = kIrcLineMax - head.size() - kCrLf.size();
+  std::string list;
+  size_t next = first;
+  for (; next < names.size(); ++next) {
+    const std::string& name = names[next];
+    if (name.size() > room) continue;
+    if (list.size() + (list.empty() ? 0 : 1) + name.size() > room) break;
+    if (!list.empty()) list.push_back(',');
+    list.append(name);
+  }
+  *taken = next - first;
+  return list.empty() ? std::string() : Line(head, list);
+}
+
 }  // namespace
 
 namespace Irc {
@@ -63,21 +79,12 @@ std::string Join(std::string_view channel, std::string_view key) {
   return key.empty() ? Line("JOIN ", channel) : Line(Concat({"JOIN ", channel, " "}), key);
 }
 std::string JoinMany(const std::vector<std::string>& channels, size_t first, size_t* taken) {
-  constexpr std::string_view kHead = "JOIN ";
-  constexpr size_t kRoom = kIrcLineMax - kHead.size() - kCrLf.size();
-  std::string list;
-  size_t next = first;
-  for (; next < channels.size(); ++next) {
-    const std::string& name = channels[next];
-    if (name.size() > kRoom) continue;
-    if (list.size() + (list.empty() ? 0 : 1) + name.size() > kRoom) break;
-    if (!list.empty()) list.push_back(',');
-    list.append(name);
-  }
-  *taken = next - first;
-  return list.empty() ? std::string() : Line(kHead, list);
+  return ListLine("JOIN ", channels, first, taken);
 }
 std::string Part(std::string_view channel) { return Line("PART ", channel); }
+std::string PartMany(const std::vector<std::string>& channels, size_t first, size_t* taken) {
+  return ListLine("PART ", channels, first, taken);
+}
 std::string List() { return Line("LIST"); }
 std::string Whois(std::string_view nick) { return Line("WHOIS ", nick); }
 std::string Privmsg(std::string_view target, std::string_view text) {

@@ -34,6 +34,8 @@ std::string Join(std::string_view channel, std::string_view key = {});
 // out, so the caller always moves on.
 std::string JoinMany(const std::vector<std::string>& channels, size_t first, size_t* taken);
 std::string Part(std::string_view channel);
+// As JoinMany, for leaving many channels at once.
+std::string PartMany(const std::vector<std::string>& channels, size_t first, size_t* taken);
 std::string List();
 std::string Whois(std::string_view nick);
 std::string Privmsg(std::string_view target, std::string_view text);
