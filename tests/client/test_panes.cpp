@@ -11,6 +11,7 @@
 #include "F_mchannel.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
+#include "grab.h"
 #include "wait_until.h"
 
 namespace {
@@ -50,6 +51,7 @@ TEST(Panes, AddressesOpenOnClickAndTheSplitterMoves) {
   wired.form->Engine().SimulateLine(":\xE2\x80\xAE" "eve!u@h PRIVMSG #c :\xE2\x81\xA6https://example.org/\xE2\x80\xAE" "gpj.exe");
   EXPECT_TRUE(PaneText(channel).contains(QStringLiteral("<eve> https://example.org/gpj.exe")))
       << PaneText(channel).toStdString();
+  Grab(*channel, "pane_direction_controls");
   const QAbstractItemModel* members = channel->lbUsers->model();
   EXPECT_TRUE(WaitUntil([&] {
     return !members->match(members->index(0, 0), Qt::DisplayRole, QStringLiteral("eve"), 1, Qt::MatchExactly).isEmpty();
