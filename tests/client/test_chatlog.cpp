@@ -16,13 +16,17 @@
 namespace {
 
 // The file's lines without their "[HH:MM] " time.
-QStringList Logged(const TChatLog& log, const char* window) {
-  QFile file(log.FilePath(QStringLiteral("127.0.0.1"), QString::fromUtf8(window), QDate::currentDate()));
+QStringList FileLines(const QString& path) {
+  QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {QStringLiteral("(no file)")};
   QStringList lines;
   for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
     lines << (line.mid(0, 1) == QLatin1String("[") ? line.mid(8) : QStringLiteral("(no time) ") + line);
   return lines;
+}
+
+QStringList Logged(const TChatLog& log, const char* window) {
+  return FileLines(log.FilePath(QStringLiteral("127.0.0.1"), QString::fromUtf8(window), QDate::currentDate()));
 }
 
 void Converse(WiredForm& wired) {
@@ -52,15 +56,6 @@ TEST(ChatLogs, AShortConversationOnlyWhenAsked) {
   // A window name never leaves its server's folder.
   EXPECT_EQ(TChatLog::SafeName(QStringLiteral("../x")), QStringLiteral("_.._x"));
   EXPECT_EQ(TChatLog::SafeName(QStringLiteral("")), QStringLiteral("_"));
-}
-
-// Lines of one file, without their times.
-QStringList FileLines(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  for (QString& line : lines) line.remove(0, 8);
-  return lines;
 }
 
 TEST(ChatLogs, LongNamesManyWindowsAndMidnightKeepEveryLine) {
