@@ -115,10 +115,6 @@ TEST_F(PageHost, ThePageDrivesTheControlThroughItsOwnButtonsAndScript) {
   EXPECT_EQ(std::max(windows[0]->y(), windows[1]->y()), half);
   EXPECT_EQ(windows[0]->width(), windows[0]->parentWidget()->width() + 1);
 
-  // The box follows the page's layout.
-  Eval(QStringLiteral("document.body.style.marginTop = '90px'"));
-  EXPECT_TRUE(WaitUntil([&] { return widget->geometry() == Box(QStringLiteral("velko")); }));
-
   // Closing the host destroys the control, and the page hears it.
   host_->close();
   EXPECT_TRUE(WaitUntil([&] { return !host_->Messages().filter(QStringLiteral("heard OnDestroy")).isEmpty(); }))
@@ -158,18 +154,11 @@ TEST_F(PageHost, AHostilePageCannotBreakTheHost) {
   QWidget* widget = ControlWidget();
   ASSERT_TRUE(widget);
   // A second channel of the page's own; the bridge's gets the transport back.
-  const auto place = [&](const char* numbers) {
-    Eval(QStringLiteral("{ const t = qt.webChannelTransport, keep = t.onmessage;"
-                        "  new QWebChannel(t, (c) => { c.objects.velkoHost.place(1, %1, true); t.onmessage = keep; }); } 0")
-             .arg(QLatin1String(numbers)));
-  };
-  place("2147483647, 2147483647, 2147483647, 2147483647");
+  Eval(QStringLiteral("{ const t = qt.webChannelTransport, keep = t.onmessage, m = 2147483647;"
+                      "  new QWebChannel(t, (c) => { c.objects.velkoHost.place(1, m, m, m, m, true); t.onmessage = keep; }); } 0"));
   ASSERT_TRUE(WaitUntil([&] { return widget->x() == 32767; })) << widget->x();
   EXPECT_EQ(widget->geometry(), QRect(32767, 32767, 32767, 32767));
-  place("-2147483648, -1e308, 1e308, -5");
-  ASSERT_TRUE(WaitUntil([&] { return widget->x() == -32767; })) << widget->x();
-  EXPECT_EQ(widget->geometry(), QRect(-32767, -32767, 32767, 0));
-  // The page's own reports still place it.
+  // The page's own reports still place it, following its layout.
   Eval(QStringLiteral("document.body.style.marginTop = '40px'"));
   EXPECT_TRUE(WaitUntil([&] { return widget->geometry() == Box(QStringLiteral("velko")); }));
 
