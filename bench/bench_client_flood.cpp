@@ -1,6 +1,7 @@
 // End-to-end speed of the chat window: a server process floods one joined
 // channel with coded PRIVMSG lines and times them until the PING after them
-// is answered. Also the memory of many full channel windows.
+// is answered. Also the memory of many full channel windows. FLOOD_LOGS=1
+// writes chat logs meanwhile.
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
   QTemporaryDir registry;  // the user's own settings stay untouched
   qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(registry.path()));
   TMainForm form;
+  form.Settings().ChatLogs = qEnvironmentVariableIntValue("FLOOD_LOGS");
   form.show();
   MeasureManyWindows(form);
 
@@ -115,6 +117,7 @@ int main(int argc, char** argv) {
   FILE* report = fdopen(pipeFds[0], "r");
   if (!report || std::fscanf(report, "%lf", &ms) != 1) return 1;
   waitpid(server, nullptr, 0);
+  std::printf("chat logs: %s\n", form.Settings().ChatLogs ? "written" : "off");
   std::printf("flood: %d lines until the PING was answered: %.0f ms = %.0f lines/s\n", kFloodLines, ms,
               kFloodLines / (ms / 1000.0));
   std::printf("messages handled by the window: %d\n", messages);

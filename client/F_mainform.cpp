@@ -371,8 +371,7 @@ void TMainForm::LogLine(TMDIABS* form, const std::string& line) {
       form->Kind == wkChannel ? static_cast<TmChannel*>(form)->ChannelName : static_cast<TmQuery*>(form)->Nick;
   std::string plain = line;
   StripCodes(plain.data());
-  chatLog_.Append(DecodeDisplay(IRC.Address().c_str()), DecodeDisplay(name.c_str()), QDateTime::currentDateTime(),
-                  DecodeDisplay(plain.c_str()));
+  chatLog_.Append(DecodeDisplay(IRC.Address().c_str()), DecodeDisplay(name.c_str()), DecodeDisplay(plain.c_str()));
 }
 
 void TMainForm::lbAdClick() { ShowMessageBox(Cp949Literal("벨코: 웹 페이지에 들어가는 IRC 대화 프로그램입니다.")); }

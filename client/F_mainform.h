@@ -52,8 +52,11 @@ class TMainForm : public QWidget {
   void ConnectTo(const char* server);
   void Input(const char* text);
   // A line as the user typed it, in the coding the server reads: UTF-8 on a
-  // UTF-8 server, so no character is lost, else CP949.
-  void Input(const QString& text);
+  // UTF-8 server, so no character is lost, else CP949. False, and nothing
+  // done, while kMaxWaitingInput lines already wait to go out.
+  bool Input(const QString& text);
+  // A page can call far faster than lines may go out (20 minutes' worth).
+  static constexpr int kMaxWaitingInput = 600;
   void SendIRCLine(const char* text);
   void SelectPrev();
   void SelectNext();

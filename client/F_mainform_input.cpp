@@ -72,7 +72,11 @@ void TMainForm::Input(const char* text) {
   if (text) RunLine(text);
 }
 
-void TMainForm::Input(const QString& text) { RunLine(WireText(text)); }
+bool TMainForm::Input(const QString& text) {
+  if (sender_->Pending() >= kMaxWaitingInput) return false;
+  RunLine(WireText(text));
+  return true;
+}
 
 std::string TMainForm::WireText(const QString& text) const {
   return IRC.Utf8Wire() ? text.toStdString() : EncodeText(text);

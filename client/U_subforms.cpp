@@ -242,7 +242,22 @@ void CSubforms::CloseChannel(const char* name) {
 
 void CSubforms::CloseAll() {
   tiled_ = false;  // nothing left to arrange for
+  PartAll();
   while (!forms_.empty()) CloseForm(forms_.front());
+}
+
+// Hundreds of channels are left in a few lines, not one line each.
+void CSubforms::PartAll() {
+  std::vector<std::string> names;
+  for (TMDIABS* form : forms_) {
+    if (form->Kind != wkChannel || static_cast<TmChannel*>(form)->Parted) continue;
+    names.push_back(static_cast<TmChannel*>(form)->ChannelName);
+    static_cast<TmChannel*>(form)->Parted = true;
+  }
+  for (size_t first = 0, taken = 0; first < names.size(); first += taken) {
+    const std::string line = Irc::PartMany(names, first, &taken);
+    if (!line.empty()) Send(line);
+  }
 }
 
 void CSubforms::PostActivate(TMDIABS* form) {

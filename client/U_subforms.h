@@ -161,6 +161,7 @@ class CSubforms {
   void ArrangeSoon();
   void Place(TMDIABS* form, QRect previousFront);
   void Send(const std::string& line);
+  void PartAll();
 
   QWidget* parent_;
   QObject* messageTarget_;

@@ -4,6 +4,7 @@
 
 #include "C_channel.h"
 #include "U_codepage.h"
+#include "U_direction.h"
 #include "U_clientrules.h"
 #include "U_commondata.h"
 
@@ -21,7 +22,7 @@ int TUserListModel::rowCount(const QModelIndex& parent) const {
 
 QVariant TUserListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
-  return DecodeDisplay(entries_[static_cast<size_t>(index.row())].c_str());
+  return WithoutDirectionControls(DecodeDisplay(entries_[static_cast<size_t>(index.row())].c_str()));
 }
 
 void TUserListModel::Reload(const CZoChannel* channel) {

@@ -118,7 +118,9 @@ HRESULT TnVELKO_1::SetSkin(BSTR URL) {
   return Forward([&](TMainForm& main) { main.SetSkin(Cp949FromBstr(URL).c_str()); });
 }
 HRESULT TnVELKO_1::Input(BSTR TEXT) {
-  return Forward([&](TMainForm& main) { main.Input(QStringFromBstr(TEXT)); });
+  return Forward([&](TMainForm& main) {
+    if (!main.Input(QStringFromBstr(TEXT))) throw std::runtime_error("too many lines are waiting to be sent");
+  });
 }
 HRESULT TnVELKO_1::SelectPrev() {
   return Forward([](TMainForm& main) { main.SelectPrev(); });

@@ -34,6 +34,22 @@ std::string WithOptionalText(std::string_view head, std::string_view text) {
   return text.empty() ? Line(head) : Line(Concat({head, " :"}), text);
 }
 
+// As many names from `first` on as one "HEAD a,b,c" line holds.
+std::string ListLine(std::string_view head, const std::vector<std::string>& names, size_t first, size_t* taken) {
+  const size_t room = kIrcLineMax - head.size() - kCrLf.size();
+  std::string list;
+  size_t next = first;
+  for (; next < names.size(); ++next) {
+    const std::string& name = names[next];
+    if (name.size() > room) continue;
+    if (list.size() + (list.empty() ? 0 : 1) + name.size() > room) break;
+    if (!list.empty()) list.push_back(',');
+    list.append(name);
+  }
+  *taken = next - first;
+  return list.empty() ? std::string() : Line(head, list);
+}
+
 }  // namespace
 
 namespace Irc {
@@ -70,19 +86,7 @@ std::string Join(std::string_view channel, std::string_view key) {
   return key.empty() ? Line("JOIN ", channel) : Line(Concat({"JOIN ", channel, " "}), key);
 }
 std::string JoinMany(const std::vector<std::string>& channels, size_t first, size_t* taken) {
-  constexpr std::string_view kHead = "JOIN ";
-  constexpr size_t kRoom = kIrcLineMax - kHead.size() - kCrLf.size();
-  std::string list;
-  size_t next = first;
-  for (; next < channels.size(); ++next) {
-    const std::string& name = channels[next];
-    if (name.size() > kRoom) continue;
-    if (list.size() + (list.empty() ? 0 : 1) + name.size() > kRoom) break;
-    if (!list.empty()) list.push_back(',');
-    list.append(name);
-  }
-  *taken = next - first;
-  return list.empty() ? std::string() : Line(kHead, list);
+  return ListLine("JOIN ", channels, first, taken);
 }
 std::string Part(std::string_view channel, std::string_view reason) {
   return WithOptionalText(Concat({"PART ", channel}), reason);
@@ -91,6 +95,9 @@ std::string List(std::string_view args) { return args.empty() ? Line("LIST") : L
 std::string Names(std::string_view channel) { return Line("NAMES ", channel); }
 std::string Invite(std::string_view nick, std::string_view channel) {
   return Line(Concat({"INVITE ", nick, " "}), channel);
+}
+std::string PartMany(const std::vector<std::string>& channels, size_t first, size_t* taken) {
+  return ListLine("PART ", channels, first, taken);
 }
 std::string Whois(std::string_view nick) { return Line("WHOIS ", nick); }
 std::string Privmsg(std::string_view target, std::string_view text) {

@@ -41,6 +41,8 @@ std::string Part(std::string_view channel, std::string_view reason = {});
 std::string List(std::string_view args = {});
 std::string Names(std::string_view channel);
 std::string Invite(std::string_view nick, std::string_view channel);
+// As JoinMany, for leaving many channels at once.
+std::string PartMany(const std::vector<std::string>& channels, size_t first, size_t* taken);
 std::string Whois(std::string_view nick);
 std::string Privmsg(std::string_view target, std::string_view text);
 std::string Notice(std::string_view target, std::string_view text);

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebChannel>
@@ -31,11 +32,13 @@ namespace {
 
 constexpr const char* kBridgeName = "velko-page-bridge";
 
-// The page's own folder is all it may read from the disk.
+// The page's own folder is all it may read from the disk: decided on the
+// real path, so a link inside cannot lead out of it. `folder` is real too.
 bool InsideFolder(const QUrl& url, const QString& folder) {
   if (!url.isLocalFile()) return true;
   if (folder.isEmpty()) return false;
-  const QString path = QDir::cleanPath(QFileInfo(url.toLocalFile()).absoluteFilePath());
+  const QString path = QFileInfo(url.toLocalFile()).canonicalFilePath();
+  if (path.isEmpty()) return false;  // nothing there to read
   return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
 
@@ -163,9 +166,11 @@ THostPage::~THostPage() {
 }
 
 void THostPage::Open(const QString& page) {
-  url_ = QFileInfo::exists(page) ? QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath())
+  // A page reached through a link is read from where it really lies.
+  url_ = QFileInfo::exists(page) ? QUrl::fromLocalFile(QFileInfo(page).canonicalFilePath())
                                  : QUrl::fromUserInput(page, QDir::currentPath(), QUrl::AssumeLocalFile);
-  static_cast<FolderGuard*>(guard_)->folder = url_.isLocalFile() ? QDir::cleanPath(QFileInfo(url_.toLocalFile()).absolutePath()) : QString();
+  const QString real = url_.isLocalFile() ? QFileInfo(url_.toLocalFile()).canonicalFilePath() : QString();
+  static_cast<FolderGuard*>(guard_)->folder = real.isEmpty() ? QString() : QFileInfo(real).absolutePath();
   view_->load(url_);
 }
 
@@ -192,7 +197,11 @@ void THostPage::FireInPage(int key, const QString& event) {
 void THostPage::Leave() {
   if (!bridge_->ReleaseAll()) return;
   QEventLoop loop;
-  view_->page()->runJavaScript(QStringLiteral("0"), [&loop](const QVariant&) { loop.quit(); });
+  // A busy page answers after the wait has given up, or only when the page
+  // goes: by then the loop is gone.
+  view_->page()->runJavaScript(QStringLiteral("0"), [waiting = QPointer<QEventLoop>(&loop)](const QVariant&) {
+    if (waiting) waiting->quit();
+  });
   QTimer::singleShot(2000, &loop, &QEventLoop::quit);
   loop.exec();
 }

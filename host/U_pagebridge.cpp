@@ -6,6 +6,7 @@
 
 #include "com_connection.h"
 #include "com_persist.h"
+#include "U_pagerequest.h"
 
 namespace {
 
@@ -29,15 +30,6 @@ class EventRelay : public ComObject<IDispatch> {
 };
 
 QVariantMap Failure(const QString& error) { return {{QStringLiteral("ok"), false}, {QStringLiteral("error"), error}}; }
-
-NamedValues FromPage(const QVariantList& params) {
-  NamedValues values;
-  for (const QVariant& pair : params) {
-    const QVariantList entry = pair.toList();
-    if (entry.size() == 2) values.emplace_back(entry[0].toString(), entry[1].toString());
-  }
-  return values;
-}
 
 QVariantMap PropertyValues(IDispatch* control) {
   QVariantMap values;
@@ -85,7 +77,7 @@ QVariantMap TPageBridge::attach(int key, const QString& label, const QVariantLis
   if (container && SUCCEEDED(container->FindConnectionPoint(DIID_InVELKO_1Events, point.Put())))
     point->Advise(embedded.sink.Get(), &cookie);
 
-  const ComPtr<PropertyBag> bag = MakeCom<PropertyBag>(MergeProperties(FromPage(params), options_));
+  const ComPtr<PropertyBag> bag = MakeCom<PropertyBag>(MergeProperties(PageRequest::Params(params), options_));
   const ComPtr<IPersistPropertyBag> persist = embedded.control.As<IPersistPropertyBag>();
   const HRESULT hr = persist ? persist->Load(bag.Get()) : E_NOINTERFACE;
   const QStringList created = std::exchange(*early, std::nullopt).value();
@@ -110,19 +102,21 @@ QVariantMap TPageBridge::invoke(int key, const QString& name, const QString& kin
   if (found == controls_.end()) return Failure(QStringLiteral("the control was not created"));
   const uint16_t flags = DispatchFlags(kind);
   if (!flags) return Failure(QStringLiteral("no such kind of call: ") + kind);
+  const PageRequest::TArgs texts = PageRequest::Args(args);
+  if (!texts.refused.isEmpty()) return Failure(texts.refused);
   std::vector<ComVariant> values;
-  for (const QVariant& arg : args) values.emplace_back(arg.toString());
+  for (const QString& text : texts.texts) values.emplace_back(text);
   // A property or method of the control's type only: the name dispatch knows no other.
   const DispatchOutcome outcome = DispatchCall(found->second.control.Get(), name, flags, std::move(values));
   if (!outcome.ok()) return Failure(DescribeFailure(outcome));
   return {{QStringLiteral("ok"), true}, {QStringLiteral("value"), outcome.value.ToQString()}};
 }
 
-void TPageBridge::place(int key, int x, int y, int width, int height, bool shown) {
+void TPageBridge::place(int key, double x, double y, double width, double height, bool shown) {
   const auto found = controls_.find(key);
   if (found == controls_.end() || !found->second.widget) return;
   QWidget& widget = *found->second.widget;
-  widget.setGeometry(x, y, width, height);
+  widget.setGeometry(PageRequest::Box(x, y, width, height));
   widget.setVisible(shown);
   if (shown) widget.raise();
 }

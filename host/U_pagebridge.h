@@ -37,8 +37,9 @@ class TPageBridge : public QObject {
   Q_INVOKABLE QVariantMap attach(int key, const QString& label, const QVariantList& params);
   // `kind` is get, put or call; {ok, value, error}.
   Q_INVOKABLE QVariantMap invoke(int key, const QString& name, const QString& kind, const QVariantList& args);
-  // The object's box in the view (the host does not zoom pages).
-  Q_INVOKABLE void place(int key, int x, int y, int width, int height, bool shown);
+  // The object's box in the view (the host does not zoom pages); numbers, as
+  // a page may send any, held inside what a widget can take.
+  Q_INVOKABLE void place(int key, double x, double y, double width, double height, bool shown);
   // The page has sent all its objects: `controls` of them are the control.
   Q_INVOKABLE void started(int controls) { emit pageStarted(controls); }
 

@@ -13,6 +13,8 @@
   let host = null;             // the host's bridge once the channel is up
   let started = false;         // the objects have been sent to the host
   const waiting = [];          // sends made before both
+  let unanswered = 0;          // calls made and not yet answered
+  const kMaxUnanswered = 1000;
 
   function flush() {
     if (host && started) for (const run of waiting.splice(0)) run(host);
@@ -54,9 +56,14 @@
     }
   }
 
-  // A promise of the member's result; a failure rejects with the control's text.
+  // A promise of the member's result; a failure rejects with the control's
+  // text. A page that calls without waiting is refused, not queued forever.
   function call(state, name, kind, args) {
+    if (unanswered >= kMaxUnanswered)
+      return Promise.reject(new Error(name + ": too many calls are waiting for the control"));
+    unanswered++;
     return new Promise((resolve, reject) => send((bridge) => bridge.invoke(state.key, name, kind, args, (answer) => {
+      unanswered--;
       if (answer.ok) resolve(answer.value); else reject(new Error(name + ": " + answer.error));
     })));
   }

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "U_codepage.h"
+#include "U_direction.h"
 #include "U_commondata.h"
 
 namespace {
@@ -146,7 +147,9 @@ void RichAddLine(QTextEdit* pane, const char* text, uint32_t colour, bool time) 
 
   WalkCodedText(
       line.data(), line.size(), true,
-      [&](const char* run, size_t length) { cursor.insertText(DecodeText(run, length, coding), format); },
+      [&](const char* run, size_t length) {
+        cursor.insertText(WithoutDirectionControls(DecodeText(run, length, coding)), format);
+      },
       [&](char code, const char*& position) {
         if (code == kCodeBold)
           format.setFontWeight(format.fontWeight() == QFont::Bold ? QFont::Normal : QFont::Bold);
@@ -190,7 +193,7 @@ void DrawCodedText(QPainter* canvas, int x, int y, bool darkText, const char* te
   WalkCodedText(
       text, length, false,
       [&](const char* run, size_t runLength) {
-        const QString shown = DecodeText(run, runLength, coding);
+        const QString shown = WithoutDirectionControls(DecodeText(run, runLength, coding));
         const QFontMetrics metrics(canvas->font());
         canvas->drawText(x, y + metrics.ascent(), shown);
         x += metrics.horizontalAdvance(shown) - 1;

@@ -17,6 +17,7 @@
 #include "F_mchannel.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
+#include "grab.h"
 #include "pane_lines.h"
 #include "wait_until.h"
 
@@ -138,6 +139,19 @@ TEST(Panes, AddressesOpenOnClickAndTheSplitterMoves) {
   QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, PointOf(pane, QStringLiteral("example.net")));
   QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, PointOf(pane, QStringLiteral("see")));  // no link there
   EXPECT_EQ(browser.opened, (QStringList{"https://example.org/a?b=1", "http://www.example.net"}));
+  // A right-to-left override cannot show an address or a nick reversed.
+  wired.form->Engine().SimulateLine(":\xE2\x80\xAE" "eve!u@h JOIN :#c");
+  wired.form->Engine().SimulateLine(":\xE2\x80\xAE" "eve!u@h PRIVMSG #c :\xE2\x81\xA6https://example.org/\xE2\x80\xAE" "gpj.exe");
+  EXPECT_TRUE(PaneText(channel).contains(QStringLiteral("<eve> https://example.org/gpj.exe")))
+      << PaneText(channel).toStdString();
+  Grab(*channel, "pane_direction_controls");
+  const QAbstractItemModel* members = channel->lbUsers->model();
+  EXPECT_TRUE(WaitUntil([&] {
+    return !members->match(members->index(0, 0), Qt::DisplayRole, QStringLiteral("eve"), 1, Qt::MatchExactly).isEmpty();
+  }));
+  browser.opened.clear();
+  QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, PointOf(pane, QStringLiteral("gpj.exe")));
+  EXPECT_EQ(browser.opened, QStringList{"https://example.org/gpj.exe"});
   QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
   QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
 
