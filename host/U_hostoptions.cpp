@@ -12,22 +12,68 @@ struct OptionRule {
   const char* option;
   Target target;
   const char* property;
+  const char* value;
+  const char* help;
 };
 
 constexpr std::array<OptionRule, 7> kOptions{{
-    {"--skin", Target::Property, "SKIN"},
-    {"--addr", Target::Property, "ADDR"},
-    {"--chan", Target::Property, "CHAN"},
-    {"--nick", Target::Property, "NICK"},
-    {"--script", Target::Script, nullptr},
-    {"--grab-dir", Target::GrabDir, nullptr},
-    {"--set", Target::Setting, nullptr},
+    {"skin", Target::Property, "SKIN", "URL", "The skin to dress the control in (SKIN)."},
+    {"addr", Target::Property, "ADDR", "[ircs://]HOST[:[+]PORT]",
+     "The server to connect to (ADDR); ircs:// or +PORT for TLS."},
+    {"chan", Target::Property, "CHAN", "LIST", "Channels to join once logged on, comma-separated (CHAN)."},
+    {"nick", Target::Property, "NICK", "NICK", "The nick to log on with (NICK)."},
+    {"script", Target::Script, nullptr, "FILE|-", "Play the commands in FILE, or standard input with -."},
+    {"grab-dir", Target::GrabDir, nullptr, "DIR", "Where .grab writes its pictures (else $VELKO_GRAB_DIR)."},
+    {"set", Target::Setting, nullptr, "NAME=VALUE",
+     "Store a setting (repeatable, all or nothing); alone on the line, store and end."},
 }};
 
-const OptionRule* FindOption(const QString& name) {
+struct SettingHelp {
+  const char* name;
+  const char* meaning;
+};
+
+constexpr SettingHelp kSettings[] = {
+    {"Address", "the server's host name"},
+    {"Port", "the server's port (a number)"},
+    {"Nick", "the nick to log on with"},
+    {"UserName", "the name sent at logon"},
+    {"EMail, Location, Age, Sex, Intro", "the user's profile, stored only"},
+    {"FontName, FontSize", "the font, stored only"},
+    {"DCCDir", "where received files go"},
+    {"DCCChatAutoAccept", "1: connect a peer's chat offer without asking"},
+    {"Alias", "the alias table, KEY=VALUE entries separated by ;"},
+    {"Encoding", "text on the wire: auto, cp949 or utf-8"},
+    {"Utf8", "1: UTF-8 on the wire when Encoding is auto"},
+    {"InputLine", "1: the control shows its own input line"},
+    {"ChatLogs", "1: channel and private windows keep daily log files"},
+    {"SaslAccount, SaslPassword", "the SASL PLAIN login; empty account: none"},
+    {"TlsFingerprint", "a server certificate's SHA-256 to trust"},
+    {"TlsCaFile", "a CA file (PEM) to trust"},
+    {"TlsClientCert, TlsClientKey", "a client certificate and its key (PEM), for SASL EXTERNAL"},
+};
+
+QString SettingsHelp() {
+  QString text = QStringLiteral("\nSettings (--set NAME=VALUE):\n");
+  for (const SettingHelp& setting : kSettings)
+    text += QStringLiteral("  %1\n      %2\n").arg(QLatin1String(setting.name), QLatin1String(setting.meaning));
+  return text;
+}
+
+QList<QCommandLineOption> HostCommandLineOptions() {
+  QList<QCommandLineOption> options;
   for (const OptionRule& rule : kOptions)
-    if (name == QLatin1String(rule.option)) return &rule;
-  return nullptr;
+    options.append(QCommandLineOption(QString::fromLatin1(rule.option), QString::fromLatin1(rule.help),
+                                      QString::fromLatin1(rule.value)));
+  options.append(QCommandLineOption(QStringLiteral("input-line"), QStringLiteral("The control shows its own input line.")));
+  return options;
+}
+
+const ProgramSyntax& HostSyntax() {
+  static const ProgramSyntax syntax{
+      QStringLiteral("velko"), QStringLiteral("Shows a page with its chat controls, or one control on its own."),
+      QStringLiteral("[PAGE.html|URL]"), QStringLiteral("The page to show; without one, a control of its own.")};
+  return syntax;
 }
 
 bool ValidAddress(const QString& text) {
@@ -62,57 +108,26 @@ QString Apply(const OptionRule& rule, const QString& value, HostOptions* options
   return {};
 }
 
-// Reads the option at `args[*index]`, moving past its value.
-QString ReadOption(const QStringList& args, qsizetype* index, HostOptions* options) {
-  const QString& arg = args[*index];
-  const qsizetype equals = arg.indexOf(QLatin1Char('='));
-  const QString name = equals < 0 ? arg : arg.left(equals);
-  const OptionRule* rule = FindOption(name);
-  if (!rule) return QStringLiteral("unknown option %1").arg(name);
-  if (equals >= 0) return Apply(*rule, arg.mid(equals + 1), options);
-  if (*index + 1 >= args.size() || args[*index + 1].startsWith(QStringLiteral("--")))
-    return QStringLiteral("%1 needs a value").arg(name);
-  return Apply(*rule, args[++*index], options);
+QString ApplyAll(const QCommandLineParser& parser, HostOptions* options) {
+  for (const OptionRule& rule : kOptions)
+    for (const QString& value : parser.values(QString::fromLatin1(rule.option)))
+      if (QString error = Apply(rule, value, options); !error.isEmpty()) return error;
+  options->inputLine = parser.isSet(QStringLiteral("input-line"));
+  const QStringList pages = parser.positionalArguments();
+  if (pages.size() > 1) return QStringLiteral("only one page can be played, \"%1\" is one too many").arg(pages[1]);
+  if (!pages.isEmpty()) options->page = pages.first();
+  return {};
 }
 
 }  // namespace
 
 ParsedOptions ParseHostOptions(const QStringList& args) {
+  QCommandLineParser parser;
   ParsedOptions parsed;
-  for (qsizetype i = 0; i < args.size() && parsed.ok(); ++i) {
-    const QString& arg = args[i];
-    if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-      parsed.options.help = true;
-    } else if (arg == QLatin1String("--input-line")) {
-      parsed.options.inputLine = true;
-    } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
-      parsed.error = ReadOption(args, &i, &parsed.options);
-    } else if (parsed.options.page.isEmpty() && !arg.isEmpty()) {
-      parsed.options.page = arg;
-    } else {
-      parsed.error = QStringLiteral("only one page can be played, \"%1\" is one too many").arg(arg);
-    }
-  }
+  parsed.line = ReadProgramLine(parser, HostSyntax(), HostCommandLineOptions(), args);
+  if (parsed.line.outcome == ProgramLine::Help) parsed.line.text += SettingsHelp();
+  if (parsed.line.outcome != ProgramLine::Run) return parsed;
+  if (QString error = ApplyAll(parser, &parsed.options); !error.isEmpty())
+    parsed.line = {ProgramLine::Error, error};
   return parsed;
-}
-
-QString HostUsage() {
-  return QStringLiteral(
-      "usage: velko [PAGE.html] [--skin URL] [--addr [ircs://]HOST[:[+]PORT]] [--chan LIST] [--nick NICK]\n"
-      "             [--script FILE|-] [--grab-dir DIR] [--set NAME=VALUE]... [--input-line]\n"
-      "--set stores a setting (SaslAccount, SaslPassword, TlsFingerprint, Encoding ...); alone, it stores and ends.\n");
-}
-
-NamedValues MergeProperties(const NamedValues& page, const NamedValues& options) {
-  NamedValues merged = page;
-  for (const auto& option : options) {
-    bool replaced = false;
-    for (auto& value : merged) {
-      if (value.first.compare(option.first, Qt::CaseInsensitive) != 0) continue;
-      value.second = option.second;
-      replaced = true;
-    }
-    if (!replaced) merged.push_back(option);
-  }
-  return merged;
 }

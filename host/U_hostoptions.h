@@ -1,14 +1,12 @@
-// The command line of the host program, and how its options combine with the
-// parameters of the page (an option overrides the page's value).
+// The command line of the host program: the page, the control's properties,
+// a script and settings to store.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-#include <utility>
-#include <vector>
-
-using NamedValues = std::vector<std::pair<QString, QString>>;
+#include "U_namedvalues.h"
+#include "U_programline.h"
 
 struct HostOptions {
   QString page;            // empty: no page
@@ -16,7 +14,6 @@ struct HostOptions {
   QString script;          // empty: no script; "-": standard input
   QString grabDir;         // empty: no grabs unless VELKO_GRAB_DIR is set
   NamedValues settings;    // --set NAME=VALUE, stored before the control starts
-  bool help = false;
   bool inputLine = false;  // the control shows its own input line
 };
 
@@ -27,17 +24,11 @@ inline bool OnlySettings(const HostOptions& options) {
 
 struct ParsedOptions {
   HostOptions options;
-  QString error;  // set when the line cannot be used
+  ProgramLine line;  // the help, the version or why the line cannot be used
 
-  bool ok() const { return error.isEmpty(); }
+  bool ok() const { return line.outcome == ProgramLine::Run; }
 };
 
 // `args` without the program name. Options take their value as the next
-// argument or after "=".
+// argument or after "="; the help lists the settings --set takes.
 ParsedOptions ParseHostOptions(const QStringList& args);
-QString HostUsage();
-
-// The page's values with the options laid over them: a value named like an
-// option (in any letter case) is replaced, the rest are kept in page order,
-// options the page lacks are added at the end.
-NamedValues MergeProperties(const NamedValues& page, const NamedValues& options);

@@ -11,7 +11,7 @@
 #include <functional>
 #include <map>
 
-#include "U_hostoptions.h"
+#include "U_namedvalues.h"
 #include "Velko1_embed.h"
 #include "Velko1_tlb.h"
 

@@ -7,7 +7,7 @@
 #include <QVariantList>
 #include <optional>
 
-#include "U_hostoptions.h"
+#include "U_namedvalues.h"
 
 namespace PageRequest {
 

@@ -4,6 +4,9 @@
 // created by its ProgID through the component layer, its properties come
 // from the page and the command line, and a script may drive it.
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
 #include <QTimer>
 #include <iostream>
 #include <memory>
@@ -31,6 +34,12 @@ QByteArray ModulePath() {
 int Fail(const QString& message) {
   std::cerr << "velko: " << message.toStdString() << '\n';
   return 1;
+}
+
+// A page named like a file must be there; a URL is the web view's to fetch.
+bool PageFound(const QString& page) {
+  if (page.isEmpty() || QFileInfo::exists(page)) return true;
+  return !QUrl::fromUserInput(page, QDir::currentPath(), QUrl::AssumeLocalFile).isLocalFile();
 }
 
 QString LastError(const char* fallback) { return TakeErrorMessage().value_or(QString::fromLatin1(fallback)); }
@@ -127,18 +136,12 @@ int main(int argc, char** argv) {
   QStringList args;
   for (int i = 1; i < argc; ++i) args.append(QString::fromLocal8Bit(argv[i]));
   const ParsedOptions parsed = ParseHostOptions(args);
-  if (!parsed.ok()) {
-    std::cerr << parsed.error.toStdString() << '\n' << HostUsage().toStdString();
-    return 2;
-  }
-  if (parsed.options.help) {
-    std::cout << HostUsage().toStdString();
-    return 0;
-  }
+  if (const int code = ReportProgramLine(parsed.line, QStringLiteral("velko")); code >= 0) return code;
+  if (!PageFound(parsed.options.page)) return Fail(QStringLiteral("%1: no such page file").arg(parsed.options.page));
   std::vector<std::pair<std::string, std::string>> settings;
   for (const auto& [name, value] : parsed.options.settings) settings.emplace_back(name.toStdString(), EncodeText(value));
   if (const std::string error = StoreSettings(settings); !error.empty()) {
-    std::cerr << error << '\n';
+    std::cerr << "velko: " << error << '\n';
     return 2;
   }
   if (OnlySettings(parsed.options)) return 0;

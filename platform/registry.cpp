@@ -2,13 +2,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryFile>
 #include <QVariant>
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -90,6 +93,33 @@ bool RegularOrMissing(const QString& file) {
   return stat(QFile::encodeName(file).constData(), &info) != 0 ? errno == ENOENT : S_ISREG(info.st_mode);
 }
 
+// Settings hold passwords: only the user may read them. A folder or file
+// found wider, from an older version or a copy, is narrowed.
+void KeepPrivate(int fd) {
+  struct stat info {};
+  if (fstat(fd, &info) == 0 && (info.st_mode & 077)) fchmod(fd, info.st_mode & 0700);
+}
+
+bool MakePrivateFolder(const QString& folder) {
+  const QByteArray path = QFile::encodeName(folder);
+  if (!QDir().mkpath(QFileInfo(folder).absolutePath())) return false;
+  if (mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return false;
+  const int fd = open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  KeepPrivate(fd);
+  close(fd);
+  return true;
+}
+
+// The atomic write gives its temporary file the modes of the file it
+// replaces, so the file must be private before the first write.
+void MakePrivateFile(const QString& file) {
+  const int fd = open(QFile::encodeName(file).constData(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  KeepPrivate(fd);
+  close(fd);
+}
+
 }  // namespace
 
 QString RegistryFolder() {
@@ -102,9 +132,10 @@ QString RegistryFolder() {
 
 std::unique_ptr<RegKey> RegKey::Create(HKEY_ROOT root, const char* path) {
   const QString folder = RegistryFolder();
-  if (!QDir().mkpath(folder) || !FolderWritable(folder)) return nullptr;
+  if (!MakePrivateFolder(folder) || !FolderWritable(folder)) return nullptr;
   const QString file = folder + QLatin1Char('/') + RootFileName(root);
   if (!RegularOrMissing(file)) return nullptr;
+  MakePrivateFile(file);
   std::unique_ptr<RegKey> key(new RegKey(file, GroupFor(path)));
   if (key->settings_.status() == QSettings::AccessError || !key->settings_.isWritable()) return nullptr;
   return key;

@@ -24,42 +24,48 @@ void SplitChannels(const std::string& text, std::vector<std::string>* channels) 
   }
 }
 
+QList<QCommandLineOption> OptionsOf(const CliProgram& program) {
+  QList<QCommandLineOption> options{
+      {QStringLiteral("addr"), QStringLiteral("The server; ircs:// or +PORT for TLS (default localhost:6667)."),
+       QStringLiteral("[ircs://]HOST[:[+]PORT]")},
+      {QStringLiteral("nick"), QStringLiteral("The nick to log on with."), QStringLiteral("NICK")},
+      {QStringLiteral("user"), QStringLiteral("The user name sent at logon."), QStringLiteral("NAME")},
+      {QStringLiteral("join"), QStringLiteral("Channels to join after logon, comma-separated (repeatable)."),
+       QStringLiteral("#a,#b")},
+  };
+  if (!program.dcc) return options;
+  options.append({QStringLiteral("dcc-dir"), QStringLiteral("Accept offered files into DIR (else they are declined)."),
+                  QStringLiteral("DIR")});
+  options.append({QStringLiteral("accept-chat"), QStringLiteral("Accept offered DCC chats.")});
+  return options;
+}
+
+// Option values carry the user's bytes untouched: Latin-1 maps each to one character.
+std::string Bytes(const QString& value) { return value.toLatin1().toStdString(); }
+
+QString Apply(const QCommandLineParser& parser, bool dcc, CliOptions* options) {
+  if (!parser.positionalArguments().isEmpty())
+    return QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first());
+  for (const QString& address : parser.values(QStringLiteral("addr")))
+    if (!ParseAddress(Bytes(address), options)) return QStringLiteral("bad address: ") + address;
+  if (parser.isSet(QStringLiteral("nick"))) options->nick = Bytes(parser.value(QStringLiteral("nick")));
+  if (parser.isSet(QStringLiteral("user"))) options->user = Bytes(parser.value(QStringLiteral("user")));
+  if (parser.isSet(QStringLiteral("join"))) options->channels.clear();
+  for (const QString& channels : parser.values(QStringLiteral("join"))) SplitChannels(Bytes(channels), &options->channels);
+  if (!dcc) return {};
+  if (parser.isSet(QStringLiteral("dcc-dir"))) options->dccDir = Bytes(parser.value(QStringLiteral("dcc-dir")));
+  options->acceptChat = parser.isSet(QStringLiteral("accept-chat"));
+  return {};
+}
+
 }  // namespace
 
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string* error,
-                                          CliOptions defaults) {
-  CliOptions options = std::move(defaults);
-  bool joinGiven = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& flag = args[i];
-    if (flag == "--accept-chat") {
-      options.acceptChat = true;
-      continue;
-    }
-    if (i + 1 >= args.size()) {
-      *error = "missing value after " + flag;
-      return std::nullopt;
-    }
-    const std::string& value = args[++i];
-    if (flag == "--addr") {
-      if (!ParseAddress(value, &options)) {
-        *error = "bad address: " + value;
-        return std::nullopt;
-      }
-    } else if (flag == "--nick") {
-      options.nick = value;
-    } else if (flag == "--user") {
-      options.user = value;
-    } else if (flag == "--join") {
-      if (!joinGiven) options.channels.clear();
-      joinGiven = true;
-      SplitChannels(value, &options.channels);
-    } else if (flag == "--dcc-dir") {
-      options.dccDir = value;
-    } else {
-      *error = "unknown option: " + flag;
-      return std::nullopt;
-    }
-  }
-  return options;
+CliCommand ParseCliOptions(const CliProgram& program, const std::vector<std::string>& args, CliOptions defaults) {
+  QStringList line;
+  for (const std::string& arg : args) line.append(QString::fromLatin1(arg));
+  QCommandLineParser parser;
+  CliCommand command{ReadProgramLine(parser, program.syntax, OptionsOf(program), line), std::move(defaults)};
+  if (command.line.outcome != ProgramLine::Run) return command;
+  if (QString error = Apply(parser, program.dcc, &command.options); !error.isEmpty()) command.line = {ProgramLine::Error, error};
+  return command;
 }

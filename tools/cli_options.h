@@ -1,9 +1,10 @@
 // The command line shared by the engine's console tools (velkocli, velkobot).
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "U_programline.h"
 
 struct CliOptions {
   std::string host = "localhost";
@@ -17,7 +18,18 @@ struct CliOptions {
   bool acceptChat = false;
 };
 
-// Null with a message in `error` when the arguments are not understood.
-// Starts from `defaults`; a --join replaces their channels.
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string* error,
-                                          CliOptions defaults = {});
+// Which program reads the line, and whether it takes the DCC options.
+struct CliProgram {
+  ProgramSyntax syntax;
+  bool dcc = false;
+};
+
+// The options, unless the line asks for help or the version or cannot be used.
+struct CliCommand {
+  ProgramLine line;
+  CliOptions options;
+};
+
+// `args` are the raw bytes after the program's name. Starts from `defaults`;
+// a --join replaces their channels.
+CliCommand ParseCliOptions(const CliProgram& program, const std::vector<std::string>& args, CliOptions defaults = {});

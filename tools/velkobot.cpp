@@ -40,18 +40,18 @@ CliOptions BotDefaults() {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  std::string error;
-  const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), &error, BotDefaults());
-  if (!options) {
-    fprintf(stderr, "velkobot: %s\nusage: velkobot [--addr [ircs://]HOST[:[+]PORT]] [--nick NICK] [--user NAME] [--join #a,#b]\n",
-            error.c_str());
-    return 2;
-  }
+  const CliProgram program{{QStringLiteral("velkobot"),
+                             QStringLiteral("A chat partner for local runs: joins its channels, greets, and answers "
+                                            "when named or spoken to privately."),
+                             {}, {}}};
+  const CliCommand command =
+      ParseCliOptions(program, std::vector<std::string>(argv + 1, argv + argc), BotDefaults());
+  if (const int code = ReportProgramLine(command.line, program.syntax.name); code >= 0) return code;
   if (!CatchTermination()) {
     perror("velkobot: signals");
     return 1;
   }
-  BotSession session(*options);
+  BotSession session(command.options);
   QSocketNotifier termination(signalPipe[0], QSocketNotifier::Read);
   QObject::connect(&termination, &QSocketNotifier::activated, &session, [&] {
     char byte;

@@ -12,15 +12,14 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   static char lines[1 << 16];
   setvbuf(stdout, lines, _IOFBF, sizeof lines);
-  std::string error;
-  const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
-  if (!options) {
-    fprintf(stderr, "velkocli: %s\nusage: velkocli [--addr [ircs://]HOST[:[+]PORT]] [--nick NICK] [--user NAME] [--join #a,#b]\n"
-            "                [--dcc-dir DIR] [--accept-chat]\n",
-            error.c_str());
-    return 2;
-  }
-  CliSession session(*options);
+  const CliProgram program{{QStringLiteral("velkocli"),
+                             QStringLiteral("The engine's console client: prints every engine event as a line and "
+                                            "sends each line of standard input to the server."),
+                             {}, {}},
+                            true};
+  const CliCommand command = ParseCliOptions(program, std::vector<std::string>(argv + 1, argv + argc));
+  if (const int code = ReportProgramLine(command.line, program.syntax.name); code >= 0) return code;
+  CliSession session(command.options);
   session.Start();
   return app.exec();
 }

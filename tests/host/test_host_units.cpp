@@ -85,11 +85,11 @@ TEST(HostOptions, OptionsAndPage) {
   const ParsedOptions parsed = ParseHostOptions({"page.html", "--nick", "벨코", "--addr=irc.local:7000", "--chan",
                                                  "a,#b", "--script", "-", "--grab-dir", "/tmp/g", "--nick", "two",
                                                  "--set", "SaslAccount=a=b", "--set=Utf8=1"});
-  ASSERT_TRUE(parsed.ok()) << parsed.error.toStdString();
+  ASSERT_TRUE(parsed.ok()) << parsed.line.text.toStdString();
   EXPECT_EQ(parsed.options.page, QStringLiteral("page.html"));
   EXPECT_EQ(parsed.options.script, QStringLiteral("-"));
   EXPECT_EQ(parsed.options.grabDir, QStringLiteral("/tmp/g"));
-  EXPECT_EQ(Join(parsed.options.properties), QStringLiteral("NICK=two;ADDR=irc.local:7000;CHAN=a,#b"));
+  EXPECT_EQ(Join(parsed.options.properties), QStringLiteral("ADDR=irc.local:7000;CHAN=a,#b;NICK=two"));
   EXPECT_EQ(Join(parsed.options.settings), QStringLiteral("SaslAccount=a=b;Utf8=1"));
   EXPECT_FALSE(OnlySettings(parsed.options));
   EXPECT_TRUE(OnlySettings(ParseHostOptions({"--set", "Utf8=1"}).options));
@@ -117,12 +117,23 @@ TEST(HostOptions, UnusableLinesAreRefusedWithTheReason) {
   };
   for (const auto& entry : lines) {
     const ParsedOptions parsed = ParseHostOptions(entry.args);
-    EXPECT_TRUE(parsed.error.contains(QString::fromUtf8(entry.error)))
-        << entry.args.join(' ').toStdString() << ": " << parsed.error.toStdString();
+    EXPECT_EQ(parsed.line.outcome, ProgramLine::Error) << entry.args.join(' ').toStdString();
+    EXPECT_TRUE(parsed.line.text.contains(QString::fromUtf8(entry.error)))
+        << entry.args.join(' ').toStdString() << ": " << parsed.line.text.toStdString();
   }
   for (const char* address : {"irc.local", "ircs://irc.local", "ircs://irc.local:7000", "irc.local:+6697"})
     EXPECT_TRUE(ParseHostOptions({"--addr", address}).ok()) << address;
-  EXPECT_TRUE(ParseHostOptions({"--help"}).options.help);
+}
+
+TEST(HostOptions, HelpDescribesEveryOptionAndSetting) {
+  for (const char* help : {"--help", "-h"})
+    EXPECT_EQ(ParseHostOptions({"--nick", "n", help}).line.outcome, ProgramLine::Help) << help;
+  const QString help = ParseHostOptions({"--help"}).line.text;
+  EXPECT_TRUE(help.startsWith(QStringLiteral("Usage: velko [options] [PAGE.html|URL]\n"))) << help.toStdString();
+  for (const char* named : {"--skin", "--addr", "--chan", "--nick", "--script", "--grab-dir", "--set", "--input-line",
+                            "--version", "SaslPassword", "TlsFingerprint", "Encoding", "DCCDir", "ChatLogs"})
+    EXPECT_TRUE(help.contains(QLatin1String(named))) << named;
+  EXPECT_TRUE(ParseHostOptions({"--version"}).line.text.startsWith(QStringLiteral("velko 1.")));
 }
 
 }  // namespace

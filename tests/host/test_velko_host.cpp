@@ -133,13 +133,20 @@ TEST(HostSettings, StoredFromTheCommandLine) {
   EXPECT_EQ(run({"--set", "Nick=never", "--set", "Port=many"}, &error), 2);
   EXPECT_TRUE(error.contains("Port needs a number")) << error.toStdString();
   EXPECT_EQ(run({"--set", "Bogus=1"}, &error), 2);
-  EXPECT_TRUE(error.contains("no setting is named Bogus")) << error.toStdString();
+  EXPECT_TRUE(error.startsWith("velko: no setting is named Bogus")) << error.toStdString();
+  EXPECT_EQ(run({"--colour"}, &error), 2);
+  EXPECT_TRUE(error.startsWith("velko: unknown option --colour\n")) << error.toStdString();
+  EXPECT_EQ(run({"nowhere.html", "--set", "Nick=lost"}, &error), 1);
+  EXPECT_EQ(error, "velko: nowhere.html: no such page file\n");
+  EXPECT_EQ(run({"--help"}, &error), 0);
+  EXPECT_TRUE(error.isEmpty()) << error.toStdString();
   const CDatas datas;
   EXPECT_EQ(DecodeDisplay(datas.SaslAccount.c_str()), QString::fromUtf8("벨코 계정"));
   EXPECT_EQ(datas.Utf8, 1);
   EXPECT_EQ(datas.Encoding, "utf-8");
   EXPECT_EQ(datas.Port, 6667);
   EXPECT_NE(datas.Nick, "never");
+  EXPECT_NE(datas.Nick, "lost");
 }
 
 }  // namespace

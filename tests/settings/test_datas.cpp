@@ -166,6 +166,34 @@ TEST_F(DatasTest, UnusableFolderKeepsDefaultsAndWritesNothing) {
   EXPECT_EQ(CDatas().Nick, "VELKO");
 }
 
+mode_t ModeOf(const QString& path) {
+  struct stat info {};
+  EXPECT_EQ(stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
+  return info.st_mode & 0777;
+}
+
+// Passwords live here: with the usual umask, the folder and its files are the
+// user's alone, new or found wider, before and after a write.
+TEST_F(DatasTest, FolderAndFilesAreTheUsersAlone) {
+  const mode_t was = umask(022);
+  { CDatas().SaslPassword = "secret"; }
+  EXPECT_EQ(ModeOf(Folder()), 0700u);
+  EXPECT_EQ(ModeOf(MachineFile()), 0600u);
+
+  UseFreshFolder();
+  WriteMachineFile("");
+  ASSERT_EQ(chmod(QFile::encodeName(Folder()).constData(), 0755), 0);
+  ASSERT_EQ(chmod(QFile::encodeName(MachineFile()).constData(), 0644), 0);
+  auto key = RegKey::Create(HKEY_LOCAL_MACHINE, "Software\\QUELBO\\VELKO");
+  ASSERT_TRUE(key);
+  EXPECT_EQ(ModeOf(Folder()), 0700u);
+  EXPECT_EQ(ModeOf(MachineFile()), 0600u);  // so the atomic write's temporary file is made 0600 too
+  key->SetValue("SaslPassword", REG_SZ, "secret");
+  EXPECT_TRUE(key->Flush());
+  EXPECT_EQ(ModeOf(MachineFile()), 0600u);
+  umask(was);
+}
+
 TEST_F(DatasTest, CorruptFileKeepsItsGoodValuesAndIsReplacedBySave) {
   WriteMachineFile(
       "[Software]\nQUELBO\\VELKO\\Sex=binary:4d\nQUELBO\\VELKO\\Nick=binary:4\nQUELBO\\VELKO\\Age=@ByteArray(AB)\n"

@@ -46,11 +46,36 @@ TEST(CliOptions, DefaultsYieldToGivenOptions) {
   CliOptions defaults;
   defaults.nick = "velkobot";
   defaults.channels = {"#velko"};
-  std::string error;
-  EXPECT_EQ(ParseCliOptions({}, &error, defaults)->channels, (std::vector<std::string>{"#velko"}));
-  const auto given = ParseCliOptions({"--join", "#a", "--join", "#b", "--nick", "n"}, &error, defaults);
-  EXPECT_EQ(given->channels, (std::vector<std::string>{"#a", "#b"}));
-  EXPECT_EQ(given->nick, "n");
+  const CliProgram bot{{QStringLiteral("velkobot"), {}, {}, {}}};
+  EXPECT_EQ(ParseCliOptions(bot, {}, defaults).options.channels, (std::vector<std::string>{"#velko"}));
+  const CliOptions given = ParseCliOptions(bot, {"--join", "#a", "--join", "#b", "--nick", "n"}, defaults).options;
+  EXPECT_EQ(given.channels, (std::vector<std::string>{"#a", "#b"}));
+  EXPECT_EQ(given.nick, "n");
+  EXPECT_EQ(ParseCliOptions(bot, {"--dcc-dir", "/tmp"}).line.outcome, ProgramLine::Error);
+}
+
+// The programs' manners on the command line, as a user meets them.
+TEST(ConsoleTools, HelpVersionAndErrorsAsOtherPrograms) {
+  for (const auto& [path, name] : {std::pair{VELKOCLI_PATH, "velkocli"}, std::pair{VELKOBOT_PATH, "velkobot"}}) {
+    const auto run = [&](const QStringList& args, QByteArray* out, QByteArray* err) {
+      QProcess process;
+      process.start(path, args);
+      EXPECT_TRUE(process.waitForFinished(15000));
+      *out = process.readAllStandardOutput();
+      *err = process.readAllStandardError();
+      return process.exitCode();
+    };
+    QByteArray out, err;
+    EXPECT_EQ(run({"--help"}, &out, &err), 0) << name;
+    EXPECT_TRUE(out.startsWith(QByteArray("Usage: ") + name + " [options]")) << out.toStdString();
+    for (const char* option : {"--addr", "--nick", "--user", "--join", "--version"})
+      EXPECT_TRUE(out.contains(option)) << name << option;
+    EXPECT_EQ(run({"--version"}, &out, &err), 0) << name;
+    EXPECT_TRUE(out.startsWith(QByteArray(name) + " 1.")) << out.toStdString();
+    EXPECT_EQ(run({"--bogus"}, &out, &err), 2) << name;
+    EXPECT_TRUE(err.startsWith(QByteArray(name) + ": unknown option --bogus\n")) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+  }
 }
 
 TEST(Velkobot, GreetsAndAnswersWhenNamedOrSpokenToPrivately) {

@@ -15,8 +15,9 @@
 namespace {
 
 std::optional<CliOptions> Parse(std::vector<std::string> args) {
-  std::string error;
-  return ParseCliOptions(args, &error);
+  const CliCommand command = ParseCliOptions({{QStringLiteral("velkocli"), {}, {}, {}}, true}, args);
+  if (command.line.outcome != ProgramLine::Run) return std::nullopt;
+  return command.options;
 }
 
 // velkocli as a child process, its standard output collected.
@@ -74,7 +75,11 @@ TEST(CliOptions, ReadsAddressPortAndChannels) {
     EXPECT_TRUE(Parse({"--addr", secure})->tls && Parse({"--addr", secure})->port == 6697) << secure;
   }
   EXPECT_FALSE(Parse({"--nick"}));
+  EXPECT_FALSE(Parse({"--nick", "--join", "#a"}));
   EXPECT_FALSE(Parse({"--bogus", "x"}));
+  EXPECT_FALSE(Parse({"stray"}));
+  EXPECT_EQ(Parse({"--nick", "\xba\xa7\xc4\xda"})->nick, "\xba\xa7\xc4\xda");  // CP949 bytes kept
+  EXPECT_TRUE(Parse({"--dcc-dir=/tmp/in", "--accept-chat"})->acceptChat);
 }
 
 TEST(EventLines, EscapesEveryByteThatCouldBreakALine) {
