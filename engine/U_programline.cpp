@@ -25,7 +25,7 @@ QString MissingValue(const QList<QCommandLineOption>& options, const QStringList
 QString HelpText(const QCommandLineParser& parser, const ProgramSyntax& syntax) {
   const QString generated = parser.helpText();
   QString usage = QStringLiteral("Usage: %1 [options]").arg(syntax.name);
-  if (!syntax.arguments.isEmpty()) usage += QLatin1Char(' ') + syntax.arguments;
+  if (!syntax.argument.isEmpty()) usage += QLatin1Char(' ') + syntax.argumentForm;
   return usage + generated.mid(generated.indexOf(QLatin1Char('\n')));
 }
 
@@ -34,12 +34,13 @@ QString HelpText(const QCommandLineParser& parser, const ProgramSyntax& syntax) 
 ProgramLine ReadProgramLine(QCommandLineParser& parser, const ProgramSyntax& syntax,
                             const QList<QCommandLineOption>& options, const QStringList& args) {
   parser.setApplicationDescription(syntax.summary);
-  const QCommandLineOption help = parser.addHelpOption();
-  const QCommandLineOption version = parser.addVersionOption();
+  // Not the parser's own: those would offer Qt's options, which no program here takes.
+  parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and end.")});
+  parser.addOption({{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version and end.")});
   parser.addOptions(options);
-  if (!syntax.arguments.isEmpty()) parser.addPositionalArgument(QStringLiteral("arguments"), syntax.argumentHelp, syntax.arguments);
-  if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h")) ||
-      args.contains(QStringLiteral("--help-all")))
+  if (!syntax.argument.isEmpty())
+    parser.addPositionalArgument(syntax.argument, syntax.argumentHelp, syntax.argumentForm);
+  if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h")))
     return {ProgramLine::Help, HelpText(parser, syntax)};
   if (args.contains(QStringLiteral("--version")) || args.contains(QStringLiteral("-v")))
     return {ProgramLine::Version, QStringLiteral("%1 %2\n").arg(syntax.name, QStringLiteral(VELKO_VERSION))};

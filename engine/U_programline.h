@@ -18,8 +18,9 @@ struct ProgramLine {
 struct ProgramSyntax {
   QString name;         // as the user types it
   QString summary;      // a sentence on what the program does
-  QString arguments;    // e.g. "[PAGE.html|URL]"; empty: none
-  QString argumentHelp; // what the arguments are
+  QString argument;     // the positional argument's name, e.g. "page"; empty: none
+  QString argumentForm; // how it is written, e.g. "[PAGE.html|URL]"
+  QString argumentHelp; // what it is
 };
 
 // Adds `options` and the shared ones to `parser`, and parses `args` (without

@@ -72,7 +72,8 @@ QList<QCommandLineOption> HostCommandLineOptions() {
 const ProgramSyntax& HostSyntax() {
   static const ProgramSyntax syntax{
       QStringLiteral("velko"), QStringLiteral("Shows a page with its chat controls, or one control on its own."),
-      QStringLiteral("[PAGE.html|URL]"), QStringLiteral("The page to show; without one, a control of its own.")};
+      QStringLiteral("page"), QStringLiteral("[PAGE.html|URL]"),
+      QStringLiteral("The page to show; without one, a control of its own.")};
   return syntax;
 }
 

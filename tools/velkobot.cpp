@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   const CliProgram program{{QStringLiteral("velkobot"),
                              QStringLiteral("A chat partner for local runs: joins its channels, greets, and answers "
                                             "when named or spoken to privately."),
-                             {}, {}}};
+                             {}, {}, {}}};
   const CliCommand command =
       ParseCliOptions(program, std::vector<std::string>(argv + 1, argv + argc), BotDefaults());
   if (const int code = ReportProgramLine(command.line, program.syntax.name); code >= 0) return code;

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   const CliProgram program{{QStringLiteral("velkocli"),
                              QStringLiteral("The engine's console client: prints every engine event as a line and "
                                             "sends each line of standard input to the server."),
-                             {}, {}},
+                             {}, {}, {}},
                             true};
   const CliCommand command = ParseCliOptions(program, std::vector<std::string>(argv + 1, argv + argc));
   if (const int code = ReportProgramLine(command.line, program.syntax.name); code >= 0) return code;

@@ -46,7 +46,7 @@ TEST(CliOptions, DefaultsYieldToGivenOptions) {
   CliOptions defaults;
   defaults.nick = "velkobot";
   defaults.channels = {"#velko"};
-  const CliProgram bot{{QStringLiteral("velkobot"), {}, {}, {}}};
+  const CliProgram bot{{QStringLiteral("velkobot"), {}, {}, {}, {}}};
   EXPECT_EQ(ParseCliOptions(bot, {}, defaults).options.channels, (std::vector<std::string>{"#velko"}));
   const CliOptions given = ParseCliOptions(bot, {"--join", "#a", "--join", "#b", "--nick", "n"}, defaults).options;
   EXPECT_EQ(given.channels, (std::vector<std::string>{"#a", "#b"}));

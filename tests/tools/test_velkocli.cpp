@@ -15,7 +15,7 @@
 namespace {
 
 std::optional<CliOptions> Parse(std::vector<std::string> args) {
-  const CliCommand command = ParseCliOptions({{QStringLiteral("velkocli"), {}, {}, {}}, true}, args);
+  const CliCommand command = ParseCliOptions({{QStringLiteral("velkocli"), {}, {}, {}, {}}, true}, args);
   if (command.line.outcome != ProgramLine::Run) return std::nullopt;
   return command.options;
 }
