@@ -63,6 +63,7 @@ TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
     EXPECT_TRUE(PaneText(a).contains(QString::fromUtf8(shown))) << shown;
   ASSERT_TRUE(WaitUntil([&] { return PaneText(status).contains(motd); }));
   EXPECT_EQ(MotdText().count(motd), 1);
+  Grab(*status, "motd-in-status-after-reconnect");
 }
 
 // After a reconnect the member lists hold what the new connection reports
