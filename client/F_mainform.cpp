@@ -276,7 +276,12 @@ void TMainForm::SetSkin(const char* url) {
 
 void TMainForm::SetAutoJoinChannels(const char* list) { session_->SetAutoJoinChannels(list); }
 const std::vector<std::string>& TMainForm::AutoJoin() const { return session_->AutoJoin(); }
-void TMainForm::ConnectTo(const char* server) { session_->ConnectTo(server); }
+void TMainForm::ConnectTo(const char* server) {
+  // A connection the user asks for starts a new session, with its viewer.
+  motdShown_ = false;
+  motdToStatus_ = false;
+  session_->ConnectTo(server);
+}
 
 void TMainForm::SendIRCLine(const char* text) { SendRaw(text ? text : ""); }
 

@@ -147,7 +147,9 @@ class TMainForm : public QWidget {
 
   // Server replies that lead into dialogs and the channel list. Dialogs are
   // opened from the event loop, never inside the engine's own event, and one
-  // question is asked at a time.
+  // question is asked at a time. The session's first message of the day
+  // opens its viewer; later ones, as after a reconnect, become status lines.
+  void StartMotd();
   void AddMotdLine(const char* rest);
   // Questions for a reply (471 full room, 475 channel key, 433 nick).
   void AskReply(int code, const char* rest);
@@ -199,4 +201,6 @@ class TMainForm : public QWidget {
   TQuestions questions_;
   size_t askedModalDepth_ = 0;  // dialogs running when the asked question opened its own
   bool nickDialogOpen_ = false;
+  bool motdShown_ = false;     // the session's viewer has been opened
+  bool motdToStatus_ = false;  // the message of the day under way goes to the status window
 };

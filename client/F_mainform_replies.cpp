@@ -12,6 +12,7 @@
 #include "F_mainform.h"
 #include "F_mchanlist.h"
 #include "F_mchannel.h"
+#include "F_mstatus.h"
 #include "M_chaninfo.h"
 #include "M_inputbox.h"
 #include "M_motd.h"
@@ -42,14 +43,23 @@ void TMainForm::IRCIRC(__IRCData* record) {
     subforms_->WriteActive(line->text.c_str(), line->kind);
   const int code = atoi(record->command);
   if (code == 471 || code == 475 || code == 433) AskReply(code, record->rest);
-  if (code == 375) OpenMOTD(this);
+  if (code == 375) StartMotd();
   if (code == 372) AddMotdLine(record->rest);
+}
+
+void TMainForm::StartMotd() {
+  motdToStatus_ = motdShown_;
+  if (motdToStatus_) return;
+  OpenMOTD(this);
+  motdShown_ = true;
 }
 
 void TMainForm::AddMotdLine(const char* rest) {
   // The text follows the reply's leading ":-".
   const char* text = strlen(rest) >= 2 ? rest + 2 : "";
+  if (motdToStatus_) return subforms_->OpenStatus()->AddLine(text, kKindState);
   OpenMOTD(this)->AddLine(text);
+  motdShown_ = true;
 }
 
 void TMainForm::AskReply(int code, const char* rest) {

@@ -349,16 +349,7 @@ TOutLine RenderRetryIn(int delayMs) {
 }
 
 TOutLine RenderSocketError(int code) {
-  const char* why = code == WSAECONNABORTED  ? "연결이 중단되었습니다"
-                    : code == WSAECONNRESET  ? "서버가 연결을 끊었습니다"
-                    : code == WSAENOBUFS     ? "서버가 받지 않아 보낼 줄이 너무 많이 쌓였습니다"
-                    : code == WSAETIMEDOUT   ? "서버의 응답이 없어 연결을 끊었습니다"
-                    : code == WSAECONNREFUSED ? "서버가 접속을 거부했습니다"
-                    : code == WSAHOST_NOT_FOUND ? "서버 이름을 찾을 수 없습니다"
-                                              : nullptr;
-  const std::string number = std::to_string(code);
-  if (!why) return Line(TOutTarget::Active, "", kKindState, ComposeLine("IRC-Error : %s", {number.c_str()}));
-  return Line(TOutTarget::Active, "", kKindState, ComposeLine("IRC-Error : %s (%s)", {number.c_str(), Cp949Literal(why)}));
+  return Line(TOutTarget::Active, "", kKindState, "IRC-Error : " + ErrorWithReason(code));
 }
 
 TOutLine RenderNotSent() {

@@ -329,9 +329,8 @@ void CZoHTMLSkin::Fail(int code) {
   connection_.Disconnect();
   connected_ = false;
   if (code <= 0 || !OnError) return;
-  char message[48];
-  snprintf(message, sizeof message, "HTML-Error : %d", code);
-  OnError(this, message);
+  const std::string message = "HTML-Error : " + ErrorWithReason(code);
+  OnError(this, message.c_str());
 }
 
 void CZoHTMLSkin::PostStep() {

@@ -54,7 +54,7 @@ class CZoHTMLSkin : public TSkinValues {
   std::function<void(CZoHTMLSkin*)> OnSkinParsed;
   std::function<void(CZoHTMLSkin*)> OnBackImageLoaded;
   std::function<void(CZoHTMLSkin*)> OnIconLoaded;
-  // "HTML-Error : <code>" when a fetch fails; the load is over then. The code
+  // "HTML-Error : <code> (<reason>)" when a fetch fails; the load is over then. The code
   // is the HTTP status for an answer other than 2xx, 10040 for a body over
   // its cap (skin file 64 KiB, picture 8 MiB), else a WinSock code.
   std::function<void(CZoHTMLSkin*, const char* message)> OnError;

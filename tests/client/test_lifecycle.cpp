@@ -1,10 +1,13 @@
 #include <QTcpSocket>
+#include <QTextEdit>
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "C_socket.h"
 #include "F_mchannel.h"
+#include "F_mstatus.h"
+#include "M_motd.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
 #include "engine_recorder.h"
@@ -13,8 +16,17 @@
 
 namespace {
 
+// The viewer's text once its waiting lines are shown.
+QString MotdText() {
+  if (!CurrentMOTD()) return {};
+  CurrentMOTD()->ShowPendingLines();
+  return CurrentMOTD()->rView->toPlainText();
+}
+
 // Registers, joins the page's channels after the logon, and rejoins every
-// open channel window after the server has thrown the connection out.
+// open channel window after the server has thrown the connection out. The
+// message of the day opens its viewer at the first logon only; the one after
+// the reconnect is shown in the status window.
 TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
   NgircdServer server;
   ASSERT_TRUE(server.Start());
@@ -26,6 +38,10 @@ TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
   form.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
   ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#a", "@velko1") && HasMember(form, "#b", "@velko1"); }, 15000));
   EXPECT_TRUE(form.AutoJoin().empty());
+  const QString motd = QString::fromUtf8(NgircdServer::kMotd);
+  ASSERT_TRUE(WaitUntil([&] { return MotdText().contains(motd); }));
+  TmStatus* status = form.Subforms().OpenStatus();
+  EXPECT_FALSE(PaneText(status).contains(motd));
 
   // An operator keeps #a alive and throws us off the server.
   EngineRecorder oper;
@@ -45,6 +61,9 @@ TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
   EXPECT_EQ(form.Subforms().Count(), 3);  // the status window and both channels
   for (const char* shown : {"◆ 접속 해제 되었습니다.", "◆ #a채널에 재입장을 시도합니다.."})
     EXPECT_TRUE(PaneText(a).contains(QString::fromUtf8(shown))) << shown;
+  ASSERT_TRUE(WaitUntil([&] { return PaneText(status).contains(motd); }));
+  EXPECT_EQ(MotdText().count(motd), 1);
+  Grab(*status, "motd-in-status-after-reconnect");
 }
 
 // After a reconnect the member lists hold what the new connection reports

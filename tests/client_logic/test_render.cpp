@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QMetaEnum>
+
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -8,6 +10,7 @@
 #include "C_socket.h"
 #include "U_codepage.h"
 #include "U_render.h"
+#include "winsock_errors.h"
 
 namespace {
 
@@ -119,6 +122,26 @@ TEST(Render, WhoisRepliesByCode) {
       {whois(311, "bob"), none, "", 0, ""},
       {whois(301, "bob :away"), none, "", 0, ""},
   });
+}
+
+// Every error number the user can be shown, from the socket mapping or a skin
+// server's answer, comes with a reason; numbers that are no error get none.
+TEST(Render, EveryErrorNumberComesWithItsReason) {
+  const QMetaEnum errors = QMetaEnum::fromType<QAbstractSocket::SocketError>();
+  for (int i = 0; i < errors.keyCount(); ++i) {
+    const int code = WinSockErrorFor(static_cast<QAbstractSocket::SocketError>(errors.value(i)));
+    if (code != 0) {
+      EXPECT_NE(ErrorReason(code), nullptr) << errors.key(i);
+    }
+  }
+  for (int code : {WSAEACCES, WSAEINVAL, WSAEMSGSIZE, WSAEOPNOTSUPP, WSAEADDRINUSE, WSAEADDRNOTAVAIL, WSAENETDOWN,
+                   WSAECONNABORTED, WSAECONNRESET, WSAENOBUFS, WSAETIMEDOUT, WSAECONNREFUSED, WSAEHOSTUNREACH,
+                   WSAHOST_NOT_FOUND})
+    EXPECT_NE(ErrorReason(code), nullptr) << code;
+  for (int status = 300; status < 600; ++status) EXPECT_NE(ErrorReason(status), nullptr) << status;
+  for (int code : {0, 200, 299, 600, 10000, -1}) EXPECT_EQ(ErrorWithReason(code), std::to_string(code));
+  EXPECT_EQ(RenderSocketError(10061).text, Cp949("IRC-Error : 10061 (연결이 거부되었습니다)"));
+  EXPECT_EQ(RenderSocketError(10061).kind, kKindState);
 }
 
 TEST(Render, ServerTextIsCopiedNotInterpreted) {

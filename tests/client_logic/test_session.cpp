@@ -146,7 +146,7 @@ TEST(Session, RefusedConnectionIsRetriedWithBackoff) {
   SessionRig rig;
   rig.session->ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   EXPECT_TRUE(WaitUntil([&] { return rig.Shows("◆ 1초 후 다시 연결합니다."); }));
-  EXPECT_EQ(rig.shown.count("IRC-Error : 10061"), 2);
+  EXPECT_EQ(rig.shown.count(QString::fromUtf8("IRC-Error : 10061 (연결이 거부되었습니다)")), 2);
   rig.session->UserQuit();
   SpinFor(1200);
   EXPECT_EQ(rig.shown.count("IRC-Error"), 2);

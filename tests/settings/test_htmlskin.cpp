@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "U_codepage.h"
 #include "U_htmlskin.h"
 #include "U_skinimage.h"
 #include "http_folder_server.h"
@@ -46,7 +47,7 @@ class SkinFetch : public testing::Test {
     skin_.OnSkinParsed = [this](CZoHTMLSkin*) { events_.push_back("parsed"); };
     skin_.OnBackImageLoaded = [this](CZoHTMLSkin* skin) { events_.push_back("back " + skin->BackImagePath); };
     skin_.OnIconLoaded = [this](CZoHTMLSkin* skin) { events_.push_back("icon " + skin->IconPath); };
-    skin_.OnError = [this](CZoHTMLSkin*, const char* message) { events_.push_back(message); };
+    skin_.OnError = [this](CZoHTMLSkin*, const char* message) { events_.push_back(DecodeDisplay(message).toStdString()); };
   }
 
   // Loads from `server` and waits for the request.
@@ -119,10 +120,10 @@ TEST_F(SkinFetch, ErrorStatusOverlongAndEndlessAnswersFail) {
     const char* error;
   };
   const Case cases[] = {
-      {"HTTP/1.1 404 Not Found\r\nContent-Length: 17\r\n\r\n", 17, 0, "HTML-Error : 404"},
-      {"NONSENSE\r\n\r\n", 17, 0, "HTML-Error : 10053"},
-      {"HTTP/1.1 200 OK\r\n\r\n", 70 << 10, 0, "HTML-Error : 10040"},
-      {"HTTP/1.1 200 OK\r\n\r\n", 40, 60, "HTML-Error : 10060"},
+      {"HTTP/1.1 404 Not Found\r\nContent-Length: 17\r\n\r\n", 17, 0, "HTML-Error : 404 (파일을 찾을 수 없습니다)"},
+      {"NONSENSE\r\n\r\n", 17, 0, "HTML-Error : 10053 (연결이 중단되었습니다)"},
+      {"HTTP/1.1 200 OK\r\n\r\n", 70 << 10, 0, "HTML-Error : 10040 (받은 데이터가 너무 큽니다)"},
+      {"HTTP/1.1 200 OK\r\n\r\n", 40, 60, "HTML-Error : 10060 (응답이 없어 연결을 끊었습니다)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.error);
@@ -157,7 +158,7 @@ TEST_F(SkinFetch, EarlyCloseReportsAnErrorAndKeepsThePreviousCopy) {
   SpinFor(50);
   server.CloseClient();
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(events_, Events{"HTML-Error : 10054"});
+  EXPECT_EQ(events_, Events{"HTML-Error : 10054 (상대가 연결을 끊었습니다)"});
   EXPECT_EQ(Local("skin.txt"), "mainwin-bg=clRed\n");
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"skin.txt"});
   EXPECT_EQ(static_cast<TSkinValues&>(skin_), TSkinValues());
@@ -169,7 +170,7 @@ TEST_F(SkinFetch, SilentServerTimesOutAndFreesTheLoader) {
   Request(server);
   server.Write("HTTP/1.1 200 OK\r\n");
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(events_, Events{"HTML-Error : 10060"});
+  EXPECT_EQ(events_, Events{"HTML-Error : 10060 (응답이 없어 연결을 끊었습니다)"});
   EXPECT_TRUE(Load(At(server, "/skin.txt")));
 }
 

@@ -15,11 +15,11 @@ bool NgircdServer::WriteConfig(const std::string& path) {
   fprintf(file,
           "[Global]\nName = %s\nInfo = Velko test server\nListen = 127.0.0.1\nPorts = %u\n"
           "AdminInfo1 = Velko\nAdminInfo2 = Test\nAdminEMail = velko@localhost\n"
-          "MotdPhrase = Welcome to the Velko test server\n"
+          "MotdPhrase = %s\n"
           "[Limits]\nMaxConnectionsIP = 0\nMaxPenaltyTime = %d\nPingTimeout = 300\nMaxNickLength = 30\n"
           "[Options]\nDNS = no\nIdent = no\nPAM = no\n"
           "[Operator]\nName = %s\nPassword = %s\n",
-          kName, port_, floodControl_ ? -1 : 0, kOperName, kOperPassword);
+          kName, port_, kMotd, floodControl_ ? -1 : 0, kOperName, kOperPassword);
   if (tlsPort_) fprintf(file, "[SSL]\nCertFile = %s\nKeyFile = %s\nPorts = %u\n", certFile_.c_str(), keyFile_.c_str(), tlsPort_);
   return fclose(file) == 0;
 }

@@ -24,6 +24,7 @@ class NgircdServer : public TestIrcd {
   // An operator account, for tests that need the server to act (KILL).
   static constexpr const char* kOperName = "velko";
   static constexpr const char* kOperPassword = "velko";
+  static constexpr const char* kMotd = "Welcome to the Velko test server";
 
  private:
   bool WriteConfig(const std::string& path);
