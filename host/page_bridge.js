@@ -100,6 +100,19 @@
     send((bridge) => bridge.place(state.key, ...place));
   }
 
+  // Nothing polls: every change that can move an object (layout, style,
+  // scrolling, the view's size, a picture or font arriving) asks for one
+  // report of all boxes in the next frame, so an idle page costs no wake-ups.
+  let reportAsked = false;
+  function reportSoon() {
+    if (reportAsked) return;
+    reportAsked = true;
+    requestAnimationFrame(() => {
+      reportAsked = false;
+      for (const state of controls.values()) if (state.attached) report(state);
+    });
+  }
+
   function adopt(element) {
     if (controls.has(element) || bare(element.getAttribute("classid")) !== wanted) return;
     const state = { key: nextKey++, element: element, values: {}, place: null };
@@ -137,8 +150,8 @@
   // page's own scripts further down can already call them.
   new MutationObserver((changes) => {
     for (const change of changes) for (const node of change.addedNodes) if (node.nodeType === 1) scan(node);
-    for (const state of controls.values()) if (state.attached) report(state);
-  }).observe(document, { childList: true, subtree: true, attributes: true });
+    reportSoon();
+  }).observe(document, { childList: true, subtree: true, attributes: true, characterData: true });
 
   function start() {
     scan(document);
@@ -150,12 +163,16 @@
     waiting.unshift(...[...controls.values()].map(attachment), (bridge) => bridge.started(controls.size));
     started = true;
     flush();
-    for (const state of controls.values()) new ResizeObserver(() => report(state)).observe(state.element);
-    const again = () => { for (const state of controls.values()) report(state); };
-    addEventListener("scroll", again, true);
-    addEventListener("resize", again);
-    addEventListener("load", again);
-    setInterval(again, 250);
+    const sizes = new ResizeObserver(reportSoon);
+    for (const state of controls.values()) sizes.observe(state.element);
+    sizes.observe(document.documentElement);
+    if (document.body) sizes.observe(document.body);
+    addEventListener("scroll", reportSoon, true);
+    addEventListener("resize", reportSoon);
+    addEventListener("load", reportSoon, true);
+    document.addEventListener("visibilitychange", reportSoon);
+    if (document.fonts) document.fonts.addEventListener("loadingdone", reportSoon);
+    reportSoon();
   }
 
   window.__velkoFire = (key, event) => { const state = byKey.get(key); if (state) fire(state, event); };

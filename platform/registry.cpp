@@ -149,7 +149,11 @@ RegKey::RegKey(const QString& file, const QString& group) : settings_(file, QSet
 void RegKey::SetValue(const char* name, RegValueType type, QByteArrayView data) {
   const QString stored = QLatin1String(TagFor(type)) + QLatin1Char(':') +
                          QLatin1String(data.toByteArray().toHex());
-  settings_.setValue(ValueEntry(name), stored);
+  const QString entry = ValueEntry(name);
+  // Setting what is already there would still make the next flush rewrite the file.
+  const QVariant current = settings_.value(entry);
+  if (current.typeId() == QMetaType::QString && current.toString() == stored) return;
+  settings_.setValue(entry, stored);
 }
 
 std::optional<RegValue> RegKey::QueryValue(const char* name) const {

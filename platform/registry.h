@@ -24,7 +24,7 @@ QString RegistryFolder();
 
 // One open key. Changes reach the disk when the key is flushed or closed, each
 // time as a whole new file renamed over the old one, so a crash leaves either
-// the old file or the new one.
+// the old file or the new one; without a change the file is left alone.
 class RegKey {
  public:
   // Opens the key at a path of "\"-separated names, creating it when missing;

@@ -181,6 +181,34 @@ TEST_F(PageHost, AHostilePageCannotBreakTheHost) {
   host_.reset();
 }
 
+// Nothing polls the object's box: each way the page can move it is reported.
+TEST_F(PageHost, TheControlFollowsItsObjectAsThePageMovesIt) {
+  Open(PagePath("control.html"));
+  ASSERT_TRUE(WaitHeard(QStringLiteral("OnCreate fromparam"))) << Heard().join('|').toStdString();
+  QWidget* widget = ControlWidget();
+  ASSERT_TRUE(widget);
+  const auto follows = [&] { return WaitUntil([&] { return widget->geometry() == Box(QStringLiteral("velko")); }); };
+  ASSERT_TRUE(follows());
+  const QRect first = widget->geometry();
+
+  Eval(QStringLiteral("const above = document.createElement('p'); above.style.cssText = 'margin:0;height:70px';"
+                      "document.body.prepend(above); 0"));
+  ASSERT_TRUE(follows());
+  EXPECT_EQ(widget->y(), first.y() + 70);
+
+  Eval(QStringLiteral("document.body.style.paddingBottom = '2000px'; 0"));
+  Eval(QStringLiteral("scrollTo(0, 100); 0"));
+  ASSERT_TRUE(follows());
+  EXPECT_EQ(widget->y(), first.y() + 70 - 100);
+
+  Eval(QStringLiteral("velko.style.width = '50%'; 0"));
+  ASSERT_TRUE(follows());
+  const int wide = widget->width();
+  host_->resize(600, 600);
+  ASSERT_TRUE(WaitUntil([&] { return widget->width() < wide; })) << widget->width();
+  EXPECT_TRUE(follows());
+}
+
 // Links in the page's folder are followed to where they lead before the host
 // decides what the page may read.
 TEST_F(PageHost, APageReadsOnlyItsOwnFolderLinksResolved) {

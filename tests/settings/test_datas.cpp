@@ -194,6 +194,32 @@ TEST_F(DatasTest, FolderAndFilesAreTheUsersAlone) {
   umask(was);
 }
 
+// Which file is on disk and when it was last written: an atomic rewrite gives
+// a new file, so a new inode and new times.
+std::tuple<ino_t, int64_t, int64_t> Stamp(const QString& file) {
+  struct stat info {};
+  if (stat(QFile::encodeName(file).constData(), &info) != 0) return {};
+  return {info.st_ino, int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+          int64_t(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
+}
+
+TEST_F(DatasTest, OnlyAChangedValueRewritesTheFile) {
+  { CDatas().Nick = "first"; }
+  const auto written = Stamp(MachineFile());
+  ASSERT_NE(std::get<0>(written), ino_t(0));
+  for (int run = 0; run < 2; ++run) {
+    CDatas datas;
+    datas.Nick = "first";  // set again, to what is stored
+  }
+  EXPECT_EQ(Stamp(MachineFile()), written);
+
+  {
+    CDatas datas;
+    datas.Port = 7000;
+  }
+  EXPECT_NE(Stamp(MachineFile()), written);
+}
+
 TEST_F(DatasTest, CorruptFileKeepsItsGoodValuesAndIsReplacedBySave) {
   WriteMachineFile(
       "[Software]\nQUELBO\\VELKO\\Sex=binary:4d\nQUELBO\\VELKO\\Nick=binary:4\nQUELBO\\VELKO\\Age=@ByteArray(AB)\n"
