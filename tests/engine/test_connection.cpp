@@ -160,7 +160,9 @@ TEST(Engine, FailedAttemptsAreReportedOnceAndLeaveTheEngineIdle) {
     }
     ASSERT_TRUE(r.WaitFor("OnIRCError\t" + std::to_string(a.code)));
     EXPECT_EQ(r.engine.state, TZoEngine::Idle);
-    if (!a.refused) EXPECT_TRUE(WaitUntil([&] { return server.ClientClosed(); }));
+    if (!a.refused) {
+      EXPECT_TRUE(WaitUntil([&] { return server.ClientClosed(); }));
+    }
     EXPECT_EQ(r.Events({"OnIRCError", "OnConnect", "OnDisconnect"}).size(), 1u);
     EXPECT_TRUE(r.engine.Connect());
     r.engine.Disconnect();
