@@ -1,5 +1,6 @@
 #include "M_inputbox.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -26,10 +27,24 @@ TKInputBox::TKInputBox(QWidget* owner)
 
 void TKInputBox::sbOkClick() { SetModalResult(mrOk); }
 
-std::string ShowInputBox(const char* title, const char* prompt) {
+void TKInputBox::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape)
+    SetModalResult(mrCancel);
+  else
+    TModalForm::keyPressEvent(event);
+}
+
+std::optional<std::string> AskInputBox(const char* title, const char* prompt, const char* initial) {
   TModalHolder<TKInputBox> box;
   box->setWindowTitle(DecodeDisplay(title));
   box->lText->setText(DecodeDisplay(prompt));
+  box->eInput->setText(DecodeDisplay(initial));
+  box->eInput->selectAll();
   const bool ok = box->ShowModal() == mrOk;
-  return ok && box ? EncodeText(box->eInput->text()) : std::string();
+  if (!ok || !box) return std::nullopt;
+  return EncodeText(box->eInput->text());
+}
+
+std::string ShowInputBox(const char* title, const char* prompt) {
+  return AskInputBox(title, prompt).value_or(std::string());
 }

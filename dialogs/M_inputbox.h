@@ -1,6 +1,7 @@
 // The client's modal single-line question: a prompt, an edit and an OK button.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "U_modalman.h"
@@ -21,10 +22,16 @@ class TKInputBox : public TModalForm {
   QLineEdit* eInput;
   QToolButton* sbOk;
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void sbOkClick();
 };
 
-// Asks `prompt` under the caption `title` (both CP949); the typed text as
-// CP949, or empty when the box was closed without OK.
+// Asks `prompt` under the caption `title` with `initial` in the edit (all
+// CP949); the text as CP949 on OK or Enter, nothing when the box was closed
+// without OK (Esc or the close button).
+std::optional<std::string> AskInputBox(const char* title, const char* prompt, const char* initial = "");
+// The same, with an empty text for a box closed without OK.
 std::string ShowInputBox(const char* title, const char* prompt);
