@@ -28,14 +28,17 @@ TKInputBox::TKInputBox(QWidget* owner)
 void TKInputBox::sbOkClick() { SetModalResult(mrOk); }
 
 void TKInputBox::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape)
+  if (EscapeCancels && event->key() == Qt::Key_Escape)
     SetModalResult(mrCancel);
   else
     TModalForm::keyPressEvent(event);
 }
 
-std::optional<std::string> AskInputBox(const char* title, const char* prompt, const char* initial) {
+namespace {
+
+std::optional<std::string> RunInputBox(const char* title, const char* prompt, const char* initial, bool escape) {
   TModalHolder<TKInputBox> box;
+  box->EscapeCancels = escape;
   box->setWindowTitle(DecodeDisplay(title));
   box->lText->setText(DecodeDisplay(prompt));
   box->eInput->setText(DecodeDisplay(initial));
@@ -45,6 +48,12 @@ std::optional<std::string> AskInputBox(const char* title, const char* prompt, co
   return EncodeText(box->eInput->text());
 }
 
+}  // namespace
+
+std::optional<std::string> AskInputBox(const char* title, const char* prompt, const char* initial) {
+  return RunInputBox(title, prompt, initial, true);
+}
+
 std::string ShowInputBox(const char* title, const char* prompt) {
-  return AskInputBox(title, prompt).value_or(std::string());
+  return RunInputBox(title, prompt, "", false).value_or(std::string());
 }

@@ -21,6 +21,8 @@ class TKInputBox : public TModalForm {
   QLabel* lText;
   QLineEdit* eInput;
   QToolButton* sbOk;
+  // Whether Esc closes the box unanswered; the plain box is ended by OK only.
+  bool EscapeCancels = false;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -31,7 +33,7 @@ class TKInputBox : public TModalForm {
 
 // Asks `prompt` under the caption `title` with `initial` in the edit (all
 // CP949); the text as CP949 on OK or Enter, nothing when the box was closed
-// without OK (Esc or the close button).
+// without OK (here Esc closes it too).
 std::optional<std::string> AskInputBox(const char* title, const char* prompt, const char* initial = "");
 // The same, with an empty text for a box closed without OK.
 std::string ShowInputBox(const char* title, const char* prompt);
