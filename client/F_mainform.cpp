@@ -16,6 +16,7 @@
 #include "F_mchannel.h"
 #include "F_mquery.h"
 #include "F_shape.h"
+#include "M_inputbox.h"
 #include "M_msgbox.h"
 #include "M_nickchange.h"
 #include "U_codepage.h"
@@ -78,7 +79,10 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
                        0x000000, 0x000000, 0xC0C0C0, 0x808080, 18,       14};
   skin_.ModalFrame = skin_.SubWinFrame;
   subforms_ = std::make_unique<CSubforms>(pMDIClient, this, IRC, skin_, skin_.SubWinFrame);
-  subforms_->OnUserMenu = [this](TmChannel*, QPoint at) { pmUser->popup(at); };
+  subforms_->OnUserMenu = [this](TmChannel*, QPoint at) {
+    EnableUserMenu();
+    pmUser->popup(at);
+  };
   subforms_->OnUserQuery = [this](TmChannel*) { miQueryClick(); };
   subforms_->OnUnreadChanged = [this] { ShowUnread(); };
   subforms_->OnWindowLine = [this](TMDIABS* form, const std::string& line) { LogLine(form, line); };
@@ -184,7 +188,14 @@ void TMainForm::CreateUserMenu() {
   connect(miDeop, &QAction::triggered, this, [this] { SendUserMenuLine("-o"); });
   connect(miVoice, &QAction::triggered, this, [this] { SendUserMenuLine("+v"); });
   connect(miDevoice, &QAction::triggered, this, [this] { SendUserMenuLine("-v"); });
-  connect(miKick, &QAction::triggered, this, [this] { SendUserMenuLine(nullptr); });
+  connect(miKick, &QAction::triggered, this, &TMainForm::miKickClick);
+}
+
+void TMainForm::EnableUserMenu() {
+  std::string channel;
+  std::string nick;
+  const bool other = OtherMemberTarget(&channel, &nick);
+  for (QAction* item : {miSendDCC, miDCCChat, miOp, miDeop, miVoice, miDevoice, miKick}) item->setEnabled(other);
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -390,11 +401,26 @@ bool TMainForm::UserMenuTarget(std::string* channel, std::string* nick) const {
   return !nick->empty();
 }
 
+bool TMainForm::OtherMemberTarget(std::string* channel, std::string* nick) const {
+  return UserMenuTarget(channel, nick) && !ZoSameName(nick->c_str(), IRC.Nick().c_str());
+}
+
 void TMainForm::SendUserMenuLine(const char* mode) {
   std::string channel;
   std::string nick;
-  if (!UserMenuTarget(&channel, &nick)) return;
-  Send(mode ? Irc::MemberMode(channel, mode, nick) : Irc::Kick(channel, nick));
+  if (OtherMemberTarget(&channel, &nick)) Send(Irc::MemberMode(channel, mode, nick));
+}
+
+void TMainForm::miKickClick() {
+  std::string channel;
+  std::string nick;
+  if (!OtherMemberTarget(&channel, &nick)) return;
+  QPointer<TMainForm> alive(this);
+  const std::optional<std::string> reason =
+      AskInputBox(Cp949Literal("방에서 쫓아내기"),
+                  ComposeLine("%s님을 %s채널에서 쫓아내는 이유를 적어 주세요", {nick.c_str(), channel.c_str()}).c_str(),
+                  IRC.Nick().c_str());
+  if (alive && reason) Send(Irc::Kick(channel, nick, *reason));
 }
 
 void TMainForm::miWhoisClick() {

@@ -129,8 +129,15 @@ class TMainForm : public QWidget {
   void tQUELBOTimer();
   // The selected member of the front channel window, or false when there is none.
   bool UserMenuTarget(std::string* channel, std::string* nick) const;
-  // A member mode ("+o") for the selected member, or a kick when null.
+  // The selected member when it is someone other than the user: the only
+  // member the acting items (modes, kick, direct chats) may act on.
+  bool OtherMemberTarget(std::string* channel, std::string* nick) const;
+  // Offers the acting items only for another member.
+  void EnableUserMenu();
+  // A member mode ("+o") for the selected member.
   void SendUserMenuLine(const char* mode);
+  // Asks for the reason, prefilled with the user's nick; nothing on cancel.
+  void miKickClick();
   void miWhoisClick();
   void miQueryClick();
 

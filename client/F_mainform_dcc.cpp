@@ -17,7 +17,7 @@
 void TMainForm::miSendDCCClick() {
   std::string channel;
   std::string nick;
-  if (!UserMenuTarget(&channel, &nick)) return;
+  if (!OtherMemberTarget(&channel, &nick)) return;
   const std::string path = AskSendFile(nick.c_str(), datas_.DCCDir);
   if (path.empty()) return;
   const FileHandle file = OpenFileToSend(path);
@@ -28,7 +28,7 @@ void TMainForm::miSendDCCClick() {
 void TMainForm::miDCCChatClick() {
   std::string channel;
   std::string nick;
-  if (!UserMenuTarget(&channel, &nick)) return;
+  if (!OtherMemberTarget(&channel, &nick)) return;
   TmDCCChat* form = subforms_->NewDCCChat();
   form->SetNick(nick.c_str());
   form->ChatId = IRC.SendChatRequest(nick.c_str());

@@ -87,7 +87,7 @@ std::optional<std::string> ChanChangeLine(const TChanChange& change) {
 }
 
 TmChanInfo::TmChanInfo(QWidget* owner, TLineSend send)
-    : TModalForm(owner, QSize(366, 166)),
+    : TModalForm(owner, QSize(366, 204)),
       lChan(MakeLabel(pClient, QRect(7, 12, 48, 12), QString::fromUtf8("대화실명"))),
       lTopic(MakeLabel(pClient, QRect(7, 31, 48, 12), QString::fromUtf8("대화주제"))),
       lMaxUser(MakeLabel(pClient, QRect(8, 75, 48, 12), QString::fromUtf8("최대인원"))),
@@ -97,17 +97,20 @@ TmChanInfo::TmChanInfo(QWidget* owner, TLineSend send)
       eTopic(MakeFlatEdit(pClient, QRect(63, 28, 297, 18))),
       tMax(MakeFlatEdit(pClient, QRect(63, 71, 131, 18))),
       tPass(MakeFlatEdit(pClient, QRect(63, 51, 131, 18))),
-      sbOk(MakeFlatButton(pClient, QRect(152, 136, 66, 22), QString::fromUtf8("확인"))),
+      sbOk(MakeFlatButton(pClient, QRect(152, 174, 66, 22), QString::fromUtf8("확인"))),
       send_(std::move(send)) {
   setWindowTitle(QString::fromUtf8("채널 정보 보기"));
   static const char* const kCaptions[] = {"방장만 주제 변경 가능", "외부 대화메세지 차단", "초청된 사람만 입장가능",
                                           "보이스가 있어야 대화가능", "숨겨진 방", "비공개 방"};
-  clbMode->setGeometry(199, 50, 161, 76);
+  // Rows tall enough for a check box and Hangul with its descenders; the
+  // list shows all six without scrolling.
+  constexpr int kRow = 18;
+  clbMode->setGeometry(199, 50, 161, kRow * 6 + 6);
   for (const char* caption : kCaptions) {
     auto* item = new QListWidgetItem(QString::fromUtf8(caption), clbMode);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
-    item->setSizeHint(QSize(0, 12));
+    item->setSizeHint(QSize(0, kRow));
   }
   const uint32_t fg = DialogTextColor();
   const uint32_t bg = DialogFrameColors()[FrameColorSlot::BodyColor];

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include "U_codepage.h"
 #include "U_dlgcontrols.h"
 #include "U_localpath.h"
+#include "U_transferstats.h"
 
 namespace {
 
@@ -40,6 +42,7 @@ QString OpenSaveDialog(QWidget* parent, const QString& proposed) {
 }  // namespace
 
 TSaveAction DecideSave(const TSaveTarget& target, uint64_t offered) {
+  if (target.folderMissing) return TSaveAction::AskFolder;
   if (!target.folderWritable) return TSaveAction::RefuseFolder;
   if (!target.hasName) return TSaveAction::RefuseTarget;
   if (!target.exists) return TSaveAction::Create;
@@ -53,8 +56,9 @@ TSaveTarget InspectSaveTarget(const std::string& path) {
   TSaveTarget target;
   const std::string folder = FolderOf(path);
   struct stat info {};
-  target.folderWritable = !folder.empty() && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-                          access(folder.c_str(), W_OK | X_OK) == 0;
+  const bool found = !folder.empty() && stat(folder.c_str(), &info) == 0;
+  target.folderMissing = !folder.empty() && !found && errno == ENOENT;
+  target.folderWritable = found && S_ISDIR(info.st_mode) && access(folder.c_str(), W_OK | X_OK) == 0;
   target.hasName = folder.size() < path.size();
   if (!target.hasName || stat(path.c_str(), &info) != 0) return target;
   target.exists = true;
@@ -108,6 +112,8 @@ bool TmSaveFile::TargetAccepted() {
     case TSaveAction::AskOverwrite:
       overwrite_ = ShowConfirmBox(Cp949Literal("같은 이름의 파일이 이미 있습니다. 덮어쓸까요?"));
       return overwrite_;
+    case TSaveAction::AskFolder:
+      return ShowConfirmBox(Cp949Literal("저장할 폴더가 없습니다. 새로 만들까요?")) && MadeFolder();
     case TSaveAction::RefuseFolder:
       ShowMessageBox(Cp949Literal("그 폴더에는 저장할 수 없습니다. 위치를 다시 지정하세요."));
       return false;
@@ -115,6 +121,12 @@ bool TmSaveFile::TargetAccepted() {
       break;
   }
   ShowMessageBox(Cp949Literal("그 이름으로는 저장할 수 없습니다. 위치를 다시 지정하세요."));
+  return false;
+}
+
+bool TmSaveFile::MadeFolder() {
+  if (QDir().mkpath(FromLocalPath(FolderOf(Path())))) return TargetAccepted();
+  ShowMessageBox(Cp949Literal("폴더를 만들 수 없습니다. 위치를 다시 지정하세요."));
   return false;
 }
 
@@ -143,7 +155,7 @@ FileHandle AskSaveFile(const char* nick, const char* fileName, uint64_t size, st
   dialog->eFileName->setText(FromLocalPath(proposed));
   dialog->setWindowTitle(QString::fromUtf8("%1님의 파일(%2)을 받습니다. (%3)")
                              .arg(DecodeDisplay(nick ? nick : ""), DecodeDisplay(fileName ? fileName : ""),
-                                  QString::number(size)));
+                                  DecodeDisplay(SizeText(size).c_str())));
   if (dialog->ShowModal() != mrOk || (wanted && !wanted())) return kNoFile;
   const std::string path = dialog->Path();
   const FileHandle file = FileOpenReceived(path, !dialog->Overwrite());

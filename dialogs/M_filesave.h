@@ -19,7 +19,8 @@ enum class TSaveAction {
   Create,        // no file yet, or an empty one
   Resume,        // a shorter file: the transfer continues after its last byte
   AskOverwrite,  // a file as long as the offer or longer: received before, or another file
-  RefuseFolder,  // the folder is missing or cannot be written
+  AskFolder,     // the folder does not exist: made when the person agrees
+  RefuseFolder,  // the folder cannot be written
   RefuseTarget,  // no file name, or something that is not a plain writable file
 };
 
@@ -31,6 +32,7 @@ struct TSaveTarget {
   bool regularFile = false;
   bool writable = false;
   uint64_t size = 0;
+  bool folderMissing = false;
 };
 
 TSaveAction DecideSave(const TSaveTarget& target, uint64_t offered);
@@ -76,6 +78,8 @@ class TmSaveFile : public TModalForm {
   void sbSetDirClick();
   // False when the target is refused or the person keeps the existing file.
   bool TargetAccepted();
+  // Makes the chosen path's folder, then decides again.
+  bool MadeFolder();
 
   uint64_t offeredSize_;
   bool overwrite_ = false;

@@ -12,6 +12,7 @@
 #include <QTreeView>
 
 #include "C_datas.h"
+#include "M_filesave.h"
 #include "M_msgbox.h"
 #include "U_codepage.h"
 #include "U_dlgcontrols.h"
@@ -21,13 +22,11 @@ namespace {
 
 bool IsEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
 
-// The configured folder, else the download folder, else home.
+// The configured folder, else the download folder, made when missing; home
+// only when even that cannot be made.
 QString OpeningFolder(const std::string& folder) {
-  for (const std::string& candidate : {folder, DefaultDownloadFolder()}) {
-    const QFileInfo info(FromLocalPath(candidate));
-    if (!candidate.empty() && info.isDir()) return info.absoluteFilePath();
-  }
-  return QDir::homePath();
+  const QFileInfo info(FromLocalPath(StartFolder(folder, DefaultDownloadFolder())));
+  return info.isDir() ? info.absoluteFilePath() : QDir::homePath();
 }
 
 }  // namespace
@@ -58,6 +57,8 @@ TmSendFile::TmSendFile(QWidget* owner, const std::string& folder)
   SetListColors(lbDir, fg, bg);
   SetListColors(lbFile, fg, bg);
 
+  // The tree loads folders after the dialog is built: keep the shown one in view.
+  connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] { lbDir->scrollTo(lbDir->currentIndex()); });
   connect(lbFile, &QListWidget::currentRowChanged, this, &TmSendFile::lbFileClick);
   connect(lbDir->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { ShowFolder(folders_->filePath(current)); });

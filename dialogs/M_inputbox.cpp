@@ -1,5 +1,6 @@
 #include "M_inputbox.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -26,10 +27,33 @@ TKInputBox::TKInputBox(QWidget* owner)
 
 void TKInputBox::sbOkClick() { SetModalResult(mrOk); }
 
-std::string ShowInputBox(const char* title, const char* prompt) {
+void TKInputBox::keyPressEvent(QKeyEvent* event) {
+  if (EscapeCancels && event->key() == Qt::Key_Escape)
+    SetModalResult(mrCancel);
+  else
+    TModalForm::keyPressEvent(event);
+}
+
+namespace {
+
+std::optional<std::string> RunInputBox(const char* title, const char* prompt, const char* initial, bool escape) {
   TModalHolder<TKInputBox> box;
+  box->EscapeCancels = escape;
   box->setWindowTitle(DecodeDisplay(title));
   box->lText->setText(DecodeDisplay(prompt));
+  box->eInput->setText(DecodeDisplay(initial));
+  box->eInput->selectAll();
   const bool ok = box->ShowModal() == mrOk;
-  return ok && box ? EncodeText(box->eInput->text()) : std::string();
+  if (!ok || !box) return std::nullopt;
+  return EncodeText(box->eInput->text());
+}
+
+}  // namespace
+
+std::optional<std::string> AskInputBox(const char* title, const char* prompt, const char* initial) {
+  return RunInputBox(title, prompt, initial, true);
+}
+
+std::string ShowInputBox(const char* title, const char* prompt) {
+  return RunInputBox(title, prompt, "", false).value_or(std::string());
 }

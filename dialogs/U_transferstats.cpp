@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
+#include <iterator>
 
 #include "U_codepage.h"
 
@@ -80,6 +81,23 @@ TTransferLines TransferLines(const char* nick, const char* fileName, bool receiv
   lines.time = TimeLine(counts);
   lines.speed = Format(Cp949Literal("속  도 : %" PRIu64 " CPS"), TransferSpeed(counts));
   return lines;
+}
+
+std::string SizeText(uint64_t bytes) {
+  if (bytes < 1024) return Format("%" PRIu64 " B", bytes);
+  const uint64_t kilobytes = bytes / 1024 + (bytes % 1024 >= 512);
+  if (kilobytes < 1024) return Format("%" PRIu64 " KB", kilobytes);
+  // Tenths in whole numbers: no locale's decimal comma, no rounding to 1024.0.
+  static const char* const kUnits[] = {"MB", "GB", "TB", "PB", "EB"};
+  unsigned __int128 unit = 1ULL << 20;
+  size_t index = 0;
+  auto tenths = [&] { return static_cast<uint64_t>((static_cast<unsigned __int128>(bytes) * 10 + unit / 2) / unit); };
+  while (tenths() >= 10240 && index + 1 < std::size(kUnits)) {
+    unit *= 1024;
+    ++index;
+  }
+  const uint64_t value = tenths();
+  return Format("%" PRIu64 ".%" PRIu64 " %s", value / 10, value % 10, kUnits[index]);
 }
 
 std::string TransferCaption(const char* nick, const char* status) { return Format("%s - %s", Text(nick), Text(status)); }

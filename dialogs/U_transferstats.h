@@ -33,5 +33,8 @@ struct TTransferLines {
 };
 
 TTransferLines TransferLines(const char* nick, const char* fileName, bool receiving, const TTransferCounts& counts);
+// A size as people read it: "512 B", "195 KB", "1.4 MB", "2.0 GB" (1024 steps).
+std::string SizeText(uint64_t bytes);
+
 // "nick - status".
 std::string TransferCaption(const char* nick, const char* status);

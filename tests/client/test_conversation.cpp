@@ -1,17 +1,20 @@
 // The client in a conversation on a real server: another user's lines arrive
 // in the right windows and colours, the client's own lines reach the other
 // user, and operator actions and nick changes show on both sides.
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTextEdit>
 #include <gtest/gtest.h>
 
 #include "F_mchannel.h"
 #include "F_mquery.h"
+#include "M_inputbox.h"
 #include "U_codepage.h"
 #include "U_render.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
 #include "engine_recorder.h"
+#include "frame_input.h"
 #include "ngircd_server.h"
 #include "pane_lines.h"
 #include "wait_until.h"
@@ -118,6 +121,7 @@ TEST_F(Conversation, WhoisMemberMenuAndRenames) {
 
   window->Activate();
   select("@bobby");
+  ScopedAnswer enter([](TModalForm& box) { QTest::keyClick(dynamic_cast<TKInputBox&>(box).eInput, Qt::Key_Return); });
   form.miKick->trigger();
   EXPECT_TRUE(EventuallyShows(channel, "◆ bobby님이 me님께 쫓겨났습니다. (me)", kKindKick));
   EXPECT_TRUE(bob.WaitForPart("OnKick", "\t#c\tme\tbobby\t"));

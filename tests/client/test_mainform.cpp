@@ -1,4 +1,5 @@
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QToolButton>
@@ -7,6 +8,7 @@
 #include "F_mchannel.h"
 #include "F_mquery.h"
 #include "F_shape.h"
+#include "M_inputbox.h"
 #include "M_msgbox.h"
 #include "U_codepage.h"
 #include "U_htmlskin.h"
@@ -41,7 +43,7 @@ TEST(MainForm, UserMenuSendsExactLines) {
   const std::vector<std::pair<QAction*, std::string>> items = {
       {form.miWhois, "WHOIS Zed\r\n"},        {form.miOp, "MODE #c +o :Zed\r\n"},
       {form.miDeop, "MODE #c -o :Zed\r\n"},   {form.miVoice, "MODE #c +v :Zed\r\n"},
-      {form.miDevoice, "MODE #c -v :Zed\r\n"}, {form.miKick, "KICK #c Zed\r\n"},
+      {form.miDevoice, "MODE #c -v :Zed\r\n"},
   };
   for (const auto& [item, line] : items) {
     item->trigger();
@@ -49,6 +51,42 @@ TEST(MainForm, UserMenuSendsExactLines) {
   }
   EXPECT_FALSE(wired.server.Received().contains("+o :@Zed"));
   EXPECT_EQ(wired.server.Received().count("MODE #c +o"), 1);
+
+  // A kick asks for its reason, offering the user's nick; Esc sends nothing.
+  for (const bool sent : {false, true}) {
+    QString offered;
+    ScopedAnswer answer([&](TModalForm& dialog) {
+      auto& box = dynamic_cast<TKInputBox&>(dialog);
+      offered = box.eInput->text();
+      if (!sent) return QTest::keyClick(box.eInput, Qt::Key_Escape);
+      box.eInput->setText(QString::fromUtf8("도배 그만"));
+      QTest::keyClick(box.eInput, Qt::Key_Return);
+    });
+    form.miKick->trigger();
+    EXPECT_EQ(offered, "me");
+  }
+  EXPECT_TRUE(wired.Sent(std::string("KICK #c Zed :") + Cp949Literal("도배 그만") + "\r\n"));
+  EXPECT_EQ(wired.server.Received().count("KICK"), 1);
+
+  // On the user's own row the acting items are not offered and do nothing.
+  SelectMemberRow(channel, 2);  // "me"
+  form.Subforms().OnUserMenu(channel, QPoint(0, 0));
+  form.pmUser->close();
+  for (QAction* item : {form.miSendDCC, form.miDCCChat, form.miOp, form.miDeop, form.miVoice, form.miDevoice,
+                        form.miKick}) {
+    EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
+    item->trigger();
+  }
+  EXPECT_TRUE(form.miWhois->isEnabled());
+  form.SendIRCLine("PING :self");
+  EXPECT_TRUE(wired.Sent("PING :self\r\n"));
+  EXPECT_FALSE(wired.server.Received().contains(" :me\r\n"));
+  EXPECT_EQ(wired.server.Received().count("KICK"), 1);
+  EXPECT_FALSE(wired.server.Received().contains("PRIVMSG me"));
+  SelectMemberRow(channel, 0);
+  form.Subforms().OnUserMenu(channel, QPoint(0, 0));
+  form.pmUser->close();
+  EXPECT_TRUE(form.miKick->isEnabled()) << "another member's row offers the items again";
 
   form.miQuery->trigger();
   TMDIABS* front = form.Subforms().FrontForm();

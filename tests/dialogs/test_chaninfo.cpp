@@ -4,6 +4,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "grab.h"
+
 #include "M_chaninfo.h"
 #include "M_msgbox.h"
 #include "U_codepage.h"
@@ -79,6 +81,13 @@ TEST(ChanInfo, RepliesFillTheDialogAndOkSendsTheChanges) {
     for (int item = 0; item < 6; ++item)
       if (dialog->clbMode->item(item)->checkState() == Qt::Checked) ticked += kChanModeLetters[item];
     EXPECT_EQ(ticked, "tni");
+    Grab(*dialog, "chaninfo");
+    // Every mode row is whole in the list, tall enough for its text and box.
+    for (int item = 0; item < 6; ++item) {
+      const QRect row = dialog->clbMode->visualItemRect(dialog->clbMode->item(item));
+      EXPECT_TRUE(dialog->clbMode->viewport()->rect().contains(row)) << item;
+      EXPECT_GE(row.height(), dialog->clbMode->fontMetrics().height()) << item;
+    }
     EXPECT_EQ(dialog->tPass->text() + dialog->tMax->text() + dialog->eTopic->text(), "pw20hello");
     dialog->clbMode->item(1)->setCheckState(Qt::Unchecked);
     dialog->tMax->setText("ten");

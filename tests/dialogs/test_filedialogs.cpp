@@ -53,7 +53,7 @@ void Down(TmSaveFile& d) { QTest::mouseClick(d.sbDown, Qt::LeftButton); }
 
 TEST(SaveRules, DecideTheTarget) {
   using A = TSaveAction;
-  // folder writable, has a name, exists, regular file, writable, size; offered; action
+  // folder writable, has a name, exists, regular file, writable, size, folder missing; offered; action
   const std::tuple<TSaveTarget, uint32_t, A> cases[] = {
       {{true, true, false, false, false, 0}, 5000, A::Create},
       {{true, true, true, true, true, 3000}, 5000, A::Resume},
@@ -61,6 +61,7 @@ TEST(SaveRules, DecideTheTarget) {
       {{true, true, true, true, true, 5ULL << 30}, 5000, A::AskOverwrite},
       {{true, true, true, true, true, 1}, 0, A::AskOverwrite},
       {{false, true, true, true, true, 3000}, 5000, A::RefuseFolder},
+      {{false, true, false, false, false, 0, true}, 5000, A::AskFolder},
       {{true, false, true, false, true, 0}, 5000, A::RefuseTarget},
       {{true, true, true, true, false, 3000}, 5000, A::RefuseTarget},
   };
@@ -160,11 +161,12 @@ TEST_F(FileDialogTest, SaveLocations) {
   ASSERT_NE(file, kNoFile);
   FileClose(file);
   EXPECT_EQ(Bytes(proposed), folder + "x %1.txt");
-  EXPECT_EQ(caption, QString::fromUtf8("벨코님의 파일(../../x %1.txt)을 받습니다. (77)"));
+  EXPECT_EQ(caption, QString::fromUtf8("벨코님의 파일(../../x %1.txt)을 받습니다. (77 B)"));
   EXPECT_EQ(dccDir, folder + "chosen/");
   EXPECT_TRUE(QFileInfo::exists(Path(folder + "chosen/b.bin")));
-  EXPECT_EQ(answering.said, (std::vector<QString>{QString::fromUtf8("그 폴더에는 저장할 수 없습니다. 위치를 다시 지정하세요."),
+  EXPECT_EQ(answering.said, (std::vector<QString>{QString::fromUtf8("저장할 폴더가 없습니다. 새로 만들까요?"),
                                                   QString::fromUtf8("그 이름으로는 저장할 수 없습니다. 위치를 다시 지정하세요.")}));
+  EXPECT_FALSE(QFileInfo::exists(Path(folder + "gone"))) << "a declined folder was made";
 
   // Without the settings' folder the download folder is proposed, made if missing.
   const QByteArray home = qgetenv("HOME");
@@ -179,6 +181,22 @@ TEST_F(FileDialogTest, SaveLocations) {
   EXPECT_EQ(Bytes(proposed), folder + "home/Downloads/y");
   EXPECT_TRUE(QFileInfo(Path(folder + "home/Downloads")).isDir());
   EXPECT_EQ(missing, folder + "gone/") << "a declined offer changed the folder";
+}
+
+// A missing folder the person agrees to make is made, and the file lands in it.
+TEST_F(FileDialogTest, AMissingFolderIsMadeOnYes) {
+  const std::string target = folder + "new/deeper/c.bin";
+  Answering<TmSaveFile> answering(
+      [&](TmSaveFile& d) {
+        d.eFileName->setText(Path(target));
+        Down(d);
+      },
+      true);
+  const FileHandle file = AskSaveFile("pal", "c.bin", 1468006, dccDir);
+  ASSERT_NE(file, kNoFile);
+  FileClose(file);
+  EXPECT_TRUE(QFileInfo(Path(target)).isFile());
+  EXPECT_EQ(answering.said, std::vector<QString>{QString::fromUtf8("저장할 폴더가 없습니다. 새로 만들까요?")});
 }
 
 TEST_F(FileDialogTest, SendPicksAFileAndKeepsItsFolder) {

@@ -43,6 +43,15 @@ TEST(TransferStats, LinesAfterATick) {
   }
 }
 
+TEST(TransferStats, SizesAsPeopleReadThem) {
+  const std::pair<uint64_t, const char*> cases[] = {
+      {0, "0 B"},          {1023, "1023 B"},       {200000, "195 KB"},         {1048063, "1023 KB"},
+      {1048064, "1.0 MB"}, {1468006, "1.4 MB"},    {1073689395, "1023.9 MB"},  {1073689396, "1.0 GB"},
+      {5 * kGiB, "5.0 GB"}, {UINT64_MAX, "16.0 EB"},
+  };
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(SizeText(bytes), text) << bytes;
+}
+
 TEST(TransferStats, PeerAndFileTextsAreNeverFormats) {
   const TTransferCounts none;
   EXPECT_EQ(TransferLines(nullptr, "a%sb", false, none).with, Cp949Literal("수신자 : "));
