@@ -152,8 +152,6 @@ void CSubforms::WriteChannel(const char* name, const char* text, int kind) {
   if (TmChannel* form = FindChannel(name)) form->AddLine(text, kind);
 }
 
-void CSubforms::WriteQuery(const char* nick, const char* text) { WriteQueryLine(nick, text, kKindMessage); }
-
 int CSubforms::QueryCount() const {
   return static_cast<int>(
       std::count_if(forms_.begin(), forms_.end(), [](const TMDIABS* form) { return form->Kind == wkQuery; }));

@@ -87,8 +87,6 @@ class CSubforms {
 
   void WriteActive(const char* text, int kind);
   void WriteChannel(const char* name, const char* text, int kind);
-  // A line of a private conversation; see kPeerQueryCap.
-  void WriteQuery(const char* nick, const char* text);
   void WriteAll(const char* text, int kind);
   // A rendered line to the window its target names; dropped when there is
   // none. Members and Renamed lines come with their own updates instead.
