@@ -44,25 +44,6 @@ TEST_F(Session, JoinGivesBothSidesTheSameMembers) {
   EXPECT_STREQ(alice.engine.FindUser("bob")->Host(), "127.0.0.1");
 }
 
-TEST_F(Session, MessagesNoticesAndCtcpReachThePeer) {
-  alice.engine.Send("PRIVMSG #velko :hello all\r\nNOTICE bob :psst\r\n");
-  alice.engine.Send("PRIVMSG bob :\x01" "ACTION waves\x01\r\n");
-  ASSERT_TRUE(bob.WaitFor("OnPrivmsg\talice\t#velko\thello all"));
-  ASSERT_TRUE(bob.WaitFor("OnNotice\talice\tbob\tpsst"));
-  ASSERT_TRUE(bob.WaitFor("OnCTCP\talice\t127.0.0.1\tPRIVMSG\tACTION\t\tbob\twaves"));
-  EXPECT_FALSE(alice.Saw("OnPrivmsg\talice\t#velko\thello all"));
-}
-
-TEST_F(Session, NickChangeIsFollowedOnBothSides) {
-  bob.engine.Send("NICK robert\r\n");
-  ASSERT_TRUE(bob.WaitFor("OnNick\tbob\trobert"));
-  ASSERT_TRUE(alice.WaitFor("OnNick\tbob\trobert"));
-  EXPECT_EQ(bob.engine.Nick(), "robert");
-  EXPECT_STREQ(bob.engine.GetOwnerData()->Nick(), "robert");
-  EXPECT_EQ(Members(alice), "@alice\r\nrobert");
-  EXPECT_EQ(alice.engine.FindUser("bob"), nullptr);
-}
-
 TEST_F(Session, ModesAndTopicUpdateTheChannelEverywhere) {
   alice.engine.Send("MODE #velko +o bob\r\n");
   ASSERT_TRUE(bob.WaitFor("OnUserMode\t#velko\tbob\t+o"));
