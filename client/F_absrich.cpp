@@ -38,8 +38,9 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
 
 void TmABSRich::AddLine(const char* text, int kind) {
   if (!Manager().IsFront(this)) Manager().NoteUnread(this, kind == kKindMention ? urMention : urLines);
+  const std::string logName = Manager().OnWindowLine ? LogName() : std::string();
   for (std::string& line : OutputLines(text)) {
-    if (Manager().OnWindowLine && (Kind == wkChannel || Kind == wkQuery)) Manager().OnWindowLine(this, line);
+    if (!logName.empty()) Manager().OnWindowLine(logName, line);
     PendingLines.Add(std::move(line), KindColor(kind));
   }
   if (showScheduled_) return;

@@ -123,6 +123,11 @@ void TmChannel::AddUser(const char* entry) {
 
 // The view would hand a removed member's selection to its neighbour; the
 // member menu must never act on someone the user did not choose.
+bool TmChannel::Knows(const char* nick) {
+  ShowPendingUsers();
+  return users_->Find(nick) >= 0;
+}
+
 bool TmChannel::RemoveUser(const char* nick) {
   ShowPendingUsers();
   const int row = users_->Find(nick);

@@ -43,6 +43,8 @@ class TmChannel : public TmABSRich {
 
   TFront InputTarget() const override { return {TFrontKind::Channel, ChannelName}; }
   bool IsNamed(const char* name) const override;
+  bool Knows(const char* nick) override;
+  std::string LogName() const override { return ChannelName; }
   // A member renamed, with the caption brought up to date.
   bool Rename(const char* oldNick, const char* newNick) override;
   // Leaves the channel unless it was left already.

@@ -12,12 +12,7 @@ TmDCCChat::TmDCCChat(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   setWindowTitle("mDCCChat");
 }
 
-void TmDCCChat::AddMessage(const char* text) {
-  // Peers end their lines with CR LF and only the LF is cut off.
-  std::string line = text ? text : "";
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  AddLine(ComposeLine("<%s> %s", {Nick.c_str(), line.c_str()}).c_str(), kKindMessage);
-}
+bool TmDCCChat::Knows(const char* nick) { return ZoSameName(Nick.c_str(), nick); }
 
 bool TmDCCChat::Rename(const char* oldNick, const char* newNick) {
   if (!ZoSameName(Nick.c_str(), oldNick)) return false;

@@ -12,10 +12,9 @@ class TmDCCChat : public TmABSRich {
  public:
   TmDCCChat(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors);
 
-  // A line the peer sent, shown under the peer's nick.
-  void AddMessage(const char* text);
   // Follows the peer's nick change; false when `oldNick` is someone else.
   bool Rename(const char* oldNick, const char* newNick) override;
+  bool Knows(const char* nick) override;
   TFront InputTarget() const override { return {TFrontKind::Chat, Nick, ChatId}; }
   void EndOnClose(TZoEngine& engine) override;
   void SetNick(const char* nick);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "F_flatform.h"
 #include "U_input.h"
@@ -35,8 +36,12 @@ class TMDIABS : public TFlatForm {
   virtual bool IsNamed(const char* /*name*/) const { return true; }
   // Where typed text goes while it is in front.
   virtual TFront InputTarget() const { return {}; }
+  // Whether the nick is a member or the partner here.
+  virtual bool Knows(const char* /*nick*/) { return false; }
   // Follows a nick change; true when it knew the nick.
   virtual bool Rename(const char* /*oldNick*/, const char* /*newNick*/) { return false; }
+  // The name its chat log goes under; empty for a window that keeps none.
+  virtual std::string LogName() const { return {}; }
   // Ends what it stands for (a channel left, a transfer or chat stopped) as it closes.
   virtual void EndOnClose(TZoEngine& /*engine*/) {}
   // Takes the skin's colours beyond the frame's.

@@ -15,6 +15,8 @@ class TmQuery : public TmABSRich {
   // channel or several targets); false when `oldNick` is someone else.
   bool Rename(const char* oldNick, const char* newNick) override;
   TFront InputTarget() const override { return {TFrontKind::Query, Nick}; }
+  bool Knows(const char* nick) override { return IsNamed(nick); }
+  std::string LogName() const override { return Nick; }
   bool IsNamed(const char* name) const override;
   void SetNick(const char* nick);
 

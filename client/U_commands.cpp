@@ -109,8 +109,7 @@ TOutLine MessageEcho(const std::string& target, const std::string& text, const T
   const bool channel = IsChannel(target);
   const auto& isOpen = channel ? context.isChannelOpen : context.isQueryOpen;
   if (isOpen && isOpen(target))
-    return TOutLine{channel ? TOutTarget::Channel : TOutTarget::Query, target, kKindOwnMessage,
-                    ComposeLine("<%s> %s", {context.ownNick.c_str(), text.c_str()})};
+    return RenderOwnMessage(channel ? TOutTarget::Channel : TOutTarget::Query, target, context.ownNick, text);
   return TOutLine{TOutTarget::Active, "", kKindOwnMessage, ComposeLine("-> *%s* %s", {target.c_str(), text.c_str()})};
 }
 

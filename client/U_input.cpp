@@ -22,17 +22,16 @@ TLineAction PlainText(std::string_view text, const TFront& front, const std::str
   if (text.empty() || (!named && front.kind != TFrontKind::Chat)) return action;
   const std::string& target = front.name;
   const std::string shown(named ? Irc::PrivmsgText(target, text) : Irc::Fitting(text, kCrLf.size()));
-  const std::string echo = ComposeLine("<%s> %s", {ownNick.c_str(), shown.c_str()});
   if (named) {
     action.kind = TLineAction::Kind::Server;
     action.text = Irc::Privmsg(target, shown);
     const TOutTarget where = front.kind == TFrontKind::Channel ? TOutTarget::Channel : TOutTarget::Query;
-    action.echo = TOutLine{where, target, kKindOwnMessage, echo};
+    action.echo = RenderOwnMessage(where, target, ownNick, shown);
   } else {
     action.kind = TLineAction::Kind::Chat;
     action.text = shown + std::string(kCrLf);
     action.chatId = front.chatId;
-    action.echo = TOutLine{TOutTarget::Chat, std::string(), kKindOwnMessage, echo, front.chatId};
+    action.echo = RenderOwnMessage(TOutTarget::Chat, std::string(), ownNick, shown, front.chatId);
   }
   return action;
 }

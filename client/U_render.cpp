@@ -152,10 +152,32 @@ std::string ComposeLine(const char* literalUtf8, std::initializer_list<const cha
 
 bool IsChannelName(const char* name) { return name && (name[0] == '#' || name[0] == '&'); }
 
+namespace {
+
+std::string MessageText(const char* nick, const char* text) { return ComposeLine("<%s> %s", {nick, text}); }
+
+}  // namespace
+
 std::optional<TOutLine> RenderPrivmsg(const char* nick, const char* target, const char* text) {
   const bool channel = IsChannelName(target);
   return Line(channel ? TOutTarget::Channel : TOutTarget::Query, std::string(View(channel ? target : nick)),
-              kKindMessage, ComposeLine("<%s> %s", {nick, text}));
+              kKindMessage, MessageText(nick, text));
+}
+
+TOutLine RenderOwnMessage(TOutTarget where, const std::string& name, const std::string& ownNick,
+                          const std::string& text, int chat) {
+  TOutLine line = Line(where, name, kKindOwnMessage, MessageText(ownNick.c_str(), text.c_str()));
+  line.chat = chat;
+  return line;
+}
+
+TOutLine RenderChatMessage(int chat, const std::string& nick, const char* text) {
+  // Peers end their lines with CR LF and only the LF is cut off.
+  std::string said = text ? text : "";
+  if (!said.empty() && said.back() == '\r') said.pop_back();
+  TOutLine line = Line(TOutTarget::Chat, "", kKindMessage, MessageText(nick.c_str(), said.c_str()));
+  line.chat = chat;
+  return line;
 }
 
 namespace {
@@ -376,7 +398,11 @@ TOutLine RenderRejoin(const char* channel) {
 }
 
 TOutLine RenderQueryCapNote() {
-  return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 귓속말 창이 너무 많아 새 귓속말은 상태창에 표시합니다.", {}));
+  return Line(TOutTarget::Status, "", kKindState, ComposeLine("◆ 귓속말 창이 너무 많아 새 귓속말은 상태창에 표시합니다.", {}));
+}
+
+TOutLine RenderMotdLine(const char* text) {
+  return Line(TOutTarget::Status, "", kKindState, ComposeLine("%s", {text}));
 }
 
 namespace {

@@ -38,6 +38,7 @@ uint32_t KindColor(int kind);
 enum class TOutTarget {
   None,
   Active,   // the front output window, else the status window
+  Status,   // the status window, opened when missing
   Channel,  // the channel window `name`, if open
   Query,    // the query window of nick `name`, opened when missing
   Chat,     // the DCC chat window `chat`
@@ -67,6 +68,11 @@ std::string ComposeLine(const char* literalUtf8, std::initializer_list<const cha
 bool IsChannelName(const char* name);
 
 std::optional<TOutLine> RenderPrivmsg(const char* nick, const char* target, const char* text);
+// The user's own message as the window it went to shows it.
+TOutLine RenderOwnMessage(TOutTarget where, const std::string& name, const std::string& ownNick,
+                          const std::string& text, int chat = -1);
+// A line the peer of a direct chat sent.
+TOutLine RenderChatMessage(int chat, const std::string& nick, const char* text);
 // Whether `text` names `nick` as a word of its own, letter case aside.
 bool NamesNick(const char* text, const char* nick);
 // A channel message that names the user, in the mention colour.
@@ -115,6 +121,8 @@ TOutLine RenderPasteStopped(int lines);
 TOutLine RenderRejoin(const char* channel);
 // Private lines past the window cap go to the status window: said once.
 TOutLine RenderQueryCapNote();
+// A line of a message of the day that comes after the session's first.
+TOutLine RenderMotdLine(const char* text);
 TOutLine RenderChatRequested(int chat, const char* nick);
 TOutLine RenderChatConnecting(int chat, const char* nick, const char* address, int port);
 TOutLine RenderChatConnected(int chat);

@@ -48,9 +48,7 @@ TMDIABS* CSubforms::FindForm(int kind, const char* name, int* index) const {
   return nullptr;
 }
 
-TmChannel* CSubforms::FindChannel(const char* name) const {
-  return static_cast<TmChannel*>(FindForm(wkChannel, name));
-}
+TmChannel* CSubforms::FindChannel(const char* name) const { return Find<TmChannel>(name); }
 
 TMDIABS* CSubforms::FrontForm() const { return forms_.empty() ? nullptr : forms_.front(); }
 
@@ -67,19 +65,12 @@ TFront CSubforms::InputFront() const {
 }
 
 TmDCCChat* CSubforms::FindDCCChat(int chatId) const {
-  for (TMDIABS* form : forms_)
-    if (form->Kind == wkDccChat && static_cast<TmDCCChat*>(form)->ChatId == chatId)
-      return static_cast<TmDCCChat*>(form);
-  return nullptr;
+  return Find<TmDCCChat>([chatId](const TmDCCChat& chat) { return chat.ChatId == chatId; });
 }
 
 TmDCCFile* CSubforms::FindDCCFile(int seqnum, bool receiving) const {
-  for (TMDIABS* form : forms_) {
-    if (form->Kind != wkDccFile) continue;
-    auto* file = static_cast<TmDCCFile*>(form);
-    if (file->Seqnum == seqnum && file->Receiving == receiving) return file;
-  }
-  return nullptr;
+  return Find<TmDCCFile>(
+      [&](const TmDCCFile& file) { return file.Seqnum == seqnum && file.Receiving == receiving; });
 }
 
 TmDCCFile* CSubforms::FindDCCSend(int seqnum) const { return FindDCCFile(seqnum, false); }
@@ -113,14 +104,14 @@ TmChannel* CSubforms::OpenChannel(const char* name) {
 }
 
 TmQuery* CSubforms::OpenQuery(const char* nick) {
-  if (auto* form = static_cast<TmQuery*>(FindForm(wkQuery, nick))) return form;
+  if (auto* form = Find<TmQuery>(nick)) return form;
   TmQuery* form = Create<TmQuery>();
   form->SetNick(nick);
   return form;
 }
 
 TmStatus* CSubforms::OpenStatus() {
-  if (auto* form = static_cast<TmStatus*>(FindForm(wkStatus, nullptr))) return form;
+  if (auto* form = Find<TmStatus>(nullptr)) return form;
   return Create<TmStatus>();
 }
 
@@ -135,21 +126,20 @@ TmDCCFile* CSubforms::NewDCCRecv() {
 }
 
 TmChanList* CSubforms::OpenChanList() {
-  if (auto* form = static_cast<TmChanList*>(FindForm(wkChanList, nullptr))) return form;
+  if (auto* form = Find<TmChanList>(nullptr)) return form;
   TmChanList* form = Create<TmChanList>();
   form->SetEngine(&engine_);
   form->sgChanList->SetFixedColor(skin_.ChListWinIndexBg);
   return form;
 }
 
-void CSubforms::WriteActive(const char* text, int kind) {
-  TmABSRich* form = FrontOutputForm();
-  if (!form) form = static_cast<TmABSRich*>(FindForm(wkStatus, nullptr));
-  if (form) form->AddLine(text, kind);
+void CSubforms::Show(TMDIABS* form, const TOutLine& line) {
+  if (TmABSRich* pane = form ? form->Output() : nullptr) pane->AddLine(line.text.c_str(), line.kind);
 }
 
-void CSubforms::WriteChannel(const char* name, const char* text, int kind) {
-  if (TmChannel* form = FindChannel(name)) form->AddLine(text, kind);
+void CSubforms::WriteActive(const TOutLine& line) {
+  TMDIABS* front = FrontForm();
+  Show(front && front->Output() ? front : Find<TmStatus>(nullptr), line);
 }
 
 int CSubforms::QueryCount() const {
@@ -157,36 +147,35 @@ int CSubforms::QueryCount() const {
       std::count_if(forms_.begin(), forms_.end(), [](const TMDIABS* form) { return form->Kind == wkQuery; }));
 }
 
-// Any nick can send a private line, so lines would otherwise open windows
-// without end; past the cap they are shown in the status window instead.
-void CSubforms::WriteQueryLine(const char* nick, const char* text, int kind) {
-  if (auto* form = static_cast<TmQuery*>(FindForm(wkQuery, nick))) return form->AddLine(text, kind);
-  if (QueryCount() < kPeerQueryCap) return OpenQuery(nick)->AddLine(text, kind);
-  TmStatus* status = OpenStatus();
-  if (!queryCapNoted_)
-    status->AddLine(RenderQueryCapNote().text.c_str(), kKindState);
+void CSubforms::WriteQuery(const TOutLine& line) {
+  if (TmQuery* form = Find<TmQuery>(line.name.c_str())) return Show(form, line);
+  if (QueryCount() < kPeerQueryCap) return Show(OpenQuery(line.name.c_str()), line);
+  if (!queryCapNoted_) Write(RenderQueryCapNote());
   queryCapNoted_ = true;
-  status->AddLine(text, kind);
-}
-
-void CSubforms::WriteAll(const char* text, int kind) {
-  for (TMDIABS* form : forms_)
-    if (form->Kind == wkChannel || form->Kind == wkStatus || form->Kind == wkQuery)
-      static_cast<TmABSRich*>(form)->AddLine(text, kind);
+  Show(OpenStatus(), line);
 }
 
 void CSubforms::Write(const TOutLine& line) {
-  const char* text = line.text.c_str();
   switch (line.where) {
-    case TOutTarget::Active: return WriteActive(text, line.kind);
-    case TOutTarget::Channel: return WriteChannel(line.name.c_str(), text, line.kind);
+    case TOutTarget::Active: return WriteActive(line);
+    case TOutTarget::Status: return Show(OpenStatus(), line);
+    case TOutTarget::Channel: return Show(FindChannel(line.name.c_str()), line);
     // A query line keeps its own kind: an own echo is not a received message.
-    case TOutTarget::Query: return WriteQueryLine(line.name.c_str(), text, line.kind);
-    case TOutTarget::All: return WriteAll(text, line.kind);
-    case TOutTarget::Chat:
-      if (TmDCCChat* chat = FindDCCChat(line.chat)) chat->AddLine(text, line.kind);
+    case TOutTarget::Query: return WriteQuery(line);
+    case TOutTarget::Chat: return Show(FindDCCChat(line.chat), line);
+    case TOutTarget::All:
+      for (TMDIABS* form : forms_)
+        if (form->Kind != wkDccChat) Show(form, line);
       return;
-    default: return;
+    case TOutTarget::Members:
+      return Each<TmChannel>([&](TmChannel& form) {
+        if (form.Knows(line.name.c_str())) Show(&form, line);
+      });
+    case TOutTarget::Renamed:
+      for (TMDIABS* form : forms_)
+        if (form->Knows(line.name.c_str())) Show(form, line);
+      return;
+    case TOutTarget::None: return;
   }
 }
 
@@ -247,11 +236,11 @@ void CSubforms::CloseAll() {
 // Hundreds of channels are left in a few lines, not one line each.
 void CSubforms::PartAll() {
   std::vector<std::string> names;
-  for (TMDIABS* form : forms_) {
-    if (form->Kind != wkChannel || static_cast<TmChannel*>(form)->Parted) continue;
-    names.push_back(static_cast<TmChannel*>(form)->ChannelName);
-    static_cast<TmChannel*>(form)->Parted = true;
-  }
+  Each<TmChannel>([&](TmChannel& form) {
+    if (form.Parted) return;
+    names.push_back(form.ChannelName);
+    form.Parted = true;
+  });
   for (size_t first = 0, taken = 0; first < names.size(); first += taken) {
     const std::string line = Irc::PartMany(names, first, &taken);
     if (!line.empty()) Send(line);
@@ -278,66 +267,6 @@ bool CSubforms::HandleMessage(QEvent* event) {
     form->Activate();
   }
   return true;
-}
-
-void CSubforms::UserJoined(const char* channel, const char* nick) {
-  TmChannel* form = FindChannel(channel);
-  if (!form) return;
-  const TOutLine line = *RenderOtherJoin(channel, nick);
-  form->AddLine(line.text.c_str(), line.kind);
-  form->AddUser(nick);
-}
-
-void CSubforms::UserParted(const char* channel, const char* nick) {
-  if (TmChannel* form = FindChannel(channel)) form->RemoveUser(nick);
-}
-
-void CSubforms::UserQuit(const char* nick) {
-  const TOutLine line = *RenderOtherQuit(nick);
-  for (TMDIABS* form : forms_)
-    if (form->Kind == wkChannel && static_cast<TmChannel*>(form)->RemoveUser(nick))
-      static_cast<TmChannel*>(form)->AddLine(line.text.c_str(), line.kind);
-}
-
-void CSubforms::NickChanged(const char* oldNick, const char* newNick) {
-  const TOutLine line = *RenderNick(oldNick, newNick);
-  for (TMDIABS* form : forms_)
-    if (form->Rename(oldNick, newNick)) form->Output()->AddLine(line.text.c_str(), line.kind);
-}
-
-void CSubforms::UserModeChanged(const char* channel, const char* nick, const char* entry) {
-  if (TmChannel* form = FindChannel(channel)) form->SetUserEntry(nick, entry);
-}
-
-void CSubforms::ChannelModesChanged(const char* channel) {
-  TmChannel* form = FindChannel(channel);
-  const CZoChannel* record = engine_.FindChan(channel);
-  if (form && record) form->SetModes(record->Modes());
-}
-
-void CSubforms::TopicChanged(const char* channel, const char* topic) {
-  TmChannel* form = FindChannel(channel);
-  if (!form) return;
-  form->SetTopic(topic);
-  form->UpdateCaption();
-}
-
-void CSubforms::ReloadNames(const char* channel) {
-  if (TmChannel* form = FindChannel(channel)) form->ReloadUsers();
-}
-
-void CSubforms::ReloadAllNames() {
-  for (TMDIABS* form : forms_)
-    if (form->Kind == wkChannel) static_cast<TmChannel*>(form)->ReloadUsers();
-}
-
-void CSubforms::Rejoin() {
-  for (TMDIABS* form : forms_) {
-    if (form->Kind != wkChannel) continue;
-    const std::string& name = static_cast<TmChannel*>(form)->ChannelName;
-    Write(RenderRejoin(name.c_str()));
-    Send(Irc::Join(name));
-  }
 }
 
 void CSubforms::SelectPrev() {

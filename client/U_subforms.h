@@ -1,7 +1,7 @@
 // The sub-window manager: every window of the main window's area in one list,
-// front (most recently active) first. It creates and finds windows, routes
-// output lines to them, applies channel and nick changes, closes windows with
-// what each kind owes the server, and arranges them.
+// front (most recently active) first. It creates and finds windows, writes
+// every pane line, closes windows with what each kind owes the server, and
+// arranges them.
 #pragma once
 
 #include <QEvent>
@@ -9,7 +9,10 @@
 #include <QPoint>
 #include <QRect>
 #include <functional>
+#include <string>
 #include <vector>
+
+#include "F_mdiabstract.h"
 
 #include "U_framecolors.h"
 #include "U_windowkinds.h"
@@ -85,12 +88,28 @@ class CSubforms {
   // The channel list window, created in front when there is none.
   TmChanList* OpenChanList();
 
-  void WriteActive(const char* text, int kind);
-  void WriteChannel(const char* name, const char* text, int kind);
-  void WriteAll(const char* text, int kind);
-  // A rendered line to the window its target names; dropped when there is
-  // none. Members and Renamed lines come with their own updates instead.
+  // The one writer of pane lines: a rendered line to the window or windows
+  // its target names; dropped when there is none.
   void Write(const TOutLine& line);
+
+  // The windows of one kind, front first.
+  template <class T>
+  T* Find(const std::function<bool(const T&)>& wanted) const {
+    for (TMDIABS* form : forms_)
+      if (auto* typed = qobject_cast<T*>(form); typed && wanted(*typed)) return typed;
+    return nullptr;
+  }
+  template <class T>
+  T* Find(const char* name) const {
+    return Find<T>([name](const T& form) { return form.IsNamed(name); });
+  }
+  // Each window of the kind; it may close the window it is handed.
+  template <class T, class Action>
+  void Each(Action action) const {
+    const std::vector<TMDIABS*> forms = forms_;
+    for (TMDIABS* form : forms)
+      if (auto* typed = qobject_cast<T*>(form)) action(*typed);
+  }
 
   void BringToFront(TMDIABS* form);
   // A window behind the front one got a line; OnUnreadChanged hears of it.
@@ -98,8 +117,8 @@ class CSubforms {
   // The most the windows behind hold: new lines, or a line naming the user.
   TUnread Unread() const;
   std::function<void()> OnUnreadChanged;
-  // Each line a channel or private window shows, for the chat logs.
-  std::function<void(TMDIABS* form, const std::string& line)> OnWindowLine;
+  // Each line a window with a log name shows, for the chat logs.
+  std::function<void(const std::string& window, const std::string& line)> OnWindowLine;
   void CloseForm(TMDIABS* form);
   void CloseChannel(const char* name);
   void CloseAll();
@@ -107,19 +126,6 @@ class CSubforms {
   void PostClose(TMDIABS* form);
   // True when `event` was one of the posted sub-window actions.
   bool HandleMessage(QEvent* event);
-
-  void UserJoined(const char* channel, const char* nick);
-  void UserParted(const char* channel, const char* nick);
-  void UserQuit(const char* nick);
-  void NickChanged(const char* oldNick, const char* newNick);
-  void UserModeChanged(const char* channel, const char* nick, const char* entry);
-  void ChannelModesChanged(const char* channel);
-  void TopicChanged(const char* channel, const char* topic);
-  void ReloadNames(const char* channel);
-  // The connection closed: every channel window's member list follows the
-  // engine, which has forgotten the old connection's members.
-  void ReloadAllNames();
-  void Rejoin();
 
   void SelectPrev();
   void SelectNext();
@@ -149,7 +155,11 @@ class CSubforms {
   TmDCCFile* FindDCCFile(int seqnum, bool receiving) const;
   void Remove(TMDIABS* form);
   int QueryCount() const;
-  void WriteQueryLine(const char* nick, const char* text, int kind);
+  void Show(TMDIABS* form, const TOutLine& line);
+  void WriteActive(const TOutLine& line);
+  // Any nick can send a private line, so lines would otherwise open windows
+  // without end; past the cap they are shown in the status window instead.
+  void WriteQuery(const TOutLine& line);
   // What closing a window of each kind owes the server or a peer.
   void CloseAction(TMDIABS* form);
   std::vector<TMDIABS*> VisibleForms() const;

@@ -1,6 +1,6 @@
 # Widget-free parts of the chat client: what an engine event shows, what a
 # typed line does, the session that runs the connection, and the questions
-# waiting their turn.
+# waiting their turn, and the chat client that runs them all.
 add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_render.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_input.cpp
@@ -13,6 +13,9 @@ add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_questions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_userlist.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_chatclient.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_chatclient_events.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_chatclient_asks.cpp
 )
 target_include_directories(velko_client_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(velko_client_logic PUBLIC velko_settings Qt6::Core)

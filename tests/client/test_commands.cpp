@@ -6,6 +6,8 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include "F_inputline.h"
+
 #include "F_mchannel.h"
 #include "U_render.h"
 #include "U_subforms.h"

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "F_mchannel.h"
+#include "F_usermenu.h"
 #include "F_mquery.h"
 #include "M_inputbox.h"
 #include "U_codepage.h"
@@ -101,12 +102,12 @@ TEST_F(Conversation, WhoisMemberMenuAndRenames) {
     SelectMemberRow(window, static_cast<int>(std::find(users.begin(), users.end(), entry) - users.begin()));
   };
   select("bob");
-  form.miOp->trigger();
+  form.pmUser->miOp->trigger();
   EXPECT_TRUE(EventuallyShows(channel, "◆ me님이 +o bob 를 지정했습니다.", kKindMode));
   EXPECT_TRUE(bob.WaitForPart("OnMode", "\t#c\tme\t+o bob"));
   EXPECT_TRUE(WaitUntil([&] { return HasMember(form, "#c", "@bob"); }));
   select("@bob");
-  form.miVoice->trigger();
+  form.pmUser->miVoice->trigger();
   EXPECT_TRUE(EventuallyShows(channel, "◆ me님이 +v bob 를 지정했습니다.", kKindMode));
 
   // A rename reaches the member list, the query window and its caption.
@@ -122,7 +123,7 @@ TEST_F(Conversation, WhoisMemberMenuAndRenames) {
   window->Activate();
   select("@bobby");
   ScopedAnswer enter([](TModalForm& box) { QTest::keyClick(dynamic_cast<TKInputBox&>(box).eInput, Qt::Key_Return); });
-  form.miKick->trigger();
+  form.pmUser->miKick->trigger();
   EXPECT_TRUE(EventuallyShows(channel, "◆ bobby님이 me님께 쫓겨났습니다. (me)", kKindKick));
   EXPECT_TRUE(bob.WaitForPart("OnKick", "\t#c\tme\tbobby\t"));
   EXPECT_EQ(window->Users(), std::vector<std::string>{"@me"});

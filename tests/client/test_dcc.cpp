@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "F_mchannel.h"
+#include "F_usermenu.h"
 #include "F_mdccchat.h"
 #include "F_mdccfile.h"
 #include "F_mstatus.h"
@@ -77,7 +78,7 @@ TEST_F(DccWindows, FileOfferedThroughTheMenuArrivesWhole) {
   ASSERT_TRUE(WriteBytes(Path("two words.bin"), bytes));
   peer->target = [this](const char*, uint32_t) { return Append("got"); };
   ScopedAnswer answer([](TModalForm& dialog) { dynamic_cast<TmSendFile&>(dialog).sbSend->click(); });
-  form->miSendDCC->trigger();
+  form->pmUser->miSendDCC->trigger();
 
   ASSERT_TRUE(peer->WaitFor("OnDisconnectRecv\t0\t1", 20000));
   EXPECT_EQ(peer->Events({"OnSendRequest"}).at(0).rfind("OnSendRequest\t0\t" + me + "\ttwo_words.bin\t300000", 0), 0u);
@@ -135,7 +136,7 @@ TEST_F(DccWindows, ClosingTheProgressWindowCancelsBothSides) {
 // the peer's nick change, and closing its window ends it for the peer.
 TEST_F(DccWindows, ChatFromTheMenuBothWays) {
   peer->acceptChat = true;
-  form->miDCCChat->trigger();
+  form->pmUser->miDCCChat->trigger();
   auto* window = static_cast<TmDCCChat*>(form->Subforms().FrontForm());
   ASSERT_EQ(window->Kind, wkDccChat);
   ASSERT_TRUE(peer->WaitFor("OnDCCChatConnect\t0", 10000));
@@ -238,7 +239,7 @@ TEST_F(DccWindows, AFileOfferWaitingForItsAnswerHoldsNothingBack) {
 // Offers nobody answers expire: the open dialog closes, the waiting one goes
 // too, each with a line, and nothing is left waiting or connected.
 TEST_F(DccWindows, OffersNobodyAnswersExpire) {
-  form->SetOfferLifetime(300);
+  form->Client().SetOfferLifetime(std::chrono::milliseconds(300));
   bool closedByItself = false;
   ScopedAnswer answer([&](TModalForm& dialog) {
     QPointer<TModalForm> open(&dialog);

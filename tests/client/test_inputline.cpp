@@ -10,6 +10,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "F_inputline.h"
+
 #include "F_mchannel.h"
 #include "F_mstatus.h"
 #include "M_pastebox.h"

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "F_mchannel.h"
+#include "F_usermenu.h"
 #include "F_mquery.h"
 #include "F_shape.h"
 #include "M_inputbox.h"
@@ -38,12 +39,12 @@ TEST(MainForm, UserMenuSendsExactLines) {
   TMainForm& form = *wired.form;
   EXPECT_EQ(form.pmUser->actions().size(), 12);
 
-  form.miOp->trigger();  // nothing selected yet
+  form.pmUser->miOp->trigger();  // nothing selected yet
   SelectMemberRow(channel, 0);  // "@Zed"
   const std::vector<std::pair<QAction*, std::string>> items = {
-      {form.miWhois, "WHOIS Zed\r\n"},        {form.miOp, "MODE #c +o :Zed\r\n"},
-      {form.miDeop, "MODE #c -o :Zed\r\n"},   {form.miVoice, "MODE #c +v :Zed\r\n"},
-      {form.miDevoice, "MODE #c -v :Zed\r\n"},
+      {form.pmUser->miWhois, "WHOIS Zed\r\n"},        {form.pmUser->miOp, "MODE #c +o :Zed\r\n"},
+      {form.pmUser->miDeop, "MODE #c -o :Zed\r\n"},   {form.pmUser->miVoice, "MODE #c +v :Zed\r\n"},
+      {form.pmUser->miDevoice, "MODE #c -v :Zed\r\n"},
   };
   for (const auto& [item, line] : items) {
     item->trigger();
@@ -62,7 +63,7 @@ TEST(MainForm, UserMenuSendsExactLines) {
       box.eInput->setText(QString::fromUtf8("도배 그만"));
       QTest::keyClick(box.eInput, Qt::Key_Return);
     });
-    form.miKick->trigger();
+    form.pmUser->miKick->trigger();
     EXPECT_EQ(offered, "me");
   }
   EXPECT_TRUE(wired.Sent(std::string("KICK #c Zed :") + Cp949Literal("도배 그만") + "\r\n"));
@@ -72,12 +73,12 @@ TEST(MainForm, UserMenuSendsExactLines) {
   SelectMemberRow(channel, 2);  // "me"
   form.Subforms().OnUserMenu(channel, QPoint(0, 0));
   form.pmUser->close();
-  for (QAction* item : {form.miSendDCC, form.miDCCChat, form.miOp, form.miDeop, form.miVoice, form.miDevoice,
-                        form.miKick}) {
+  for (QAction* item : {form.pmUser->miSendDCC, form.pmUser->miDCCChat, form.pmUser->miOp, form.pmUser->miDeop, form.pmUser->miVoice, form.pmUser->miDevoice,
+                        form.pmUser->miKick}) {
     EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
     item->trigger();
   }
-  EXPECT_TRUE(form.miWhois->isEnabled());
+  EXPECT_TRUE(form.pmUser->miWhois->isEnabled());
   form.SendIRCLine("PING :self");
   EXPECT_TRUE(wired.Sent("PING :self\r\n"));
   EXPECT_FALSE(wired.server.Received().contains(" :me\r\n"));
@@ -86,13 +87,13 @@ TEST(MainForm, UserMenuSendsExactLines) {
   SelectMemberRow(channel, 0);
   form.Subforms().OnUserMenu(channel, QPoint(0, 0));
   form.pmUser->close();
-  EXPECT_TRUE(form.miKick->isEnabled()) << "another member's row offers the items again";
+  EXPECT_TRUE(form.pmUser->miKick->isEnabled()) << "another member's row offers the items again";
 
-  form.miQuery->trigger();
+  form.pmUser->miQuery->trigger();
   TMDIABS* front = form.Subforms().FrontForm();
   ASSERT_EQ(front->Kind, wkQuery);
   EXPECT_EQ(static_cast<TmQuery*>(front)->Nick, "Zed");
-  form.miWhois->trigger();  // a query in front: no member to act on
+  form.pmUser->miWhois->trigger();  // a query in front: no member to act on
   form.SendIRCLine("PING :marker");
   EXPECT_TRUE(wired.Sent("PING :marker\r\n"));
   EXPECT_EQ(wired.server.Received().count("WHOIS"), 1);

@@ -150,7 +150,7 @@ TEST(Replies, WindowsAndConnectionGoMidway) {
   irc.SimulateLine(":srv 322 me #late 3 :gone");
   irc.SimulateLine(":srv 323 me :End");
   EXPECT_EQ(ChanList(form), nullptr);
-  EXPECT_FALSE(form.Listing);
+  EXPECT_FALSE(form.Client().Listing());
 
   irc.SimulateLine(":srv 321 me Channel :Users Name");
   irc.SimulateLine(":me!u@h JOIN :#c");
@@ -160,7 +160,7 @@ TEST(Replies, WindowsAndConnectionGoMidway) {
     irc.SimulateLine(":srv 332 me #C :for the dialog");
     form.Subforms().CloseChannel("#c");
     wired.server.CloseClient();
-    WaitUntil([&] { return !form.Listing; });
+    WaitUntil([&] { return !form.Client().Listing(); });
     dialog.close();
   });
   form.ShowChanChange();
@@ -179,7 +179,7 @@ TEST(Replies, ListingWithoutStartReplyOpensAtTheFirstRow) {
   ASSERT_NE(ChanList(form), nullptr);
   EXPECT_EQ(ChanList(form)->sgChanList->Model().Entry(0)->users, 5);
   EXPECT_EQ(ChanList(form)->sgChanList->Model().Entry(1)->users, 3);
-  EXPECT_FALSE(form.Listing);
+  EXPECT_FALSE(form.Client().Listing());
 }
 
 // A server that announces nothing gets the typed text in CP949, where an

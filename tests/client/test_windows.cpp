@@ -9,6 +9,7 @@
 #include "F_mchannel.h"
 #include "F_mdccchat.h"
 #include "F_mquery.h"
+#include "F_mstatus.h"
 #include "U_codepage.h"
 #include "U_lib.h"
 #include "U_subforms.h"
@@ -78,22 +79,37 @@ TEST(Subforms, OrderActivationAndArrangement) {
   EXPECT_EQ(manager.Form(2)->geometry(), QRect(0, 219, 561, 220));
 }
 
+TOutLine Out(TOutTarget where, const char* name, const char* text) { return {where, name, kKindNotice, text}; }
+
+QString Lines(TmABSRich* pane) { return PaneText(pane).replace(" \n", "\n").trimmed(); }
+
+// Each target reaches its windows and no other; a member's line goes where
+// the member is, a rename's also to the partner's private window.
 TEST(Subforms, OutputGoesWhereItBelongs) {
   WiredForm wired;
   CSubforms& manager = wired.form->Subforms();
-  TmABSRich* status = static_cast<TmABSRich*>(manager.Form(0));
+  TmABSRich* status = manager.Form(0)->Output();
   TmChannel* a = manager.OpenChannel("#a");
-  manager.WriteChannel("#A", "to a", 5);
-  manager.WriteChannel("#none", "lost", 5);
-  manager.WriteActive("active line", 4);
-  manager.WriteAll("everyone", 16);
-  EXPECT_TRUE(PaneText(a).contains("to a"));
-  EXPECT_TRUE(PaneText(a).contains("active line"));
+  TmChannel* b = manager.OpenChannel("#b");
+  a->AddUser("@zed");
+  TmQuery* zed = manager.OpenQuery("Zed");
+  manager.Write(Out(TOutTarget::Channel, "#A", "to a"));
+  manager.Write(Out(TOutTarget::Channel, "#none", "lost"));
+  manager.Write(Out(TOutTarget::Active, "", "active line"));
+  manager.Write(Out(TOutTarget::All, "", "everyone"));
+  manager.Write(Out(TOutTarget::Members, "ZED", "zed quits"));
+  manager.Write(Out(TOutTarget::Renamed, "zed", "zed renamed"));
+  EXPECT_EQ(Lines(a), "to a\neveryone\nzed quits\nzed renamed");
+  EXPECT_EQ(Lines(b), "everyone");
+  EXPECT_EQ(Lines(zed), "active line\neveryone\nzed renamed");
+  manager.CloseForm(zed);
   manager.CloseForm(a);
-  manager.WriteActive("falls back to status", 4);
-  EXPECT_TRUE(PaneText(status).contains("falls back to status"));
-  EXPECT_FALSE(PaneText(status).contains("lost"));
-  EXPECT_TRUE(PaneText(status).contains("everyone"));
+  manager.CloseForm(b);
+  manager.Write(Out(TOutTarget::Active, "", "falls back to status"));
+  EXPECT_TRUE(Lines(status).endsWith("everyone\nfalls back to status"));
+  manager.CloseForm(manager.Form(0));
+  manager.Write(Out(TOutTarget::Status, "", "reopens it"));
+  EXPECT_EQ(Lines(manager.Find<TmStatus>(nullptr)), "reopens it");
 }
 
 int QueryWindows(const CSubforms& manager) {
@@ -297,7 +313,7 @@ TEST(DccChatLines, NickAndTextKeepTheirCharacters) {
   for (int i = 0; i < 300; ++i) korean += "가";
   for (const std::string& text : {korean, std::string(Cp949Literal(korean.c_str()))}) {
     chat->rView->clear();
-    chat->AddMessage(text.c_str());
+    wired.form->Engine().OnDCCChatMessage(0, text.c_str());
     const QString shown = PaneText(chat);
     EXPECT_TRUE(shown.startsWith(QString::fromUtf8("<철수> 가가"))) << shown.left(20).toStdString();
     EXPECT_FALSE(shown.contains(QChar::ReplacementCharacter));

@@ -1,0 +1,159 @@
+// The chat client apart from its windows: it owns the engine, the settings,
+// the session, the questions, the paced sender, the chat logs and the
+// aliases, handles every engine event the user sees, and reaches the windows
+// only through IChatView.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "C_datas.h"
+#include "U_chatlog.h"
+#include "U_chatview.h"
+#include "U_input.h"
+#include "U_questions.h"
+#include "Zoengine.h"
+
+class MCommandProcedure;
+class TPacedSender;
+class TSession;
+
+class TChatClient : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TChatClient(QObject* parent = nullptr);
+  ~TChatClient() override;
+
+  // Events reach the view only while one is set; the window sets none while
+  // it tears down.
+  void SetView(IChatView* view) { view_ = view; }
+
+  TZoEngine& Engine() { return IRC; }
+  const TZoEngine& Engine() const { return IRC; }
+  CDatas& Settings() { return datas_; }
+  TSession& Session() { return *session_; }
+
+  void ApplyNick(const std::string& nick);
+  void SetAutoJoinChannels(const char* list);
+  const std::vector<std::string>& AutoJoin() const;
+  // A connection the user asks for starts a new session.
+  void ConnectTo(const char* server);
+  // The user left the server on purpose: no reconnect until the next ConnectTo.
+  void UserQuit();
+  // How long a peer's offer waits for its answer before it is declined.
+  void SetOfferLifetime(std::chrono::milliseconds lifetime) { questions_.SetOfferLifetime(lifetime); }
+
+  // --- lines out ---
+  // True when the line was handed to a live connection.
+  bool Send(const std::string& line);
+  // A raw line from the page; a QUIT ends the session.
+  void SendRaw(const std::string& line);
+  // A typed line, in the coding the server reads.
+  void RunLine(const std::string& line);
+  void RunAction(TLineAction action);
+  // The text as the wire takes it: UTF-8 on a UTF-8 server, else CP949.
+  std::string WireText(const QString& text) const;
+  // A page can call far faster than lines may go out (20 minutes' worth).
+  static constexpr int kMaxWaitingInput = 600;
+  // Lines typed or pasted that still wait their turn.
+  int Waiting() const;
+  // Esc stops a paste that is still going out line by line.
+  void CancelSending();
+  // A paste of several lines the user agreed to, to the window it was pasted in.
+  void Paste(const std::vector<std::string_view>& lines, const TFront& front, bool joined);
+
+  // A direct chat the user offers from the member menu.
+  void StartChat(const std::string& nick);
+
+  // A channel or private window's line, for the chat logs.
+  void LogLine(const std::string& window, const std::string& line);
+  bool Listing() const { return listing_; }
+
+ private:
+  void BindEngine();
+  void Write(const std::optional<TOutLine>& line);
+  void Rejoin();
+  void ShowWindowHint();
+
+  // The engine's events the user sees, one handler each.
+  void IRCConnect(void* noUse);
+  void IRCDisconnect(void* noUse);
+  void IRCIRCError(int* errorCode);
+  void IRCIRC(__IRCData* record);
+  void IRCCTCP(__CTCPData* record);
+  void IRCLogon(void* noUse);
+  void IRCPrivmsg(const char* sender, const char* target, const char* text);
+  void IRCNotice(const char* sender, const char* target, const char* text);
+  void IRCNick(const char* oldNick, const char* newNick);
+  void IRCOwnerJoin(const char* channel);
+  void IRCOtherJoin(const char* channel, const char* nick);
+  void IRCOwnerPart(const char* channel, const char* message);
+  void IRCOtherPart(const char* channel, const char* nick, const char* message);
+  void IRCOtherQuit(const char* nick, const char* message);
+  void IRCKick(const char* channel, const char* kicker, const char* victim, const char* reason);
+  void IRCNMode(const char* channel, const char* modes);
+  void IRCNTopic(const char* channel, const char* topic);
+  void IRCTopic(const char* channel, const char* setter, const char* topic);
+  void IRCMode(const char* target, const char* setter, const char* modes);
+  void IRCUserMode(const char* channel, const char* nick, const char* change);
+  void IRCChanMode(const char* channel, const char* modes);
+  void IRCInvite(const char* channel, const char* inviter);
+  void IRCList(int numeric, const char* channel, const char* topic, int users);
+  void IRCNames(const char* channel, const char* names);
+  void IRCWhois(const char* text, int numeric, const char* sameText);
+  void IRCConnectForSend(int seqnum);
+  void IRCSentPack(int seqnum, uint32_t blockBytes, uint64_t sentEnd, uint64_t acked);
+  void IRCDisconnectSend(int seqnum, bool success);
+  void IRCSendReady(int seqnum, const char* nick, const char* fileName, uint64_t size);
+  void IRCSendRequest(int seqnum, const char* nick, const char* fileName, uint64_t size, FileHandle* file);
+  void IRCConnectRecv(int seqnum);
+  void IRCDisconnectRecv(int seqnum, bool success);
+  void IRCRecvPack(int seqnum, uint32_t blockBytes, uint64_t position);
+  void IRCDCCChat(int seqnum, const char* nick, const char* address, int port, int* accept);
+  void IRCDCCChatConnect(int seqnum);
+  void IRCDCCChatDisconnect(int seqnum);
+  void IRCDCCChatMessage(int seqnum, const char* text);
+
+  // The session's first message of the day opens its viewer; later ones, as
+  // after a reconnect, become status lines.
+  void StartMotd();
+  void AddMotdLine(const char* rest);
+  // Ends a listing the server will not finish (the connection is gone).
+  void AbandonListing();
+
+  // Questions are asked from the event loop, never inside the engine's own
+  // event, and one at a time.
+  void AskReply(int code, const char* rest);
+  TQuestions::TAdded Ask(const TQuestion& question);
+  void AskWaiting();
+  void AskOne(uint64_t id, const TQuestion& question);
+  void AskKey(const TQuestion& question);
+  void AskFileOffer(uint64_t id, const TQuestion& offer);
+  void AskChatOffer(uint64_t id, const TQuestion& offer);
+  // A peer's offer that cannot wait for its turn; true when it was queued.
+  bool QueueOffer(const TQuestion& offer);
+  void OpenOfferedChat(int seqnum, const char* nick, const char* address, int port);
+  // Declines the offers nobody answered in time.
+  void ExpireQuestions();
+  void ArmQuestionExpiry();
+
+  IChatView* view_ = nullptr;
+  TZoEngine IRC;
+  CDatas datas_;
+  TChatLog chatLog_;
+  std::unique_ptr<MCommandProcedure> alias_;
+  TPacedSender* sender_;  // a child
+  std::unique_ptr<TSession> session_;
+  TQuestions questions_;
+  QTimer windowHint_;
+  QTimer questionExpiry_;
+  bool listing_ = false;
+  bool motdShown_ = false;     // the session's viewer has been opened
+  bool motdToStatus_ = false;  // the message of the day under way goes to the status window
+};

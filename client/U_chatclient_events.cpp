@@ -1,0 +1,106 @@
+// The engine's conversation events as the user sees them: what each line
+// says and where it goes is decided by U_render; these handlers hand the line
+// to the view together with the window and member changes that go with it.
+#include "C_channel.h"
+#include "U_chatclient.h"
+#include "U_commondata.h"
+#include "U_ircline.h"
+#include "U_render.h"
+
+void TChatClient::IRCPrivmsg(const char* sender, const char* target, const char* text) {
+  Write(RenderChannelMessage(sender, target, text, IRC.Nick().c_str()));
+}
+
+void TChatClient::IRCNotice(const char* sender, const char* target, const char* text) {
+  Write(RenderNotice(sender, target, text));
+}
+
+void TChatClient::IRCCTCP(__CTCPData* record) {
+  if (record) Write(RenderCtcp(*record));
+}
+
+void TChatClient::IRCOwnerJoin(const char* channel) {
+  view_->OpenChannel(channel);
+  Send(Irc::Mode(channel));
+  Write(RenderOwnerJoin(channel));
+}
+
+void TChatClient::IRCOtherJoin(const char* channel, const char* nick) {
+  Write(RenderOtherJoin(channel, nick));
+  view_->MemberJoined(channel, nick);
+}
+
+void TChatClient::IRCOwnerPart(const char* channel, const char*) { view_->CloseChannel(channel); }
+
+void TChatClient::IRCOtherPart(const char* channel, const char* nick, const char*) {
+  if (!view_->IsOpen(TFrontKind::Channel, channel)) return;
+  view_->MemberLeft(channel, nick);
+  Write(RenderOtherPart(channel, nick));
+}
+
+// The line goes to every window whose list still holds the member; then the
+// lists let the member go.
+void TChatClient::IRCOtherQuit(const char* nick, const char*) {
+  Write(RenderOtherQuit(nick));
+  view_->MemberQuit(nick);
+}
+
+void TChatClient::IRCKick(const char* channel, const char* kicker, const char* victim, const char* reason) {
+  const std::optional<TOutLine> line = RenderKick(channel, kicker, victim, reason, IRC.Nick().c_str());
+  if (IsOwnKick(victim, IRC.Nick().c_str())) {
+    // Closed first, so the line does not vanish with the window when that
+    // window was the one in front.
+    view_->CloseChannel(channel);
+    return Write(line);
+  }
+  if (!view_->IsOpen(TFrontKind::Channel, channel)) return;
+  view_->MemberLeft(channel, victim);
+  Write(line);
+}
+
+void TChatClient::IRCNick(const char* oldNick, const char* newNick) {
+  Write(RenderNick(oldNick, newNick));
+  view_->NickChanged(oldNick, newNick);
+  if (!ZoSameName(oldNick, datas_.Nick.c_str())) return;
+  datas_.Nick = newNick;
+  view_->ShowOwnNick(newNick);
+}
+
+void TChatClient::IRCInvite(const char* channel, const char* inviter) { Write(RenderInvite(channel, inviter)); }
+
+void TChatClient::IRCMode(const char* target, const char* setter, const char* modes) {
+  Write(RenderMode(target, setter, modes));
+}
+
+void TChatClient::IRCUserMode(const char* channel, const char* nick, const char*) {
+  const CZoChannel* record = IRC.FindChan(channel);
+  if (!record) return;
+  ZoString entry;
+  const char* shown = record->MemberDisplayName(nick, &entry);
+  if (shown && *shown) view_->MemberChanged(channel, nick, shown);
+}
+
+void TChatClient::IRCNMode(const char* channel, const char*) { view_->ModesChanged(channel); }
+
+void TChatClient::IRCChanMode(const char* channel, const char*) {
+  if (!IsChannelName(channel)) return;
+  view_->ModesChanged(channel);
+  view_->ModesAnswered(channel);
+}
+
+void TChatClient::IRCTopic(const char* channel, const char* setter, const char* topic) {
+  Write(RenderTopic(channel, setter, topic));
+  view_->TopicChanged(channel, topic);
+}
+
+void TChatClient::IRCNTopic(const char* channel, const char* topic) {
+  if (view_->TopicAnswered(channel, topic)) return;
+  Write(RenderNTopic(channel, topic));
+  view_->TopicChanged(channel, topic);
+}
+
+void TChatClient::IRCNames(const char* channel, const char* names) {
+  if (names) view_->ReloadMembers(channel);
+}
+
+void TChatClient::IRCWhois(const char*, int numeric, const char* sameText) { Write(RenderWhois(numeric, sameText)); }

@@ -1,0 +1,211 @@
+#include "U_windowview.h"
+
+#include <QLabel>
+
+#include "C_channel.h"
+#include "F_mainform.h"
+#include "F_mchanlist.h"
+#include "F_mchannel.h"
+#include "F_mdccchat.h"
+#include "F_mdccfile.h"
+#include "F_mquery.h"
+#include "M_chaninfo.h"
+#include "M_filesave.h"
+#include "M_inputbox.h"
+#include "M_motd.h"
+#include "M_msgbox.h"
+#include "U_chatclient.h"
+#include "U_codepage.h"
+#include "U_modalman.h"
+#include "U_render.h"
+#include "U_subforms.h"
+
+TWindowView::TWindowView(TMainForm& form, CSubforms& subforms, TChatClient& client)
+    : form_(form), subforms_(subforms), client_(client) {}
+
+void TWindowView::Write(const TOutLine& line) { subforms_.Write(line); }
+
+// --- windows ---
+
+TmChannel* TWindowView::Channel(const std::string& name) const { return subforms_.FindChannel(name.c_str()); }
+
+TFront TWindowView::InputFront() const { return subforms_.InputFront(); }
+
+bool TWindowView::IsOpen(TFrontKind kind, const std::string& name) const {
+  if (kind == TFrontKind::Channel) return Channel(name);
+  return kind == TFrontKind::Query && subforms_.Find<TmQuery>(name.c_str());
+}
+
+std::vector<std::string> TWindowView::OpenChannels() const {
+  std::vector<std::string> names;
+  subforms_.Each<TmChannel>([&](TmChannel& form) { names.push_back(form.ChannelName); });
+  return names;
+}
+
+void TWindowView::OpenChannel(const std::string& name) { subforms_.OpenChannel(name.c_str())->UpdateCaption(); }
+
+void TWindowView::CloseChannel(const std::string& name) {
+  TmChannel* form = Channel(name);
+  if (!form) return;
+  form->Parted = true;
+  subforms_.CloseForm(form);
+}
+
+void TWindowView::ActivateChannel(const std::string& name) {
+  if (TmChannel* form = Channel(name)) subforms_.PostActivate(form);
+}
+
+void TWindowView::ShowQuery(const std::string& nick) {
+  TmQuery* query = subforms_.OpenQuery(nick.c_str());
+  query->show();
+  query->Activate();
+}
+
+void TWindowView::OpenChat(int chatId, const std::string& nick) {
+  TmDCCChat* form = subforms_.NewDCCChat();
+  form->SetNick(nick.c_str());
+  form->ChatId = chatId;
+}
+
+std::string TWindowView::ChatPeer(int chatId) const {
+  const TmDCCChat* form = subforms_.FindDCCChat(chatId);
+  return form ? form->Nick : std::string();
+}
+
+void TWindowView::ShowOwnNick(const std::string& nick) { form_.lbNick->setText(DecodeDisplay(nick.c_str())); }
+
+// --- members and channel state ---
+
+void TWindowView::MemberJoined(const std::string& channel, const std::string& nick) {
+  if (TmChannel* form = Channel(channel)) form->AddUser(nick.c_str());
+}
+
+void TWindowView::MemberLeft(const std::string& channel, const std::string& nick) {
+  if (TmChannel* form = Channel(channel)) form->RemoveUser(nick.c_str());
+}
+
+void TWindowView::MemberQuit(const std::string& nick) {
+  subforms_.Each<TmChannel>([&](TmChannel& form) { form.RemoveUser(nick.c_str()); });
+}
+
+void TWindowView::NickChanged(const std::string& oldNick, const std::string& newNick) {
+  subforms_.Each<TMDIABS>([&](TMDIABS& form) { form.Rename(oldNick.c_str(), newNick.c_str()); });
+}
+
+void TWindowView::MemberChanged(const std::string& channel, const std::string& nick, const std::string& entry) {
+  if (TmChannel* form = Channel(channel)) form->SetUserEntry(nick.c_str(), entry.c_str());
+}
+
+void TWindowView::ModesChanged(const std::string& channel) {
+  TmChannel* form = Channel(channel);
+  const CZoChannel* record = client_.Engine().FindChan(channel.c_str());
+  if (form && record) form->SetModes(record->Modes());
+}
+
+void TWindowView::TopicChanged(const std::string& channel, const std::string& topic) {
+  TmChannel* form = Channel(channel);
+  if (!form) return;
+  form->SetTopic(topic.c_str());
+  form->UpdateCaption();
+}
+
+void TWindowView::ReloadMembers(const std::string& channel) {
+  subforms_.Each<TmChannel>([&](TmChannel& form) {
+    if (channel.empty() || form.IsNamed(channel.c_str())) form.ReloadUsers();
+  });
+}
+
+// --- the listing, the message of the day, the channel dialog ---
+
+void TWindowView::ListReply(int numeric, const char* channel, int users, const char* topic) {
+  if (numeric == 321) listWindow_ = subforms_.OpenChanList();
+  // Rows and the end go to the window the last start opened; a window closed
+  // meanwhile is not touched.
+  if (!listWindow_) return;
+  listWindow_->ListReply(numeric, channel, users, topic);
+  if (numeric == 322 || numeric == 321) return;
+  if (numeric == 323) listWindow_->Activate();
+  listWindow_ = nullptr;
+}
+
+void TWindowView::OpenMotd() { OpenMOTD(&form_); }
+
+void TWindowView::AddMotdLine(const char* text) { OpenMOTD(&form_)->AddLine(text); }
+
+bool TWindowView::TopicAnswered(const std::string& channel, const std::string& topic) {
+  TmChanInfo* dialog = TmChanInfo::Current();
+  return dialog && dialog->ShowTopic(channel.c_str(), topic.c_str());
+}
+
+void TWindowView::ModesAnswered(const std::string& channel) {
+  const CZoChannel* record = client_.Engine().FindChan(channel.c_str());
+  if (TmChanInfo* dialog = TmChanInfo::Current(); dialog && record)
+    dialog->ShowModes(channel.c_str(), record->Modes(), record->Key(), record->Limit());
+}
+
+// --- file transfers ---
+
+void TWindowView::OpenTransfer(const TTransferShown& transfer) {
+  TmDCCFile* form = transfer.receiving ? subforms_.NewDCCRecv() : subforms_.NewDCCSend();
+  form->Setup(transfer.seqnum, transfer.nick.c_str(), transfer.fileName.c_str(), transfer.size);
+  if (transfer.receiving) form->SetSessionStart(transfer.sessionStart);
+  form->SetStatus(transfer.receiving ? TTransferStatus::Connecting : TTransferStatus::WaitingToSend);
+  form->UpdateCaption();
+}
+
+void TWindowView::TransferConnected(int seqnum, bool receiving, const std::string& fileName) {
+  TmDCCFile* form = receiving ? subforms_.FindDCCRecv(seqnum) : subforms_.FindDCCSend(seqnum);
+  if (!form) return;
+  if (!fileName.empty()) form->SetFileName(fileName.c_str());
+  form->SetStatus(TTransferStatus::Connected);
+  form->UpdateCaption();
+}
+
+void TWindowView::TransferProgress(int seqnum, bool receiving, uint64_t position) {
+  TmDCCFile* form = receiving ? subforms_.FindDCCRecv(seqnum) : subforms_.FindDCCSend(seqnum);
+  if (!form) return;
+  // A send's first acknowledged position is where a resumed send began.
+  if (!receiving) form->SetSessionStart(position);
+  form->SetTransferred(position);
+}
+
+void TWindowView::TransferEnded(int seqnum, bool receiving, bool success) {
+  TmDCCFile* form = receiving ? subforms_.FindDCCRecv(seqnum) : subforms_.FindDCCSend(seqnum);
+  if (form) form->Finish(success);
+}
+
+void TWindowView::CloseTransfer(int seqnum, bool receiving) {
+  subforms_.CloseForm(receiving ? subforms_.FindDCCRecv(seqnum) : subforms_.FindDCCSend(seqnum));
+}
+
+// --- questions ---
+
+void TWindowView::NoteAsking() { askedModalDepth_ = RunningModalCount(); }
+
+void TWindowView::Tell(const std::string& text) {
+  NoteAsking();
+  ShowMessageBox(text.c_str());
+}
+
+void TWindowView::AskNick() {
+  NoteAsking();
+  form_.ShowNickChange();
+}
+
+std::string TWindowView::AskKey(const std::string& channel) {
+  NoteAsking();
+  return ShowInputBox(Cp949Literal("채널 암호 입력"),
+                      ComposeLine("%s 채널의 암호를 입력해 주세요", {channel.c_str()}).c_str());
+}
+
+bool TWindowView::AskChat(const std::string& nick) {
+  NoteAsking();
+  return ShowConfirmBox(ChatOfferPrompt(nick.c_str()).c_str());
+}
+
+FileHandle TWindowView::AskSaveFile(const TQuestion& offer, const std::function<bool()>& stillOpen) {
+  NoteAsking();
+  return ::AskSaveFile(offer.nick.c_str(), offer.fileName.c_str(), offer.size, client_.Settings().DCCDir, stillOpen);
+}
+
+void TWindowView::CancelQuestion() { CancelModalsAbove(askedModalDepth_); }

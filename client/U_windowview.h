@@ -1,0 +1,71 @@
+// The main window's answer to the chat client: lines, windows, member lists,
+// transfers and questions, carried out on the sub-windows and dialogs.
+#pragma once
+
+#include <QPointer>
+#include <cstddef>
+
+#include "U_chatview.h"
+
+class CSubforms;
+class TChatClient;
+class TMainForm;
+class TmChanList;
+class TmChannel;
+
+class TWindowView : public IChatView {
+ public:
+  TWindowView(TMainForm& form, CSubforms& subforms, TChatClient& client);
+
+  void Write(const TOutLine& line) override;
+
+  TFront InputFront() const override;
+  bool IsOpen(TFrontKind kind, const std::string& name) const override;
+  std::vector<std::string> OpenChannels() const override;
+  void OpenChannel(const std::string& name) override;
+  void CloseChannel(const std::string& name) override;
+  void ActivateChannel(const std::string& name) override;
+  void ShowQuery(const std::string& nick) override;
+  void OpenChat(int chatId, const std::string& nick) override;
+  std::string ChatPeer(int chatId) const override;
+  void ShowOwnNick(const std::string& nick) override;
+
+  void MemberJoined(const std::string& channel, const std::string& nick) override;
+  void MemberLeft(const std::string& channel, const std::string& nick) override;
+  void MemberQuit(const std::string& nick) override;
+  void NickChanged(const std::string& oldNick, const std::string& newNick) override;
+  void MemberChanged(const std::string& channel, const std::string& nick, const std::string& entry) override;
+  void ModesChanged(const std::string& channel) override;
+  void TopicChanged(const std::string& channel, const std::string& topic) override;
+  void ReloadMembers(const std::string& channel) override;
+
+  void ListReply(int numeric, const char* channel, int users, const char* topic) override;
+  void OpenMotd() override;
+  void AddMotdLine(const char* text) override;
+  bool TopicAnswered(const std::string& channel, const std::string& topic) override;
+  void ModesAnswered(const std::string& channel) override;
+
+  void OpenTransfer(const TTransferShown& transfer) override;
+  void TransferConnected(int seqnum, bool receiving, const std::string& fileName) override;
+  void TransferProgress(int seqnum, bool receiving, uint64_t position) override;
+  void TransferEnded(int seqnum, bool receiving, bool success) override;
+  void CloseTransfer(int seqnum, bool receiving) override;
+
+  void Tell(const std::string& text) override;
+  void AskNick() override;
+  std::string AskKey(const std::string& channel) override;
+  bool AskChat(const std::string& nick) override;
+  FileHandle AskSaveFile(const TQuestion& offer, const std::function<bool()>& stillOpen) override;
+  void CancelQuestion() override;
+
+ private:
+  TmChannel* Channel(const std::string& name) const;
+  // Dialogs already running when the question being asked opened its own.
+  void NoteAsking();
+
+  TMainForm& form_;
+  CSubforms& subforms_;
+  TChatClient& client_;
+  QPointer<TmChanList> listWindow_;  // the window the current listing fills
+  size_t askedModalDepth_ = 0;
+};
