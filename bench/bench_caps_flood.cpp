@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   app.processEvents();
   const long before = CurrentRssKb();
   bool done = false;
-  AlsoOn(form.Engine().OnPing, [&] { done = true; });
+  AlsoOn(form.Client().Engine().OnPing, [&] { done = true; });
   form.ApplyNick("me");
   form.ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   while (!done) app.processEvents(QEventLoop::WaitForMoreEvents);

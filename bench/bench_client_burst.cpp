@@ -125,14 +125,14 @@ int main(int argc, char** argv) {
   form.show();
 
   bool pinged = false;
-  auto onPing = form.Engine().OnPing;
-  form.Engine().OnPing = [&](void* none) {
+  auto onPing = form.Client().Engine().OnPing;
+  form.Client().Engine().OnPing = [&](void* none) {
     pinged = true;
     ZoRaise(onPing, none);
   };
   bool loggedOn = false;
-  auto onLogon = form.Engine().OnLogon;
-  form.Engine().OnLogon = [&](void* none) {
+  auto onLogon = form.Client().Engine().OnLogon;
+  form.Client().Engine().OnLogon = [&](void* none) {
     loggedOn = true;
     ZoRaise(onLogon, none);
   };

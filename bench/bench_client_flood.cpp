@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
   QTemporaryDir registry;  // the user's own settings stay untouched
   qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(registry.path()));
   TMainForm form;
-  form.Settings().ChatLogs = qEnvironmentVariableIntValue("FLOOD_LOGS");
+  form.Client().Settings().ChatLogs = qEnvironmentVariableIntValue("FLOOD_LOGS");
   form.show();
   MeasureManyWindows(form);
 
@@ -88,20 +88,20 @@ int main(int argc, char** argv) {
   bool done = false;
   std::chrono::steady_clock::time_point firstLine;
   // Wrapped, so whatever the window does with these events still happens.
-  auto onLine = form.Engine().OnLine;
-  form.Engine().OnLine = [&](const char* line) {
+  auto onLine = form.Client().Engine().OnLine;
+  form.Client().Engine().OnLine = [&](const char* line) {
     if (firstLine == std::chrono::steady_clock::time_point() && std::strstr(line, "PRIVMSG"))
       firstLine = std::chrono::steady_clock::now();
     ZoRaise(onLine, line);
   };
   int messages = 0;
-  auto onPrivmsg = form.Engine().OnPrivmsg;
-  form.Engine().OnPrivmsg = [&](const char* nick, const char* target, const char* text) {
+  auto onPrivmsg = form.Client().Engine().OnPrivmsg;
+  form.Client().Engine().OnPrivmsg = [&](const char* nick, const char* target, const char* text) {
     ++messages;
     ZoRaise(onPrivmsg, nick, target, text);
   };
-  auto onPing = form.Engine().OnPing;
-  form.Engine().OnPing = [&](void* none) {
+  auto onPing = form.Client().Engine().OnPing;
+  form.Client().Engine().OnPing = [&](void* none) {
     done = true;
     ZoRaise(onPing, none);
   };
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   FILE* report = fdopen(pipeFds[0], "r");
   if (!report || std::fscanf(report, "%lf", &ms) != 1) return 1;
   waitpid(server, nullptr, 0);
-  std::printf("chat logs: %s\n", form.Settings().ChatLogs ? "written" : "off");
+  std::printf("chat logs: %s\n", form.Client().Settings().ChatLogs ? "written" : "off");
   std::printf("flood: %d lines until the PING was answered: %.0f ms = %.0f lines/s\n", kFloodLines, ms,
               kFloodLines / (ms / 1000.0));
   std::printf("messages handled by the window: %d\n", messages);

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   form.show();
   QApplication::processEvents();
   const double shown = Milliseconds([&] {
-    for (const std::string& line : lines) form.Engine().SimulateLine(line.c_str());
+    for (const std::string& line : lines) form.Client().Engine().SimulateLine(line.c_str());
     QApplication::processEvents();
     form.grab();  // the first screen of rows painted
   });

@@ -351,9 +351,9 @@ struct WindowSide {
   WindowSide() {
     form.ApplyNick("me");
     form.ConnectTo(("127.0.0.1:" + std::to_string(irc.Port())).c_str());
-    while (form.Engine().state != TZoEngine::Connected) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    form.Engine().SimulateLine(":me!u@h JOIN :#b");
-    form.Engine().SimulateLine(":srv 353 me = #b :me peer");
+    while (form.Client().Engine().state != TZoEngine::Connected) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    form.Client().Engine().SimulateLine(":me!u@h JOIN :#b");
+    form.Client().Engine().SimulateLine(":srv 353 me = #b :me peer");
     TmChannel* channel = form.Subforms().FindChannel("#b");
     channel->lbUsers->setCurrentIndex(channel->lbUsers->model()->index(1, 0));
     channel->Activate();
@@ -411,7 +411,7 @@ void BM_WindowReceives(benchmark::State& state) {
     std::thread sender(RawSender, listener);
     const std::string offer = ":peer!u@h PRIVMSG me :\x01" "DCC SEND source.bin 2130706433 " + std::to_string(port) +
                               " " + std::to_string(kFileSize) + "\x01";
-    side.form.Engine().SimulateLine(offer.c_str());
+    side.form.Client().Engine().SimulateLine(offer.c_str());
     const bool ok = side.Finished();
     sender.join();
     close(listener);

@@ -51,8 +51,6 @@ class TMainForm : public QWidget {
   void ShowInputLine(bool show);
 
   TChatClient& Client() { return client_; }
-  TZoEngine& Engine() { return client_.Engine(); }
-  CDatas& Settings() { return client_.Settings(); }
   CSubforms& Subforms() { return *subforms_; }
   CZoHTMLSkin& Skin() { return skin_; }
 

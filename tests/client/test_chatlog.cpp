@@ -30,7 +30,7 @@ QStringList Logged(const TChatLog& log, const char* window) {
 }
 
 void Converse(WiredForm& wired) {
-  TZoEngine& engine = wired.form->Engine();
+  TZoEngine& engine = wired.form->Client().Engine();
   engine.SimulateLine(":me!u@h JOIN :#Chat");
   engine.SimulateLine(":bob!u@h PRIVMSG #chat :hello \x03" "4there\x02!");
   wired.form->Input("hi bob");
@@ -46,7 +46,7 @@ TEST(ChatLogs, AShortConversationOnlyWhenAsked) {
     EXPECT_FALSE(QDir(RegistryFolder()).exists(QStringLiteral("logs")));
   }
   WiredForm on;
-  on.form->Settings().ChatLogs = 1;
+  on.form->Client().Settings().ChatLogs = 1;
   Converse(on);
   on.form.reset();  // the log's last lines are on the disk when it goes
   const TChatLog written(QDir(RegistryFolder()).filePath(QStringLiteral("logs")));

@@ -136,7 +136,7 @@ TEST_F(Conversation, WhoisMemberMenuAndRenames) {
 TEST(ConversationPane, BusyChannelShowsCodesColoursAndKorean) {
   WiredForm wired;
   TMainForm& form = *wired.form;
-  TZoEngine& engine = form.Engine();
+  TZoEngine& engine = form.Client().Engine();
   form.show();
   engine.SimulateLine(":me!u@h JOIN :#busy");
   engine.SimulateLine((std::string(":srv 353 me = #busy :@me bob ") + Cp949Literal("철수")).c_str());

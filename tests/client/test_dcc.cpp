@@ -43,7 +43,7 @@ class DccWindows : public DccNgircdTest {
     static int counter = 0;
     me = "win" + std::to_string(++counter);
     form = std::make_unique<TMainForm>();
-    form->Settings().DCCDir = QDir(Path("")).absolutePath().toStdString() + "/";
+    form->Client().Settings().DCCDir = QDir(Path("")).absolutePath().toStdString() + "/";
     form->ApplyNick(me.c_str());
     form->SetAutoJoinChannels("#d");
     form->ConnectTo(("127.0.0.1:" + std::to_string(server_->Port())).c_str());
@@ -148,7 +148,7 @@ TEST_F(DccWindows, ChatFromTheMenuBothWays) {
   // A line typed with the chat in front goes to the chat and is echoed there.
   form->Input("and back");
   EXPECT_TRUE(peer->WaitFor("OnDCCChatMessage\t0\tand back\\r"));
-  EXPECT_TRUE(PaneText(window).contains(QString::fromStdString("<" + form->Settings().Nick + "> and back")));
+  EXPECT_TRUE(PaneText(window).contains(QString::fromStdString("<" + form->Client().Settings().Nick + "> and back")));
 
   const std::string renamed = peer->nick + "x";
   peer->engine.Send(("NICK " + renamed + "\r\n").c_str());
@@ -165,7 +165,7 @@ TEST_F(DccWindows, OffersThatNeverConnect) {
   const auto offer = [&](const char* name, int size) {
     const std::string line = ":" + peer->nick + "!u@h PRIVMSG " + me + " :\x01" "DCC SEND " + name +
                              " 2130706433 1 " + std::to_string(size) + "\x01";
-    form->Engine().SimulateLine(line.c_str());
+    form->Client().Engine().SimulateLine(line.c_str());
   };
   int shown = 0;
   ScopedAnswer answer([&](TModalForm& dialog) {
@@ -194,7 +194,7 @@ TEST_F(DccWindows, ASecondReceiveOfOneNameShowsWhereItWrites) {
   ScopedAnswer answer(Accept);
   for (QTcpServer& sender : senders) {
     ASSERT_TRUE(sender.listen(QHostAddress::LocalHost));
-    form->Engine().SimulateLine((":" + peer->nick + "!u@h PRIVMSG " + me + " :\x01" "DCC SEND same.bin 2130706433 " +
+    form->Client().Engine().SimulateLine((":" + peer->nick + "!u@h PRIVMSG " + me + " :\x01" "DCC SEND same.bin 2130706433 " +
                                  std::to_string(sender.serverPort()) + " 100\x01").c_str());
   }
   for (const auto& [seq, name] : {std::pair{0, "same.bin"}, std::pair{1, "same (1).bin"}}) {
@@ -233,7 +233,7 @@ TEST_F(DccWindows, AFileOfferWaitingForItsAnswerHoldsNothingBack) {
   SpinFor(500);
   EXPECT_EQ(peer->Events({"OnConnectForSend"}), std::vector<std::string>{"OnConnectForSend\t0"});
   EXPECT_FALSE(QFileInfo::exists(Path("refused.bin")));
-  EXPECT_FALSE(form->Engine().DeclineRecv(1)) << "the declined offer still waits in the engine";
+  EXPECT_FALSE(form->Client().Engine().DeclineRecv(1)) << "the declined offer still waits in the engine";
 }
 
 // Offers nobody answers expire: the open dialog closes, the waiting one goes
@@ -255,8 +255,8 @@ TEST_F(DccWindows, OffersNobodyAnswersExpire) {
   SpinFor(300);
   EXPECT_EQ(Progress(), nullptr);
   EXPECT_TRUE(peer->Events({"OnConnectForSend"}).empty());
-  EXPECT_FALSE(form->Engine().DeclineRecv(0));
-  EXPECT_FALSE(form->Engine().DeclineRecv(1));
+  EXPECT_FALSE(form->Client().Engine().DeclineRecv(0));
+  EXPECT_FALSE(form->Client().Engine().DeclineRecv(1));
 }
 
 // A chat offer asks first and connects nowhere before the answer or after a
@@ -286,53 +286,11 @@ TEST_F(DccWindows, AChatOfferAsksBeforeConnecting) {
   EXPECT_EQ(peer->Events({"OnDCCChatConnect"}).size(), 1u);
   EXPECT_EQ(form->Subforms().FindDCCChat(1), nullptr);
 
-  form->Settings().DCCChatAutoAccept = 1;
+  form->Client().Settings().DCCChatAutoAccept = 1;
   peer->engine.SendChatRequest(me.c_str());
   ASSERT_TRUE(peer->WaitFor("OnDCCChatConnect\t2", 10000));
   EXPECT_EQ(asked.size(), 2);
   EXPECT_NE(form->Subforms().FindDCCChat(2), nullptr);
-}
-
-// A flood of file offers from a scripted peer under as many nicks: the
-// session goes on (a PING is answered with the first dialog open), one dialog
-// is open at a time, the queue holds its bound and every other offer is
-// declined at once with a line.
-TEST(DccOffers, AFloodWaitsInABoundedQueue) {
-  WiredForm wired;
-  TmStatus* status = wired.form->Subforms().OpenStatus();
-  const auto offer = [](int from) {
-    const QByteArray number = QByteArray::number(from);
-    return ":p" + number + "!u@h PRIVMSG me :\x01" "DCC SEND f" + number + ".bin 2130706433 1 10\x01\r\n";
-  };
-  QByteArray flood;
-  for (int from = 1; from < 1200; ++from) flood += offer(from);
-  int shown = 0;
-  int mostOpen = 0;
-  bool ponged = false;
-  QStringList titles;
-  ScopedAnswer answer([&](TModalForm& dialog) {
-    if (++shown == 1) {
-      wired.server.Write(flood + "PING :during\r\n");
-      ponged = wired.server.WaitForText("PONG :during", 20000);
-    }
-    int open = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-      open += widget->isVisible() && dynamic_cast<TModalForm*>(widget) ? 1 : 0;
-    mostOpen = std::max(mostOpen, open);
-    titles << dialog.windowTitle();
-    dynamic_cast<TmSaveFile&>(dialog).sbNo->click();
-  });
-  wired.server.Write(offer(0));
-  ASSERT_TRUE(WaitUntil([&] { return shown == static_cast<int>(TQuestions::kMaxHeld); }, 30000));
-  SpinFor(300);
-  EXPECT_TRUE(ponged);
-  EXPECT_EQ(shown, static_cast<int>(TQuestions::kMaxHeld));
-  EXPECT_EQ(mostOpen, 1);
-  EXPECT_TRUE(titles.back().startsWith(QString::fromUtf8("p19님의 파일(f19.bin)")));
-  const QString text = PaneText(status);
-  EXPECT_TRUE(text.contains(QString::fromUtf8("◆ p1199님의 파일(f1199.bin) 받기 요청이 너무 많아 거절했습니다.")));
-  EXPECT_FALSE(text.contains(QString::fromUtf8("p19님의 파일(f19.bin) 받기 요청이")));
-  for (int seq = 0; seq < 1200; ++seq) ASSERT_FALSE(wired.form->Engine().DeclineRecv(seq)) << seq;
 }
 
 }  // namespace

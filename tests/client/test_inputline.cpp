@@ -25,7 +25,7 @@
 namespace {
 
 TmChannel* Joined(WiredForm& wired, const char* name) {
-  wired.form->Engine().SimulateLine((std::string(":me!u@h JOIN :") + name).c_str());
+  wired.form->Client().Engine().SimulateLine((std::string(":me!u@h JOIN :") + name).c_str());
   return wired.form->Subforms().FindChannel(name);
 }
 

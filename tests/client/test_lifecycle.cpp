@@ -83,7 +83,7 @@ TEST(Lifecycle, MemberListsAfterAReconnectAreTheNewConnections) {
   oper.engine.Send("JOIN #open,#closed\r\n");
   ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#open", "oper") && HasMember(form, "#closed", "oper"); }, 10000));
   form.SendIRCLine("MODE #closed +i");
-  ASSERT_TRUE(WaitUntil([&] { return strchr(form.Engine().FindChan("#closed")->Modes(), 'i') != nullptr; }));
+  ASSERT_TRUE(WaitUntil([&] { return strchr(form.Client().Engine().FindChan("#closed")->Modes(), 'i') != nullptr; }));
   oper.engine.Send((std::string("OPER ") + NgircdServer::kOperName + " " + NgircdServer::kOperPassword +
                     "\r\nKILL velko1 :out\r\n").c_str());
 
@@ -94,20 +94,6 @@ TEST(Lifecycle, MemberListsAfterAReconnectAreTheNewConnections) {
   ASSERT_TRUE(WaitUntil([&] { return open->Users() == std::vector<std::string>{"oper", "velko1"}; }));
   EXPECT_TRUE(closed->Users().empty());
   EXPECT_TRUE(closed->windowTitle().startsWith("#closed [0 "));
-}
-
-// A logon that arrives while a listing runs does nothing, not even the rejoin
-// (the list once and the rejoin are the session's own tests).
-TEST(Lifecycle, LogonDuringAListingDoesNothing) {
-  WiredForm wired;
-  TMainForm& form = *wired.form;
-  form.Engine().SimulateLine(":me!u@h JOIN :#kept");
-  form.Engine().SimulateLine(":srv 321 me Channel :Users Name");
-  form.Engine().SimulateLine(":srv 001 me :Welcome");
-  form.SendIRCLine("PING :marker");
-  EXPECT_TRUE(wired.Sent("PING :marker\r\n"));
-  EXPECT_FALSE(wired.server.Received().contains("JOIN #kept"));
-  EXPECT_FALSE(wired.server.Received().contains("LIST"));
 }
 
 // A QUIT the user typed is the user leaving: when the server then closes,
@@ -123,7 +109,7 @@ TEST(Lifecycle, TypedQuitEndsTheSession) {
   ASSERT_TRUE(WaitUntil([&] { return PaneText(status).contains(QString::fromUtf8("◆ 요청하신 대로 서버와의 접속을 끊었습니다.")); }));
   // A reconnect would have been announced with the end.
   EXPECT_FALSE(PaneText(status).contains(QString::fromUtf8("재접속")));
-  EXPECT_EQ(form.Engine().state, TZoEngine::Idle);
+  EXPECT_EQ(form.Client().Engine().state, TZoEngine::Idle);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@
 namespace {
 
 TmChannel* JoinedChannel(WiredForm& wired, const char* name, const char* names) {
-  TZoEngine& engine = wired.form->Engine();
+  TZoEngine& engine = wired.form->Client().Engine();
   engine.SimulateLine((std::string(":me!u@h JOIN :") + name).c_str());
   engine.SimulateLine((std::string(":srv 353 me = ") + name + " :" + names).c_str());
   TmChannel* channel = wired.form->Subforms().FindChannel(name);
@@ -121,8 +121,8 @@ TEST(MainForm, WindowMenuAndNick) {
   form.pmVMDI->actions().last()->trigger();
   EXPECT_NE(form.Subforms().FindForm(wkStatus, nullptr), nullptr);
 
-  form.Engine().SimulateLine(":me!u@h NICK :you");
-  EXPECT_EQ(form.Settings().Nick, "you");
+  form.Client().Engine().SimulateLine(":me!u@h NICK :you");
+  EXPECT_EQ(form.Client().Settings().Nick, "you");
   EXPECT_EQ(form.lbNick->text(), "you");
 }
 
@@ -134,8 +134,8 @@ TEST(MainForm, SettingsSurviveTheWindow) {
     form.ApplyNick("");  // ignored
   }
   TMainForm again;
-  EXPECT_EQ(again.Settings().Nick, "keeper");
-  EXPECT_EQ(again.Engine().Nick(), "keeper");
+  EXPECT_EQ(again.Client().Settings().Nick, "keeper");
+  EXPECT_EQ(again.Client().Engine().Nick(), "keeper");
   EXPECT_EQ(again.lbNick->text(), "keeper");
 }
 
@@ -171,9 +171,9 @@ TEST(MainForm, SkinColoursReachEveryWindow) {
   skin.ModalFrame = skin.SubWinFrame;
   TmChannel* lobby = JoinedChannel(wired, "#lobby", "@Zed bob +amy me Carl");
   TmChannel* dev = JoinedChannel(wired, "#dev", "me alice");
-  form.Engine().SimulateLine(":Zed!u@h PRIVMSG #lobby :\x02hello\x02 \x03" "4red\x03 world");
-  form.Engine().SimulateLine(":bob!u@h PRIVMSG me :psst");
-  form.Engine().SimulateLine(":alice!u@h PRIVMSG #dev :build is green");
+  form.Client().Engine().SimulateLine(":Zed!u@h PRIVMSG #lobby :\x02hello\x02 \x03" "4red\x03 world");
+  form.Client().Engine().SimulateLine(":bob!u@h PRIVMSG me :psst");
+  form.Client().Engine().SimulateLine(":alice!u@h PRIVMSG #dev :build is green");
   skin.OnSkinParsed(&skin);
 
   EXPECT_EQ(form.shNick->Brush, 0x2B3A55u);

@@ -110,7 +110,7 @@ TEST(Panes, FollowTheNewestLineUnlessScrolledBack) {
 // (a join, another's line, the user's own) do not.
 TEST(Panes, TheMentionBandMarksItsLineOnly) {
   WiredForm wired;
-  TZoEngine& engine = wired.form->Engine();
+  TZoEngine& engine = wired.form->Client().Engine();
   engine.SimulateLine(":me!u@h JOIN :#c");
   for (const char* line : {":bob!u@h PRIVMSG #c :me: look", ":ann!u@h JOIN :#c", ":bob!u@h PRIVMSG #c :plain"})
     engine.SimulateLine(line);
@@ -127,9 +127,9 @@ TEST(Panes, AddressesOpenOnClickAndTheSplitterMoves) {
   WiredForm wired;
   wired.form->resize(700, 460);
   wired.form->show();
-  wired.form->Engine().SimulateLine(":me!u@h JOIN :#c");
+  wired.form->Client().Engine().SimulateLine(":me!u@h JOIN :#c");
   TmChannel* channel = wired.form->Subforms().FindChannel("#c");
-  wired.form->Engine().SimulateLine(":bob!u@h PRIVMSG #c :see https://example.org/a?b=1, or www.example.net.");
+  wired.form->Client().Engine().SimulateLine(":bob!u@h PRIVMSG #c :see https://example.org/a?b=1, or www.example.net.");
   PaneText(channel);
   TBrowser browser;
   QDesktopServices::setUrlHandler(QStringLiteral("http"), &browser, "open");
@@ -140,8 +140,8 @@ TEST(Panes, AddressesOpenOnClickAndTheSplitterMoves) {
   QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, PointOf(pane, QStringLiteral("see")));  // no link there
   EXPECT_EQ(browser.opened, (QStringList{"https://example.org/a?b=1", "http://www.example.net"}));
   // A right-to-left override cannot show an address or a nick reversed.
-  wired.form->Engine().SimulateLine(":\xE2\x80\xAE" "eve!u@h JOIN :#c");
-  wired.form->Engine().SimulateLine(":\xE2\x80\xAE" "eve!u@h PRIVMSG #c :\xE2\x81\xA6https://example.org/\xE2\x80\xAE" "gpj.exe");
+  wired.form->Client().Engine().SimulateLine(":\xE2\x80\xAE" "eve!u@h JOIN :#c");
+  wired.form->Client().Engine().SimulateLine(":\xE2\x80\xAE" "eve!u@h PRIVMSG #c :\xE2\x81\xA6https://example.org/\xE2\x80\xAE" "gpj.exe");
   EXPECT_TRUE(PaneText(channel).contains(QStringLiteral("<eve> https://example.org/gpj.exe")))
       << PaneText(channel).toStdString();
   Grab(*channel, "pane_direction_controls");

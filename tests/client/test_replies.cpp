@@ -77,7 +77,7 @@ TEST(Replies, DialogsAgainstARealServer) {
   form.ApplyNick("taken");
   form.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
   ASSERT_TRUE(WaitUntil([&] { return ChanList(form) && ChanList(form)->CloseEnabled; }, 15000));
-  EXPECT_EQ(form.Engine().Nick(), "velko1");
+  EXPECT_EQ(form.Client().Engine().Nick(), "velko1");
   TChanListGrid* grid = ChanList(form)->sgChanList;
   EXPECT_EQ(grid->Model().EntryCount(), 3);
 
@@ -92,7 +92,7 @@ TEST(Replies, DialogsAgainstARealServer) {
   DoubleClick(grid, "#locked");
   EXPECT_EQ(form.Subforms().FrontForm(), form.Subforms().FindChannel("#locked"));
   DoubleClick(grid, "#open");
-  ASSERT_TRUE(WaitUntil([&] { return form.Engine().FindChan("#open") && *form.Engine().FindChan("#open")->Modes(); }));
+  ASSERT_TRUE(WaitUntil([&] { return form.Client().Engine().FindChan("#open") && *form.Client().Engine().FindChan("#open")->Modes(); }));
 
   // The dialog's own requests fill it, and add no topic line to the window.
   const auto topicLines = [&] { return PaneText(form.Subforms().FindChannel("#open")).count(QString::fromUtf8("채널의 주제는")); };
@@ -111,39 +111,12 @@ TEST(Replies, DialogsAgainstARealServer) {
   EXPECT_EQ(topicLines(), 1);
 }
 
-// Refusals that arrive while a question is open never pile up dialogs: each
-// keyed channel is asked once, in turn, then the nick; a key is one word and
-// an empty answer joins nothing.
-TEST(Replies, QuestionsWaitTheirTurn) {
-  WiredForm wired;
-  DialogAnswers answers;
-  int mostOpen = 0;
-  answers.during = [&] {
-    if (answers.asked.size() == 1) {
-      wired.server.Write(":srv 475 me #a :no\r\n:srv 475 me #b :no\r\n:srv 433 me x :taken\r\n");
-      SpinFor(300);
-    }
-    for (QWidget* widget : QApplication::topLevelWidgets())
-      mostOpen += widget->isVisible() && dynamic_cast<TModalForm*>(widget) ? 1 : 0;
-  };
-  answers.key = "k1 ignored";
-  wired.server.Write(":srv 475 me #a :no\r\n");
-  EXPECT_TRUE(wired.Sent("JOIN #a k1\r\nJOIN #b k1\r\n"));
-  ASSERT_TRUE(WaitUntil([&] { return answers.asked.size() == 3; }));
-  answers.key.clear();
-  wired.server.Write(":srv 475 me #c :no\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return answers.asked.size() == 4; }));
-  SpinFor(200);
-  EXPECT_EQ(mostOpen, 4);  // one open dialog each time
-  EXPECT_FALSE(wired.server.Received().contains("JOIN #c"));
-}
-
 // The list window and the channel window may go, and the connection with
 // them, while their listing or dialog is still running.
 TEST(Replies, WindowsAndConnectionGoMidway) {
   WiredForm wired;
   TMainForm& form = *wired.form;
-  TZoEngine& irc = form.Engine();
+  TZoEngine& irc = form.Client().Engine();
   irc.SimulateLine(":srv 321 me Channel :Users Name");
   EXPECT_FALSE(ChanList(form)->CloseEnabled);
   form.Subforms().CloseForm(ChanList(form));
@@ -173,9 +146,9 @@ TEST(Replies, WindowsAndConnectionGoMidway) {
 TEST(Replies, ListingWithoutStartReplyOpensAtTheFirstRow) {
   WiredForm wired;
   TMainForm& form = *wired.form;
-  form.Engine().SimulateLine(":srv 322 me #a 3 :one");
-  form.Engine().SimulateLine(":srv 322 me #b 5 :two");
-  form.Engine().SimulateLine(":srv 323 me :End of LIST");
+  form.Client().Engine().SimulateLine(":srv 322 me #a 3 :one");
+  form.Client().Engine().SimulateLine(":srv 322 me #b 5 :two");
+  form.Client().Engine().SimulateLine(":srv 323 me :End of LIST");
   ASSERT_NE(ChanList(form), nullptr);
   EXPECT_EQ(ChanList(form)->sgChanList->Model().Entry(0)->users, 5);
   EXPECT_EQ(ChanList(form)->sgChanList->Model().Entry(1)->users, 3);
@@ -193,7 +166,7 @@ TEST(Replies, TypedTextFollowsTheServersCharset) {
   form.Input(QString::fromUtf8("한글 😀"));
   EXPECT_TRUE(wired.Sent("PRIVMSG #c :\xC7\xD1\xB1\xDB ?\r\n"));
   wired.server.Write(":srv 005 me UTF8ONLY :are supported\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return form.Engine().Utf8Wire(); }));
+  ASSERT_TRUE(WaitUntil([&] { return form.Client().Engine().Utf8Wire(); }));
   // Typed text beyond CP949 reaches such a server whole, and shows whole.
   form.Input(QString::fromUtf8("こんにちは 😀"));
   EXPECT_TRUE(wired.Sent("PRIVMSG #c :こんにちは 😀\r\n"));
@@ -211,11 +184,11 @@ TEST(Replies, ThousandChannelsByUsers) {
   form.resize(800, 600);
   form.show();
   form.Skin().ChListWinIndexBg = 0xD7DFFF;
-  form.Engine().SimulateLine(":srv 321 me Channel :Users Name");
+  form.Client().Engine().SimulateLine(":srv 321 me Channel :Users Name");
   for (int i = 0; i < 1000; ++i)
-    form.Engine().SimulateLine((":srv 322 me #room" + std::to_string(i) + " " + std::to_string((i * 37) % 1000 + 1) +
+    form.Client().Engine().SimulateLine((":srv 322 me #room" + std::to_string(i) + " " + std::to_string((i * 37) % 1000 + 1) +
                                 " :\x03" "4topic\x03 " + std::to_string(i)).c_str());
-  form.Engine().SimulateLine(":srv 323 me :End of LIST");
+  form.Client().Engine().SimulateLine(":srv 323 me :End of LIST");
   TmChanList* list = ChanList(form);
   EXPECT_EQ(form.Subforms().FrontForm(), list);
   EXPECT_EQ(list->sgChanList->Model().Entry(0)->users, 1000);

@@ -153,7 +153,7 @@ TEST(Subforms, QueryFollowsOnlyRenamesToANick) {
     WiredForm wired;
     TmQuery* query = wired.form->Subforms().OpenQuery("bob");
     query->Activate();
-    wired.form->Engine().SimulateLine((std::string(":bob!u@h NICK :") + renamed).c_str());
+    wired.form->Client().Engine().SimulateLine((std::string(":bob!u@h NICK :") + renamed).c_str());
     wired.form->Input("private");
     EXPECT_TRUE(wired.Sent("PRIVMSG " + std::string(target) + " :private\r\n")) << renamed;
     EXPECT_EQ(query->Nick, target) << renamed;
@@ -190,7 +190,7 @@ TEST(Subforms, ClosingPartsOnlyChannelsNotLeft) {
 
 TEST(Subforms, MemberListKeepsPrefixesAndOrder) {
   WiredForm wired;
-  TZoEngine& engine = wired.form->Engine();
+  TZoEngine& engine = wired.form->Client().Engine();
   engine.SimulateLine(":me!u@h JOIN :#c");
   TmChannel* channel = wired.form->Subforms().FindChannel("#c");
   ASSERT_NE(channel, nullptr);
@@ -264,7 +264,7 @@ TEST(Subforms, NamesBurstEndsWithEveryMemberAndTheCount) {
 // menu action hits the member the user chose.
 TEST(Subforms, MemberSelectionFollowsItsMemberOrGoes) {
   WiredForm wired;
-  TZoEngine& engine = wired.form->Engine();
+  TZoEngine& engine = wired.form->Client().Engine();
   struct Step {
     const char* selected;
     const char* line;
@@ -303,8 +303,8 @@ TEST(Subforms, MemberSelectionFollowsItsMemberOrGoes) {
 // and a line too long for the pane is cut between whole characters.
 TEST(DccChatLines, NickAndTextKeepTheirCharacters) {
   WiredForm wired;
-  wired.form->Settings().DCCChatAutoAccept = 1;
-  wired.form->Engine().SimulateLine(":철수!u@h PRIVMSG me :\x01" "DCC CHAT chat 2130706433 1\x01");
+  wired.form->Client().Settings().DCCChatAutoAccept = 1;
+  wired.form->Client().Engine().SimulateLine(":철수!u@h PRIVMSG me :\x01" "DCC CHAT chat 2130706433 1\x01");
   TmDCCChat* chat = wired.form->Subforms().FindDCCChat(0);
   ASSERT_NE(chat, nullptr);
   EXPECT_TRUE(Shows(chat, "◆ 철수님과 DCC-CHAT접속중 (127.0.0.1/1)...", kKindCtcp));
@@ -313,7 +313,7 @@ TEST(DccChatLines, NickAndTextKeepTheirCharacters) {
   for (int i = 0; i < 300; ++i) korean += "가";
   for (const std::string& text : {korean, std::string(Cp949Literal(korean.c_str()))}) {
     chat->rView->clear();
-    wired.form->Engine().OnDCCChatMessage(0, text.c_str());
+    wired.form->Client().Engine().OnDCCChatMessage(0, text.c_str());
     const QString shown = PaneText(chat);
     EXPECT_TRUE(shown.startsWith(QString::fromUtf8("<철수> 가가"))) << shown.left(20).toStdString();
     EXPECT_FALSE(shown.contains(QChar::ReplacementCharacter));
