@@ -65,6 +65,7 @@ bool TInputLine::RunKey(TInputKey key) {
     case TInputKey::SelectNext: subforms_.SelectNext(); return true;
     case TInputKey::Tile: subforms_.Tile(); return true;
     case TInputKey::Cascade: subforms_.Cascade(); return true;
+    case TInputKey::OneAtATime: subforms_.OneAtATime(); return true;
     case TInputKey::CloseFront: subforms_.CloseForm(subforms_.FrontForm()); return true;
     case TInputKey::CompleteNick: CompleteNick(); return true;
     case TInputKey::CancelSending: client_.CancelSending(); return true;

@@ -274,10 +274,15 @@ void TMainForm::ShowChanChange() {
 
 void TMainForm::sbWinSelectClick() {
   pmVMDI->clear();
+  std::vector<std::string> captions;
+  for (int i = 0; i < subforms_->Count(); ++i) {
+    const TMDIABS* form = subforms_->Form(i);
+    captions.push_back(SelectMenuCaption(form->Kind, EncodeText(form->windowTitle()).c_str()));
+  }
+  captions = DistinctEntries(std::move(captions));
   for (int i = 0; i < subforms_->Count(); ++i) {
     TMDIABS* form = subforms_->Form(i);
-    const std::string caption = SelectMenuCaption(form->Kind, EncodeText(form->windowTitle()).c_str());
-    QAction* action = pmVMDI->addAction(UnreadMark(form->Unread) + DecodeDisplay(caption.c_str()));
+    QAction* action = pmVMDI->addAction(UnreadMark(form->Unread) + DecodeDisplay(captions[static_cast<size_t>(i)].c_str()));
     // The window itself, not its index: the list may change before the choice.
     connect(action, &QAction::triggered, this, [this, chosen = QPointer<TMDIABS>(form)] {
       if (chosen) subforms_->PostActivate(chosen);

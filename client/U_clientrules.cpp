@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string_view>
 
 #include "U_codepage.h"
@@ -22,12 +23,23 @@ const char* WindowKindLabel(int kind) {
   return kind >= wkAbstract && kind <= wkDccChat ? labels[kind - wkAbstract] : "?";
 }
 
+namespace {
+
+const char* WindowKindName(int kind) {
+  static const char* const names[] = {"창", "채널", "채널 목록", "상태창", "귓속말", "파일 전송", "직접 대화"};
+  return kind >= wkAbstract && kind <= wkDccChat ? names[kind - wkAbstract] : "?";
+}
+
+}  // namespace
+
+QRect FullAreaGeometry(QSize area) { return QRect(-1, -1, area.width() + 2, area.height() + 2); }
+
 std::vector<QRect> TileGeometry(int n, bool frontVisible, QSize area) {
   const int w = area.width();
   const int h = area.height();
   std::vector<QRect> rects;
   if (n == 1) {
-    if (frontVisible) rects.emplace_back(-1, -1, w + 2, h + 2);
+    if (frontVisible) rects.push_back(FullAreaGeometry(area));
   } else if (n == 2) {
     rects.emplace_back(0, 0, w + 1, h / 2 + 1);
     rects.emplace_back(0, h / 2, w + 1, h / 2 + 1);
@@ -113,7 +125,14 @@ std::string SelectMenuCaption(int kind, const char* caption) {
   const size_t length = std::strlen(caption);
   // Cut between whole characters so the menu never shows half a Korean letter.
   const std::string shown(caption, length > kShown ? Cp949CutLength(caption, length, kShown) : length);
-  return std::string("[") + WindowKindLabel(kind) + "] - " + shown + (length > kShown ? "..." : "");
+  return std::string("[") + Cp949Literal(WindowKindName(kind)) + "] - " + shown + (length > kShown ? "..." : "");
+}
+
+std::vector<std::string> DistinctEntries(std::vector<std::string> entries) {
+  std::map<std::string, int> seen;
+  for (std::string& entry : entries)
+    if (const int times = ++seen[entry]; times > 1) entry += " (" + std::to_string(times) + ")";
+  return entries;
 }
 
 std::vector<std::string> AutoJoinEntries(const char* list) {

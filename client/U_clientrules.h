@@ -11,6 +11,8 @@
 // One rectangle per visible window, in list order (front first). A single
 // window that is not the front one stays where it is: the result is empty.
 std::vector<QRect> TileGeometry(int visibleCount, bool frontVisible, QSize area);
+// A window that fills the area, its frame just outside it.
+QRect FullAreaGeometry(QSize area);
 // One rectangle per visible window, from the back of the list to the front.
 std::vector<QRect> CascadeGeometry(int visibleCount, QSize area);
 // A new sub-window's place once the user has arranged the windows: the
@@ -27,8 +29,11 @@ QRect KeepSizedInside(QRect frame, QSize area);
 // "%s [%d %s ...] %s" with the key and limit shown only when present.
 std::string ChannelCaption(const char* name, int users, const char* modes, const char* key, int limit,
                            const char* topic);
-// "[KIND] - caption", the caption cut to 32 bytes and marked "..." when longer.
+// "[kind] - caption" with the kind's Korean name (CP949), the caption cut to
+// 32 bytes and marked "..." when longer.
 std::string SelectMenuCaption(int kind, const char* caption);
+// The same entries, each repeated one numbered " (2)", " (3)" ... so no two read the same.
+std::vector<std::string> DistinctEntries(std::vector<std::string> entries);
 
 // The auto-join entries of a comma-separated channel list.
 std::vector<std::string> AutoJoinEntries(const char* list);

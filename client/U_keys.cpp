@@ -18,6 +18,7 @@ TInputKey CtrlKeyAction(int key, bool shift) {
     case Qt::Key_Tab: return shift ? TInputKey::SelectPrev : TInputKey::SelectNext;
     case Qt::Key_1: return TInputKey::Tile;
     case Qt::Key_2: return TInputKey::Cascade;
+    case Qt::Key_3: return TInputKey::OneAtATime;
     case Qt::Key_F4: return TInputKey::CloseFront;
     // Other Ctrl keys stay the edit's own (copy, cut, undo, word moves).
     default: return TInputKey::None;

@@ -19,6 +19,7 @@ enum class TInputKey {
   SelectNext,
   Tile,
   Cascade,
+  OneAtATime,
   CloseFront,
   CompleteNick,
   CancelSending,

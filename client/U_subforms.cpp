@@ -220,7 +220,7 @@ void CSubforms::CloseForm(TMDIABS* form) {
   if (IndexOf(form) < 0) return;
   CloseAction(form);
   Remove(form);
-  if (tiled_) ArrangeSoon();
+  if (arrangement_ != TArrangement::Free) ArrangeSoon();
 }
 
 void CSubforms::CloseChannel(const char* name) {
@@ -228,7 +228,7 @@ void CSubforms::CloseChannel(const char* name) {
 }
 
 void CSubforms::CloseAll() {
-  tiled_ = false;  // nothing left to arrange for
+  arrangement_ = TArrangement::Free;  // nothing left to arrange for
   PartAll();
   while (!forms_.empty()) CloseForm(forms_.front());
 }
@@ -290,7 +290,7 @@ std::vector<TMDIABS*> CSubforms::VisibleForms() const {
 
 void CSubforms::Place(TMDIABS* form, QRect previousFront) {
   form->setGeometry(NewWindowGeometry(previousFront, parent_->size()));
-  if (tiled_) ArrangeSoon();
+  if (arrangement_ != TArrangement::Free) ArrangeSoon();
 }
 
 void CSubforms::ArrangeSoon() {
@@ -298,17 +298,17 @@ void CSubforms::ArrangeSoon() {
   arrangeScheduled_ = true;
   QTimer::singleShot(0, parent_, [this] {
     arrangeScheduled_ = false;
-    if (tiled_) Arrange();
+    if (arrangement_ != TArrangement::Free) Arrange();
   });
 }
 
 void CSubforms::AreaResized() {
-  if (tiled_) return Arrange();
+  if (arrangement_ != TArrangement::Free) return Arrange();
   for (TMDIABS* form : forms_) form->setGeometry(FitInside(form->geometry(), parent_->size()));
 }
 
 void CSubforms::Cascade() {
-  tiled_ = false;
+  arrangement_ = TArrangement::Free;
   std::vector<TMDIABS*> visible = VisibleForms();
   std::reverse(visible.begin(), visible.end());
   const std::vector<QRect> places = CascadeGeometry(static_cast<int>(visible.size()), parent_->size());
@@ -319,12 +319,22 @@ void CSubforms::Cascade() {
 }
 
 void CSubforms::Tile() {
-  tiled_ = true;
+  arrangement_ = TArrangement::Tiled;
+  Arrange();
+}
+
+void CSubforms::OneAtATime() {
+  arrangement_ = TArrangement::OneAtATime;
   Arrange();
 }
 
 void CSubforms::Arrange() {
   const std::vector<TMDIABS*> visible = VisibleForms();
+  if (arrangement_ == TArrangement::OneAtATime) {
+    for (TMDIABS* form : visible) form->setGeometry(FullAreaGeometry(parent_->size()));
+    if (!visible.empty()) visible.front()->raise();
+    return;
+  }
   const bool frontVisible = !forms_.empty() && !forms_.front()->isHidden();
   const std::vector<QRect> places = TileGeometry(static_cast<int>(visible.size()), frontVisible, parent_->size());
   for (size_t i = 0; i < places.size(); ++i) visible[i]->setGeometry(places[i]);

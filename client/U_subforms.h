@@ -129,14 +129,18 @@ class CSubforms {
 
   void SelectPrev();
   void SelectNext();
-  // Cascading, or the user moving or sizing a window, ends the tiled mode the
-  // manager starts in; tiling returns to it. While tiled, windows are tiled
-  // again whenever one opens or closes or the area changes size, so none is
-  // ever hidden; otherwise a new window steps off the front one.
+  // The manager starts tiled: windows are tiled again whenever one opens or
+  // closes or the area changes size, so none is ever hidden. One at a time,
+  // every window fills the area and the front one shows. Cascading, or the
+  // user moving or sizing a window, leaves both; a new window then steps off
+  // the front one.
+  enum class TArrangement { Tiled, OneAtATime, Free };
   void Cascade();
   void Tile();
-  void UserArranged() { tiled_ = false; }
-  bool Tiled() const { return tiled_; }
+  void OneAtATime();
+  void UserArranged() { arrangement_ = TArrangement::Free; }
+  bool Tiled() const { return arrangement_ == TArrangement::Tiled; }
+  TArrangement Arrangement() const { return arrangement_; }
   // The area changed size: tiled again, or each window kept inside it.
   void AreaResized();
   void SetFrameColors(const TFrameColorRecord& colors);
@@ -178,6 +182,6 @@ class CSubforms {
   TFrameColorRecord colors_;
   std::vector<TMDIABS*> forms_;  // owned: deleted by the close operations
   bool queryCapNoted_ = false;   // the status window has told why lines land there
-  bool tiled_ = true;
+  TArrangement arrangement_ = TArrangement::Tiled;
   bool arrangeScheduled_ = false;
 };

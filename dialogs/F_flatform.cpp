@@ -238,6 +238,7 @@ void TFlatForm::mousePressEvent(QMouseEvent* event) {
   HotRegion = HitTest(event->globalPosition().toPoint());
   PressedRegion = HotRegion;
   dragOrigin_ = event->globalPosition().toPoint();
+  dragged_ = false;
 }
 
 void TFlatForm::mouseMoveEvent(QMouseEvent* event) {
@@ -274,6 +275,7 @@ void TFlatForm::Drag(const QPoint& globalPos) {
   const QRect old = geometry();
   QRect g = DraggedGeometry(PressedRegion, delta.x(), delta.y());
   if (g == old) return;
+  dragged_ = true;
   // At the minimum size the far edge stays where it is instead of sliding.
   if (g.width() < kMinWidth) {
     if (g.left() != old.left()) g.setLeft(old.right() - kMinWidth + 1);
@@ -299,6 +301,9 @@ void TFlatForm::mouseReleaseEvent(QMouseEvent* event) {
   if (pressed != HotRegion && isVisible()) update();
   if (pressed == HideButton && HotRegion == HideButton && HideEnabled)
     hide();
+  // The middle button, clicked rather than dragged, maximises like a double click.
+  else if (pressed == GripButton && HotRegion == GripButton && !dragged_ && Sizeable)
+    ToggleMaximised();
   else if (pressed == CloseButton && HotRegion == CloseButton && CloseEnabled && !CloseClicked())
     close();
 }

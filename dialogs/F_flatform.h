@@ -107,6 +107,7 @@ class TFlatForm : public QWidget {
   void ClearHotRegion();
 
   QPoint dragOrigin_;
+  bool dragged_ = false;  // the press has moved or sized the frame
   QRect normalGeometry_;  // before a child frame was maximised
   std::vector<Anchor> anchors_;
 };

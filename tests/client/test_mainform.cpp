@@ -107,8 +107,8 @@ TEST(MainForm, WindowMenuAndNick) {
   form.sbWinSelect->click();
   const QList<QAction*> entries = form.pmVMDI->actions();
   ASSERT_EQ(entries.size(), 2);
-  EXPECT_TRUE(entries[0]->text().startsWith("[CHANNEL] - #c [1 "));
-  EXPECT_EQ(entries[1]->text(), QString::fromUtf8("[STATUS] - 상태창"));
+  EXPECT_TRUE(entries[0]->text().startsWith(QString::fromUtf8("[채널] - #c [1 ")));
+  EXPECT_EQ(entries[1]->text(), QString::fromUtf8("[상태창] - 상태창"));
   form.pmVMDI->close();
   entries[1]->trigger();
   EXPECT_TRUE(WaitUntil([&] { return form.Subforms().FrontForm()->Kind == wkStatus; }));

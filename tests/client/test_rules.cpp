@@ -45,11 +45,13 @@ TEST(Captions, ChannelAndSelectMenu) {
   EXPECT_EQ(ChannelCaption("#c", 3, "tnl", nullptr, 9, "t"), "#c [3 tnl 9] t");
 
   const std::string b32(32, 'x');
-  EXPECT_EQ(SelectMenuCaption(5, (b32 + "y").c_str()), "[QUERY] - " + b32 + "...");
+  EXPECT_EQ(SelectMenuCaption(5, (b32 + "y").c_str()), Cp949Literal("[귓속말] - ") + b32 + "...");
   EXPECT_EQ(SelectMenuCaption(9, "s"), "[?] - s");
   // 31 ASCII bytes and a Korean letter: the letter is not split.
   const std::string korean = std::string(31, 'a') + Cp949Literal("가나");
-  EXPECT_EQ(SelectMenuCaption(4, korean.c_str()), "[STATUS] - " + std::string(31, 'a') + "...");
+  EXPECT_EQ(SelectMenuCaption(4, korean.c_str()), Cp949Literal("[상태창] - ") + std::string(31, 'a') + "...");
+  using Entries = std::vector<std::string>;
+  EXPECT_EQ(DistinctEntries({"a", "b", "a", "a"}), (Entries{"a", "b", "a (2)", "a (3)"}));
 }
 
 TEST(PageTexts, AutoJoinEntries) {

@@ -68,6 +68,17 @@ TEST(Subforms, OrderActivationAndArrangement) {
   manager.Cascade();
   EXPECT_EQ(manager.Form(0)->geometry(), QRect(32, 32, 392, 263));
 
+  // One at a time: each fills the area, the front one on top, a new window too.
+  const QRect full(-1, -1, 562, 441);
+  manager.OneAtATime();
+  manager.SelectNext();
+  manager.OpenChannel("#d");
+  ASSERT_TRUE(WaitUntil([&] { return manager.Form(0)->geometry() == full; }));
+  for (int i = 0; i < manager.Count(); ++i) EXPECT_EQ(manager.Form(i)->geometry(), full) << i;
+  EXPECT_TRUE(manager.Form(0)->isAncestorOf(wired.form->pMDIClient->childAt(280, 220)));
+  manager.CloseForm(manager.Form(0));
+  manager.Cascade();
+
   // A hidden window is neither counted nor moved; a lone visible window that
   // is not in front stays where it is.
   manager.Form(1)->hide();
