@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 #include "U_codepage.h"
 #include "Velko1_embed.h"
@@ -69,16 +70,29 @@ TEST_F(Velko1, EveryMemberIsFoundByNameUnderItsDispid) {
   EXPECT_EQ(Call("Input").hr, DISP_E_BADPARAMCOUNT);
 }
 
+// Setting the address connects nowhere: a connection made after it is the
+// first the server accepts.
 TEST_F(Velko1, PropertiesKeepExactlyWhatWasSetAndChangeNothingElse) {
-  ScriptedServer server;
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+  std::vector<QTcpSocket*> clients;  // owned by the server
+  QObject::connect(&server, &QTcpServer::newConnection, [&] {
+    while (QTcpSocket* client = server.nextPendingConnection()) clients.push_back(client);
+  });
   const std::pair<const char*, QString> values[] = {{"SKIN", QStringLiteral("http://127.0.0.1:1/skin.txt")},
-                                                   {"ADDR", QStringLiteral("127.0.0.1:%1").arg(server.Port())},
+                                                   {"ADDR", QStringLiteral("127.0.0.1:%1").arg(server.serverPort())},
                                                    {"CHAN", QStringLiteral("a,#b")},
                                                    {"NICK", QString::fromUtf8("한글닉")}};
   for (const auto& [name, value] : values) EXPECT_EQ(Put(name, value), S_OK) << name;
   for (DISPID id = DISPID_SKIN; id <= DISPID_NICK; ++id) EXPECT_EQ(Get(id), values[id - 1].second) << id;
-  SpinFor(300);
-  EXPECT_FALSE(server.HasClient());
+
+  QTcpSocket later;
+  later.connectToHost(QHostAddress::LocalHost, server.serverPort());
+  ASSERT_TRUE(WaitUntil([&] {
+    return later.state() == QAbstractSocket::ConnectedState && !clients.empty() &&
+           clients.back()->peerPort() == later.localPort();
+  }));
+  EXPECT_EQ(clients.size(), 1u);
 }
 
 TEST_F(Velko1, ConnectAppliesNickThenChannelsThenAddress) {
