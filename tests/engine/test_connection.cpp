@@ -67,13 +67,6 @@ TEST(LineFramer, FramesLinesAcrossAndWithinReads) {
   }
 }
 
-TEST(Connection, FramesLinesOfOneRead) {
-  Wire w;
-  w.server.Write(":a PRIVMSG #c :hello\r\nsecond\n\r\n");
-  ASSERT_TRUE(w.WaitLines(3));
-  EXPECT_EQ(w.lines, (Lines{":a PRIVMSG #c :hello\r\n", "second\n", "\r\n"}));
-}
-
 // A burst is handled in batches with the event loop running between them;
 // every line still arrives once, whole and in order.
 TEST(Connection, ABurstYieldsToTheEventLoopAndKeepsItsOrder) {
