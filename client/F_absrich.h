@@ -7,7 +7,7 @@
 #pragma once
 
 #include "F_mdiabstract.h"
-#include "U_lib.h"
+#include "U_codedtext.h"
 
 class QLabel;
 class QTextEdit;

@@ -18,4 +18,4 @@ add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_chatclient_asks.cpp
 )
 target_include_directories(velko_client_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(velko_client_logic PUBLIC velko_settings Qt6::Core)
+target_link_libraries(velko_client_logic PUBLIC velko_settings velko_engine Qt6::Core)

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "F_flatform.h"
-#include "U_lib.h"
+#include "U_codedtext.h"
 
 class QTextEdit;
 class QToolButton;

@@ -10,6 +10,7 @@
 
 #include "F_flatform.h"
 #include "U_codepage.h"
+#include "U_codedtext.h"
 #include "U_lib.h"
 
 namespace {

@@ -1,20 +1,16 @@
-// Text helpers the window layer shares: output-pane lines with the IRC
-// formatting codes, line-kind colours, coded text on a canvas, code removal,
-// slash-command aliases, string lists, nick prefixes and the time prefix.
+// Text helpers shared from the client's logic to its windows: the IRC
+// formatting codes and their palette, code removal, slash-command aliases,
+// string lists, nick prefixes and the time prefix. Free of widgets; the
+// coded text's showing in widgets is dialogs/U_codedtext.
 // Colours are 0x00RRGGBB. Texts are CP949 (or UTF-8 from modern servers).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class QPainter;
-class QTextCharFormat;
-class QTextEdit;
 
 enum : char { kCodeBold = 2, kCodeColor = 3, kCodeItalic = 22, kCodeUnderline = 31 };
 
@@ -33,32 +29,32 @@ uint32_t PaletteColor(int index);
 // darkened so they stay readable.
 int RichColorIndex(TColorCode code);
 
-void RichAddLine(QTextEdit* pane, const char* text, uint32_t colour, bool time = false);
+inline bool IsFormatCode(char byte) {
+  return byte == kCodeBold || byte == kCodeColor || byte == kCodeItalic || byte == kCodeUnderline;
+}
 
-// Lines waiting for a pane, shown together so a burst costs one layout. No
-// more wait than a pane keeps: older ones are dropped.
-class TPendingLines {
- public:
-  // The lines a pane keeps.
-  static constexpr int kMaxLines = 200;
+// Walks a text as runs of shown bytes and the codes between them. `onCode`
+// gets the position after the code byte and may move it past the code's digits.
+template <typename RunFn, typename CodeFn>
+void WalkCodedText(const char* text, size_t length, bool dropBellAndBackspace, RunFn onRun, CodeFn onCode) {
+  const char* end = text + length;
+  const char* run = text;
+  const char* position = text;
+  while (position < end) {
+    const char byte = *position;
+    const bool dropped = dropBellAndBackspace && (byte == 7 || byte == 8);
+    if (!IsFormatCode(byte) && !dropped) {
+      ++position;
+      continue;
+    }
+    if (position > run) onRun(run, static_cast<size_t>(position - run));
+    ++position;
+    if (!dropped) onCode(byte, position);
+    run = position;
+  }
+  if (end > run) onRun(run, static_cast<size_t>(end - run));
+}
 
-  void Add(std::string text, uint32_t colour);
-  // Appends the waiting lines in one edit block; lines added while they are
-  // being shown wait for the next time. `shown` hears of each line's colour
-  // right after it was appended, as the pane's last block.
-  void ShowIn(QTextEdit* pane, const std::function<void(uint32_t colour)>& shown = {});
-  bool Empty() const { return lines_.empty(); }
-  int Count() const { return static_cast<int>(lines_.size()); }
-
- private:
-  std::deque<std::pair<std::string, uint32_t>> lines_;
-};
-// Sets the insertion colour from the code at `position`.
-void ApplyRichColorCode(QTextCharFormat& format, const char*& position);
-// Sets the canvas font and background colours; with no canvas it only reads.
-void ApplyCanvasColorCode(QPainter* canvas, const char*& position);
-// (x, y) is the top left of the text.
-void DrawCodedText(QPainter* canvas, int x, int y, bool darkText, const char* text);
 // Removes every formatting code in place.
 void StripCodes(char* text);
 

@@ -33,6 +33,7 @@ TEST_F(DccNgircdTest, CliReceivesInsideItsFolderAndChats) {
   EXPECT_TRUE(printed("OnDCCChatMessage\t0\tyo"));
   cli.write(".cancel-chat 0\n");
   EXPECT_TRUE(alice.WaitFor("OnDCCChatDisconnect\t0"));
-  cli.closeWriteChannel();
+  cli.closeWriteChannel();  // the end of input disconnects and exits
   EXPECT_TRUE(cli.waitForFinished(5000));
+  EXPECT_EQ(cli.exitCode(), 0);
 }

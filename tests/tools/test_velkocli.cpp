@@ -108,16 +108,6 @@ TEST(Velkocli, RegistersJoinsPrintsEventsAndQuits) {
   EXPECT_NE(cli.process.readAllStandardError().indexOf(".nonsense"), -1);
 }
 
-TEST(Velkocli, EndOfInputDisconnectsAndExits) {
-  NgircdServer server;
-  ASSERT_TRUE(server.Start());
-  Cli cli({"--addr", QString("127.0.0.1:%1").arg(server.Port())});
-  ASSERT_TRUE(cli.WaitForLine("OnLogon\t(null)"));
-  cli.process.closeWriteChannel();
-  ASSERT_TRUE(cli.process.waitForFinished(10000));
-  EXPECT_EQ(cli.process.exitCode(), 0);
-}
-
 TEST(Velkocli, OffersAFileUnderItsBaseNameWithBlanksAsUnderscores) {
   ScriptedServer irc;
   QTemporaryDir dir;
