@@ -3,14 +3,15 @@
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev \
             ngircd python3 libjpeg62-turbo-dev fonts-nanum fonts-nanum-coding \
             libqt6network6 libssl3 openssl inspircd \
-            qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libqt6webengine6-data
+            qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libqt6webengine6-data \
+            dpkg-dev appstream
 BENCH_PACKAGES := libbenchmark-dev irssi weechat-headless
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= 2
 
-.PHONY: run test deps bench fuzz clean
+.PHONY: run test deps deb bench fuzz clean
 
 define install
 	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
@@ -36,6 +37,13 @@ run: deps
 	cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKO_TESTS=OFF
 	cmake --build build/run -j $(JOBS)
 	tools/run-local.sh build/run
+
+# A Debian package of the installed tree, its library dependencies worked out.
+deb: deps
+	cmake -S . -B build/deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELKO_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build build/deb -j $(JOBS)
+	cd build/deb && cpack -G DEB
+	@echo "The package is in build/deb/:" && ls build/deb/*.deb
 
 bench: deps
 	$(call install,$(BENCH_PACKAGES))

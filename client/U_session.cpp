@@ -11,13 +11,6 @@
 #include "U_serveraddress.h"
 #include "Zoengine.h"
 
-int TReconnectBackoff::NextDelayMs() {
-  const int attempt = attempts_;
-  if (attempts_ < 8) ++attempts_;
-  if (attempt == 0) return 0;
-  return unitMs_ * std::min(1 << (attempt - 1), 60);
-}
-
 TSession::TSession(TZoEngine& engine, TPacedSender& sender, TWindow window, QObject* parent)
     : QObject(parent), engine_(engine), sender_(sender), window_(std::move(window)) {
   for (QTimer* timer : {&retry_, &settled_, &quitGrace_}) timer->setSingleShot(true);

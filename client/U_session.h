@@ -11,22 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "U_backoff.h"
+
 class TPacedSender;
 struct TOutLine;
 class TZoEngine;
-
-// Waits between reconnects: none the first time, then 1, 2, 4 ... 60 units
-// (seconds, unless a test shortens them).
-class TReconnectBackoff {
- public:
-  explicit TReconnectBackoff(int unitMs = 1000) : unitMs_(unitMs) {}
-  int NextDelayMs();
-  void Reset() { attempts_ = 0; }
-
- private:
-  int unitMs_;
-  int attempts_ = 0;
-};
 
 // How long the session waits; tests shorten them.
 struct TSessionTimings {

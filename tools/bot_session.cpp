@@ -22,7 +22,9 @@ void Log(const std::string& text) {
 }  // namespace
 
 BotSession::BotSession(CliOptions options)
-    : options_(std::move(options)), replies_([this](const std::string& line) { engine_.Send(line.c_str()); }) {
+    : options_(std::move(options)),
+      reconnector_(engine_, [](int delayMs) { Log("connecting again in " + std::to_string(delayMs / 1000) + " s"); }),
+      replies_([this](const std::string& line) { engine_.Send(line.c_str()); }) {
   engine_.SetAddress(options_.host);
   engine_.SetPort(options_.port);
   engine_.SetTls(options_.tls);
@@ -40,18 +42,24 @@ void BotSession::BindRegistration() {
     engine_.Send((Irc::User("quelbo", options_.user) + Irc::Nick(engine_.Nick())).c_str());
   };
   engine_.OnLogon = [this](void*) {
+    nickRetries_ = 0;
+    reconnector_.LoggedOn();
     for (const std::string& channel : options_.channels) engine_.Send(Irc::Join(channel).c_str());
   };
   engine_.OnIRC = [this](stIRC* irc) { RetryNick(*irc); };
   engine_.OnOwnerJoin = [](const char* channel) { Log(std::string("joined ") + channel); };
-  // A connection that never came up is not retried: the server is ours and local.
+  // Without reconnecting, a connection that never came up ends the bot.
   engine_.OnIRCError = [this](int* code) {
     Log("socket error " + std::to_string(*code));
-    if (engine_.state < TZoEngine::Connected) Finish(1);
+    const bool retrying = options_.reconnect && !quitting_ && reconnector_.Failed(*code);
+    if (!retrying && engine_.state < TZoEngine::Connected) Finish(quitting_ ? 0 : 1);
   };
   engine_.OnDisconnect = [this](void*) {
-    if (!quitting_) Log("disconnected");
-    QCoreApplication::exit(quitting_ ? 0 : 1);
+    if (quitting_) return QCoreApplication::exit(0);
+    Log("disconnected");
+    replies_.Clear();
+    if (!options_.reconnect) return QCoreApplication::exit(1);
+    reconnector_.Disconnected();
   };
 }
 
@@ -95,6 +103,7 @@ void BotSession::Start() {
 void BotSession::Quit() {
   if (quitting_) return;
   quitting_ = true;
+  reconnector_.Stop();
   replies_.Clear();
   if (engine_.state < TZoEngine::Connected) return Finish(0);
   engine_.Send(Irc::Quit(Cp949Literal("안녕히 계세요, 다음에 또 만나요!")).c_str());

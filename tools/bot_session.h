@@ -8,6 +8,7 @@
 
 #include "Zoengine.h"
 #include "cli_options.h"
+#include "reconnector.h"
 #include "reply_queue.h"
 
 class BotSession : public QObject {
@@ -29,6 +30,7 @@ class BotSession : public QObject {
 
   CliOptions options_;
   TZoEngine engine_;
+  Reconnector reconnector_;
   ReplyQueue replies_;
   QTimer quitTimer_;
   bool quitting_ = false;

@@ -32,6 +32,7 @@ QList<QCommandLineOption> OptionsOf(const CliProgram& program) {
       {QStringLiteral("user"), QStringLiteral("The user name sent at logon."), QStringLiteral("NAME")},
       {QStringLiteral("join"), QStringLiteral("Channels to join after logon, comma-separated (repeatable)."),
        QStringLiteral("#a,#b")},
+      {QStringLiteral("no-reconnect"), QStringLiteral("Do not connect again when the server is lost.")},
   };
   if (!program.dcc) return options;
   options.append({QStringLiteral("dcc-dir"), QStringLiteral("Accept offered files into DIR (else they are declined)."),
@@ -52,6 +53,7 @@ QString Apply(const QCommandLineParser& parser, bool dcc, CliOptions* options) {
   if (parser.isSet(QStringLiteral("user"))) options->user = Bytes(parser.value(QStringLiteral("user")));
   if (parser.isSet(QStringLiteral("join"))) options->channels.clear();
   for (const QString& channels : parser.values(QStringLiteral("join"))) SplitChannels(Bytes(channels), &options->channels);
+  options->reconnect = !parser.isSet(QStringLiteral("no-reconnect"));
   if (!dcc) return {};
   if (parser.isSet(QStringLiteral("dcc-dir"))) options->dccDir = Bytes(parser.value(QStringLiteral("dcc-dir")));
   options->acceptChat = parser.isSet(QStringLiteral("accept-chat"));

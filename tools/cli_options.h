@@ -16,6 +16,8 @@ struct CliOptions {
   // Incoming file offers are accepted into this folder; empty declines them.
   std::string dccDir;
   bool acceptChat = false;
+  // A lost server is connected again, with growing waits.
+  bool reconnect = true;
 };
 
 // Which program reads the line, and whether it takes the DCC options.

@@ -10,7 +10,10 @@
 #include "U_ircline.h"
 #include "event_lines.h"
 
-CliSession::CliSession(CliOptions options) : options_(std::move(options)) {
+CliSession::CliSession(CliOptions options)
+    : options_(std::move(options)), reconnector_(engine_, [](int delayMs) {
+        fprintf(stderr, "velkocli: connecting again in %d s\n", delayMs / 1000);
+      }) {
   engine_.SetAddress(options_.host);
   engine_.SetPort(options_.port);
   engine_.SetTls(options_.tls);
@@ -30,9 +33,24 @@ CliSession::CliSession(CliOptions options) : options_(std::move(options)) {
   auto printLogon = std::move(engine_.OnLogon);
   engine_.OnLogon = [this, printLogon](void* p) {
     printLogon(p);
+    reconnector_.LoggedOn();
     for (const std::string& channel : options_.channels) engine_.Send(Irc::Join(channel).c_str());
   };
   BindDCC();
+  if (options_.reconnect) BindReconnect();
+}
+
+void CliSession::BindReconnect() {
+  auto printDisconnect = std::move(engine_.OnDisconnect);
+  engine_.OnDisconnect = [this, printDisconnect](void* p) {
+    printDisconnect(p);
+    reconnector_.Disconnected();
+  };
+  auto printError = std::move(engine_.OnIRCError);
+  engine_.OnIRCError = [this, printError](int* code) {
+    printError(code);
+    reconnector_.Failed(*code);
+  };
 }
 
 // Offers are answered before their event line is printed, so the line shows the answer.
@@ -168,6 +186,7 @@ void CliSession::RunCommand(const std::string& command, const std::string& argum
 
 void CliSession::Quit() {
   input_->setEnabled(false);
+  reconnector_.Stop();
   engine_.Disconnect();
   QCoreApplication::exit(0);
 }

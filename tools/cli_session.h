@@ -9,6 +9,7 @@
 
 #include "Zoengine.h"
 #include "cli_options.h"
+#include "reconnector.h"
 
 class CliSession : public QObject {
   Q_OBJECT
@@ -22,6 +23,7 @@ class CliSession : public QObject {
   void HandleLine(const std::string& line);
   void RunCommand(const std::string& command, const std::string& argument);
   void BindDCC();
+  void BindReconnect();
   FileHandle OpenTarget(const char* offeredName) const;
   void OfferFile(const std::string& argument);
   bool RunDCCCommand(const std::string& command, const std::string& argument);
@@ -29,6 +31,7 @@ class CliSession : public QObject {
 
   CliOptions options_;
   TZoEngine engine_;
+  Reconnector reconnector_;
   std::unique_ptr<QSocketNotifier> input_;
   std::string pending_;
 };

@@ -2,6 +2,7 @@
 // one at a time and read answer by answer.
 #pragma once
 
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 // The host playing a script fed line by line; each answer read up to its end.
 class ScriptedHost {
  public:
+  explicit ScriptedHost(QString program = QStringLiteral(VELKO_HOST)) : program_(std::move(program)) {}
   ~ScriptedHost() {
     process_.kill();
     process_.waitForFinished();
@@ -28,12 +30,12 @@ class ScriptedHost {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process_.setProcessEnvironment(env);
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(QStringLiteral(VELKO_HOST), args);
+    process_.start(program_, args);
     return process_.waitForStarted();
   }
   void Send(const QString& line) { process_.write((line + QLatin1Char('\n')).toUtf8()); }
   // The lines of the next answer, without its end.
-  QStringList Next() {
+  QStringList Next(int timeoutMs = 10000) {
     QStringList lines;
     const bool ended = WaitUntil(
         [&] {
@@ -44,7 +46,7 @@ class ScriptedHost {
           }
           return false;
         },
-        10000);
+        timeoutMs);
     if (!ended) lines.append(QStringLiteral("(no answer)"));
     return lines;
   }
@@ -56,5 +58,11 @@ class ScriptedHost {
   bool AskUntil(const QString& line, const QString& wanted) {
     return WaitUntil([&] { return Ask(line).contains(wanted); }, 10000);
   }
+  // Whether the browser engine's library is mapped into the running host.
+  bool MapsBrowserEngine() const {
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(process_.processId()));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngineCore");
+  }
+  QString program_;
   QProcess process_;
 };

@@ -84,6 +84,24 @@ TEST_F(VelkoHost, AModalDialogIsSeenAndAnsweredWhileItsCallWaits) {
   EXPECT_TRUE(peer_.WaitForPart("OnOtherPart", "#e2e\trenamed"));
 }
 
+// Only a page loads the browser engine: the plain host maps none of it and
+// hands a page, with its whole line, to the page program in its own process.
+TEST(VelkoHostPage, OnlyAPageLoadsTheBrowserEngine) {
+  QTemporaryDir folder;
+  const QStringList line{"--addr", "127.0.0.1:1", "--nick", "paged", "--script", "-"};
+  ScriptedHost plain;
+  ASSERT_TRUE(plain.Start(folder.filePath("plain"), line));
+  EXPECT_EQ(plain.Ask(".windows"), QStringList{QString::fromUtf8("4\t상태창")});
+  EXPECT_FALSE(plain.MapsBrowserEngine());
+
+  ScriptedHost page;
+  ASSERT_TRUE(page.Start(folder.filePath("page"), QStringList{VELKO_SAMPLE_PAGE} + line));
+  page.Send(".windows");
+  EXPECT_EQ(page.Next(60000), QStringList{QString::fromUtf8("4\t상태창")});
+  EXPECT_EQ(page.Ask("get NICK"), QStringList{"paged"});
+  EXPECT_TRUE(page.MapsBrowserEngine());
+}
+
 // A lone CR in an option is a line end to many servers: it must not reach one.
 TEST(VelkoHostOptions, ALineBreakInAnOptionNeverReachesTheWire) {
   QTemporaryDir folder;

@@ -31,7 +31,16 @@ bool NgircdServer::Start() {
     do tlsPort_ = GetFreePort();
     while (tlsPort_ == port_);
   }
+  if (port_ == 0 || !WriteConfig(dir_.filePath("ngircd.conf").toStdString())) return false;
+  return Launch();
+}
+
+bool NgircdServer::Restart() {
+  process_.Stop();
+  return Launch();
+}
+
+bool NgircdServer::Launch() {
   const std::string config = dir_.filePath("ngircd.conf").toStdString();
-  if (port_ == 0 || !WriteConfig(config)) return false;
   return process_.Start({"ngircd", "-n", "-f", config}, dir_.filePath("ngircd.log").toStdString(), port_);
 }

@@ -18,6 +18,8 @@ class NgircdServer : public TestIrcd {
   // Starts the server and waits until it accepts connections.
   bool Start() override;
   void Stop() { process_.Stop(); }
+  // Stopped and started again on the same ports, as a restart looks to clients.
+  bool Restart();
   uint16_t Port() const override { return port_; }
   uint16_t TlsPort() const { return tlsPort_; }
   static constexpr const char* kName = "irc.velko.test";
@@ -28,6 +30,7 @@ class NgircdServer : public TestIrcd {
 
  private:
   bool WriteConfig(const std::string& path);
+  bool Launch();
 
   QTemporaryDir dir_;
   ServerProcess process_;

@@ -123,3 +123,40 @@ TEST(Velkocli, OffersAFileUnderItsBaseNameWithBlanksAsUnderscores) {
   cli.Type(".quit");
   EXPECT_TRUE(cli.process.waitForFinished(10000));
 }
+
+// A server restart: velkocli and velkobot log on again and rejoin; a bot told
+// not to reconnect ends with 1 instead. The end of input ends velkocli.
+TEST(ConsoleTools, ConnectAgainAfterTheServerRestartsUnlessToldNot) {
+  NgircdServer server;
+  ASSERT_TRUE(server.Start());
+  const QString address = QString("127.0.0.1:%1").arg(server.Port());
+  Cli cli({"--addr", address, "--join", "#back"});
+  QProcess stays, leaves;
+  std::string staysSaid;
+  stays.start(VELKOBOT_PATH, {"--addr", address, "--nick", "stays"});
+  leaves.start(VELKOBOT_PATH, {"--addr", address, "--nick", "leaves", "--no-reconnect"});
+  const auto joins = [](const std::string& text, const std::string& line) {
+    size_t count = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++count;
+    return count;
+  };
+  const auto joined = [&](size_t times) {
+    return WaitUntil([&] {
+      cli.output += cli.process.readAllStandardOutput().toStdString();
+      staysSaid += stays.readAllStandardOutput().toStdString();
+      return joins(cli.output, "OnOwnerJoin\t#back\n") == times && joins(staysSaid, "joined #velko\n") == times;
+    }, 15000);
+  };
+  ASSERT_TRUE(joined(1));
+  ASSERT_TRUE(WaitUntil([&] { return leaves.readAllStandardOutput().contains("joined #velko"); }, 10000));
+
+  ASSERT_TRUE(server.Restart());
+  EXPECT_TRUE(joined(2)) << cli.output << staysSaid;
+  ASSERT_TRUE(WaitUntil([&] { return leaves.state() == QProcess::NotRunning; }, 10000));
+  EXPECT_EQ(leaves.exitCode(), 1);
+  EXPECT_NE(cli.process.readAllStandardError().indexOf("velkocli: connecting again in"), -1);
+  // The end of its input still ends it.
+  cli.process.closeWriteChannel();
+  ASSERT_TRUE(cli.process.waitForFinished(10000));
+  EXPECT_EQ(cli.process.exitCode(), 0);
+}
