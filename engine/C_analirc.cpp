@@ -89,7 +89,8 @@ void CZoAnalIRC::HandleCommand(stIRC* r) {
   } else if (strcasecmp(command_, "MODE") == 0) {
     HandleMode(r);
   } else if (strcasecmp(command_, "INVITE") == 0) {
-    ZoRaise(OnInvite, ZoParam(*r, 1), r->nick);
+    // With invite-notify, operators also hear of invites to others: those reach OnIRC only.
+    if (data_->IsOwner(ZoParam(*r, 0))) ZoRaise(OnInvite, ZoParam(*r, 1), r->nick);
   } else if (strcasecmp(command_, "TOPIC") == 0) {
     data_->SetTopic(ZoParam(*r, 0), ZoParam(*r, 1));
     ZoRaise(OnTopic, ZoParam(*r, 0), r->nick, ZoParam(*r, 1));

@@ -165,6 +165,7 @@ size_t CZoServerCaps::Request(const char* offered) {
   std::vector<std::string> wanted;
   for (const char* name : kWanted) {
     if (!ZoHasWord(offered, name) || Enabled(name)) continue;
+    if (strcmp(name, "echo-message") == 0 && !echoWanted_) continue;
     // A login needs credentials, and happens only before registration ends.
     if (strcmp(name, "sasl") == 0 && ((account_.empty() && !external_) || stage_ == Stage::Done)) continue;
     wanted.emplace_back(name);

@@ -22,6 +22,9 @@ class CZoServerCaps {
   // An empty account logs in without SASL. Both are CP949 or UTF-8; the
   // login sends them in UTF-8 whatever the wire encoding.
   void SetLogin(const std::string& account, const std::string& password);
+  // Asks for echo-message too: for a host that shows the owner's lines when
+  // the server repeats them, instead of at once. Off unless set.
+  void SetEchoWanted(bool on) { echoWanted_ = on; }
   // The opening request, sent before the registration lines. `external`: the
   // connection presents a client certificate, which then logs in.
   void Start(bool external = false);
@@ -70,6 +73,7 @@ class CZoServerCaps {
   bool saslGranted_ = false;
   std::vector<std::string> enabled_;
   int monitorLimit_ = 0;
+  bool echoWanted_ = false;
   std::string account_;
   std::string password_;
   bool utf8_ = false;

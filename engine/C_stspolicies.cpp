@@ -58,7 +58,7 @@ void CZoStsPolicies::Remember(const std::string& host, int port, int64_t expires
 // Stored as "port expiry-ms"; anything else is no policy.
 std::optional<ZoStsPolicy> CZoStsPolicies::Stored(const std::string& key) const {
   if (!persistent_) return std::nullopt;
-  const std::unique_ptr<RegKey> registry = RegKey::Create(HKEY_LOCAL_MACHINE, kKeyPath);
+  const std::unique_ptr<RegKey> registry = RegKey::OpenExisting(HKEY_LOCAL_MACHINE, kKeyPath);
   const std::optional<RegValue> value = registry ? registry->QueryValue(key.c_str()) : std::nullopt;
   if (!value || value->type != REG_SZ) return std::nullopt;
   long port = 0;

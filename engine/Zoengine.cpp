@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "C_analirc.h"
 #include "C_batches.h"
@@ -99,6 +100,7 @@ bool TZoEngine::Connect() {
 }
 
 void TZoEngine::Disconnect() {
+  reopening_ = false;
   watch_.Stop();
   connection_->Disconnect();
   state = Idle;
@@ -142,7 +144,10 @@ void TZoEngine::Reopen() {
   watch_.Stop();
   state = Idle;
   analysis_->Batches().Clear();
-  QTimer::singleShot(0, this, [this] { Connect(); });
+  reopening_ = true;
+  QTimer::singleShot(0, this, [this] {
+    if (std::exchange(reopening_, false)) Connect();
+  });
 }
 
 bool TZoEngine::CapEnabled(const char* name) const { return analysis_->Caps().Enabled(name); }

@@ -49,6 +49,9 @@ class TZoEngine : public QObject {
   // Lines received are read line by line whatever it is.
   bool Utf8Wire() const;
 
+  // The host shows the owner's own lines when the server repeats them
+  // (echo-message), not when they are sent; off unless set.
+  void SetEchoMessage(bool on) { analysis_->Caps().SetEchoWanted(on); }
   // A capability the server has switched on ("echo-message": the server
   // repeats the owner's own messages, so they are shown when they come back).
   bool CapEnabled(const char* name) const;
@@ -134,6 +137,7 @@ class TZoEngine : public QObject {
   bool liveTls_ = false;  // what the live connection uses, policy included
   int livePort_ = 0;
   bool upgrading_ = false;  // closing a plain connection to come back over TLS
+  bool reopening_ = false;  // the TLS connection is about to start, unless the host disconnects
   std::unique_ptr<char[]> simulated_;
   CZoLinkWatch watch_{[this](CZoLinkWatch::Late late) { Overdue(late); }};
 };

@@ -123,6 +123,7 @@ TEST(Ircv3Caps, AsksForWhatItUsesAndFollowsTheSession) {
   CZoServerCaps caps([&](const char* text) { sent.emplace_back(text); });
   Strings policies;
   caps.OnPolicy = [&](const char* value) { policies.emplace_back(value); };
+  caps.SetEchoWanted(true);
   caps.Start();
   caps.Handle(Parsed(":s CAP * LS * :account-notify account-tag away-notify batch cap-notify chghost echo-message "
                      "extended-join invite-notify labeled-response"));
@@ -285,53 +286,57 @@ TEST(Sts, PoliciesAreParsedAndKeptByHost) {
   EXPECT_FALSE(later.Find("irc.example.org", now).has_value());
 }
 
-// A policy seen in plain moves the connection to TLS at once; later plain
-// connects go to TLS too, and a refused certificate is never retried in plain.
+// A policy seen in plain moves the connection to TLS at once; one repeated
+// over TLS with a duration outlasts the engine, and under it a refused
+// certificate is never retried in plain.
 TEST(Sts, APlainConnectionMovesToTlsAndNeverBack) {
+  ScratchRegistry registry;
   TestCertificates certificates;
   ASSERT_TRUE(certificates.Make());
   NgircdServer tlsServer;
   tlsServer.EnableTls(certificates.CertFile(), certificates.KeyFile());
   ASSERT_TRUE(tlsServer.Start());
   ScriptedServer plain;
-  EngineRecorder r;
-  r.engine.SetAddress("localhost");
-  r.engine.SetPort(plain.Port());
-  r.engine.SetTlsTrust("", certificates.CaFile());
-  r.engine.StsPolicies().SetPersistent(false);
-  r.engine.OnConnect = [&](void*) {
-    r.engine.Send("USER quelbo 0 0 :sts\r\nNICK sts\r\n");
+  const auto aim = [&](EngineRecorder& r, bool trusted) {
+    r.engine.SetAddress("localhost");
+    r.engine.SetPort(plain.Port());
+    r.engine.SetTlsTrust("", trusted ? certificates.CaFile() : "");
+    r.engine.OnConnect = [&r](void*) { r.engine.Send("USER quelbo 0 0 :sts\r\nNICK sts\r\n"); };
   };
-  ASSERT_TRUE(r.engine.Connect());
+  EngineRecorder first;
+  aim(first, true);
+  ASSERT_TRUE(first.engine.Connect());
   ASSERT_TRUE(plain.WaitForClient());
   ASSERT_TRUE(plain.WaitForText("CAP LS 302\r\n"));
   plain.Write((":srv CAP * LS :multi-prefix sts=port=" + std::to_string(tlsServer.TlsPort()) + "\r\n").c_str());
-  ASSERT_TRUE(r.WaitFor("OnLogon\t(null)", 10000));
+  ASSERT_TRUE(first.WaitFor("OnLogon\t(null)", 10000));
   EXPECT_TRUE(WaitUntil([&] { return plain.ClientClosed(); }));
-  EXPECT_FALSE(r.Saw("OnDisconnect\t(null)"));
-  r.engine.Disconnect();
+  EXPECT_FALSE(first.Saw("OnDisconnect\t(null)"));
+  first.engine.SimulateLine(":srv CAP sts NEW :sts=duration=3600");
+  first.engine.Disconnect();
 
-  // The next attempt skips the plain port: a refused certificate is the end of it.
-  r.engine.SetTlsTrust("", "");
-  r.lines.clear();
-  ASSERT_TRUE(r.engine.Connect());
-  ASSERT_TRUE(r.WaitFor("OnIRCError\t12001"));
+  EngineRecorder later;
+  aim(later, false);
+  ASSERT_TRUE(later.engine.Connect());
+  ASSERT_TRUE(later.WaitFor("OnIRCError\t12001"));
   EXPECT_TRUE(plain.ClientClosed());  // no new plain client came meanwhile
 }
 
 // The set against a real server: what is asked for, what comes back tagged,
 // and what members' data learns from it.
-TEST(Ircv3Inspircd, TagsEchoAwayHostsNamesAndMonitor) {
+TEST(Ircv3Inspircd, TagsEchoAwayNamesInvitesMonitorAndHistory) {
   InspircdServer server;
   server.EnableIrcv3();
   ASSERT_TRUE(server.Start());
   EngineRecorder amy, bob;
+  amy.engine.SetEchoMessage(true);
   ASSERT_TRUE(amy.LogOnAndJoin(server.Port(), "amy", "#v3"));
   ASSERT_TRUE(bob.LogOnAndJoin(server.Port(), "bob", "#v3"));
   for (const char* cap : {"away-notify", "batch", "cap-notify", "chghost", "echo-message", "extended-join",
                           "invite-notify", "message-tags", "multi-prefix", "server-time", "setname",
                           "userhost-in-names", "account-tag"})
     EXPECT_TRUE(amy.engine.CapEnabled(cap)) << cap;
+  EXPECT_FALSE(bob.engine.CapEnabled("echo-message"));  // only for a host that shows echoes
   EXPECT_EQ(amy.engine.MonitorLimit(), 30);
   ASSERT_TRUE(amy.WaitFor("OnOtherJoin\t#v3\tbob"));
   EXPECT_STREQ(amy.engine.FindUser("bob")->UserName(), "quelbo");
@@ -366,7 +371,13 @@ TEST(Ircv3Inspircd, TagsEchoAwayHostsNamesAndMonitor) {
     const stIRC& line = carl.engine.CurrentLine();
     replayed = std::string(text) + (line.history ? " history " : " live ") + std::to_string(line.time <= time);
   };
-  ASSERT_TRUE(carl.LogOnAndJoin(server.Port(), "carl", "#v3"));
+  ASSERT_TRUE(carl.LogOn(server.Port(), "carl"));
+  // invite-notify: the operator hears of an invite to another; only the invited is asked.
+  amy.engine.Send("MODE #v3 +o bob\r\nINVITE carl #v3\r\n");
+  ASSERT_TRUE(carl.WaitFor("OnInvite\t#v3\tamy"));
+  EXPECT_TRUE(bob.WaitForPart("OnIRC", "\tINVITE\tcarl\t"));
+  EXPECT_TRUE(bob.Events({"OnInvite"}).empty());
+  carl.engine.Send("JOIN #v3\r\n");
   EXPECT_TRUE(WaitUntil([&] { return !replayed.empty(); }));
   EXPECT_EQ(replayed, "echoed history 1");
   EXPECT_TRUE(WaitUntil([&] { return std::string(amy.engine.FindUser("bob")->RealName()) == "Bob Renamed"; }));
