@@ -1,7 +1,8 @@
 // End-to-end speed of the chat window: a server process floods one joined
 // channel with coded PRIVMSG lines and times them until the PING after them
 // is answered. Also the memory of many full channel windows. FLOOD_LOGS=1
-// writes chat logs meanwhile.
+// writes chat logs meanwhile; FLOOD_CAPS=1 has the server grant every IRCv3
+// capability and tag every line.
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -22,6 +23,23 @@
 namespace {
 
 const int kFloodLines = qEnvironmentVariableIntValue("FLOOD_LINES") > 0 ? qEnvironmentVariableIntValue("FLOOD_LINES") : 100000;
+const bool kCaps = qEnvironmentVariableIntValue("FLOOD_CAPS") != 0;
+
+constexpr const char* kAllCaps =
+    "account-notify account-tag away-notify batch cap-notify chghost echo-message extended-join invite-notify "
+    "message-tags multi-prefix server-time setname userhost-in-names";
+
+// Grants every capability asked for; false when the client went away.
+bool Negotiate(int client) {
+  if (!WriteAll(client, std::string(":srv CAP * LS :") + kAllCaps + "\r\n") || !ReadUntil(client, "CAP REQ")) return false;
+  return WriteAll(client, std::string(":srv CAP * ACK :") + kAllCaps + "\r\n") && ReadUntil(client, "CAP END");
+}
+
+std::string Tags(int i) {
+  if (!kCaps) return {};
+  return "@time=2026-12-07T20:41:05." + std::to_string(100 + i % 900) + "Z;msgid=Zm9vYmFy" + std::to_string(i) +
+         ";account=user" + std::to_string(i % 500) + " ";
+}
 
 long PeakRssKb() {
   rusage usage{};
@@ -33,12 +51,13 @@ long PeakRssKb() {
 int ServeFlood(int listener, int report) {
   const int client = accept(listener, nullptr, nullptr);
   if (client < 0 || !ReadUntil(client, "NICK")) return 1;
+  if (kCaps && !Negotiate(client)) return 1;
   WriteAll(client, ":srv 001 me :Welcome\r\n:me!u@h JOIN :#flood\r\n:srv 353 me = #flood :@me bob +amy\r\n"
                    ":srv 366 me #flood :End\r\n");
   std::string flood;
   flood.reserve(static_cast<size_t>(kFloodLines) * 90);
   for (int i = 0; i < kFloodLines; ++i)
-    flood += ":user" + std::to_string(i % 500) + "!u@h PRIVMSG #flood :\x02" "bold\x02 text \x03" "04,01colour\x03 line " +
+    flood += Tags(i) + ":user" + std::to_string(i % 500) + "!u@h PRIVMSG #flood :\x02" "bold\x02 text \x03" "04,01colour\x03 line " +
              std::to_string(i) + "\r\n";
   flood += "PING :flood-end\r\n";
   const auto start = std::chrono::steady_clock::now();
@@ -117,7 +136,8 @@ int main(int argc, char** argv) {
   FILE* report = fdopen(pipeFds[0], "r");
   if (!report || std::fscanf(report, "%lf", &ms) != 1) return 1;
   waitpid(server, nullptr, 0);
-  std::printf("chat logs: %s\n", form.Client().Settings().ChatLogs ? "written" : "off");
+  std::printf("chat logs: %s; capabilities and tags: %s\n", form.Client().Settings().ChatLogs ? "written" : "off",
+              kCaps ? "all" : "none");
   std::printf("flood: %d lines until the PING was answered: %.0f ms = %.0f lines/s\n", kFloodLines, ms,
               kFloodLines / (ms / 1000.0));
   std::printf("messages handled by the window: %d\n", messages);

@@ -1,5 +1,6 @@
 #include "C_analirc.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +37,7 @@ void AllParameters(const stIRC& r, char (&out)[sizeof r.rest]) {
 
 bool IsWhoisNumeric(int numeric) {
   switch (numeric) {
-    case 311: case 312: case 313: case 314: case 315: case 317: case 318: case 319: case 352: case 369:
+    case 311: case 312: case 313: case 314: case 315: case 317: case 318: case 319: case 330: case 352: case 369:
       return true;
     default:
       return false;
@@ -48,6 +49,7 @@ bool IsWhoisNumeric(int numeric) {
 void CZoAnalIRC::Handle(stIRC* record) {
   if (isalpha(static_cast<unsigned char>(record->command[0]))) {
     isCommand_ = true;
+    NoteAccountTag(*record);
     ZoCopy(command_, record->command);
     HandleCommand(record);
   } else {
@@ -87,13 +89,38 @@ void CZoAnalIRC::HandleCommand(stIRC* r) {
   } else if (strcasecmp(command_, "MODE") == 0) {
     HandleMode(r);
   } else if (strcasecmp(command_, "INVITE") == 0) {
-    ZoRaise(OnInvite, ZoParam(*r, 1), r->nick);
+    // With invite-notify, operators also hear of invites to others: those reach OnIRC only.
+    if (data_->IsOwner(ZoParam(*r, 0))) ZoRaise(OnInvite, ZoParam(*r, 1), r->nick);
   } else if (strcasecmp(command_, "TOPIC") == 0) {
     data_->SetTopic(ZoParam(*r, 0), ZoParam(*r, 1));
     ZoRaise(OnTopic, ZoParam(*r, 0), r->nick, ZoParam(*r, 1));
   } else if (strcasecmp(command_, "PING") == 0) {
     HandlePing(r);
+  } else {
+    HandleUserNews(r);
   }
+}
+
+// What other users' changes tell the session data; the record goes on to OnIRC.
+void CZoAnalIRC::HandleUserNews(stIRC* r) {
+  CZoUser* user = data_->FindUser(r->nick);
+  if (!user) return;
+  if (strcasecmp(command_, "AWAY") == 0) {
+    user->SetAway(r->paramCount > 0 ? ZoParam(*r, 0) : nullptr);
+  } else if (strcasecmp(command_, "ACCOUNT") == 0) {
+    user->SetAccount(ZoParam(*r, 0));
+  } else if (strcasecmp(command_, "CHGHOST") == 0 && r->paramCount >= 2) {
+    user->SetUserName(ZoParam(*r, 0));
+    user->SetHost(ZoParam(*r, 1));
+  } else if (strcasecmp(command_, "SETNAME") == 0) {
+    user->SetRealName(ZoParam(*r, 0));
+  }
+}
+
+void CZoAnalIRC::NoteAccountTag(const stIRC& r) {
+  const char* account = ZoTag(r.tags, "account");
+  CZoUser* user = account ? data_->FindUser(r.nick) : nullptr;
+  if (user) user->SetAccount(account);
 }
 
 void CZoAnalIRC::HandleJoin(stIRC* r) {
@@ -105,6 +132,14 @@ void CZoAnalIRC::HandleJoin(stIRC* r) {
   }
   data_->AddMember(channel, r->nick);
   data_->SetUserHost(r->nick, r->host);
+  if (CZoUser* user = data_->FindUser(r->nick)) {
+    user->SetUserName(r->user);
+    // extended-join: "JOIN #c account :real name"
+    if (r->paramCount >= 3) {
+      user->SetAccount(ZoParam(*r, 1));
+      user->SetRealName(ZoParam(*r, 2));
+    }
+  }
   ZoRaise(OnOtherJoin, channel, r->nick);
 }
 
@@ -148,7 +183,12 @@ void CZoAnalIRC::HandleNumeric(stIRC* r) {
   if (numeric_ == 1) {
     ZoRaise(OnLogon, nullptr);
   } else if (IsWhoisNumeric(numeric_)) {
+    NoteWhoisNews(*r);
     ZoRaise(OnWhois, r->rest, numeric_, r->rest);
+  } else if (numeric_ == 301) {
+    if (CZoUser* user = data_->FindUser(ZoParam(*r, 1))) user->SetAway(ZoParam(*r, 2));
+  } else if (numeric_ == 305 || numeric_ == 306) {
+    data_->GetOwner()->SetAway(numeric_ == 306);
   } else if (numeric_ == 321 || numeric_ == 323) {
     ZoRaise(OnList, numeric_, nullptr, nullptr, 0);
   } else if (numeric_ == 322) {
@@ -162,6 +202,38 @@ void CZoAnalIRC::HandleNumeric(stIRC* r) {
   } else if (numeric_ == 366) {
     HandleEndOfNames(r);
   }
+}
+
+// 330 "me nick account :is logged in as"; 352 "me #c user host server nick
+// H|G... :hops real name" (G: gone, away).
+void CZoAnalIRC::NoteWhoisNews(const stIRC& r) {
+  if (numeric_ == 330) {
+    if (CZoUser* user = data_->FindUser(ZoParam(r, 1))) user->SetAccount(ZoParam(r, 2));
+    return;
+  }
+  if (numeric_ != 352 || r.paramCount < 8) return;
+  CZoUser* user = data_->FindUser(ZoParam(r, 5));
+  if (!user) return;
+  user->SetUserName(ZoParam(r, 2));
+  user->SetHost(ZoParam(r, 3));
+  const char* flags = ZoParam(r, 6);
+  if (flags[0] == 'G' && !user->Away()) user->SetAway("");
+  if (flags[0] == 'H') user->SetAway(nullptr);
+  const char* hops = ZoParam(r, 7);
+  const char* realName = strchr(hops, ' ');
+  user->SetRealName(realName ? realName + 1 : "");
+}
+
+std::vector<std::string> ZoMonitorNicks(const stIRC& r) {
+  std::vector<std::string> nicks;
+  const char* list = ZoParam(r, r.paramCount - 1u);
+  for (const char* at = list; *at;) {
+    const size_t length = strcspn(at, ",");
+    const size_t nick = std::min(length, strcspn(at, "!,"));
+    if (nick > 0) nicks.emplace_back(at, nick);
+    at += length + (at[length] == ',');
+  }
+  return nicks;
 }
 
 void CZoAnalIRC::HandleList(stIRC* r) {

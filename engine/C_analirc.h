@@ -3,11 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "U_analysis.h"
 #include "U_engineevents.h"
 
 class CZoData;
+
+// The nicks a MONITOR reply (730 online, 731 offline) names, without their user@host.
+std::vector<std::string> ZoMonitorNicks(const stIRC& record);
 
 class CZoAnalIRC {
  public:
@@ -28,6 +33,9 @@ class CZoAnalIRC {
   void HandleKick(stIRC* r);
   void HandleMode(stIRC* r);
   void HandlePing(stIRC* r);
+  void HandleUserNews(stIRC* r);
+  void NoteAccountTag(const stIRC& r);
+  void NoteWhoisNews(const stIRC& r);
   void HandleList(stIRC* r);
   void HandleChannelModes(stIRC* r);
   void HandleTopicReply(stIRC* r, bool hasTopic);

@@ -1,6 +1,7 @@
 #include "C_servercaps.h"
 
 #include "U_codepage.h"
+#include "U_commondata.h"
 #include "U_ircline.h"
 
 #include <algorithm>
@@ -11,8 +12,12 @@
 
 namespace {
 
-// What this client can use; anything else the server offers is left alone.
-constexpr const char* kWanted[] = {"multi-prefix", "sasl"};
+// What this client can use, in the order asked for; anything else the
+// server offers is left alone.
+constexpr const char* kWanted[] = {"account-notify", "account-tag",   "away-notify",     "batch",
+                                   "cap-notify",     "chghost",       "draft/chathistory", "echo-message",
+                                   "extended-join",  "invite-notify", "message-tags",    "multi-prefix",
+                                   "server-time",    "setname",       "userhost-in-names", "sasl"};
 
 // AUTHENTICATE carries at most this much of the payload per line.
 constexpr size_t kChunk = 400;
@@ -68,6 +73,20 @@ bool ZoHasWord(const char* list, const char* name) {
   return false;
 }
 
+bool ZoWordValue(const char* list, const char* name, std::string* value) {
+  const size_t length = strlen(name);
+  for (const char* at = list; at && *at;) {
+    at += strspn(at, " ");
+    const size_t word = strcspn(at, " ");
+    if (word > length && at[length] == '=' && strncasecmp(at, name, length) == 0) {
+      value->assign(at + length + 1, word - length - 1);
+      return true;
+    }
+    at += word;
+  }
+  return false;
+}
+
 void CZoServerCaps::SetLogin(const std::string& account, const std::string& password) {
   account_ = account;
   password_ = password;
@@ -79,6 +98,10 @@ void CZoServerCaps::Start(bool external) {
   offered_.clear();
   offeredCount_ = 0;
   requested_.clear();
+  unanswered_ = 0;
+  saslGranted_ = false;
+  enabled_.clear();
+  monitorLimit_ = 0;
   utf8_ = false;
   SendText(Irc::Cap("LS 302"));
 }
@@ -86,17 +109,16 @@ void CZoServerCaps::Start(bool external) {
 bool CZoServerCaps::Handle(const stIRC& r) {
   const int numeric = atoi(r.command);
   if (numeric == 5) Supports(r);
-  if (stage_ == Stage::Idle || stage_ == Stage::Done) return false;
-  if (numeric == 1) {
+  if (stage_ == Stage::Idle) return false;
+  if (strcasecmp(r.command, "CAP") == 0) {
+    Cap(r);
+  } else if (stage_ == Stage::Done) {
+    return false;
+  } else if (numeric == 1) {
     stage_ = Stage::Done;
   } else if (numeric == 421 && strcasecmp(ZoParam(r, 1), "CAP") == 0) {
     stage_ = Stage::Done;
     return true;
-  } else if (strcasecmp(r.command, "CAP") == 0) {
-    const char* verb = ZoParam(r, 1);
-    if (strcasecmp(verb, "LS") == 0 && stage_ == Stage::Listing) Offered(r);
-    if (strcasecmp(verb, "ACK") == 0 && stage_ == Stage::Requesting) Acknowledged(ZoParam(r, 2));
-    if (strcasecmp(verb, "NAK") == 0 && stage_ == Stage::Requesting) End();
   } else if (strcasecmp(r.command, "AUTHENTICATE") == 0 && stage_ == Stage::LoggingIn) {
     Authenticate(ZoParam(r, 0));
   } else if (strcasecmp(r.command, "AUTHENTICATE") == 0 && stage_ == Stage::Answered) {
@@ -105,6 +127,21 @@ bool CZoServerCaps::Handle(const stIRC& r) {
     End();
   }
   return false;
+}
+
+void CZoServerCaps::Cap(const stIRC& r) {
+  const char* verb = ZoParam(r, 1);
+  const char* list = ZoParam(r, r.paramCount - 1u);
+  if (strcasecmp(verb, "LS") == 0 && stage_ == Stage::Listing) {
+    Offered(r);
+  } else if (strcasecmp(verb, "ACK") == 0 || strcasecmp(verb, "NAK") == 0) {
+    Replied(list, strcasecmp(verb, "ACK") == 0);
+  } else if (strcasecmp(verb, "NEW") == 0 && stage_ == Stage::Done) {
+    PolicyIn(list);
+    Request(list);
+  } else if (strcasecmp(verb, "DEL") == 0) {
+    Disable(list);
+  }
 }
 
 // "CAP * LS * :more" continues; the last line has no "*" before its list.
@@ -116,24 +153,66 @@ void CZoServerCaps::Offered(const stIRC& r) {
   if (!offered_.empty()) offered_ += ' ';
   offered_ += list;
   if (more) return;
-  std::string wanted;
-  for (const char* name : kWanted) {
-    if (!ZoHasWord(offered_.c_str(), name)) continue;
-    if (strcmp(name, "sasl") == 0 && account_.empty() && !external_) continue;
-    wanted += wanted.empty() ? name : std::string(" ") + name;
-  }
+  PolicyIn(offered_.c_str());
+  unanswered_ = Request(offered_.c_str());
   offered_.clear();  // only what was requested matters from here on
-  if (wanted.empty()) return End();
+  if (unanswered_ == 0) return End();
   stage_ = Stage::Requesting;
-  requested_ = wanted;
-  SendText(Irc::Cap("REQ :" + wanted));
+}
+
+// Asks for what we use of `offered` and is not on yet; returns the number of REQ lines.
+size_t CZoServerCaps::Request(const char* offered) {
+  std::vector<std::string> wanted;
+  for (const char* name : kWanted) {
+    if (!ZoHasWord(offered, name) || Enabled(name)) continue;
+    if (strcmp(name, "echo-message") == 0 && !echoWanted_) continue;
+    // A login needs credentials, and happens only before registration ends.
+    if (strcmp(name, "sasl") == 0 && ((account_.empty() && !external_) || stage_ == Stage::Done)) continue;
+    wanted.emplace_back(name);
+    requested_ += ' ';
+    requested_ += name;
+  }
+  const std::vector<std::string> lines = Irc::CapRequests(wanted);
+  for (const std::string& line : lines) SendText(line);
+  return lines.size();
 }
 
 // Only what was asked for counts: a server cannot switch on a login nobody set up.
-void CZoServerCaps::Acknowledged(const char* caps) {
-  if (!ZoHasWord(requested_.c_str(), "sasl") || !ZoHasWord(caps, "sasl")) return End();
+void CZoServerCaps::Replied(const char* caps, bool acknowledged) {
+  if (acknowledged) Enable(caps);
+  if (stage_ != Stage::Requesting) return;
+  if (acknowledged && ZoHasWord(caps, "sasl") && ZoHasWord(requested_.c_str(), "sasl")) saslGranted_ = true;
+  if (unanswered_ > 0 && --unanswered_ > 0) return;
+  if (!saslGranted_) return End();
   stage_ = Stage::LoggingIn;
   SendText(Irc::Authenticate(external_ ? "EXTERNAL" : "PLAIN"));
+}
+
+// "-name" turns a capability off; "~" and "=" are older servers' markers.
+void CZoServerCaps::Enable(const char* caps) {
+  ZoStringSpc words;
+  words.setText(caps);
+  while (const char* word = words.nextToken()) {
+    if (word[0] == '-') {
+      Disable(word + 1);
+      continue;
+    }
+    word += strspn(word, "~=");
+    if (*word && !Enabled(word) && ZoHasWord(requested_.c_str(), word)) enabled_.emplace_back(word);
+  }
+}
+
+void CZoServerCaps::Disable(const char* caps) {
+  std::erase_if(enabled_, [caps](const std::string& name) { return ZoHasWord(caps, name.c_str()); });
+}
+
+bool CZoServerCaps::Enabled(const char* name) const {
+  return std::any_of(enabled_.begin(), enabled_.end(), [name](const std::string& on) { return on == name; });
+}
+
+void CZoServerCaps::PolicyIn(const char* offered) {
+  std::string policy;
+  if (OnPolicy && ZoWordValue(offered, "sts", &policy)) OnPolicy(policy.c_str());
 }
 
 void CZoServerCaps::GiveUp() {
@@ -160,8 +239,12 @@ void CZoServerCaps::Authenticate(const char* challenge) {
 }
 
 void CZoServerCaps::Supports(const stIRC& r) {
-  for (size_t i = 1; i + 1 < r.paramCount; ++i)
-    if (AnnouncesUtf8(ZoParam(r, i))) utf8_ = true;
+  for (size_t i = 1; i + 1 < r.paramCount; ++i) {
+    const char* token = ZoParam(r, i);
+    if (AnnouncesUtf8(token)) utf8_ = true;
+    if (strcasecmp(token, "MONITOR") == 0) monitorLimit_ = -1;
+    if (strncasecmp(token, "MONITOR=", 8) == 0) monitorLimit_ = token[8] ? std::max(0, atoi(token + 8)) : -1;
+  }
 }
 
 void CZoServerCaps::End() {

@@ -1,6 +1,7 @@
 #include "C_user.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "C_channel.h"
 
@@ -12,4 +13,14 @@ void CZoUser::AddChannel(CZoChannel* channel) {
 
 void CZoUser::RemoveChannel(const char* name) {
   std::erase_if(channels_, [name](const CZoChannel* channel) { return ZoSameName(channel->Name(), name); });
+}
+
+void CZoUser::SetAccount(const char* account) {
+  const bool none = !account || strcmp(account, "*") == 0;
+  if (!ZoSameBytes(account_.c_str(), none ? "" : account)) account_ = none ? "" : account;
+}
+
+void CZoUser::SetAway(const char* message) {
+  away_ = message != nullptr;
+  awayMessage_ = message ? message : "";
 }

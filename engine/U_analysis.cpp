@@ -1,8 +1,10 @@
 #include "U_analysis.h"
 
+#include <chrono>
 #include <cstring>
 #include <strings.h>
 
+#include "C_batches.h"
 #include "C_analctcp.h"
 #include "C_analdcc.h"
 #include "C_analirc.h"
@@ -13,7 +15,8 @@ CZoAnalysis::CZoAnalysis(CZoData* data, ZoSendLine sendLine)
     : irc_(std::make_unique<CZoAnalIRC>(data, sendLine)),
       ctcp_(std::make_unique<CZoAnalCTCP>()),
       dcc_(std::make_unique<CZoAnalDCC>(sendLine)),
-      caps_(std::make_unique<CZoServerCaps>(sendLine)) {}
+      caps_(std::make_unique<CZoServerCaps>(sendLine)),
+      batches_(std::make_unique<CZoBatches>(data)) {}
 
 CZoAnalysis::~CZoAnalysis() = default;
 
@@ -31,6 +34,26 @@ void ParsePrefix(const char* prefix, stIRC* record) {
   if (at) ZoCopy(record->host, at + 1);
   ZoCopy(record->nick, prefix, static_cast<size_t>(bang - prefix));
   ZoCopy(record->user, bang + 1, beforeAt - static_cast<size_t>(bang - prefix) - 1);
+}
+
+// Cheaper than clearing the whole record: its tag text alone is 8 KiB.
+void Clear(stIRC* r) {
+  r->nick[0] = r->user[0] = r->host[0] = r->command[0] = r->param1[0] = r->rest[0] = 0;
+  r->paramCount = 0;
+  r->tags.count = 0;
+  r->time = 0;
+  r->batch = r->endedBatch = nullptr;
+  r->history = false;
+}
+
+// Takes the tag section off the front of the line, into the record.
+const char* Untagged(const char* line, stIRC* r) {
+  if (line[0] != '@') return line;
+  const size_t length = strcspn(line + 1, " ");
+  ZoParseTags(line + 1, length, &r->tags);
+  r->time = ZoServerTime(ZoTag(r->tags, "time"));
+  line += 1 + length;
+  return line + strspn(line, " ");
 }
 
 }  // namespace
@@ -69,7 +92,8 @@ void CZoAnalysis::ParseParams(const char* text, stIRC* record) {
 }
 
 void CZoAnalysis::Parse(const char* line, stIRC* record) {
-  *record = stIRC{};
+  Clear(record);
+  line = Untagged(line, record);
   ZoStringSpc tokens;
   if (line[0] != ':') {
     tokens.setText(line);
@@ -95,6 +119,15 @@ void CZoAnalysis::CTCPBody(const stIRC& record, char (&out)[sizeof stIRC::rest])
 void CZoAnalysis::Analyse(char* line) {
   line[strcspn(line, strchr(line, '\r') ? "\r" : "\n")] = 0;
   Parse(line, &record_);
+  if (record_.time == 0) record_.time = ArrivalTime();
+  batches_->Enter(&record_);
+  // A receiver may analyse another line meanwhile.
+  const ZoBatch* ended = record_.endedBatch;
+  Route();
+  batches_->Leave(ended);
+}
+
+void CZoAnalysis::Route() {
   if (caps_->Handle(record_)) return;
   if (record_.rest[0] == 0 || record_.rest[1] != 1) {
     irc_->Handle(&record_);
@@ -103,4 +136,9 @@ void CZoAnalysis::Analyse(char* line) {
   } else {
     ctcp_->Handle(record_);
   }
+}
+
+int64_t CZoAnalysis::ArrivalTime() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }

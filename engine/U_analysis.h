@@ -7,6 +7,9 @@
 #include <memory>
 
 #include "U_events.h"
+#include "U_messagetags.h"
+
+struct ZoBatch;
 
 struct __IRCData {
   char nick[64];
@@ -21,6 +24,16 @@ struct __IRCData {
   char paramText[512];
   uint16_t paramAt[15];
   uint8_t paramCount;
+  // The line's tags; read them through ZoTag.
+  ZoTags tags;
+  // When the line was said: the server's time tag, else its arrival. UTC ms.
+  int64_t time;
+  // The innermost batch the line belongs to; null outside any.
+  const ZoBatch* batch;
+  // On the line that closes a batch: that batch, with what it grouped.
+  const ZoBatch* endedBatch;
+  // A line the server replays from its history, not one said now.
+  bool history;
 };
 using stIRC = __IRCData;
 
@@ -34,6 +47,7 @@ class CZoAnalIRC;
 class CZoAnalCTCP;
 class CZoAnalDCC;
 class CZoServerCaps;
+class CZoBatches;
 
 class CZoAnalysis {
  public:
@@ -49,7 +63,11 @@ class CZoAnalysis {
   CZoAnalCTCP& CTCP() { return *ctcp_; }
   CZoAnalDCC& DCC() { return *dcc_; }
   CZoServerCaps& Caps() { return *caps_; }
+  CZoBatches& Batches() { return *batches_; }
+  // The line being analysed, valid during the events it raises.
+  const stIRC& Record() const { return record_; }
 
+  // Fills the record; `time` only from a time tag, 0 without one.
   static void Parse(const char* line, stIRC* record);
   // Fills the record's parameter list from what follows the command word.
   static void ParseParams(const char* text, stIRC* record);
@@ -57,9 +75,13 @@ class CZoAnalysis {
   static void CTCPBody(const stIRC& record, char (&out)[sizeof stIRC::rest]);
 
  private:
+  void Route();
+  static int64_t ArrivalTime();
+
   std::unique_ptr<CZoAnalIRC> irc_;
   std::unique_ptr<CZoAnalCTCP> ctcp_;
   std::unique_ptr<CZoAnalDCC> dcc_;
   std::unique_ptr<CZoServerCaps> caps_;
+  std::unique_ptr<CZoBatches> batches_;
   stIRC record_{};
 };

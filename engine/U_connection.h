@@ -21,7 +21,8 @@ class QTimer;
 
 class CZoConnection {
  public:
-  static constexpr int32_t kReceiveSize = 4096;
+  // A tagged line: 8191 bytes of tags, then the 512 of the line itself.
+  static constexpr int32_t kReceiveSize = 8191 + 512;
   static constexpr int64_t kMaxQueued = 4 << 20;
   // A pass ends after this many lines or this long, whichever comes first.
   static constexpr int kLinesPerPass = 50000;

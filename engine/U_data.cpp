@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 CZoUser* CZoData::FindUser(const char* nick, int* index) const {
   std::unique_ptr<CZoUser>* user = users_.Find(nick, index);
@@ -86,8 +87,21 @@ void CZoData::AddNames(const char* channel, const char* names) {
       const char mode = *token == '@' ? 'o' : *token == '+' ? 'v' : 0;
       if (mode && count < 2 && !strchr(modes, mode)) modes[count++] = mode;
     }
-    Join(found, token, modes);
+    JoinListed(found, token, modes);
   }
+}
+
+// With userhost-in-names a name comes as "nick!user@host".
+void CZoData::JoinListed(CZoChannel* channel, const char* name, const char* modes) {
+  const char* bang = strchr(name, '!');
+  if (!bang) return Join(channel, name, modes);
+  const std::string nick(name, static_cast<size_t>(bang - name));
+  Join(channel, nick.c_str(), modes);
+  CZoUser* user = FindUser(nick.c_str());
+  if (!user) return;
+  const char* at = strchr(bang, '@');
+  user->SetUserName(std::string(bang + 1, at ? static_cast<size_t>(at - bang - 1) : strlen(bang + 1)).c_str());
+  if (at) user->SetHost(at + 1);
 }
 
 void CZoData::SetUserHost(const char* nick, const char* host) {

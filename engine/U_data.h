@@ -55,6 +55,7 @@ class CZoData {
   }
 
   void Join(CZoChannel* channel, const char* nick, const char* modes);
+  void JoinListed(CZoChannel* channel, const char* name, const char* modes);
   void Leave(CZoChannel* channel, CZoUser* user);
   void ClearMembers(CZoChannel* channel);
 

@@ -35,7 +35,8 @@ std::string WithOptionalText(std::string_view head, std::string_view text) {
 }
 
 // As many names from `first` on as one "HEAD a,b,c" line holds.
-std::string ListLine(std::string_view head, const std::vector<std::string>& names, size_t first, size_t* taken) {
+std::string ListLine(std::string_view head, const std::vector<std::string>& names, size_t first, size_t* taken,
+                     char separator = ',') {
   const size_t room = kIrcLineMax - head.size() - kCrLf.size();
   std::string list;
   size_t next = first;
@@ -43,7 +44,7 @@ std::string ListLine(std::string_view head, const std::vector<std::string>& name
     const std::string& name = names[next];
     if (name.size() > room) continue;
     if (list.size() + (list.empty() ? 0 : 1) + name.size() > room) break;
-    if (!list.empty()) list.push_back(',');
+    if (!list.empty()) list.push_back(separator);
     list.append(name);
   }
   *taken = next - first;
@@ -80,6 +81,22 @@ std::string Pong(std::string_view token) { return Line("PONG ", token); }
 std::string Ping(std::string_view token) { return Line("PING ", token); }
 std::string Cap(std::string_view args) { return Line("CAP ", args); }
 std::string Authenticate(std::string_view data) { return Line("AUTHENTICATE ", data); }
+std::vector<std::string> CapRequests(const std::vector<std::string>& names) {
+  std::vector<std::string> lines;
+  for (size_t first = 0, taken = 0; first < names.size(); first += taken) {
+    std::string line = ListLine("CAP REQ :", names, first, &taken, ' ');
+    if (!line.empty()) lines.push_back(std::move(line));
+  }
+  return lines;
+}
+std::string Monitor(char sign, const std::vector<std::string>& nicks, size_t first, size_t* taken) {
+  const char head[] = {'M', 'O', 'N', 'I', 'T', 'O', 'R', ' ', sign, ' '};
+  return ListLine(std::string_view(head, sizeof head), nicks, first, taken);
+}
+std::string ChatHistoryLatest(std::string_view target, std::string_view after, int limit) {
+  return Line(Concat({"CHATHISTORY LATEST ", target, " ", after.empty() ? "*" : after, " "}),
+              std::to_string(limit));
+}
 std::string Quit(std::string_view message) { return WithOptionalText("QUIT", message); }
 std::string Away(std::string_view message) { return WithOptionalText("AWAY", message); }
 std::string Join(std::string_view channel, std::string_view key) {

@@ -28,6 +28,13 @@ std::string Ping(std::string_view token);
 // Capability negotiation and SASL: "CAP <args>", "AUTHENTICATE <data>".
 std::string Cap(std::string_view args);
 std::string Authenticate(std::string_view data);
+// "CAP REQ :a b c" lines that ask for all of `names`, each within the limit.
+std::vector<std::string> CapRequests(const std::vector<std::string>& names);
+// "MONITOR + a,b" (sign '+') or "MONITOR - a,b", taken as JoinMany takes.
+std::string Monitor(char sign, const std::vector<std::string>& nicks, size_t first, size_t* taken);
+// The last `limit` lines of `target`, or those after `after` ("msgid=..." or
+// "timestamp=..."): "CHATHISTORY LATEST target after limit".
+std::string ChatHistoryLatest(std::string_view target, std::string_view after, int limit);
 // Without a message, the bare command.
 std::string Quit(std::string_view message);
 // Marked away with the message; without one, back again.

@@ -1,10 +1,14 @@
 #include "Zoengine.h"
 
+#include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "C_analirc.h"
+#include "C_batches.h"
 #include "C_dccchat.h"
 #include "C_dccfile.h"
 #include "C_servercaps.h"
@@ -36,6 +40,11 @@ std::string Utf8Line(std::string_view line) {
   return ended ? text + "\r\n" : text;
 }
 
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 TZoEngine::TZoEngine(QObject* parent)
@@ -65,6 +74,7 @@ TZoEngine::~TZoEngine() = default;
 void TZoEngine::BindParts() {
   ZO_ENGINE_EVENTS(ZO_BIND_EVENT)
   analysis_->DCC().ServerAddress = [this] { return LocalAddress(); };
+  analysis_->Caps().OnPolicy = [this](const char* value) { Policy(value); };
 }
 
 void TZoEngine::SetNick(const std::string& nick) {
@@ -75,14 +85,22 @@ void TZoEngine::SetNick(const std::string& nick) {
 bool TZoEngine::Connect() {
   if (connection_->IsOpen()) return false;  // a live connection keeps its state
   state = Connecting;
-  connection_->SetTls(tls_);
-  if (!connection_->Connect(address_.c_str(), static_cast<uint32_t>(port_))) return false;
+  ZoTlsOptions tls = tls_;
+  livePort_ = port_;
+  if (const auto policy = tls.on ? std::nullopt : sts_.Find(address_, NowMs())) {
+    tls.on = true;
+    livePort_ = policy->port;
+  }
+  liveTls_ = tls.on;
+  connection_->SetTls(tls);
+  if (!connection_->Connect(address_.c_str(), static_cast<uint32_t>(livePort_))) return false;
   // A refusal reported during the call has already ended the attempt.
   if (state == Connecting && connection_->IsOpen()) watch_.Connecting();
   return true;
 }
 
 void TZoEngine::Disconnect() {
+  reopening_ = false;
   watch_.Stop();
   connection_->Disconnect();
   state = Idle;
@@ -103,6 +121,38 @@ void TZoEngine::Overdue(CZoLinkWatch::Late late) {
   }
   connection_->Fail(WSAETIMEDOUT);
 }
+
+// Over TLS a duration keeps the policy (0 drops it); in plain the policy
+// only says where TLS is, and the connection goes there at once.
+void TZoEngine::Policy(const char* value) {
+  const ZoStsValue policy = ZoParseSts(value);
+  if (liveTls_) {
+    if (policy.durationS >= 0) sts_.Remember(address_, livePort_, NowMs() + policy.durationS * 1000, NowMs());
+    return;
+  }
+  if (policy.port < 0) return;
+  sts_.Upgrade(address_, policy.port);
+  upgrading_ = true;
+  connection_->Disconnect();
+  if (upgrading_ && !connection_->IsOpen()) Reopen();
+}
+
+// The plain connection is gone without the host hearing of it: the next one
+// is the same session's, over TLS.
+void TZoEngine::Reopen() {
+  upgrading_ = false;
+  watch_.Stop();
+  state = Idle;
+  analysis_->Batches().Clear();
+  reopening_ = true;
+  QTimer::singleShot(0, this, [this] {
+    if (std::exchange(reopening_, false)) Connect();
+  });
+}
+
+bool TZoEngine::CapEnabled(const char* name) const { return analysis_->Caps().Enabled(name); }
+
+int TZoEngine::MonitorLimit() const { return analysis_->Caps().MonitorLimit(); }
 
 void TZoEngine::SetLogin(const std::string& account, const std::string& password) {
   analysis_->Caps().SetLogin(account, password);
@@ -191,9 +241,11 @@ void TZoEngine::atConnect(void* p) {
 }
 
 void TZoEngine::atDisconnect(void* p) {
+  if (upgrading_) return Reopen();
   watch_.Stop();
   state = Idle;
   data_->ClearSession();
+  analysis_->Batches().Clear();
   ZoRaise(OnDisconnect, p);
 }
 

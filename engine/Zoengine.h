@@ -10,6 +10,7 @@
 #include "C_analdcc.h"
 #include "C_servercaps.h"
 #include "C_socket.h"
+#include "C_stspolicies.h"
 #include "U_analysis.h"
 #include "U_data.h"
 #include "U_engineevents.h"
@@ -47,6 +48,21 @@ class TZoEngine : public QObject {
   // The wire encoding of the live connection: UTF-8 or the default CP949.
   // Lines received are read line by line whatever it is.
   bool Utf8Wire() const;
+
+  // The host shows the owner's own lines when the server repeats them
+  // (echo-message), not when they are sent; off unless set.
+  void SetEchoMessage(bool on) { analysis_->Caps().SetEchoWanted(on); }
+  // A capability the server has switched on ("echo-message": the server
+  // repeats the owner's own messages, so they are shown when they come back).
+  bool CapEnabled(const char* name) const;
+  // How many nicks MONITOR may watch: 0 without MONITOR, -1 without a limit.
+  int MonitorLimit() const;
+  // The line being analysed, with its tags, time and batch: valid during
+  // the events it raises.
+  const stIRC& CurrentLine() const { return analysis_->Record(); }
+  // The TLS-only policies servers have set; a policy makes a plain address
+  // connect over TLS, and a TLS failure under it is never retried in plain.
+  CZoStsPolicies& StsPolicies() { return sts_; }
 
   // Deadlines for the stages of every connection; tests shorten them.
   void SetDeadlines(const ZoDeadlines& deadlines) { watch_.SetDeadlines(deadlines); }
@@ -105,6 +121,8 @@ class TZoEngine : public QObject {
  private:
   void BindParts();
   void Overdue(CZoLinkWatch::Late late);
+  void Policy(const char* value);
+  void Reopen();
 
   std::unique_ptr<CZoConnection> connection_;
   std::unique_ptr<CZoData> data_;
@@ -115,6 +133,11 @@ class TZoEngine : public QObject {
   int port_ = 6667;
   TWireCoding wireCoding_ = TWireCoding::Auto;
   ZoTlsOptions tls_;
+  CZoStsPolicies sts_;
+  bool liveTls_ = false;  // what the live connection uses, policy included
+  int livePort_ = 0;
+  bool upgrading_ = false;  // closing a plain connection to come back over TLS
+  bool reopening_ = false;  // the TLS connection is about to start, unless the host disconnects
   std::unique_ptr<char[]> simulated_;
   CZoLinkWatch watch_{[this](CZoLinkWatch::Late late) { Overdue(late); }};
 };

@@ -141,6 +141,12 @@ std::unique_ptr<RegKey> RegKey::Create(HKEY_ROOT root, const char* path) {
   return key;
 }
 
+std::unique_ptr<RegKey> RegKey::OpenExisting(HKEY_ROOT root, const char* path) {
+  const QString file = RegistryFolder() + QLatin1Char('/') + RootFileName(root);
+  if (!QFileInfo(file).isFile()) return nullptr;
+  return std::unique_ptr<RegKey>(new RegKey(file, GroupFor(path)));
+}
+
 RegKey::RegKey(const QString& file, const QString& group) : settings_(file, QSettings::IniFormat) {
   settings_.setAtomicSyncRequired(true);
   if (!group.isEmpty()) settings_.beginGroup(group);

@@ -30,6 +30,8 @@ class RegKey {
   // Opens the key at a path of "\"-separated names, creating it when missing;
   // null when the registry folder cannot be created or written.
   static std::unique_ptr<RegKey> Create(HKEY_ROOT root, const char* path);
+  // Opens the key for reading only when its root's file exists; creates nothing.
+  static std::unique_ptr<RegKey> OpenExisting(HKEY_ROOT root, const char* path);
 
   RegKey(const RegKey&) = delete;
   RegKey& operator=(const RegKey&) = delete;

@@ -93,9 +93,10 @@ TEST(Connection, ABurstYieldsToTheEventLoopAndKeepsItsOrder) {
 
 TEST(Connection, AFullBufferWithoutLineEndIsDeliveredAndReadingGoesOn) {
   Wire w;
-  w.server.Write(QByteArray(4096, 'x') + "tail\r\n");
+  constexpr int kFull = CZoConnection::kReceiveSize;
+  w.server.Write(QByteArray(kFull, 'x') + "tail\r\n");
   ASSERT_TRUE(w.WaitLines(2));
-  EXPECT_EQ(w.lines[0], std::string(4096, 'x'));
+  EXPECT_EQ(w.lines[0], std::string(kFull, 'x'));
   EXPECT_EQ(w.lines[1], "tail\r\n");
 }
 

@@ -56,7 +56,7 @@ TEST(ServerCaps, ConversationsEndInRegistration) {
       {"login succeeds",
        "velko",
        {{"CAP LS 302\r\n", ":srv CAP * LS * :away-notify multi-prefix\r\n:srv CAP * LS :sasl=PLAIN,EXTERNAL\r\n"},
-        {"CAP REQ :multi-prefix sasl\r\n", ":srv CAP * ACK :multi-prefix sasl\r\n"},
+        {"CAP REQ :away-notify multi-prefix sasl\r\n", ":srv CAP * ACK :away-notify multi-prefix sasl\r\n"},
         {"AUTHENTICATE PLAIN\r\n", "AUTHENTICATE +\r\n"},
         {plain.c_str(), ":srv 900 me me!u@h velko :You are now logged in\r\n:srv 903 me :SASL authentication successful\r\n"},
         {"CAP END\r\n", ":srv 001 me :Welcome\r\n"}},
@@ -81,7 +81,7 @@ TEST(ServerCaps, ConversationsEndInRegistration) {
        {"CAP", "CAP", "001"}},
       {"nothing wanted on offer",
        "velko",
-       {{"CAP LS 302\r\n", ":srv CAP * LS :away-notify\r\n"}, {"CAP END\r\n", ":srv 001 me :Welcome\r\n"}},
+       {{"CAP LS 302\r\n", ":srv CAP * LS :vendor.example/unknown\r\n"}, {"CAP END\r\n", ":srv 001 me :Welcome\r\n"}},
        {"CAP", "001"}},
       // The server goes quiet: registration goes on without what is missing once the deadline has passed.
       {"offer never made", "", {{"CAP LS 302\r\n", ""}, {"CAP END\r\n", ":srv 001 me :Welcome\r\n"}}, {"001"}},

@@ -23,6 +23,13 @@ bool InspircdServer::WriteConfig(const std::string& path) {
           "<dns timeout=\"1\">\n"
           "<module name=\"cap\">\n<module name=\"namesx\">\n<module name=\"ircv3\">\n",
           port_, dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str());
+  if (ircv3_) {
+    for (const char* module : {"ircv3_accounttag", "ircv3_batch", "ircv3_capnotify", "ircv3_chghost", "ircv3_ctctags",
+                               "ircv3_echomessage", "ircv3_invitenotify", "ircv3_msgid", "ircv3_servertime",
+                               "monitor", "uhnames", "setname", "chanhistory"})
+      fprintf(file, "<module name=\"%s\">\n", module);
+    fputs("<chanhistory maxlines=\"50\" notice=\"no\">\n<monitor maxentries=\"30\">\n", file);
+  }
   const bool written = fclose(file) == 0;
   FILE* motd = fopen((dir + "/motd").c_str(), "w");
   if (!motd) return false;

@@ -11,6 +11,9 @@
 
 class InspircdServer : public TestIrcd {
  public:
+  // Loads the IRCv3 modules (tags, echo, away and host notes, monitor,
+  // history...) at the next Start.
+  void EnableIrcv3() { ircv3_ = true; }
   bool Start() override;
   uint16_t Port() const override { return port_; }
 
@@ -20,4 +23,5 @@ class InspircdServer : public TestIrcd {
   QTemporaryDir dir_;
   ServerProcess process_;
   uint16_t port_ = 0;
+  bool ircv3_ = false;
 };
