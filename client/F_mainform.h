@@ -142,7 +142,7 @@ class TMainForm : public QWidget {
   void miQueryClick();
 
   // The engine's events the window handles, each as IRC<name>.
-#define VELKO_HANDLER(name, params, part, member, route, window) ZO_WINDOW_##window(void IRC##name params;)
+#define VELKO_HANDLER(name, params, part, window) ZO_WINDOW_##window(void IRC##name params;)
   ZO_ENGINE_EVENTS(VELKO_HANDLER)
 #undef VELKO_HANDLER
 

@@ -18,7 +18,7 @@ void BindTo(std::function<void(Args...)>& event, TMainForm* form, const std::uni
 
 void TMainForm::BindEngine() {
   const auto bind = [this](auto& event, auto handler) { BindTo(event, this, subforms_, handler); };
-#define VELKO_BIND_HANDLER(name, params, part, member, route, window) \
+#define VELKO_BIND_HANDLER(name, params, part, window) \
   ZO_WINDOW_##window(bind(IRC.On##name, &TMainForm::IRC##name);)
   ZO_ENGINE_EVENTS(VELKO_BIND_HANDLER)
 #undef VELKO_BIND_HANDLER

@@ -1,5 +1,6 @@
 #include "U_analysis.h"
 
+#include <cctype>
 #include <cstring>
 #include <strings.h>
 
@@ -9,10 +10,10 @@
 #include "C_servercaps.h"
 #include "U_commondata.h"
 
-CZoAnalysis::CZoAnalysis(CZoData* data, ZoSendLine sendLine)
-    : irc_(std::make_unique<CZoAnalIRC>(data, sendLine)),
-      ctcp_(std::make_unique<CZoAnalCTCP>()),
-      dcc_(std::make_unique<CZoAnalDCC>(sendLine)),
+CZoAnalysis::CZoAnalysis(CZoEvents& events, CZoData* data, ZoSendLine sendLine)
+    : irc_(std::make_unique<CZoAnalIRC>(events, data, sendLine)),
+      ctcp_(std::make_unique<CZoAnalCTCP>(events)),
+      dcc_(std::make_unique<CZoAnalDCC>(events, sendLine)),
       caps_(std::make_unique<CZoServerCaps>(sendLine)) {}
 
 CZoAnalysis::~CZoAnalysis() = default;
@@ -31,6 +32,12 @@ void ParsePrefix(const char* prefix, stIRC* record) {
   if (at) ZoCopy(record->host, at + 1);
   ZoCopy(record->nick, prefix, static_cast<size_t>(bang - prefix));
   ZoCopy(record->user, bang + 1, beforeAt - static_cast<size_t>(bang - prefix) - 1);
+}
+
+// Only numerics and the negotiation's own commands concern the capabilities.
+bool ConcernsCaps(const stIRC& record) {
+  return isdigit(static_cast<unsigned char>(record.command[0])) || strcasecmp(record.command, "CAP") == 0 ||
+         strcasecmp(record.command, "AUTHENTICATE") == 0;
 }
 
 }  // namespace
@@ -95,7 +102,7 @@ void CZoAnalysis::CTCPBody(const stIRC& record, char (&out)[sizeof stIRC::rest])
 void CZoAnalysis::Analyse(char* line) {
   line[strcspn(line, strchr(line, '\r') ? "\r" : "\n")] = 0;
   Parse(line, &record_);
-  if (caps_->Handle(record_)) return;
+  if (ConcernsCaps(record_) && caps_->Handle(record_)) return;
   if (record_.rest[0] == 0 || record_.rest[1] != 1) {
     irc_->Handle(&record_);
   } else if (strncasecmp(record_.rest + 2, "DCC", 3) == 0) {

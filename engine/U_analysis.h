@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "U_events.h"
+#include "U_engineevents.h"
 
 struct __IRCData {
   char nick[64];
@@ -37,7 +37,8 @@ class CZoServerCaps;
 
 class CZoAnalysis {
  public:
-  CZoAnalysis(CZoData* data, ZoSendLine sendLine);
+  // The analysers raise their events on `events`.
+  CZoAnalysis(CZoEvents& events, CZoData* data, ZoSendLine sendLine);
   ~CZoAnalysis();
   CZoAnalysis(const CZoAnalysis&) = delete;
   CZoAnalysis& operator=(const CZoAnalysis&) = delete;

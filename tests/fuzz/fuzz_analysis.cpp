@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t chunk = 1 + data[0] * 17;
   CZoData session;
   session.SetOwnerNick("me");
-  CZoAnalysis analysis(&session, [](const char* text) {
+  CZoEvents events;
+  CZoAnalysis analysis(events, &session, [](const char* text) {
     if (strlen(text) > 512) abort();
   });
   CZoLineFramer framer(512);
