@@ -44,26 +44,26 @@ void CZoDCCChatItem::Connected() { ZoRaise(table_->Events().OnDCCChatConnect, Se
 
 void CZoDCCChatItem::Disconnected() {
   Readable();  // what arrived with the close
-  if (!closed_) framer_.Finish([this](char* line) { return Deliver(line); });
+  if (char* rest = closed_ ? nullptr : framer_.Rest()) Deliver(rest);
   if (closed_) return;
   SetFinished();
   ZoRaise(table_->Events().OnDCCChatDisconnect, Seqnum());
 }
 
 // Each line goes out without its line feed; a CR before it stays.
-bool CZoDCCChatItem::Deliver(char* line) {
+void CZoDCCChatItem::Deliver(char* line) {
   const size_t length = strlen(line);
   if (length > 0 && line[length - 1] == '\n') line[length - 1] = 0;
   ZoRaise(table_->Events().OnDCCChatMessage, Seqnum(), line);
-  return !closed_;
 }
 
 void CZoDCCChatItem::Readable() {
-  const auto deliver = [this](char* line) { return Deliver(line); };
   int32_t count;
   while (!closed_ && Link() &&
-         (count = Link()->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()))) > 0)
-    framer_.Feed(static_cast<size_t>(count), deliver);
+         (count = Link()->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()))) > 0) {
+    framer_.Add(static_cast<size_t>(count));
+    for (char* line; !closed_ && (line = framer_.Next());) Deliver(line);
+  }
 }
 
 void CZoDCCChatItem::Send(const char* text) {

@@ -36,7 +36,7 @@ class CZoDCCChatItem : public CZoSeqnumItem {
   void Connected();
   void Disconnected();
   void Readable();
-  bool Deliver(char* line);
+  void Deliver(char* line);
 
   CZoDCCChats* table_;
   std::unique_ptr<CZoServerSocket> listen_;

@@ -81,17 +81,20 @@ void CZoConnection::Read() {
   }
   const uint64_t session = session_;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPassMs);
-  int budget = linesPerPass_;
-  const auto deliver = [&](char* line) {
+  bool paused = false;
+  for (int budget = linesPerPass_; !paused && session == session_;) {
+    char* line = framer_.Next();
+    if (!line) {
+      const int32_t count = socket_->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()));
+      if (count <= 0) break;
+      framer_.Add(static_cast<size_t>(count));
+      continue;
+    }
     if (OnLine) OnLine(line);
-    return session == session_ && --budget > 0 && std::chrono::steady_clock::now() < deadline;
-  };
-  bool more = framer_.Drain(deliver);
-  int32_t count;
-  while (more && (count = socket_->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()))) > 0)
-    more = framer_.Feed(static_cast<size_t>(count), deliver);
+    paused = --budget == 0 || std::chrono::steady_clock::now() >= deadline;
+  }
   Flush();
-  if (!more && session == session_) readMore_->start();
+  if (paused && session == session_) readMore_->start();
 }
 
 void CZoConnection::ReadRaw() {

@@ -21,16 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (strlen(text) > 512) abort();
   });
   CZoLineFramer framer(512);
-  const auto deliver = [&](char* line) {
-    analysis.Analyse(line);
-    if (!SessionFault(session).empty()) abort();
-    return true;
-  };
   for (size_t at = 1; at < size;) {
     const size_t count = std::min({chunk, size - at, framer.SpaceLeft()});
     memcpy(framer.Space(), data + at, count);
-    framer.Feed(count, deliver);
+    framer.Add(count);
     at += count;
+    while (char* line = framer.Next()) {
+      analysis.Analyse(line);
+      if (!SessionFault(session).empty()) abort();
+    }
   }
   return 0;
 }
