@@ -47,8 +47,14 @@ bool CZoConnection::Connect(const char* host, uint32_t port) {
 
 bool CZoConnection::Send(const char* text) {
   if (!text) return false;
-  queue_.emplace_back(text);
-  return Flush();
+  const auto length = static_cast<int64_t>(strlen(text));
+  if (socket_->Pending() + length > kMaxQueued) {
+    socket_->Fail(WSAENOBUFS);
+    return false;
+  }
+  const bool live = socket_->IsConnected();
+  socket_->Send(text, static_cast<int32_t>(length));
+  return live;
 }
 
 void CZoConnection::Disconnect() { socket_->Close(); }
@@ -58,21 +64,6 @@ void CZoConnection::Fail(int code) { socket_->Fail(code); }
 bool CZoConnection::IsOpen() const { return socket_->IsOpen(); }
 
 uint32_t CZoConnection::LocalAddress() const { return socket_->LocalAddress(); }
-
-// False when the queue went nowhere: no live connection, or one that stopped reading.
-bool CZoConnection::Flush() {
-  const bool live = socket_->IsConnected();
-  for (const std::string& text : queue_) {
-    if (socket_->Pending() + static_cast<int64_t>(text.size()) > kMaxQueued) {
-      queue_.clear();
-      socket_->Fail(WSAENOBUFS);
-      return false;
-    }
-    socket_->Send(text.data(), static_cast<int32_t>(text.size()));
-  }
-  queue_.clear();
-  return live;
-}
 
 void CZoConnection::Read() {
   if (OnData) {
@@ -93,7 +84,6 @@ void CZoConnection::Read() {
     if (OnLine) OnLine(line);
     paused = --budget == 0 || std::chrono::steady_clock::now() >= deadline;
   }
-  Flush();
   if (paused && session == session_) readMore_->start();
 }
 
