@@ -57,7 +57,7 @@ TChatClient::~TChatClient() { view_ = nullptr; }
 
 void TChatClient::BindEngine() {
   const auto bind = [this](auto& event, auto handler) { BindTo(event, this, view_, handler); };
-#define VELKO_BIND_HANDLER(name, params, part, member, route, window) \
+#define VELKO_BIND_HANDLER(name, params, part, window) \
   ZO_WINDOW_##window(bind(IRC.On##name, &TChatClient::IRC##name);)
   ZO_ENGINE_EVENTS(VELKO_BIND_HANDLER)
 #undef VELKO_BIND_HANDLER

@@ -24,5 +24,5 @@ void CZoAnalCTCP::Build(const stIRC& irc, stCTCP* ctcp) {
 
 void CZoAnalCTCP::Handle(const stIRC& irc) {
   Build(irc, &record_);
-  ZoRaise(OnCTCP, &record_);
+  ZoRaise(events_.OnCTCP, &record_);
 }

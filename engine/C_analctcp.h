@@ -1,5 +1,5 @@
 // CTCP messages carried in PRIVMSG and NOTICE: split into stCTCP and raised
-// as one event. The engine answers no CTCP request itself.
+// as OnCTCP. The engine answers no CTCP request itself.
 #pragma once
 
 #include "U_analysis.h"
@@ -17,12 +17,13 @@ using stCTCP = __CTCPData;
 
 class CZoAnalCTCP {
  public:
+  explicit CZoAnalCTCP(CZoEvents& events) : events_(events) {}
+
   static void Build(const stIRC& irc, stCTCP* ctcp);
   // Builds the shared record from the IRC record and raises OnCTCP.
   void Handle(const stIRC& irc);
 
-  ZoCTCPEvent OnCTCP;
-
  private:
+  CZoEvents& events_;
   stCTCP record_{};
 };

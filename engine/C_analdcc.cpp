@@ -60,13 +60,14 @@ void SetAddress(stDCC* dcc, uint32_t hostOrder) {
 
 }  // namespace
 
-CZoAnalDCC::CZoAnalDCC(ZoSendLine sendLine)
+CZoAnalDCC::CZoAnalDCC(CZoEvents& events, ZoSendLine sendLine)
     : SendLine(std::move(sendLine)),
-      chats_(std::make_unique<CZoDCCChats>(SendLine, [this] { return LocalAddress(); })),
-      sends_(std::make_unique<CZoDCCSends>(SendLine, [this] { return LocalAddress(); })),
-      recvs_(std::make_unique<CZoDCCRecvs>(SendLine)) {}
+      events_(events),
+      chats_(std::make_unique<CZoDCCChats>(events, SendLine, [this] { return LocalAddress(); })),
+      sends_(std::make_unique<CZoDCCSends>(events, SendLine, [this] { return LocalAddress(); })),
+      recvs_(std::make_unique<CZoDCCRecvs>(events, SendLine)) {}
 
-CZoAnalDCC::~CZoAnalDCC() { OnDCC = nullptr; }
+CZoAnalDCC::~CZoAnalDCC() = default;
 
 uint32_t CZoAnalDCC::LocalAddress() const { return GetLocalAddress(ServerAddress ? ServerAddress() : 0); }
 
@@ -103,7 +104,7 @@ bool CZoAnalDCC::Parse(const stIRC& irc, stDCC* dcc) {
 
 void CZoAnalDCC::Route(const stIRC& irc) {
   const bool usable = Parse(irc, &record_);
-  ZoRaise(OnDCC, &record_);
+  ZoRaise(events_.OnDCC, &record_);
   if (usable) Dispatch(record_);
 }
 

@@ -29,7 +29,7 @@ class CZoDCCRecvs;
 
 class CZoAnalDCC {
  public:
-  explicit CZoAnalDCC(ZoSendLine sendLine);
+  CZoAnalDCC(CZoEvents& events, ZoSendLine sendLine);
   ~CZoAnalDCC();
   CZoAnalDCC(const CZoAnalDCC&) = delete;
   CZoAnalDCC& operator=(const CZoAnalDCC&) = delete;
@@ -46,7 +46,6 @@ class CZoAnalDCC {
   CZoDCCRecvs& Recvs() { return *recvs_; }
 
   ZoSendLine SendLine;
-  ZoDCCEvent OnDCC;
   // The server connection's local IPv4 address (host order, 0 when none),
   // which the offers advertise first.
   std::function<uint32_t()> ServerAddress;
@@ -55,6 +54,7 @@ class CZoAnalDCC {
   void Dispatch(const stDCC& dcc);
   uint32_t LocalAddress() const;
 
+  CZoEvents& events_;
   std::unique_ptr<CZoDCCChats> chats_;
   std::unique_ptr<CZoDCCSends> sends_;
   std::unique_ptr<CZoDCCRecvs> recvs_;

@@ -57,23 +57,23 @@ void CZoAnalIRC::Handle(stIRC* record) {
     numeric_ = atoi(record->command);
     if (numeric_ < 400) HandleNumeric(record);
   }
-  ZoRaise(OnIRC, record);
+  ZoRaise(events_.OnIRC, record);
 }
 
 void CZoAnalIRC::HandleCommand(stIRC* r) {
   const char* trailing = Trailing(r->rest);
   if (strcasecmp(command_, "PRIVMSG") == 0) {
     data_->SetUserHost(r->nick, r->host);
-    ZoRaise(OnPrivmsg, r->nick, r->param1, trailing);
+    ZoRaise(events_.OnPrivmsg, r->nick, r->param1, trailing);
   } else if (strcasecmp(command_, "NOTICE") == 0) {
     if (r->nick[0]) data_->SetUserHost(r->nick, r->host);
-    ZoRaise(OnNotice, r->nick[0] ? r->nick : r->host, r->param1, trailing);
+    ZoRaise(events_.OnNotice, r->nick[0] ? r->nick : r->host, r->param1, trailing);
   } else if (strcasecmp(command_, "NICK") == 0) {
     const char* newNick = ZoParam(*r, 0);
     data_->SetUserHost(r->nick, r->host);
     data_->RenameUser(r->nick, newNick);
     if (data_->IsOwner(r->nick)) data_->SetOwnerNick(newNick);
-    ZoRaise(OnNick, r->nick, newNick);
+    events_.atNick(r->nick, newNick);
   } else if (strcasecmp(command_, "JOIN") == 0) {
     HandleJoin(r);
   } else if (strcasecmp(command_, "PART") == 0) {
@@ -83,17 +83,17 @@ void CZoAnalIRC::HandleCommand(stIRC* r) {
     char message[sizeof r->rest];
     AllParameters(*r, message);
     data_->RemoveUser(r->nick);
-    ZoRaise(OnOtherQuit, r->nick, message);
+    ZoRaise(events_.OnOtherQuit, r->nick, message);
   } else if (strcasecmp(command_, "KICK") == 0) {
     HandleKick(r);
   } else if (strcasecmp(command_, "MODE") == 0) {
     HandleMode(r);
   } else if (strcasecmp(command_, "INVITE") == 0) {
     // With invite-notify, operators also hear of invites to others: those reach OnIRC only.
-    if (data_->IsOwner(ZoParam(*r, 0))) ZoRaise(OnInvite, ZoParam(*r, 1), r->nick);
+    if (data_->IsOwner(ZoParam(*r, 0))) ZoRaise(events_.OnInvite, ZoParam(*r, 1), r->nick);
   } else if (strcasecmp(command_, "TOPIC") == 0) {
     data_->SetTopic(ZoParam(*r, 0), ZoParam(*r, 1));
-    ZoRaise(OnTopic, ZoParam(*r, 0), r->nick, ZoParam(*r, 1));
+    ZoRaise(events_.OnTopic, ZoParam(*r, 0), r->nick, ZoParam(*r, 1));
   } else if (strcasecmp(command_, "PING") == 0) {
     HandlePing(r);
   } else {
@@ -127,7 +127,7 @@ void CZoAnalIRC::HandleJoin(stIRC* r) {
   const char* channel = ZoParam(*r, 0);
   if (data_->IsOwner(r->nick)) {
     data_->AddChannel(channel);
-    ZoRaise(OnOwnerJoin, channel);
+    ZoRaise(events_.OnOwnerJoin, channel);
     return;
   }
   data_->AddMember(channel, r->nick);
@@ -140,18 +140,18 @@ void CZoAnalIRC::HandleJoin(stIRC* r) {
       user->SetRealName(ZoParam(*r, 2));
     }
   }
-  ZoRaise(OnOtherJoin, channel, r->nick);
+  ZoRaise(events_.OnOtherJoin, channel, r->nick);
 }
 
 void CZoAnalIRC::HandlePart(stIRC* r) {
   const char* channel = ZoParam(*r, 0);
   if (data_->IsOwner(r->nick)) {
     data_->RemoveChannel(channel);
-    ZoRaise(OnOwnerPart, channel, r->rest);
+    ZoRaise(events_.OnOwnerPart, channel, r->rest);
     return;
   }
   data_->RemoveMember(channel, r->nick);
-  ZoRaise(OnOtherPart, channel, r->nick, r->rest);
+  ZoRaise(events_.OnOtherPart, channel, r->nick, r->rest);
 }
 
 void CZoAnalIRC::HandleKick(stIRC* r) {
@@ -161,7 +161,7 @@ void CZoAnalIRC::HandleKick(stIRC* r) {
     data_->RemoveChannel(channel);
   else
     data_->RemoveMember(channel, victim);
-  ZoRaise(OnKick, channel, r->nick, victim, ZoParam(*r, 2));
+  ZoRaise(events_.OnKick, channel, r->nick, victim, ZoParam(*r, 2));
 }
 
 void CZoAnalIRC::HandleMode(stIRC* r) {
@@ -169,28 +169,28 @@ void CZoAnalIRC::HandleMode(stIRC* r) {
   char modes[sizeof r->paramText];
   ZoJoinParams(*r, 1, modes);
   ApplyModes(ZoParam(*r, 0), modes);
-  ZoRaise(OnMode, ZoParam(*r, 0), r->nick[0] ? r->nick : r->host, modes);
+  ZoRaise(events_.OnMode, ZoParam(*r, 0), r->nick[0] ? r->nick : r->host, modes);
 }
 
 void CZoAnalIRC::HandlePing(stIRC* r) {
   char token[sizeof r->rest];
   AllParameters(*r, token);
   if (sendLine_) sendLine_(Irc::Pong(token).c_str());
-  ZoRaise(OnPing, nullptr);
+  ZoRaise(events_.OnPing, nullptr);
 }
 
 void CZoAnalIRC::HandleNumeric(stIRC* r) {
   if (numeric_ == 1) {
-    ZoRaise(OnLogon, nullptr);
+    events_.atLogon(nullptr);
   } else if (IsWhoisNumeric(numeric_)) {
     NoteWhoisNews(*r);
-    ZoRaise(OnWhois, r->rest, numeric_, r->rest);
+    ZoRaise(events_.OnWhois, r->rest, numeric_, r->rest);
   } else if (numeric_ == 301) {
     if (CZoUser* user = data_->FindUser(ZoParam(*r, 1))) user->SetAway(ZoParam(*r, 2));
   } else if (numeric_ == 305 || numeric_ == 306) {
     data_->GetOwner()->SetAway(numeric_ == 306);
   } else if (numeric_ == 321 || numeric_ == 323) {
-    ZoRaise(OnList, numeric_, nullptr, nullptr, 0);
+    ZoRaise(events_.OnList, numeric_, nullptr, nullptr, 0);
   } else if (numeric_ == 322) {
     HandleList(r);
   } else if (numeric_ == 324) {
@@ -237,7 +237,7 @@ std::vector<std::string> ZoMonitorNicks(const stIRC& r) {
 }
 
 void CZoAnalIRC::HandleList(stIRC* r) {
-  ZoRaise(OnList, numeric_, ZoParam(*r, 1), ZoParam(*r, 3), atoi(ZoParam(*r, 2)));
+  ZoRaise(events_.OnList, numeric_, ZoParam(*r, 1), ZoParam(*r, 3), atoi(ZoParam(*r, 2)));
 }
 
 void CZoAnalIRC::HandleChannelModes(stIRC* r) {
@@ -245,14 +245,14 @@ void CZoAnalIRC::HandleChannelModes(stIRC* r) {
   char modes[sizeof r->paramText];
   ZoJoinParams(*r, 2, modes);
   if (modes[0]) ApplyModes(channel, modes);
-  ZoRaise(OnNMode, channel, modes);
+  ZoRaise(events_.OnNMode, channel, modes);
 }
 
 void CZoAnalIRC::HandleTopicReply(stIRC* r, bool hasTopic) {
   const char* channel = ZoParam(*r, 1);
   const char* topic = hasTopic ? ZoParam(*r, 2) : "";
   data_->SetTopic(channel, topic);
-  ZoRaise(OnNTopic, channel, topic);
+  ZoRaise(events_.OnNTopic, channel, topic);
 }
 
 // "353 me = #c :names", or without the "=" from older servers: the channel is
@@ -267,17 +267,17 @@ void CZoAnalIRC::HandleNames(stIRC* r) {
     names = nullptr;
   }
   if (!isChannel(channel)) {
-    ZoRaise(OnNames, nullptr, nullptr);
+    ZoRaise(events_.OnNames, nullptr, nullptr);
     return;
   }
   data_->AddNames(channel, names);
-  ZoRaise(OnNames, channel, names);
+  ZoRaise(events_.OnNames, channel, names);
 }
 
 void CZoAnalIRC::HandleEndOfNames(stIRC* r) {
   const char* channel = ZoParam(*r, 1);
   data_->AddNames(channel, nullptr);
-  ZoRaise(OnNames, channel, nullptr);
+  ZoRaise(events_.OnNames, channel, nullptr);
 }
 
 void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
@@ -303,7 +303,7 @@ void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
       const char letterText[2] = {c, 0};
       data_->SetMemberMode(target, nick, adding ? letterText : "", adding ? "" : letterText);
       const char change[3] = {adding ? '+' : '-', c, 0};
-      ZoRaise(OnUserMode, target, nick, change);
+      ZoRaise(events_.OnUserMode, target, nick, change);
       continue;
     }
     if (c == 'k') data_->SetKey(target, arguments.nextToken());
@@ -317,6 +317,6 @@ void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
   }
   if (added[0] || removed[0]) {
     data_->SetChannelModes(target, added, removed);
-    ZoRaise(OnChanMode, target, original);
+    ZoRaise(events_.OnChanMode, target, original);
   }
 }

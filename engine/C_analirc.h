@@ -16,14 +16,10 @@ std::vector<std::string> ZoMonitorNicks(const stIRC& record);
 
 class CZoAnalIRC {
  public:
-  CZoAnalIRC(CZoData* data, ZoSendLine sendLine) : data_(data), sendLine_(std::move(sendLine)) {}
-  ~CZoAnalIRC() { sendLine_ = nullptr; }
+  CZoAnalIRC(CZoEvents& events, CZoData* data, ZoSendLine sendLine)
+      : events_(events), data_(data), sendLine_(std::move(sendLine)) {}
 
   void Handle(stIRC* record);
-
-#define ZO_ANALIRC_MEMBER(name, params, part, member, ...) ZO_FROM_IRC_##part(std::function<void params> On##member;)
-  ZO_ENGINE_EVENTS(ZO_ANALIRC_MEMBER)
-#undef ZO_ANALIRC_MEMBER
 
  private:
   void HandleCommand(stIRC* r);
@@ -46,6 +42,7 @@ class CZoAnalIRC {
   bool isCommand_ = false;
   int32_t numeric_ = 0;
   char command_[32] = {};
+  CZoEvents& events_;
   CZoData* data_;
   ZoSendLine sendLine_;
 };

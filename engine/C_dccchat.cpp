@@ -40,30 +40,30 @@ CZoClientSocket* CZoDCCChatItem::Link() const {
   return listen_ ? listen_->Connection() : nullptr;
 }
 
-void CZoDCCChatItem::Connected() { ZoRaise(table_->OnConnect, Seqnum()); }
+void CZoDCCChatItem::Connected() { ZoRaise(table_->Events().OnDCCChatConnect, Seqnum()); }
 
 void CZoDCCChatItem::Disconnected() {
   Readable();  // what arrived with the close
-  if (!closed_) framer_.Finish([this](char* line) { return Deliver(line); });
+  if (char* rest = closed_ ? nullptr : framer_.Rest()) Deliver(rest);
   if (closed_) return;
   SetFinished();
-  ZoRaise(table_->OnDisconnect, Seqnum());
+  ZoRaise(table_->Events().OnDCCChatDisconnect, Seqnum());
 }
 
 // Each line goes out without its line feed; a CR before it stays.
-bool CZoDCCChatItem::Deliver(char* line) {
+void CZoDCCChatItem::Deliver(char* line) {
   const size_t length = strlen(line);
   if (length > 0 && line[length - 1] == '\n') line[length - 1] = 0;
-  ZoRaise(table_->OnMessage, Seqnum(), line);
-  return !closed_;
+  ZoRaise(table_->Events().OnDCCChatMessage, Seqnum(), line);
 }
 
 void CZoDCCChatItem::Readable() {
-  const auto deliver = [this](char* line) { return Deliver(line); };
   int32_t count;
   while (!closed_ && Link() &&
-         (count = Link()->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()))) > 0)
-    framer_.Feed(static_cast<size_t>(count), deliver);
+         (count = Link()->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()))) > 0) {
+    framer_.Add(static_cast<size_t>(count));
+    for (char* line; !closed_ && (line = framer_.Next());) Deliver(line);
+  }
 }
 
 void CZoDCCChatItem::Send(const char* text) {
@@ -91,8 +91,8 @@ void CZoDCCChatItem::Close() {
   CloseActiveSocket();
 }
 
-CZoDCCChats::CZoDCCChats(ZoSendLine sendLine, std::function<uint32_t()> localAddress)
-    : SendLine(std::move(sendLine)), LocalAddress(std::move(localAddress)) {}
+CZoDCCChats::CZoDCCChats(CZoEvents& events, ZoSendLine sendLine, std::function<uint32_t()> localAddress)
+    : events_(events), SendLine(std::move(sendLine)), LocalAddress(std::move(localAddress)) {}
 
 CZoDCCChats::~CZoDCCChats() { DestroyAll(); }
 
@@ -108,10 +108,10 @@ int CZoDCCChats::SendChatRequest(const char* nick) {
 }
 
 void CZoDCCChats::Offer(const char* nick, const char* addressText, uint16_t port) {
-  if (!OnOffer) return;
+  if (!events_.OnDCCChat) return;
   const int seqnum = NextSeqnum();
   int accept = 0;
-  OnOffer(seqnum, nick, addressText, port, &accept);
+  events_.OnDCCChat(seqnum, nick, addressText, port, &accept);
   if (accept == kChatAskLater) {
     if (asked_.size() < kMaxAsked) asked_.push_back({seqnum, addressText, port});
     return;

@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "U_commondata.h"
-#include "U_events.h"
+#include "U_engineevents.h"
 #include "U_lineframer.h"
 
 class CZoClientSocket;
 class CZoServerSocket;
 class CZoDCCChats;
 
-// Raises its events through its table.
+// Raises the engine's events, which it finds through its table.
 class CZoDCCChatItem : public CZoSeqnumItem {
  public:
   static constexpr int32_t kBufferSize = 512;
@@ -36,7 +36,7 @@ class CZoDCCChatItem : public CZoSeqnumItem {
   void Connected();
   void Disconnected();
   void Readable();
-  bool Deliver(char* line);
+  void Deliver(char* line);
 
   CZoDCCChats* table_;
   std::unique_ptr<CZoServerSocket> listen_;
@@ -47,7 +47,7 @@ class CZoDCCChatItem : public CZoSeqnumItem {
 
 class CZoDCCChats : public CZoSeqnums {
  public:
-  CZoDCCChats(ZoSendLine sendLine, std::function<uint32_t()> localAddress);
+  CZoDCCChats(CZoEvents& events, ZoSendLine sendLine, std::function<uint32_t()> localAddress);
   ~CZoDCCChats() override;
 
   // Offers a chat to the nick and listens for it; the chat's number.
@@ -56,7 +56,7 @@ class CZoDCCChats : public CZoSeqnums {
   // ones are declined.
   static constexpr size_t kMaxAsked = 64;
 
-  // A received chat offer: asks OnOffer, connects when accepted.
+  // A received chat offer: asks OnDCCChat, connects when accepted.
   void Offer(const char* nick, const char* addressText, uint16_t port);
   // Answers an offer kept waiting: connects, or drops it; false when no
   // offer waits under that number.
@@ -66,10 +66,7 @@ class CZoDCCChats : public CZoSeqnums {
   // Closes a chat, or declines its offer while that waits for an answer.
   bool CancelChat(int seqnum) { return Cancel(seqnum) || DeclineChat(seqnum); }
 
-  ZoSeqEvent OnConnect;
-  ZoSeqEvent OnDisconnect;
-  ZoSeqTextEvent OnMessage;
-  ZoDCCChatEvent OnOffer;
+  CZoEvents& Events() const { return events_; }
 
  private:
   struct TAsked {
@@ -80,6 +77,7 @@ class CZoDCCChats : public CZoSeqnums {
 
   void Start(int seqnum, const char* addressText, uint16_t port);
 
+  CZoEvents& events_;
   ZoSendLine SendLine;
   std::function<uint32_t()> LocalAddress;
   std::vector<TAsked> asked_;

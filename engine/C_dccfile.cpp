@@ -42,7 +42,7 @@ bool CZoDCCSendItem::Resume(uint64_t position) {
 void CZoDCCSendItem::Connected(std::unique_ptr<CZoStreamSocket> link) {
   link_ = std::move(link);
   AttachDCCLink(link_.get(), this, [this] { Readable(); });
-  ZoRaise(table_->OnConnect, Seqnum());
+  ZoRaise(table_->Events().OnConnectForSend, Seqnum());
   if (closed_) return;
   const uint64_t position = FileTell(file_);
   sentEnd_ = acked_ = position;
@@ -129,7 +129,7 @@ void CZoDCCSendItem::Acknowledged(uint32_t ack) {
     SendBlock(acked_);
   } else {
     // The receiver read the last block in pieces: progress only.
-    ZoRaise(table_->OnSentPack, Seqnum(), 0u, sentEnd_, acked_);
+    ZoRaise(table_->Events().OnSentPack, Seqnum(), 0u, sentEnd_, acked_);
   }
 }
 
@@ -146,22 +146,22 @@ void CZoDCCSendItem::SendBlock(uint64_t position) {
   }
   link_->Send(ahead_.data() + (position - aheadStart_), count);
   sentEnd_ = position + count;
-  ZoRaise(table_->OnSentPack, Seqnum(), count, sentEnd_, position);
+  ZoRaise(table_->Events().OnSentPack, Seqnum(), count, sentEnd_, position);
 }
 
 void CZoDCCSendItem::End(uint64_t position, bool success) {
-  ZoRaise(table_->OnSentPack, Seqnum(), 0u, position, position);
+  ZoRaise(table_->Events().OnSentPack, Seqnum(), 0u, position, position);
   if (closed_) return;
   Close();
   SetFinished();
-  ZoRaise(table_->OnDisconnect, Seqnum(), success);
+  ZoRaise(table_->Events().OnDisconnectSend, Seqnum(), success);
 }
 
 void CZoDCCSendItem::PeerLeft() {
   if (closed_) return;
   Close();
   SetFinished();
-  ZoRaise(table_->OnDisconnect, Seqnum(), false);
+  ZoRaise(table_->Events().OnDisconnectSend, Seqnum(), false);
 }
 
 bool CZoDCCSendItem::CloseActiveSocket() {
@@ -222,7 +222,7 @@ void CZoDCCRecvItem::Connected(bool made) {
   connected_ = true;
   timeout_->stop();
   position_ = FileTell(file_);
-  ZoRaise(table_->OnConnect, Seqnum());
+  ZoRaise(table_->Events().OnConnectRecv, Seqnum());
 }
 
 uint16_t CZoDCCRecvItem::Port() const { return port_; }
@@ -252,7 +252,7 @@ void CZoDCCRecvItem::Readable() {
     return;
   }
   position_ += keep;
-  if (keep > 0) ZoRaise(table_->OnRecvPack, Seqnum(), keep, position_);
+  if (keep > 0) ZoRaise(table_->Events().OnRecvPack, Seqnum(), keep, position_);
   if (closed_) return;
   if (keep < count) {
     End(false);  // more than was offered
@@ -271,7 +271,7 @@ void CZoDCCRecvItem::End(bool success) {
   Close();
   if (!success && leftEmpty && !path_.empty()) unlink(path_.c_str());
   SetFinished();
-  ZoRaise(table_->OnDisconnect, Seqnum(), success);
+  ZoRaise(table_->Events().OnDisconnectRecv, Seqnum(), success);
 }
 
 bool CZoDCCRecvItem::CloseActiveSocket() {
@@ -292,8 +292,8 @@ void CZoDCCRecvItem::Close() {
   file_ = kNoFile;
 }
 
-CZoDCCSends::CZoDCCSends(ZoSendLine sendLine, std::function<uint32_t()> localAddress)
-    : SendLine(std::move(sendLine)), LocalAddress(std::move(localAddress)) {}
+CZoDCCSends::CZoDCCSends(CZoEvents& events, ZoSendLine sendLine, std::function<uint32_t()> localAddress)
+    : events_(events), SendLine(std::move(sendLine)), LocalAddress(std::move(localAddress)) {}
 
 CZoDCCSends::~CZoDCCSends() { DestroyAll(); }
 
@@ -306,7 +306,7 @@ int CZoDCCSends::SendFile(const char* nick, const char* fileName, FileHandle fil
   const uint16_t port = send->Listen();
   SendDCCOffer(SendLine, nick, "DCC SEND %s %u %u %llu", QuoteFileName(send->FileName()).c_str(), address,
                static_cast<unsigned>(port), static_cast<unsigned long long>(send->Size()));
-  ZoRaise(OnReady, seqnum, send->Nick(), send->FileName(), send->Size());
+  ZoRaise(events_.OnSendReady, seqnum, send->Nick(), send->FileName(), send->Size());
   return seqnum;
 }
 
@@ -321,7 +321,8 @@ void CZoDCCSends::Resume(uint16_t port, uint64_t position) {
   }
 }
 
-CZoDCCRecvs::CZoDCCRecvs(ZoSendLine sendLine) : SendLine(std::move(sendLine)) {}
+CZoDCCRecvs::CZoDCCRecvs(CZoEvents& events, ZoSendLine sendLine)
+    : events_(events), SendLine(std::move(sendLine)) {}
 
 CZoDCCRecvs::~CZoDCCRecvs() { DestroyAll(); }
 
@@ -354,10 +355,10 @@ std::string CZoDCCRecvs::RecvPath(int seqnum) const {
 
 void CZoDCCRecvs::Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port,
                         uint64_t size) {
-  if (!OnRequest || PendingFrom(nick) >= kMaxPendingPerPeer) return;
+  if (!events_.OnSendRequest || PendingFrom(nick) >= kMaxPendingPerPeer) return;
   TAsked offer{NextSeqnum(), nick, fileName, addressText, port, size};
   FileHandle file = kNoFile;
-  OnRequest(offer.seqnum, nick, fileName, size, &file);
+  events_.OnSendRequest(offer.seqnum, nick, fileName, size, &file);
   if (file == kFileAskLater) {
     if (asked_.size() < kMaxAsked) asked_.push_back(std::move(offer));
     return;
@@ -375,7 +376,7 @@ bool CZoDCCRecvs::AcceptRecv(int seqnum, FileHandle file) {
 void CZoDCCRecvs::Start(const TAsked& offer, FileHandle file) {
   file = Unshared(file);
   if (file == kNoFile) {
-    ZoRaise(OnDisconnect, offer.seqnum, false);
+    ZoRaise(events_.OnDisconnectRecv, offer.seqnum, false);
     return;
   }
   auto item = std::make_unique<CZoDCCRecvItem>(offer.seqnum, this, offer.nick.c_str(), file, offer.size,

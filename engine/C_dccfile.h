@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "U_commondata.h"
-#include "U_events.h"
+#include "U_engineevents.h"
 
 class CZoStreamListener;
 class CZoStreamSocket;
@@ -19,7 +19,7 @@ class QTimer;
 // whole block before, so no byte travels twice. Acknowledgements carry the
 // position modulo 2^32; one beyond what was sent ends the send as failed.
 // The file is read ahead in large pieces and the blocks served from memory.
-// Raises its events through its table.
+// Raises the engine's events, which it finds through its table.
 class CZoDCCSendItem : public CZoSeqnumItem {
  public:
   static constexpr uint32_t kBlockSize = 2048;
@@ -76,8 +76,8 @@ class CZoDCCSendItem : public CZoSeqnumItem {
 // fails too, and a file that was empty and stayed empty is removed. Each
 // readable turn is taken whole: one file write and one acknowledgement of the
 // position reached. A receive that ends short of the offered size, reset by
-// the peer included, fails and keeps what arrived for a resume. Raises its
-// events through its table.
+// the peer included, fails and keeps what arrived for a resume. Raises the
+// engine's events, which it finds through its table.
 class CZoDCCRecvItem : public CZoSeqnumItem {
  public:
   static constexpr int64_t kTurnBytes = 1 << 20;
@@ -126,7 +126,7 @@ class CZoDCCRecvItem : public CZoSeqnumItem {
 
 class CZoDCCSends : public CZoSeqnums {
  public:
-  CZoDCCSends(ZoSendLine sendLine, std::function<uint32_t()> localAddress);
+  CZoDCCSends(CZoEvents& events, ZoSendLine sendLine, std::function<uint32_t()> localAddress);
   ~CZoDCCSends() override;
 
   // Offers the open file under `fileName` and takes over the handle; the send's number.
@@ -135,12 +135,10 @@ class CZoDCCSends : public CZoSeqnums {
   // A received RESUME for the send listening on `port`.
   void Resume(uint16_t port, uint64_t position);
 
-  ZoSeqEvent OnConnect;
-  ZoSentPackEvent OnSentPack;
-  ZoSeqDoneEvent OnDisconnect;
-  ZoSendReadyEvent OnReady;
+  CZoEvents& Events() const { return events_; }
 
  private:
+  CZoEvents& events_;
   ZoSendLine SendLine;
   std::function<uint32_t()> LocalAddress;
 };
@@ -151,18 +149,18 @@ class CZoDCCRecvs : public CZoSeqnums {
   // Offers from one nick still waiting to connect; more are ignored.
   static constexpr int kMaxPendingPerPeer = 8;
 
-  explicit CZoDCCRecvs(ZoSendLine sendLine);
+  CZoDCCRecvs(CZoEvents& events, ZoSendLine sendLine);
   ~CZoDCCRecvs() override;
 
   // Offers waiting for their answer (kFileAskLater) at one time; further
   // ones are declined.
   static constexpr size_t kMaxAsked = 64;
 
-  // A received SEND: asks OnRequest for a target file; a file that already
+  // A received SEND: asks OnSendRequest for a target file; a file that already
   // holds data is resumed through RESUME, an empty one is connected at once.
   // A target another receive is writing is swapped for a new file beside it.
   void Offer(const char* nick, const char* fileName, const char* addressText, uint16_t port, uint64_t size);
-  // Answers an offer kept waiting as OnRequest would have; false (the handle
+  // Answers an offer kept waiting as OnSendRequest would have; false (the handle
   // stays the caller's) when no offer waits under that number.
   bool AcceptRecv(int seqnum, FileHandle file);
   bool DeclineRecv(int seqnum) { return ZoTakeAsked<TAsked>(asked_, seqnum, nullptr); }
@@ -174,10 +172,7 @@ class CZoDCCRecvs : public CZoSeqnums {
   std::string RecvPath(int seqnum) const;
   void SetConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
 
-  ZoSeqEvent OnConnect;
-  ZoSeqDoneEvent OnDisconnect;
-  ZoRecvPackEvent OnRecvPack;
-  ZoSendRequestEvent OnRequest;
+  CZoEvents& Events() const { return events_; }
 
  private:
   struct TAsked {
@@ -195,6 +190,7 @@ class CZoDCCRecvs : public CZoSeqnums {
   // A handle on a file no other receive is writing; kNoFile when none could be made.
   FileHandle Unshared(FileHandle file) const;
 
+  CZoEvents& events_;
   ZoSendLine SendLine;
   int connectTimeoutMs_ = kConnectTimeoutMs;
   std::vector<TAsked> asked_;

@@ -1,5 +1,6 @@
 #include "U_analysis.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <strings.h>
@@ -11,10 +12,10 @@
 #include "C_servercaps.h"
 #include "U_commondata.h"
 
-CZoAnalysis::CZoAnalysis(CZoData* data, ZoSendLine sendLine)
-    : irc_(std::make_unique<CZoAnalIRC>(data, sendLine)),
-      ctcp_(std::make_unique<CZoAnalCTCP>()),
-      dcc_(std::make_unique<CZoAnalDCC>(sendLine)),
+CZoAnalysis::CZoAnalysis(CZoEvents& events, CZoData* data, ZoSendLine sendLine)
+    : irc_(std::make_unique<CZoAnalIRC>(events, data, sendLine)),
+      ctcp_(std::make_unique<CZoAnalCTCP>(events)),
+      dcc_(std::make_unique<CZoAnalDCC>(events, sendLine)),
       caps_(std::make_unique<CZoServerCaps>(sendLine)),
       batches_(std::make_unique<CZoBatches>(data)) {}
 
@@ -54,6 +55,12 @@ const char* Untagged(const char* line, stIRC* r) {
   r->time = ZoServerTime(ZoTag(r->tags, "time"));
   line += 1 + length;
   return line + strspn(line, " ");
+}
+
+// Only numerics and the negotiation's own commands concern the capabilities.
+bool ConcernsCaps(const stIRC& record) {
+  return isdigit(static_cast<unsigned char>(record.command[0])) || strcasecmp(record.command, "CAP") == 0 ||
+         strcasecmp(record.command, "AUTHENTICATE") == 0;
 }
 
 }  // namespace
@@ -128,7 +135,7 @@ void CZoAnalysis::Analyse(char* line) {
 }
 
 void CZoAnalysis::Route() {
-  if (caps_->Handle(record_)) return;
+  if (ConcernsCaps(record_) && caps_->Handle(record_)) return;
   if (record_.rest[0] == 0 || record_.rest[1] != 1) {
     irc_->Handle(&record_);
   } else if (strncasecmp(record_.rest + 2, "DCC", 3) == 0) {

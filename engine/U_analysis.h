@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "U_events.h"
+#include "U_engineevents.h"
 #include "U_messagetags.h"
 
 struct ZoBatch;
@@ -51,7 +51,8 @@ class CZoBatches;
 
 class CZoAnalysis {
  public:
-  CZoAnalysis(CZoData* data, ZoSendLine sendLine);
+  // The analysers raise their events on `events`.
+  CZoAnalysis(CZoEvents& events, CZoData* data, ZoSendLine sendLine);
   ~CZoAnalysis();
   CZoAnalysis(const CZoAnalysis&) = delete;
   CZoAnalysis& operator=(const CZoAnalysis&) = delete;

@@ -47,8 +47,14 @@ bool CZoConnection::Connect(const char* host, uint32_t port) {
 
 bool CZoConnection::Send(const char* text) {
   if (!text) return false;
-  queue_.emplace_back(text);
-  return Flush();
+  const auto length = static_cast<int64_t>(strlen(text));
+  if (socket_->Pending() + length > kMaxQueued) {
+    socket_->Fail(WSAENOBUFS);
+    return false;
+  }
+  const bool live = socket_->IsConnected();
+  socket_->Send(text, static_cast<int32_t>(length));
+  return live;
 }
 
 void CZoConnection::Disconnect() { socket_->Close(); }
@@ -59,21 +65,6 @@ bool CZoConnection::IsOpen() const { return socket_->IsOpen(); }
 
 uint32_t CZoConnection::LocalAddress() const { return socket_->LocalAddress(); }
 
-// False when the queue went nowhere: no live connection, or one that stopped reading.
-bool CZoConnection::Flush() {
-  const bool live = socket_->IsConnected();
-  for (const std::string& text : queue_) {
-    if (socket_->Pending() + static_cast<int64_t>(text.size()) > kMaxQueued) {
-      queue_.clear();
-      socket_->Fail(WSAENOBUFS);
-      return false;
-    }
-    socket_->Send(text.data(), static_cast<int32_t>(text.size()));
-  }
-  queue_.clear();
-  return live;
-}
-
 void CZoConnection::Read() {
   if (OnData) {
     ReadRaw();
@@ -81,17 +72,19 @@ void CZoConnection::Read() {
   }
   const uint64_t session = session_;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPassMs);
-  int budget = linesPerPass_;
-  const auto deliver = [&](char* line) {
+  bool paused = false;
+  for (int budget = linesPerPass_; !paused && session == session_;) {
+    char* line = framer_.Next();
+    if (!line) {
+      const int32_t count = socket_->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()));
+      if (count <= 0) break;
+      framer_.Add(static_cast<size_t>(count));
+      continue;
+    }
     if (OnLine) OnLine(line);
-    return session == session_ && --budget > 0 && std::chrono::steady_clock::now() < deadline;
-  };
-  bool more = framer_.Drain(deliver);
-  int32_t count;
-  while (more && (count = socket_->Receive(framer_.Space(), static_cast<int32_t>(framer_.SpaceLeft()))) > 0)
-    more = framer_.Feed(static_cast<size_t>(count), deliver);
-  Flush();
-  if (!more && session == session_) readMore_->start();
+    paused = --budget == 0 || std::chrono::steady_clock::now() >= deadline;
+  }
+  if (paused && session == session_) readMore_->start();
 }
 
 void CZoConnection::ReadRaw() {

@@ -1,7 +1,7 @@
-// One TCP connection: line-framed for the IRC server, or raw for HTTP, with an
-// outgoing queue flushed on every send and after every read. A peer that does
-// not read may make us hold at most kMaxQueued bytes; beyond that the
-// connection is closed with WSAENOBUFS, as servers do with clients that do not read.
+// One TCP connection: line-framed for the IRC server, or raw for HTTP. Texts
+// go to the socket as they are sent; a peer that does not read may make us
+// hold at most kMaxQueued bytes of them; beyond that the connection is closed
+// with WSAENOBUFS, as servers do with clients that do not read.
 // A burst is handled a bounded batch of lines at a time, the rest one
 // event-loop pass later, so the window never stands still for long.
 #pragma once
@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "U_lineframer.h"
 
@@ -55,10 +53,8 @@ class CZoConnection {
  private:
   void Read();
   void ReadRaw();
-  bool Flush();
 
   std::unique_ptr<CZoClientSocket> socket_;
-  std::vector<std::string> queue_;
   ZoStringStatic raw_;
   CZoLineFramer framer_;
   std::unique_ptr<QTimer> readMore_;  // picks up a burst where a pass stopped

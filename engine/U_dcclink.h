@@ -9,7 +9,7 @@
 #include <string>
 
 #include "C_socket.h"
-#include "U_events.h"
+#include "U_engineevents.h"
 
 class CZoSeqnumItem;
 

@@ -19,12 +19,6 @@
 
 namespace {
 
-// Lets a part's callback raise the engine's event of the same shape.
-template <typename From, typename To>
-void Forward(From& from, To& to) {
-  from = [&to](auto... args) { ZoRaise(to, args...); };
-}
-
 // One line (CR LF included) in UTF-8, cut between characters so it keeps
 // within the protocol's 512 bytes. The client's text is CP949; a line already
 // in UTF-8 stays as it is.
@@ -51,28 +45,19 @@ TZoEngine::TZoEngine(QObject* parent)
     : QObject(parent),
       connection_(std::make_unique<CZoConnection>()),
       data_(std::make_unique<CZoData>()),
-      analysis_(std::make_unique<CZoAnalysis>(data_.get(), [this](const char* text) { Send(text); })),
+      analysis_(std::make_unique<CZoAnalysis>(*this, data_.get(), [this](const char* text) { Send(text); })),
       simulated_(std::make_unique<char[]>(CZoConnection::kReceiveSize + 1)) {
-  BindParts();
+  BindConnection();
 }
 
 TZoEngine::~TZoEngine() = default;
 
-// Each part's callback reaches its event, through the engine's forwarder where it has one.
-#define ZO_PART_Conn (*connection_)
-#define ZO_PART_IRC analysis_->IRC()
-#define ZO_PART_CTCP analysis_->CTCP()
-#define ZO_PART_DCC analysis_->DCC()
-#define ZO_PART_Sends analysis_->DCC().Sends()
-#define ZO_PART_Recvs analysis_->DCC().Recvs()
-#define ZO_PART_Chats analysis_->DCC().Chats()
-#define ZO_ROUTE_Pass(name, callback) Forward(callback, On##name)
-#define ZO_ROUTE_Own(name, callback) callback = [this](auto... args) { at##name(args...); }
-#define ZO_ROUTE_Cut ZO_ROUTE_Own
-#define ZO_BIND_EVENT(name, params, part, member, route, ...) ZO_ROUTE_##route(name, ZO_PART_##part.On##member);
-
-void TZoEngine::BindParts() {
-  ZO_ENGINE_EVENTS(ZO_BIND_EVENT)
+// The connection's news reaches the engine, which acts and raises its event.
+void TZoEngine::BindConnection() {
+  connection_->OnLine = [this](char* line) { atLine(line); };
+  connection_->OnConnect = [this](void* noUse) { atConnect(noUse); };
+  connection_->OnDisconnect = [this](void* noUse) { atDisconnect(noUse); };
+  connection_->OnError = [this](int* code) { atIRCError(code); };
   analysis_->DCC().ServerAddress = [this] { return LocalAddress(); };
   analysis_->Caps().OnPolicy = [this](const char* value) { Policy(value); };
 }
@@ -262,11 +247,6 @@ void TZoEngine::atLogon(void* p) {
   watch_.LoggedOn();
   state = LoggedOn;
   ZoRaise(OnLogon, p);
-}
-
-void TZoEngine::atOwnerQuit(const char* line) {
-  ZoRaise(OnOwnerQuit, line);
-  state = Idle;
 }
 
 void TZoEngine::atNick(const char* oldNick, const char* newNick) {

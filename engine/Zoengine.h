@@ -18,7 +18,7 @@
 
 class CZoConnection;
 
-class TZoEngine : public QObject {
+class TZoEngine : public QObject, public CZoEvents {
   Q_OBJECT
 
  public:
@@ -106,20 +106,20 @@ class TZoEngine : public QObject {
   bool AcceptChat(int seqnum);
   bool DeclineChat(int seqnum);
 
-  ZO_ENGINE_EVENTS(ZO_EVENT_MEMBER)
-
   // 0 idle, 1 connecting, 2 during OnConnect, 4 connected, 8 logged on.
   int state = Idle;
 
   // Forwarders: the events whose raising changes the engine's own state first.
   // atLine takes the writable line, since the analysis cuts it in place.
   void atLine(char* line);
-#define ZO_FORWARDER(name, params, part, member, route, ...) ZO_OWN_##route(void at##name params;)
-  ZO_ENGINE_EVENTS(ZO_FORWARDER)
-#undef ZO_FORWARDER
+  void atConnect(void* noUse);
+  void atDisconnect(void* noUse);
+  void atIRCError(int* errorCode);
+  void atLogon(void* noUse) override;
+  void atNick(const char* oldNick, const char* newNick) override;
 
  private:
-  void BindParts();
+  void BindConnection();
   void Overdue(CZoLinkWatch::Late late);
   void Policy(const char* value);
   void Reopen();

@@ -88,16 +88,18 @@ TEST(Parse, OverlongFieldsAreCutToTheirWidthBetweenCharacters) {
   EXPECT_EQ(strlen(ctcp.channel), 127u);  // "#" and the pairs that fit the IRC record's parameter
 }
 
-TEST(Analyse, CutsAtTheFirstLineEnd) {
+// Each event of a line is raised once, its typed event first and OnLine last.
+TEST(Analyse, CutsAtTheFirstLineEndAndRaisesEachEventOnce) {
   EngineRecorder r;
   char crlf[] = ":a!b@c PRIVMSG #x :one\r\n";
   r.engine.atLine(crlf);
   EXPECT_STREQ(crlf, ":a!b@c PRIVMSG #x :one");
   char lf[] = ":a!b@c PRIVMSG #x :two\n";
   r.engine.atLine(lf);
-  EXPECT_EQ(r.Events({"OnPrivmsg", "OnLine"}),
-            (std::vector<std::string>{"OnPrivmsg\ta\t#x\tone", "OnLine\t:a!b@c PRIVMSG #x :one",
-                                      "OnPrivmsg\ta\t#x\ttwo", "OnLine\t:a!b@c PRIVMSG #x :two"}));
+  EXPECT_EQ(r.Events(), (std::vector<std::string>{
+                            "OnPrivmsg\ta\t#x\tone", "OnIRC\ta\tb\tc\tPRIVMSG\t#x\t:one",
+                            "OnLine\t:a!b@c PRIVMSG #x :one", "OnPrivmsg\ta\t#x\ttwo",
+                            "OnIRC\ta\tb\tc\tPRIVMSG\t#x\t:two", "OnLine\t:a!b@c PRIVMSG #x :two"}));
 }
 
 TEST(Analyse, RoutesCtcpAndDccAwayFromTheIrcAnalyser) {

@@ -49,21 +49,17 @@ TEST(LineFramer, FramesLinesAcrossAndWithinReads) {
   for (const size_t capacity : {4096u, 512u}) {
     CZoLineFramer framer(capacity);
     Lines lines;
-    const auto deliver = [&](char* line) {
-      lines.emplace_back(line);
-      return true;
-    };
     const auto read = [&](std::string_view bytes) {
       memcpy(framer.Space(), bytes.data(), bytes.size());
-      framer.Feed(bytes.size(), deliver);
+      framer.Add(bytes.size());
+      while (const char* line = framer.Next()) lines.emplace_back(line);
     };
     read(":a PRIVMSG #c :hel");
     EXPECT_TRUE(lines.empty());
     read("lo\r\nsecond\nthird");
     read("\r\n\r\nunended");
     EXPECT_EQ(lines, (Lines{":a PRIVMSG #c :hello\r\n", "second\n", "third\r\n", "\r\n"}));
-    framer.Finish(deliver);
-    EXPECT_EQ(lines.back(), "unended");
+    EXPECT_STREQ(framer.Rest(), "unended");
   }
 }
 

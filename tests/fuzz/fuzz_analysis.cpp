@@ -16,20 +16,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t chunk = 1 + data[0] * 17;
   CZoData session;
   session.SetOwnerNick("me");
-  CZoAnalysis analysis(&session, [](const char* text) {
+  CZoEvents events;
+  CZoAnalysis analysis(events, &session, [](const char* text) {
     if (strlen(text) > 512) abort();
   });
   CZoLineFramer framer(512);
-  const auto deliver = [&](char* line) {
-    analysis.Analyse(line);
-    if (!SessionFault(session).empty()) abort();
-    return true;
-  };
   for (size_t at = 1; at < size;) {
     const size_t count = std::min({chunk, size - at, framer.SpaceLeft()});
     memcpy(framer.Space(), data + at, count);
-    framer.Feed(count, deliver);
+    framer.Add(count);
     at += count;
+    while (char* line = framer.Next()) {
+      analysis.Analyse(line);
+      if (!SessionFault(session).empty()) abort();
+    }
   }
   return 0;
 }

@@ -10,7 +10,6 @@
 #include "ngircd_server.h"
 #include "scripted_server.h"
 #include "wait_until.h"
-#include "Zoengine.h"
 
 namespace {
 
@@ -38,27 +37,7 @@ struct Cli {
   std::string output;
 };
 
-// Raises the event with empty arguments: zero, false, null.
-template <typename... Args>
-void RaiseEmpty(std::function<void(Args...)>& event) {
-  event(Args{}...);
-}
-
 }  // namespace
-
-TEST(EventLines, PrintsEachOfTheEnginesFortyThreeEventsUnderItsName) {
-  TZoEngine engine;
-  std::vector<std::string> lines;
-  BindEventLines(engine, [&](const std::string& line) { lines.push_back(line); });
-  std::vector<std::string> names;
-#define RAISE(name, ...)              \
-  RaiseEmpty(engine.On##name);        \
-  names.push_back("On" #name);
-  ZO_ENGINE_EVENTS(RAISE)
-#undef RAISE
-  ASSERT_EQ(lines.size(), 43u);
-  for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].substr(0, lines[i].find('\t')), names[i]);
-}
 
 TEST(CliOptions, ReadsAddressPortAndChannels) {
   auto options = Parse({"--addr", "irc.example:7000", "--nick", "n", "--join", "#a,,#b"});
