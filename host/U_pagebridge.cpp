@@ -10,14 +10,27 @@
 
 namespace {
 
-// Hears the control's events and hands them on by name.
+QVariant ScriptValue(const VARIANT& value) {
+  if (value.vt == VT_BOOL) return value.boolVal != 0;
+  if (value.vt == VT_I4) return value.lVal;
+  ComVariant copy;
+  VariantCopy(&copy, &value);
+  return copy.ToQString();
+}
+
+// Hears the control's events and hands them on by name, with their arguments.
 class EventRelay : public ComObject<IDispatch> {
  public:
-  explicit EventRelay(std::function<void(const QString&)> heard) : heard_(std::move(heard)) {}
+  explicit EventRelay(std::function<void(QVariantMap)> heard) : heard_(std::move(heard)) {}
   HRESULT GetIDsOfNames(const IID&, const char16_t* const*, uint32_t, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t, DISPPARAMS*, VARIANT*, EXCEPINFO*, uint32_t*) override {
+  HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                 uint32_t*) override {
     const MemberDescription* event = InVELKO_1EventsType().Find(id);
-    if (event && heard_) heard_(QString::fromLatin1(event->name));
+    if (!event || !heard_) return S_OK;
+    QVariantList args;
+    // Sent in reverse, as dispatch arguments are.
+    for (uint32_t i = params ? params->cArgs : 0; i > 0; --i) args.append(ScriptValue(params->rgvarg[i - 1]));
+    heard_({{QStringLiteral("name"), QString::fromLatin1(event->name)}, {QStringLiteral("args"), args}});
     return S_OK;
   }
 
@@ -26,17 +39,18 @@ class EventRelay : public ComObject<IDispatch> {
     return iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_InVELKO_1Events ? static_cast<IDispatch*>(this)
                                                                                         : nullptr;
   }
-  std::function<void(const QString&)> heard_;
+  std::function<void(QVariantMap)> heard_;
 };
 
 QVariantMap Failure(const QString& error) { return {{QStringLiteral("ok"), false}, {QStringLiteral("error"), error}}; }
 
-QVariantMap PropertyValues(IDispatch* control) {
+// The properties' values; `readOnly`: only those the control keeps itself.
+QVariantMap PropertyValues(IDispatch* control, bool readOnly = false) {
   QVariantMap values;
   for (const Velko1Member& member : kVelko1Members)
-    if (member.kind == MemberKind::Property)
+    if (member.kind == MemberKind::Property && (member.readOnly || !readOnly))
       values.insert(QString::fromLatin1(member.name),
-                    DispatchCall(control, member.id, DISPATCH_PROPERTYGET).value.ToQString());
+                    ScriptValue(DispatchCall(control, member.id, DISPATCH_PROPERTYGET).value));
   return values;
 }
 
@@ -66,8 +80,12 @@ QVariantMap TPageBridge::attach(int key, const QString& label, const QVariantLis
 
   // Events while the control is created go back with the answer, after the
   // page has its values; later ones take the route.
-  auto early = std::make_shared<std::optional<QStringList>>(QStringList());
-  embedded.sink = MakeCom<EventRelay>([this, key, early](const QString& event) {
+  auto early = std::make_shared<std::optional<QVariantList>>(QVariantList());
+  // Each event carries what the page reads of the control's own state, as it
+  // is when the event is raised. The control holds the relay, not the reverse.
+  IDispatch* control = embedded.control.Get();
+  embedded.sink = MakeCom<EventRelay>([this, key, early, control](QVariantMap event) {
+                    event.insert(QStringLiteral("values"), PropertyValues(control, true));
                     if (*early) (*early)->append(event);
                     else if (route_) route_(key, event);
                   }).Get();
@@ -80,7 +98,7 @@ QVariantMap TPageBridge::attach(int key, const QString& label, const QVariantLis
   const ComPtr<PropertyBag> bag = MakeCom<PropertyBag>(MergeProperties(PageRequest::Params(params), options_));
   const ComPtr<IPersistPropertyBag> persist = embedded.control.As<IPersistPropertyBag>();
   const HRESULT hr = persist ? persist->Load(bag.Get()) : E_NOINTERFACE;
-  const QStringList created = std::exchange(*early, std::nullopt).value();
+  const QVariantList created = std::exchange(*early, std::nullopt).value();
   if (FAILED(hr)) {
     Release(embedded);
     return Failure(TakeErrorMessage().value_or(QStringLiteral("the properties cannot be loaded")));
@@ -109,7 +127,7 @@ QVariantMap TPageBridge::invoke(int key, const QString& name, const QString& kin
   // A property or method of the control's type only: the name dispatch knows no other.
   const DispatchOutcome outcome = DispatchCall(found->second.control.Get(), name, flags, std::move(values));
   if (!outcome.ok()) return Failure(DescribeFailure(outcome));
-  return {{QStringLiteral("ok"), true}, {QStringLiteral("value"), outcome.value.ToQString()}};
+  return {{QStringLiteral("ok"), true}, {QStringLiteral("value"), ScriptValue(outcome.value)}};
 }
 
 void TPageBridge::place(int key, double x, double y, double width, double height, bool shown) {

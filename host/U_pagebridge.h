@@ -25,15 +25,16 @@ class TPageBridge : public QObject {
   static constexpr size_t kMaxControls = 8;
 
   using Factory = std::function<ComPtr<InVELKO_1>(QString* error)>;
-  // Events after a control's creation: `key` is the page's object.
-  using EventRoute = std::function<void(int key, const QString& event)>;
+  // Events after a control's creation: `key` is the page's object, `event`
+  // {name, args}.
+  using EventRoute = std::function<void(int key, const QVariantMap& event)>;
 
   // The controls' widgets become children of `surface`.
   TPageBridge(QWidget& surface, Factory factory, NamedValues options, EventRoute route);
   ~TPageBridge() override;
 
   // The page's script calls these (through the channel).
-  // {ok, error, values: {property: text}, events: [names fired while created]}
+  // {ok, error, values: {property: text}, events: [{name, args} fired while created]}
   Q_INVOKABLE QVariantMap attach(int key, const QString& label, const QVariantList& params);
   // `kind` is get, put or call; {ok, value, error}.
   Q_INVOKABLE QVariantMap invoke(int key, const QString& name, const QString& kind, const QVariantList& args);
