@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <set>
+#include <string_view>
 
 #include "com_connection.h"
 #include "com_persist.h"
@@ -21,12 +23,13 @@ QVariant ScriptValue(const VARIANT& value) {
 // Hears the control's events and hands them on by name, with their arguments.
 class EventRelay : public ComObject<IDispatch> {
  public:
-  explicit EventRelay(std::function<void(QVariantMap)> heard) : heard_(std::move(heard)) {}
+  EventRelay(std::function<bool(const char*)> wanted, std::function<void(QVariantMap)> heard)
+      : wanted_(std::move(wanted)), heard_(std::move(heard)) {}
   HRESULT GetIDsOfNames(const IID&, const char16_t* const*, uint32_t, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT Invoke(DISPID id, const IID&, LCID, uint16_t, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                  uint32_t*) override {
     const MemberDescription* event = InVELKO_1EventsType().Find(id);
-    if (!event || !heard_) return S_OK;
+    if (!event || !heard_ || !wanted_(event->name)) return S_OK;
     QVariantList args;
     // Sent in reverse, as dispatch arguments are.
     for (uint32_t i = params ? params->cArgs : 0; i > 0; --i) args.append(ScriptValue(params->rgvarg[i - 1]));
@@ -39,6 +42,7 @@ class EventRelay : public ComObject<IDispatch> {
     return iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_InVELKO_1Events ? static_cast<IDispatch*>(this)
                                                                                         : nullptr;
   }
+  std::function<bool(const char*)> wanted_;
   std::function<void(QVariantMap)> heard_;
 };
 
@@ -52,6 +56,11 @@ QVariantMap PropertyValues(IDispatch* control, bool readOnly = false) {
       values.insert(QString::fromLatin1(member.name),
                     ScriptValue(DispatchCall(control, member.id, DISPATCH_PROPERTYGET).value));
   return values;
+}
+
+bool ChangesState(const QString& event) {
+  return event == QLatin1String("OnConnected") || event == QLatin1String("OnDisconnected") ||
+         event == QLatin1String("OnNick") || event == QLatin1String("OnCreate");
 }
 
 uint16_t DispatchFlags(const QString& kind) {
@@ -81,11 +90,19 @@ QVariantMap TPageBridge::attach(int key, const QString& label, const QVariantLis
   // Events while the control is created go back with the answer, after the
   // page has its values; later ones take the route.
   auto early = std::make_shared<std::optional<QVariantList>>(QVariantList());
-  // Each event carries what the page reads of the control's own state, as it
-  // is when the event is raised. The control holds the relay, not the reverse.
+  // Only what the page listens to crosses to it. An event that changes what
+  // the page reads of the control's own state carries it. The control holds
+  // the relay, not the reverse.
   IDispatch* control = embedded.control.Get();
-  embedded.sink = MakeCom<EventRelay>([this, key, early, control](QVariantMap event) {
-                    event.insert(QStringLiteral("values"), PropertyValues(control, true));
+  auto listened = std::make_shared<std::set<QString>>();
+  embedded.listened = listened;
+  const auto wanted = [listened](const char* name) {
+    return std::string_view(name) == "OnCreate" || std::string_view(name) == "OnDestroy" ||
+           listened->count(QLatin1String(name));
+  };
+  embedded.sink = MakeCom<EventRelay>(wanted, [this, key, early, control](QVariantMap event) {
+                    if (ChangesState(event.value(QStringLiteral("name")).toString()))
+                      event.insert(QStringLiteral("values"), PropertyValues(control, true));
                     if (*early) (*early)->append(event);
                     else if (route_) route_(key, event);
                   }).Get();
@@ -128,6 +145,16 @@ QVariantMap TPageBridge::invoke(int key, const QString& name, const QString& kin
   const DispatchOutcome outcome = DispatchCall(found->second.control.Get(), name, flags, std::move(values));
   if (!outcome.ok()) return Failure(DescribeFailure(outcome));
   return {{QStringLiteral("ok"), true}, {QStringLiteral("value"), ScriptValue(outcome.value)}};
+}
+
+void TPageBridge::listen(int key, const QStringList& events) {
+  const auto found = controls_.find(key);
+  if (found == controls_.end()) return;
+  for (const QString& event : events.mid(0, 64)) {
+    const QByteArray name = event.toLatin1();
+    if (InVELKO_1EventsType().Find(std::string_view(name.constData(), name.size())))
+      found->second.listened->insert(event);
+  }
 }
 
 void TPageBridge::place(int key, double x, double y, double width, double height, bool shown) {

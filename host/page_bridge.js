@@ -85,9 +85,12 @@
     })));
   }
 
+  // The blocks of each event, found again once the document has changed.
+  let blocks = null;
   function handlersFor(state, event) {
+    if (!blocks) blocks = document.querySelectorAll("script[for][event]");
     const found = [];
-    for (const script of document.querySelectorAll("script[for][event]")) {
+    for (const script of blocks) {
       const target = script.getAttribute("for").trim();
       const written = /^\s*([A-Za-z_]\w*)\s*(?:\(([^)]*)\))?\s*$/.exec(script.getAttribute("event"));
       if (!written || written[1] !== event) continue;
@@ -147,12 +150,29 @@
     });
   }
 
+  // The host sends only the events the page handles: those of its
+  // <script for> blocks and of the listeners added to the element.
+  function announce(state, more) {
+    const names = new Set(more || []);
+    for (const name of Object.keys(VELKO_EVENTS))
+      if (handlersFor(state, name).length) names.add(name);
+    const fresh = [...names].filter((name) => name in VELKO_EVENTS && !state.announced.has(name));
+    if (!fresh.length) return;
+    for (const name of fresh) state.announced.add(name);
+    send((bridge) => bridge.listen(state.key, fresh));
+  }
+
   function adopt(element) {
     if (controls.has(element) || bare(element.getAttribute("classid")) !== wanted) return;
-    const state = { key: nextKey++, element: element, values: {}, place: null };
+    const state = { key: nextKey++, element: element, values: {}, place: null, announced: new Set() };
     controls.set(element, state);
     byKey.set(state.key, state);
     addMembers(element, state);
+    const add = element.addEventListener;
+    element.addEventListener = function (type, ...rest) {
+      if (state.attached) announce(state, [type]); else state.early = (state.early || []).concat([type]);
+      return add.call(this, type, ...rest);
+    };
   }
 
   // The attach goes ahead of every call the page made while it loaded.
@@ -171,6 +191,7 @@
         return;
       }
       Object.assign(state.values, answer.values);
+      announce(state, state.early);
       for (const event of answer.events) fire(state, event.name, event.args, event.values);
     });
   }
@@ -183,7 +204,9 @@
   // Objects are given their members as the parser inserts them, so that the
   // page's own scripts further down can already call them.
   new MutationObserver((changes) => {
+    blocks = null;
     for (const change of changes) for (const node of change.addedNodes) if (node.nodeType === 1) scan(node);
+    for (const state of controls.values()) if (state.attached) announce(state);
     reportSoon();
   }).observe(document, { childList: true, subtree: true, attributes: true, characterData: true });
 
