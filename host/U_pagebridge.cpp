@@ -58,6 +58,13 @@ QVariantMap PropertyValues(IDispatch* control, bool readOnly = false) {
   return values;
 }
 
+// A param of the page's, not a property of the control: never stored with them.
+bool AsksForInputLine(const NamedValues& params) {
+  for (const auto& [name, value] : params)
+    if (name.compare(QLatin1String("INPUTLINE"), Qt::CaseInsensitive) == 0) return value.trimmed() == QLatin1String("1");
+  return false;
+}
+
 bool ChangesState(const QString& event) {
   return event == QLatin1String("OnConnected") || event == QLatin1String("OnDisconnected") ||
          event == QLatin1String("OnNick") || event == QLatin1String("OnCreate");
@@ -112,7 +119,8 @@ QVariantMap TPageBridge::attach(int key, const QString& label, const QVariantLis
   if (container && SUCCEEDED(container->FindConnectionPoint(DIID_InVELKO_1Events, point.Put())))
     point->Advise(embedded.sink.Get(), &cookie);
 
-  const ComPtr<PropertyBag> bag = MakeCom<PropertyBag>(MergeProperties(PageRequest::Params(params), options_));
+  const NamedValues pageParams = PageRequest::Params(params);
+  const ComPtr<PropertyBag> bag = MakeCom<PropertyBag>(MergeProperties(pageParams, options_));
   const ComPtr<IPersistPropertyBag> persist = embedded.control.As<IPersistPropertyBag>();
   const HRESULT hr = persist ? persist->Load(bag.Get()) : E_NOINTERFACE;
   const QVariantList created = std::exchange(*early, std::nullopt).value();
@@ -120,6 +128,7 @@ QVariantMap TPageBridge::attach(int key, const QString& label, const QVariantLis
     Release(embedded);
     return Failure(TakeErrorMessage().value_or(QStringLiteral("the properties cannot be loaded")));
   }
+  if (AsksForInputLine(pageParams)) embedded.embed->ShowInputLine(true);
   embedded.widget = embedded.embed->Widget();
   if (embedded.widget) {
     embedded.widget->setParent(&surface_);

@@ -21,7 +21,8 @@ TInputContext Context(TFrontKind kind, std::string name, int chat = -1) {
 }
 
 std::string Describe(const TOutLine& line) {
-  static const char* const kWhere[] = {"None", "Active", "Channel", "Query", "Chat", "All", "Members", "Renamed"};
+  static const char* const kWhere[] = {"None",  "Active",  "Status",  "Channel", "Query",
+                                       "Chat",  "All",     "Members", "Renamed"};
   return std::string("|") + kWhere[static_cast<int>(line.where)] + " " + line.name + " " + std::to_string(line.kind) +
          " " + DecodeDisplay(line.text.c_str()).toStdString();
 }

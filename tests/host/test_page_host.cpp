@@ -163,6 +163,11 @@ TEST_F(PageHost, TheReadmePageFollowsTheConversation) {
                          {QStringLiteral("NICK"), QStringLiteral("reader")}});
   ASSERT_TRUE(WaitText("state", QString::fromUtf8("연결됨: reader"))) << Text("state").toStdString();
   ASSERT_TRUE(WaitText("log", QStringLiteral("join #velko reader")));
+  // The page asked for the control's own input line.
+  bool shown = false;
+  for (const QWidget* child : ControlWidget()->findChildren<QWidget*>())
+    shown = shown || (child->inherits("TInputLine") && child->isVisible());
+  EXPECT_TRUE(shown);
 
   EngineRecorder peer;
   ASSERT_TRUE(peer.LogOnAndJoin(server.Port(), "peer", "#velko"));
