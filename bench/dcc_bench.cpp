@@ -393,7 +393,7 @@ struct WindowSide {
 void BM_WindowSends(benchmark::State& state) {
   WindowSide side;
   for (auto _ : state) {
-    side.form.miSendDCC->trigger();
+    side.form.pmUser->miSendDCC->trigger();
     std::thread receiver(RawReceiver, side.irc.NextOfferPort());
     const bool ok = side.Finished();
     receiver.join();

@@ -73,7 +73,10 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   lbNick->setText(DecodeDisplay(client_.Settings().Nick.c_str()));
   subforms_->OnUserMenu = [this](TmChannel*, QPoint at) { pmUser->PopupFor(at); };
   subforms_->OnUserQuery = [this](TmChannel*) { pmUser->QuerySelected(); };
-  subforms_->OnUnreadChanged = [this] { ShowUnread(); };
+  subforms_->OnUnreadChanged = [this] {
+    ShowUnread();
+    client_.FrontSeen();
+  };
   subforms_->OnWindowLine = [this](const std::string& window, const std::string& line) {
     client_.LogLine(window, line);
   };

@@ -97,21 +97,37 @@ void TChatClient::Rejoin() {
 
 void TChatClient::ShowWindowHint() { Write(RenderWindowHint()); }
 
+void TChatClient::FrontSeen() {
+  if (view_) feed_.Seen(view_->InputFront().name);
+}
+
+bool TChatClient::IsFront(TFrontKind kind, const char* name) const {
+  const TFront front = view_->InputFront();
+  return front.kind == kind && ZoSameName(front.name.c_str(), name);
+}
+
 void TChatClient::IRCConnect(void*) { session_->Connected(datas_.UserName, datas_.Nick); }
 
 void TChatClient::IRCLogon(void*) {
   if (listing_) return;
   session_->LoggedOn();
   windowHint_.start();
+  feed_.Connected();
 }
 
 void TChatClient::IRCDisconnect(void*) {
   AbandonListing();
   view_->ReloadMembers({});
+  const bool byUser = session_->UserQuitting();
   session_->Disconnected();
+  feed_.Disconnected(byUser ? "quit" : "lost");
 }
 
-void TChatClient::IRCIRCError(int* errorCode) { session_->Failed(errorCode); }
+void TChatClient::IRCIRCError(int* errorCode) {
+  const int code = *errorCode;
+  session_->Failed(errorCode);
+  feed_.Error(code, RenderSocketError(code).text.c_str());
+}
 
 // --- lines out ---
 
@@ -147,7 +163,10 @@ void TChatClient::RunAction(TLineAction action) {
       if (IsQuitLine(action.text.c_str())) UserQuit();
       // The echo names its window: the user may have moved on by the time
       // the line goes out.
-      sender_->Enqueue(std::move(action.text), [this, echo = std::move(action.echo)] { Write(echo); });
+      sender_->Enqueue(action.text, [this, echo = std::move(action.echo), wire = action.text] {
+        Write(echo);
+        feed_.Sent(wire, datas_.Nick);
+      });
       return;
     case TLineAction::Kind::Chat:
       if (IRC.SendChatMsg(action.chatId, action.text.c_str())) Write(action.echo);
@@ -171,6 +190,13 @@ void TChatClient::RunAction(TLineAction action) {
     case TLineAction::Kind::None:
       return;
   }
+}
+
+void TChatClient::Queue(std::string line) {
+  TLineAction action;
+  action.kind = TLineAction::Kind::Server;
+  action.text = std::move(line);
+  RunAction(std::move(action));
 }
 
 void TChatClient::CancelSending() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "C_datas.h"
+#include "U_chatfeed.h"
 #include "U_chatlog.h"
 #include "U_chatview.h"
 #include "U_input.h"
@@ -38,6 +39,10 @@ class TChatClient : public QObject {
   const TZoEngine& Engine() const { return IRC; }
   CDatas& Settings() { return datas_; }
   TSession& Session() { return *session_; }
+  // What a page hears; the control sets the listener.
+  TChatFeed& Feed() { return feed_; }
+  // The window in front has changed: its unread count starts again.
+  void FrontSeen();
 
   void ApplyNick(const std::string& nick);
   void SetAutoJoinChannels(const char* list);
@@ -57,6 +62,10 @@ class TChatClient : public QObject {
   // A typed line, in the coding the server reads.
   void RunLine(const std::string& line);
   void RunAction(TLineAction action);
+  // The page's lines wait their turn like typed ones.
+  void Queue(std::string line);
+  void Say(const TFront& window, const std::string& text) { RunAction(PlainText(text, window, datas_.Nick)); }
+  void ShowQuery(const std::string& nick) { view_->ShowQuery(nick); }
   // The text as the wire takes it: UTF-8 on a UTF-8 server, else CP949.
   std::string WireText(const QString& text) const;
   // A page can call far faster than lines may go out (20 minutes' worth).
@@ -80,6 +89,9 @@ class TChatClient : public QObject {
   void Write(const std::optional<TOutLine>& line);
   void Rejoin();
   void ShowWindowHint();
+  bool IsFront(TFrontKind kind, const char* name) const;
+  // A message the page hears of; the window is the channel, else the sender.
+  void Heard(const char* sender, const char* target, const char* text, const char* kind, bool mention);
 
   // The engine's events the user sees, one handler each.
   void IRCConnect(void* noUse);
@@ -147,6 +159,7 @@ class TChatClient : public QObject {
   TZoEngine IRC;
   CDatas datas_;
   TChatLog chatLog_;
+  TChatFeed feed_;
   std::unique_ptr<MCommandProcedure> alias_;
   TPacedSender* sender_;  // a child
   std::unique_ptr<TSession> session_;

@@ -31,6 +31,7 @@ void TChatClient::IRCIRC(__IRCData* record) {
   if (!isdigit(static_cast<unsigned char>(record->command[0]))) return;
   Write(RenderNumeric(record->command, record->rest));
   const int code = atoi(record->command);
+  if (code >= 400 && code < 600) feed_.Error(code, record->rest);
   if (code == 471 || code == 475 || code == 433) AskReply(code, record->rest);
   if (code == 375) StartMotd();
   if (code == 372) AddMotdLine(record->rest);

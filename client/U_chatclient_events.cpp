@@ -7,45 +7,67 @@
 #include "U_ircline.h"
 #include "U_render.h"
 
+void TChatClient::Heard(const char* sender, const char* target, const char* text, const char* kind, bool mention) {
+  const bool channel = IsChannelName(target);
+  const char* window = channel ? target : sender;
+  feed_.Message(window, sender, text, kind, IsFront(channel ? TFrontKind::Channel : TFrontKind::Query, window),
+                mention || !channel);
+}
+
 void TChatClient::IRCPrivmsg(const char* sender, const char* target, const char* text) {
   Write(RenderChannelMessage(sender, target, text, IRC.Nick().c_str()));
+  Heard(sender, target, text, IsChannelName(target) ? "channel" : "private", NamesNick(text, IRC.Nick().c_str()));
 }
 
 void TChatClient::IRCNotice(const char* sender, const char* target, const char* text) {
   Write(RenderNotice(sender, target, text));
+  // A notice asks for no answer, nor for the reader's attention.
+  feed_.Message(IsChannelName(target) ? target : sender, sender, text, "notice", true, false);
 }
 
 void TChatClient::IRCCTCP(__CTCPData* record) {
-  if (record) Write(RenderCtcp(*record));
+  if (!record) return;
+  Write(RenderCtcp(*record));
+  if (ZoSameName(record->ctcp, "ACTION"))
+    Heard(record->nick, record->channel[0] ? record->channel : record->target, record->params, "action",
+          NamesNick(record->params, IRC.Nick().c_str()));
 }
 
 void TChatClient::IRCOwnerJoin(const char* channel) {
   view_->OpenChannel(channel);
   Send(Irc::Mode(channel));
   Write(RenderOwnerJoin(channel));
+  feed_.Joined(channel, IRC.Nick().c_str());
 }
 
 void TChatClient::IRCOtherJoin(const char* channel, const char* nick) {
   Write(RenderOtherJoin(channel, nick));
   view_->MemberJoined(channel, nick);
+  feed_.Joined(channel, nick);
 }
 
-void TChatClient::IRCOwnerPart(const char* channel, const char*) { view_->CloseChannel(channel); }
+void TChatClient::IRCOwnerPart(const char* channel, const char* message) {
+  view_->CloseChannel(channel);
+  feed_.Left(channel, IRC.Nick().c_str(), message, "part");
+}
 
-void TChatClient::IRCOtherPart(const char* channel, const char* nick, const char*) {
+void TChatClient::IRCOtherPart(const char* channel, const char* nick, const char* message) {
   if (!view_->IsOpen(TFrontKind::Channel, channel)) return;
   view_->MemberLeft(channel, nick);
   Write(RenderOtherPart(channel, nick));
+  feed_.Left(channel, nick, message, "part");
 }
 
 // The line goes to every window whose list still holds the member; then the
 // lists let the member go.
-void TChatClient::IRCOtherQuit(const char* nick, const char*) {
+void TChatClient::IRCOtherQuit(const char* nick, const char* message) {
   Write(RenderOtherQuit(nick));
   view_->MemberQuit(nick);
+  feed_.Left("", nick, message, "quit");
 }
 
 void TChatClient::IRCKick(const char* channel, const char* kicker, const char* victim, const char* reason) {
+  feed_.Left(channel, victim, reason, "kick");
   const std::optional<TOutLine> line = RenderKick(channel, kicker, victim, reason, IRC.Nick().c_str());
   if (IsOwnKick(victim, IRC.Nick().c_str())) {
     // Closed first, so the line does not vanish with the window when that
@@ -60,6 +82,7 @@ void TChatClient::IRCKick(const char* channel, const char* kicker, const char* v
 
 void TChatClient::IRCNick(const char* oldNick, const char* newNick) {
   Write(RenderNick(oldNick, newNick));
+  feed_.Renamed(oldNick, newNick);
   view_->NickChanged(oldNick, newNick);
   if (!ZoSameName(oldNick, datas_.Nick.c_str())) return;
   datas_.Nick = newNick;
@@ -91,9 +114,11 @@ void TChatClient::IRCChanMode(const char* channel, const char*) {
 void TChatClient::IRCTopic(const char* channel, const char* setter, const char* topic) {
   Write(RenderTopic(channel, setter, topic));
   view_->TopicChanged(channel, topic);
+  feed_.Topic(channel, topic);
 }
 
 void TChatClient::IRCNTopic(const char* channel, const char* topic) {
+  feed_.Topic(channel, topic);
   if (view_->TopicAnswered(channel, topic)) return;
   Write(RenderNTopic(channel, topic));
   view_->TopicChanged(channel, topic);

@@ -61,6 +61,8 @@ class TSession : public QObject {
   void Connected(const std::string& userName, const std::string& nick);
   void LoggedOn();
   void Disconnected();
+  // The user asked to leave the server.
+  bool UserQuitting() const { return userQuit_; }
   // A socket error; sets the code to 0 once it is handled.
   void Failed(int* code);
 

@@ -3,9 +3,13 @@
 namespace {
 
 MemberDescription Describe(const Velko1Member& member) {
-  if (member.kind == MemberKind::Property) return {member.id, member.name, MemberKind::Property, VT_BSTR, {}};
-  if (!member.param) return {member.id, member.name, MemberKind::Method, VT_EMPTY, {}};
-  return {member.id, member.name, MemberKind::Method, VT_EMPTY, {{member.param, VT_BSTR}}};
+  if (member.kind == MemberKind::Property)
+    return {member.id, member.name, MemberKind::Property, member.type, {}, member.readOnly};
+  std::vector<ParamDescription> params;
+  for (const char* param : {member.param, member.second})
+    if (param) params.push_back({param, VT_BSTR, int(params.size()) >= member.required});
+  const VARTYPE result = member.result == Velko1Result::none ? VT_EMPTY : VT_BSTR;
+  return {member.id, member.name, MemberKind::Method, result, std::move(params)};
 }
 
 std::vector<MemberDescription> Members() {
@@ -14,7 +18,7 @@ std::vector<MemberDescription> Members() {
   return members;
 }
 
-#define VELKO1_EVENT_ROW(name, id) MemberDescription{id, #name, MemberKind::Method, VT_EMPTY, {}},
+#define VELKO1_EVENT_ROW(name, id, ...) MemberDescription{id, #name, MemberKind::Method, VT_EMPTY, {__VA_ARGS__}},
 
 }  // namespace
 

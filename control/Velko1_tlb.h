@@ -22,42 +22,64 @@ inline constexpr int32_t kVelko1MiscStatus = 0x20191;
 inline constexpr size_t kVelko1EventSinks = 5;
 
 #define VELKO1_DISPID(name, id, ...) DISPID_##name = id,
-enum Velko1Dispid : DISPID { VELKO1_MEMBERS(VELKO1_DISPID, VELKO1_DISPID, VELKO1_DISPID) };
+enum Velko1Dispid : DISPID {
+  VELKO1_MEMBERS(VELKO1_DISPID, VELKO1_DISPID, VELKO1_DISPID, VELKO1_DISPID, VELKO1_DISPID)
+};
 enum Velko1EventDispid : DISPID { VELKO1_EVENTS(VELKO1_DISPID) };
 #undef VELKO1_DISPID
+
+// What a method gives back: nothing, a text, or a list as a JSON array text.
+enum class Velko1Result { none, text, list };
 
 // One scriptable member as hosts see it.
 struct Velko1Member {
   const char* name;
   DISPID id;
   MemberKind kind;
-  const char* param;   // a method's text parameter, else nullptr
+  const char* param;   // a method's first text parameter, else nullptr
   const char* button;  // the label of the page button calling it, else nullptr
+  const char* second = nullptr;  // a method's second text parameter
+  int required = 0;              // how many of the texts a call must give
+  VARTYPE type = VT_BSTR;        // a property's type
+  bool readOnly = false;
+  Velko1Result result = Velko1Result::none;
 };
 
 #define VELKO1_PROPERTY_ROW(name, id) {#name, id, MemberKind::Property, nullptr, nullptr},
+#define VELKO1_READER_ROW(name, id, type) {#name, id, MemberKind::Property, nullptr, nullptr, nullptr, 0, type, true},
 #define VELKO1_METHOD_ROW(name, id, button) {#name, id, MemberKind::Method, nullptr, button},
-#define VELKO1_TEXT_METHOD_ROW(name, id, param) {#name, id, MemberKind::Method, #param, nullptr},
-inline constexpr Velko1Member kVelko1Members[] = {
-    VELKO1_MEMBERS(VELKO1_PROPERTY_ROW, VELKO1_METHOD_ROW, VELKO1_TEXT_METHOD_ROW)};
+#define VELKO1_TEXT_METHOD_ROW(name, id, param) {#name, id, MemberKind::Method, #param, nullptr, nullptr, 1},
+#define VELKO1_CALL_ROW(name, id, result, first, second, required) \
+  {#name, id, MemberKind::Method, first, nullptr, second, required, VT_EMPTY, false, Velko1Result::result},
+inline constexpr Velko1Member kVelko1Members[] = {VELKO1_MEMBERS(
+    VELKO1_PROPERTY_ROW, VELKO1_READER_ROW, VELKO1_METHOD_ROW, VELKO1_TEXT_METHOD_ROW, VELKO1_CALL_ROW)};
 #undef VELKO1_PROPERTY_ROW
+#undef VELKO1_READER_ROW
 #undef VELKO1_METHOD_ROW
 #undef VELKO1_TEXT_METHOD_ROW
+#undef VELKO1_CALL_ROW
 
-// The dual interface, in its virtual-table order after IDispatch.
-#define VELKO1_PROPERTY_SLOTS(name, id)     \
+// The dual interface, in its virtual-table order after IDispatch. A reader
+// and a call take and give automation values; their arguments come in
+// declaration order, left-off ones empty.
+#define VELKO1_PROPERTY_SLOTS(name, id)        \
   virtual HRESULT get_##name(BSTR* Value) = 0; \
   virtual HRESULT put_##name(BSTR Value) = 0;
+#define VELKO1_READER_SLOT(name, id, type) virtual HRESULT get_##name(VARIANT* Value) = 0;
 #define VELKO1_METHOD_SLOT(name, id, button) virtual HRESULT name() = 0;
 #define VELKO1_TEXT_METHOD_SLOT(name, id, param) virtual HRESULT name(BSTR param) = 0;
+#define VELKO1_CALL_SLOT(name, id, ...) virtual HRESULT name(const VARIANT* args, VARIANT* result) = 0;
 class InVELKO_1 : public IDispatch {
  public:
   static constexpr const IID& kIID = IID_InVELKO_1;
-  VELKO1_MEMBERS(VELKO1_PROPERTY_SLOTS, VELKO1_METHOD_SLOT, VELKO1_TEXT_METHOD_SLOT)
+  VELKO1_MEMBERS(VELKO1_PROPERTY_SLOTS, VELKO1_READER_SLOT, VELKO1_METHOD_SLOT, VELKO1_TEXT_METHOD_SLOT,
+                 VELKO1_CALL_SLOT)
 };
 #undef VELKO1_PROPERTY_SLOTS
+#undef VELKO1_READER_SLOT
 #undef VELKO1_METHOD_SLOT
 #undef VELKO1_TEXT_METHOD_SLOT
+#undef VELKO1_CALL_SLOT
 
 const InterfaceDescription& InVELKO_1Type();
 const InterfaceDescription& InVELKO_1EventsType();

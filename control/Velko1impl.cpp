@@ -8,7 +8,9 @@
 
 #include "F_mainform.h"
 #include "F_mdiabstract.h"
+#include "U_codepage.h"
 #include "U_htmlskin.h"
+#include "U_serveraddress.h"
 #include "U_subforms.h"
 #include "U_windowkinds.h"
 
@@ -40,19 +42,22 @@ QWidget* MakeControlForm() {
 TnVELKO_1::TnVELKO_1()
     : notify_(*this, IID_IPropertyNotifySink, 0, false),
       events_(*this, DIID_InVELKO_1Events, kVelko1EventSinks, true),
+      pageEvents_(events_),
       skin_(std::make_unique<CZoHTMLSkin>()),
       form_(MakeControlForm()),
       main_(new TMainForm(*skin_, form_)) {
   form_->layout()->addWidget(main_);
   main_->move(0, 0);
   main_->show();
+  main_->Client().Feed().SetListener(&pageEvents_);
 }
 
 TnVELKO_1::~TnVELKO_1() {
+  if (main_) main_->Client().Feed().SetListener(nullptr);
   delete main_.data();
   skin_.reset();
 #define VELKO1_CLEAR_FIELD(name, id) name.clear();
-  VELKO1_MEMBERS(VELKO1_CLEAR_FIELD, VELKO1_IGNORE, VELKO1_IGNORE)
+  VELKO1_MEMBERS(VELKO1_CLEAR_FIELD, VELKO1_IGNORE, VELKO1_IGNORE, VELKO1_IGNORE, VELKO1_IGNORE)
 #undef VELKO1_CLEAR_FIELD
   delete form_.data();
   events_.DisconnectAll();
@@ -96,10 +101,22 @@ HRESULT TnVELKO_1::PutText(DISPID id, std::string& field, BSTR value) {
 #define VELKO1_PROPERTY_ACCESSORS(name, id)                                          \
   HRESULT TnVELKO_1::get_##name(BSTR* Value) { return GetText(name, Value); } \
   HRESULT TnVELKO_1::put_##name(BSTR Value) { return PutText(DISPID_##name, name, Value); }
-VELKO1_MEMBERS(VELKO1_PROPERTY_ACCESSORS, VELKO1_IGNORE, VELKO1_IGNORE)
+VELKO1_MEMBERS(VELKO1_PROPERTY_ACCESSORS, VELKO1_IGNORE, VELKO1_IGNORE, VELKO1_IGNORE, VELKO1_IGNORE)
 #undef VELKO1_PROPERTY_ACCESSORS
 
 // ---- methods
+
+namespace {
+
+// A host the resolver can be asked for (a port that is no port means the
+// standard one, as it always has).
+bool IsServerAddress(const std::string& text) {
+  const std::optional<ZoServerAddress> address = ParseServerAddress(text);
+  if (!address || address->host.empty()) return false;
+  return std::none_of(address->host.begin(), address->host.end(), [](char c) { return uchar(c) <= ' '; });
+}
+
+}  // namespace
 
 TMainForm& TnVELKO_1::Main() {
   if (!main_) throw std::runtime_error("the control's window has been destroyed by its host");
@@ -133,6 +150,8 @@ HRESULT TnVELKO_1::SendIRCLine(BSTR TEXT) {
 }
 HRESULT TnVELKO_1::Connect() {
   return Forward([&](TMainForm& main) {
+    if (!ADDR.empty() && !IsServerAddress(ADDR))
+      throw std::runtime_error("bad-address: 서버 주소가 올바르지 않습니다: " + DecodeDisplay(ADDR.c_str()).toStdString());
     main.ApplyNick(NICK.c_str());
     main.SetSkin(SKIN.c_str());
     main.SetAutoJoinChannels(CHAN.c_str());
@@ -151,7 +170,8 @@ HRESULT TnVELKO_1::ShowNickChange() {
 HRESULT TnVELKO_1::ShowChanChange() {
   return Forward([](TMainForm& main) {
     const TMDIABS* front = main.Subforms().FrontForm();
-    if (front && front->Kind == wkChannel) main.ShowChanChange();
+    if (!front || front->Kind != wkChannel) throw std::runtime_error("no-channel-window: 앞에 채널 창이 없습니다.");
+    main.ShowChanChange();
   });
 }
 
@@ -176,10 +196,17 @@ HRESULT TnVELKO_1::InvokeMember(const MemberDescription& member, uint16_t flags,
   case id: return name();
 #define VELKO1_TEXT_METHOD_CASE(name, id, param) \
   case id: return name(args[0].bstrVal);
-    VELKO1_MEMBERS(VELKO1_PROPERTY_CASE, VELKO1_METHOD_CASE, VELKO1_TEXT_METHOD_CASE)
+#define VELKO1_READER_CASE(name, id, type) \
+  case id: return get_##name(result);
+#define VELKO1_CALL_CASE(name, id, ...) \
+  case id: return name(args, result);
+    VELKO1_MEMBERS(VELKO1_PROPERTY_CASE, VELKO1_READER_CASE, VELKO1_METHOD_CASE, VELKO1_TEXT_METHOD_CASE,
+                   VELKO1_CALL_CASE)
 #undef VELKO1_PROPERTY_CASE
+#undef VELKO1_READER_CASE
 #undef VELKO1_METHOD_CASE
 #undef VELKO1_TEXT_METHOD_CASE
+#undef VELKO1_CALL_CASE
     default: return DISP_E_MEMBERNOTFOUND;
   }
 }

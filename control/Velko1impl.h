@@ -1,7 +1,8 @@
 // The control a page embeds: it keeps the page's four properties (each one
 // line: a value is cut at its first CR, LF or NUL), forwards
 // every method to the main window it owns, tells the page when it is created
-// and destroyed, and lends its widget to the host that places it.
+// and destroyed and what happens in the conversation, and lends its widget to
+// the host that places it.
 #pragma once
 
 #include <QPointer>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "U_clientview.h"
+#include "U_pageevents.h"
 #include "Velko1_embed.h"
 #include "Velko1_tlb.h"
 #include "com_connection.h"
@@ -31,12 +33,17 @@ class TnVELKO_1 : public ComObject<InVELKO_1, IVelkoEmbed, IConnectionPointConta
 #define VELKO1_PROPERTY_OVERRIDES(name, id) \
   HRESULT get_##name(BSTR* Value) override; \
   HRESULT put_##name(BSTR Value) override;
+#define VELKO1_READER_OVERRIDE(name, id, type) HRESULT get_##name(VARIANT* Value) override;
 #define VELKO1_METHOD_OVERRIDE(name, id, button) HRESULT name() override;
 #define VELKO1_TEXT_METHOD_OVERRIDE(name, id, param) HRESULT name(BSTR param) override;
-  VELKO1_MEMBERS(VELKO1_PROPERTY_OVERRIDES, VELKO1_METHOD_OVERRIDE, VELKO1_TEXT_METHOD_OVERRIDE)
+#define VELKO1_CALL_OVERRIDE(name, id, ...) HRESULT name(const VARIANT* args, VARIANT* result) override;
+  VELKO1_MEMBERS(VELKO1_PROPERTY_OVERRIDES, VELKO1_READER_OVERRIDE, VELKO1_METHOD_OVERRIDE, VELKO1_TEXT_METHOD_OVERRIDE,
+                 VELKO1_CALL_OVERRIDE)
 #undef VELKO1_PROPERTY_OVERRIDES
+#undef VELKO1_READER_OVERRIDE
 #undef VELKO1_METHOD_OVERRIDE
 #undef VELKO1_TEXT_METHOD_OVERRIDE
+#undef VELKO1_CALL_OVERRIDE
 
   HRESULT GetIDsOfNames(const IID& iid, const char16_t* const* names, uint32_t count, LCID lcid,
                         DISPID* ids) override;
@@ -74,11 +81,16 @@ class TnVELKO_1 : public ComObject<InVELKO_1, IVelkoEmbed, IConnectionPointConta
   template <class Body>
   HRESULT Forward(Body&& body);
   void Initialized();
+  // Refuses a call that needs the server while the client is not logged on.
+  void RequireLogon();
+  // A line of the page's, paced like typed ones; refused while too many wait.
+  void QueueLine(const std::string& line);
 
   ConnectionPoint notify_;
   ConnectionPoint events_;
+  TPageEvents pageEvents_;
 #define VELKO1_PROPERTY_FIELD(name, id) std::string name;
-  VELKO1_MEMBERS(VELKO1_PROPERTY_FIELD, VELKO1_IGNORE, VELKO1_IGNORE)
+  VELKO1_MEMBERS(VELKO1_PROPERTY_FIELD, VELKO1_IGNORE, VELKO1_IGNORE, VELKO1_IGNORE, VELKO1_IGNORE)
 #undef VELKO1_PROPERTY_FIELD
   std::unique_ptr<CZoHTMLSkin> skin_;
   QPointer<QWidget> form_;

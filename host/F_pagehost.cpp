@@ -6,6 +6,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -60,11 +62,12 @@ class PageOfHost : public QWebEnginePage {
  protected:
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
                                 const QString& source) override {
-    if (level == InfoMessageLevel) return;
+    const char* name = level == InfoMessageLevel ? "log" : level == WarningMessageLevel ? "warn" : "error";
     // The bridge's own messages speak for themselves.
     const QString where = QFileInfo(QUrl(source).path()).fileName();
     const bool plain = where.isEmpty() || where == QLatin1String(kBridgeName);
-    report_(plain ? message : QStringLiteral("%1:%2: %3").arg(where).arg(line).arg(message));
+    report_(QStringLiteral("%1: ").arg(QLatin1String(name)) +
+            (plain ? message : QStringLiteral("%1:%2: %3").arg(where).arg(line).arg(message)));
   }
   bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
     if (!isMainFrame) return true;
@@ -86,14 +89,25 @@ QString BridgeSource() {
   if (!channel.open(QIODevice::ReadOnly) || !bridge.open(QIODevice::ReadOnly)) return {};
   QStringList members;
   for (const Velko1Member& member : kVelko1Members)
-    members << QStringLiteral("{name:\"%1\",kind:\"%2\",arity:%3}")
+    members << QStringLiteral("{name:\"%1\",kind:\"%2\",arity:%3,list:%4}")
                    .arg(QLatin1String(member.name),
-                        member.kind == MemberKind::Property ? QLatin1String("property") : QLatin1String("method"))
-                   .arg(member.param ? 1 : 0);
+                        member.kind == MemberKind::Method ? QLatin1String("method")
+                        : member.readOnly                 ? QLatin1String("reader")
+                                                          : QLatin1String("property"))
+                   .arg(int(member.param != nullptr) + int(member.second != nullptr))
+                   .arg(member.result == Velko1Result::list ? QLatin1String("true") : QLatin1String("false"));
+  QStringList events;
+  for (const MemberDescription& event : InVELKO_1EventsType().members) {
+    QStringList params;
+    for (const ParamDescription& param : event.params) params << QStringLiteral("\"%1\"").arg(QLatin1String(param.name));
+    events << QStringLiteral("%1:[%2]").arg(QLatin1String(event.name), params.join(QLatin1Char(',')));
+  }
   const QString classId = QString::fromStdString(GuidToString(CLSID_nVELKO_1));
-  return QString::fromUtf8(channel.readAll()) + QStringLiteral("\n(function (VELKO_CLASSID, VELKO_MEMBERS) {\n") +
+  return QString::fromUtf8(channel.readAll()) +
+         QStringLiteral("\n(function (VELKO_CLASSID, VELKO_MEMBERS, VELKO_EVENTS) {\n") +
          QString::fromUtf8(bridge.readAll()) +
-         QStringLiteral("\n})(\"%1\", [%2]);\n").arg(classId, members.join(QLatin1Char(',')));
+         QStringLiteral("\n})(\"%1\", [%2], {%3});\n")
+             .arg(classId, members.join(QLatin1Char(',')), events.join(QLatin1Char(',')));
 }
 
 void Restrict(QWebEngineSettings* settings) {
@@ -130,7 +144,7 @@ THostPage::THostPage(TPageBridge::Factory factory, NamedValues options)
   Restrict(page->settings());
   view_->setPage(page);
   bridge_ = std::make_unique<TPageBridge>(*view_, std::move(factory), std::move(options),
-                                          [this](int key, const QString& event) { FireInPage(key, event); });
+                                          [this](int key, const QVariantMap& event) { FireInPage(key, event); });
   channel_ = std::make_unique<QWebChannel>();
   channel_->registerObject(QStringLiteral("velkoHost"), bridge_.get());
   page->setWebChannel(channel_.get());
@@ -189,9 +203,19 @@ void THostPage::ReportLoad(bool ok) {
   if (!ok) Report(QStringLiteral("cannot load %1").arg(url_.toDisplayString()));
 }
 
-void THostPage::FireInPage(int key, const QString& event) {
-  view_->page()->runJavaScript(
-      QStringLiteral("window.__velkoFire && window.__velkoFire(%1, \"%2\")").arg(key).arg(event));
+// Events go to the page in batches, one script run per pass of the event
+// loop: a flood of messages costs the page a few calls, not one each.
+void THostPage::FireInPage(int key, const QVariantMap& event) {
+  QVariantMap keyed = event;
+  keyed.insert(QStringLiteral("key"), key);
+  pendingEvents_.append(QJsonObject::fromVariantMap(keyed));
+  if (pendingEvents_.size() == 1) QTimer::singleShot(0, this, &THostPage::SendEvents);
+}
+
+void THostPage::SendEvents() {
+  const QByteArray batch = QJsonDocument(std::exchange(pendingEvents_, {})).toJson(QJsonDocument::Compact);
+  view_->page()->runJavaScript(QStringLiteral("window.__velkoFire && window.__velkoFire(%1)")
+                                   .arg(QString::fromUtf8(batch)));
 }
 
 void THostPage::Leave() {

@@ -3,6 +3,7 @@
 // under the view for what went wrong (also written to standard error).
 #pragma once
 
+#include <QJsonArray>
 #include <QLabel>
 #include <QUrl>
 #include <QWidget>
@@ -41,7 +42,8 @@ class THostPage : public QWidget {
 
  private:
   void Report(const QString& message);
-  void FireInPage(int key, const QString& event);
+  void FireInPage(int key, const QVariantMap& event);
+  void SendEvents();
   void ReportLoad(bool ok);
 
   std::unique_ptr<QWebEngineProfile> profile_;
@@ -51,5 +53,6 @@ class THostPage : public QWidget {
   std::unique_ptr<TPageBridge> bridge_;
   std::unique_ptr<QWebChannel> channel_;
   QStringList messages_;
+  QJsonArray pendingEvents_;
   QUrl url_;
 };

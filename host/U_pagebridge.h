@@ -10,6 +10,8 @@
 #include <QVariantMap>
 #include <functional>
 #include <map>
+#include <memory>
+#include <set>
 
 #include "U_namedvalues.h"
 #include "Velko1_embed.h"
@@ -25,18 +27,21 @@ class TPageBridge : public QObject {
   static constexpr size_t kMaxControls = 8;
 
   using Factory = std::function<ComPtr<InVELKO_1>(QString* error)>;
-  // Events after a control's creation: `key` is the page's object.
-  using EventRoute = std::function<void(int key, const QString& event)>;
+  // Events after a control's creation: `key` is the page's object, `event`
+  // {name, args}.
+  using EventRoute = std::function<void(int key, const QVariantMap& event)>;
 
   // The controls' widgets become children of `surface`.
   TPageBridge(QWidget& surface, Factory factory, NamedValues options, EventRoute route);
   ~TPageBridge() override;
 
   // The page's script calls these (through the channel).
-  // {ok, error, values: {property: text}, events: [names fired while created]}
+  // {ok, error, values: {property: text}, events: [{name, args} fired while created]}
   Q_INVOKABLE QVariantMap attach(int key, const QString& label, const QVariantList& params);
   // `kind` is get, put or call; {ok, value, error}.
   Q_INVOKABLE QVariantMap invoke(int key, const QString& name, const QString& kind, const QVariantList& args);
+  // The page has handlers for these events (the others are not sent to it).
+  Q_INVOKABLE void listen(int key, const QStringList& events);
   // The object's box in the view (the host does not zoom pages); numbers, as
   // a page may send any, held inside what a widget can take.
   Q_INVOKABLE void place(int key, double x, double y, double width, double height, bool shown);
@@ -58,6 +63,7 @@ class TPageBridge : public QObject {
     ComPtr<InVELKO_1> control;
     ComPtr<IVelkoEmbed> embed;
     ComPtr<IDispatch> sink;
+    std::shared_ptr<std::set<QString>> listened;
     QPointer<QWidget> widget;
   };
   void Release(Embedded& embedded);

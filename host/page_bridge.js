@@ -1,8 +1,9 @@
 // The page side of the host: every <object> naming the control's class gets
 // the control's members (and nothing else), calls travel to the host over the
 // web channel in page order, and the control's events reach the page's
-// <script for event> blocks and the element as DOM events. The host puts
-// VELKO_CLASSID and VELKO_MEMBERS in front of this file.
+// <script for event> blocks and the element as DOM events, with their
+// arguments. The host puts VELKO_CLASSID, VELKO_MEMBERS and VELKO_EVENTS
+// (each event's parameter names) in front of this file.
 (function () {
   "use strict";
   const bare = (text) => String(text || "").trim().replace(/^clsid:/i, "").replace(/[{}]/g, "").toUpperCase();
@@ -36,7 +37,11 @@
   // cut a value) replaces them when it comes.
   function addMembers(element, state) {
     for (const member of VELKO_MEMBERS) {
-      if (member.kind === "property") {
+      if (member.kind === "reader") {
+        Object.defineProperty(element, member.name, {
+          configurable: false, enumerable: true, get: () => state.values[member.name],
+        });
+      } else if (member.kind === "property") {
         Object.defineProperty(element, member.name, {
           configurable: false, enumerable: true,
           get: () => state.values[member.name],
@@ -56,38 +61,70 @@
     }
   }
 
-  // A promise of the member's result; a failure rejects with the control's
-  // text. A page that calls without waiting is refused, not queued forever.
+  // The control says "code: text" when a call cannot be done: the error
+  // carries both apart.
+  function failure(name, text) {
+    const error = new Error(name + ": " + text);
+    const coded = /^([a-z][a-z-]*): (.*)$/s.exec(text);
+    error.code = coded ? coded[1] : "failed";
+    error.text = coded ? coded[2] : text;
+    return error;
+  }
+
+  // A promise of the member's result (a list arrives as an array); a failure
+  // rejects. A page that calls without waiting is refused, not queued forever.
   function call(state, name, kind, args) {
     if (unanswered >= kMaxUnanswered)
-      return Promise.reject(new Error(name + ": too many calls are waiting for the control"));
+      return Promise.reject(failure(name, "too many calls are waiting for the control"));
+    const member = VELKO_MEMBERS.find((m) => m.name === name);
     unanswered++;
     return new Promise((resolve, reject) => send((bridge) => bridge.invoke(state.key, name, kind, args, (answer) => {
       unanswered--;
-      if (answer.ok) resolve(answer.value); else reject(new Error(name + ": " + answer.error));
+      if (!answer.ok) reject(failure(name, answer.error));
+      else resolve(member && member.list ? JSON.parse(answer.value) : answer.value);
     })));
   }
 
+  // The blocks of each event, found again once the document has changed.
+  let blocks = null;
   function handlersFor(state, event) {
+    if (!blocks) blocks = document.querySelectorAll("script[for][event]");
     const found = [];
-    for (const script of document.querySelectorAll("script[for][event]")) {
+    for (const script of blocks) {
       const target = script.getAttribute("for").trim();
-      const name = script.getAttribute("event").trim().replace(/\(\)$/, "");
-      if (name === event && (target === state.element.id || target === state.element.getAttribute("name")))
-        found.push(script);
+      const written = /^\s*([A-Za-z_]\w*)\s*(?:\(([^)]*)\))?\s*$/.exec(script.getAttribute("event"));
+      if (!written || written[1] !== event) continue;
+      if (target !== state.element.id && target !== state.element.getAttribute("name")) continue;
+      found.push(script);
     }
     return found;
   }
 
-  function fire(state, event) {
+  // Each block is compiled once (a flood of messages runs it many times).
+  // event="OnMessage(w, who, text)" names the arguments as the block sees
+  // them; a bare event name gives them their declared names.
+  const compiled = new WeakMap();
+  function handlerOf(script, event) {
+    if (!compiled.has(script)) {
+      const written = /\(([^)]*)\)/.exec(script.getAttribute("event"));
+      const named = (written ? written[1] : "").split(",").map((p) => p.trim()).filter((p) => p);
+      compiled.set(script, new Function(...(named.length ? named : VELKO_EVENTS[event] || []), script.text));
+    }
+    return compiled.get(script);
+  }
+
+  function fire(state, event, args, values) {
+    Object.assign(state.values, values || {});
     for (const script of handlersFor(state, event)) {
       try {
-        new Function(script.text).call(state.element);
+        handlerOf(script, event).apply(state.element, args);
       } catch (error) {
         console.error("<script for=\"" + script.getAttribute("for") + "\" event=\"" + event + "\">: " + error);
       }
     }
-    state.element.dispatchEvent(new CustomEvent(event, { bubbles: false }));
+    const detail = {};
+    (VELKO_EVENTS[event] || []).forEach((param, i) => { detail[param] = args[i]; });
+    state.element.dispatchEvent(new CustomEvent(event, { bubbles: false, detail: detail }));
   }
 
   function report(state) {
@@ -113,12 +150,29 @@
     });
   }
 
+  // The host sends only the events the page handles: those of its
+  // <script for> blocks and of the listeners added to the element.
+  function announce(state, more) {
+    const names = new Set(more || []);
+    for (const name of Object.keys(VELKO_EVENTS))
+      if (handlersFor(state, name).length) names.add(name);
+    const fresh = [...names].filter((name) => name in VELKO_EVENTS && !state.announced.has(name));
+    if (!fresh.length) return;
+    for (const name of fresh) state.announced.add(name);
+    send((bridge) => bridge.listen(state.key, fresh));
+  }
+
   function adopt(element) {
     if (controls.has(element) || bare(element.getAttribute("classid")) !== wanted) return;
-    const state = { key: nextKey++, element: element, values: {}, place: null };
+    const state = { key: nextKey++, element: element, values: {}, place: null, announced: new Set() };
     controls.set(element, state);
     byKey.set(state.key, state);
     addMembers(element, state);
+    const add = element.addEventListener;
+    element.addEventListener = function (type, ...rest) {
+      if (state.attached) announce(state, [type]); else state.early = (state.early || []).concat([type]);
+      return add.call(this, type, ...rest);
+    };
   }
 
   // The attach goes ahead of every call the page made while it loaded.
@@ -137,7 +191,8 @@
         return;
       }
       Object.assign(state.values, answer.values);
-      for (const event of answer.events) fire(state, event);
+      announce(state, state.early);
+      for (const event of answer.events) fire(state, event.name, event.args, event.values);
     });
   }
 
@@ -149,7 +204,9 @@
   // Objects are given their members as the parser inserts them, so that the
   // page's own scripts further down can already call them.
   new MutationObserver((changes) => {
+    blocks = null;
     for (const change of changes) for (const node of change.addedNodes) if (node.nodeType === 1) scan(node);
+    for (const state of controls.values()) if (state.attached) announce(state);
     reportSoon();
   }).observe(document, { childList: true, subtree: true, attributes: true, characterData: true });
 
@@ -175,7 +232,12 @@
     reportSoon();
   }
 
-  window.__velkoFire = (key, event) => { const state = byKey.get(key); if (state) fire(state, event); };
+  window.__velkoFire = (batch) => {
+    for (const event of batch) {
+      const state = byKey.get(event.key);
+      if (state) fire(state, event.name, event.args, event.values);
+    }
+  };
   if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", start); else start();
   new QWebChannel(qt.webChannelTransport, (channel) => {
     host = channel.objects.velkoHost;

@@ -191,6 +191,13 @@ ComVariant::ComVariant(int32_t number) {
   lVal = number;
 }
 
+ComVariant ComVariant::Flag(bool flag) {
+  ComVariant value;
+  value.vt = VT_BOOL;
+  value.boolVal = flag ? -1 : 0;
+  return value;
+}
+
 ComVariant::ComVariant(const ComVariant& other) : ComVariant() { VariantCopy(this, &other); }
 
 ComVariant& ComVariant::operator=(const ComVariant& other) {

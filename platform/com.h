@@ -234,6 +234,7 @@ class ComVariant : public VARIANT {
   ComVariant() { VariantInit(this); }
   explicit ComVariant(const QString& text);
   explicit ComVariant(int32_t number);
+  static ComVariant Flag(bool flag);
   ComVariant(const ComVariant& other);
   ComVariant& operator=(const ComVariant& other);
   ~ComVariant() { VariantClear(this); }

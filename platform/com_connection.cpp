@@ -1,5 +1,7 @@
 #include "com_connection.h"
 
+#include <algorithm>
+
 ConnectionPoint::ConnectionPoint(IConnectionPointContainer& owner, const IID& iid, size_t limit, bool dispatchSinks)
     : owner_(owner), iid_(iid), limit_(limit), dispatchSinks_(dispatchSinks) {}
 
@@ -83,9 +85,10 @@ void NotifyChanged(const ConnectionPoint& point, DISPID id) {
   point.ForEachSink([&](IUnknown* sink) { static_cast<IPropertyNotifySink*>(sink)->OnChanged(id); });
 }
 
-void FireEvent(const ConnectionPoint& point, DISPID id) {
+void FireEvent(const ConnectionPoint& point, DISPID id, std::vector<ComVariant> args) {
+  std::reverse(args.begin(), args.end());
   point.ForEachSink([&](IUnknown* sink) {
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    static_cast<IDispatch*>(sink)->Invoke(id, IID{}, 0x409, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+    DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr, uint32_t(args.size()), 0};
+    static_cast<IDispatch*>(sink)->Invoke(id, IID{}, 0x409, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
   });
 }

@@ -88,5 +88,5 @@ HRESULT RequestEdit(const ConnectionPoint& point, DISPID id);
 // and nothing changed when a sink refuses.
 HRESULT EditProperty(const ConnectionPoint& point, DISPID id, const std::function<void()>& change);
 void NotifyChanged(const ConnectionPoint& point, DISPID id);
-// Sends an event without arguments to every event sink.
-void FireEvent(const ConnectionPoint& point, DISPID id);
+// Sends an event to every event sink; arguments in natural order.
+void FireEvent(const ConnectionPoint& point, DISPID id, std::vector<ComVariant> args = {});

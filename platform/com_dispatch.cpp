@@ -13,6 +13,7 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 
 bool KindAllows(const MemberDescription& member, uint16_t flags) {
   if (member.kind == MemberKind::Method) return flags & DISPATCH_METHOD;
+  if (member.readOnly) return flags & DISPATCH_PROPERTYGET;
   return flags & (DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT);
 }
 
@@ -23,9 +24,11 @@ uint16_t EffectiveFlags(const MemberDescription& member, uint16_t flags) {
   return (flags & DISPATCH_PROPERTYPUT) ? DISPATCH_PROPERTYPUT : DISPATCH_PROPERTYGET;
 }
 
-size_t ExpectedArguments(const MemberDescription& member, uint16_t flags) {
-  if (member.kind == MemberKind::Property) return flags == DISPATCH_PROPERTYPUT ? 1 : 0;
-  return member.params.size();
+bool ArgumentCountFits(const MemberDescription& member, uint16_t flags, size_t count) {
+  if (member.kind == MemberKind::Property) return count == (flags == DISPATCH_PROPERTYPUT ? 1u : 0u);
+  const auto required = std::count_if(member.params.begin(), member.params.end(),
+                                      [](const ParamDescription& param) { return !param.optional; });
+  return count >= size_t(required) && count <= member.params.size();
 }
 
 VARTYPE ArgumentType(const MemberDescription& member, size_t index) {
@@ -41,7 +44,9 @@ void FillException(EXCEPINFO* exception, const QString& message, HRESULT hr) {
 HRESULT ConvertArguments(const MemberDescription& member, const DISPPARAMS& params, std::vector<ComVariant>* args,
                          uint32_t* argumentError) {
   const size_t count = params.cArgs;
-  args->resize(count);
+  // Optional arguments left off arrive as empty values of their type.
+  args->resize(member.kind == MemberKind::Method ? member.params.size() : count);
+  for (size_t i = count; i < args->size(); ++i) (*args)[i].vt = member.params[i].type;
   for (size_t i = 0; i < count; ++i) {
     const VARIANT& given = params.rgvarg[count - 1 - i];
     const HRESULT hr = VariantChangeType(&(*args)[i], &given, ArgumentType(member, i));
@@ -89,7 +94,7 @@ HRESULT DispatchInvoke(const InterfaceDescription& type, DispatchTarget& target,
   const DISPPARAMS& given = params ? *params : none;
   const uint16_t effective = EffectiveFlags(*member, flags);
   const uint32_t positional = given.cArgs;
-  if (positional != ExpectedArguments(*member, effective)) return DISP_E_BADPARAMCOUNT;
+  if (!ArgumentCountFits(*member, effective, positional)) return DISP_E_BADPARAMCOUNT;
   if (positional && !given.rgvarg) return E_POINTER;
   std::vector<ComVariant> args;
   HRESULT hr = ConvertArguments(*member, given, &args, argumentError);

@@ -44,6 +44,7 @@ enum class MemberKind { Method, Property };
 struct ParamDescription {
   const char* name;
   VARTYPE type;
+  bool optional = false;  // a caller may leave it off (it arrives empty)
 };
 
 struct MemberDescription {
@@ -52,6 +53,7 @@ struct MemberDescription {
   MemberKind kind;
   VARTYPE type;  // a property's type, a method's result (VT_EMPTY: none)
   std::vector<ParamDescription> params;
+  bool readOnly = false;  // a property without a put
 };
 
 enum InterfaceFlags : uint32_t { kDualInterface = 1, kDispatchOnly = 2, kAutomation = 4 };

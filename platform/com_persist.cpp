@@ -4,7 +4,7 @@ namespace {
 
 const MemberDescription* PersistedProperty(const InterfaceDescription& type, const PersistEntry& entry) {
   const MemberDescription* member = type.Find(entry.id);
-  return member && member->kind == MemberKind::Property ? member : nullptr;
+  return member && member->kind == MemberKind::Property && !member->readOnly ? member : nullptr;
 }
 
 QString NameOf(const char16_t* name) { return name ? QString::fromUtf16(name) : QString(); }

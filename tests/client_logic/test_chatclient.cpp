@@ -175,4 +175,63 @@ TEST(ChatClient, TypedLinesExpandAliases) {
   EXPECT_TRUE(WaitUntil([&] { return rig.view.shown.contains("<me> hello"); }));
 }
 
+class RecordingListener : public IChatListener {
+ public:
+  void Connected() override { heard << "connected"; }
+  void Disconnected(const QString& reason) override { heard << "disconnected " + reason; }
+  void Message(const QString& window, const QString& nick, const QString& text, const QString& kind) override {
+    ++messages;
+    last = QStringList{window, nick, text, kind}.join(' ');
+  }
+  void Joined(const QString& channel, const QString& nick) override { heard << "join " + channel + ' ' + nick; }
+  void Left(const QString& channel, const QString& nick, const QString& reason, const QString& how) override {
+    heard << QStringList{how, channel, nick, reason}.join(' ');
+  }
+  void Renamed(const QString& oldNick, const QString& newNick) override { heard << "nick " + oldNick + ' ' + newNick; }
+  void Topic(const QString& channel, const QString& topic) override { heard << "topic " + channel + ' ' + topic; }
+  void Unread(const QString& window, int count, bool mention) override {
+    unread << QStringLiteral("%1 %2%3").arg(window).arg(count).arg(mention ? " mention" : "");
+  }
+  void Error(const QString& code, const QString&) override { heard << "error " + code; }
+
+  QStringList heard;
+  QStringList unread;
+  QString last;
+  int messages = 0;
+};
+
+// A page hears each message in Unicode whatever the wire's coding, but the
+// unread count of a window behind only a few times however many arrive; a
+// window brought to the front starts again from nothing.
+TEST(ChatClient, ThePageHearsMessagesAndCoalescedUnreadCounts) {
+  ClientRig rig;
+  RecordingListener listener;
+  rig.client.Feed().SetListener(&listener);
+  rig.view.front = {TFrontKind::Channel, "#front"};
+  rig.server.Write(":srv 001 me :hi\r\n:me!u@h JOIN #front\r\n:me!u@h JOIN #back\r\n");
+  QByteArray flood;
+  for (int i = 0; i < 2000; ++i) flood += ":bob!u@h PRIVMSG #back :line " + QByteArray::number(i) + "\r\n";
+  rig.server.Write(flood + ":bob!u@h PRIVMSG #back :me: look\r\n");
+  rig.server.Write(":bob!u@h PRIVMSG #front :" + QByteArray::fromStdString(EncodeText(QString::fromUtf8("안녕 친구"))) + "\r\n");
+  ASSERT_TRUE(rig.Caught("flood"));
+  EXPECT_EQ(listener.messages, 2002);
+  EXPECT_EQ(listener.last, QString::fromUtf8("#front bob 안녕 친구 channel"));
+  rig.server.Write(":bob!u@h PRIVMSG #front :" + QString::fromUtf8("잘 가").toUtf8() + "\r\n");
+  ASSERT_TRUE(rig.Caught("utf8"));
+  EXPECT_EQ(listener.last, QString::fromUtf8("#front bob 잘 가 channel"));
+  ASSERT_TRUE(WaitUntil([&] { return listener.unread.contains("#back 2001 mention"); })) << listener.unread.join('|').toStdString();
+  EXPECT_LE(listener.unread.size(), 5);
+
+  rig.view.front = {TFrontKind::Channel, "#back"};
+  rig.client.FrontSeen();
+  ASSERT_TRUE(WaitUntil([&] { return listener.unread.last() == "#back 0"; }));
+
+  rig.server.Write(":bob!u@h PART #back :bye\r\n:op!u@h KICK #front amy :out\r\n:cat!u@h QUIT :gone\r\n"
+                   ":bob!u@h NICK robert\r\n:srv 433 me x :taken\r\n");
+  ASSERT_TRUE(rig.Caught("members"));
+  EXPECT_EQ(listener.heard.mid(3).join('|').toStdString(),
+            "part #back bob bye|kick #front amy out|quit  cat gone|nick bob robert|error 433");
+  rig.client.Feed().SetListener(nullptr);
+}
+
 }  // namespace

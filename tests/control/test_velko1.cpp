@@ -58,16 +58,25 @@ TEST_F(Velko1, EveryMemberIsFoundByNameUnderItsDispid) {
   const std::pair<const char*, DISPID> members[] = {
       {"SKIN", 1},  {"ADDR", 2},    {"CHAN", 3},     {"NICK", 4},         {"SetSkin", 5},
       {"Input", 6}, {"SelectPrev", 7}, {"SelectNext", 8}, {"SendIRCLine", 9}, {"Connect", 10},
-      {"Tile", 11}, {"Cascade", 12}, {"ShowNickChange", 13}, {"ShowChanChange", 14}};
+      {"Tile", 11}, {"Cascade", 12}, {"ShowNickChange", 13}, {"ShowChanChange", 14}, {"Join", 15},
+      {"Part", 16}, {"Query", 17}, {"Say", 18}, {"Windows", 19}, {"Members", 20}, {"Connected", 21},
+      {"CurrentNick", 22}};
   for (const auto& [name, id] : members) {
     DISPID found = 0;
     EXPECT_EQ(DispatchIdOf(control_.Get(), QString::fromLatin1(name).toLower(), &found), S_OK) << name;
     EXPECT_EQ(found, id) << name;
   }
-  for (const char* method : {"SelectPrev", "SelectNext", "Tile", "Cascade", "ShowChanChange"})
-    EXPECT_TRUE(Call(method).ok()) << method;
+  for (const char* method : {"SelectPrev", "SelectNext", "Tile", "Cascade"}) EXPECT_TRUE(Call(method).ok()) << method;
   EXPECT_TRUE(DispatchCall(control_.Get(), DISPID_Tile, DISPATCH_METHOD).ok());
   EXPECT_EQ(Call("Input").hr, DISP_E_BADPARAMCOUNT);
+  // A second text may be left off where it is optional, never the first.
+  EXPECT_EQ(Call("Join").hr, DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call("Join", {ComVariant(QStringLiteral("#a"))}).error.toStdString(), "not-connected: 서버에 접속되어 있지 않습니다.");
+  EXPECT_EQ(DispatchCall(control_.Get(), QStringLiteral("Connected"), DISPATCH_PROPERTYPUT,
+                         {ComVariant(QStringLiteral("1"))}).hr,
+            DISP_E_MEMBERNOTFOUND);
+  // The status window is in front: there is no channel to show.
+  EXPECT_EQ(Call("ShowChanChange").error.toStdString(), "no-channel-window: 앞에 채널 창이 없습니다.");
 }
 
 // Setting the address connects nowhere: a connection made after it is the

@@ -15,6 +15,7 @@
 #include <QWebEngineView>
 
 #include "F_pagehost.h"
+#include "U_codepage.h"
 #include "com_server.h"
 #include "engine_recorder.h"
 #include "ngircd_server.h"
@@ -64,6 +65,23 @@ class PageHost : public testing::Test {
   }
   void Click(const QString& id) {
     QTest::mouseClick(host_->View().focusProxy(), Qt::LeftButton, {}, Box(id).center());
+  }
+  // Runs a call of the page's and keeps how its promise settled in `name`.
+  void Settle(const QString& name, const QString& call) {
+    Eval(QStringLiteral("%1.then((v) => window['%2'] = 'ok ' + JSON.stringify(v),"
+                        " (e) => window['%2'] = e.code + ' ' + e.text); 0").arg(call, name));
+  }
+  QString Settled(const QString& name) {
+    QString value;
+    WaitUntil([&] { return !(value = Eval(QStringLiteral("window['%1'] || ''").arg(name)).toString()).isEmpty(); });
+    return value;
+  }
+  QString Text(const char* id) {
+    return Eval(QStringLiteral("(document.getElementById('%1') || {}).textContent || ''").arg(QLatin1String(id)))
+        .toString();
+  }
+  bool WaitText(const char* id, const QString& part) {
+    return WaitUntil([&] { return Text(id).contains(part); }, 15000);
   }
   QWidget* ControlWidget() {
     IVelkoEmbed* embed = host_->Bridge().FirstEmbed();
@@ -118,6 +136,96 @@ TEST_F(PageHost, ThePageDrivesTheControlThroughItsOwnButtonsAndScript) {
   // Closing the host destroys the control, and the page hears it.
   host_->close();
   EXPECT_TRUE(WaitUntil([&] { return !host_->Messages().filter(QStringLiteral("heard OnDestroy")).isEmpty(); }))
+      << host_->Messages().join('|').toStdString();
+}
+
+// The page author's example from the README, taken from it as written.
+QString ReadmePage() {
+  QFile readme(QStringLiteral(VELKO_README));
+  if (!readme.open(QIODevice::ReadOnly)) return {};
+  const QString text = QString::fromUtf8(readme.readAll());
+  const qsizetype section = text.indexOf(QStringLiteral("### Writing a page"));
+  const qsizetype start = text.indexOf(QStringLiteral("```html\n"), section) + 8;
+  return text.mid(start, text.indexOf(QStringLiteral("\n```"), start) - start);
+}
+
+// The README's page hears the conversation as it goes: Korean in either
+// coding, its own lines, members, an unread private message; it talks
+// through Say and hears the connection go.
+TEST_F(PageHost, TheReadmePageFollowsTheConversation) {
+  NgircdServer server;
+  ASSERT_TRUE(server.Start());
+  QTemporaryDir folder;
+  QFile page(folder.filePath(QStringLiteral("page.html")));
+  ASSERT_TRUE(page.open(QIODevice::WriteOnly) && page.write(ReadmePage().toUtf8()) > 0);
+  page.close();
+  Open(page.fileName(), {{QStringLiteral("ADDR"), QStringLiteral("127.0.0.1:%1").arg(server.Port())},
+                         {QStringLiteral("NICK"), QStringLiteral("reader")}});
+  ASSERT_TRUE(WaitText("state", QString::fromUtf8("연결됨: reader"))) << Text("state").toStdString();
+  ASSERT_TRUE(WaitText("log", QStringLiteral("join #velko reader")));
+  // The page asked for the control's own input line.
+  bool shown = false;
+  for (const QWidget* child : ControlWidget()->findChildren<QWidget*>())
+    shown = shown || (child->inherits("TInputLine") && child->isVisible());
+  EXPECT_TRUE(shown);
+
+  EngineRecorder peer;
+  ASSERT_TRUE(peer.LogOnAndJoin(server.Port(), "peer", "#velko"));
+  ASSERT_TRUE(WaitText("people", QStringLiteral("peer")));
+  // The private window opens in front; the channel's lines wait behind it.
+  peer.engine.Send(QString::fromUtf8("PRIVMSG reader :비밀\r\n").toUtf8().constData());
+  EXPECT_TRUE(WaitText("log", QString::fromUtf8("private peer <peer> 비밀")));
+  peer.engine.Send(QString::fromUtf8("PRIVMSG #velko :reader: 유니코드 안녕\r\n").toUtf8().constData());
+  peer.engine.Send(EncodeText(QString::fromUtf8("PRIVMSG #velko :완성형 안녕\r\n")).c_str());
+  EXPECT_TRUE(WaitText("log", QString::fromUtf8("channel #velko <peer> reader: 유니코드 안녕")));
+  EXPECT_TRUE(WaitText("log", QString::fromUtf8("channel #velko <peer> 완성형 안녕")));
+  EXPECT_TRUE(WaitUntil([&] { return host_->View().title() == QStringLiteral("#velko 2!"); }))
+      << host_->View().title().toStdString();
+  Settle(QStringLiteral("windows"), QStringLiteral("velko.Windows()"));
+  EXPECT_EQ(Settled(QStringLiteral("windows")),
+            QString::fromUtf8(R"(ok [{"kind":"query","name":"peer","unread":0},)"
+                              R"({"kind":"channel","name":"#velko","unread":2},)"
+                              R"({"kind":"status","name":"상태창","unread":0}])"));
+
+  Click(QStringLiteral("line"));
+  QTest::keyClicks(host_->View().focusProxy(), QStringLiteral("hello page"));
+  QTest::keyClick(host_->View().focusProxy(), Qt::Key_Return);
+  EXPECT_TRUE(peer.WaitForPart("OnPrivmsg", "hello page", 15000));
+  EXPECT_TRUE(WaitText("log", QStringLiteral("own #velko <reader> hello page")));
+
+  server.Stop();
+  EXPECT_TRUE(WaitText("state", QString::fromUtf8("끊김 (lost)"))) << Text("state").toStdString();
+}
+
+// What cannot be done rejects with its code, and nothing opens inside the
+// control; everything the page writes to its console reaches standard error.
+TEST_F(PageHost, FailuresRejectWithTheirCodes) {
+  Open(PagePath("control.html"));
+  ASSERT_TRUE(WaitHeard(QStringLiteral("OnCreate fromparam"))) << Heard().join('|').toStdString();
+  Eval(QStringLiteral("velko.ADDR = 'bad host name:99999'; 0"));
+  Settle(QStringLiteral("connect"), QStringLiteral("velko.Connect()"));
+  EXPECT_EQ(Settled(QStringLiteral("connect")),
+            QString::fromUtf8("bad-address 서버 주소가 올바르지 않습니다: bad host name:99999"));
+  const std::pair<const char*, const char*> refused[] = {
+      {"velko.ShowChanChange()", "no-channel-window 앞에 채널 창이 없습니다."},
+      {"velko.Join('#x')", "not-connected 서버에 접속되어 있지 않습니다."},
+      {"velko.Join('a b')", "bad-channel 채널 이름이 올바르지 않습니다."},
+      {"velko.Members('#x')", "no-channel 그 채널 창이 없습니다."},
+      {"velko.Say('#x', '')", "empty-text 보낼 말이 없습니다."},
+  };
+  for (const auto& [call, answer] : refused) {
+    const QString name = QStringLiteral("r") + QString::number(qHash(QLatin1String(call)));
+    Settle(name, QLatin1String(call));
+    EXPECT_EQ(Settled(name), QString::fromUtf8(answer)) << call;
+  }
+  QString caption, text;
+  EXPECT_EQ(host_->Bridge().FirstEmbed()->Dialog(&caption, &text), S_FALSE) << caption.toStdString();
+  // The refused Connect applied nothing, not even the nick.
+  EXPECT_EQ(Eval(QStringLiteral("String(velko.Connected) + ' ' + velko.CurrentNick")).toString(),
+            QStringLiteral("false VELKO"));
+
+  Eval(QStringLiteral("console.log('said with log'); 0"));
+  EXPECT_TRUE(WaitUntil([&] { return host_->Messages().contains(QStringLiteral("log: said with log")); }))
       << host_->Messages().join('|').toStdString();
 }
 
