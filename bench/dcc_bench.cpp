@@ -29,6 +29,7 @@
 #include "F_mainform.h"
 #include "F_mchannel.h"
 #include "F_mdccfile.h"
+#include "F_usermenu.h"
 #include "M_filesave.h"
 #include "M_filesend.h"
 #include "U_modalman.h"
