@@ -8,6 +8,7 @@
 #include "U_render.h"
 
 void TChatClient::Heard(const char* sender, const char* target, const char* text, const char* kind, bool mention) {
+  if (!feed_.Listening()) return;
   const bool channel = IsChannelName(target);
   const char* window = channel ? target : sender;
   feed_.Message(window, sender, text, kind, IsFront(channel ? TFrontKind::Channel : TFrontKind::Query, window),
@@ -16,7 +17,8 @@ void TChatClient::Heard(const char* sender, const char* target, const char* text
 
 void TChatClient::IRCPrivmsg(const char* sender, const char* target, const char* text) {
   Write(RenderChannelMessage(sender, target, text, IRC.Nick().c_str()));
-  Heard(sender, target, text, IsChannelName(target) ? "channel" : "private", NamesNick(text, IRC.Nick().c_str()));
+  if (feed_.Listening())
+    Heard(sender, target, text, IsChannelName(target) ? "channel" : "private", NamesNick(text, IRC.Nick().c_str()));
 }
 
 void TChatClient::IRCNotice(const char* sender, const char* target, const char* text) {

@@ -45,6 +45,7 @@ void TChatFeed::Disconnected(const char* reason) {
 
 void TChatFeed::Message(const char* window, const char* nick, const char* text, const char* kind, bool front,
                         bool mention) {
+  if (!listener_) return;
   const QString name = Text(window);
   if (!front) {
     TCount& count = unread_[Key(name)];
@@ -53,7 +54,7 @@ void TChatFeed::Message(const char* window, const char* nick, const char* text, 
     count.mention = count.mention || mention;
     Changed(Key(name));
   }
-  if (listener_) listener_->Message(name, Text(nick), Text(text), QString::fromLatin1(kind));
+  listener_->Message(name, Text(nick), Text(text), QString::fromLatin1(kind));
 }
 
 void TChatFeed::Sent(const std::string& wire, const std::string& ownNick) {

@@ -35,6 +35,8 @@ class TChatFeed : public QObject {
 
   // Null: nobody listens (unread messages are still counted).
   void SetListener(IChatListener* listener) { listener_ = listener; }
+  // Nothing is told, or counted, while nobody listens.
+  bool Listening() const { return listener_ != nullptr; }
 
   // Texts as the engine gives them (CP949 or UTF-8).
   void Connected();
