@@ -234,11 +234,6 @@ bool TMainForm::Input(const QString& text) {
   return true;
 }
 
-void TMainForm::SelectPrev() { subforms_->SelectPrev(); }
-void TMainForm::SelectNext() { subforms_->SelectNext(); }
-void TMainForm::Tile() { subforms_->Tile(); }
-void TMainForm::Cascade() { subforms_->Cascade(); }
-
 void TMainForm::ShowInputLine(bool show) {
   if (show == eInput->isVisibleTo(this)) return;
   eInput->setVisible(show);

@@ -39,10 +39,6 @@ class TMainForm : public QWidget {
   // TChatClient::kMaxWaitingInput lines already wait to go out.
   bool Input(const QString& text);
   void SendIRCLine(const char* text) { client_.SendRaw(text ? text : ""); }
-  void SelectPrev();
-  void SelectNext();
-  void Tile();
-  void Cascade();
   void ShowNickChange();
   void ShowChanChange();
   void UserQuit() { client_.UserQuit(); }

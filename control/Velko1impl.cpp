@@ -140,10 +140,10 @@ HRESULT TnVELKO_1::Input(BSTR TEXT) {
   });
 }
 HRESULT TnVELKO_1::SelectPrev() {
-  return Forward([](TMainForm& main) { main.SelectPrev(); });
+  return Forward([](TMainForm& main) { main.Subforms().SelectPrev(); });
 }
 HRESULT TnVELKO_1::SelectNext() {
-  return Forward([](TMainForm& main) { main.SelectNext(); });
+  return Forward([](TMainForm& main) { main.Subforms().SelectNext(); });
 }
 HRESULT TnVELKO_1::SendIRCLine(BSTR TEXT) {
   return Forward([&](TMainForm& main) { main.SendIRCLine(Cp949FromBstr(TEXT).c_str()); });
@@ -159,10 +159,10 @@ HRESULT TnVELKO_1::Connect() {
   });
 }
 HRESULT TnVELKO_1::Tile() {
-  return Forward([](TMainForm& main) { main.Tile(); });
+  return Forward([](TMainForm& main) { main.Subforms().Tile(); });
 }
 HRESULT TnVELKO_1::Cascade() {
-  return Forward([](TMainForm& main) { main.Cascade(); });
+  return Forward([](TMainForm& main) { main.Subforms().Cascade(); });
 }
 HRESULT TnVELKO_1::ShowNickChange() {
   return Forward([](TMainForm& main) { main.ShowNickChange(); });

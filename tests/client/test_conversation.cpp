@@ -159,7 +159,7 @@ TEST(ConversationPane, BusyChannelShowsCodesColoursAndKorean) {
   for (const std::string& line : lines) engine.SimulateLine(line.c_str());
   TmChannel* channel = form.Subforms().FindChannel("#busy");
   ASSERT_NE(channel, nullptr);
-  form.Tile();
+  form.Subforms().Tile();
   Grab(form, "busy_channel");
 
   EXPECT_TRUE(Shows(channel, "<철수> 안녕하세요, 반갑습니다", kKindMessage));

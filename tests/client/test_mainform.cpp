@@ -184,9 +184,9 @@ TEST(MainForm, SkinColoursReachEveryWindow) {
   EXPECT_EQ(DialogFrameColors(), skin.ModalFrame);
 
   form.show();
-  form.Tile();
+  form.Subforms().Tile();
   Grab(form, "client_main_tiled");
-  form.Cascade();
+  form.Subforms().Cascade();
   Grab(form, "client_main_cascaded");
   EXPECT_NE(dev, nullptr);
 }
