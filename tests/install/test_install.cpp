@@ -41,13 +41,20 @@ QStringList MissingParts(const QString& prefix) {
   return missing;
 }
 
-// The files under `root` that name the build folder: an installed program must never look there.
+// What a file could lead a program to: for a program or library its dynamic section (search paths), since
+// its other strings may name sources for diagnostics (the sanitizers keep absolute source names); else all of it.
+QByteArray WhereItLooks(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray content = file.readAll();
+  return content.startsWith("\x7f" "ELF") ? RunTool("readelf", {"-d", path}).output : content;
+}
+
+// The files under `root` that lead to the build folder: an installed program must never look there.
 QStringList NamingTheBuild(const QString& root) {
   QStringList naming;
-  for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-    QFile file(it.next());
-    if (file.open(QIODevice::ReadOnly) && file.readAll().contains(VELKO_BUILD_DIR)) naming << it.filePath();
-  }
+  for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+    if (WhereItLooks(it.next()).contains(VELKO_BUILD_DIR)) naming << it.filePath();
   return naming;
 }
 
