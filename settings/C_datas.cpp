@@ -65,6 +65,10 @@ const std::pair<const char*, int32_t CDatas::*> kNumbers[] = {
     {"DCCChatAutoAccept", &CDatas::DCCChatAutoAccept},
     {"InputLine", &CDatas::InputLine},
     {"ChatLogs", &CDatas::ChatLogs},
+    {"Timestamps", &CDatas::Timestamps},
+    {"NickColors", &CDatas::NickColors},
+    {"PaneLines", &CDatas::PaneLines},
+    {"Notifications", &CDatas::Notifications},
 };
 
 std::optional<TWireCoding> EncodingNamed(const std::string& name) {

@@ -46,6 +46,14 @@ class CDatas {
   int32_t ChatLogs = 0;
   // Non-zero: a peer's DCC chat offer is connected at once, without asking.
   int32_t DCCChatAutoAccept = 0;
+  // Non-zero: pane lines start with a muted "[HH:MM]".
+  int32_t Timestamps = 1;
+  // Non-zero: each nick is drawn in a colour of its own, the same everywhere.
+  int32_t NickColors = 1;
+  // How many lines a pane keeps; never fewer than 200.
+  int32_t PaneLines = 2000;
+  // Non-zero: a mention or a private line while the window is in the background raises a desktop notification.
+  int32_t Notifications = 1;
   // SASL PLAIN login; empty account: none.
   std::string SaslAccount;
   std::string SaslPassword;
