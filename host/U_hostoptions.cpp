@@ -51,6 +51,8 @@ constexpr SettingHelp kSettings[] = {
     {"NickColors", "1 (default): each nick has a colour of its own"},
     {"PaneLines", "lines a pane keeps (default 2000, at least 200)"},
     {"Notifications", "1 (default): mentions and private lines in the background notify the desktop"},
+    {"HistoryLines", "past lines fetched on joining where the server keeps them (default 50, 0: none)"},
+    {"Friends", "nicks, separated by commas, whose coming and going is shown"},
     {"SaslAccount, SaslPassword", "the SASL PLAIN login; empty account: none"},
     {"TlsFingerprint", "a server certificate's SHA-256 to trust"},
     {"TlsCaFile", "a CA file (PEM) to trust"},

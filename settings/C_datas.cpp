@@ -57,6 +57,7 @@ const std::pair<const char*, std::string CDatas::*> kTexts[] = {
     {"TlsClientCert", &CDatas::TlsClientCert},
     {"TlsClientKey", &CDatas::TlsClientKey},
     {"Encoding", &CDatas::Encoding},
+    {"Friends", &CDatas::Friends},
 };
 const std::pair<const char*, int32_t CDatas::*> kNumbers[] = {
     {"Port", &CDatas::Port},
@@ -69,6 +70,7 @@ const std::pair<const char*, int32_t CDatas::*> kNumbers[] = {
     {"NickColors", &CDatas::NickColors},
     {"PaneLines", &CDatas::PaneLines},
     {"Notifications", &CDatas::Notifications},
+    {"HistoryLines", &CDatas::HistoryLines},
 };
 
 std::optional<TWireCoding> EncodingNamed(const std::string& name) {

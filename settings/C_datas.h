@@ -54,6 +54,10 @@ class CDatas {
   int32_t PaneLines = 2000;
   // Non-zero: a mention or a private line while the window is in the background raises a desktop notification.
   int32_t Notifications = 1;
+  // How many past lines to fetch when joining a channel whose server keeps history; 0: none.
+  int32_t HistoryLines = 50;
+  // Nicks whose coming and going the server reports, separated by commas.
+  std::string Friends;
   // SASL PLAIN login; empty account: none.
   std::string SaslAccount;
   std::string SaslPassword;
