@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   close(report[1]);
 
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  THostPage::PrepareProcess();
+  THostPage::PrepareProcess(false);
   QApplication app(argc, argv);
   QTemporaryDir folder;  // the user's own settings stay untouched
   qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(folder.filePath(QStringLiteral("registry"))));

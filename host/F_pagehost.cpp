@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -122,7 +123,9 @@ void Restrict(QWebEngineSettings* settings) {
 
 }  // namespace
 
-void THostPage::PrepareProcess() {
+void THostPage::PrepareProcess(bool verbose) {
+  // The engine's start-up report is noise on every start, unless asked for.
+  if (!verbose) QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
   if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");

@@ -22,7 +22,7 @@ class THostPage : public QWidget {
  public:
   // Before the application: the engine's switches (its sandbox is turned off
   // only when running as root, where it cannot start).
-  static void PrepareProcess();
+  static void PrepareProcess(bool verbose);
 
   THostPage(TPageBridge::Factory factory, NamedValues options);
   ~THostPage() override;

@@ -72,6 +72,8 @@ QList<QCommandLineOption> HostCommandLineOptions() {
     options.append(QCommandLineOption(QString::fromLatin1(rule.option), QString::fromLatin1(rule.help),
                                       QString::fromLatin1(rule.value)));
   options.append(QCommandLineOption(QStringLiteral("input-line"), QStringLiteral("The control shows its own input line.")));
+  options.append(QCommandLineOption(QStringLiteral("verbose"),
+                                    QStringLiteral("With a page: the browser engine prints how it started.")));
   return options;
 }
 
@@ -120,6 +122,7 @@ QString ApplyAll(const QCommandLineParser& parser, HostOptions* options) {
     for (const QString& value : parser.values(QString::fromLatin1(rule.option)))
       if (QString error = Apply(rule, value, options); !error.isEmpty()) return error;
   options->inputLine = parser.isSet(QStringLiteral("input-line"));
+  options->verbose = parser.isSet(QStringLiteral("verbose"));
   const QStringList pages = parser.positionalArguments();
   if (pages.size() > 1) return QStringLiteral("only one page can be played, \"%1\" is one too many").arg(pages[1]);
   if (!pages.isEmpty()) options->page = pages.first();

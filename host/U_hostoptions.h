@@ -15,6 +15,7 @@ struct HostOptions {
   QString grabDir;         // empty: no grabs unless VELKO_GRAB_DIR is set
   NamedValues settings;    // --set NAME=VALUE, stored before the control starts
   bool inputLine = false;  // the control shows its own input line
+  bool verbose = false;    // the browser engine tells how it started
 };
 
 // Only settings to store: the host stores them and ends.

@@ -20,7 +20,7 @@ ComPtr<InVELKO_1> CreatePageControl(QString* error) { return CreateControl(Modul
 
 // The page's first control gets the script once it is created.
 int ShowPage(int& argc, char** argv, const HostOptions& options) {
-  THostPage::PrepareProcess();
+  THostPage::PrepareProcess(options.verbose);
   QApplication app(argc, argv);
   THostPage window(CreatePageControl, options.properties);
   std::unique_ptr<ScriptSession> script;

@@ -29,10 +29,12 @@ class ScriptedHost {
     env.insert(QStringLiteral("VELKO_REGISTRY_DIR"), registry);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process_.setProcessEnvironment(env);
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.setProcessChannelMode(keepErrors ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
     process_.start(program_, args);
     return process_.waitForStarted();
   }
+  // Standard error kept for the test to read, for a short run only (a full pipe would stall the host).
+  bool keepErrors = false;
   void Send(const QString& line) { process_.write((line + QLatin1Char('\n')).toUtf8()); }
   // The lines of the next answer, without its end.
   QStringList Next(int timeoutMs = 10000) {

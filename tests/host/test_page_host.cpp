@@ -348,7 +348,7 @@ TEST_F(PageHost, APageReadsOnlyItsOwnFolderLinksResolved) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  THostPage::PrepareProcess();
+  THostPage::PrepareProcess(false);
   QApplication app(argc, argv);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -85,7 +85,8 @@ TEST_F(VelkoHost, AModalDialogIsSeenAndAnsweredWhileItsCallWaits) {
 }
 
 // Only a page loads the browser engine: the plain host maps none of it and
-// hands a page, with its whole line, to the page program in its own process.
+// hands a page, with its whole line, to the page program in its own process,
+// which keeps the engine's start-up report to itself unless asked.
 TEST(VelkoHostPage, OnlyAPageLoadsTheBrowserEngine) {
   QTemporaryDir folder;
   const QStringList line{"--addr", "127.0.0.1:1", "--nick", "paged", "--script", "-"};
@@ -95,11 +96,13 @@ TEST(VelkoHostPage, OnlyAPageLoadsTheBrowserEngine) {
   EXPECT_FALSE(plain.MapsBrowserEngine());
 
   ScriptedHost page;
+  page.keepErrors = true;
   ASSERT_TRUE(page.Start(folder.filePath("page"), QStringList{VELKO_SAMPLE_PAGE} + line));
   page.Send(".windows");
   EXPECT_EQ(page.Next(60000), QStringList{QString::fromUtf8("4\t상태창")});
   EXPECT_EQ(page.Ask("get NICK"), QStringList{"paged"});
   EXPECT_TRUE(page.MapsBrowserEngine());
+  EXPECT_FALSE(page.process_.readAllStandardError().contains("Init Parameters"));
 }
 
 // A lone CR in an option is a line end to many servers: it must not reach one.
