@@ -190,6 +190,7 @@ void TMainForm::BindSkin() {
   // Shown once the loader's own handler has returned: a modal box must not
   // run its loop inside the socket callback that failed.
   skin_.OnError = [this](CZoHTMLSkin*, const char* message) {
+    if (TellSkinFailure && TellSkinFailure(message)) return;
     QTimer::singleShot(0, this, [text = std::string(message)] { ShowMessageBox(text.c_str()); });
   };
 }
@@ -219,9 +220,9 @@ void TMainForm::SkinPictureLoaded(bool icon) {
 
 void TMainForm::ApplyNick(const char* nick) { client_.ApplyNick(nick ? nick : ""); }
 
-void TMainForm::SetSkin(const char* url) {
-  if (!url || !*url) return;
-  skin_.Load(SkinCacheFolder().c_str(), url);
+bool TMainForm::SetSkin(const char* url) {
+  if (!url || !*url) return true;
+  return skin_.Load(SkinCacheFolder().c_str(), url);
 }
 
 void TMainForm::Input(const char* text) {

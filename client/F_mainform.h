@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,7 +32,10 @@ class TMainForm : public QWidget {
   ~TMainForm() override;
 
   void ApplyNick(const char* nick);
-  void SetSkin(const char* url);
+  // False, and nothing started, for an address the loader cannot fetch (or while it fetches another).
+  bool SetSkin(const char* url);
+  // Told a skin that failed to load; true when it was told on (a page listens), so no message box opens.
+  std::function<bool(const char* message)> TellSkinFailure;
   void SetAutoJoinChannels(const char* list) { client_.SetAutoJoinChannels(list); }
   void ConnectTo(const char* server) { client_.ConnectTo(server); }
   void Input(const char* text);

@@ -50,6 +50,12 @@ TnVELKO_1::TnVELKO_1()
   main_->move(0, 0);
   main_->show();
   main_->Client().Feed().SetListener(&pageEvents_);
+  // A page that listens is told instead of a message box it cannot see behind.
+  main_->TellSkinFailure = [this](const char* message) {
+    if (!events_.size()) return false;
+    pageEvents_.Error(QStringLiteral("skin-load"), DecodeDisplay(message));
+    return true;
+  };
 }
 
 TnVELKO_1::~TnVELKO_1() {
@@ -132,7 +138,10 @@ HRESULT TnVELKO_1::Forward(Body&& body) {
 }
 
 HRESULT TnVELKO_1::SetSkin(BSTR URL) {
-  return Forward([&](TMainForm& main) { main.SetSkin(Cp949FromBstr(URL).c_str()); });
+  return Forward([&](TMainForm& main) {
+    if (!main.SetSkin(Cp949FromBstr(URL).c_str()))
+      throw std::runtime_error("skin-address: 스킨 주소를 불러올 수 없습니다: " + QStringFromBstr(URL).toStdString());
+  });
 }
 HRESULT TnVELKO_1::Input(BSTR TEXT) {
   return Forward([&](TMainForm& main) {

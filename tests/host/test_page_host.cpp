@@ -212,12 +212,18 @@ TEST_F(PageHost, FailuresRejectWithTheirCodes) {
       {"velko.Join('a b')", "bad-channel 채널 이름이 올바르지 않습니다."},
       {"velko.Members('#x')", "no-channel 그 채널 창이 없습니다."},
       {"velko.Say('#x', '')", "empty-text 보낼 말이 없습니다."},
+      {"velko.SetSkin('no address')", "skin-address 스킨 주소를 불러올 수 없습니다: no address"},
   };
   for (const auto& [call, answer] : refused) {
     const QString name = QStringLiteral("r") + QString::number(qHash(QLatin1String(call)));
     Settle(name, QLatin1String(call));
     EXPECT_EQ(Settled(name), QString::fromUtf8(answer)) << call;
   }
+  // A skin that cannot be fetched is told to the page, after the call.
+  Eval(QStringLiteral("velko.addEventListener('OnError', (e) => window.heard.push(e.detail.code + ' ' + e.detail.text));"
+                      "velko.SetSkin('http://127.0.0.1:1/none.skin'); 0"));
+  EXPECT_TRUE(WaitHeard(QString::fromUtf8("skin-load HTML-Error : 10061 (연결이 거부되었습니다)")))
+      << Heard().join('|').toStdString();
   QString caption, text;
   EXPECT_EQ(host_->Bridge().FirstEmbed()->Dialog(&caption, &text), S_FALSE) << caption.toStdString();
   // The refused Connect applied nothing, not even the nick.
