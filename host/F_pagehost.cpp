@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebChannel>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -45,6 +46,11 @@ bool InsideFolder(const QUrl& url, const QString& folder) {
   return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
 
+// A move within the document (to a fragment of it) keeps its controls; any other load replaces it.
+bool LeavesDocument(const QUrl& from, const QUrl& to) {
+  return !(to.hasFragment() && to.adjusted(QUrl::RemoveFragment) == from.adjusted(QUrl::RemoveFragment));
+}
+
 class FolderGuard : public QWebEngineUrlRequestInterceptor {
  public:
   void interceptRequest(QWebEngineUrlRequestInfo& info) override {
@@ -71,10 +77,7 @@ class PageOfHost : public QWebEnginePage {
             (plain ? message : QStringLiteral("%1:%2: %3").arg(where).arg(line).arg(message)));
   }
   bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
-    if (!isMainFrame) return true;
-    if (url.adjusted(QUrl::RemoveFragment) == this->url().adjusted(QUrl::RemoveFragment) && url.hasFragment())
-      return true;
-    if (leaving_) leaving_();
+    if (isMainFrame && LeavesDocument(this->url(), url) && leaving_) leaving_();
     return true;
   }
   QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
@@ -161,6 +164,11 @@ THostPage::THostPage(TPageBridge::Factory factory, NamedValues options)
   page->scripts().insert(script);
 
   connect(page, &QWebEnginePage::loadFinished, this, &THostPage::ReportLoad);
+  // A blank page is never asked for: its load starting is the only word that the document goes.
+  connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus && LeavesDocument(view_->page()->url(), info.url()))
+      bridge_->ReleaseAll();
+  });
   connect(bridge_.get(), &TPageBridge::pageStarted, this, [this](int controls) {
     if (!controls) Report(QStringLiteral("the page embeds no control"));
   });

@@ -166,12 +166,20 @@ void TPageBridge::listen(int key, const QStringList& events) {
   }
 }
 
-void TPageBridge::place(int key, double x, double y, double width, double height, bool shown) {
+void TPageBridge::place(int key, double x, double y, double width, double height, bool shown, double viewWidth,
+                        double viewHeight) {
   const auto found = controls_.find(key);
   if (found == controls_.end() || !found->second.widget) return;
   QWidget& widget = *found->second.widget;
-  widget.setGeometry(PageRequest::Box(x, y, width, height));
-  widget.setVisible(shown);
+  const QRect box = PageRequest::Box(x, y, width, height);
+  widget.setGeometry(box);
+  // Never over the page's scroll bars.
+  const QRect seen = PageRequest::Box(0, 0, viewWidth, viewHeight).intersected(box);
+  if (seen == box)
+    widget.clearMask();
+  else if (!seen.isEmpty())
+    widget.setMask(seen.translated(-box.topLeft()));
+  widget.setVisible(shown && !seen.isEmpty());
   if (shown) widget.raise();
 }
 

@@ -42,9 +42,11 @@ class TPageBridge : public QObject {
   Q_INVOKABLE QVariantMap invoke(int key, const QString& name, const QString& kind, const QVariantList& args);
   // The page has handlers for these events (the others are not sent to it).
   Q_INVOKABLE void listen(int key, const QStringList& events);
-  // The object's box in the view (the host does not zoom pages); numbers, as
-  // a page may send any, held inside what a widget can take.
-  Q_INVOKABLE void place(int key, double x, double y, double width, double height, bool shown);
+  // The object's box in the view (the host does not zoom pages) and the part
+  // of the view the page's scroll bars leave; numbers, as a page may send any,
+  // held inside what a widget can take.
+  Q_INVOKABLE void place(int key, double x, double y, double width, double height, bool shown, double viewWidth,
+                         double viewHeight);
   // The page has sent all its objects: `controls` of them are the control.
   Q_INVOKABLE void started(int controls) { emit pageStarted(controls); }
 

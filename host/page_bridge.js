@@ -131,7 +131,9 @@
     const box = state.element.getBoundingClientRect();
     const shown = state.element.isConnected && box.width > 0 && box.height > 0 &&
         getComputedStyle(state.element).visibility !== "hidden";
-    const place = [Math.round(box.left), Math.round(box.top), Math.round(box.width), Math.round(box.height), shown];
+    const view = document.documentElement;
+    const place = [Math.round(box.left), Math.round(box.top), Math.round(box.width), Math.round(box.height), shown,
+                   view.clientWidth, view.clientHeight];
     if (state.place && place.every((v, i) => v === state.place[i])) return;
     state.place = place;
     send((bridge) => bridge.place(state.key, ...place));
@@ -232,12 +234,21 @@
     reportSoon();
   }
 
+  // OnDestroy is heard once: from the host, or, where the document goes
+  // before the host's word can reach it (a blank page), as it goes.
+  function destroy(state) {
+    if (state.destroyed) return;
+    state.destroyed = true;
+    fire(state, "OnDestroy", []);
+  }
   window.__velkoFire = (batch) => {
     for (const event of batch) {
       const state = byKey.get(event.key);
-      if (state) fire(state, event.name, event.args, event.values);
+      if (!state || state.destroyed) continue;
+      if (event.name === "OnDestroy") destroy(state); else fire(state, event.name, event.args, event.values);
     }
   };
+  addEventListener("pagehide", () => byKey.forEach(destroy));
   if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", start); else start();
   new QWebChannel(qt.webChannelTransport, (channel) => {
     host = channel.objects.velkoHost;

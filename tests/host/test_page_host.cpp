@@ -235,15 +235,18 @@ TEST_F(PageHost, FailuresRejectWithTheirCodes) {
       << host_->Messages().join('|').toStdString();
 }
 
+// Wherever the page goes: another page, a blank one, the same one again.
 TEST_F(PageHost, LeavingThePageDestroysItsControlAndThePageHearsIt) {
-  Open(PagePath("control.html"));
-  ASSERT_TRUE(WaitHeard(QStringLiteral("OnCreate fromparam"))) << Heard().join('|').toStdString();
-  const QPointer<QWidget> widget = ControlWidget();
-  Eval(QStringLiteral("location.href = 'broken.html'"));
-  EXPECT_TRUE(WaitUntil([&] { return !host_->Messages().filter(QStringLiteral("heard OnDestroy")).isEmpty(); }))
-      << host_->Messages().join('|').toStdString();
-  EXPECT_TRUE(WaitUntil([&] { return widget.isNull(); }));
-  EXPECT_FALSE(host_->Bridge().FirstControl());
+  for (const char* away : {"location.href = 'broken.html'", "location.href = 'about:blank'", "location.reload()"}) {
+    Open(PagePath("control.html"));
+    ASSERT_TRUE(WaitHeard(QStringLiteral("OnCreate fromparam"))) << Heard().join('|').toStdString();
+    const QPointer<QWidget> widget = ControlWidget();
+    Eval(QLatin1String(away));
+    EXPECT_TRUE(WaitUntil([&] { return !host_->Messages().filter(QStringLiteral("heard OnDestroy")).isEmpty(); }))
+        << away << ": " << host_->Messages().join('|').toStdString();
+    EXPECT_TRUE(WaitUntil([&] { return widget.isNull(); })) << away;
+    EXPECT_EQ(host_->Messages().filter(QStringLiteral("heard OnDestroy")).size(), 1) << away;
+  }
 }
 
 TEST_F(PageHost, ABrokenPageGetsClearMessagesAndNoControl) {
@@ -269,7 +272,7 @@ TEST_F(PageHost, AHostilePageCannotBreakTheHost) {
   ASSERT_TRUE(widget);
   // A second channel of the page's own; the bridge's gets the transport back.
   Eval(QStringLiteral("{ const t = qt.webChannelTransport, keep = t.onmessage, m = 2147483647;"
-                      "  new QWebChannel(t, (c) => { c.objects.velkoHost.place(1, m, m, m, m, true); t.onmessage = keep; }); } 0"));
+                      "  new QWebChannel(t, (c) => { c.objects.velkoHost.place(1, m, m, m, m, true, m, m); t.onmessage = keep; }); } 0"));
   ASSERT_TRUE(WaitUntil([&] { return widget->x() == 32767; })) << widget->x();
   EXPECT_EQ(widget->geometry(), QRect(32767, 32767, 32767, 32767));
   // The page's own reports still place it, following its layout.
@@ -314,6 +317,18 @@ TEST_F(PageHost, TheControlFollowsItsObjectAsThePageMovesIt) {
   Eval(QStringLiteral("scrollTo(0, 100); 0"));
   ASSERT_TRUE(follows());
   EXPECT_EQ(widget->y(), first.y() + 70 - 100);
+
+  // Wider than the view: cut at the scroll bar, and hidden with its object.
+  Eval(QStringLiteral("velko.style.width = '2000px'; 0"));
+  ASSERT_TRUE(follows());
+  const int viewWidth = Eval(QStringLiteral("document.documentElement.clientWidth")).toInt();
+  EXPECT_LT(viewWidth, host_->View().width());
+  EXPECT_EQ(widget->mask().boundingRect().right() + widget->x(), viewWidth - 1);
+  Eval(QStringLiteral("velko.style.display = 'none'; 0"));
+  ASSERT_TRUE(WaitUntil([&] { return !widget->isVisible(); }));
+  Eval(QStringLiteral("velko.style.display = ''; 0"));
+  ASSERT_TRUE(WaitUntil([&] { return widget->isVisible(); }));
+  EXPECT_EQ(ControlWidget(), widget);
 
   Eval(QStringLiteral("velko.style.width = '50%'; 0"));
   ASSERT_TRUE(follows());
