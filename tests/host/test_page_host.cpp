@@ -151,7 +151,7 @@ QString ReadmePage() {
 
 // The README's page hears the conversation as it goes: Korean in either
 // coding, its own lines, members, an unread private message; it talks
-// through Say and hears the connection go.
+// through Say and hears the connection go and come back.
 TEST_F(PageHost, TheReadmePageFollowsTheConversation) {
   NgircdServer server;
   ASSERT_TRUE(server.Start());
@@ -195,6 +195,8 @@ TEST_F(PageHost, TheReadmePageFollowsTheConversation) {
 
   server.Stop();
   EXPECT_TRUE(WaitText("state", QString::fromUtf8("끊김 (lost)"))) << Text("state").toStdString();
+  ASSERT_TRUE(server.Restart());
+  EXPECT_TRUE(WaitText("state", QString::fromUtf8("연결됨: reader"))) << Text("state").toStdString();
 }
 
 // What cannot be done rejects with its code, and nothing opens inside the
