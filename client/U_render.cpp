@@ -220,6 +220,12 @@ std::optional<TOutLine> RenderNotice(const char* nick, const char* target, const
 }
 
 std::optional<TOutLine> RenderCtcp(const stCTCP& ctcp) {
+  // An action belongs where it was said, like the message it stands for.
+  if (ZoSameName(ctcp.ctcp, "ACTION")) {
+    const bool channel = ctcp.channel[0] != 0;
+    return Line(channel ? TOutTarget::Channel : TOutTarget::Query, std::string(View(channel ? ctcp.channel : ctcp.nick)),
+                kKindAction, ComposeLine("* %s %s", {ctcp.nick, ctcp.params}));
+  }
   const std::string text = ctcp.params[0] ? ComposeLine("[%s %s]: %s", {ctcp.nick, ctcp.ctcp, ctcp.params})
                                           : ComposeLine("[%s %s]", {ctcp.nick, ctcp.ctcp});
   return Line(TOutTarget::Active, "", kKindCtcp, text);

@@ -60,12 +60,12 @@ TEST_F(Conversation, TheOthersLinesArriveInTheirWindowsAndColours) {
   EXPECT_TRUE(EventuallyShows(channel, "<bob> 유니코드 인사", kKindMessage));
   EXPECT_TRUE(EventuallyShows(channel, "-bob- heads up", kKindNotice));
 
-  // A private message opens the sender's query window; the action that
-  // follows goes to the front window, which that query now is.
+  // A private message opens the sender's query window in front; an action in
+  // the channel still goes to the channel.
   Say("PRIVMSG me :psst");
   EXPECT_TRUE(EventuallyShows(Query("bob"), "<bob> psst", kKindMessage));
   Say("PRIVMSG #c :\x01" "ACTION waves\x01");
-  EXPECT_TRUE(EventuallyShows(Front(), "[bob ACTION]: waves", kKindCtcp));
+  EXPECT_TRUE(EventuallyShows(channel, "* bob waves", kKindAction));
   EXPECT_EQ(form.Subforms().FrontForm()->Kind, wkQuery);
   Say("PRIVMSG me :again");
   EXPECT_TRUE(EventuallyShows(Query("bob"), "<bob> again", kKindMessage));

@@ -40,11 +40,12 @@ void CheckAll(std::initializer_list<Case> cases) {
   for (const Case& c : cases) Check(c, index++);
 }
 
-stCTCP Ctcp(const char* keyword, const char* params) {
+stCTCP Ctcp(const char* keyword, const char* params, const char* channel = "") {
   stCTCP record{};
   strcpy(record.nick, "bob");
   strcpy(record.ctcp, keyword);
   strcpy(record.params, params);
+  strcpy(record.channel, channel);
   return record;
 }
 
@@ -64,6 +65,8 @@ TEST(Render, EveryHandlerWritesItsLineToItsWindow) {
       {[] { return RenderNotice("bob", "#c", "n"); }, T::Channel, "#c", 4, "-bob- n"},
       {[] { return RenderNotice("irc.srv", "me", "n"); }, T::Active, "", 4, "-irc.srv- n"},
       {[] { return RenderCtcp(Ctcp("PING", "123")); }, T::Active, "", 2, "[bob PING]: 123"},
+      {[] { return RenderCtcp(Ctcp("ACTION", "waves", "#c")); }, T::Channel, "#c", 1, "* bob waves"},
+      {[] { return RenderCtcp(Ctcp("ACTION", "waves")); }, T::Query, "bob", 1, "* bob waves"},
       {[] { return RenderOwnerJoin("#c"); }, T::Channel, "#c", 8, "◆ #c채널에서 대화합니다."},
       {[] { return RenderOtherJoin("#c", "bob"); }, T::Channel, "#c", 8, "◆ #c채널에 bob님께서 입장하셨습니다"},
       {[] { return RenderOtherPart("#c", "bob"); }, T::Channel, "#c", 9, "◆ #c채널의 bob님께서 퇴장하셨습니다"},
