@@ -179,12 +179,15 @@ std::optional<TSettingFault> CheckPemFile(const TSettingInfo& info, const std::s
 constexpr TSettingKind kText = TSettingKind::Text;
 constexpr TSettingKind kPath = TSettingKind::Path;
 constexpr TSettingKind kNumber = TSettingKind::Number;
-constexpr TSettingKind kFlag = TSettingKind::Flag;
+
+constexpr TSettingInfo Flag(const char* name, const char* meaning, const char* shownDefault) {
+  return {name, TSettingKind::Flag, meaning, shownDefault, CheckNumber, 0, 1};
+}
 
 const TSettingInfo kSettings[] = {
     {"Address", kText, "the server's host name", "localhost", CheckAddress},
-    {"Port", kNumber, "the server's port", "6667", CheckNumber, 1, 65535},
-    {"Tls", kFlag, "1: connect to the server with TLS", "0", CheckNumber, 0, 1},
+    {"Port", kNumber, "the server's port, 1 to 65535", "6667", CheckNumber, 1, 65535},
+    Flag("Tls", "1: connect to the server with TLS", "0"),
     {"Nick", kText, "the nick to log on with", "VELKO", CheckNick},
     {"UserName", kText, "the name sent at logon", "VELKO", CheckUserName},
     {"EMail", kText, "the user's profile, stored only", "", CheckText},
@@ -194,19 +197,19 @@ const TSettingInfo kSettings[] = {
     {"Intro", kText, "the user's profile, stored only", "", CheckText},
     {"FontName", kText, "the font, stored only", "", CheckText},
     {"FontSize", kNumber, "the font, stored only", "", CheckNumber, 1, 100},
-    {"DCCDir", kPath, "where received files go (a folder that exists or can be made)", "the download folder",
+    {"DCCDir", kPath, "where received files go: a folder that exists or can be made", "the download folder",
      CheckFolder},
-    {"DCCChatAutoAccept", kFlag, "1: connect a peer's chat offer without asking", "0", CheckNumber, 0, 1},
+    Flag("DCCChatAutoAccept", "1: connect a peer's chat offer without asking", "0"),
     {"Alias", kText, "the alias table, KEY=VALUE entries separated by ;", "", CheckAlias},
     {"Encoding", kText, "text on the wire: auto, cp949 or utf-8", "auto", CheckEncoding},
-    {"Utf8", kFlag, "1: UTF-8 on the wire when Encoding is auto", "0", CheckNumber, 0, 1},
-    {"InputLine", kFlag, "1: the control shows its own input line", "0", CheckNumber, 0, 1},
-    {"ChatLogs", kFlag, "1: channel and private windows keep daily log files", "0", CheckNumber, 0, 1},
-    {"Timestamps", kFlag, "1: pane lines start with [HH:MM]", "1", CheckNumber, 0, 1},
-    {"NickColors", kFlag, "1: each nick has a colour of its own", "1", CheckNumber, 0, 1},
-    {"PaneLines", kNumber, "lines a pane keeps (200 to 100000)", "2000", CheckNumber, 200, 100000},
-    {"Notifications", kFlag, "1: mentions and private lines in the background notify the desktop", "1", CheckNumber, 0, 1},
-    {"HistoryLines", kNumber, "past lines fetched on joining where the server keeps them (0 to 1000; 0: none)", "50",
+    Flag("Utf8", "1: UTF-8 on the wire when Encoding is auto", "0"),
+    Flag("InputLine", "1: the control shows its own input line", "0"),
+    Flag("ChatLogs", "1: channel and private windows keep daily log files", "0"),
+    Flag("Timestamps", "1: pane lines start with [HH:MM]", "1"),
+    Flag("NickColors", "1: each nick has a colour of its own", "1"),
+    {"PaneLines", kNumber, "lines a pane keeps, 200 to 100000", "2000", CheckNumber, 200, 100000},
+    Flag("Notifications", "1: mentions and private lines in the background notify the desktop", "1"),
+    {"HistoryLines", kNumber, "past lines fetched on joining where the server keeps them, 0 to 1000; 0: none", "50",
      CheckNumber, 0, 1000},
     {"Friends", kText, "nicks, separated by commas, whose coming and going is shown", "", CheckFriends},
     {"SaslAccount", kText, "the SASL PLAIN login; empty: none", "", CheckText},
