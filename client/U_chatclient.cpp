@@ -1,6 +1,7 @@
 #include "U_chatclient.h"
 
 #include <QDir>
+#include <tuple>
 
 #include "U_clientrules.h"
 #include "U_codepage.h"
@@ -33,6 +34,7 @@ TChatClient::TChatClient(QObject* parent)
       alias_(std::make_unique<MCommandProcedure>(datas_.Alias)),
       sender_(new TPacedSender([this](const std::string& line) { return Send(line); }, this)) {
   IRC.SetNick(datas_.Nick);
+  ApplyServerSettings();
   ApplyConnectionSettings();
   BindEngine();
   TSession::TWindow window;
@@ -57,11 +59,14 @@ void TChatClient::BindEngine() {
 #undef VELKO_BIND_HANDLER
 }
 
-void TChatClient::ApplyConnectionSettings() {
-  IRC.SetUserName(datas_.UserName);
+void TChatClient::ApplyServerSettings() {
   IRC.SetAddress(datas_.Address);
   IRC.SetPort(datas_.Port);
   IRC.SetTls(datas_.Tls != 0);
+}
+
+void TChatClient::ApplyConnectionSettings() {
+  IRC.SetUserName(datas_.UserName);
   IRC.SetWireCoding(ChosenWireCoding(datas_));
   IRC.SetLogin(datas_.SaslAccount, datas_.SaslPassword);
   IRC.SetTlsTrust(datas_.TlsFingerprint, datas_.TlsCaFile);
@@ -89,7 +94,11 @@ void TChatClient::ChangeSettings(const std::vector<std::pair<std::string, std::s
       nick = value.second;
     else
       rest.push_back(value);
+  const auto server = [this] { return std::tuple(datas_.Address, datas_.Port, datas_.Tls); };
+  const auto before = server();
   AssignSettings(datas_, rest);
+  // A server the page named stays until the user names another.
+  if (server() != before) ApplyServerSettings();
   ApplyConnectionSettings();
   if (!nick.empty() && nick != datas_.Nick) RequestNick(nick);
   datas_.Save();

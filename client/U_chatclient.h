@@ -91,7 +91,9 @@ class TChatClient : public QObject {
 
  private:
   void BindEngine();
-  // What the engine takes from the settings for its next connections.
+  // What the engine takes from the settings for its next connections: the
+  // server, and the login, charset and trust.
+  void ApplyServerSettings();
   void ApplyConnectionSettings();
   void RequestNick(const std::string& nick);
   void Write(const std::optional<TOutLine>& line);

@@ -86,6 +86,7 @@ TEST(SettingsDialog, OpensFromKeysAndMenuAndSavesAtOnce) {
 }
 
 // Logged on, a new nick is only asked for: the server's answer changes it.
+// The server the connection was given stays while the dialog leaves it be.
 TEST(SettingsDialog, LoggedOnNickWaitsForTheServer) {
   WiredForm wired;
   TMainForm& form = *wired.form;
@@ -98,6 +99,7 @@ TEST(SettingsDialog, LoggedOnNickWaitsForTheServer) {
   form.ShowSettings();
   EXPECT_TRUE(wired.Sent("NICK fresh\r\n"));
   EXPECT_EQ(form.Client().Settings().Nick, "me");
+  EXPECT_EQ(form.Client().Engine().Port(), wired.server.Port());
   form.Client().Engine().SimulateLine(":me!u@h NICK :fresh");
   EXPECT_EQ(form.Client().Settings().Nick, "fresh");
 }
