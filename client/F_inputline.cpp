@@ -47,7 +47,8 @@ void TInputLine::FocusChanged(QWidget* now) {
 
 bool TInputLine::RunKey(TInputKey key) {
   switch (key) {
-    case TInputKey::None: return false;
+    case TInputKey::None:
+    case TInputKey::ShowSettings: return false;
     case TInputKey::Enter: Enter(); return true;
     case TInputKey::HistoryUp: {
       const std::optional<std::string> entry = History.Up();

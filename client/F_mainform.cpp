@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -18,9 +19,11 @@
 #include "M_chaninfo.h"
 #include "M_msgbox.h"
 #include "M_nickchange.h"
+#include "M_settings.h"
 #include "U_codepage.h"
 #include "U_htmlskin.h"
 #include "U_ircline.h"
+#include "U_keys.h"
 #include "U_modalman.h"
 #include "U_render.h"
 #include "U_skinimage.h"
@@ -164,6 +167,14 @@ void TMainForm::LayoutControls() {
 
 void TMainForm::closeEvent(QCloseEvent* event) { event->ignore(); }
 
+// Opened from the event loop: the key's widgets may be gone when the dialog closes.
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+  if (InputKeyAction(event->key(), event->modifiers()) == TInputKey::ShowSettings)
+    QTimer::singleShot(0, this, &TMainForm::ShowSettings);
+  else
+    QWidget::keyPressEvent(event);
+}
+
 bool TMainForm::event(QEvent* event) {
   const int type = event->type();
   if (type == CZoHTMLSkin::kStepEvent) {
@@ -269,6 +280,24 @@ void TMainForm::ShowChanChange() {
   dialog->ShowModal();
 }
 
+void TMainForm::ShowSettings() {
+  if (settingsOpen_) return;
+  settingsOpen_ = true;
+  QPointer<TMainForm> alive(this);
+  TSettingValues values;
+  {
+    TModalHolder<TmSettings> dialog(client_.Settings());
+    if (dialog && dialog->ShowModal() == mrOk) values = dialog->Values();
+  }
+  if (!alive) return;
+  settingsOpen_ = false;
+  if (values.empty()) return;
+  // The host may show the input line without the setting; only a change moves it.
+  const int32_t inputLine = client_.Settings().InputLine;
+  client_.ChangeSettings(values);
+  if (client_.Settings().InputLine != inputLine) ShowInputLine(client_.Settings().InputLine != 0);
+}
+
 // --- menus ---
 
 void TMainForm::sbWinSelectClick() {
@@ -287,12 +316,14 @@ void TMainForm::sbWinSelectClick() {
       if (chosen) subforms_->PostActivate(chosen);
     });
   }
+  pmVMDI->addSeparator();
   // The one way back to the connection's lines once their window was closed.
   if (!subforms_->Find<TmStatus>(nullptr)) {
-    pmVMDI->addSeparator();
     QAction* reopen = pmVMDI->addAction(QString::fromUtf8("상태창 열기"));
     connect(reopen, &QAction::triggered, this, [this] { subforms_->OpenStatus(); });
   }
+  QAction* settings = pmVMDI->addAction(QString::fromUtf8("설정..."));
+  connect(settings, &QAction::triggered, this, [this] { QTimer::singleShot(0, this, &TMainForm::ShowSettings); });
   pmVMDI->popup(QCursor::pos());
 }
 

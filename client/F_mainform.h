@@ -45,6 +45,8 @@ class TMainForm : public QWidget {
   void SendIRCLine(const char* text) { client_.SendRaw(text ? text : ""); }
   void ShowNickChange();
   void ShowChanChange();
+  // The settings dialog; what it saves takes effect at once where it can.
+  void ShowSettings();
   void UserQuit() { client_.UserQuit(); }
   // Shows the control's own input line (its host asked, or the setting
   // does); typing while a pane or member list has the focus lands there.
@@ -69,6 +71,8 @@ class TMainForm : public QWidget {
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // Keys no window inside took: the settings key opens the dialog.
+  void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -88,4 +92,5 @@ class TMainForm : public QWidget {
   std::unique_ptr<CSubforms> subforms_;
   std::unique_ptr<TWindowView> view_;
   bool nickDialogOpen_ = false;
+  bool settingsOpen_ = false;
 };

@@ -1,6 +1,7 @@
 #include "U_chatclient.h"
 
 #include <QDir>
+#include <tuple>
 
 #include "U_clientrules.h"
 #include "U_codepage.h"
@@ -33,13 +34,8 @@ TChatClient::TChatClient(QObject* parent)
       alias_(std::make_unique<MCommandProcedure>(datas_.Alias)),
       sender_(new TPacedSender([this](const std::string& line) { return Send(line); }, this)) {
   IRC.SetNick(datas_.Nick);
-  IRC.SetUserName(datas_.UserName);
-  IRC.SetAddress(datas_.Address);
-  IRC.SetPort(datas_.Port);
-  IRC.SetWireCoding(ChosenWireCoding(datas_));
-  IRC.SetLogin(datas_.SaslAccount, datas_.SaslPassword);
-  IRC.SetTlsTrust(datas_.TlsFingerprint, datas_.TlsCaFile);
-  IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);
+  ApplyServerSettings();
+  ApplyConnectionSettings();
   BindEngine();
   TSession::TWindow window;
   window.write = [this](const TOutLine& line) { Write(line); };
@@ -63,6 +59,20 @@ void TChatClient::BindEngine() {
 #undef VELKO_BIND_HANDLER
 }
 
+void TChatClient::ApplyServerSettings() {
+  IRC.SetAddress(datas_.Address);
+  IRC.SetPort(datas_.Port);
+  IRC.SetTls(datas_.Tls != 0);
+}
+
+void TChatClient::ApplyConnectionSettings() {
+  IRC.SetUserName(datas_.UserName);
+  IRC.SetWireCoding(ChosenWireCoding(datas_));
+  IRC.SetLogin(datas_.SaslAccount, datas_.SaslPassword);
+  IRC.SetTlsTrust(datas_.TlsFingerprint, datas_.TlsCaFile);
+  IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);
+}
+
 void TChatClient::Write(const std::optional<TOutLine>& line) {
   if (line && view_) view_->Write(*line);
 }
@@ -74,6 +84,30 @@ void TChatClient::ApplyNick(const std::string& nick) {
   datas_.Nick = nick;
   IRC.SetNick(nick);
   if (view_) view_->ShowOwnNick(nick);
+}
+
+void TChatClient::ChangeSettings(const std::vector<std::pair<std::string, std::string>>& values) {
+  std::vector<std::pair<std::string, std::string>> rest;
+  std::string nick;
+  for (const auto& value : values)
+    if (value.first == "Nick")
+      nick = value.second;
+    else
+      rest.push_back(value);
+  const auto server = [this] { return std::tuple(datas_.Address, datas_.Port, datas_.Tls); };
+  const auto before = server();
+  AssignSettings(datas_, rest);
+  // A server the page named stays until the user names another.
+  if (server() != before) ApplyServerSettings();
+  ApplyConnectionSettings();
+  if (!nick.empty() && nick != datas_.Nick) RequestNick(nick);
+  datas_.Save();
+}
+
+// Until the welcome the server confirms no nick, so it is taken at once.
+void TChatClient::RequestNick(const std::string& nick) {
+  if (IRC.state != TZoEngine::LoggedOn) ApplyNick(nick);
+  if (IRC.state & (TZoEngine::Connected | TZoEngine::LoggedOn)) Send(Irc::Nick(nick));
 }
 
 void TChatClient::SetAutoJoinChannels(const char* list) { session_->SetAutoJoinChannels(list); }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "C_datas.h"
@@ -45,6 +46,10 @@ class TChatClient : public QObject {
   void FrontSeen();
 
   void ApplyNick(const std::string& nick);
+  // Values from the settings dialog, already checked: stored at once, the
+  // connection's own taken at its next connect. A new nick goes to a logged-on
+  // server as a request; its answer changes the nick.
+  void ChangeSettings(const std::vector<std::pair<std::string, std::string>>& values);
   void SetAutoJoinChannels(const char* list);
   const std::vector<std::string>& AutoJoin() const;
   // A connection the user asks for starts a new session.
@@ -86,6 +91,11 @@ class TChatClient : public QObject {
 
  private:
   void BindEngine();
+  // What the engine takes from the settings for its next connections: the
+  // server, and the login, charset and trust.
+  void ApplyServerSettings();
+  void ApplyConnectionSettings();
+  void RequestNick(const std::string& nick);
   void Write(const std::optional<TOutLine>& line);
   void Rejoin();
   void ShowWindowHint();

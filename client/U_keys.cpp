@@ -20,6 +20,7 @@ TInputKey CtrlKeyAction(int key, bool shift) {
     case Qt::Key_2: return TInputKey::Cascade;
     case Qt::Key_3: return TInputKey::OneAtATime;
     case Qt::Key_F4: return TInputKey::CloseFront;
+    case Qt::Key_Comma: return TInputKey::ShowSettings;
     // Other Ctrl keys stay the edit's own (copy, cut, undo, word moves).
     default: return TInputKey::None;
   }
@@ -40,6 +41,7 @@ TInputKey InputKeyAction(int key, Qt::KeyboardModifiers modifiers) {
       if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier))) return TInputKey::CompleteNick;
       break;
     case Qt::Key_Escape: return TInputKey::CancelSending;
+    case Qt::Key_F2: return TInputKey::ShowSettings;
     // The edit's other paste key goes the same way as Ctrl+V.
     case Qt::Key_Insert:
       if (modifiers == Qt::ShiftModifier) return TInputKey::Paste;

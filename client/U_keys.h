@@ -23,6 +23,7 @@ enum class TInputKey {
   CloseFront,
   CompleteNick,
   CancelSending,
+  ShowSettings,  // the window's key: the input line leaves it to the main window
 };
 
 TInputKey InputKeyAction(int key, Qt::KeyboardModifiers modifiers);

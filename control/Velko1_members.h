@@ -36,7 +36,8 @@
   CALL(Windows, 19, list, nullptr, nullptr, 0)                      \
   CALL(Members, 20, list, "channel", nullptr, 1)                    \
   READER(Connected, 21, VT_BOOL)                                    \
-  READER(CurrentNick, 22, VT_BSTR)
+  READER(CurrentNick, 22, VT_BSTR)                                  \
+  METHOD(ShowSettings, 23, "설정")
 
 // Event parameters: a text, a number or a flag.
 #define VELKO1_TEXT(name) ParamDescription{#name, VT_BSTR}

@@ -183,6 +183,9 @@ HRESULT TnVELKO_1::ShowChanChange() {
     main.ShowChanChange();
   });
 }
+HRESULT TnVELKO_1::ShowSettings() {
+  return Forward([](TMainForm& main) { main.ShowSettings(); });
+}
 
 // ---- dispatch
 

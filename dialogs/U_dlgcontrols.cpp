@@ -41,11 +41,13 @@ class TCP949Limit : public QValidator {
 
 QString CssColor(uint32_t rgb) { return QColor::fromRgb(rgb & 0xFFFFFF).name(); }
 
-// A flat button is an outline in its text colour that lights up under the mouse.
+// A flat button is an outline in its text colour that lights up under the
+// mouse; a disabled one is greyed.
 QString FlatButtonStyle(const QString& fg) {
   return QString("QToolButton { color: %1; background: transparent; border: 1px solid %1; }"
                  "QToolButton:hover { background: rgba(128, 128, 128, 48); }"
-                 "QToolButton:pressed { background: rgba(128, 128, 128, 96); }")
+                 "QToolButton:pressed { background: rgba(128, 128, 128, 96); }"
+                 "QToolButton:disabled { color: #a0a0a0; border-color: #a0a0a0; }")
       .arg(fg);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include "U_codepage.h"
 #include "U_firstpaint.h"
 #include "U_programfiles.h"
+#include "U_settingrules.h"
 #include "com_persist.h"
 #include "com_server.h"
 
@@ -37,10 +39,15 @@ QString GrabFolder(const HostOptions& options) {
   return options.grabDir.isEmpty() ? qEnvironmentVariable("VELKO_GRAB_DIR") : options.grabDir;
 }
 
-// Stored before anything starts; an error text when they cannot be.
+// Stored before anything starts; an error text when they cannot be. Paths
+// are kept as the file system spells them, texts in CP949.
 std::string StoreOptionSettings(const HostOptions& options) {
   std::vector<std::pair<std::string, std::string>> settings;
-  for (const auto& [name, value] : options.settings) settings.emplace_back(name.toStdString(), EncodeText(value));
+  for (const auto& [name, value] : options.settings) {
+    const TSettingInfo* info = FindSetting(name.toStdString());
+    const bool path = info && info->kind == TSettingKind::Path;
+    settings.emplace_back(name.toStdString(), path ? QFile::encodeName(value).toStdString() : EncodeText(value));
+  }
   return StoreSettings(settings);
 }
 

@@ -1,8 +1,10 @@
 #include "U_hostoptions.h"
 
 #include <array>
+#include <span>
 
 #include "U_serveraddress.h"
+#include "U_settingrules.h"
 
 namespace {
 
@@ -28,41 +30,21 @@ constexpr std::array<OptionRule, 7> kOptions{{
      "Store a setting (repeatable, all or nothing); alone on the line, store and end."},
 }};
 
-struct SettingHelp {
-  const char* name;
-  const char* meaning;
-};
-
-constexpr SettingHelp kSettings[] = {
-    {"Address", "the server's host name"},
-    {"Port", "the server's port (a number)"},
-    {"Nick", "the nick to log on with"},
-    {"UserName", "the name sent at logon"},
-    {"EMail, Location, Age, Sex, Intro", "the user's profile, stored only"},
-    {"FontName, FontSize", "the font, stored only"},
-    {"DCCDir", "where received files go"},
-    {"DCCChatAutoAccept", "1: connect a peer's chat offer without asking"},
-    {"Alias", "the alias table, KEY=VALUE entries separated by ;"},
-    {"Encoding", "text on the wire: auto, cp949 or utf-8"},
-    {"Utf8", "1: UTF-8 on the wire when Encoding is auto"},
-    {"InputLine", "1: the control shows its own input line"},
-    {"ChatLogs", "1: channel and private windows keep daily log files"},
-    {"Timestamps", "1 (default): pane lines start with [HH:MM]"},
-    {"NickColors", "1 (default): each nick has a colour of its own"},
-    {"PaneLines", "lines a pane keeps (default 2000, at least 200)"},
-    {"Notifications", "1 (default): mentions and private lines in the background notify the desktop"},
-    {"HistoryLines", "past lines fetched on joining where the server keeps them (default 50, 0: none)"},
-    {"Friends", "nicks, separated by commas, whose coming and going is shown"},
-    {"SaslAccount, SaslPassword", "the SASL PLAIN login; empty account: none"},
-    {"TlsFingerprint", "a server certificate's SHA-256 to trust"},
-    {"TlsCaFile", "a CA file (PEM) to trust"},
-    {"TlsClientCert, TlsClientKey", "a client certificate and its key (PEM), for SASL EXTERNAL"},
-};
-
+// Settings that share a meaning (a profile, a login) are listed together.
 QString SettingsHelp() {
   QString text = QStringLiteral("\nSettings (--set NAME=VALUE):\n");
-  for (const SettingHelp& setting : kSettings)
-    text += QStringLiteral("  %1\n      %2\n").arg(QLatin1String(setting.name), QLatin1String(setting.meaning));
+  const std::span<const TSettingInfo> settings = SettingInfos();
+  for (auto row = settings.begin(); row != settings.end();) {
+    QStringList names;
+    auto next = row;
+    for (; next != settings.end() && QLatin1String(next->meaning) == QLatin1String(row->meaning); ++next)
+      names.append(QLatin1String(next->name));
+    const QString shown = QString::fromUtf8(row->shownDefault);
+    text += QStringLiteral("  %1\n      %2%3\n")
+                .arg(names.join(QStringLiteral(", ")), QLatin1String(row->meaning),
+                     shown.isEmpty() || names.size() > 1 ? QString() : QStringLiteral(" (default %1)").arg(shown));
+    row = next;
+  }
   return text;
 }
 

@@ -1,8 +1,6 @@
 #include "C_datas.h"
 
 #include <QFile>
-#include <algorithm>
-#include <charconv>
 #include <optional>
 #include <QStandardPaths>
 #include <strings.h>
@@ -12,6 +10,7 @@
 #include "U_commondata.h"
 #include "U_lib.h"
 #include "U_reg.h"
+#include "U_settingrules.h"
 
 namespace {
 
@@ -61,6 +60,7 @@ const std::pair<const char*, std::string CDatas::*> kTexts[] = {
 };
 const std::pair<const char*, int32_t CDatas::*> kNumbers[] = {
     {"Port", &CDatas::Port},
+    {"Tls", &CDatas::Tls},
     {"FontSize", &CDatas::FontSize},
     {"Utf8", &CDatas::Utf8},
     {"DCCChatAutoAccept", &CDatas::DCCChatAutoAccept},
@@ -135,39 +135,29 @@ void CDatas::Save() {
   registry.WriteString("Alias", JoinStrings(Alias, ';').c_str());
 }
 
-namespace {
-
-std::optional<int32_t> Number(const std::string& text) {
-  int32_t number = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return number;
+std::string SettingValue(const CDatas& datas, std::string_view name) {
+  for (const auto& [known, field] : kTexts)
+    if (name == known) return datas.*field;
+  for (const auto& [known, field] : kNumbers)
+    if (name == known) return std::to_string(datas.*field);
+  return name == "Alias" ? JoinStrings(datas.Alias, ';') : std::string();
 }
 
-template <typename Table>
-bool Names(const Table& table, std::string_view name) {
-  return std::ranges::any_of(table, [&](const auto& entry) { return name == entry.first; });
-}
-
-std::string SettingError(std::string_view name, const std::string& value) {
-  if (name == "Encoding" && !EncodingNamed(value)) return "Encoding is auto, cp949 or utf-8, not " + value;
-  if (Names(kTexts, name) || name == "Alias") return {};
-  if (Names(kNumbers, name)) return Number(value) ? std::string() : std::string(name) + " needs a number";
-  return "no setting is named " + std::string(name);
-}
-
-}  // namespace
-
-std::string StoreSettings(const std::vector<std::pair<std::string, std::string>>& values) {
-  for (const auto& [name, value] : values)
-    if (std::string error = SettingError(name, value); !error.empty()) return error;
-  CDatas datas;
-  for (const auto& [name, value] : values) {
+void AssignSettings(CDatas& datas, const std::vector<std::pair<std::string, std::string>>& values) {
+  for (const auto& [name, given] : values) {
+    const std::string value = StoredSettingValue(name, given);
     for (const auto& [known, field] : kTexts)
       if (name == known) datas.*field = value;
     for (const auto& [known, field] : kNumbers)
-      if (name == known) datas.*field = *Number(value);
+      if (name == known) datas.*field = std::stoi(value);
     if (name == "Alias") datas.Alias = SplitAliases(value);
   }
+}
+
+std::string StoreSettings(const std::vector<std::pair<std::string, std::string>>& values) {
+  for (const auto& [name, value] : values)
+    if (const auto fault = CheckSetting(name, value)) return fault->english;
+  CDatas datas;
+  AssignSettings(datas, values);
   return {};
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,8 @@ class CDatas {
   std::string Address;
   std::string Nick;
   int32_t Port = 6667;
+  // Non-zero: the server is reached over TLS.
+  int32_t Tls = 0;
   // "KEY=VALUE" entries; lookups search from the last entry back.
   std::vector<std::string> Alias;
   std::string UserName;
@@ -70,16 +73,22 @@ class CDatas {
   std::string TlsClientCert;
   std::string TlsClientKey;
 
+  // Writes every value now, as destruction does.
+  void Save();
+
  private:
   void Load();
-  void Save();
 };
 
 // What Encoding and Utf8 ask of the wire; a value Encoding does not know is auto.
 TWireCoding ChosenWireCoding(const CDatas& datas);
 
-// Stores values of the client's settings by name (texts in CP949, decimal
-// numbers for Port, FontSize and Utf8), as the client reads them at start.
-// All or none: an error text for the first name it does not know, number
-// that is none or encoding it does not know.
+// A field's value by name, as --set takes it; empty for a name it does not know.
+std::string SettingValue(const CDatas& datas, std::string_view name);
+// Sets fields by name from values that passed CheckSetting (texts in CP949,
+// paths in the file system's encoding, decimal numbers).
+void AssignSettings(CDatas& datas, const std::vector<std::pair<std::string, std::string>>& values);
+// Stores values of the client's settings by name, as the client reads them
+// at start. All or none: the reason, in English, for the first value the
+// settings' rules refuse.
 std::string StoreSettings(const std::vector<std::pair<std::string, std::string>>& values);

@@ -60,7 +60,7 @@ TEST_F(Velko1, EveryMemberIsFoundByNameUnderItsDispid) {
       {"Input", 6}, {"SelectPrev", 7}, {"SelectNext", 8}, {"SendIRCLine", 9}, {"Connect", 10},
       {"Tile", 11}, {"Cascade", 12}, {"ShowNickChange", 13}, {"ShowChanChange", 14}, {"Join", 15},
       {"Part", 16}, {"Query", 17}, {"Say", 18}, {"Windows", 19}, {"Members", 20}, {"Connected", 21},
-      {"CurrentNick", 22}};
+      {"CurrentNick", 22}, {"ShowSettings", 23}};
   for (const auto& [name, id] : members) {
     DISPID found = 0;
     EXPECT_EQ(DispatchIdOf(control_.Get(), QString::fromLatin1(name).toLower(), &found), S_OK) << name;

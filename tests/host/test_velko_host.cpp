@@ -3,6 +3,7 @@
 // commands print must match what that participant did.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -134,9 +135,9 @@ TEST_F(VelkoHost, InputEndingWhileADialogWaitsEndsTheHost) {
   EXPECT_EQ(host_.process_.exitCode(), 0);
 }
 
-// Settings without a dialog for them (a login, a trust) are stored from the
-// command line; alone, the host stores them and ends. What it cannot store is
-// refused with the reason and stores nothing.
+// Settings are stored from the command line; alone, the host stores them and
+// ends. A value the settings' rules refuse is named with the reason and
+// nothing is stored.
 TEST(HostSettings, StoredFromTheCommandLine) {
   ScratchRegistry registry;
   const auto run = [](const QStringList& args, QString* error) {
@@ -149,10 +150,19 @@ TEST(HostSettings, StoredFromTheCommandLine) {
   QString error;
   EXPECT_EQ(run({"--set", QString::fromUtf8("SaslAccount=벨코 계정"), "--set=Utf8=1", "--set", "Encoding=utf-8"}, &error), 0)
       << error.toStdString();
-  EXPECT_EQ(run({"--set", "Encoding=latin1"}, &error), 2);
-  EXPECT_TRUE(error.contains("Encoding is auto, cp949 or utf-8")) << error.toStdString();
-  EXPECT_EQ(run({"--set", "Nick=never", "--set", "Port=many"}, &error), 2);
-  EXPECT_TRUE(error.contains("Port needs a number")) << error.toStdString();
+  // Refused with the reason, and the stored file is left as it was.
+  QFile stored(registry.Path() + "/HKEY_LOCAL_MACHINE.ini");
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  const QByteArray before = stored.readAll();
+  stored.close();
+  EXPECT_EQ(run({"--set", "Nick=never", "--set", "Port=70000"}, &error), 2);
+  EXPECT_EQ(error, "velko: Port is a number from 1 to 65535, not \"70000\"\n");
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  EXPECT_EQ(stored.readAll(), before);
+  stored.close();
+  // A folder is kept as the file system spells it, whatever the text's charset.
+  const QString folder = registry.Path() + QString::fromUtf8("/받은 파일");
+  EXPECT_EQ(run({"--set", "DCCDir=" + folder}, &error), 0) << error.toStdString();
   EXPECT_EQ(run({"--set", "Bogus=1"}, &error), 2);
   EXPECT_TRUE(error.startsWith("velko: no setting is named Bogus")) << error.toStdString();
   EXPECT_EQ(run({"--colour"}, &error), 2);
@@ -166,6 +176,7 @@ TEST(HostSettings, StoredFromTheCommandLine) {
   EXPECT_EQ(datas.Utf8, 1);
   EXPECT_EQ(datas.Encoding, "utf-8");
   EXPECT_EQ(datas.Port, 6667);
+  EXPECT_EQ(datas.DCCDir, QFile::encodeName(folder).toStdString() + "/");
   EXPECT_NE(datas.Nick, "never");
   EXPECT_NE(datas.Nick, "lost");
 }
