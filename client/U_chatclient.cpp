@@ -40,6 +40,8 @@ TChatClient::TChatClient(QObject* parent)
   IRC.SetLogin(datas_.SaslAccount, datas_.SaslPassword);
   IRC.SetTlsTrust(datas_.TlsFingerprint, datas_.TlsCaFile);
   IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);
+  IRC.SetEchoMessage(true);
+  friends_.Set(datas_.Friends);
   BindEngine();
   TSession::TWindow window;
   window.write = [this](const TOutLine& line) { Write(line); };
@@ -51,6 +53,8 @@ TChatClient::TChatClient(QObject* parent)
   questionExpiry_.setSingleShot(true);
   questionExpiry_.setTimerType(Qt::PreciseTimer);
   connect(&questionExpiry_, &QTimer::timeout, this, &TChatClient::ExpireQuestions);
+  historyDue_.setSingleShot(true);
+  connect(&historyDue_, &QTimer::timeout, this, &TChatClient::ReleaseHistory);
 }
 
 TChatClient::~TChatClient() { view_ = nullptr; }
@@ -63,8 +67,11 @@ void TChatClient::BindEngine() {
 #undef VELKO_BIND_HANDLER
 }
 
+// A channel's live lines wait while its history is on its way.
 void TChatClient::Write(const std::optional<TOutLine>& line) {
-  if (line && view_) view_->Write(*line);
+  if (!line || !view_) return;
+  if (!history_.Waiting()) return view_->Write(*line);
+  for (const TOutLine& shown : history_.Pass(*line)) view_->Write(shown);
 }
 
 // --- the session ---
@@ -111,12 +118,15 @@ void TChatClient::IRCConnect(void*) { session_->Connected(datas_.UserName, datas
 void TChatClient::IRCLogon(void*) {
   if (listing_) return;
   session_->LoggedOn();
+  WatchFriends();
   windowHint_.start();
   feed_.Connected();
 }
 
 void TChatClient::IRCDisconnect(void*) {
   AbandonListing();
+  echoes_.Clear();
+  ReleaseHistory();
   view_->ReloadMembers({});
   const bool byUser = session_->UserQuitting();
   session_->Disconnected();
@@ -164,7 +174,7 @@ void TChatClient::RunAction(TLineAction action) {
       // The echo names its window: the user may have moved on by the time
       // the line goes out.
       sender_->Enqueue(action.text, [this, echo = std::move(action.echo), wire = action.text] {
-        Write(echo);
+        ShowSent(wire, echo);
         feed_.Sent(wire, datas_.Nick);
       });
       return;
@@ -187,6 +197,8 @@ void TChatClient::RunAction(TLineAction action) {
     case TLineAction::Kind::Show:
       for (const TOutLine& line : action.shown) Write(line);
       return;
+    case TLineAction::Kind::Friends:
+      return ChangeFriends(action.text);
     case TLineAction::Kind::None:
       return;
   }
