@@ -29,54 +29,63 @@ std::string ZoTimeText(int64_t ms) {
   return text;
 }
 
+// Replayed lines come after live ones at times: the reference only moves on.
 void TChannelHistory::Seen(const char* channel, const stIRC& record) {
+  const bool serverTime = ZoTag(record.tags, "time") != nullptr;
   TReference& reference = seen_[channel];
+  if (serverTime && reference.serverTime && record.time < reference.time) return;
   const char* msgid = ZoTag(record.tags, "msgid");
   reference.msgid = msgid ? msgid : "";
   reference.time = record.time;
-  reference.serverTime = ZoTag(record.tags, "time") != nullptr;
+  reference.serverTime = serverTime;
 }
 
 std::string TChannelHistory::Request(const char* channel, int lines, int serverLimit, bool byMsgid) {
   if (lines <= 0 || serverLimit == 0) return {};
   const int count = serverLimit > 0 ? std::min(lines, serverLimit) : lines;
-  held_[channel];
+  TWaiting& waiting = held_[channel];
   const auto reference = seen_.find(channel);
   if (reference == seen_.end()) return Irc::ChatHistoryLatest(channel, "", count);
+  waiting.since = reference->second;
   const TReference& after = reference->second;
   return Irc::ChatHistoryAfter(channel, ReferenceText(after.msgid, after.time, byMsgid), count);
 }
 
 bool TChannelHistory::Shown(const char* channel, const stIRC& record) const {
-  const auto reference = seen_.find(channel);
-  if (reference == seen_.end() || !reference->second.serverTime || !ZoTag(record.tags, "time")) return false;
-  const TReference& last = reference->second;
+  const TReference* last = nullptr;
+  if (const auto waiting = held_.find(channel); waiting != held_.end()) {
+    if (waiting->second.since) last = &*waiting->second.since;
+  } else if (const auto seen = seen_.find(channel); seen != seen_.end()) {
+    last = &seen->second;
+  }
+  if (!last || !last->serverTime || !ZoTag(record.tags, "time")) return false;
   const char* msgid = ZoTag(record.tags, "msgid");
-  if (msgid && !last.msgid.empty() && last.msgid == msgid) return true;
-  return record.time < last.time;
+  if (msgid && !last->msgid.empty() && last->msgid == msgid) return true;
+  return record.time < last->time;
 }
 
 std::vector<TOutLine> TChannelHistory::Pass(TOutLine line) {
   const auto waiting = line.kind == kKindHistory || line.where != TOutTarget::Channel ? held_.end() : held_.find(line.name);
   if (waiting == held_.end()) return {std::move(line)};
-  waiting->second.push_back(std::move(line));
-  if (waiting->second.size() <= kMaxHeld) return {};
-  std::vector<TOutLine> lines = std::move(waiting->second);
+  std::vector<TOutLine>& lines = waiting->second.lines;
+  lines.push_back(std::move(line));
+  if (lines.size() <= kMaxHeld) return {};
+  std::vector<TOutLine> shown = std::move(lines);
   held_.erase(waiting);
-  return lines;
+  return shown;
 }
 
 std::vector<TOutLine> TChannelHistory::Release(const char* channel) {
   const auto waiting = held_.find(channel);
   if (waiting == held_.end()) return {};
-  std::vector<TOutLine> lines = std::move(waiting->second);
+  std::vector<TOutLine> lines = std::move(waiting->second.lines);
   held_.erase(waiting);
   return lines;
 }
 
 std::vector<TOutLine> TChannelHistory::ReleaseAll() {
   std::vector<TOutLine> lines;
-  for (auto& [channel, waiting] : held_) std::move(waiting.begin(), waiting.end(), std::back_inserter(lines));
+  for (auto& [channel, waiting] : held_) std::move(waiting.lines.begin(), waiting.lines.end(), std::back_inserter(lines));
   held_.clear();
   return lines;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -42,11 +43,17 @@ class TChannelHistory {
     int64_t time = 0;  // UTC ms
     bool serverTime = false;
   };
+  // A channel whose history is on its way: its live lines, and the last
+  // line seen when it was asked for, which the replay is weighed against.
+  struct TWaiting {
+    std::vector<TOutLine> lines;
+    std::optional<TReference> since;
+  };
   template <class T>
   using TByName = std::unordered_map<std::string, T, ZoFoldHash, ZoFoldEqual>;
 
   TByName<TReference> seen_;
-  TByName<std::vector<TOutLine>> held_;
+  TByName<TWaiting> held_;
 };
 
 // "2026-12-07T20:41:05.123Z" for UTC ms, as history references write times.

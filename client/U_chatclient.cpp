@@ -113,12 +113,14 @@ bool TChatClient::IsFront(TFrontKind kind, const char* name) const {
   return front.kind == kind && ZoSameName(front.name.c_str(), name);
 }
 
-void TChatClient::IRCConnect(void*) { session_->Connected(datas_.UserName, datas_.Nick); }
+void TChatClient::IRCConnect(void*) {
+  friendsWatched_ = false;
+  session_->Connected(datas_.UserName, datas_.Nick);
+}
 
 void TChatClient::IRCLogon(void*) {
   if (listing_) return;
   session_->LoggedOn();
-  WatchFriends();
   windowHint_.start();
   feed_.Connected();
 }

@@ -156,6 +156,8 @@ class TChatClient : public QObject {
   // the reply names no line still waiting for its echo.
   bool ShowRefusal(int code, const stIRC& record);
   void ShowFriend(int numeric, const stIRC& record);
+  // Once the server has said what it supports (its 005 lines come before
+  // the message of the day ends), it is told of the friends.
   void WatchFriends();
   void ChangeFriends(const std::string& change);
 
@@ -196,6 +198,7 @@ class TChatClient : public QObject {
   TPendingEchoes echoes_;
   TChannelHistory history_;
   TFriends friends_;
+  bool friendsWatched_ = false;  // this connection's server has been told
   // A server that never answers a history request holds no lines for long.
   QTimer historyDue_;
   bool listing_ = false;

@@ -34,6 +34,7 @@ void TChatClient::IRCIRC(__IRCData* record) {
   if (!isdigit(static_cast<unsigned char>(record->command[0]))) return;
   const int code = atoi(record->command);
   if (code == 730 || code == 731) return ShowFriend(code, *record);
+  if (code == 376 || code == 422) WatchFriends();
   if (code == 421 && ZoSameName(ZoParam(*record, 1), "CHATHISTORY")) ReleaseHistory();
   if (!ShowRefusal(code, *record)) Write(RenderNumeric(record->command, record->rest));
   if (code >= 400 && code < 600) feed_.Error(code, record->rest);

@@ -9,6 +9,8 @@
 #include "U_commondata.h"
 #include "U_render.h"
 
+#include <utility>
+
 namespace {
 
 constexpr int kHistoryDueMs = 10000;
@@ -92,7 +94,7 @@ void TChatClient::ShowFriend(int numeric, const stIRC& record) {
 }
 
 void TChatClient::WatchFriends() {
-  if (friends_.Nicks().empty()) return;
+  if (std::exchange(friendsWatched_, true) || friends_.Nicks().empty()) return;
   const int limit = IRC.MonitorLimit();
   if (limit == 0) return Write(RenderFriendsRefused(0, friends_.Nicks()));
   const TFriends::TChange change = friends_.Watch(limit);
@@ -103,7 +105,7 @@ void TChatClient::WatchFriends() {
 // Before logon the list only changes: the logon tells the server.
 void TChatClient::ChangeFriends(const std::string& change) {
   if (change.empty()) return Write(RenderFriendList(friends_.Nicks()));
-  const bool live = IRC.state == TZoEngine::LoggedOn;
+  const bool live = friendsWatched_;
   const int limit = live ? IRC.MonitorLimit() : -1;
   if (limit == 0) return Write(RenderFriendsRefused(0, {}));
   const TFriends::TChange changed = friends_.Change(change, limit);

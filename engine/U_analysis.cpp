@@ -11,6 +11,7 @@
 #include "C_analirc.h"
 #include "C_servercaps.h"
 #include "U_commondata.h"
+#include "U_data.h"
 
 CZoAnalysis::CZoAnalysis(CZoEvents& events, CZoData* data, ZoSendLine sendLine)
     : irc_(std::make_unique<CZoAnalIRC>(events, data, sendLine)),
