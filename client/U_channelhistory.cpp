@@ -42,7 +42,7 @@ void TChannelHistory::Seen(const char* channel, const stIRC& record) {
 
 std::string TChannelHistory::Request(const char* channel, int lines, int serverLimit, bool byMsgid) {
   if (lines <= 0 || serverLimit == 0) return {};
-  const int count = serverLimit > 0 ? std::min(lines, serverLimit) : lines;
+  const int count = std::min(serverLimit > 0 ? std::min(lines, serverLimit) : lines, kMaxAsked);
   TWaiting& waiting = held_[channel];
   const auto reference = seen_.find(channel);
   if (reference == seen_.end()) return Irc::ChatHistoryLatest(channel, "", count);

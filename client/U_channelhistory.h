@@ -18,6 +18,8 @@
 class TChannelHistory {
  public:
   static constexpr size_t kMaxHeld = 500;
+  // No request asks for more, whatever the setting says.
+  static constexpr int kMaxAsked = 1000;
 
   // A line of the channel was shown: a later request starts after it.
   void Seen(const char* channel, const stIRC& record);

@@ -23,7 +23,9 @@ bool IsRepeatedLine(const std::string& wire) {
 void TPendingEchoes::Sent(const std::string& wire) {
   auto record = std::make_unique<stIRC>();  // too big for the stack of every send
   if (!Parsed(wire, record.get())) return;
-  lines_.push_back({ZoParam(*record, 0), ZoParam(*record, 1)});
+  std::string text = ZoParam(*record, 1);
+  std::erase(text, '\x01');  // an action or CTCP is named by its words
+  lines_.push_back({ZoParam(*record, 0), std::move(text)});
   if (lines_.size() > kMax) lines_.pop_front();
 }
 

@@ -158,3 +158,24 @@ TEST(ModernChatClient, FriendsStayWithinTheServersLimit) {
   EXPECT_EQ(friends.Change("-BOB", 4).lines, (std::vector<std::string>{"MONITOR - BOB\r\n"}));
   EXPECT_EQ(friends.Nicks(), (std::vector<std::string>{"amy", "carl", "dora"}));
 }
+
+// What waits for a channel's history is bounded and never lost: past the
+// bound every waiting line is shown, in order. A request never asks for more
+// than the bound, and names a line by time when its msgid cannot be a word.
+TEST(ModernChatClient, HistoryHoldsLittleAndLosesNothing) {
+  TChannelHistory history;
+  EXPECT_EQ(history.Request("#c", 1000000, -1, true), "CHATHISTORY LATEST #c * 1000\r\n");
+  size_t shown = 0;
+  for (size_t i = 0; i <= TChannelHistory::kMaxHeld; ++i) {
+    TOutLine line{TOutTarget::Channel, "#C", kKindMessage, std::to_string(i)};
+    const std::vector<TOutLine> now = history.Pass(line);
+    for (const TOutLine& out : now) EXPECT_EQ(out.text, std::to_string(shown++));
+  }
+  EXPECT_EQ(shown, TChannelHistory::kMaxHeld + 1);
+  EXPECT_FALSE(history.Waiting());
+
+  stIRC seen;
+  CZoAnalysis::Parse("@time=2026-12-07T20:00:00.000Z;msgid=a\\sb :amy!a@h PRIVMSG #c :x", &seen);
+  history.Seen("#c", seen);
+  EXPECT_EQ(history.Request("#c", 50, 20, true), "CHATHISTORY AFTER #c timestamp=2026-12-07T20:00:00.000Z 20\r\n");
+}
