@@ -36,9 +36,11 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   });
 }
 
+// Replayed history is nothing new: no unread mark, and the logs had it when it was said.
 void TmABSRich::AddLine(const char* text, int kind) {
-  if (!Manager().IsFront(this)) Manager().NoteUnread(this, kind == kKindMention ? urMention : urLines);
-  const std::string logName = Manager().OnWindowLine ? LogName() : std::string();
+  const bool history = kind == kKindHistory;
+  if (!history && !Manager().IsFront(this)) Manager().NoteUnread(this, kind == kKindMention ? urMention : urLines);
+  const std::string logName = Manager().OnWindowLine && !history ? LogName() : std::string();
   for (std::string& line : OutputLines(text)) {
     if (!logName.empty()) Manager().OnWindowLine(logName, line);
     PendingLines.Add(std::move(line), KindColor(kind));
@@ -57,7 +59,8 @@ void TmABSRich::ShowPendingLines() {
   follow_->BeforeAppend();
   PendingLines.ShowIn(rView, [this](uint32_t colour) {
     MarkLinks();
-    if (colour == KindColor(kKindMention)) MarkMention();
+    if (colour == KindColor(kKindMention)) MarkBand(QColor(0xFF, 0xF2, 0xB3));
+    if (colour == KindColor(kKindHistory)) MarkBand(QColor(0xEC, 0xEE, 0xF2));
   });
   follow_->AfterAppend(lines);
 }
@@ -111,11 +114,12 @@ void TmABSRich::MarkLinks() {
   }
 }
 
-// A line naming the user stands out on a light band besides its colour.
-void TmABSRich::MarkMention() {
+// A line naming the user stands out on a light band besides its colour;
+// replayed history sits on a muted one.
+void TmABSRich::MarkBand(const QColor& colour) {
   QTextCursor line(rView->document()->lastBlock());
   QTextBlockFormat band;
-  band.setBackground(QColor(0xFF, 0xF2, 0xB3));
+  band.setBackground(colour);
   line.mergeBlockFormat(band);
 }
 

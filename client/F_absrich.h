@@ -9,6 +9,7 @@
 #include "F_mdiabstract.h"
 #include "U_codedtext.h"
 
+class QColor;
 class QLabel;
 class QTextEdit;
 class TPaneFollow;
@@ -41,7 +42,7 @@ class TmABSRich : public TMDIABS {
 
  private:
   void rViewMouseUp();
-  void MarkMention();
+  void MarkBand(const QColor& colour);
   void MarkLinks();
   void ShowWaiting();
   void MakeWaitingBand();

@@ -36,6 +36,8 @@ TChatClient::TChatClient(QObject* parent)
   IRC.SetNick(datas_.Nick);
   ApplyServerSettings();
   ApplyConnectionSettings();
+  IRC.SetEchoMessage(true);
+  friends_.Set(datas_.Friends);
   BindEngine();
   TSession::TWindow window;
   window.write = [this](const TOutLine& line) { Write(line); };
@@ -47,6 +49,8 @@ TChatClient::TChatClient(QObject* parent)
   questionExpiry_.setSingleShot(true);
   questionExpiry_.setTimerType(Qt::PreciseTimer);
   connect(&questionExpiry_, &QTimer::timeout, this, &TChatClient::ExpireQuestions);
+  historyDue_.setSingleShot(true);
+  connect(&historyDue_, &QTimer::timeout, this, &TChatClient::ReleaseHistory);
 }
 
 TChatClient::~TChatClient() { view_ = nullptr; }
@@ -73,8 +77,11 @@ void TChatClient::ApplyConnectionSettings() {
   IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);
 }
 
+// A channel's live lines wait while its history is on its way.
 void TChatClient::Write(const std::optional<TOutLine>& line) {
-  if (line && view_) view_->Write(*line);
+  if (!line || !view_) return;
+  if (!history_.Waiting()) return view_->Write(*line);
+  for (const TOutLine& shown : history_.Pass(*line)) view_->Write(shown);
 }
 
 // --- the session ---
@@ -140,7 +147,10 @@ bool TChatClient::IsFront(TFrontKind kind, const char* name) const {
   return front.kind == kind && ZoSameName(front.name.c_str(), name);
 }
 
-void TChatClient::IRCConnect(void*) { session_->Connected(datas_.UserName, datas_.Nick); }
+void TChatClient::IRCConnect(void*) {
+  friendsWatched_ = false;
+  session_->Connected(datas_.UserName, datas_.Nick);
+}
 
 void TChatClient::IRCLogon(void*) {
   if (listing_) return;
@@ -151,6 +161,8 @@ void TChatClient::IRCLogon(void*) {
 
 void TChatClient::IRCDisconnect(void*) {
   AbandonListing();
+  echoes_.Clear();
+  ReleaseHistory();
   view_->ReloadMembers({});
   const bool byUser = session_->UserQuitting();
   session_->Disconnected();
@@ -198,7 +210,7 @@ void TChatClient::RunAction(TLineAction action) {
       // The echo names its window: the user may have moved on by the time
       // the line goes out.
       sender_->Enqueue(action.text, [this, echo = std::move(action.echo), wire = action.text] {
-        Write(echo);
+        ShowSent(wire, echo);
         feed_.Sent(wire, datas_.Nick);
       });
       return;
@@ -221,6 +233,8 @@ void TChatClient::RunAction(TLineAction action) {
     case TLineAction::Kind::Show:
       for (const TOutLine& line : action.shown) Write(line);
       return;
+    case TLineAction::Kind::Friends:
+      return ChangeFriends(action.text);
     case TLineAction::Kind::None:
       return;
   }

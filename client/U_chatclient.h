@@ -14,9 +14,12 @@
 #include <vector>
 
 #include "C_datas.h"
+#include "U_channelhistory.h"
 #include "U_chatfeed.h"
 #include "U_chatlog.h"
 #include "U_chatview.h"
+#include "U_echoes.h"
+#include "U_friends.h"
 #include "U_input.h"
 #include "U_questions.h"
 #include "Zoengine.h"
@@ -142,6 +145,32 @@ class TChatClient : public QObject {
   void IRCDCCChatDisconnect(int seqnum);
   void IRCDCCChatMessage(int seqnum, const char* text);
 
+  // What the modern server set adds (U_chatclient_v3.cpp): the user's own
+  // lines as the server repeats them, replayed history, netsplits, friends.
+  bool IsOwn(const char* nick) const;
+  bool Echoing() const;
+  // Whether the channel's or the partner's window is open.
+  bool WindowOpen(const std::string& target) const;
+  void ShowSent(const std::string& wire, const std::optional<TOutLine>& echo);
+  // A message's line, live or replayed from history, and the channel's last
+  // line seen; true when it was live.
+  bool ShowMessage(const char* target, std::optional<TOutLine> line);
+  std::optional<TOutLine> CtcpLine(const stCTCP& ctcp, const char* target, bool own) const;
+  // The innermost batch of the line being handled, or one around it, is of that type.
+  bool InBatch(const char* type) const;
+  void BatchEnded(const ZoBatch& batch);
+  void FetchHistory(const char* channel);
+  void ShowLines(const std::vector<TOutLine>& lines);
+  void ReleaseHistory() { ShowLines(history_.ReleaseAll()); }
+  // A refused line of the user's, shown where it would have been; false when
+  // the reply names no line still waiting for its echo.
+  bool ShowRefusal(int code, const stIRC& record);
+  void ShowFriend(int numeric, const stIRC& record);
+  // Once the server has said what it supports (its 005 lines come before
+  // the message of the day ends), it is told of the friends.
+  void WatchFriends();
+  void ChangeFriends(const std::string& change);
+
   // The session's first message of the day opens its viewer; later ones, as
   // after a reconnect, become status lines.
   void StartMotd();
@@ -176,6 +205,12 @@ class TChatClient : public QObject {
   TQuestions questions_;
   QTimer windowHint_;
   QTimer questionExpiry_;
+  TPendingEchoes echoes_;
+  TChannelHistory history_;
+  TFriends friends_;
+  bool friendsWatched_ = false;  // this connection's server has been told
+  // A server that never answers a history request holds no lines for long.
+  QTimer historyDue_;
   bool listing_ = false;
   bool motdShown_ = false;     // the session's viewer has been opened
   bool motdToStatus_ = false;  // the message of the day under way goes to the status window

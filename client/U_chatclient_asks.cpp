@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "U_chatclient.h"
+#include "U_commondata.h"
 #include "U_codepage.h"
 #include "U_ircline.h"
 #include "U_render.h"
@@ -27,10 +28,15 @@ std::string BaseName(const std::string& path) { return path.substr(path.rfind('/
 
 void TChatClient::IRCIRC(__IRCData* record) {
   if (!record) return;
+  if (record->endedBatch) BatchEnded(*record->endedBatch);
   Write(RenderStandardReply(*record));
+  if (ZoSameName(record->command, "FAIL") && ZoSameName(ZoParam(*record, 0), "CHATHISTORY")) ReleaseHistory();
   if (!isdigit(static_cast<unsigned char>(record->command[0]))) return;
-  Write(RenderNumeric(record->command, record->rest));
   const int code = atoi(record->command);
+  if (code == 730 || code == 731) return ShowFriend(code, *record);
+  if (code == 376 || code == 422) WatchFriends();
+  if (code == 421 && ZoSameName(ZoParam(*record, 1), "CHATHISTORY")) ReleaseHistory();
+  if (!ShowRefusal(code, *record)) Write(RenderNumeric(record->command, record->rest));
   if (code >= 400 && code < 600) feed_.Error(code, record->rest);
   if (code == 471 || code == 475 || code == 433) AskReply(code, record->rest);
   if (code == 375) StartMotd();

@@ -16,23 +16,27 @@ void TChatClient::Heard(const char* sender, const char* target, const char* text
 }
 
 void TChatClient::IRCPrivmsg(const char* sender, const char* target, const char* text) {
-  Write(RenderChannelMessage(sender, target, text, IRC.Nick().c_str()));
-  if (feed_.Listening())
+  const bool own = IsOwn(sender);
+  const bool live = ShowMessage(target, own ? RenderOwnLine(target, text, IRC.Nick(), WindowOpen(target))
+                                            : RenderChannelMessage(sender, target, text, IRC.Nick().c_str()));
+  if (live && !own && feed_.Listening())
     Heard(sender, target, text, IsChannelName(target) ? "channel" : "private", NamesNick(text, IRC.Nick().c_str()));
 }
 
 void TChatClient::IRCNotice(const char* sender, const char* target, const char* text) {
-  Write(RenderNotice(sender, target, text));
+  const bool own = IsOwn(sender);
+  if (!ShowMessage(target, own ? RenderOwnNotice(target, text) : RenderNotice(sender, target, text)) || own) return;
   // A notice asks for no answer, nor for the reader's attention.
   feed_.Message(IsChannelName(target) ? target : sender, sender, text, "notice", true, false);
 }
 
 void TChatClient::IRCCTCP(__CTCPData* record) {
   if (!record) return;
-  Write(RenderCtcp(*record));
+  const char* target = record->channel[0] ? record->channel : record->target;
+  const bool own = IsOwn(record->nick);
+  if (!ShowMessage(target, CtcpLine(*record, target, own)) || own) return;
   if (ZoSameName(record->ctcp, "ACTION"))
-    Heard(record->nick, record->channel[0] ? record->channel : record->target, record->params, "action",
-          NamesNick(record->params, IRC.Nick().c_str()));
+    Heard(record->nick, target, record->params, "action", NamesNick(record->params, IRC.Nick().c_str()));
 }
 
 void TChatClient::IRCOwnerJoin(const char* channel) {
@@ -40,15 +44,18 @@ void TChatClient::IRCOwnerJoin(const char* channel) {
   Send(Irc::Mode(channel));
   Write(RenderOwnerJoin(channel));
   feed_.Joined(channel, IRC.Nick().c_str());
+  FetchHistory(channel);
 }
 
+// A netjoin's or netsplit's members are told of in one line when it ends.
 void TChatClient::IRCOtherJoin(const char* channel, const char* nick) {
-  Write(RenderOtherJoin(channel, nick));
+  if (!InBatch("netjoin")) Write(RenderOtherJoin(channel, nick));
   view_->MemberJoined(channel, nick);
   feed_.Joined(channel, nick);
 }
 
 void TChatClient::IRCOwnerPart(const char* channel, const char* message) {
+  history_.Forget(channel);
   view_->CloseChannel(channel);
   feed_.Left(channel, IRC.Nick().c_str(), message, "part");
 }
@@ -63,7 +70,7 @@ void TChatClient::IRCOtherPart(const char* channel, const char* nick, const char
 // The line goes to every window whose list still holds the member; then the
 // lists let the member go.
 void TChatClient::IRCOtherQuit(const char* nick, const char* message) {
-  Write(RenderOtherQuit(nick));
+  if (!InBatch("netsplit")) Write(RenderOtherQuit(nick));
   view_->MemberQuit(nick);
   feed_.Left("", nick, message, "quit");
 }
@@ -74,6 +81,7 @@ void TChatClient::IRCKick(const char* channel, const char* kicker, const char* v
   if (IsOwnKick(victim, IRC.Nick().c_str())) {
     // Closed first, so the line does not vanish with the window when that
     // window was the one in front.
+    history_.Forget(channel);
     view_->CloseChannel(channel);
     return Write(line);
   }

@@ -86,9 +86,7 @@ std::optional<TLineAction> Me(TArgs args, const TInputContext& context) {
   if (!named || front.name.empty()) return std::nullopt;
   if (args.Empty()) return Missing();
   const std::string text(Irc::ActionText(front.name, args.Rest()));
-  return Send(Irc::Action(front.name, text),
-              TOutLine{TOutTarget::Channel, front.name, kKindAction,
-                       ComposeLine("* %s %s", {context.ownNick.c_str(), text.c_str()})});
+  return Send(Irc::Action(front.name, text), RenderAction(front.name, text, context.ownNick, true));
 }
 
 // The private window comes to the front rather than a line going out.
@@ -103,14 +101,9 @@ std::optional<TLineAction> Query(TArgs args, const TInputContext&) {
   return action;
 }
 
-// Shown where the user will look for it: in the partner's window when one is
-// open, else in the front window with the partner named.
 TOutLine MessageEcho(const std::string& target, const std::string& text, const TInputContext& context) {
-  const bool channel = IsChannel(target);
-  const auto& isOpen = channel ? context.isChannelOpen : context.isQueryOpen;
-  if (isOpen && isOpen(target))
-    return RenderOwnMessage(channel ? TOutTarget::Channel : TOutTarget::Query, target, context.ownNick, text);
-  return TOutLine{TOutTarget::Active, "", kKindOwnMessage, ComposeLine("-> *%s* %s", {target.c_str(), text.c_str()})};
+  const auto& isOpen = IsChannel(target) ? context.isChannelOpen : context.isQueryOpen;
+  return RenderOwnLine(target, text, context.ownNick, isOpen && isOpen(target));
 }
 
 std::optional<TLineAction> Msg(TArgs args, const TInputContext& context) {
@@ -124,9 +117,7 @@ std::optional<TLineAction> Notice(TArgs args, const TInputContext&) {
   const std::string target(args.Word());
   if (args.Empty()) return Missing();
   const std::string text(Irc::PrivmsgText(target, args.Rest()));
-  return Send(Irc::Notice(target, text),
-              TOutLine{TOutTarget::Active, "", kKindOwnMessage,
-                       ComposeLine("-> -%s- %s", {target.c_str(), text.c_str()})});
+  return Send(Irc::Notice(target, text), RenderOwnNotice(target, text));
 }
 
 std::optional<TLineAction> Ctcp(TArgs args, const TInputContext&) {
@@ -135,8 +126,7 @@ std::optional<TLineAction> Ctcp(TArgs args, const TInputContext&) {
   if (body.empty()) return Missing();
   std::transform(body.begin(), body.end(), body.begin(), [](unsigned char c) { return std::toupper(c); });
   if (!args.Empty()) body += " " + std::string(args.Rest());
-  return Send(Irc::Ctcp(target, body),
-              TOutLine{TOutTarget::Active, "", kKindCtcp, ComposeLine("-> [%s] %s", {target.c_str(), body.c_str()})});
+  return Send(Irc::Ctcp(target, body), RenderOwnCtcp(target, body));
 }
 
 std::optional<TLineAction> Join(TArgs args, const TInputContext&) {
@@ -198,6 +188,16 @@ std::optional<TLineAction> Mode(TArgs args, const TInputContext& context) {
   return Send(Irc::Mode(target, args.Rest()));
 }
 
+// The list is the client's: it knows the server's limit.
+std::optional<TLineAction> Monitor(TArgs args, const TInputContext&) {
+  const std::string_view change = args.Word();
+  if (change.size() == 1 || (!change.empty() && change[0] != '+' && change[0] != '-')) return Missing();
+  TLineAction action;
+  action.kind = TLineAction::Kind::Friends;
+  action.text = std::string(change);
+  return action;
+}
+
 std::optional<TLineAction> Whois(TArgs args, const TInputContext& context) {
   const bool query = context.front.kind == TFrontKind::Query;
   const std::string nick = args.Empty() && query ? context.front.name : std::string(args.Rest());
@@ -243,6 +243,7 @@ const TCommand kCommands[] = {
     {"INVITE", "/invite 대화명 [채널]", "채널로 초대합니다.", Invite},
     {"MODE", "/mode [대상] [모드]", "채널이나 사용자의 모드를 보거나 바꿉니다.", Mode},
     {"WHOIS", "/whois 대화명", "사용자 정보를 봅니다.", Whois},
+    {"MONITOR", "/monitor [+대화명,... | -대화명,...]", "친구가 접속하고 나가는 것을 알려 줍니다. 인자 없이 쓰면 친구 목록을 봅니다.", Monitor},
     {"NAMES", "/names [채널]", "채널에 있는 사용자를 봅니다.", Names},
     {"LIST", "/list [조건]", "채널 목록을 엽니다.", List},
     {"SERVER", "/server [주소[:포트]]", "서버에 다시 접속합니다.", Server},

@@ -36,13 +36,14 @@ struct TInputContext {
 };
 
 struct TLineAction {
-  enum class Kind { None, Server, Chat, Activate, Connect, OpenQuery, Show };
+  enum class Kind { None, Server, Chat, Activate, Connect, OpenQuery, Show, Friends };
   Kind kind = Kind::None;
   // Server: the IRC line, CR LF included, at most 512 bytes. Chat: the chat
   // text with CR LF. Activate: the channel whose window comes to the front.
   // Connect: the server to connect to ("host[:port]", empty: the last one).
   // OpenQuery: the nick whose private window comes to the front, and `said`
-  // the text to send in it (none when empty).
+  // the text to send in it (none when empty). Friends: "+a,b" adds to the
+  // friends list, "-a" takes off, empty shows it.
   std::string text;
   int chatId = -1;
   std::string said;

@@ -1,5 +1,6 @@
 #include "U_render.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstring>
@@ -13,12 +14,13 @@
 #include "winsock_errors.h"
 
 // A mention gets a colour of its own, so it stands out.
-constexpr uint32_t kKindColors[18] = {
-    0x000000, 0x800080, 0xFF0000, 0x000000, 0x800000, 0x000000, 0x302D3B, 0x437319, 0xF11574,
-    0x3D1AC1, 0x800000, 0x008000, 0x6A43FB, 0x000080, 0xE18706, 0x0A6F43, 0x008000, 0xC80064,
+// History is muted: it is there to be read back, not to call for attention.
+constexpr uint32_t kKindColors[19] = {
+    0x000000, 0x800080, 0xFF0000, 0x000000, 0x800000, 0x000000, 0x302D3B, 0x437319, 0xF11574, 0x3D1AC1,
+    0x800000, 0x008000, 0x6A43FB, 0x000080, 0xE18706, 0x0A6F43, 0x008000, 0xC80064, 0x7A7F8A,
 };
 
-uint32_t KindColor(int kind) { return kind >= 0 && kind <= kKindMention ? kKindColors[kind] : 0x000000; }
+uint32_t KindColor(int kind) { return kind >= 0 && kind <= kKindHistory ? kKindColors[kind] : 0x000000; }
 
 namespace {
 
@@ -171,6 +173,110 @@ TOutLine RenderOwnMessage(TOutTarget where, const std::string& name, const std::
   return line;
 }
 
+namespace {
+
+TOutTarget OwnWhere(const std::string& target, bool windowOpen) {
+  if (!windowOpen) return TOutTarget::Active;
+  return IsChannelName(target.c_str()) ? TOutTarget::Channel : TOutTarget::Query;
+}
+
+std::string OwnName(const std::string& target, bool windowOpen) { return windowOpen ? target : std::string(); }
+
+std::string ActionText(const char* nick, const char* text) { return ComposeLine("* %s %s", {nick, text}); }
+
+}  // namespace
+
+TOutLine RenderOwnLine(const std::string& target, const std::string& text, const std::string& ownNick,
+                       bool windowOpen) {
+  if (windowOpen) return RenderOwnMessage(OwnWhere(target, true), target, ownNick, text);
+  return Line(TOutTarget::Active, "", kKindOwnMessage, ComposeLine("-> *%s* %s", {target.c_str(), text.c_str()}));
+}
+
+TOutLine RenderAction(const std::string& target, const std::string& text, const std::string& nick, bool windowOpen) {
+  return Line(OwnWhere(target, windowOpen), OwnName(target, windowOpen), kKindAction,
+              ActionText(nick.c_str(), text.c_str()));
+}
+
+TOutLine RenderOwnNotice(const std::string& target, const std::string& text) {
+  return Line(TOutTarget::Active, "", kKindOwnMessage, ComposeLine("-> -%s- %s", {target.c_str(), text.c_str()}));
+}
+
+TOutLine RenderOwnCtcp(const std::string& target, const std::string& body) {
+  return Line(TOutTarget::Active, "", kKindCtcp, ComposeLine("-> [%s] %s", {target.c_str(), body.c_str()}));
+}
+
+TOutLine RenderRefused(const std::string& target, const std::string& text, const char* reason, bool windowOpen) {
+  return Line(OwnWhere(target, windowOpen), OwnName(target, windowOpen), kKindState,
+              ComposeLine("◆ 서버가 받지 않아 보내지 못했습니다 (%s): %s", {reason, text.c_str()}));
+}
+
+TOutLine AsHistory(TOutLine line, int64_t time) {
+  line.kind = kKindHistory;
+  line.time = time;
+  return line;
+}
+
+namespace {
+
+// Each channel once, in the order the batch first names it, with its nicks.
+std::vector<std::pair<std::string, std::vector<std::string>>> ByChannel(const ZoBatch& batch) {
+  std::vector<std::pair<std::string, std::vector<std::string>>> channels;
+  for (const ZoBatchEntry& entry : batch.entries) {
+    auto found = std::find_if(channels.begin(), channels.end(),
+                              [&](const auto& channel) { return ZoSameName(channel.first.c_str(), entry.channel.c_str()); });
+    if (found == channels.end()) found = channels.insert(channels.end(), {entry.channel, {}});
+    found->second.push_back(entry.nick);
+  }
+  return channels;
+}
+
+// The nicks as far as one line holds them; the line's own bound cuts the rest.
+std::string NickList(const std::vector<std::string>& nicks) {
+  std::string list;
+  for (const std::string& nick : nicks) {
+    if (list.size() > kLineMax) break;
+    if (!list.empty()) list += ", ";
+    list += nick;
+  }
+  return list;
+}
+
+}  // namespace
+
+std::vector<TOutLine> RenderBatch(const ZoBatch& batch) {
+  const bool split = batch.type == "netsplit";
+  if (!split && batch.type != "netjoin") return {};
+  const std::string servers =
+      batch.params.size() >= 2 ? ComposeLine(" (%s ↔ %s)", {batch.params[0].c_str(), batch.params[1].c_str()}) : "";
+  std::vector<TOutLine> lines;
+  for (const auto& [channel, nicks] : ByChannel(batch)) {
+    const std::string count = std::to_string(nicks.size());
+    const std::string list = NickList(nicks);
+    lines.push_back(Line(TOutTarget::Channel, channel, split ? kKindQuit : kKindJoin,
+                         ComposeLine(split ? "◆ 넷스플릿: %s명 나감%s: %s" : "◆ 넷조인: %s명 돌아옴%s: %s",
+                                     {count.c_str(), servers.c_str(), list.c_str()})));
+  }
+  return lines;
+}
+
+TOutLine RenderFriend(int numeric, const std::string& nick, bool inQuery) {
+  return Line(inQuery ? TOutTarget::Query : TOutTarget::Status, inQuery ? nick : std::string(), kKindNotice,
+              ComposeLine(numeric == 730 ? "◆ 친구 %s님 접속" : "◆ 친구 %s님 나감", {nick.c_str()}));
+}
+
+TOutLine RenderFriendsRefused(int limit, const std::vector<std::string>& nicks) {
+  if (limit == 0)
+    return Line(TOutTarget::Status, "", kKindState, ComposeLine("◆ 이 서버는 친구 알림(MONITOR)을 지원하지 않습니다.", {}));
+  return Line(TOutTarget::Status, "", kKindState,
+              ComposeLine("◆ 서버가 지켜보는 친구는 %s명까지라 알림을 받지 못합니다: %s",
+                          {std::to_string(limit).c_str(), NickList(nicks).c_str()}));
+}
+
+TOutLine RenderFriendList(const std::vector<std::string>& nicks) {
+  if (nicks.empty()) return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 친구 목록이 비어 있습니다.", {}));
+  return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 친구: %s", {NickList(nicks).c_str()}));
+}
+
 TOutLine RenderChatMessage(int chat, const std::string& nick, const char* text) {
   // Peers end their lines with CR LF and only the LF is cut off.
   std::string said = text ? text : "";
@@ -224,7 +330,7 @@ std::optional<TOutLine> RenderCtcp(const stCTCP& ctcp) {
   if (ZoSameName(ctcp.ctcp, "ACTION")) {
     const bool channel = ctcp.channel[0] != 0;
     return Line(channel ? TOutTarget::Channel : TOutTarget::Query, std::string(View(channel ? ctcp.channel : ctcp.nick)),
-                kKindAction, ComposeLine("* %s %s", {ctcp.nick, ctcp.params}));
+                kKindAction, ActionText(ctcp.nick, ctcp.params));
   }
   const std::string text = ctcp.params[0] ? ComposeLine("[%s %s]: %s", {ctcp.nick, ctcp.ctcp, ctcp.params})
                                           : ComposeLine("[%s %s]", {ctcp.nick, ctcp.ctcp});

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "C_analctcp.h"
+#include "C_batches.h"
 #include "U_analysis.h"
 #include "U_questions.h"
 
@@ -31,6 +32,7 @@ enum TLineKind : int {
   kKindWhois = 15,
   kKindState = 16,
   kKindMention = 17,  // a message that names the user
+  kKindHistory = 18,  // a line the server replays from before the user came
 };
 // The colour a pane gives a line of that kind (black for no kind).
 uint32_t KindColor(int kind);
@@ -53,6 +55,7 @@ struct TOutLine {
   int kind = 0;
   std::string text;  // at most kLineMax bytes, never a split character
   int chat = -1;
+  int64_t time = 0;  // when it was said, UTC ms, where the server told; 0: now
 };
 
 // Room for the text of one line in the 512-byte buffers.
@@ -71,6 +74,29 @@ std::optional<TOutLine> RenderPrivmsg(const char* nick, const char* target, cons
 // The user's own message as the window it went to shows it.
 TOutLine RenderOwnMessage(TOutTarget where, const std::string& name, const std::string& ownNick,
                           const std::string& text, int chat = -1);
+// The user's own lines as they show where they went: in the channel's or
+// partner's window when it is open (`windowOpen`), else in the front window
+// with the partner named.
+TOutLine RenderOwnLine(const std::string& target, const std::string& text, const std::string& ownNick,
+                       bool windowOpen);
+// An action (/me) of `nick`'s, in the window it went to when that is open.
+TOutLine RenderAction(const std::string& target, const std::string& text, const std::string& nick, bool windowOpen);
+TOutLine RenderOwnNotice(const std::string& target, const std::string& text);
+TOutLine RenderOwnCtcp(const std::string& target, const std::string& body);
+// A line of the user's that the server refused, with its reason, where the
+// line would have shown.
+TOutLine RenderRefused(const std::string& target, const std::string& text, const char* reason, bool windowOpen);
+// A line replayed from the server's history: muted, at its own time.
+TOutLine AsHistory(TOutLine line, int64_t time);
+// One line per channel for what a netsplit or netjoin batch grouped; none
+// for other batches.
+std::vector<TOutLine> RenderBatch(const ZoBatch& batch);
+// A friend came (730) or went (731): the status window's line, or the line
+// for the friend's private window.
+TOutLine RenderFriend(int numeric, const std::string& nick, bool inQuery);
+// Friends the server will not watch: `limit` 0, it watches none.
+TOutLine RenderFriendsRefused(int limit, const std::vector<std::string>& nicks);
+TOutLine RenderFriendList(const std::vector<std::string>& nicks);
 // A line the peer of a direct chat sent.
 TOutLine RenderChatMessage(int chat, const std::string& nick, const char* text);
 // Whether `text` names `nick` as a word of its own, letter case aside.

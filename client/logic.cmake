@@ -17,6 +17,10 @@ add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_chatclient.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_chatclient_events.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_chatclient_asks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_chatclient_v3.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_channelhistory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_echoes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_friends.cpp
 )
 target_include_directories(velko_client_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(velko_client_logic PUBLIC velko_settings velko_engine Qt6::Core)

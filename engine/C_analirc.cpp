@@ -44,9 +44,13 @@ bool IsWhoisNumeric(int numeric) {
   }
 }
 
+bool IsMessage(const char* command) { return strcasecmp(command, "PRIVMSG") == 0 || strcasecmp(command, "NOTICE") == 0; }
+
 }  // namespace
 
 void CZoAnalIRC::Handle(stIRC* record) {
+  // Replayed history tells of the past: its joins, quits and modes are no news of members.
+  if (record->history && !IsMessage(record->command)) return ZoRaise(events_.OnIRC, record);
   if (isalpha(static_cast<unsigned char>(record->command[0]))) {
     isCommand_ = true;
     NoteAccountTag(*record);

@@ -35,6 +35,17 @@ size_t CountWords(const char* text) {
   return count;
 }
 
+std::string CommasAsBlanks(std::string list) {
+  std::replace(list.begin(), list.end(), ',', ' ');
+  return list;
+}
+
+// A count a server announces; 0, none or nonsense: no limit.
+int LimitOf(const char* text) {
+  const long value = strtol(text, nullptr, 10);
+  return value > 0 ? static_cast<int>(std::min(value, 100000L)) : -1;
+}
+
 bool IsSaslFailure(int numeric) { return numeric >= 902 && numeric <= 907; }
 
 bool AnnouncesUtf8(const char* token) {
@@ -102,6 +113,8 @@ void CZoServerCaps::Start(bool external) {
   saslGranted_ = false;
   enabled_.clear();
   monitorLimit_ = 0;
+  historyLimit_ = 0;
+  historyByMsgid_ = true;
   utf8_ = false;
   SendText(Irc::Cap("LS 302"));
 }
@@ -244,7 +257,16 @@ void CZoServerCaps::Supports(const stIRC& r) {
     if (AnnouncesUtf8(token)) utf8_ = true;
     if (strcasecmp(token, "MONITOR") == 0) monitorLimit_ = -1;
     if (strncasecmp(token, "MONITOR=", 8) == 0) monitorLimit_ = token[8] ? std::max(0, atoi(token + 8)) : -1;
+    if (strcasecmp(token, "CHATHISTORY") == 0) historyLimit_ = -1;
+    // A limit of 0 means none: the server takes any.
+    if (strncasecmp(token, "CHATHISTORY=", 12) == 0) historyLimit_ = LimitOf(token + 12);
+    if (strncasecmp(token, "MSGREFTYPES=", 12) == 0) historyByMsgid_ = ZoHasWord(CommasAsBlanks(token + 12).c_str(), "msgid");
   }
+}
+
+int CZoServerCaps::HistoryLimit() const {
+  if (historyLimit_ == 0 && Enabled("draft/chathistory")) return -1;
+  return historyLimit_;
 }
 
 void CZoServerCaps::End() {

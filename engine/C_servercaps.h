@@ -43,6 +43,11 @@ class CZoServerCaps {
   const std::vector<std::string>& EnabledCaps() const { return enabled_; }
   // How many nicks MONITOR may watch: 0 when the server has no MONITOR, -1 without a limit.
   int MonitorLimit() const { return monitorLimit_; }
+  // How many past lines one CHATHISTORY request may ask for: 0 when the
+  // server keeps no history for clients, -1 without a limit.
+  int HistoryLimit() const;
+  // The server takes a line's msgid as a history reference (else only times).
+  bool HistoryByMsgid() const { return historyByMsgid_; }
 
   // The server's sts policy value ("port=6697", "duration=86400,port=6697"),
   // each time it is offered.
@@ -73,6 +78,8 @@ class CZoServerCaps {
   bool saslGranted_ = false;
   std::vector<std::string> enabled_;
   int monitorLimit_ = 0;
+  int historyLimit_ = 0;  // from 005; the capability alone means no limit
+  bool historyByMsgid_ = true;
   bool echoWanted_ = false;
   std::string account_;
   std::string password_;

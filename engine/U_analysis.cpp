@@ -11,13 +11,15 @@
 #include "C_analirc.h"
 #include "C_servercaps.h"
 #include "U_commondata.h"
+#include "U_data.h"
 
 CZoAnalysis::CZoAnalysis(CZoEvents& events, CZoData* data, ZoSendLine sendLine)
     : irc_(std::make_unique<CZoAnalIRC>(events, data, sendLine)),
       ctcp_(std::make_unique<CZoAnalCTCP>(events)),
       dcc_(std::make_unique<CZoAnalDCC>(events, sendLine)),
       caps_(std::make_unique<CZoServerCaps>(sendLine)),
-      batches_(std::make_unique<CZoBatches>(data)) {}
+      batches_(std::make_unique<CZoBatches>(data)),
+      data_(data) {}
 
 CZoAnalysis::~CZoAnalysis() = default;
 
@@ -139,7 +141,8 @@ void CZoAnalysis::Route() {
   if (record_.rest[0] == 0 || record_.rest[1] != 1) {
     irc_->Handle(&record_);
   } else if (strncasecmp(record_.rest + 2, "DCC", 3) == 0) {
-    dcc_->Route(record_);
+    // The owner's own offer repeated (echo-message) or replayed offers nothing.
+    if (!record_.history && !data_->IsOwner(record_.nick)) dcc_->Route(record_);
   } else {
     ctcp_->Handle(record_);
   }

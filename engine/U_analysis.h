@@ -84,5 +84,6 @@ class CZoAnalysis {
   std::unique_ptr<CZoAnalDCC> dcc_;
   std::unique_ptr<CZoServerCaps> caps_;
   std::unique_ptr<CZoBatches> batches_;
+  const CZoData* data_;
   stIRC record_{};
 };

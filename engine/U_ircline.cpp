@@ -97,6 +97,9 @@ std::string ChatHistoryLatest(std::string_view target, std::string_view after, i
   return Line(Concat({"CHATHISTORY LATEST ", target, " ", after.empty() ? "*" : after, " "}),
               std::to_string(limit));
 }
+std::string ChatHistoryAfter(std::string_view target, std::string_view after, int limit) {
+  return Line(Concat({"CHATHISTORY AFTER ", target, " ", after, " "}), std::to_string(limit));
+}
 std::string Quit(std::string_view message) { return WithOptionalText("QUIT", message); }
 std::string Away(std::string_view message) { return WithOptionalText("AWAY", message); }
 std::string Join(std::string_view channel, std::string_view key) {

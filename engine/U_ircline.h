@@ -35,6 +35,8 @@ std::string Monitor(char sign, const std::vector<std::string>& nicks, size_t fir
 // The last `limit` lines of `target`, or those after `after` ("msgid=..." or
 // "timestamp=..."): "CHATHISTORY LATEST target after limit".
 std::string ChatHistoryLatest(std::string_view target, std::string_view after, int limit);
+// Up to `limit` lines of `target` said after `after`: "CHATHISTORY AFTER target after limit".
+std::string ChatHistoryAfter(std::string_view target, std::string_view after, int limit);
 // Without a message, the bare command.
 std::string Quit(std::string_view message);
 // Marked away with the message; without one, back again.

@@ -138,6 +138,8 @@ void TZoEngine::Reopen() {
 bool TZoEngine::CapEnabled(const char* name) const { return analysis_->Caps().Enabled(name); }
 
 int TZoEngine::MonitorLimit() const { return analysis_->Caps().MonitorLimit(); }
+int TZoEngine::HistoryLimit() const { return analysis_->Caps().HistoryLimit(); }
+bool TZoEngine::HistoryByMsgid() const { return analysis_->Caps().HistoryByMsgid(); }
 
 void TZoEngine::SetLogin(const std::string& account, const std::string& password) {
   analysis_->Caps().SetLogin(account, password);

@@ -57,6 +57,11 @@ class TZoEngine : public QObject, public CZoEvents {
   bool CapEnabled(const char* name) const;
   // How many nicks MONITOR may watch: 0 without MONITOR, -1 without a limit.
   int MonitorLimit() const;
+  // How many past lines a CHATHISTORY request may ask for: 0 when the server
+  // keeps none for clients, -1 without a limit.
+  int HistoryLimit() const;
+  // Whether a history request may name a line by its msgid (else by time).
+  bool HistoryByMsgid() const;
   // The line being analysed, with its tags, time and batch: valid during
   // the events it raises.
   const stIRC& CurrentLine() const { return analysis_->Record(); }

@@ -168,3 +168,35 @@ TEST(ConversationPane, BusyChannelShowsCodesColoursAndKorean) {
   EXPECT_EQ(channel->Topic, "주제 topic");  // kept as the server sent it, codes removed
   EXPECT_EQ(channel->Users(), (std::vector<std::string>{"@me", Cp949Literal("철수")}));
 }
+
+// Replayed history sits muted on its band before the live line and marks no
+// window behind as unread, mention or not; a netsplit is one line. Saved as
+// a grab to look at.
+TEST(ConversationPane, HistoryBandAndNetsplitLine) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  TZoEngine& engine = form.Client().Engine();
+  form.show();
+  for (const char* line : {":me!u@h JOIN :#v3", ":srv 353 me = #v3 :@me amy bob carl dora", ":srv 366 me #v3 :End",
+                           ":me!u@h JOIN :#front", ":srv BATCH +h chathistory #v3",
+                           "@batch=h;time=2026-12-07T00:15:00.000Z :amy!a@h PRIVMSG #v3 :좋은 아침",
+                           "@batch=h;time=2026-12-07T00:16:00.000Z :bob!b@h PRIVMSG #v3 :me: 어제 얘기 기억나?",
+                           "@batch=h;time=2026-12-07T00:17:00.000Z :me!u@h PRIVMSG #v3 :응, 기억나", ":srv BATCH -h"})
+    engine.SimulateLine(line);
+  TmChannel* channel = form.Subforms().FindChannel("#v3");
+  ASSERT_NE(channel, nullptr);
+  EXPECT_TRUE(Shows(channel, "<bob> me: 어제 얘기 기억나?", kKindHistory));
+  EXPECT_TRUE(Shows(channel, "<me> 응, 기억나", kKindHistory));
+  EXPECT_EQ(channel->Unread, urNone);
+
+  for (const char* line : {":carl!c@h PRIVMSG #v3 :지금 막 왔어", ":srv BATCH +s netsplit hub.example.net leaf.example.net",
+                           "@batch=s :amy!a@h QUIT :hub.example.net leaf.example.net",
+                           "@batch=s :bob!b@h QUIT :hub.example.net leaf.example.net", ":srv BATCH -s"})
+    engine.SimulateLine(line);
+  EXPECT_TRUE(Shows(channel, "<carl> 지금 막 왔어", kKindMessage));
+  EXPECT_TRUE(Shows(channel, "◆ 넷스플릿: 2명 나감 (hub.example.net ↔ leaf.example.net): amy, bob", kKindQuit));
+  EXPECT_EQ(channel->Unread, urLines);
+  EXPECT_EQ(channel->Users(), (std::vector<std::string>{"@me", "carl", "dora"}));
+  form.Subforms().Tile();
+  Grab(form, "history_band");
+}

@@ -28,7 +28,7 @@ std::string Describe(const TOutLine& line) {
 
 // "kind|text" and, with an echo or lines shown, "|where name kind text" (UTF-8).
 std::string Describe(const TLineAction& action) {
-  static const char* const kKinds[] = {"None", "Server", "Chat", "Activate", "Connect", "OpenQuery", "Show"};
+  static const char* const kKinds[] = {"None", "Server", "Chat", "Activate", "Connect", "OpenQuery", "Show", "Friends"};
   std::string shown = std::string(kKinds[static_cast<int>(action.kind)]) + "|" + action.text;
   if (!action.said.empty()) shown += "|said " + action.said;
   if (action.echo) shown += Describe(*action.echo);
@@ -53,8 +53,8 @@ TEST(Input, LinesBecomeActions) {
       {chat, "hi", "Chat|hi\r\n|Chat  6 <me> hi"},
       {none, "hi", "None|"},
       {channel, "/me waves", "Server|PRIVMSG #c :\1ACTION waves\1\r\n|Channel #c 1 * me waves"},
-      // The echo goes nowhere unless a channel of that name is open.
-      {query, "/AcTiOn waves hi", "Server|PRIVMSG bob :\1ACTION waves hi\1\r\n|Channel bob 1 * me waves hi"},
+      // In a private window the action shows there as well.
+      {query, "/AcTiOn waves hi", "Server|PRIVMSG bob :\1ACTION waves hi\1\r\n|Query bob 1 * me waves hi"},
       {channel, "/MEwaves", "Server|MEwaves\r\n"},
       {none, "/j chat", "Server|JOIN #chat\r\n"},
       {none, "/join #OPEN", "Activate|#OPEN"},
@@ -91,6 +91,9 @@ TEST(Input, LinesBecomeActions) {
       {query, "/whois", "Server|WHOIS bob\r\n"},
       {channel, "/mode +m", "Server|MODE #c +m\r\n"},
       {channel, "/ctcp bob version", "Server|PRIVMSG bob :\1VERSION\1\r\n|Active  2 -> [bob] VERSION"},
+      {none, "/monitor +amy,bob", "Friends|+amy,bob"},
+      {none, "/MONITOR", "Friends|"},
+      {none, "/monitor amy", "Show||Active  16 ◆ 사용법: /monitor [+대화명,... | -대화명,...]"},
       {none, "/list >10", "Server|LIST >10\r\n"},
       // Missing arguments: how it is used, and nothing sent.
       {none, "/kick bob", "Show||Active  16 ◆ 사용법: /kick [채널] 대화명 [사유]"},

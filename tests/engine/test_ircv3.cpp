@@ -153,6 +153,17 @@ TEST(Ircv3Caps, AsksForWhatItUsesAndFollowsTheSession) {
     caps.Handle(Parsed(std::string(":s 005 me ") + token + " :are supported"));
     EXPECT_EQ(caps.MonitorLimit(), limit) << token;
   }
+  // History: 0 or nonsense means no limit; a new connection knows none until told.
+  for (const auto& [token, limit] : {std::pair{"CHATHISTORY=100", 100}, {"CHATHISTORY=0", -1},
+                                     {"CHATHISTORY=99999999999999", 100000}, {"CHATHISTORY=-5", -1}}) {
+    caps.Start();
+    caps.Handle(Parsed(std::string(":s 005 me MSGREFTYPES=timestamp ") + token + " :are supported"));
+    EXPECT_EQ(caps.HistoryLimit(), limit) << token;
+    EXPECT_FALSE(caps.HistoryByMsgid()) << token;
+  }
+  caps.Start();
+  EXPECT_EQ(caps.HistoryLimit(), 0);
+  EXPECT_TRUE(caps.HistoryByMsgid());
 }
 
 TEST(Ircv3Caps, RequestAndMonitorLinesKeepWithinTheLimit) {
@@ -174,6 +185,7 @@ TEST(Ircv3Caps, RequestAndMonitorLinesKeepWithinTheLimit) {
   EXPECT_EQ(Irc::Monitor('+', {"amy", "bob"}, 0, &taken), "MONITOR + amy,bob\r\n");
   EXPECT_EQ(Irc::Monitor('-', {"amy", "bob"}, 1, &taken), "MONITOR - bob\r\n");
   EXPECT_EQ(Irc::ChatHistoryLatest("#c", "", 50), "CHATHISTORY LATEST #c * 50\r\n");
+  EXPECT_EQ(Irc::ChatHistoryAfter("#c", "msgid=x", 5), "CHATHISTORY AFTER #c msgid=x 5\r\n");
   EXPECT_EQ(ZoMonitorNicks(Parsed(":s 730 me :amy!a@h,bob!b@h,,carl")), (Strings{"amy", "bob", "carl"}));
   EXPECT_EQ(ZoMonitorNicks(Parsed(":s 731 me :amy")), Strings{"amy"});
 }
@@ -239,13 +251,21 @@ TEST(Ircv3Batches, SplitsJoinsAndHistory) {
           "@batch=s1 :bob!b@h QUIT :hub leaf", "@batch=nope :ghost!g@h QUIT :x", ":srv BATCH -s1",
           ":srv BATCH +j1 netjoin hub.example leaf.example", "@batch=j1 :amy!a@h JOIN #c", "@batch=j1 :amy!a@h JOIN #d",
           ":srv BATCH -j1", ":srv BATCH +h1 chathistory #c", "@batch=h1 :srv BATCH +in1 vendor.example/inner",
-          "@batch=in1;time=2026-01-01T00:00:00Z :bob!b@h PRIVMSG #c :old", ":srv BATCH -h1",
+          "@batch=in1;time=2026-01-01T00:00:00Z :bob!b@h PRIVMSG #c :old", "@batch=h1 :phantom!p@h JOIN #c",
+          "@batch=h1 :bob!b@h QUIT :long ago", ":srv BATCH -h1",
           "@batch=in1 :bob!b@h PRIVMSG #c :inner outlives", ":srv BATCH -in1", "@batch=in1 :bob!b@h PRIVMSG #c :live"});
   EXPECT_EQ(history, (Strings{"netsplit hub.example leaf.example amy@#c amy@#d bob@#c",
                               "netjoin hub.example leaf.example amy@#c amy@#d", "old (history) in in1",
                               "chathistory #c", "inner outlives (history) in in1", "vendor.example/inner", "live"}));
   EXPECT_EQ(s.r.engine.FindUser("bob"), nullptr);
   EXPECT_EQ(s.r.engine.FindChan("#d")->Members().size(), 2u);
+  // Replayed joins and quits are no news of members.
+  EXPECT_EQ(s.r.engine.FindUser("phantom"), nullptr);
+  for (const std::string& event : s.r.Events({"OnOtherJoin", "OnOtherQuit"}))
+    EXPECT_TRUE(event.find("phantom") == std::string::npos && event.find("long ago") == std::string::npos) << event;
+  // The owner's own offer, repeated by an echoing server, offers nothing.
+  s.Feed({":me!u@h PRIVMSG amy :\x01" "DCC SEND f.bin 2130706433 5000 10\x01", ":amy!a@h PRIVMSG me :marker"});
+  EXPECT_TRUE(s.r.Events({"OnSendRequest", "OnDCC"}).empty());
 
   // What a server can make the engine hold is bounded.
   CZoData data;
@@ -323,8 +343,8 @@ TEST(Sts, APlainConnectionMovesToTlsAndNeverBack) {
 }
 
 // The set against a real server: what is asked for, what comes back tagged,
-// and what members' data learns from it.
-TEST(Ircv3Inspircd, TagsEchoAwayNamesInvitesMonitorAndHistory) {
+// and what members' data learns from it (MONITOR: the chat client's tests).
+TEST(Ircv3Inspircd, TagsEchoAwayNamesInvitesAndHistory) {
   InspircdServer server;
   server.EnableIrcv3();
   ASSERT_TRUE(server.Start());
@@ -358,9 +378,6 @@ TEST(Ircv3Inspircd, TagsEchoAwayNamesInvitesMonitorAndHistory) {
   EXPECT_LE(time, NowMs() + 1000);
 
   bob.engine.Send("AWAY :lunch\r\nSETNAME :Bob Renamed\r\n");
-  amy.engine.Send("MONITOR + bob,carl\r\n");
-  ASSERT_TRUE(amy.WaitForPart("OnIRC", "\t730\t"));
-  EXPECT_TRUE(amy.WaitForPart("OnIRC", "\t731\t"));
   EXPECT_TRUE(WaitUntil([&] { return amy.engine.FindUser("bob")->Away(); }));
   EXPECT_STREQ(amy.engine.FindUser("bob")->AwayMessage(), "lunch");
 

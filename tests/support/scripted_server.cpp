@@ -7,6 +7,7 @@ ScriptedServer::ScriptedServer() {
   QObject::connect(&server_, &QTcpServer::newConnection, [this] {
     client_ = server_.nextPendingConnection();
     received_.clear();
+    ++clients_;
     QObject::connect(client_, &QTcpSocket::readyRead, [this] { received_ += client_->readAll(); });
   });
 }

@@ -21,6 +21,8 @@ class ScriptedServer {
   void CloseClient();
   const QByteArray& Received() const { return received_; }
   bool HasClient() const { return client_ != nullptr; }
+  // How many clients have connected so far.
+  int Clients() const { return clients_; }
   // The current client has gone (closed by either side).
   bool ClientClosed() const { return !client_ || client_->state() == QAbstractSocket::UnconnectedState; }
 
@@ -28,4 +30,5 @@ class ScriptedServer {
   QTcpServer server_;
   QPointer<QTcpSocket> client_;
   QByteArray received_;
+  int clients_ = 0;
 };

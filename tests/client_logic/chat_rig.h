@@ -1,0 +1,148 @@
+// A chat client without a window: a view that records what it is asked to
+// show and answers questions, and a rig that connects the client to a
+// scripted server.
+#pragma once
+
+#include <QStringList>
+#include <functional>
+#include <set>
+#include <vector>
+
+#include "U_chatclient.h"
+#include "U_codepage.h"
+#include "U_render.h"
+#include "scratch_registry.h"
+#include "scripted_server.h"
+
+class RecordingView : public IChatView {
+ public:
+  void Write(const TOutLine& line) override {
+    shown += DecodeDisplay(line.text.c_str()) + '\n';
+    lines.push_back(line);
+  }
+  TFront InputFront() const override { return front; }
+  bool IsOpen(TFrontKind kind, const std::string& name) const override {
+    return (kind == TFrontKind::Channel && channels.count(name)) || (kind == TFrontKind::Query && queries.count(name));
+  }
+  std::vector<std::string> OpenChannels() const override { return {channels.begin(), channels.end()}; }
+  void OpenChannel(const std::string& name) override { channels.insert(name); }
+  void CloseChannel(const std::string& name) override { channels.erase(name); }
+  void ActivateChannel(const std::string&) override {}
+  void ShowQuery(const std::string&) override {}
+  void OpenChat(int, const std::string&) override {}
+  std::string ChatPeer(int) const override { return {}; }
+  void ShowOwnNick(const std::string&) override {}
+  void MemberJoined(const std::string&, const std::string&) override {}
+  void MemberLeft(const std::string&, const std::string&) override {}
+  void MemberQuit(const std::string& nick) override { quits.push_back(nick); }
+  void NickChanged(const std::string&, const std::string&) override {}
+  void MemberChanged(const std::string&, const std::string&, const std::string&) override {}
+  void ModesChanged(const std::string&) override {}
+  void TopicChanged(const std::string&, const std::string&) override {}
+  void ReloadMembers(const std::string&) override {}
+  void ListReply(int numeric, const char*, int, const char*) override { listings += numeric == 321; }
+  void OpenMotd() override {}
+  void AddMotdLine(const char*) override {}
+  bool TopicAnswered(const std::string&, const std::string&) override { return false; }
+  void ModesAnswered(const std::string&) override {}
+  void OpenTransfer(const TTransferShown&) override {}
+  void TransferConnected(int, bool, const std::string&) override {}
+  void TransferProgress(int, bool, uint64_t) override {}
+  void TransferEnded(int, bool, bool) override {}
+  void CloseTransfer(int, bool) override {}
+  void Tell(const std::string& text) override { Asked(DecodeDisplay(text.c_str())); }
+  void AskNick() override { Asked("nick"); }
+  std::string AskKey(const std::string& channel) override {
+    Asked(QString::fromStdString(channel));
+    return key;
+  }
+  bool AskChat(const std::string& nick) override {
+    Asked(QString::fromStdString(nick));
+    return false;
+  }
+  FileHandle AskSaveFile(const TQuestion& offer, const std::function<bool()>&) override {
+    Asked(QString::fromStdString(offer.fileName));
+    return kNoFile;
+  }
+  void CancelQuestion() override {}
+
+  // Each question; `during` runs while the first one is open, as a dialog's loop would.
+  void Asked(const QString& what) {
+    asked << what;
+    ++open;
+    mostOpen = std::max(mostOpen, open);
+    if (asked.size() == 1 && during) during();
+    --open;
+  }
+
+  TFront front;
+  std::set<std::string> channels;
+  std::set<std::string> queries;
+  QString shown;
+  std::vector<TOutLine> lines;
+  std::vector<std::string> quits;
+  QStringList asked;
+  std::string key = "secret";
+  std::function<void()> during;
+  int open = 0;
+  int mostOpen = 0;
+  int listings = 0;
+};
+
+struct ClientRig {
+  ClientRig() {
+    client.SetView(&view);
+    client.ApplyNick("me");
+    client.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+    server.WaitForText("NICK me\r\n");
+  }
+  // The engine has handled everything the server wrote before.
+  bool Caught(const char* marker) {
+    server.Write(QByteArray("PING :") + marker + "\r\n");
+    return server.WaitForText(QByteArray("PONG :") + marker);
+  }
+
+  // The server offers `caps`, acknowledges what the client asks for of
+  // them, and welcomes it with `supported` (005 words).
+  bool Welcome(const QByteArray& caps, const QByteArray& supported = "CHANTYPES=#") {
+    server.Write(":srv CAP * LS :" + caps + "\r\n");
+    if (!server.WaitForText("CAP REQ :")) return false;
+    const QByteArray& sent = server.Received();
+    const qsizetype from = sent.lastIndexOf("CAP REQ :") + 9;
+    server.Write(":srv CAP me ACK :" + sent.mid(from, sent.indexOf("\r\n", from) - from) + "\r\n");
+    if (!server.WaitForText("CAP END")) return false;
+    server.Write(":srv 001 me :Welcome\r\n:srv 005 me " + supported + " :are supported\r\n");
+    return Caught("welcomed");
+  }
+
+  ScratchRegistry registry;
+  ScriptedServer server;
+  RecordingView view;
+  TChatClient client;
+};
+
+
+class RecordingListener : public IChatListener {
+ public:
+  void Connected() override { heard << "connected"; }
+  void Disconnected(const QString& reason) override { heard << "disconnected " + reason; }
+  void Message(const QString& window, const QString& nick, const QString& text, const QString& kind) override {
+    ++messages;
+    last = QStringList{window, nick, text, kind}.join(' ');
+  }
+  void Joined(const QString& channel, const QString& nick) override { heard << "join " + channel + ' ' + nick; }
+  void Left(const QString& channel, const QString& nick, const QString& reason, const QString& how) override {
+    heard << QStringList{how, channel, nick, reason}.join(' ');
+  }
+  void Renamed(const QString& oldNick, const QString& newNick) override { heard << "nick " + oldNick + ' ' + newNick; }
+  void Topic(const QString& channel, const QString& topic) override { heard << "topic " + channel + ' ' + topic; }
+  void Unread(const QString& window, int count, bool mention) override {
+    unread << QStringLiteral("%1 %2%3").arg(window).arg(count).arg(mention ? " mention" : "");
+  }
+  void Error(const QString& code, const QString&) override { heard << "error " + code; }
+
+  QStringList heard;
+  QStringList unread;
+  QString last;
+  int messages = 0;
+};

@@ -1,0 +1,181 @@
+// The chat client with what modern servers add: the user's own lines as the
+// server repeats them, replayed history, netsplits and friends. A scripted
+// server plays what no real one sends; InspIRCd plays echoes and MONITOR.
+#include <gtest/gtest.h>
+
+#include "U_channelhistory.h"
+#include "U_friends.h"
+#include "chat_rig.h"
+#include "engine_recorder.h"
+#include "inspircd_server.h"
+#include "wait_until.h"
+
+namespace {
+
+// "text" of each line written to the window, with "(history)" on replayed ones.
+QStringList LinesOf(const RecordingView& view, TOutTarget where, const std::string& name) {
+  QStringList shown;
+  for (const TOutLine& line : view.lines)
+    if (line.where == where && line.name == name)
+      shown << DecodeDisplay(line.text.c_str()) + (line.kind == kKindHistory ? " (history)" : "");
+  return shown;
+}
+
+}  // namespace
+
+// History asked for on joining comes muted, at its own time, before the live
+// line that overtook it, and tells the page nothing; after a reconnect only
+// what came after the last line seen is asked for and shown.
+TEST(ModernChatClient, HistoryComesMutedBeforeLiveLinesAndResumesAfterAReconnect) {
+  ClientRig rig;
+  RecordingListener listener;
+  rig.client.Feed().SetListener(&listener);
+  ASSERT_TRUE(rig.Welcome("batch server-time message-tags draft/chathistory", "CHATHISTORY=20 MSGREFTYPES=msgid"));
+  rig.server.Write(":me!u@h JOIN #c\r\n");
+  ASSERT_TRUE(rig.server.WaitForText("CHATHISTORY LATEST #c * 20\r\n"));
+  rig.server.Write(
+      "@time=2026-12-07T20:02:00.000Z;msgid=m3 :amy!a@h PRIVMSG #c :live one\r\n"
+      ":srv BATCH +h1 chathistory #c\r\n"
+      "@batch=h1;time=2026-12-07T20:00:00.000Z;msgid=m1 :bob!b@h PRIVMSG #c :me: old news\r\n"
+      "@batch=h1;time=2026-12-07T20:01:00.000Z;msgid=m2 :me!u@h PRIVMSG #c :\x01" "ACTION waved\x01\r\n"
+      ":srv BATCH -h1\r\n");
+  ASSERT_TRUE(rig.Caught("history"));
+  EXPECT_EQ(LinesOf(rig.view, TOutTarget::Channel, "#c").mid(1),
+            (QStringList{"<bob> me: old news (history)", "* me waved (history)", "<amy> live one"}));
+  const auto old = std::find_if(rig.view.lines.begin(), rig.view.lines.end(),
+                                [](const TOutLine& line) { return line.kind == kKindHistory; });
+  ASSERT_NE(old, rig.view.lines.end());
+  EXPECT_EQ(old->time, ZoServerTime("2026-12-07T20:00:00.000Z"));
+  EXPECT_EQ(listener.messages, 1);
+  EXPECT_EQ(listener.last, "#c amy live one channel");
+
+  rig.client.Settings().HistoryLines = 0;
+  rig.server.Write(":me!u@h JOIN #quiet\r\n");
+  ASSERT_TRUE(rig.Caught("quiet"));
+  EXPECT_FALSE(rig.server.Received().contains("CHATHISTORY LATEST #quiet"));
+  rig.client.Settings().HistoryLines = 50;
+
+  rig.view.lines.clear();
+  rig.server.CloseClient();
+  ASSERT_TRUE(WaitUntil([&] { return rig.server.Clients() == 2; }));
+  ASSERT_TRUE(rig.server.WaitForText("NICK me\r\n"));
+  ASSERT_TRUE(rig.Welcome("batch server-time message-tags", "CHATHISTORY=20"));
+  ASSERT_TRUE(rig.server.WaitForText("JOIN #c\r\n"));
+  rig.server.Write(":me!u@h JOIN #c\r\n");
+  ASSERT_TRUE(rig.server.WaitForText("CHATHISTORY AFTER #c msgid=m3 20\r\n"));
+  // A server that replays more than was asked: what the window has is left out.
+  rig.server.Write(
+      ":srv BATCH +h2 chathistory #c\r\n"
+      "@batch=h2;time=2026-12-07T20:01:00.000Z;msgid=m2 :bob!b@h PRIVMSG #c :older\r\n"
+      "@batch=h2;time=2026-12-07T20:02:00.000Z;msgid=m3 :amy!a@h PRIVMSG #c :live one\r\n"
+      "@batch=h2;time=2026-12-07T20:05:00.000Z;msgid=m4 :amy!a@h PRIVMSG #c :missed\r\n"
+      ":srv BATCH -h2\r\n");
+  ASSERT_TRUE(rig.Caught("resumed"));
+  EXPECT_EQ(LinesOf(rig.view, TOutTarget::Channel, "#c").mid(2), (QStringList{"<amy> missed (history)"}));
+  rig.client.Feed().SetListener(nullptr);
+}
+
+// A netsplit's quits and a netjoin's joins become one line per channel when
+// the batch ends; the member lists still lose each member.
+TEST(ModernChatClient, NetsplitsAndNetjoinsAreOneLinePerChannel) {
+  ClientRig rig;
+  TZoEngine& engine = rig.client.Engine();
+  for (const char* line : {":me!u@h JOIN #a", ":srv 353 me = #a :me amy bob", ":srv 366 me #a :End", ":me!u@h JOIN #b",
+                           ":srv 353 me = #b :me amy", ":srv 366 me #b :End", ":srv BATCH +s netsplit hub.net leaf.net",
+                           "@batch=s :amy!a@h QUIT :hub.net leaf.net", "@batch=s :bob!b@h QUIT :hub.net leaf.net",
+                           ":srv BATCH -s", ":srv BATCH +j netjoin hub.net leaf.net", "@batch=j :amy!a@h JOIN #b",
+                           ":srv BATCH -j", ":cat!c@h JOIN #b"})
+    engine.SimulateLine(line);
+  EXPECT_EQ(LinesOf(rig.view, TOutTarget::Channel, "#a").mid(1),
+            (QStringList{QString::fromUtf8("◆ 넷스플릿: 2명 나감 (hub.net ↔ leaf.net): amy, bob")}));
+  EXPECT_EQ(LinesOf(rig.view, TOutTarget::Channel, "#b").mid(1),
+            (QStringList{QString::fromUtf8("◆ 넷스플릿: 1명 나감 (hub.net ↔ leaf.net): amy"),
+                         QString::fromUtf8("◆ 넷조인: 1명 돌아옴 (hub.net ↔ leaf.net): amy"),
+                         QString::fromUtf8("◆ #b채널에 cat님께서 입장하셨습니다")}));
+  EXPECT_EQ(rig.view.quits, (std::vector<std::string>{"amy", "bob"}));
+  EXPECT_FALSE(rig.view.shown.contains(QString::fromUtf8("서버를 떠나셨습니다")));
+}
+
+// Against a real server: the user's line shows once, as the server repeated
+// it; one the server refuses says so; friends come and go in the status
+// window and in their open private window.
+TEST(ModernChatClient, EchoesAndFriendsOnARealServer) {
+  InspircdServer server;
+  server.EnableIrcv3();
+  ASSERT_TRUE(server.Start());
+  ScratchRegistry registry;
+  RecordingView view;
+  TChatClient client;
+  client.SetView(&view);
+  client.ApplyNick("me");
+  client.RunLine("/monitor +bob,carl");
+  client.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+  ASSERT_TRUE(WaitUntil([&] { return client.Engine().state == TZoEngine::LoggedOn; }, 10000));
+  ASSERT_TRUE(client.Engine().CapEnabled("echo-message"));
+  client.RunLine("/join #v3");
+  ASSERT_TRUE(WaitUntil([&] { return view.channels.count("#v3") > 0; }));
+  view.queries.insert("bob");
+  EngineRecorder bob;
+  ASSERT_TRUE(bob.LogOnAndJoin(server.Port(), "bob", "#v3"));
+  ASSERT_TRUE(WaitUntil([&] { return view.shown.contains(QString::fromUtf8("◆ 친구 bob님 접속")); }));
+
+  view.front = {TFrontKind::Channel, "#v3"};
+  client.RunLine("hello there");
+  ASSERT_TRUE(bob.WaitFor("OnPrivmsg\tme\t#v3\thello there"));
+  bob.engine.Send("PRIVMSG #v3 :marker\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return view.shown.contains("<bob> marker"); }));
+  EXPECT_EQ(LinesOf(view, TOutTarget::Channel, "#v3").filter("hello there"), (QStringList{"<me> hello there"}));
+
+  bob.engine.Send("JOIN #closed\r\n");
+  ASSERT_TRUE(bob.WaitFor("OnOwnerJoin\t#closed"));
+  client.RunLine("/msg #closed knock knock");
+  ASSERT_TRUE(WaitUntil([&] { return view.shown.contains("knock knock"); }));
+  EXPECT_TRUE(view.shown.contains(QString::fromUtf8("◆ 서버가 받지 않아 보내지 못했습니다 (404 ")));
+  EXPECT_FALSE(view.shown.contains("ERROR(404)"));
+
+  bob.engine.Send("QUIT :bye\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return LinesOf(view, TOutTarget::Query, "bob").size() == 2; }));
+  EXPECT_EQ(LinesOf(view, TOutTarget::Query, "bob"),
+            (QStringList{QString::fromUtf8("◆ 친구 bob님 접속"), QString::fromUtf8("◆ 친구 bob님 나감")}));
+  EXPECT_EQ(LinesOf(view, TOutTarget::Status, "").filter(QString::fromUtf8("친구")),
+            (QStringList{QString::fromUtf8("◆ 친구 bob님 나감"), QString::fromUtf8("◆ 친구 carl님 나감"),
+                         QString::fromUtf8("◆ 친구 bob님 접속"), QString::fromUtf8("◆ 친구 bob님 나감")}));
+  client.SetView(nullptr);
+}
+
+// The list keeps each friend once, in any letter case, and what a server's
+// limit leaves out is named rather than lost.
+TEST(ModernChatClient, FriendsStayWithinTheServersLimit) {
+  TFriends friends;
+  friends.Set(" amy, Bob ,,bob,toolong" + std::string(70, 'x') + ",carl");
+  EXPECT_EQ(friends.Nicks(), (std::vector<std::string>{"amy", "Bob", "carl"}));
+  const TFriends::TChange watched = friends.Watch(2);
+  EXPECT_EQ(watched.lines, (std::vector<std::string>{"MONITOR + amy,Bob\r\n"}));
+  EXPECT_EQ(watched.refused, (std::vector<std::string>{"carl"}));
+  const TFriends::TChange added = friends.Change("+dora,AMY,erin", 4);
+  EXPECT_EQ(added.lines, (std::vector<std::string>{"MONITOR + dora\r\n"}));
+  EXPECT_EQ(added.refused, (std::vector<std::string>{"erin"}));
+  EXPECT_EQ(friends.Change("-BOB", 4).lines, (std::vector<std::string>{"MONITOR - BOB\r\n"}));
+  EXPECT_EQ(friends.Nicks(), (std::vector<std::string>{"amy", "carl", "dora"}));
+}
+
+// What waits for a channel's history is bounded and never lost: past the
+// bound every waiting line is shown, in order. A request never asks for more
+// than the bound, and names a line by time when its msgid cannot be a word.
+TEST(ModernChatClient, HistoryHoldsLittleAndLosesNothing) {
+  TChannelHistory history;
+  EXPECT_EQ(history.Request("#c", 1000000, -1, true), "CHATHISTORY LATEST #c * 1000\r\n");
+  size_t shown = 0;
+  for (size_t i = 0; i <= TChannelHistory::kMaxHeld; ++i) {
+    TOutLine line{TOutTarget::Channel, "#C", kKindMessage, std::to_string(i)};
+    const std::vector<TOutLine> now = history.Pass(line);
+    for (const TOutLine& out : now) EXPECT_EQ(out.text, std::to_string(shown++));
+  }
+  EXPECT_EQ(shown, TChannelHistory::kMaxHeld + 1);
+  EXPECT_FALSE(history.Waiting());
+
+  stIRC seen;
+  CZoAnalysis::Parse("@time=2026-12-07T20:00:00.000Z;msgid=a\\sb :amy!a@h PRIVMSG #c :x", &seen);
+  history.Seen("#c", seen);
+  EXPECT_EQ(history.Request("#c", 50, 20, true), "CHATHISTORY AFTER #c timestamp=2026-12-07T20:00:00.000Z 20\r\n");
+}
