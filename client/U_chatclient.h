@@ -86,7 +86,8 @@ class TChatClient : public QObject {
 
  private:
   void BindEngine();
-  void Write(const std::optional<TOutLine>& line);
+  // Lines shown while a received line is handled carry its time.
+  void Write(std::optional<TOutLine> line);
   void Rejoin();
   void ShowWindowHint();
   bool IsFront(TFrontKind kind, const char* name) const;
@@ -167,6 +168,7 @@ class TChatClient : public QObject {
   QTimer windowHint_;
   QTimer questionExpiry_;
   bool listing_ = false;
+  int inLine_ = 0;  // handlers running for a received line
   bool motdShown_ = false;     // the session's viewer has been opened
   bool motdToStatus_ = false;  // the message of the day under way goes to the status window
 };
