@@ -15,6 +15,7 @@
 #include "U_codepage.h"
 #include "U_panelook.h"
 #include "U_render.h"
+#include "scratch_registry.h"
 #include "winsock_errors.h"
 
 namespace {
@@ -226,6 +227,7 @@ TEST(Render, SpeakersKeepOneColourWhereverTheySpeak) {
 }
 
 TEST(Render, PaneLookFollowsTheSettingsWithinBounds) {
+  ScratchRegistry registry;  // the settings are saved when they go
   CDatas settings;
   EXPECT_TRUE(PaneLookOf(settings).stamps && PaneLookOf(settings).nickColours);
   EXPECT_EQ(PaneLookOf(settings).lines, 2000);
