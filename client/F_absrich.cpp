@@ -1,6 +1,7 @@
 #include "F_absrich.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QMouseEvent>
@@ -68,7 +69,11 @@ void TmABSRich::AddLine(const TOutLine& line) {
   }
   if (showScheduled_) return;
   showScheduled_ = true;
-  QTimer::singleShot(0, this, [this] {
+  // Under a flood each showing lays out up to a pane's worth of lines: after
+  // one that took long the pane waits twice as long, so laying out takes at
+  // most a third of the time and reading the rest.
+  const qint64 since = shown_.isValid() ? shown_.elapsed() : 0;
+  QTimer::singleShot(static_cast<int>(std::max<qint64>(0, 2 * showCost_ - since)), this, [this] {
     showScheduled_ = false;
     ShowPendingLines();
   });
@@ -77,12 +82,16 @@ void TmABSRich::AddLine(const TOutLine& line) {
 void TmABSRich::ShowPendingLines() {
   if (PendingLines.Empty() || rView->textCursor().hasSelection()) return;
   const int lines = PendingLines.Count();
+  QElapsedTimer cost;
+  cost.start();
   follow_->BeforeAppend();
   PendingLines.ShowIn(rView, [this](uint32_t colour) {
     MarkLinks();
     if (colour == KindColor(kKindMention)) MarkMention();
   });
   follow_->AfterAppend(lines);
+  showCost_ = cost.elapsed();
+  shown_.start();
   if (findBar_) findBar_->Refresh();
 }
 

@@ -1,11 +1,13 @@
 // A sub-window with a read-only output pane of coloured lines. Lines are
-// shown once per pass of the event loop, so a flood costs one layout per pass
-// rather than one per line. Selecting text copies it at once; lines that
+// shown together on a later pass of the event loop, so a flood costs a few
+// layouts rather than one per line. Selecting text copies it at once; lines that
 // arrive while a selection is shown wait and follow in order when it ends.
 // The view follows the newest line unless the user has scrolled back; then a
 // band at the foot of the pane counts the lines waiting below. Ctrl+F opens a
 // find bar over the pane.
 #pragma once
+
+#include <QElapsedTimer>
 
 #include "F_mdiabstract.h"
 #include "U_codedtext.h"
@@ -61,4 +63,6 @@ class TmABSRich : public TMDIABS {
   TPaneFollow* follow_ = nullptr;
   TFindBar* findBar_ = nullptr;
   bool showScheduled_ = false;
+  QElapsedTimer shown_;  // since the waiting lines were last shown
+  qint64 showCost_ = 0;  // how long that took, in milliseconds
 };

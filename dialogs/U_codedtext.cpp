@@ -20,13 +20,15 @@ constexpr int kPaneLinesDropped = 10;
 // A canvas colour number: above 15 it wraps; -1 leaves the colour as it is.
 int CanvasIndex(int number) { return number > 15 ? number % 15 - 1 : number; }
 
-void TrimPane(QTextEdit* pane, int keep) {
+// Makes room for `coming` more lines. Dropped in steps, so a full pane does
+// not pay for a removal every line.
+void TrimPane(QTextEdit* pane, int keep, int coming = 0) {
   QTextDocument* document = pane->document();
-  const int lines = document->blockCount();
+  const int lines = document->blockCount() + coming;
   if (lines <= keep) return;
-  // Dropped in steps, so a full pane does not pay for a removal every line.
   const int step = std::max(kPaneLinesDropped, keep / 100);
-  const int drop = std::min(lines - 1, lines - keep + step - 1);
+  const int drop = std::min(document->blockCount() - 1, lines - keep + step - 1);
+  if (drop <= 0) return;
   // The first block survives a removal with its own format and state: the
   // new first line's are put back on it.
   const QTextBlock first = document->findBlockByNumber(drop);
@@ -81,7 +83,11 @@ void RichAddLine(QTextEdit* pane, const TPaneLine& paneLine, int keep) {
   if (!document->isEmpty()) cursor.insertBlock(QTextBlockFormat());
   cursor.block().setUserState(static_cast<int>(paneLine.stamp.size()));
   QTextCharFormat format = PlainFormat(pane, paneLine.colour);
-  if (!paneLine.stamp.isEmpty()) cursor.insertText(paneLine.stamp, PlainFormat(pane, kStampColour));
+  if (!paneLine.stamp.isEmpty()) {
+    QTextCharFormat stamp = format;
+    stamp.setForeground(QColor(kStampColour));
+    cursor.insertText(paneLine.stamp, stamp);
+  }
 
   const size_t nickEnd = paneLine.nickAt + paneLine.nickLength;
   const auto insert = [&](const char* run, size_t length, const QTextCharFormat& shownAs) {
@@ -134,6 +140,8 @@ void TPendingLines::ShowIn(QTextEdit* pane, const std::function<void(uint32_t co
   showing.swap(lines_);
   QTextCursor batch(pane->document());
   batch.beginEditBlock();
+  // One removal for the whole batch, not one per step of lines.
+  TrimPane(pane, keep_, static_cast<int>(showing.size()));
   for (const TPaneLine& line : showing) {
     RichAddLine(pane, line, keep_);
     if (shown) shown(line.colour);
