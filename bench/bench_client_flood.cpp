@@ -2,7 +2,8 @@
 // channel with coded PRIVMSG lines and times them until the PING after them
 // is answered. Also the memory of many full channel windows. FLOOD_LOGS=1
 // writes chat logs meanwhile; FLOOD_CAPS=1 has the server grant every IRCv3
-// capability and tag every line.
+// capability and tag every line; FLOOD_PLAIN=1 shows lines without time
+// stamps and nick colours.
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 
 #include "F_mainform.h"
 #include "F_mchannel.h"
+#include "U_render.h"
 #include "U_subforms.h"
 #include "bench_wire.h"
 
@@ -68,16 +70,21 @@ int ServeFlood(int listener, int report) {
   return 0;
 }
 
+// Each window filled to what a pane keeps, stamped and with nick colours.
 void MeasureManyWindows(TMainForm& form) {
   const long before = CurrentRssKb();
+  const int lines = form.Subforms().PaneLook().lines;
   for (int c = 0; c < 50; ++c) {
-    TmChannel* channel = form.Subforms().OpenChannel(("#room" + std::to_string(c)).c_str());
-    for (int i = 0; i < 200; ++i)
-      channel->AddLine(("<someone> \x02" "line\x02 \x03" "03number\x03 " + std::to_string(i) + " of a long day").c_str(), 5);
+    const std::string name = "#room" + std::to_string(c);
+    form.Subforms().OpenChannel(name.c_str());
+    for (int i = 0; i < lines; ++i) {
+      const std::string text = "\x02" "line\x02 \x03" "03number\x03 " + std::to_string(i) + " of a long day";
+      form.Subforms().Write(*RenderPrivmsg(("someone" + std::to_string(i % 40)).c_str(), name.c_str(), text.c_str()));
+    }
+    QApplication::processEvents();
   }
-  QApplication::processEvents();
-  std::printf("50 channel windows x 200 lines: RSS %.1f MB (window layer added %.1f MB)\n", CurrentRssKb() / 1024.0,
-              (CurrentRssKb() - before) / 1024.0);
+  std::printf("50 channel windows x %d lines: RSS %.1f MB (window layer added %.1f MB)\n", lines,
+              CurrentRssKb() / 1024.0, (CurrentRssKb() - before) / 1024.0);
   form.Subforms().CloseAll();
 }
 
@@ -100,6 +107,9 @@ int main(int argc, char** argv) {
   qputenv("VELKO_REGISTRY_DIR", QFile::encodeName(registry.path()));
   TMainForm form;
   form.Client().Settings().ChatLogs = qEnvironmentVariableIntValue("FLOOD_LOGS");
+  const bool plain = qEnvironmentVariableIntValue("FLOOD_PLAIN") != 0;
+  form.Client().Settings().Timestamps = !plain;
+  form.Client().Settings().NickColors = !plain;
   form.show();
   MeasureManyWindows(form);
 
@@ -136,8 +146,8 @@ int main(int argc, char** argv) {
   FILE* report = fdopen(pipeFds[0], "r");
   if (!report || std::fscanf(report, "%lf", &ms) != 1) return 1;
   waitpid(server, nullptr, 0);
-  std::printf("chat logs: %s; capabilities and tags: %s\n", form.Client().Settings().ChatLogs ? "written" : "off",
-              kCaps ? "all" : "none");
+  std::printf("chat logs: %s; capabilities and tags: %s; stamps and nick colours: %s\n",
+              form.Client().Settings().ChatLogs ? "written" : "off", kCaps ? "all" : "none", plain ? "off" : "on");
   std::printf("flood: %d lines until the PING was answered: %.0f ms = %.0f lines/s\n", kFloodLines, ms,
               kFloodLines / (ms / 1000.0));
   std::printf("messages handled by the window: %d\n", messages);

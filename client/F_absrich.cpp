@@ -1,20 +1,25 @@
 #include "F_absrich.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QUrl>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
 
+#include "F_findbar.h"
 #include "U_clientrules.h"
+#include "U_keys.h"
 #include "U_lib.h"
 #include "U_panefollow.h"
+#include "U_panelook.h"
 #include "U_render.h"
 #include "U_subforms.h"
 
@@ -26,6 +31,10 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   rView->setFrameStyle(0);
   rView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   rView->viewport()->setCursor(Qt::ArrowCursor);
+  // Hinted at 12 pixels the face cuts its descenders short by a pixel.
+  QFont face = rView->font();
+  face.setHintingPreference(QFont::PreferNoHinting);
+  rView->setFont(face);
   follow_ = new TPaneFollow(rView);
   follow_->OnWaitingChanged = [this] { ShowWaiting(); };
   LayoutClient();
@@ -36,18 +45,37 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   });
 }
 
+void TmABSRich::AddLine(const char* text, int kind) { AddLine(TOutLine{TOutTarget::None, {}, kind, text ? text : ""}); }
+
 // Replayed history is nothing new: no unread mark, and the logs had it when it was said.
-void TmABSRich::AddLine(const char* text, int kind) {
+void TmABSRich::AddLine(const TOutLine& line) {
+  const int kind = line.kind;
   const bool history = kind == kKindHistory;
   if (!history && !Manager().IsFront(this)) Manager().NoteUnread(this, kind == kKindMention ? urMention : urLines);
   const std::string logName = Manager().OnWindowLine && !history ? LogName() : std::string();
-  for (std::string& line : OutputLines(text)) {
-    if (!logName.empty()) Manager().OnWindowLine(logName, line);
-    PendingLines.Add(std::move(line), KindColor(kind));
+  const TPaneLook look = Manager().PaneLook();
+  PendingLines.SetKeep(look.lines);
+  const QString stamp = look.stamps ? Manager().Stamp(line.time) : QString();
+  bool first = true;
+  for (std::string& text : OutputLines(line.text.c_str())) {
+    if (!logName.empty()) Manager().OnWindowLine(logName, text);
+    TPaneLine shown{std::move(text), KindColor(kind), stamp};
+    // The speaker's nick is on the first of the lines only.
+    if (first && look.nickColours && line.nickLength > 0) {
+      shown.nickAt = line.nickAt;
+      shown.nickLength = line.nickLength;
+      shown.nickColour = line.nickColour;
+    }
+    first = false;
+    PendingLines.Add(std::move(shown));
   }
   if (showScheduled_) return;
   showScheduled_ = true;
-  QTimer::singleShot(0, this, [this] {
+  // Under a flood each showing lays out up to a pane's worth of lines: after
+  // one that took long the pane waits twice as long, so laying out takes at
+  // most a third of the time and reading the rest.
+  const qint64 since = shown_.isValid() ? shown_.elapsed() : 0;
+  QTimer::singleShot(static_cast<int>(std::max<qint64>(0, 2 * showCost_ - since)), this, [this] {
     showScheduled_ = false;
     ShowPendingLines();
   });
@@ -56,6 +84,8 @@ void TmABSRich::AddLine(const char* text, int kind) {
 void TmABSRich::ShowPendingLines() {
   if (PendingLines.Empty() || rView->textCursor().hasSelection()) return;
   const int lines = PendingLines.Count();
+  QElapsedTimer cost;
+  cost.start();
   follow_->BeforeAppend();
   PendingLines.ShowIn(rView, [this](uint32_t colour) {
     MarkLinks();
@@ -63,6 +93,25 @@ void TmABSRich::ShowPendingLines() {
     if (colour == KindColor(kKindHistory)) MarkBand(QColor(0xEC, 0xEE, 0xF2));
   });
   follow_->AfterAppend(lines);
+  showCost_ = cost.elapsed();
+  shown_.start();
+  if (findBar_) findBar_->Refresh();
+}
+
+void TmABSRich::OpenFind() {
+  if (!findBar_) findBar_ = new TFindBar(rView);
+  findBar_->Open();
+}
+
+bool TmABSRich::RunFindKey(TInputKey key) {
+  if (key == TInputKey::Find) {
+    OpenFind();
+    return true;
+  }
+  const bool step = key == TInputKey::FindNext || key == TInputKey::FindPrevious;
+  if (!step || !findBar_ || !findBar_->isVisible()) return false;
+  findBar_->Step(key == TInputKey::FindNext);
+  return true;
 }
 
 int TmABSRich::WaitingBelow() const { return follow_->Waiting(); }
@@ -136,7 +185,15 @@ bool TmABSRich::eventFilter(QObject* watched, QEvent* event) {
     follow_->ScrollToEnd();
     return true;
   }
-  if (watched == rView && event->type() == QEvent::Resize && lWaiting) PlaceWaiting();
+  if (watched == rView && event->type() == QEvent::Resize) {
+    if (lWaiting) PlaceWaiting();
+    if (findBar_) findBar_->Place();
+  }
+  // The pane has the focus when the control shows no input line of its own.
+  if (watched == rView && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (RunFindKey(InputKeyAction(key->key(), key->modifiers()))) return true;
+  }
   if (rView && watched == rView->viewport()) {
     if (event->type() == QEvent::MouseButtonPress) FormMouseDown();
     if (event->type() == QEvent::MouseButtonRelease) {

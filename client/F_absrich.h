@@ -1,16 +1,22 @@
 // A sub-window with a read-only output pane of coloured lines. Lines are
-// shown once per pass of the event loop, so a flood costs one layout per pass
-// rather than one per line. Selecting text copies it at once; lines that
+// shown together on a later pass of the event loop, so a flood costs a few
+// layouts rather than one per line. Selecting text copies it at once; lines that
 // arrive while a selection is shown wait and follow in order when it ends.
 // The view follows the newest line unless the user has scrolled back; then a
-// band at the foot of the pane counts the lines waiting below.
+// band at the foot of the pane counts the lines waiting below. Ctrl+F opens a
+// find bar over the pane.
 #pragma once
+
+#include <QElapsedTimer>
 
 #include "F_mdiabstract.h"
 #include "U_codedtext.h"
+#include "U_keys.h"
+#include "U_render.h"
 
 class QColor;
 class QLabel;
+class TFindBar;
 class QTextEdit;
 class TPaneFollow;
 
@@ -21,15 +27,21 @@ class TmABSRich : public TMDIABS {
   TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors);
 
   // `text` is CP949 (or UTF-8); `kind` picks the colour. A text holding line
-  // ends becomes several lines.
+  // ends becomes several lines. Stamps, nick colours and how many lines the
+  // pane keeps follow the manager's pane look.
+  void AddLine(const TOutLine& line);
   void AddLine(const char* text, int kind);
-  static constexpr int kMaxWaitingLines = TPendingLines::kMaxLines;
   // Shows the waiting lines now, unless a selection holds them back.
   void ShowPendingLines();
   int PendingCount() const { return PendingLines.Count(); }
   // Lines shown below the view since the user scrolled back; 0 while it follows.
   int WaitingBelow() const;
   TmABSRich* Output() override { return this; }
+  // The find bar across the top of the pane, focused; made when first asked for.
+  void OpenFind();
+  TFindBar* FindBar() const { return findBar_; }
+  // Ctrl+F, F3 and Shift+F3 for the pane; false for other keys.
+  bool RunFindKey(TInputKey key);
 
   QTextEdit* rView = nullptr;
   QLabel* lWaiting = nullptr;  // none until lines first wait below
@@ -50,5 +62,8 @@ class TmABSRich : public TMDIABS {
 
   TPendingLines PendingLines;
   TPaneFollow* follow_ = nullptr;
+  TFindBar* findBar_ = nullptr;
   bool showScheduled_ = false;
+  QElapsedTimer shown_;  // since the waiting lines were last shown
+  qint64 showCost_ = 0;  // how long that took, in milliseconds
 };

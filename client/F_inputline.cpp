@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 
+#include "F_findbar.h"
 #include "F_mchannel.h"
 #include "M_pastebox.h"
 #include "U_chatclient.h"
@@ -26,6 +30,41 @@ bool TInputLine::event(QEvent* event) {
   return QLineEdit::event(event);
 }
 
+// The edit's usual menu, in Korean, with a paste that asks as Ctrl+V does.
+QMenu* TInputLine::ContextMenu() {
+  auto* menu = new QMenu(this);
+  const auto add = [menu](const char* text, QKeySequence::StandardKey key, bool enabled, auto run) {
+    QAction* action = menu->addAction(QString::fromUtf8(text), run);
+    action->setShortcut(key);
+    action->setEnabled(enabled);
+  };
+  const bool chosen = hasSelectedText();
+  add("실행 취소", QKeySequence::Undo, isUndoAvailable(), [this] { undo(); });
+  add("다시 실행", QKeySequence::Redo, isRedoAvailable(), [this] { redo(); });
+  menu->addSeparator();
+  add("잘라내기", QKeySequence::Cut, chosen, [this] { cut(); });
+  add("복사", QKeySequence::Copy, chosen, [this] { copy(); });
+  add("붙여넣기", QKeySequence::Paste, !QApplication::clipboard()->text().isEmpty(), [this] {
+    if (!PasteSeveral(QClipboard::Clipboard)) paste();
+  });
+  add("삭제", QKeySequence::Delete, chosen, [this] { del(); });
+  menu->addSeparator();
+  add("모두 선택", QKeySequence::SelectAll, !text().isEmpty(), [this] { selectAll(); });
+  return menu;
+}
+
+void TInputLine::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = ContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
+}
+
+void TInputLine::mouseReleaseEvent(QMouseEvent* event) {
+  const bool selection = QApplication::clipboard()->supportsSelection();
+  if (event->button() == Qt::MiddleButton && selection && PasteSeveral(QClipboard::Selection)) return;
+  QLineEdit::mouseReleaseEvent(event);
+}
+
 void TInputLine::KeepFocus(bool keep) {
   if (keep)
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusChanged(now); });
@@ -37,6 +76,7 @@ void TInputLine::KeepFocus(bool keep) {
 // typed next; the focus comes back and the click still selects.
 void TInputLine::FocusChanged(QWidget* now) {
   for (QWidget* w = now; w; w = w->parentWidget()) {
+    if (qobject_cast<TFindBar*>(w)) return;  // typing goes to the find bar
     auto* form = qobject_cast<TMDIABS*>(w);
     if (!form) continue;
     // After the focus change has run its course, or it would end on the pane.
@@ -57,7 +97,7 @@ bool TInputLine::RunKey(TInputKey key) {
     }
     case TInputKey::HistoryDown: ShowHistoryEntry(History.Down()); return true;
     case TInputKey::ClearHistory: History.Clear(); return true;
-    case TInputKey::Paste: return PasteClipboard();
+    case TInputKey::Paste: return PasteSeveral(QClipboard::Clipboard);
     case TInputKey::InsertBold:
     case TInputKey::InsertReverse:
     case TInputKey::InsertUnderline:
@@ -70,6 +110,12 @@ bool TInputLine::RunKey(TInputKey key) {
     case TInputKey::CloseFront: subforms_.CloseForm(subforms_.FrontForm()); return true;
     case TInputKey::CompleteNick: CompleteNick(); return true;
     case TInputKey::CancelSending: client_.CancelSending(); return true;
+    case TInputKey::Find:
+    case TInputKey::FindNext:
+    case TInputKey::FindPrevious: {
+      TmABSRich* pane = subforms_.FrontOutputForm();
+      return pane && pane->RunFindKey(key);
+    }
   }
   return false;
 }
@@ -108,8 +154,8 @@ void TInputLine::ShowHistoryEntry(const std::string& entry) {
 
 // Several lines are sent only when the user says so, to the window they were
 // pasted in. The clipboard stays as it was: the user may paste it again.
-bool TInputLine::PasteClipboard() {
-  const std::string text = client_.WireText(QApplication::clipboard()->text());
+bool TInputLine::PasteSeveral(QClipboard::Mode mode) {
+  const std::string text = client_.WireText(QApplication::clipboard()->text(mode));
   const std::vector<std::string_view> lines = PastedLines(text);
   if (lines.size() < 2) return false;  // the edit's own paste
   const TFront front = subforms_.InputFront();

@@ -2,6 +2,7 @@
 // nick completion, formatting codes, window keys and pastes that ask first.
 #pragma once
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "U_keys.h"
 
 class CSubforms;
+class QMenu;
 class TChatClient;
 
 class TInputLine : public QLineEdit {
@@ -20,17 +22,24 @@ class TInputLine : public QLineEdit {
 
   // While shown, a click in a pane or a member list gives the focus back here.
   void KeepFocus(bool keep);
+  // The edit's menu, whose paste asks about several lines as Ctrl+V does.
+  QMenu* ContextMenu();
 
   THistory History;
 
  protected:
   bool event(QEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  // A middle click pastes the selection the way Ctrl+V pastes the clipboard.
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   // True when the key was consumed.
   bool RunKey(TInputKey key);
   void Enter();
-  bool PasteClipboard();
+  // Several lines are asked about and sent; false, with nothing done, for
+  // one line, which is the edit's own paste.
+  bool PasteSeveral(QClipboard::Mode mode);
   void ShowHistoryEntry(const std::string& entry);
   void CompleteNick();
   // The front channel's members' nicks, as the completion offers them.

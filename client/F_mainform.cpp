@@ -69,6 +69,7 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
   skin_.ModalFrame = skin_.SubWinFrame;
   pMDIClient = new QWidget(this);
   subforms_ = std::make_unique<CSubforms>(pMDIClient, this, client_.Engine(), skin_, skin_.SubWinFrame);
+  subforms_->UseSettings(&client_.Settings());
   CreateControls();
   SetBackColor(pMDIClient, skin_.FixedFrame[BodyColor]);
   shNick->SetColors(shNick->Brush, skin_.FixedFrame[FrameLine]);

@@ -16,13 +16,27 @@
 namespace {
 
 // Events that arrive while the window tears down (a cancelled transfer, a
-// closing socket) find no view and are dropped.
+// closing socket) find no view and are dropped. `inLine` counts the handlers
+// running for a received line, whose lines take that line's time.
 template <class... Args, class Handler>
-void BindTo(std::function<void(Args...)>& event, TChatClient* client, IChatView* const& view, Handler handler) {
-  event = [client, &view, handler](Args... args) {
-    if (view) (client->*handler)(args...);
+void BindTo(std::function<void(Args...)>& event, TChatClient* client, IChatView* const& view, Handler handler,
+            int* inLine) {
+  event = [client, &view, handler, inLine](Args... args) {
+    if (!view) return;
+    if (inLine) ++*inLine;
+    (client->*handler)(args...);
+    if (inLine) --*inLine;
   };
 }
+
+// Which parts raise their events while a received line is analysed.
+constexpr bool kOnLine_Engine = false;
+constexpr bool kOnLine_IRC = true;
+constexpr bool kOnLine_CTCP = true;
+constexpr bool kOnLine_DCC = true;
+constexpr bool kOnLine_Sends = false;
+constexpr bool kOnLine_Recvs = false;
+constexpr bool kOnLine_Chats = false;
 
 constexpr int kWindowHintMs = 7000;
 
@@ -56,9 +70,11 @@ TChatClient::TChatClient(QObject* parent)
 TChatClient::~TChatClient() { view_ = nullptr; }
 
 void TChatClient::BindEngine() {
-  const auto bind = [this](auto& event, auto handler) { BindTo(event, this, view_, handler); };
+  const auto bind = [this](auto& event, auto handler, bool onLine) {
+    BindTo(event, this, view_, handler, onLine ? &inLine_ : nullptr);
+  };
 #define VELKO_BIND_HANDLER(name, params, part, window) \
-  ZO_WINDOW_##window(bind(IRC.On##name, &TChatClient::IRC##name);)
+  ZO_WINDOW_##window(bind(IRC.On##name, &TChatClient::IRC##name, kOnLine_##part);)
   ZO_ENGINE_EVENTS(VELKO_BIND_HANDLER)
 #undef VELKO_BIND_HANDLER
 }
@@ -77,9 +93,9 @@ void TChatClient::ApplyConnectionSettings() {
   IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);
 }
 
-// A channel's live lines wait while its history is on its way.
-void TChatClient::Write(const std::optional<TOutLine>& line) {
+void TChatClient::Write(std::optional<TOutLine> line) {
   if (!line || !view_) return;
+  if (inLine_ > 0 && line->time == 0) line->time = IRC.CurrentLine().time;
   if (!history_.Waiting()) return view_->Write(*line);
   for (const TOutLine& shown : history_.Pass(*line)) view_->Write(shown);
 }

@@ -99,7 +99,9 @@ class TChatClient : public QObject {
   void ApplyServerSettings();
   void ApplyConnectionSettings();
   void RequestNick(const std::string& nick);
-  void Write(const std::optional<TOutLine>& line);
+  // Lines shown while a received line is handled carry its time; a
+  // channel's live lines wait while its history is on its way.
+  void Write(std::optional<TOutLine> line);
   void Rejoin();
   void ShowWindowHint();
   bool IsFront(TFrontKind kind, const char* name) const;
@@ -212,6 +214,7 @@ class TChatClient : public QObject {
   // A server that never answers a history request holds no lines for long.
   QTimer historyDue_;
   bool listing_ = false;
+  int inLine_ = 0;  // handlers running for a received line
   bool motdShown_ = false;     // the session's viewer has been opened
   bool motdToStatus_ = false;  // the message of the day under way goes to the status window
 };

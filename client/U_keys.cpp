@@ -21,6 +21,7 @@ TInputKey CtrlKeyAction(int key, bool shift) {
     case Qt::Key_3: return TInputKey::OneAtATime;
     case Qt::Key_F4: return TInputKey::CloseFront;
     case Qt::Key_Comma: return TInputKey::ShowSettings;
+    case Qt::Key_F: return TInputKey::Find;
     // Other Ctrl keys stay the edit's own (copy, cut, undo, word moves).
     default: return TInputKey::None;
   }
@@ -42,6 +43,7 @@ TInputKey InputKeyAction(int key, Qt::KeyboardModifiers modifiers) {
       break;
     case Qt::Key_Escape: return TInputKey::CancelSending;
     case Qt::Key_F2: return TInputKey::ShowSettings;
+    case Qt::Key_F3: return modifiers & Qt::ShiftModifier ? TInputKey::FindPrevious : TInputKey::FindNext;
     // The edit's other paste key goes the same way as Ctrl+V.
     case Qt::Key_Insert:
       if (modifiers == Qt::ShiftModifier) return TInputKey::Paste;
@@ -50,6 +52,17 @@ TInputKey InputKeyAction(int key, Qt::KeyboardModifiers modifiers) {
   }
   if (!(modifiers & Qt::ControlModifier)) return TInputKey::None;
   return CtrlKeyAction(key, modifiers & Qt::ShiftModifier);
+}
+
+TFindKey FindKeyAction(int key, Qt::KeyboardModifiers modifiers) {
+  const bool shift = modifiers & Qt::ShiftModifier;
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F3: return shift ? TFindKey::Previous : TFindKey::Next;
+    case Qt::Key_Escape: return TFindKey::Close;
+    default: return TFindKey::None;
+  }
 }
 
 char InsertedCode(TInputKey action) {

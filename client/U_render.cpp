@@ -11,6 +11,7 @@
 #include "C_socket.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_panelook.h"
 #include "winsock_errors.h"
 
 // A mention gets a colour of its own, so it stands out.
@@ -158,12 +159,25 @@ namespace {
 
 std::string MessageText(const char* nick, const char* text) { return ComposeLine("<%s> %s", {nick, text}); }
 
+// The nick follows an opening mark of `at` bytes and ends, less its closing
+// mark, at the line's first blank (nicks hold none). Found in the composed
+// line, since composing may have changed the nick's coding.
+TOutLine Spoken(TOutLine line, const char* nick, size_t at, size_t closing) {
+  const size_t blank = line.text.find(' ', at);
+  if (blank == std::string::npos || blank < at + closing) return line;
+  line.nickAt = at;
+  line.nickLength = blank - closing - at;
+  line.nickColour = NickColor(View(nick));
+  return line;
+}
+
 }  // namespace
 
 std::optional<TOutLine> RenderPrivmsg(const char* nick, const char* target, const char* text) {
   const bool channel = IsChannelName(target);
-  return Line(channel ? TOutTarget::Channel : TOutTarget::Query, std::string(View(channel ? target : nick)),
-              kKindMessage, MessageText(nick, text));
+  return Spoken(Line(channel ? TOutTarget::Channel : TOutTarget::Query, std::string(View(channel ? target : nick)),
+                     kKindMessage, MessageText(nick, text)),
+                nick, 1, 1);
 }
 
 TOutLine RenderOwnMessage(TOutTarget where, const std::string& name, const std::string& ownNick,
@@ -283,7 +297,7 @@ TOutLine RenderChatMessage(int chat, const std::string& nick, const char* text) 
   if (!said.empty() && said.back() == '\r') said.pop_back();
   TOutLine line = Line(TOutTarget::Chat, "", kKindMessage, MessageText(nick.c_str(), said.c_str()));
   line.chat = chat;
-  return line;
+  return Spoken(std::move(line), nick.c_str(), 1, 1);
 }
 
 namespace {
@@ -321,8 +335,9 @@ std::optional<TOutLine> RenderChannelMessage(const char* nick, const char* targe
 }
 
 std::optional<TOutLine> RenderNotice(const char* nick, const char* target, const char* text) {
-  return Line(ChannelOr(target, TOutTarget::Active), ChannelNameOf(target), kKindNotice,
-              ComposeLine("-%s- %s", {nick, text}));
+  return Spoken(Line(ChannelOr(target, TOutTarget::Active), ChannelNameOf(target), kKindNotice,
+                     ComposeLine("-%s- %s", {nick, text})),
+                nick, 1, 1);
 }
 
 std::optional<TOutLine> RenderCtcp(const stCTCP& ctcp) {

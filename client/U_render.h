@@ -55,7 +55,11 @@ struct TOutLine {
   int kind = 0;
   std::string text;  // at most kLineMax bytes, never a split character
   int chat = -1;
-  int64_t time = 0;  // when it was said, UTC ms, where the server told; 0: now
+  int64_t time = 0;  // when it was said, UTC milliseconds; 0 is now
+  // The speaker's nick in `text` (bytes), drawn in `nickColour`; none when empty.
+  size_t nickAt = 0;
+  size_t nickLength = 0;
+  uint32_t nickColour = 0;
 };
 
 // Room for the text of one line in the 512-byte buffers.

@@ -134,8 +134,10 @@ TmChanList* CSubforms::OpenChanList() {
 }
 
 void CSubforms::Show(TMDIABS* form, const TOutLine& line) {
-  if (TmABSRich* pane = form ? form->Output() : nullptr) pane->AddLine(line.text.c_str(), line.kind);
+  if (TmABSRich* pane = form ? form->Output() : nullptr) pane->AddLine(line);
 }
+
+TPaneLook CSubforms::PaneLook() const { return settings_ ? PaneLookOf(*settings_) : TPaneLook{}; }
 
 void CSubforms::WriteActive(const TOutLine& line) {
   TMDIABS* front = FrontForm();

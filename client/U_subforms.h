@@ -15,8 +15,10 @@
 #include "F_mdiabstract.h"
 
 #include "U_framecolors.h"
+#include "U_panelook.h"
 #include "U_windowkinds.h"
 
+class CDatas;
 class QObject;
 class QWidget;
 class TMDIABS;
@@ -91,6 +93,12 @@ class CSubforms {
   // The one writer of pane lines: a rendered line to the window or windows
   // its target names; dropped when there is none.
   void Write(const TOutLine& line);
+  // Panes follow these settings from their next line on; without them, the
+  // default look.
+  void UseSettings(const CDatas* settings) { settings_ = settings; }
+  TPaneLook PaneLook() const;
+  // The stamp of a line said at `utcMs` (0: now).
+  const QString& Stamp(int64_t utcMs) { return stamps_.Stamp(utcMs); }
 
   // The windows of one kind, front first.
   template <class T>
@@ -184,4 +192,6 @@ class CSubforms {
   bool queryCapNoted_ = false;   // the status window has told why lines land there
   TArrangement arrangement_ = TArrangement::Tiled;
   bool arrangeScheduled_ = false;
+  const CDatas* settings_ = nullptr;
+  TStampClock stamps_;
 };

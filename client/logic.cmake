@@ -3,6 +3,7 @@
 # waiting their turn, and the chat client that runs them all.
 add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_render.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_panelook.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_input.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_commands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_keys.cpp

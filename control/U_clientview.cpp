@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
 #include <algorithm>
@@ -55,9 +57,12 @@ bool PaneTail(TMDIABS* form, int count, QStringList* lines) {
   if (!form || !HasPane(form)) return false;
   auto* rich = static_cast<TmABSRich*>(form);
   rich->ShowPendingLines();
-  QStringList all = rich->rView->toPlainText().split(QLatin1Char('\n'));
-  // The pane ends its lines with a blank.
-  for (QString& line : all) line.chop(TrailingBlanks(line));
+  QStringList all;
+  // Without their time stamps; the pane ends its lines with a blank.
+  for (QTextBlock block = rich->rView->document()->begin(); block.isValid(); block = block.next()) {
+    all << LineText(block);
+    all.last().chop(TrailingBlanks(all.last()));
+  }
   while (!all.isEmpty() && all.last().isEmpty()) all.removeLast();
   *lines = all.mid(std::max<qsizetype>(0, all.size() - std::max(count, 0)));
   return true;

@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <algorithm>
 #include <cstring>
 
 #include "U_codepage.h"
@@ -14,23 +15,40 @@
 
 namespace {
 
-constexpr int kPaneLineCap = TPendingLines::kMaxLines;
 constexpr int kPaneLinesDropped = 10;
 
 // A canvas colour number: above 15 it wraps; -1 leaves the colour as it is.
 int CanvasIndex(int number) { return number > 15 ? number % 15 - 1 : number; }
 
-void TrimPane(QTextEdit* pane) {
+// Makes room for `coming` more lines. Dropped in steps, so a full pane does
+// not pay for a removal every line.
+void TrimPane(QTextEdit* pane, int keep, int coming = 0) {
   QTextDocument* document = pane->document();
-  if (document->blockCount() <= kPaneLineCap) return;
-  // The first block survives a removal with its own format: the new first
-  // line's format is put back on it.
-  const QTextBlock first = document->findBlockByNumber(kPaneLinesDropped);
+  const int lines = document->blockCount() + coming;
+  if (lines <= keep) return;
+  const int step = std::max(kPaneLinesDropped, keep / 100);
+  const int drop = std::min(document->blockCount() - 1, lines - keep + step - 1);
+  if (drop <= 0) return;
+  // The first block survives a removal with its own format and state: the
+  // new first line's are put back on it.
+  const QTextBlock first = document->findBlockByNumber(drop);
   const QTextBlockFormat kept = first.blockFormat();
+  const int state = first.userState();
   QTextCursor cursor(document);
   cursor.setPosition(first.position(), QTextCursor::KeepAnchor);
   cursor.removeSelectedText();
   cursor.setBlockFormat(kept);
+  cursor.block().setUserState(state);
+}
+
+QTextCharFormat PlainFormat(QTextEdit* pane, uint32_t colour) {
+  QTextCharFormat format;
+  format.setFont(pane->font());
+  format.setFontWeight(QFont::Normal);
+  format.setFontItalic(false);
+  format.setFontUnderline(false);
+  format.setForeground(QColor(colour));
+  return format;
 }
 
 }  // namespace
@@ -51,30 +69,43 @@ void ApplyCanvasColorCode(QPainter* canvas, const char*& position) {
   }
 }
 
-void RichAddLine(QTextEdit* pane, const char* text, uint32_t colour, bool time) {
+void RichAddLine(QTextEdit* pane, const TPaneLine& paneLine, int keep) {
   if (!pane) return;
   QTextDocument* document = pane->document();
   // A log has nothing to undo; the undo stack would keep every line ever removed.
   document->setUndoRedoEnabled(false);
-  const std::string line = std::string(text ? text : "") + ' ';
+  const std::string line = paneLine.text + ' ';
   const TextCoding coding = DisplayCoding(line.data(), line.size());
 
   QTextCursor cursor(document);
   cursor.movePosition(QTextCursor::End);
   // A plain block: the last line's band, if it has one, is its own.
   if (!document->isEmpty()) cursor.insertBlock(QTextBlockFormat());
-  QTextCharFormat format;
-  format.setFont(pane->font());
-  format.setFontWeight(QFont::Normal);
-  format.setFontItalic(false);
-  format.setFontUnderline(false);
-  format.setForeground(QColor(colour));
-  if (time) cursor.insertText(QString::fromLatin1(TimeStamp()), format);
+  cursor.block().setUserState(static_cast<int>(paneLine.stamp.size()));
+  QTextCharFormat format = PlainFormat(pane, paneLine.colour);
+  if (!paneLine.stamp.isEmpty()) {
+    QTextCharFormat stamp = format;
+    stamp.setForeground(QColor(kStampColour));
+    cursor.insertText(paneLine.stamp, stamp);
+  }
 
+  const size_t nickEnd = paneLine.nickAt + paneLine.nickLength;
+  const auto insert = [&](const char* run, size_t length, const QTextCharFormat& shownAs) {
+    if (length > 0) cursor.insertText(WithoutDirectionControls(DecodeText(run, length, coding)), shownAs);
+  };
   WalkCodedText(
       line.data(), line.size(), true,
       [&](const char* run, size_t length) {
-        cursor.insertText(WithoutDirectionControls(DecodeText(run, length, coding)), format);
+        const size_t at = static_cast<size_t>(run - line.data());
+        if (paneLine.nickLength == 0 || nickEnd <= at || paneLine.nickAt >= at + length) return insert(run, length, format);
+        // The nick's bytes within this run, between what comes before and after.
+        const size_t from = std::max(paneLine.nickAt, at) - at;
+        const size_t to = std::min(nickEnd, at + length) - at;
+        QTextCharFormat nick = format;
+        nick.setForeground(QColor(paneLine.nickColour));
+        insert(run, from, format);
+        insert(run + from, to - from, nick);
+        insert(run + to, length - to, format);
       },
       [&](char code, const char*& position) {
         if (code == kCodeBold)
@@ -88,24 +119,32 @@ void RichAddLine(QTextEdit* pane, const char* text, uint32_t colour, bool time) 
       });
 
   // The pane's own cursor is left alone: setting it would scroll the view.
-  TrimPane(pane);
+  TrimPane(pane, keep);
 }
 
-void TPendingLines::Add(std::string text, uint32_t colour) {
-  lines_.emplace_back(std::move(text), colour);
-  if (lines_.size() > static_cast<size_t>(kMaxLines)) lines_.pop_front();
+void RichAddLine(QTextEdit* pane, const char* text, uint32_t colour, bool time) {
+  RichAddLine(pane, TPaneLine{text ? text : "", colour, time ? QString::fromLatin1(TimeStamp()) : QString()});
+}
+
+QString LineText(const QTextBlock& block) { return block.text().mid(std::max(block.userState(), 0)); }
+
+void TPendingLines::Add(TPaneLine line) {
+  lines_.push_back(std::move(line));
+  if (lines_.size() > static_cast<size_t>(keep_)) lines_.pop_front();
 }
 
 void TPendingLines::ShowIn(QTextEdit* pane, const std::function<void(uint32_t colour)>& shown) {
   if (lines_.empty()) return;
   // Taken first: showing a line moves the pane's cursor, which may call back here.
-  std::deque<std::pair<std::string, uint32_t>> showing;
+  std::deque<TPaneLine> showing;
   showing.swap(lines_);
   QTextCursor batch(pane->document());
   batch.beginEditBlock();
-  for (const auto& [text, colour] : showing) {
-    RichAddLine(pane, text.c_str(), colour);
-    if (shown) shown(colour);
+  // One removal for the whole batch, not one per step of lines.
+  TrimPane(pane, keep_, static_cast<int>(showing.size()));
+  for (const TPaneLine& line : showing) {
+    RichAddLine(pane, line, keep_);
+    if (shown) shown(line.colour);
   }
   batch.endEditBlock();
 }

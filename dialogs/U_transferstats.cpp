@@ -76,10 +76,10 @@ TTransferLines TransferLines(const char* nick, const char* fileName, bool receiv
   TTransferLines lines;
   lines.with = Format(receiving ? Cp949Literal("송신자 : %s") : Cp949Literal("수신자 : %s"), Text(nick));
   lines.fileName = Format(Cp949Literal("파일명 : %s"), Text(fileName));
-  lines.transfer = Format(Cp949Literal("전송량 : %" PRIu64 " / %" PRIu64 " (%" PRIu64 "%%)"), counts.transferred,
-                          counts.total, Percent(counts));
+  lines.transfer = Format(Cp949Literal("전송량 : %s / %s (%" PRIu64 "%%)"), SizeText(counts.transferred).c_str(),
+                          SizeText(counts.total).c_str(), Percent(counts));
   lines.time = TimeLine(counts);
-  lines.speed = Format(Cp949Literal("속  도 : %" PRIu64 " CPS"), TransferSpeed(counts));
+  lines.speed = Format(Cp949Literal("속  도 : %s/s"), SizeText(TransferSpeed(counts)).c_str());
   return lines;
 }
 

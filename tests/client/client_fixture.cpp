@@ -1,6 +1,8 @@
 #include "client_fixture.h"
 
 #include <QListView>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 
 #include "F_mchannel.h"
@@ -31,5 +33,8 @@ bool HasMember(TMainForm& form, const char* channel, const char* entry) {
 
 QString PaneText(TmABSRich* pane) {
   pane->ShowPendingLines();
-  return pane->rView->toPlainText();
+  QStringList lines;
+  for (QTextBlock block = pane->rView->document()->begin(); block.isValid(); block = block.next())
+    lines << LineText(block);
+  return lines.join(QLatin1Char('\n'));
 }

@@ -30,5 +30,5 @@ struct WiredForm {
 void SelectMemberRow(TmChannel* channel, int row);
 // The channel window's member list holds `entry` (prefix included).
 bool HasMember(TMainForm& form, const char* channel, const char* entry);
-// The pane's text, one line per line, once the waiting lines are shown.
+// The pane's text, one line per line without stamps, once the waiting lines are shown.
 QString PaneText(TmABSRich* pane);

@@ -4,7 +4,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+class QColor;
+class QTextBlock;
 class TmABSRich;
+
+// The colour of the character `offset` characters into the line.
+QColor ColourAt(const QTextBlock& block, int offset);
 
 // The pane shows a line reading exactly `utf8`, in the colour of line kind `kind`.
 testing::AssertionResult Shows(TmABSRich* pane, const char* utf8, int kind);

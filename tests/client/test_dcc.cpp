@@ -86,7 +86,7 @@ TEST_F(DccWindows, FileOfferedThroughTheMenuArrivesWhole) {
   TmDCCFile* window = Progress();
   ASSERT_TRUE(Ended(window));
   EXPECT_EQ(window->windowTitle(), Caption(peer->nick, "파일전송 성공"));
-  EXPECT_EQ(window->lTransfer->text(), QString::fromUtf8("전송량 : 300000 / 300000 (100%)"));
+  EXPECT_EQ(window->lTransfer->text(), QString::fromUtf8("전송량 : 293 KB / 293 KB (100%)"));
 }
 
 // Accepted in the save dialog, a file arrives whole and a cut one is resumed

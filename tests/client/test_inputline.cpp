@@ -7,6 +7,8 @@
 #include <QToolButton>
 #include <QtTest/QTest>
 #include <QMap>
+#include <QMenu>
+#include <memory>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -117,6 +119,36 @@ TEST(InputLine, PasteAsksAndFormattingKeys) {
   EXPECT_EQ(edit->text(), QString("\x02" "bold\x1F" "under\x03" "4red\x16"));
   QTest::keyClick(edit, Qt::Key_Return);
   EXPECT_TRUE(wired.Sent("PRIVMSG #c :\x02" "bold\x1F" "under\x03" "4red\x16\r\n"));
+}
+
+// The edit's own menu pastes as Ctrl+V does: several lines are asked about
+// first, one line goes into the edit, and the clipboard keeps both.
+TEST(InputLine, MenuPasteAsksAsCtrlVDoes) {
+  WiredForm wired;
+  TInputLine* edit = wired.form->eInput;
+  Joined(wired, "#c");
+  QClipboard* clipboard = QApplication::clipboard();
+  int asked = 0;
+  ScopedAnswer hook([&](TModalForm& form) {
+    ++asked;
+    dynamic_cast<TKPasteBox&>(form).sbYes->click();
+  });
+  const auto pasteFromMenu = [&] {
+    std::unique_ptr<QMenu> menu(edit->ContextMenu());
+    for (QAction* action : menu->actions())
+      if (action->text() == QString::fromUtf8("붙여넣기")) action->trigger();
+  };
+  clipboard->setText(QStringLiteral("one\ntwo"));
+  pasteFromMenu();
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(wired.Sent("PRIVMSG #c :one\r\nPRIVMSG #c :two\r\n"));
+  EXPECT_EQ(clipboard->text(), QStringLiteral("one\ntwo"));
+  EXPECT_TRUE(edit->text().isEmpty());
+  clipboard->setText(QStringLiteral("single"));
+  pasteFromMenu();
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(edit->text(), QStringLiteral("single"));
+  EXPECT_EQ(clipboard->text(), QStringLiteral("single"));
 }
 
 TEST(InputLine, WindowKeysAndJoiningAnOpenChannel) {

@@ -1,6 +1,8 @@
 // What a channel window's pane does for its reader: it follows the newest
-// line unless they scrolled back, a web address opens in the browser, the
+// line unless they scrolled back, stamps lines with their time and nicks with
+// their colours, finds words, a web address opens in the browser, the
 // splitter between pane and member list moves.
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QLabel>
@@ -10,11 +12,17 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "F_findbar.h"
+#include "F_inputline.h"
 #include "F_mchannel.h"
+#include "F_mquery.h"
+#include "U_panelook.h"
+#include "U_render.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
 #include "grab.h"
@@ -119,8 +127,117 @@ TEST(Panes, TheMentionBandMarksItsLineOnly) {
   ASSERT_TRUE(PaneText(channel).contains(QStringLiteral("own words")));
   QStringList banded;
   for (QTextBlock block = channel->rView->document()->begin(); block.isValid(); block = block.next())
-    if (block.blockFormat().background().style() != Qt::NoBrush) banded << block.text();
+    if (block.blockFormat().background().style() != Qt::NoBrush) banded << LineText(block);
   EXPECT_EQ(banded, QStringList{QStringLiteral("<bob> me: look ")});
+}
+
+// The block of the pane line reading `text` (stamp aside).
+QTextBlock LineReading(TmABSRich* pane, const QString& text) {
+  pane->ShowPendingLines();
+  for (QTextBlock block = pane->rView->document()->begin(); block.isValid(); block = block.next())
+    if (LineText(block) == text + ' ') return block;
+  return {};
+}
+
+QString Stamp(const QDateTime& when) { return when.toLocalTime().toString(QStringLiteral("[HH:mm] ")); }
+
+// The stamp is the local time a line was said: the server's when it tags the
+// line, else its arrival. A speaker keeps one colour in every window; the
+// user's own lines keep theirs. Both settings turn them off.
+TEST(Panes, LinesCarryTheirTimeAndSpeakersTheirColour) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  TZoEngine& engine = form.Client().Engine();
+  engine.SimulateLine(":me!u@h JOIN :#c");
+  engine.SimulateLine(":me!u@h 353 me = #c :me bob ann");
+  TmChannel* channel = form.Subforms().FindChannel("#c");
+  const QDateTime before = QDateTime::currentDateTime();
+  engine.SimulateLine("@time=2020-02-03T03:07:09.000Z :bob!u@h PRIVMSG #c :said long ago");
+  engine.SimulateLine(":BOB!u@h PRIVMSG me :psst");
+  engine.SimulateLine(":ann!u@h PRIVMSG #c :hello bob");
+  channel->Activate();
+  form.Input("mine");
+  const QDateTime after = QDateTime::currentDateTime();
+  auto* query = form.Subforms().Find<TmQuery>("bob");
+  ASSERT_TRUE(query);
+
+  const QTextBlock old = LineReading(channel, QStringLiteral("<bob> said long ago"));
+  const QTextBlock psst = LineReading(query, QStringLiteral("<BOB> psst"));
+  const QTextBlock mine = LineReading(channel, QStringLiteral("<me> mine"));
+  ASSERT_TRUE(old.isValid() && psst.isValid() && mine.isValid());
+  EXPECT_TRUE(old.text().startsWith(Stamp(QDateTime(QDate(2020, 2, 3), QTime(3, 7, 9), Qt::UTC))));
+  EXPECT_TRUE(psst.text().startsWith(Stamp(before)) || psst.text().startsWith(Stamp(after))) << psst.text().toStdString();
+  const QColor bob(NickColor("bob"));
+  EXPECT_EQ(ColourAt(old, old.userState() + 1), bob);
+  EXPECT_EQ(ColourAt(psst, psst.userState() + 1), bob);
+  const QTextBlock ann = LineReading(channel, QStringLiteral("<ann> hello bob"));
+  EXPECT_EQ(ColourAt(ann, ann.userState() + 1), QColor(NickColor("ann")));
+  EXPECT_EQ(ColourAt(mine, mine.userState() + 1), QColor(KindColor(kKindOwnMessage)));
+  for (const QSize size : {QSize(560, 460), QSize(760, 520)}) {
+    form.resize(size);
+    form.show();
+    Grab(form, QStringLiteral("pane_stamps_%1").arg(size.width()).toUtf8().constData());
+  }
+
+  form.Client().Settings().Timestamps = 0;
+  form.Client().Settings().NickColors = 0;
+  engine.SimulateLine(":bob!u@h PRIVMSG #c :plain again");
+  const QTextBlock plain = LineReading(channel, QStringLiteral("<bob> plain again"));
+  EXPECT_EQ(plain.text(), QStringLiteral("<bob> plain again "));
+  EXPECT_EQ(ColourAt(plain, 1), QColor(KindColor(kKindMessage)));
+}
+
+// Ctrl+F in the input line opens the front pane's find bar; every match is
+// marked, Enter and F3 step to older ones and wrap, Shift+F3 steps back, a
+// new matching line is marked too, and Esc closes the bar and gives the
+// keyboard back.
+TEST(Panes, FindBarMarksAndStepsThroughMatches) {
+  WiredForm wired;
+  TMainForm& form = *wired.form;
+  form.ShowInputLine(true);
+  form.show();
+  QApplication::setActiveWindow(&form);
+  form.eInput->setFocus();
+  TZoEngine& engine = form.Client().Engine();
+  engine.SimulateLine(":me!u@h JOIN :#c");
+  TmChannel* channel = form.Subforms().FindChannel("#c");
+  for (int i = 1; i <= 60; ++i)
+    engine.SimulateLine((":bob!u@h PRIVMSG #c :line " + std::to_string(i) + (i % 20 ? "" : " Needle")).c_str());
+  channel->ShowPendingLines();
+
+  QTest::keyClick(form.eInput, Qt::Key_F, Qt::ControlModifier);
+  TFindBar* bar = channel->FindBar();
+  ASSERT_TRUE(bar && bar->isVisible());
+  EXPECT_EQ(bar->placeholderText(), QString::fromUtf8("찾기"));
+  EXPECT_TRUE(WaitUntil([&] { return bar->hasFocus(); }));
+  QTest::keyClicks(bar, "needle");
+  EXPECT_EQ(bar->MatchCount(), 3);
+  EXPECT_EQ(channel->rView->extraSelections().size(), 3);
+  const auto current = [&] { return LineText(bar->CurrentMatch().block()).section(' ', 1, 2); };
+  const auto inView = [&] {
+    return channel->rView->viewport()->rect().contains(channel->rView->cursorRect(bar->CurrentMatch()));
+  };
+  EXPECT_EQ(current(), "line 60");
+  QTest::keyClick(bar, Qt::Key_Return);
+  EXPECT_EQ(current(), "line 40");
+  EXPECT_TRUE(inView());
+  QTest::keyClick(bar, Qt::Key_F3);
+  EXPECT_EQ(current(), "line 20");
+  EXPECT_TRUE(inView());
+  QTest::keyClick(bar, Qt::Key_F3);
+  EXPECT_EQ(current(), "line 60");
+  QTest::keyClick(bar, Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(current(), "line 20");
+  engine.SimulateLine(":bob!u@h PRIVMSG #c :one more needle");
+  channel->ShowPendingLines();
+  EXPECT_EQ(bar->MatchCount(), 4);
+  EXPECT_EQ(current(), "line 20");  // the view stays on the match being read
+  Grab(form, "find_bar");
+
+  QTest::keyClick(bar, Qt::Key_Escape);
+  EXPECT_FALSE(bar->isVisible());
+  EXPECT_TRUE(channel->rView->extraSelections().isEmpty());
+  EXPECT_TRUE(WaitUntil([&] { return form.eInput->hasFocus(); }));
 }
 
 TEST(Panes, AddressesOpenOnClickAndTheSplitterMoves) {

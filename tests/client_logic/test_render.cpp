@@ -2,14 +2,20 @@
 
 #include <QMetaEnum>
 
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <set>
 
+#include "C_datas.h"
 #include "C_socket.h"
 #include "U_codepage.h"
+#include "U_panelook.h"
 #include "U_render.h"
+#include "scratch_registry.h"
 #include "winsock_errors.h"
 
 namespace {
@@ -178,4 +184,61 @@ TEST(Render, LongLinesAreCutWholeCharacters) {
 
   const std::string longWhois = "bob 1 1700000000" + std::string(2000, '9') + " :x";
   EXPECT_FALSE(RenderWhois(317, longWhois.c_str()).has_value());
+}
+
+namespace {
+
+std::string NickIn(const TOutLine& line) { return line.text.substr(line.nickAt, line.nickLength); }
+
+// WCAG contrast of a colour against white.
+double ContrastOnWhite(uint32_t rgb) {
+  const auto channel = [](uint32_t value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  const double light =
+      0.2126 * channel(rgb >> 16 & 0xFF) + 0.7152 * channel(rgb >> 8 & 0xFF) + 0.0722 * channel(rgb & 0xFF);
+  return 1.05 / (light + 0.05);
+}
+
+}  // namespace
+
+// The speaker's nick is found in the composed line even where composing has
+// changed its coding, and its colour depends on the nick alone.
+TEST(Render, SpeakersKeepOneColourWhereverTheySpeak) {
+  const auto channel = RenderChannelMessage("Bob", "#c", "hi me", "me");
+  const auto query = RenderPrivmsg("bOB", "me", "psst");
+  const auto notice = RenderNotice("a-b", "#c", "- dashes -");
+  EXPECT_EQ(NickIn(*channel), "Bob");
+  EXPECT_EQ(NickIn(*query), "bOB");
+  EXPECT_EQ(NickIn(*notice), "a-b");
+  EXPECT_EQ(channel->nickColour, query->nickColour);
+  EXPECT_EQ(channel->nickColour, NickColor("BOB"));
+  const std::string korean = Cp949("철수");
+  const auto utf8Line = RenderPrivmsg(korean.c_str(), "#c", "안녕 \xF0\x9F\x98\x80");
+  EXPECT_EQ(NickIn(*utf8Line), "철수");
+  EXPECT_EQ(utf8Line->nickColour, NickColor(korean));
+  EXPECT_EQ(RenderOwnMessage(TOutTarget::Channel, "#c", "me", "mine").nickLength, 0u);
+
+  std::set<uint32_t> used;
+  for (int i = 0; i < 200; ++i) used.insert(NickColor("nick" + std::to_string(i)));
+  EXPECT_EQ(used.size(), NickPalette().size());  // nicks spread over the whole palette
+  for (const uint32_t colour : NickPalette()) {
+    EXPECT_GE(ContrastOnWhite(colour), 4.5) << std::hex << colour;
+    for (int kind = 0; kind <= kKindMention; ++kind) EXPECT_NE(colour, KindColor(kind)) << std::hex << colour;
+  }
+}
+
+TEST(Render, PaneLookFollowsTheSettingsWithinBounds) {
+  ScratchRegistry registry;  // the settings are saved when they go
+  CDatas settings;
+  EXPECT_TRUE(PaneLookOf(settings).stamps && PaneLookOf(settings).nickColours);
+  EXPECT_EQ(PaneLookOf(settings).lines, 2000);
+  settings.Timestamps = 0;
+  settings.NickColors = 0;
+  for (const auto& [set, kept] : {std::pair{50, 200}, {-1, 200}, {5000, 5000}, {INT32_MAX, kPaneLinesMax}}) {
+    settings.PaneLines = set;
+    EXPECT_EQ(PaneLookOf(settings).lines, kept) << set;
+  }
+  EXPECT_FALSE(PaneLookOf(settings).stamps || PaneLookOf(settings).nickColours);
 }

@@ -19,19 +19,19 @@ constexpr uint64_t kGiB = 1ULL << 30;
 // wrapped counts, and a resume's old bytes never passed off as speed.
 TEST(TransferStats, LinesAfterATick) {
   const TickCase cases[] = {
-      {"an empty file", {0, 0, 0, 0, 0}, "0 / 0 (0%)", "0:0:0 / 0:0:0", "0 CPS"},
-      {"after 3700 s", {3700000, 7400000, 0, 3699, 0}, "3700000 / 7400000 (50%)", "1:1:40 / 2:3:20", "1000 CPS"},
-      {"past 4 GiB", {5 * kGiB, 10 * kGiB, 0, 9, 0}, "5368709120 / 10737418240 (50%)", "0:0:10 / 0:0:20",
-       "536870912 CPS"},
-      {"resumed near the end", {999500, 1000000, 999000, 4, 0}, "999500 / 1000000 (99%)", "0:0:5 / 0:0:10",
-       "100 CPS"},
-      {"resumed, nothing moved yet", {999000, 1000000, 999000, 4, 0}, "999000 / 1000000 (99%)", "0:0:0 / 0:0:0",
-       "0 CPS"},
-      {"a stall keeps the last estimate", {500, 1000, 500, 9, 20}, "500 / 1000 (50%)", "0:0:10 / 0:0:20", "0 CPS"},
-      {"a rest smaller than one second's worth", {1001, 1002, 0, 0, 0}, "1001 / 1002 (99%)", "0:0:1 / 0:0:2",
-       "1001 CPS"},
+      {"an empty file", {0, 0, 0, 0, 0}, "0 B / 0 B (0%)", "0:0:0 / 0:0:0", "0 B/s"},
+      {"after 3700 s", {3700000, 7400000, 0, 3699, 0}, "3.5 MB / 7.1 MB (50%)", "1:1:40 / 2:3:20", "1000 B/s"},
+      {"past 4 GiB", {5 * kGiB, 10 * kGiB, 0, 9, 0}, "5.0 GB / 10.0 GB (50%)", "0:0:10 / 0:0:20",
+       "512.0 MB/s"},
+      {"resumed near the end", {999500, 1000000, 999000, 4, 0}, "976 KB / 977 KB (99%)", "0:0:5 / 0:0:10",
+       "100 B/s"},
+      {"resumed, nothing moved yet", {999000, 1000000, 999000, 4, 0}, "976 KB / 977 KB (99%)", "0:0:0 / 0:0:0",
+       "0 B/s"},
+      {"a stall keeps the last estimate", {500, 1000, 500, 9, 20}, "500 B / 1000 B (50%)", "0:0:10 / 0:0:20", "0 B/s"},
+      {"a rest smaller than one second's worth", {1001, 1002, 0, 0, 0}, "1001 B / 1002 B (99%)", "0:0:1 / 0:0:2",
+       "1001 B/s"},
       {"counts at the top of 64 bits", {UINT64_MAX, UINT64_MAX, 0, 0, 0},
-       "18446744073709551615 / 18446744073709551615 (100%)", "0:0:1 / 0:0:1", "18446744073709551615 CPS"},
+       "16.0 EB / 16.0 EB (100%)", "0:0:1 / 0:0:1", "16.0 EB/s"},
   };
   for (const TickCase& c : cases) {
     TTransferCounts counts = c.before;

@@ -11,9 +11,11 @@
 #include <QPainter>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 
 #include "F_hostwindow.h"
@@ -65,12 +67,14 @@ QWidget* SubWindow(QWidget* control, const char* className, const QString& capti
   return nullptr;
 }
 
-// The colour the last line of a window's pane is drawn in.
+// The colour the last line of a window's pane is drawn in, after its stamp.
 QColor LastLineColor(QWidget* window) {
   auto* pane = window->findChild<QTextEdit*>();
   QApplication::processEvents();
   const QTextBlock last = pane->document()->lastBlock();
-  return last.begin().fragment().charFormat().foreground().color();
+  QTextCursor afterStamp(last);
+  afterStamp.setPosition(last.position() + std::max(last.userState(), 0) + 1);
+  return afterStamp.charFormat().foreground().color();
 }
 
 // The window with a dialog over it, as the screen shows them.

@@ -1,0 +1,47 @@
+// The find bar over an output pane: what is typed is marked throughout the
+// pane; Enter and F3 step to the next older match, Shift+F3 back toward the
+// newest; Esc closes the bar and gives the focus back to where it was.
+#pragma once
+
+#include <QLineEdit>
+#include <QList>
+#include <QPointer>
+#include <QTextCursor>
+
+class QLabel;
+class QTextEdit;
+
+class TFindBar : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  // A child of the pane, across the top of its text.
+  explicit TFindBar(QTextEdit* pane);
+
+  void Open();
+  void Close();
+  // To the next older match, or back toward the newest; both wrap around.
+  void Step(bool older);
+  // The pane's lines changed: marks follow, the view stays where it is.
+  void Refresh();
+  int MatchCount() const { return static_cast<int>(matches_.size()); }
+  // The match in view: its place counted from the pane's start, -1 for none.
+  int Current() const { return current_; }
+  QTextCursor CurrentMatch() const;
+  void Place();
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  void Search();
+  void FindAll();
+  void Mark();
+  void Reveal();
+
+  QTextEdit* pane_;
+  QLabel* lCount;
+  QList<QTextCursor> matches_;
+  int current_ = -1;
+  QPointer<QWidget> returnTo_;
+};
