@@ -31,7 +31,8 @@ TChatClient::TChatClient(QObject* parent)
     : QObject(parent),
       chatLog_(QDir(RegistryFolder()).filePath(QStringLiteral("logs"))),
       alias_(std::make_unique<MCommandProcedure>(datas_.Alias)),
-      sender_(new TPacedSender([this](const std::string& line) { return Send(line); }, this)) {
+      sender_(new TPacedSender([this](const std::string& line) { return Send(line); }, this)),
+      members_([this](const char* channel) { return view_ ? view_->MemberList(channel) : nullptr; }) {
   IRC.SetNick(datas_.Nick);
   IRC.SetUserName(datas_.UserName);
   IRC.SetAddress(datas_.Address);
@@ -40,6 +41,7 @@ TChatClient::TChatClient(QObject* parent)
   IRC.SetLogin(datas_.SaslAccount, datas_.SaslPassword);
   IRC.SetTlsTrust(datas_.TlsFingerprint, datas_.TlsCaFile);
   IRC.SetTlsClientCert(datas_.TlsClientCert, datas_.TlsClientKey);
+  IRC.SetMemberNews(&members_);
   BindEngine();
   TSession::TWindow window;
   window.write = [this](const TOutLine& line) { Write(line); };
@@ -53,7 +55,10 @@ TChatClient::TChatClient(QObject* parent)
   connect(&questionExpiry_, &QTimer::timeout, this, &TChatClient::ExpireQuestions);
 }
 
-TChatClient::~TChatClient() { view_ = nullptr; }
+TChatClient::~TChatClient() {
+  view_ = nullptr;
+  IRC.SetMemberNews(nullptr);
+}
 
 void TChatClient::BindEngine() {
   const auto bind = [this](auto& event, auto handler) { BindTo(event, this, view_, handler); };
@@ -117,7 +122,8 @@ void TChatClient::IRCLogon(void*) {
 
 void TChatClient::IRCDisconnect(void*) {
   AbandonListing();
-  view_->ReloadMembers({});
+  view_->ShowOwnAway(false);
+  peerAway_.clear();
   const bool byUser = session_->UserQuitting();
   session_->Disconnected();
   feed_.Disconnected(byUser ? "quit" : "lost");
