@@ -266,7 +266,7 @@ std::optional<TOutLine> RenderNick(const char* oldNick, const char* newNick) {
 
 TOutLine RenderOwnAway(bool away) {
   return Line(TOutTarget::Active, "", kKindState,
-              ComposeLine(away ? "◆ 자리 비움으로 표시했습니다." : "◆ 자리 비움을 풀었습니다.", {}));
+              ComposeLine(away ? "◆ 자리 비움으로 표시했습니다." : "◆ 자리 비움을 끝냈습니다.", {}));
 }
 
 TOutLine RenderPeerAway(const char* nick, const char* message, bool toQuery) {

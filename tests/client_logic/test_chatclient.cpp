@@ -240,7 +240,7 @@ TEST(ChatClient, AwayRepliesAndAccountsAreShown) {
   ASSERT_TRUE(rig.Caught("away"));
   EXPECT_EQ(rig.view.awayShown, (QList<bool>{true, false}));
   EXPECT_TRUE(rig.view.shown.contains(QString::fromUtf8("◆ 자리 비움으로 표시했습니다.")));
-  EXPECT_TRUE(rig.view.shown.contains(QString::fromUtf8("◆ 자리 비움을 풀었습니다.")));
+  EXPECT_TRUE(rig.view.shown.contains(QString::fromUtf8("◆ 자리 비움을 끝냈습니다.")));
   EXPECT_EQ(rig.view.shown.count(QString::fromUtf8("◆ amy님은 자리를 비웠습니다: lunch")), 1);
   EXPECT_EQ(rig.view.shown.count(QString::fromUtf8("◆ amy님은 자리를 비웠습니다: gym")), 1);
   EXPECT_TRUE(rig.view.shown.contains(QString::fromUtf8("◆ amy님의 계정: amyacct")));
