@@ -66,10 +66,11 @@ std::string JoinBurst() {
 std::string MemberBurst() {
   std::string burst;
   const auto nick = [](int i) { return "guest" + std::to_string(i * 7919 % 100003); };
+  const auto now = [&](int i) { return (i % 3 == 0 ? "Re" : "") + nick(i); };
   for (int i = 0; i < kMembers; ++i) burst += ":" + nick(i) + "!u@h JOIN :#burst\r\n";
-  for (int i = 0; i < kMembers; i += 3) burst += ":" + nick(i) + "!u@h NICK :Re" + nick(i) + "\r\n";
-  for (int i = 1; i < kMembers; i += 5) burst += ":op!u@h MODE #burst +o " + nick(i) + "\r\n";
-  for (int i = 1; i < kMembers; i += 2) burst += ":" + nick(i) + "!u@h PART #burst\r\n";
+  for (int i = 0; i < kMembers; i += 3) burst += ":" + nick(i) + "!u@h NICK :" + now(i) + "\r\n";
+  for (int i = 1; i < kMembers; i += 5) burst += ":op!u@h MODE #burst +o " + now(i) + "\r\n";
+  for (int i = 1; i < kMembers; i += 2) burst += ":" + now(i) + "!u@h PART #burst\r\n";
   return burst;
 }
 
