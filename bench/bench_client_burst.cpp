@@ -1,8 +1,9 @@
 // Large bursts from a server through the main window: a names listing of
-// 50 000 members, a 100 000-line message of the day and 2 000 own joins. Each
+// 50 000 members, a 100 000-line message of the day, 2 000 own joins and
+// 1 000 members joining, renamed, opped and leaving one channel. Each
 // is timed from the request to the moment the window shows all of it, and the
 // longest pause of a 10 ms timer tells how long the window stood still.
-// Arguments name the bursts to run (names, motd, joins); none runs all three.
+// Arguments name the bursts to run (names, motd, joins, members); none runs all.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,6 +32,7 @@ namespace {
 constexpr int kNames = 50000;
 constexpr int kMotdLines = 100000;
 constexpr int kJoins = 2000;
+constexpr int kMembers = 1000;
 
 std::string NamesBurst() {
   std::string burst;
@@ -60,9 +62,22 @@ std::string JoinBurst() {
   return burst;
 }
 
+// Everyone joins, every third is renamed, every fifth opped, then half leave.
+std::string MemberBurst() {
+  std::string burst;
+  const auto nick = [](int i) { return "guest" + std::to_string(i * 7919 % 100003); };
+  const auto now = [&](int i) { return (i % 3 == 0 ? "Re" : "") + nick(i); };
+  for (int i = 0; i < kMembers; ++i) burst += ":" + nick(i) + "!u@h JOIN :#burst\r\n";
+  for (int i = 0; i < kMembers; i += 3) burst += ":" + nick(i) + "!u@h NICK :" + now(i) + "\r\n";
+  for (int i = 1; i < kMembers; i += 5) burst += ":op!u@h MODE #burst +o " + now(i) + "\r\n";
+  for (int i = 1; i < kMembers; i += 2) burst += ":" + now(i) + "!u@h PART #burst\r\n";
+  return burst;
+}
+
 std::string Burst(const std::string& name) {
   if (name == "names") return NamesBurst();
   if (name == "motd") return MotdBurst();
+  if (name == "members") return MemberBurst();
   return JoinBurst();
 }
 
@@ -107,7 +122,7 @@ class StallMeter {
 int main(int argc, char** argv) {
   const std::vector<std::string> asked(argv + 1, argv + argc);
   std::vector<std::string> names;
-  for (const char* name : {"names", "motd", "joins"})
+  for (const char* name : {"names", "motd", "joins", "members"})
     if (asked.empty() || std::find(asked.begin(), asked.end(), name) != asked.end()) names.push_back(name);
   uint16_t port = 0;
   const int listener = ListenOnLoopback(&port);
@@ -161,6 +176,12 @@ int main(int argc, char** argv) {
   });
   run("own joins: 2 000 channels", "joins", [&] {
     return form.Subforms().FindChannel(("#j" + std::to_string(kJoins - 1)).c_str()) != nullptr;
+  });
+  const bool listed = std::find(names.begin(), names.end(), "names") != names.end();
+  run("members: 1 000 join, 500 leave", "members", [&] {
+    TmChannel* channel = form.Subforms().FindChannel("#burst");
+    const int stay = (listed ? kNames : 0) + kMembers / 2;
+    return channel && channel->windowTitle().startsWith(QString("#burst [%1 ").arg(stay));
   });
   form.SendIRCLine("QUIT");
   waitpid(server, nullptr, 0);

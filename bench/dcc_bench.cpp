@@ -355,6 +355,7 @@ struct WindowSide {
     while (form.Client().Engine().state != TZoEngine::Connected) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     form.Client().Engine().SimulateLine(":me!u@h JOIN :#b");
     form.Client().Engine().SimulateLine(":srv 353 me = #b :me peer");
+    form.Client().Engine().SimulateLine(":srv 366 me #b :End");
     TmChannel* channel = form.Subforms().FindChannel("#b");
     channel->lbUsers->setCurrentIndex(channel->lbUsers->model()->index(1, 0));
     channel->Activate();

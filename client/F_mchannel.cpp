@@ -29,8 +29,10 @@ class TUserEntryDelegate : public QStyledItemDelegate {
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     const bool selected = option.state & QStyle::State_Selected;
-    painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    const QColor back = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
+    const QColor text = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    painter->fillRect(option.rect, back);
+    painter->setPen(index.data(TUserListModel::AwayRole).toBool() ? Between(text, back) : text);
     painter->setFont(option.font);
     painter->drawText(option.rect.adjusted(kTextIndent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                       index.data().toString());
@@ -42,6 +44,11 @@ class TUserEntryDelegate : public QStyledItemDelegate {
 
  private:
   static constexpr int kTextIndent = 3;
+
+  // Away members are written halfway to the background: still readable in any skin.
+  static QColor Between(const QColor& a, const QColor& b) {
+    return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
+  }
 };
 
 }  // namespace
@@ -62,6 +69,9 @@ TmChannel::TmChannel(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   lbUsers->setFrameStyle(0);
   lbUsers->setUniformItemSizes(true);
   lbUsers->setItemDelegate(new TUserEntryDelegate(lbUsers));
+  // Before the view's own, so a removed member's selection goes before the
+  // view hands it to a neighbour.
+  FollowMembers();
   lbUsers->setModel(users_);
   lbUsers->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lbUsers->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -70,6 +80,27 @@ TmChannel::TmChannel(QWidget* panel, CSubforms& manager, const TFrameColorRecord
           [this](const QPoint& at) { Manager().PopupUserMenu(this, lbUsers->viewport()->mapToGlobal(at)); });
   connect(lbUsers, &QListView::doubleClicked, this, [this] { Manager().QueryFromUserList(this); });
   LayoutClient();
+}
+
+void TmChannel::FollowMembers() {
+  const auto recount = [this] { UpdateCaption(); };
+  connect(users_, &QAbstractItemModel::rowsInserted, this, recount);
+  connect(users_, &QAbstractItemModel::rowsRemoved, this, recount);
+  connect(users_, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex&, int first, int last) {
+    const int row = SelectedRow();
+    if (row >= first && row <= last) Select(-1);
+  });
+  connect(users_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { selectedBeforeReset_ = SelectedNick(); });
+  connect(users_, &QAbstractItemModel::modelReset, this, [this] {
+    if (!selectedBeforeReset_.empty()) Select(users_->Find(selectedBeforeReset_.c_str()));
+    selectedBeforeReset_.clear();
+    UpdateCaption();
+  });
+}
+
+void TmChannel::SetChannel(const char* name) {
+  ChannelName = name;
+  users_->Reload(Manager().Engine().FindChan(name));
 }
 
 void TmChannel::LayoutClient() {
@@ -115,87 +146,27 @@ void TmChannel::Select(int row) {
   lbUsers->setCurrentIndex(QModelIndex());
 }
 
-void TmChannel::AddUser(const char* entry) {
-  ShowPendingUsers();
-  users_->Add(entry ? entry : "");
-  UpdateCaption();
-}
-
 // The view would hand a removed member's selection to its neighbour; the
 // member menu must never act on someone the user did not choose.
-bool TmChannel::Knows(const char* nick) {
-  ShowPendingUsers();
-  return users_->Find(nick) >= 0;
-}
+bool TmChannel::Knows(const char* nick) { return users_->Find(nick) >= 0; }
 
-bool TmChannel::RemoveUser(const char* nick) {
-  ShowPendingUsers();
-  const int row = users_->Find(nick);
-  if (row < 0) return false;
-  const bool selected = row == SelectedRow();
-  users_->Remove(nick);
-  if (selected) Select(-1);
-  UpdateCaption();
-  return true;
-}
+std::vector<std::string> TmChannel::Users() const { return users_->Entries(); }
 
-bool TmChannel::RenameUser(const char* oldNick, const char* newNick) {
-  ShowPendingUsers();
-  return users_->Rename(oldNick, newNick);
-}
-
-bool TmChannel::SetUserEntry(const char* nick, const char* entry) {
-  ShowPendingUsers();
-  return users_->SetEntry(nick, entry ? entry : "");
-}
-
-void TmChannel::ReloadUsers() {
-  if (reloadPending_) return;
-  reloadPending_ = true;
-  QTimer::singleShot(0, this, [this] { ShowPendingUsers(); });
-}
-
-void TmChannel::ShowPendingUsers() {
-  if (!reloadPending_) return;
-  reloadPending_ = false;
-  const std::string selected = SelectedNick();
-  users_->Reload(Manager().Engine().FindChan(ChannelName.c_str()));
-  if (!selected.empty()) Select(users_->Find(selected.c_str()));
-  UpdateCaption();
-}
-
-const std::vector<std::string>& TmChannel::Users() {
-  ShowPendingUsers();
-  return users_->Entries();
-}
-
-std::vector<std::string> TmChannel::Nicks() {
-  ShowPendingUsers();
-  return users_->Nicks();
-}
+std::vector<std::string> TmChannel::Nicks() const { return users_->Nicks(); }
 
 std::string TmChannel::SelectedNick() const {
   const int row = SelectedRow();
-  return row < 0 ? std::string() : StripNickPrefix(users_->Entries()[static_cast<size_t>(row)].c_str());
-}
-
-void TmChannel::SetModes(const char* letters) {
-  Modes = letters ? letters : "";
-  UpdateCaption();
-}
-
-void TmChannel::SetTopic(const char* topic) {
-  std::string stripped = topic ? topic : "";
-  StripCodes(stripped.data());
-  Topic = stripped.c_str();
+  return row < 0 ? std::string() : users_->NickAt(row);
 }
 
 void TmChannel::UpdateCaption() {
   const CZoChannel* channel = Manager().Engine().FindChan(ChannelName.c_str());
   const char* key = channel ? channel->Key() : nullptr;
   const int limit = channel ? channel->Limit() : 0;
-  const std::string caption = ChannelCaption(ChannelName.c_str(), users_->rowCount(), Modes.c_str(),
-                                             key, limit, Topic.c_str());
+  std::string topic = channel ? channel->Topic() : "";
+  StripCodes(topic.data());
+  const std::string caption = ChannelCaption(ChannelName.c_str(), users_->rowCount(), channel ? channel->Modes() : "",
+                                             key, limit, topic.c_str());
   setWindowTitle(DecodeDisplay(caption.c_str()));
   update();
 }
@@ -205,12 +176,6 @@ void TmChannel::SetUserListColors(uint32_t background, uint32_t text) {
   palette.setColor(QPalette::Base, QColor::fromRgb(background & 0xFFFFFF));
   palette.setColor(QPalette::Text, QColor::fromRgb(text & 0xFFFFFF));
   lbUsers->setPalette(palette);
-}
-
-bool TmChannel::Rename(const char* oldNick, const char* newNick) {
-  if (!RenameUser(oldNick, newNick)) return false;
-  UpdateCaption();
-  return true;
 }
 
 void TmChannel::EndOnClose(TZoEngine& engine) {

@@ -46,12 +46,14 @@ TChatClient::TChatClient(QObject* parent)
     : QObject(parent),
       chatLog_(QDir(RegistryFolder()).filePath(QStringLiteral("logs"))),
       alias_(std::make_unique<MCommandProcedure>(datas_.Alias)),
-      sender_(new TPacedSender([this](const std::string& line) { return Send(line); }, this)) {
+      sender_(new TPacedSender([this](const std::string& line) { return Send(line); }, this)),
+      members_([this](const char* channel) { return view_ ? view_->MemberList(channel) : nullptr; }) {
   IRC.SetNick(datas_.Nick);
   ApplyServerSettings();
   ApplyConnectionSettings();
   IRC.SetEchoMessage(true);
   friends_.Set(datas_.Friends);
+  IRC.SetMemberNews(&members_);
   BindEngine();
   TSession::TWindow window;
   window.write = [this](const TOutLine& line) { Write(line); };
@@ -67,7 +69,10 @@ TChatClient::TChatClient(QObject* parent)
   connect(&historyDue_, &QTimer::timeout, this, &TChatClient::ReleaseHistory);
 }
 
-TChatClient::~TChatClient() { view_ = nullptr; }
+TChatClient::~TChatClient() {
+  view_ = nullptr;
+  IRC.SetMemberNews(nullptr);
+}
 
 void TChatClient::BindEngine() {
   const auto bind = [this](auto& event, auto handler, bool onLine) {
@@ -179,7 +184,8 @@ void TChatClient::IRCDisconnect(void*) {
   AbandonListing();
   echoes_.Clear();
   ReleaseHistory();
-  view_->ReloadMembers({});
+  view_->ShowOwnAway(false);
+  peerAway_.clear();
   const bool byUser = session_->UserQuitting();
   session_->Disconnected();
   feed_.Disconnected(byUser ? "quit" : "lost");

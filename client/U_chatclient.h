@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "C_datas.h"
@@ -21,6 +22,8 @@
 #include "U_echoes.h"
 #include "U_friends.h"
 #include "U_input.h"
+#include "U_memberroute.h"
+#include "U_nameindex.h"
 #include "U_questions.h"
 #include "Zoengine.h"
 
@@ -128,11 +131,9 @@ class TChatClient : public QObject {
   void IRCNTopic(const char* channel, const char* topic);
   void IRCTopic(const char* channel, const char* setter, const char* topic);
   void IRCMode(const char* target, const char* setter, const char* modes);
-  void IRCUserMode(const char* channel, const char* nick, const char* change);
   void IRCChanMode(const char* channel, const char* modes);
   void IRCInvite(const char* channel, const char* inviter);
   void IRCList(int numeric, const char* channel, const char* topic, int users);
-  void IRCNames(const char* channel, const char* names);
   void IRCWhois(const char* text, int numeric, const char* sameText);
   void IRCConnectForSend(int seqnum);
   void IRCSentPack(int seqnum, uint32_t blockBytes, uint64_t sentEnd, uint64_t acked);
@@ -179,6 +180,8 @@ class TChatClient : public QObject {
   void AddMotdLine(const char* rest);
   // Ends a listing the server will not finish (the connection is gone).
   void AbandonListing();
+  // 301: a peer's away message, told once while it stays the same.
+  void PeerAway(const stIRC& record);
 
   // Questions are asked from the event loop, never inside the engine's own
   // event, and one at a time.
@@ -205,6 +208,9 @@ class TChatClient : public QObject {
   TPacedSender* sender_;  // a child
   std::unique_ptr<TSession> session_;
   TQuestions questions_;
+  TMemberRoute members_;
+  // The away message last shown per peer.
+  std::unordered_map<std::string, std::string, ZoFoldHash, ZoFoldEqual> peerAway_;
   QTimer windowHint_;
   QTimer questionExpiry_;
   TPendingEchoes echoes_;

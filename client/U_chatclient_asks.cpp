@@ -41,6 +41,23 @@ void TChatClient::IRCIRC(__IRCData* record) {
   if (code == 471 || code == 475 || code == 433) AskReply(code, record->rest);
   if (code == 375) StartMotd();
   if (code == 372) AddMotdLine(record->rest);
+  if (code == 305 || code == 306) {
+    Write(RenderOwnAway(code == 306));
+    view_->ShowOwnAway(code == 306);
+  }
+  if (code == 301) PeerAway(*record);
+}
+
+void TChatClient::PeerAway(const stIRC& record) {
+  const char* nick = ZoParam(record, 1);
+  const char* message = ZoParam(record, 2);
+  // Every message to an away peer brings its 301 again.
+  constexpr size_t kRemembered = 500;
+  auto [at, added] = peerAway_.try_emplace(nick, message);
+  if (!added && at->second == message) return;
+  at->second = message;
+  if (peerAway_.size() > kRemembered) peerAway_.clear();
+  Write(RenderPeerAway(nick, message, view_->IsOpen(TFrontKind::Query, nick)));
 }
 
 // --- the message of the day and the listing ---

@@ -50,7 +50,6 @@ void TChatClient::IRCOwnerJoin(const char* channel) {
 // A netjoin's or netsplit's members are told of in one line when it ends.
 void TChatClient::IRCOtherJoin(const char* channel, const char* nick) {
   if (!InBatch("netjoin")) Write(RenderOtherJoin(channel, nick));
-  view_->MemberJoined(channel, nick);
   feed_.Joined(channel, nick);
 }
 
@@ -62,16 +61,15 @@ void TChatClient::IRCOwnerPart(const char* channel, const char* message) {
 
 void TChatClient::IRCOtherPart(const char* channel, const char* nick, const char* message) {
   if (!view_->IsOpen(TFrontKind::Channel, channel)) return;
-  view_->MemberLeft(channel, nick);
   Write(RenderOtherPart(channel, nick));
   feed_.Left(channel, nick, message, "part");
 }
 
-// The line goes to every window whose list still holds the member; then the
-// lists let the member go.
+// The line goes to every channel window whose list held the member.
 void TChatClient::IRCOtherQuit(const char* nick, const char* message) {
-  if (!InBatch("netsplit")) Write(RenderOtherQuit(nick));
-  view_->MemberQuit(nick);
+  const std::vector<std::string> channels = members_.TakeQuitChannels(nick);
+  if (!InBatch("netsplit"))
+    for (const std::string& channel : channels) Write(RenderOtherQuit(channel.c_str(), nick));
   feed_.Left("", nick, message, "quit");
 }
 
@@ -86,14 +84,15 @@ void TChatClient::IRCKick(const char* channel, const char* kicker, const char* v
     return Write(line);
   }
   if (!view_->IsOpen(TFrontKind::Channel, channel)) return;
-  view_->MemberLeft(channel, victim);
   Write(line);
 }
 
+// The engine's lists carry the new nick already; the peer's windows are
+// renamed before the line goes to every window that knows it.
 void TChatClient::IRCNick(const char* oldNick, const char* newNick) {
+  view_->NickChanged(oldNick, newNick);
   Write(RenderNick(oldNick, newNick));
   feed_.Renamed(oldNick, newNick);
-  view_->NickChanged(oldNick, newNick);
   if (!ZoSameName(oldNick, datas_.Nick.c_str())) return;
   datas_.Nick = newNick;
   view_->ShowOwnNick(newNick);
@@ -105,25 +104,17 @@ void TChatClient::IRCMode(const char* target, const char* setter, const char* mo
   Write(RenderMode(target, setter, modes));
 }
 
-void TChatClient::IRCUserMode(const char* channel, const char* nick, const char*) {
-  const CZoChannel* record = IRC.FindChan(channel);
-  if (!record) return;
-  ZoString entry;
-  const char* shown = record->MemberDisplayName(nick, &entry);
-  if (shown && *shown) view_->MemberChanged(channel, nick, shown);
-}
-
-void TChatClient::IRCNMode(const char* channel, const char*) { view_->ModesChanged(channel); }
+void TChatClient::IRCNMode(const char* channel, const char*) { view_->ChannelChanged(channel); }
 
 void TChatClient::IRCChanMode(const char* channel, const char*) {
   if (!IsChannelName(channel)) return;
-  view_->ModesChanged(channel);
+  view_->ChannelChanged(channel);
   view_->ModesAnswered(channel);
 }
 
 void TChatClient::IRCTopic(const char* channel, const char* setter, const char* topic) {
   Write(RenderTopic(channel, setter, topic));
-  view_->TopicChanged(channel, topic);
+  view_->ChannelChanged(channel);
   feed_.Topic(channel, topic);
 }
 
@@ -131,11 +122,7 @@ void TChatClient::IRCNTopic(const char* channel, const char* topic) {
   feed_.Topic(channel, topic);
   if (view_->TopicAnswered(channel, topic)) return;
   Write(RenderNTopic(channel, topic));
-  view_->TopicChanged(channel, topic);
-}
-
-void TChatClient::IRCNames(const char* channel, const char* names) {
-  if (names) view_->ReloadMembers(channel);
+  view_->ChannelChanged(channel);
 }
 
 void TChatClient::IRCWhois(const char*, int numeric, const char* sameText) { Write(RenderWhois(numeric, sameText)); }

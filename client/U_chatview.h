@@ -10,6 +10,7 @@
 
 #include "U_file.h"
 #include "U_input.h"
+#include "U_membernews.h"
 #include "U_questions.h"
 
 struct TOutLine;
@@ -48,17 +49,17 @@ class IChatView {
   virtual std::string ChatPeer(int chatId) const = 0;
   virtual void ShowOwnNick(const std::string& nick) = 0;
 
-  // --- members and channel state, after the engine has taken the change ---
-  virtual void MemberJoined(const std::string& channel, const std::string& nick) = 0;
-  virtual void MemberLeft(const std::string& channel, const std::string& nick) = 0;
-  virtual void MemberQuit(const std::string& nick) = 0;
+  // The user's own away state as the server marked it.
+  virtual void ShowOwnAway(bool away) = 0;
+
+  // --- members and channel state ---
+  // The member list of the channel's window, told of the engine's member
+  // news; null when the channel has no window.
+  virtual IZoMemberNews* MemberList(const std::string& channel) = 0;
+  // Renamed windows: queries and direct chats with that peer.
   virtual void NickChanged(const std::string& oldNick, const std::string& newNick) = 0;
-  // A member's display entry ("@nick") after a mode change.
-  virtual void MemberChanged(const std::string& channel, const std::string& nick, const std::string& entry) = 0;
-  virtual void ModesChanged(const std::string& channel) = 0;
-  virtual void TopicChanged(const std::string& channel, const std::string& topic) = 0;
-  // The member list follows the engine's again; an empty name: every channel.
-  virtual void ReloadMembers(const std::string& channel) = 0;
+  // The engine's topic or modes of the channel changed.
+  virtual void ChannelChanged(const std::string& channel) = 0;
 
   // --- the channel listing, the message of the day, the channel dialog ---
   // 321 start, 322 row, 323 end; 0: the listing will not be finished.

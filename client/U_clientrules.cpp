@@ -180,3 +180,17 @@ bool UserEntryLess(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                       [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
 }
+
+// The entries are not put together unless a nick starts with a prefix sign,
+// which servers do not allow.
+bool MemberEntryLess(char prefixA, const char* nickA, char prefixB, const char* nickB) {
+  const char firstA = prefixA ? prefixA : nickA[0];
+  const char firstB = prefixB ? prefixB : nickB[0];
+  if (prefixA == prefixB || FoldAscii(firstA) != FoldAscii(firstB)) {
+    if (prefixA != prefixB) return FoldAscii(firstA) < FoldAscii(firstB);
+    while (*nickA && FoldAscii(*nickA) == FoldAscii(*nickB)) ++nickA, ++nickB;
+    return FoldAscii(*nickA) < FoldAscii(*nickB);
+  }
+  const auto entry = [](char prefix, const char* nick) { return (prefix ? std::string(1, prefix) : std::string()) + nick; };
+  return UserEntryLess(entry(prefixA, nickA), entry(prefixB, nickB));
+}

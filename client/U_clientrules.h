@@ -47,4 +47,6 @@ std::vector<std::string> OutputLines(const char* text);
 // Whole-entry member order of a channel's user list: byte-wise with ASCII
 // letters folded, so "+" sorts before "@" and both before letters.
 bool UserEntryLess(const std::string& a, const std::string& b);
+// The same order for entries given as a prefix sign (0 for none) and a nick.
+bool MemberEntryLess(char prefixA, const char* nickA, char prefixB, const char* nickB);
 

@@ -146,12 +146,8 @@ std::optional<TLineAction> Part(TArgs args, const TInputContext& context) {
 
 std::optional<TLineAction> Quit(TArgs args, const TInputContext&) { return Send(Irc::Quit(args.Rest())); }
 
-// Said in the front window, since servers answer it with English lines only.
-std::optional<TLineAction> Away(TArgs args, const TInputContext&) {
-  const std::string text(args.Rest());
-  return Send(Irc::Away(text), Note(text.empty() ? ComposeLine("◆ 자리 비움을 끝냈습니다.", {})
-                                                 : ComposeLine("◆ 자리 비움으로 표시했습니다: %s", {text.c_str()})));
-}
+// The server's answer (305, 306) is what the user sees.
+std::optional<TLineAction> Away(TArgs args, const TInputContext&) { return Send(Irc::Away(args.Rest())); }
 
 std::optional<TLineAction> Nick(TArgs args, const TInputContext&) {
   const std::string_view nick = args.Word();

@@ -123,6 +123,7 @@ std::optional<std::string> WhoisText(int code, const std::string& word, const st
     case 317: return IdleLine(word, rest);
     case 318: return ComposeLine("◆ %s님의 사용자정보 조회 종료", {w});
     case 319: return ComposeLine("◆ %s님의 입장채널 - %s", {w, rest.empty() ? r : r + 1});
+    case 330: return ComposeLine("◆ %s님의 계정: %s", {w, std::string(rest, 0, rest.find(' ')).c_str()});
     case 352: return ComposeLine("◆ %s", {r});
     case 369: return ComposeLine("◆ %s님의 사용기록 조회 종료", {w});
     default: return std::nullopt;
@@ -367,8 +368,8 @@ std::optional<TOutLine> RenderOtherPart(const char* channel, const char* nick) {
               ComposeLine("◆ %s채널의 %s님께서 퇴장하셨습니다", {channel, nick}));
 }
 
-std::optional<TOutLine> RenderOtherQuit(const char* nick) {
-  return Line(TOutTarget::Members, std::string(View(nick)), kKindQuit,
+std::optional<TOutLine> RenderOtherQuit(const char* channel, const char* nick) {
+  return Line(TOutTarget::Channel, std::string(View(channel)), kKindQuit,
               ComposeLine("◆ %s님이 서버를 떠나셨습니다.", {nick}));
 }
 
@@ -386,8 +387,18 @@ std::optional<TOutLine> RenderKick(const char* channel, const char* kicker, cons
 }
 
 std::optional<TOutLine> RenderNick(const char* oldNick, const char* newNick) {
-  return Line(TOutTarget::Renamed, std::string(View(oldNick)), kKindNick,
+  return Line(TOutTarget::Renamed, std::string(View(newNick)), kKindNick,
               ComposeLine("◆ %s님의 대화명이 %s으로 바뀌었습니다.", {oldNick, newNick}));
+}
+
+TOutLine RenderOwnAway(bool away) {
+  return Line(TOutTarget::Active, "", kKindState,
+              ComposeLine(away ? "◆ 자리 비움으로 표시했습니다." : "◆ 자리 비움을 끝냈습니다.", {}));
+}
+
+TOutLine RenderPeerAway(const char* nick, const char* message, bool toQuery) {
+  return Line(toQuery ? TOutTarget::Query : TOutTarget::Active, toQuery ? std::string(View(nick)) : "", kKindState,
+              ComposeLine("◆ %s님은 자리를 비웠습니다: %s", {nick, message}));
 }
 
 std::optional<TOutLine> RenderInvite(const char* channel, const char* nick) {

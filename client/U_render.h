@@ -45,8 +45,7 @@ enum class TOutTarget {
   Query,    // the query window of nick `name`, opened when missing
   Chat,     // the DCC chat window `chat`
   All,      // every channel, status and query window
-  Members,  // every channel window whose member list holds nick `name`
-  Renamed,  // every channel, query and DCC chat window that knows nick `name`
+  Renamed,  // every channel, query and DCC chat window that knows nick `name`, once renamed
 };
 
 struct TOutLine {
@@ -113,13 +112,18 @@ std::optional<TOutLine> RenderCtcp(const stCTCP& ctcp);
 std::optional<TOutLine> RenderOwnerJoin(const char* channel);
 std::optional<TOutLine> RenderOtherJoin(const char* channel, const char* nick);
 std::optional<TOutLine> RenderOtherPart(const char* channel, const char* nick);
-std::optional<TOutLine> RenderOtherQuit(const char* nick);
+// One line per channel window the member left by quitting.
+std::optional<TOutLine> RenderOtherQuit(const char* channel, const char* nick);
 // Being kicked oneself is decided against the engine's current nick.
 bool IsOwnKick(const char* kicked, const char* ownNick);
 std::optional<TOutLine> RenderKick(const char* channel, const char* kicker, const char* kicked,
                                    const char* reason, const char* ownNick);
 std::optional<TOutLine> RenderNick(const char* oldNick, const char* newNick);
 std::optional<TOutLine> RenderInvite(const char* channel, const char* nick);
+// The server marked the user away (306) or back (305).
+TOutLine RenderOwnAway(bool away);
+// A peer's away message (301), into the query with that peer when one is open.
+TOutLine RenderPeerAway(const char* nick, const char* message, bool toQuery);
 std::optional<TOutLine> RenderMode(const char* target, const char* setter, const char* modes);
 std::optional<TOutLine> RenderTopic(const char* channel, const char* setter, const char* topic);
 std::optional<TOutLine> RenderNTopic(const char* channel, const char* topic);

@@ -97,7 +97,7 @@ TmChannel* CSubforms::OpenChannel(const char* name) {
     form->Activate();
   else
     form = Create<TmChannel>();
-  form->ChannelName = name;
+  form->SetChannel(name);
   form->show();
   form->SetUserListColors(skin_.ChanWinUserListBg, skin_.ChanWinUserListFg);
   return form;
@@ -169,10 +169,6 @@ void CSubforms::Write(const TOutLine& line) {
       for (TMDIABS* form : forms_)
         if (form->Kind != wkDccChat) Show(form, line);
       return;
-    case TOutTarget::Members:
-      return Each<TmChannel>([&](TmChannel& form) {
-        if (form.Knows(line.name.c_str())) Show(&form, line);
-      });
     case TOutTarget::Renamed:
       for (TMDIABS* form : forms_)
         if (form->Knows(line.name.c_str())) Show(form, line);

@@ -1,104 +1,156 @@
 #include "U_userlist.h"
 
+#include <QStringList>
 #include <algorithm>
+#include <cstring>
 
 #include "C_channel.h"
-#include "U_codepage.h"
-#include "U_direction.h"
+#include "C_user.h"
 #include "U_clientrules.h"
+#include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_direction.h"
 
 namespace {
 
-bool HasPrefix(const std::string& entry) { return !entry.empty() && (entry[0] == '@' || entry[0] == '+'); }
+char PrefixOf(const __stZoUserList& member) {
+  const char* letters = member.modes.str();
+  return strchr(letters, 'o') ? '@' : strchr(letters, 'v') ? '+' : 0;
+}
 
-const char* NickOf(const std::string& entry) { return entry.c_str() + (HasPrefix(entry) ? 1 : 0); }
+QString Shown(const char* text) { return WithoutDirectionControls(DecodeDisplay(text)); }
+
+// What the server has told of the user, one fact a line.
+QString UserTip(const CZoUser& user) {
+  QStringList lines;
+  if (*user.Host()) lines << Shown(user.Nick()) + "!" + Shown(user.UserName()) + "@" + Shown(user.Host());
+  if (*user.Account()) lines << QString::fromUtf8("계정: ") + Shown(user.Account());
+  if (*user.RealName()) lines << QString::fromUtf8("이름: ") + Shown(user.RealName());
+  if (user.Away())
+    lines << QString::fromUtf8("자리 비움") + (*user.AwayMessage() ? ": " + Shown(user.AwayMessage()) : QString());
+  return lines.join('\n');
+}
 
 }  // namespace
 
+bool TUserListModel::Less(const Row& a, const Row& b) {
+  return MemberEntryLess(a.prefix, a.user->Nick(), b.prefix, b.user->Nick());
+}
+
 int TUserListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 QVariant TUserListModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
-  return WithoutDirectionControls(DecodeDisplay(entries_[static_cast<size_t>(index.row())].c_str()));
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const Row& row = rows_[static_cast<size_t>(index.row())];
+  switch (role) {
+    case Qt::DisplayRole: return (row.prefix ? QString(QChar(row.prefix)) : QString()) + Shown(row.user->Nick());
+    case Qt::ToolTipRole: return UserTip(*row.user);
+    case AwayRole: return row.user->Away();
+    default: return {};
+  }
 }
 
 void TUserListModel::Reload(const CZoChannel* channel) {
   beginResetModel();
-  entries_.clear();
+  rows_.clear();
   if (channel) {
-    entries_.reserve(channel->Members().size());
-    for (const __stZoUserList& member : channel->Members()) entries_.push_back(ZoMemberEntry(member));
-    std::stable_sort(entries_.begin(), entries_.end(), UserEntryLess);
+    // Sorted by entries put together once, not by nicks looked up at every
+    // comparison: a listing of 50 000 sorts at once.
+    std::vector<std::pair<std::string, Row>> keyed;
+    keyed.reserve(channel->Members().size());
+    for (const __stZoUserList& member : channel->Members()) {
+      const Row row{member.user, PrefixOf(member)};
+      keyed.emplace_back((row.prefix ? std::string(1, row.prefix) : std::string()) + member.user->Nick(), row);
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return UserEntryLess(a.first, b.first); });
+    rows_.reserve(keyed.size());
+    for (const auto& entry : keyed) rows_.push_back(entry.second);
   }
   endResetModel();
 }
 
-// Entries are sorted, so each of the three forms a member can take is found
-// by a binary search.
+// Rows are sorted, so each of the three forms a member can take is found by
+// a binary search.
 int TUserListModel::Find(const char* nick) const {
   if (!nick || !*nick) return -1;
-  for (const char* prefix : {"", "+", "@"}) {
-    const std::string key = prefix + std::string(nick);
-    const auto at = std::lower_bound(entries_.begin(), entries_.end(), key, UserEntryLess);
-    if (at != entries_.end() && ZoSameName(NickOf(*at), nick) && HasPrefix(*at) == (*prefix != 0))
-      return static_cast<int>(at - entries_.begin());
+  for (const char prefix : {'\0', '+', '@'}) {
+    const auto at = std::lower_bound(rows_.begin(), rows_.end(), prefix, [nick](const Row& row, char key) {
+      return MemberEntryLess(row.prefix, row.user->Nick(), key, nick);
+    });
+    if (at != rows_.end() && at->prefix == prefix && ZoSameName(at->user->Nick(), nick))
+      return static_cast<int>(at - rows_.begin());
   }
   return -1;
 }
 
-void TUserListModel::Add(const std::string& entry) {
-  if (entry.empty() || Find(NickOf(entry)) >= 0) return;
-  const auto at = std::upper_bound(entries_.begin(), entries_.end(), entry, UserEntryLess);
-  const int row = static_cast<int>(at - entries_.begin());
-  beginInsertRows(QModelIndex(), row, row);
-  entries_.insert(at, entry);
-  endInsertRows();
+int TUserListModel::RowOf(const CZoUser* user, bool renamed) const {
+  if (!renamed) {
+    const int row = Find(user->Nick());
+    if (row >= 0 && rows_[static_cast<size_t>(row)].user == user) return row;
+  }
+  const auto at = std::find_if(rows_.begin(), rows_.end(), [user](const Row& row) { return row.user == user; });
+  return at == rows_.end() ? -1 : static_cast<int>(at - rows_.begin());
 }
 
-bool TUserListModel::Remove(const char* nick) {
-  const int row = Find(nick);
-  if (row < 0) return false;
-  beginRemoveRows(QModelIndex(), row, row);
-  entries_.erase(entries_.begin() + row);
-  endRemoveRows();
-  return true;
+int TUserListModel::PlaceOf(const Row& row, int skip) const {
+  const auto before = rows_.begin() + skip;
+  if (skip > 0 && Less(row, *(before - 1))) return static_cast<int>(std::upper_bound(rows_.begin(), before, row, Less) - rows_.begin());
+  if (skip + 1 < rowCount() && Less(*(before + 1), row))
+    return static_cast<int>(std::upper_bound(before + 1, rows_.end(), row, Less) - rows_.begin());
+  return skip;
 }
 
-bool TUserListModel::Rename(const char* oldNick, const char* newNick) {
-  const int row = Find(oldNick);
-  if (row < 0 || !newNick || !*newNick) return false;
-  const std::string& old = entries_[static_cast<size_t>(row)];
-  Replace(row, std::string(old.c_str(), HasPrefix(old) ? 1 : 0) + newNick);
-  return true;
-}
-
-bool TUserListModel::SetEntry(const char* nick, const std::string& entry) {
-  const int row = Find(nick);
-  if (row < 0 || entry.empty()) return false;
-  Replace(row, entry);
-  return true;
-}
-
-void TUserListModel::Replace(int row, std::string entry) {
-  const int to = static_cast<int>(std::upper_bound(entries_.begin(), entries_.end(), entry, UserEntryLess) -
-                                  entries_.begin());
-  if (to == row || to == row + 1) {
-    entries_[static_cast<size_t>(row)] = std::move(entry);
+void TUserListModel::Replace(int row, Row updated) {
+  const int to = PlaceOf(updated, row);
+  if (to == row) {
+    rows_[static_cast<size_t>(row)] = updated;
     emit dataChanged(index(row), index(row));
     return;
   }
   beginMoveRows(QModelIndex(), row, row, QModelIndex(), to);
-  entries_.erase(entries_.begin() + row);
-  entries_.insert(entries_.begin() + (to > row ? to - 1 : to), std::move(entry));
+  rows_.erase(rows_.begin() + row);
+  rows_.insert(rows_.begin() + (to > row ? to - 1 : to), updated);
   endMoveRows();
+}
+
+void TUserListModel::MemberJoined(const CZoChannel&, const __stZoUserList& member) {
+  const Row added{member.user, PrefixOf(member)};
+  if (RowOf(member.user, false) >= 0) return;
+  const int row = static_cast<int>(std::upper_bound(rows_.begin(), rows_.end(), added, Less) - rows_.begin());
+  beginInsertRows(QModelIndex(), row, row);
+  rows_.insert(rows_.begin() + row, added);
+  endInsertRows();
+}
+
+void TUserListModel::MemberLeaving(const CZoChannel&, const __stZoUserList& member, bool) {
+  const int row = RowOf(member.user, false);
+  if (row < 0) return;
+  beginRemoveRows(QModelIndex(), row, row);
+  rows_.erase(rows_.begin() + row);
+  endRemoveRows();
+}
+
+void TUserListModel::MemberChanged(const CZoChannel&, const __stZoUserList& member, const char* oldNick) {
+  const int row = RowOf(member.user, oldNick != nullptr);
+  if (row >= 0) Replace(row, {member.user, PrefixOf(member)});
+}
+
+void TUserListModel::MembersClearing(const CZoChannel&) { Reload(nullptr); }
+
+const char* TUserListModel::NickAt(int row) const { return rows_[static_cast<size_t>(row)].user->Nick(); }
+
+std::vector<std::string> TUserListModel::Entries() const {
+  std::vector<std::string> entries;
+  entries.reserve(rows_.size());
+  for (const Row& row : rows_) entries.push_back((row.prefix ? std::string(1, row.prefix) : std::string()) + row.user->Nick());
+  return entries;
 }
 
 std::vector<std::string> TUserListModel::Nicks() const {
   std::vector<std::string> nicks;
-  nicks.reserve(entries_.size());
-  for (const std::string& entry : entries_) nicks.emplace_back(NickOf(entry));
+  nicks.reserve(rows_.size());
+  for (const Row& row : rows_) nicks.emplace_back(row.user->Nick());
   return nicks;
 }

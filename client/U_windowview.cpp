@@ -19,6 +19,7 @@
 #include "U_modalman.h"
 #include "U_render.h"
 #include "U_subforms.h"
+#include "U_userlist.h"
 
 TWindowView::TWindowView(TMainForm& form, CSubforms& subforms, TChatClient& client)
     : form_(form), subforms_(subforms), client_(client) {}
@@ -42,7 +43,7 @@ std::vector<std::string> TWindowView::OpenChannels() const {
   return names;
 }
 
-void TWindowView::OpenChannel(const std::string& name) { subforms_.OpenChannel(name.c_str())->UpdateCaption(); }
+void TWindowView::OpenChannel(const std::string& name) { subforms_.OpenChannel(name.c_str()); }
 
 void TWindowView::CloseChannel(const std::string& name) {
   TmChannel* form = Channel(name);
@@ -72,47 +73,33 @@ std::string TWindowView::ChatPeer(int chatId) const {
   return form ? form->Nick : std::string();
 }
 
-void TWindowView::ShowOwnNick(const std::string& nick) { form_.lbNick->setText(DecodeDisplay(nick.c_str())); }
+void TWindowView::ShowOwnNick(const std::string& nick) {
+  ownNick_ = nick;
+  ShowOwnState();
+}
+
+void TWindowView::ShowOwnAway(bool away) {
+  away_ = away;
+  ShowOwnState();
+}
+
+void TWindowView::ShowOwnState() {
+  form_.lbNick->setText(DecodeDisplay(ownNick_.c_str()) + (away_ ? QString::fromUtf8(" (자리 비움)") : QString()));
+}
 
 // --- members and channel state ---
 
-void TWindowView::MemberJoined(const std::string& channel, const std::string& nick) {
-  if (TmChannel* form = Channel(channel)) form->AddUser(nick.c_str());
-}
-
-void TWindowView::MemberLeft(const std::string& channel, const std::string& nick) {
-  if (TmChannel* form = Channel(channel)) form->RemoveUser(nick.c_str());
-}
-
-void TWindowView::MemberQuit(const std::string& nick) {
-  subforms_.Each<TmChannel>([&](TmChannel& form) { form.RemoveUser(nick.c_str()); });
+IZoMemberNews* TWindowView::MemberList(const std::string& channel) {
+  TmChannel* form = Channel(channel);
+  return form ? &form->Members() : nullptr;
 }
 
 void TWindowView::NickChanged(const std::string& oldNick, const std::string& newNick) {
   subforms_.Each<TMDIABS>([&](TMDIABS& form) { form.Rename(oldNick.c_str(), newNick.c_str()); });
 }
 
-void TWindowView::MemberChanged(const std::string& channel, const std::string& nick, const std::string& entry) {
-  if (TmChannel* form = Channel(channel)) form->SetUserEntry(nick.c_str(), entry.c_str());
-}
-
-void TWindowView::ModesChanged(const std::string& channel) {
-  TmChannel* form = Channel(channel);
-  const CZoChannel* record = client_.Engine().FindChan(channel.c_str());
-  if (form && record) form->SetModes(record->Modes());
-}
-
-void TWindowView::TopicChanged(const std::string& channel, const std::string& topic) {
-  TmChannel* form = Channel(channel);
-  if (!form) return;
-  form->SetTopic(topic.c_str());
-  form->UpdateCaption();
-}
-
-void TWindowView::ReloadMembers(const std::string& channel) {
-  subforms_.Each<TmChannel>([&](TmChannel& form) {
-    if (channel.empty() || form.IsNamed(channel.c_str())) form.ReloadUsers();
-  });
+void TWindowView::ChannelChanged(const std::string& channel) {
+  if (TmChannel* form = Channel(channel)) form->UpdateCaption();
 }
 
 // --- the listing, the message of the day, the channel dialog ---

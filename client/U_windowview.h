@@ -29,15 +29,11 @@ class TWindowView : public IChatView {
   void OpenChat(int chatId, const std::string& nick) override;
   std::string ChatPeer(int chatId) const override;
   void ShowOwnNick(const std::string& nick) override;
+  void ShowOwnAway(bool away) override;
 
-  void MemberJoined(const std::string& channel, const std::string& nick) override;
-  void MemberLeft(const std::string& channel, const std::string& nick) override;
-  void MemberQuit(const std::string& nick) override;
+  IZoMemberNews* MemberList(const std::string& channel) override;
   void NickChanged(const std::string& oldNick, const std::string& newNick) override;
-  void MemberChanged(const std::string& channel, const std::string& nick, const std::string& entry) override;
-  void ModesChanged(const std::string& channel) override;
-  void TopicChanged(const std::string& channel, const std::string& topic) override;
-  void ReloadMembers(const std::string& channel) override;
+  void ChannelChanged(const std::string& channel) override;
 
   void ListReply(int numeric, const char* channel, int users, const char* topic) override;
   void OpenMotd() override;
@@ -62,10 +58,13 @@ class TWindowView : public IChatView {
   TmChannel* Channel(const std::string& name) const;
   // Dialogs already running when the question being asked opened its own.
   void NoteAsking();
+  void ShowOwnState();
 
   TMainForm& form_;
   CSubforms& subforms_;
   TChatClient& client_;
   QPointer<TmChanList> listWindow_;  // the window the current listing fills
   size_t askedModalDepth_ = 0;
+  std::string ownNick_;
+  bool away_ = false;
 };

@@ -14,6 +14,7 @@ add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_questions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_userlist.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_memberroute.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_chatfeed.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_chatclient.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_chatclient_events.cpp

@@ -110,7 +110,7 @@ void CZoAnalIRC::HandleUserNews(stIRC* r) {
   CZoUser* user = data_->FindUser(r->nick);
   if (!user) return;
   if (strcasecmp(command_, "AWAY") == 0) {
-    user->SetAway(r->paramCount > 0 ? ZoParam(*r, 0) : nullptr);
+    data_->SetUserAway(user, r->paramCount > 0 ? ZoParam(*r, 0) : nullptr);
   } else if (strcasecmp(command_, "ACCOUNT") == 0) {
     user->SetAccount(ZoParam(*r, 0));
   } else if (strcasecmp(command_, "CHGHOST") == 0 && r->paramCount >= 2) {
@@ -190,7 +190,7 @@ void CZoAnalIRC::HandleNumeric(stIRC* r) {
     NoteWhoisNews(*r);
     ZoRaise(events_.OnWhois, r->rest, numeric_, r->rest);
   } else if (numeric_ == 301) {
-    if (CZoUser* user = data_->FindUser(ZoParam(*r, 1))) user->SetAway(ZoParam(*r, 2));
+    if (CZoUser* user = data_->FindUser(ZoParam(*r, 1))) data_->SetUserAway(user, ZoParam(*r, 2));
   } else if (numeric_ == 305 || numeric_ == 306) {
     data_->GetOwner()->SetAway(numeric_ == 306);
   } else if (numeric_ == 321 || numeric_ == 323) {
@@ -221,8 +221,8 @@ void CZoAnalIRC::NoteWhoisNews(const stIRC& r) {
   user->SetUserName(ZoParam(r, 2));
   user->SetHost(ZoParam(r, 3));
   const char* flags = ZoParam(r, 6);
-  if (flags[0] == 'G' && !user->Away()) user->SetAway("");
-  if (flags[0] == 'H') user->SetAway(nullptr);
+  if (flags[0] == 'G' && !user->Away()) data_->SetUserAway(user, "");
+  if (flags[0] == 'H') data_->SetUserAway(user, nullptr);
   const char* hops = ZoParam(r, 7);
   const char* realName = strchr(hops, ' ');
   user->SetRealName(realName ? realName + 1 : "");

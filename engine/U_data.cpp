@@ -29,6 +29,7 @@ void CZoData::RemoveChannel(const char* name) {
 }
 
 void CZoData::ClearMembers(CZoChannel* channel) {
+  if (news_) news_->MembersClearing(*channel);
   for (const __stZoUserList& member : channel->Members()) {
     CZoUser* user = member.user;
     user->RemoveChannel(channel->Name());
@@ -38,7 +39,8 @@ void CZoData::ClearMembers(CZoChannel* channel) {
 }
 
 // Unlinks one member from one channel on both sides; a user left in no channel goes.
-void CZoData::Leave(CZoChannel* channel, CZoUser* user) {
+void CZoData::Leave(CZoChannel* channel, CZoUser* user, bool quit) {
+  if (news_) news_->MemberLeaving(*channel, *channel->FindMember(user->Nick()), quit);
   channel->members_.Remove(user->Nick());
   user->RemoveChannel(channel->Name());
   if (user->ChannelCount() == 0) users_.Remove(user->Nick());
@@ -49,7 +51,8 @@ void CZoData::Join(CZoChannel* channel, const char* nick, const char* modes) {
   CZoUser* user = FindUser(nick);
   if (!user) user = users_.Append(nick, std::make_unique<CZoUser>(nick)).get();
   user->AddChannel(channel);
-  channel->members_.Append(nick, {user, modes});
+  const __stZoUserList& member = channel->members_.Append(nick, {user, modes});
+  if (news_ && channel->namesComplete_) news_->MemberJoined(*channel, member);
 }
 
 void CZoData::AddMember(const char* channel, const char* nick) {
@@ -59,15 +62,15 @@ void CZoData::AddMember(const char* channel, const char* nick) {
 void CZoData::RemoveMember(const char* channel, const char* nick) {
   CZoChannel* found = FindChannel(channel);
   __stZoUserList* member = found ? found->FindMember(nick) : nullptr;
-  if (member) Leave(found, member->user);
+  if (member) Leave(found, member->user, false);
 }
 
-void CZoData::RemoveUser(const char* nick) {
+void CZoData::RemoveUser(const char* nick, bool quit) {
   CZoUser* user = FindUser(nick);
   if (!user) return;
   // Leaving the last channel deletes the user, so walk a copy.
   const std::vector<CZoChannel*> channels = user->Channels();
-  for (CZoChannel* channel : channels) Leave(channel, user);
+  for (CZoChannel* channel : channels) Leave(channel, user, quit);
 }
 
 void CZoData::AddNames(const char* channel, const char* names) {
@@ -75,7 +78,10 @@ void CZoData::AddNames(const char* channel, const char* names) {
   if (!found) return;
   if (found->namesComplete_) ClearMembers(found);
   found->namesComplete_ = names == nullptr;
-  if (!names) return;
+  if (!names) {
+    if (news_) news_->MembersListed(*found);
+    return;
+  }
   ZoStringSpc tokens;
   tokens.setText(names);
   while (const char* token = tokens.nextToken()) {
@@ -112,11 +118,25 @@ void CZoData::RenameUser(const char* oldNick, const char* newNick) {
   if (!newNick || !*newNick) return;
   CZoUser* user = FindUser(oldNick);
   CZoUser* holder = FindUser(newNick);
-  if (holder && holder != user) RemoveUser(newNick);
+  if (holder && holder != user) RemoveUser(newNick, false);
   if (!user) return;
+  const std::string old = user->Nick();
   for (CZoChannel* channel : user->Channels()) channel->members_.Rename(oldNick, newNick);
   users_.Rename(oldNick, newNick);
   user->SetNick(newNick);
+  TellChanged(user, old.c_str());
+}
+
+void CZoData::TellChanged(CZoUser* user, const char* oldNick) {
+  if (!news_) return;
+  for (CZoChannel* channel : user->Channels())
+    if (__stZoUserList* member = channel->FindMember(user->Nick())) news_->MemberChanged(*channel, *member, oldNick);
+}
+
+void CZoData::SetUserAway(CZoUser* user, const char* message) {
+  const bool was = user->Away();
+  user->SetAway(message);
+  if (was != user->Away()) TellChanged(user, nullptr);
 }
 
 void CZoData::SetTopic(const char* channel, const char* topic) {
@@ -130,7 +150,9 @@ void CZoData::SetChannelModes(const char* channel, const char* added, const char
 void CZoData::SetMemberMode(const char* channel, const char* nick, const char* added, const char* removed) {
   CZoChannel* found = FindChannel(channel);
   __stZoUserList* member = found ? found->FindMember(nick) : nullptr;
-  if (member) ZoApplyLetters(&member->modes, added, removed);
+  if (!member) return;
+  ZoApplyLetters(&member->modes, added, removed);
+  if (news_) news_->MemberChanged(*found, *member, nullptr);
 }
 
 void CZoData::SetKey(const char* channel, const char* key) {
@@ -144,6 +166,8 @@ void CZoData::SetLimit(const char* channel, const char* limit) {
 }
 
 void CZoData::ClearSession() {
+  if (news_)
+    for (const auto& channel : channels_.Entries()) news_->MembersClearing(*channel);
   channels_.Clear();
   users_.Clear();
 }

@@ -9,6 +9,7 @@
 #include "C_channel.h"
 #include "C_owner.h"
 #include "C_user.h"
+#include "U_membernews.h"
 #include "U_nameindex.h"
 
 class CZoData {
@@ -16,6 +17,9 @@ class CZoData {
   CZoData() = default;
   CZoData(const CZoData&) = delete;
   CZoData& operator=(const CZoData&) = delete;
+
+  // The one listener told of every member change; null for none.
+  void SetMemberNews(IZoMemberNews* news) { news_ = news; }
 
   CZoUser* FindUser(const char* nick, int* index = nullptr) const;
   CZoChannel* FindChannel(const char* name, int* index = nullptr) const;
@@ -27,7 +31,8 @@ class CZoData {
   void RemoveChannel(const char* name);
   void AddMember(const char* channel, const char* nick);
   void RemoveMember(const char* channel, const char* nick);
-  void RemoveUser(const char* nick);
+  // The user left the server (`quit`), or its nick went to someone else.
+  void RemoveUser(const char* nick, bool quit = true);
   // A null names text ends the listing.
   void AddNames(const char* channel, const char* names);
   void SetUserHost(const char* nick, const char* host);
@@ -37,6 +42,8 @@ class CZoData {
   void SetTopic(const char* channel, const char* topic);
   void SetChannelModes(const char* channel, const char* added, const char* removed);
   void SetMemberMode(const char* channel, const char* nick, const char* added, const char* removed);
+  // A null message: back again.
+  void SetUserAway(CZoUser* user, const char* message);
   void SetKey(const char* channel, const char* key);
   void SetLimit(const char* channel, const char* limit);
   // Forgets the channels and users of a connection that has closed; the
@@ -56,10 +63,13 @@ class CZoData {
 
   void Join(CZoChannel* channel, const char* nick, const char* modes);
   void JoinListed(CZoChannel* channel, const char* name, const char* modes);
-  void Leave(CZoChannel* channel, CZoUser* user);
+  void Leave(CZoChannel* channel, CZoUser* user, bool quit);
   void ClearMembers(CZoChannel* channel);
+  // MemberChanged in every channel the user is in.
+  void TellChanged(CZoUser* user, const char* oldNick);
 
   CZoNameIndex<std::unique_ptr<CZoUser>, UserNick> users_;
   CZoNameIndex<std::unique_ptr<CZoChannel>, ChannelName> channels_;
   CZoOwner owner_;
+  IZoMemberNews* news_ = nullptr;
 };

@@ -43,12 +43,12 @@ struct __DCCData;
   X(NTopic, (const char* channel, const char* topic), IRC, Win)                                           \
   X(Topic, (const char* channel, const char* setter, const char* topic), IRC, Win)                        \
   X(Mode, (const char* target, const char* setter, const char* modes), IRC, Win)                          \
-  X(UserMode, (const char* channel, const char* nick, const char* change), IRC, Win)                      \
+  X(UserMode, (const char* channel, const char* nick, const char* change), IRC, NoWin)                    \
   X(ChanMode, (const char* channel, const char* modes), IRC, Win)                                         \
   X(Ping, (void* noUse), IRC, NoWin)                                                                      \
   X(Invite, (const char* channel, const char* inviter), IRC, Win)                                         \
   X(List, (int numeric, const char* channel, const char* topic, int users), IRC, Win)                     \
-  X(Names, (const char* channel, const char* names), IRC, Win)                                            \
+  X(Names, (const char* channel, const char* names), IRC, NoWin)                                          \
   X(Whois, (const char* text, int numeric, const char* sameText), IRC, Win)                               \
   X(ConnectForSend, (int seqnum), Sends, Win)                                                             \
   X(SentPack, (int seqnum, uint32_t blockBytes, uint64_t sentEnd, uint64_t acked), Sends, Win)            \

@@ -183,6 +183,8 @@ CZoChannel* TZoEngine::FindChan(const char* name, int* index) const { return dat
 
 CZoOwner* TZoEngine::GetOwnerData() { return data_->GetOwner(); }
 
+void TZoEngine::SetMemberNews(IZoMemberNews* news) { data_->SetMemberNews(news); }
+
 uint32_t TZoEngine::LocalAddress() const { return connection_->LocalAddress(); }
 
 int TZoEngine::SendFile(const char* nick, const char* fileName, FileHandle file) {

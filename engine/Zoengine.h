@@ -82,6 +82,8 @@ class TZoEngine : public QObject, public CZoEvents {
   CZoOwner* GetOwnerData();
   // The whole session: every channel and user, in order of arrival.
   const CZoData& SessionData() const { return *data_; }
+  // The one listener told of every channel member's change; null for none.
+  void SetMemberNews(IZoMemberNews* news);
   // The local IPv4 address of the live server connection in host order, 0 when none.
   uint32_t LocalAddress() const;
 

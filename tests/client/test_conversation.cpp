@@ -140,6 +140,8 @@ TEST(ConversationPane, BusyChannelShowsCodesColoursAndKorean) {
   form.show();
   engine.SimulateLine(":me!u@h JOIN :#busy");
   engine.SimulateLine((std::string(":srv 353 me = #busy :@me bob ") + Cp949Literal("철수")).c_str());
+  engine.SimulateLine(":srv 366 me #busy :End");
+  engine.SimulateLine((std::string(":") + Cp949Literal("철수") + "!u@h AWAY :lunch").c_str());  // greyed in the list
   engine.SimulateLine(":amy!u@h JOIN :#busy");
   std::string palette = ":bob!u@h PRIVMSG #busy :";
   for (int colour = 0; colour < 16; ++colour) palette += "\x03" + std::to_string(colour) + ",1 " + std::to_string(colour) + " ";
@@ -165,7 +167,7 @@ TEST(ConversationPane, BusyChannelShowsCodesColoursAndKorean) {
   EXPECT_TRUE(Shows(channel, "<철수> 안녕하세요, 반갑습니다", kKindMessage));
   EXPECT_TRUE(Shows(channel, "<bob> UTF-8 그대로: 한글과 English", kKindMessage));
   EXPECT_TRUE(Shows(channel, "◆ amy님께서 채널 주제를 주제 topic로 변경했습니다", kKindTopic));
-  EXPECT_EQ(channel->Topic, "주제 topic");  // kept as the server sent it, codes removed
+  EXPECT_TRUE(channel->windowTitle().endsWith(QString::fromUtf8("] 주제 topic")));  // codes removed
   EXPECT_EQ(channel->Users(), (std::vector<std::string>{"@me", Cp949Literal("철수")}));
 }
 

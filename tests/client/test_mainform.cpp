@@ -25,9 +25,8 @@ TmChannel* JoinedChannel(WiredForm& wired, const char* name, const char* names) 
   TZoEngine& engine = wired.form->Client().Engine();
   engine.SimulateLine((std::string(":me!u@h JOIN :") + name).c_str());
   engine.SimulateLine((std::string(":srv 353 me = ") + name + " :" + names).c_str());
-  TmChannel* channel = wired.form->Subforms().FindChannel(name);
-  if (channel) channel->ShowPendingUsers();
-  return channel;
+  engine.SimulateLine((std::string(":srv 366 me ") + name + " :End").c_str());
+  return wired.form->Subforms().FindChannel(name);
 }
 
 // Each member-menu item sends its exact line for the selected member, and

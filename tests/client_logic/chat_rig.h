@@ -5,12 +5,15 @@
 
 #include <QStringList>
 #include <functional>
+#include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
 #include "U_chatclient.h"
 #include "U_codepage.h"
 #include "U_render.h"
+#include "U_userlist.h"
 #include "scratch_registry.h"
 #include "scripted_server.h"
 
@@ -18,6 +21,7 @@ class RecordingView : public IChatView {
  public:
   void Write(const TOutLine& line) override {
     shown += DecodeDisplay(line.text.c_str()) + '\n';
+    if (!line.name.empty()) into[line.name] << DecodeDisplay(line.text.c_str());
     lines.push_back(line);
   }
   TFront InputFront() const override { return front; }
@@ -25,21 +29,26 @@ class RecordingView : public IChatView {
     return (kind == TFrontKind::Channel && channels.count(name)) || (kind == TFrontKind::Query && queries.count(name));
   }
   std::vector<std::string> OpenChannels() const override { return {channels.begin(), channels.end()}; }
-  void OpenChannel(const std::string& name) override { channels.insert(name); }
-  void CloseChannel(const std::string& name) override { channels.erase(name); }
+  void OpenChannel(const std::string& name) override {
+    channels.insert(name);
+    lists[name] = std::make_unique<TUserListModel>();
+  }
+  void CloseChannel(const std::string& name) override {
+    channels.erase(name);
+    lists.erase(name);
+  }
   void ActivateChannel(const std::string&) override {}
   void ShowQuery(const std::string&) override {}
   void OpenChat(int, const std::string&) override {}
   std::string ChatPeer(int) const override { return {}; }
   void ShowOwnNick(const std::string&) override {}
-  void MemberJoined(const std::string&, const std::string&) override {}
-  void MemberLeft(const std::string&, const std::string&) override {}
-  void MemberQuit(const std::string& nick) override { quits.push_back(nick); }
+  void ShowOwnAway(bool away) override { awayShown << away; }
+  IZoMemberNews* MemberList(const std::string& channel) override {
+    const auto found = lists.find(channel);
+    return found == lists.end() ? nullptr : found->second.get();
+  }
   void NickChanged(const std::string&, const std::string&) override {}
-  void MemberChanged(const std::string&, const std::string&, const std::string&) override {}
-  void ModesChanged(const std::string&) override {}
-  void TopicChanged(const std::string&, const std::string&) override {}
-  void ReloadMembers(const std::string&) override {}
+  void ChannelChanged(const std::string&) override {}
   void ListReply(int numeric, const char*, int, const char*) override { listings += numeric == 321; }
   void OpenMotd() override {}
   void AddMotdLine(const char*) override {}
@@ -75,12 +84,20 @@ class RecordingView : public IChatView {
     --open;
   }
 
+  std::vector<std::string> Members(const std::string& channel) const { return lists.at(channel)->Entries(); }
+  QVariant Member(const std::string& channel, const char* nick, int role) const {
+    const TUserListModel& list = *lists.at(channel);
+    return list.index(list.Find(nick)).data(role);
+  }
+
   TFront front;
   std::set<std::string> channels;
   std::set<std::string> queries;
   QString shown;
   std::vector<TOutLine> lines;
-  std::vector<std::string> quits;
+  std::map<std::string, std::unique_ptr<TUserListModel>> lists;
+  std::map<std::string, QStringList> into;  // lines by the window they name
+  QList<bool> awayShown;
   QStringList asked;
   std::string key = "secret";
   std::function<void()> during;

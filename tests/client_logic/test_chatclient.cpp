@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <map>
+#include <memory>
 #include <set>
 
 #include "chat_rig.h"
 #include "U_codepage.h"
+#include "U_userlist.h"
+#include "engine_recorder.h"
+#include "inspircd_server.h"
 #include "wait_until.h"
 
 namespace {
@@ -82,6 +87,82 @@ TEST(ChatClient, TypedLinesExpandAliases) {
   rig.client.RunLine("hello");
   ASSERT_TRUE(rig.server.WaitForText("PRIVMSG #c :hello\r\n"));
   EXPECT_TRUE(WaitUntil([&] { return rig.view.shown.contains("<me> hello"); }));
+}
+
+using Entries = std::vector<std::string>;
+
+// The lists follow the engine; a quit is told in exactly the channels the
+// member was in, a new nick in every channel that now lists it.
+TEST(ChatClient, MemberListsAndTheirLinesFollowTheEngine) {
+  ClientRig rig;
+  rig.server.Write(":srv 001 me :hi\r\n:me!u@h JOIN #a\r\n:me!u@h JOIN #b\r\n:me!u@h JOIN #c\r\n"
+                   ":srv 353 me = #a :@me amy bob\r\n:srv 366 me #a :End\r\n"
+                   ":srv 353 me = #b :me amy\r\n:srv 366 me #b :End\r\n"
+                   ":srv 353 me = #c :me +bob\r\n:srv 366 me #c :End\r\n"
+                   ":carl!c@h JOIN #b * :Carl\r\n:bob!u@h QUIT :bye\r\n:amy!u@h NICK :Amelia\r\n"
+                   ":op!u@h MODE #b +v carl\r\n:dan!d@h JOIN #b acct :Dan\r\n:carl!c@h ACCOUNT carlacct\r\n");
+  ASSERT_TRUE(rig.Caught("members"));
+  EXPECT_EQ(rig.view.Members("#a"), (Entries{"@me", "Amelia"}));
+  EXPECT_EQ(rig.view.Members("#b"), (Entries{"+carl", "Amelia", "dan", "me"}));
+  EXPECT_EQ(rig.view.Members("#c"), (Entries{"me"}));
+  const QString quit = QString::fromUtf8("◆ bob님이 서버를 떠나셨습니다.");
+  const QString nick = QString::fromUtf8("◆ amy님의 대화명이 Amelia으로 바뀌었습니다.");
+  EXPECT_EQ(rig.view.into["#a"].filter(quit).size() + rig.view.into["#c"].filter(quit).size(), 2);
+  EXPECT_TRUE(rig.view.into["#b"].filter(quit).empty());
+  EXPECT_EQ(rig.view.into["Amelia"], QStringList{nick});
+  EXPECT_EQ(rig.view.shown.count(quit), 2);
+  EXPECT_EQ(rig.view.Member("#b", "carl", Qt::ToolTipRole).toString(), QString::fromUtf8("carl!c@h\n계정: carlacct\n이름: Carl"));
+  EXPECT_EQ(rig.view.Member("#b", "dan", Qt::ToolTipRole).toString(), QString::fromUtf8("dan!d@h\n계정: acct\n이름: Dan"));
+
+  // Leaving a channel drops its list; a second quit finds no stale channel.
+  rig.server.Write(":me!u@h PART #a\r\n:Amelia!u@h QUIT :later\r\n");
+  ASSERT_TRUE(rig.Caught("left"));
+  EXPECT_EQ(rig.view.into["#b"].filter(QString::fromUtf8("◆ Amelia님이 서버를")).size(), 1);
+  EXPECT_EQ(rig.view.shown.count(QString::fromUtf8("◆ Amelia님이 서버를")), 1);
+}
+
+// The user's own away state, the peers' away messages once each, and the
+// account a WHOIS names.
+TEST(ChatClient, AwayRepliesAndAccountsAreShown) {
+  ClientRig rig;
+  rig.server.Write(":srv 306 me :You have been marked as being away\r\n"
+                   ":srv 301 me amy :lunch\r\n:srv 301 me AMY :lunch\r\n:srv 301 me amy :gym\r\n"
+                   ":srv 330 me amy amyacct :is logged in as\r\n"
+                   ":srv 305 me :You are no longer marked as being away\r\n");
+  ASSERT_TRUE(rig.Caught("away"));
+  EXPECT_EQ(rig.view.awayShown, (QList<bool>{true, false}));
+  EXPECT_TRUE(rig.view.shown.contains(QString::fromUtf8("◆ 자리 비움으로 표시했습니다.")));
+  EXPECT_TRUE(rig.view.shown.contains(QString::fromUtf8("◆ 자리 비움을 끝냈습니다.")));
+  EXPECT_EQ(rig.view.shown.count(QString::fromUtf8("◆ amy님은 자리를 비웠습니다: lunch")), 1);
+  EXPECT_EQ(rig.view.shown.count(QString::fromUtf8("◆ amy님은 자리를 비웠습니다: gym")), 1);
+  EXPECT_TRUE(rig.view.shown.contains(QString::fromUtf8("◆ amy님의 계정: amyacct")));
+}
+
+// Against a real server's away-notify: a member going away and coming back
+// is greyed and ungreyed in the list, with the message in its tooltip.
+TEST(ChatClient, AwayNotifyGreysMembersOnInspircd) {
+  InspircdServer server;
+  server.EnableIrcv3();
+  ASSERT_TRUE(server.Start());
+  ScratchRegistry registry;
+  RecordingView view;
+  TChatClient client;
+  client.SetView(&view);
+  client.ApplyNick("me");
+  client.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+  EngineRecorder bob;
+  ASSERT_TRUE(bob.LogOnAndJoin(server.Port(), "bob", "#away"));
+  ASSERT_TRUE(WaitUntil([&] { return client.Engine().state == TZoEngine::LoggedOn; }, 10000));
+  client.RunLine("/join #away");
+  ASSERT_TRUE(WaitUntil([&] { return view.lists.count("#away") && view.Members("#away").size() == 2; }));
+  EXPECT_TRUE(client.Engine().CapEnabled("away-notify"));
+  EXPECT_EQ(view.Member("#away", "bob", Qt::ToolTipRole).toString(), "bob!quelbo@127.0.0.1");
+  bob.engine.Send("AWAY :lunch\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return view.Member("#away", "bob", TUserListModel::AwayRole).toBool(); }));
+  EXPECT_TRUE(view.Member("#away", "bob", Qt::ToolTipRole).toString().endsWith(QString::fromUtf8("자리 비움: lunch")));
+  bob.engine.Send("AWAY\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return !view.Member("#away", "bob", TUserListModel::AwayRole).toBool(); }));
+  client.SetView(nullptr);
 }
 
 // A page hears each message in Unicode whatever the wire's coding, but the

@@ -92,7 +92,8 @@ TEST(ModernChatClient, NetsplitsAndNetjoinsAreOneLinePerChannel) {
             (QStringList{QString::fromUtf8("◆ 넷스플릿: 1명 나감 (hub.net ↔ leaf.net): amy"),
                          QString::fromUtf8("◆ 넷조인: 1명 돌아옴 (hub.net ↔ leaf.net): amy"),
                          QString::fromUtf8("◆ #b채널에 cat님께서 입장하셨습니다")}));
-  EXPECT_EQ(rig.view.quits, (std::vector<std::string>{"amy", "bob"}));
+  EXPECT_EQ(rig.view.Members("#a"), std::vector<std::string>{"me"});
+  EXPECT_EQ(rig.view.Members("#b"), (std::vector<std::string>{"amy", "cat", "me"}));
   EXPECT_FALSE(rig.view.shown.contains(QString::fromUtf8("서버를 떠나셨습니다")));
 }
 

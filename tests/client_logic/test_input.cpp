@@ -75,8 +75,8 @@ TEST(Input, LinesBecomeActions) {
       {none, "/serverx", "Server|serverx\r\n"},
       {none, "/server irc.example.org:abc", "Show||Active  16 ◆ 서버 주소가 올바르지 않습니다: irc.example.org:abc (주소[:포트], 포트는 1부터 65535까지)"},
       // Free text is the trailing parameter; channels default to the front one.
-      {channel, "/away gone for lunch", "Server|AWAY :gone for lunch\r\n|Active  16 ◆ 자리 비움으로 표시했습니다: gone for lunch"},
-      {none, "/AWAY", "Server|AWAY\r\n|Active  16 ◆ 자리 비움을 끝냈습니다."},
+      {channel, "/away gone for lunch", "Server|AWAY :gone for lunch\r\n"},
+      {none, "/AWAY", "Server|AWAY\r\n"},
       {channel, "/part", "Server|PART #c\r\n"},
       {channel, "/part see you all", "Server|PART #c :see you all\r\n"},
       {none, "/part chat", "Server|PART #chat\r\n"},

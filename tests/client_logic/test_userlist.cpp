@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QPersistentModelIndex>
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <functional>
 #include <string>
@@ -8,97 +8,110 @@
 
 #include "U_codepage.h"
 #include "U_data.h"
-#include "U_clientrules.h"
 #include "U_userlist.h"
 
 namespace {
 
 using Entries = std::vector<std::string>;
 
+// The model hears the session data directly, as the chat client would pass
+// it on; the tester checks every row signal against the rows.
 struct Listed {
   CZoData session;
   TUserListModel model;
+  QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
 
   explicit Listed(const char* names) {
+    session.SetMemberNews(&model);
     session.AddChannel("#c");
     session.AddNames("#c", names);
     session.AddNames("#c", nullptr);
-    model.Reload(session.FindChannel("#c"));
   }
+  ~Listed() { session.SetMemberNews(nullptr); }
   std::string Shown(int row) const { return EncodeText(model.index(row).data().toString()); }
+  int Row(const char* nick) const { return model.Find(nick); }
 };
 
-// Each step changes the list as an event would; the list stays in its
-// whole-entry order, prefixes included, whatever moves.
-TEST(UserListModel, KeepsOrderAndPrefixesThroughChanges) {
+// Each step changes the engine's data as a server line would; the list stays
+// in its whole-entry order, prefixes included, whatever moves.
+TEST(UserListModel, FollowsTheEngineInWholeEntryOrder) {
   Listed list("@Zed bob +amy me");
   EXPECT_EQ(list.model.Entries(), (Entries{"+amy", "@Zed", "bob", "me"}));
   struct Step {
-    std::function<bool(TUserListModel&)> change;
-    bool found;
+    std::function<void(CZoData&)> change;
     Entries after;
   };
   const std::vector<Step> steps = {
-      {[](auto& m) { return m.Rename("BOB", "Aaron"), true; }, true, {"+amy", "@Zed", "Aaron", "me"}},
-      {[](auto& m) { return m.Add("Carl"), true; }, true, {"+amy", "@Zed", "Aaron", "Carl", "me"}},
-      {[](auto& m) { return m.Add("carl"), true; }, true, {"+amy", "@Zed", "Aaron", "Carl", "me"}},
-      {[](auto& m) { return m.SetEntry("carl", "+Carl"); }, true, {"+amy", "+Carl", "@Zed", "Aaron", "me"}},
-      {[](auto& m) { return m.SetEntry("Zed", "Zed"); }, true, {"+amy", "+Carl", "Aaron", "me", "Zed"}},
-      {[](auto& m) { return m.Rename("amy", "zz"); }, true, {"+Carl", "+zz", "Aaron", "me", "Zed"}},
-      {[](auto& m) { return m.Remove("+Carl"); }, false, {"+Carl", "+zz", "Aaron", "me", "Zed"}},
-      {[](auto& m) { return m.Remove("CARL"); }, true, {"+zz", "Aaron", "me", "Zed"}},
-      {[](auto& m) { return m.Rename("nobody", "x"); }, false, {"+zz", "Aaron", "me", "Zed"}},
-      {[](auto& m) { return m.SetEntry("me", ""); }, false, {"+zz", "Aaron", "me", "Zed"}},
+      {[](CZoData& s) { s.RenameUser("BOB", "Aaron"); }, {"+amy", "@Zed", "Aaron", "me"}},
+      {[](CZoData& s) { s.AddMember("#c", "Carl"); }, {"+amy", "@Zed", "Aaron", "Carl", "me"}},
+      {[](CZoData& s) { s.AddMember("#c", "carl"); }, {"+amy", "@Zed", "Aaron", "Carl", "me"}},
+      {[](CZoData& s) { s.SetMemberMode("#c", "carl", "v", ""); }, {"+amy", "+Carl", "@Zed", "Aaron", "me"}},
+      {[](CZoData& s) { s.SetMemberMode("#c", "Zed", "", "o"); }, {"+amy", "+Carl", "Aaron", "me", "Zed"}},
+      {[](CZoData& s) { s.RenameUser("amy", "zz"); }, {"+Carl", "+zz", "Aaron", "me", "Zed"}},
+      // A nick given to someone new: the stale holder leaves first.
+      {[](CZoData& s) { s.RenameUser("Aaron", "ZED"); }, {"+Carl", "+zz", "me", "ZED"}},
+      {[](CZoData& s) { s.RemoveMember("#c", "CARL"); }, {"+zz", "me", "ZED"}},
+      {[](CZoData& s) { s.RemoveUser("nobody"); }, {"+zz", "me", "ZED"}},
+      {[](CZoData& s) { s.RemoveUser("zz"); }, {"me", "ZED"}},
   };
   for (size_t i = 0; i < steps.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(steps[i].change(list.model), steps[i].found);
+    steps[i].change(list.session);
     EXPECT_EQ(list.model.Entries(), steps[i].after);
     ASSERT_EQ(list.model.rowCount(), static_cast<int>(steps[i].after.size()));
     for (int row = 0; row < list.model.rowCount(); ++row) EXPECT_EQ(list.Shown(row), steps[i].after[row]);
   }
-  EXPECT_EQ(list.model.Nicks(), (Entries{"zz", "Aaron", "me", "Zed"}));
+  EXPECT_EQ(list.model.Nicks(), (Entries{"me", "ZED"}));
 }
 
-// A view's selection is a persistent index: it must stay on its member when
-// the member moves, and vanish when the member goes.
-TEST(UserListModel, PersistentIndexFollowsItsMember) {
-  Listed list("@Zed bob +amy Cy me");
-  QPersistentModelIndex bob = list.model.index(list.model.Find("bob"));
-  QPersistentModelIndex cy = list.model.index(list.model.Find("cy"));
-  list.model.SetEntry("bob", "@bob");  // moves up past +amy and @Zed
-  list.model.Rename("Cy", "Aa");       // moves up past bob's old place
-  list.model.Remove("amy");
-  EXPECT_EQ(EncodeText(bob.data().toString()), "@bob");
-  EXPECT_EQ(EncodeText(cy.data().toString()), "Aa");
-  list.model.Remove("Aa");
-  EXPECT_FALSE(cy.isValid());
-  EXPECT_EQ(EncodeText(bob.data().toString()), "@bob");
-}
-
-// A names listing reaches the model as one reset however long it is; Find
-// answers for every form a member can take.
-TEST(UserListModel, ReloadTakesAWholeListingAtOnce) {
+// A names listing reaches the model as one reset however long it is, joins
+// meanwhile included; leaving the channel or the connection empties the list
+// before the users go.
+TEST(UserListModel, ListingsResetOnceAndLeavingEmpties) {
   std::string names;
-  for (int i = 0; i < 3000; ++i) names += (i % 3 == 0 ? "@n" : i % 3 == 1 ? "+N" : "n") + std::to_string(i) + " ";
+  for (int i = 0; i < 3000; ++i) names += "n" + std::to_string(i) + " ";
   Listed list("x");
-  list.session.AddNames("#c", names.c_str());
-  list.session.AddNames("#c", "a");
   QSignalSpy resets(&list.model, &QAbstractItemModel::modelReset);
   QSignalSpy inserts(&list.model, &QAbstractItemModel::rowsInserted);
-  list.model.Reload(list.session.FindChannel("#c"));
-  EXPECT_EQ(resets.count(), 1);
+  list.session.AddNames("#c", names.c_str());
+  list.session.AddMember("#c", "late");
+  list.session.AddNames("#c", "a");
+  list.session.AddNames("#c", nullptr);
+  EXPECT_EQ(resets.count(), 2);  // the old listing cleared, the new one shown
   EXPECT_EQ(inserts.count(), 0);
-  ASSERT_EQ(list.model.rowCount(), 3001);
-  const Entries& entries = list.model.Entries();
-  EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end(), UserEntryLess));
-  EXPECT_EQ(entries.front().front(), '+');
-  EXPECT_EQ(entries.back(), "n998");
-  for (const char* nick : {"n0", "N1", "n2", "n2999", "A"}) EXPECT_GE(list.model.Find(nick), 0) << nick;
-  EXPECT_EQ(list.model.Find("n3000"), -1);
-  EXPECT_EQ(list.model.Find("x"), -1);  // the first listing was replaced
-  list.model.Reload(nullptr);
+  ASSERT_EQ(list.model.rowCount(), 3002);
+  for (const char* nick : {"n0", "N1", "n2999", "A", "late"}) EXPECT_GE(list.Row(nick), 0) << nick;
+  EXPECT_EQ(list.Row("x"), -1);  // the first listing was replaced
+  list.session.RemoveChannel("#c");
   EXPECT_EQ(list.model.rowCount(), 0);
+  list.session.AddChannel("#c");
+  list.session.AddMember("#c", "back");
+  list.session.ClearSession();
+  EXPECT_EQ(list.model.rowCount(), 0);
+}
+
+// Away members say so (the view greys them); the tooltip tells what the
+// server told of the user, and follows it without a row signal of its own.
+TEST(UserListModel, AwayAndTooltipReadTheEngine) {
+  Listed list("amy!ay@host.one bob");
+  QSignalSpy changed(&list.model, &QAbstractItemModel::dataChanged);
+  CZoUser* amy = list.session.FindUser("amy");
+  const QModelIndex row = list.model.index(list.Row("amy"));
+  EXPECT_FALSE(row.data(TUserListModel::AwayRole).toBool());
+  list.session.SetUserAway(amy, "lunch");
+  list.session.SetUserAway(amy, "lunch again");  // still away: nothing to repaint
+  EXPECT_EQ(changed.count(), 1);
+  EXPECT_TRUE(row.data(TUserListModel::AwayRole).toBool());
+  amy->SetAccount("amyacct");
+  amy->SetRealName(Cp949Literal("에이미"));
+  EXPECT_EQ(row.data(Qt::ToolTipRole).toString(),
+            QString::fromUtf8("amy!ay@host.one\n계정: amyacct\n이름: 에이미\n자리 비움: lunch again"));
+  amy->SetAccount("*");
+  list.session.SetUserAway(amy, nullptr);
+  EXPECT_EQ(changed.count(), 2);
+  EXPECT_FALSE(row.data(TUserListModel::AwayRole).toBool());
+  EXPECT_EQ(row.data(Qt::ToolTipRole).toString(), QString::fromUtf8("amy!ay@host.one\n이름: 에이미"));
+  EXPECT_EQ(list.model.index(list.Row("bob")).data(Qt::ToolTipRole).toString(), QString());
 }
 
 }  // namespace
