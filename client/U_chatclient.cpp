@@ -9,6 +9,7 @@
 #include "U_lib.h"
 #include "U_pacedsender.h"
 #include "U_render.h"
+#include "U_secrets.h"
 #include "U_session.h"
 #include "registry.h"
 
@@ -83,6 +84,7 @@ void TChatClient::ConnectTo(const char* server) {
   // A new session, with its own viewer for the message of the day.
   motdShown_ = false;
   motdToStatus_ = false;
+  if (TakeSecretInFileNotice()) Write(RenderSecretInFile());
   session_->ConnectTo(server);
 }
 
@@ -127,6 +129,15 @@ void TChatClient::IRCIRCError(int* errorCode) {
   const int code = *errorCode;
   session_->Failed(errorCode);
   feed_.Error(code, RenderSocketError(code).text.c_str());
+  // Only a certificate no one vouches for is offered for trust; a pinned
+  // one that changed is never asked about again.
+  if (code == kZoTlsUntrusted && !IRC.RefusedCertificate().empty()) {
+    TQuestion question;
+    question.kind = TQuestionKind::Certificate;
+    question.address = IRC.Address();
+    question.fingerprint = IRC.RefusedCertificate();
+    Ask(question);
+  }
 }
 
 // --- lines out ---
