@@ -22,7 +22,7 @@ TKTrustBox::TKTrustBox(QWidget* owner, const QString& host, const QString& finge
     : TModalForm(owner, QSize(398, 118)),
       lText(MakePromptLabel(pClient, QRect(3, 9, 392, 14))),
       lFingerprint(MakeLabel(pClient, QRect(8, 29, 382, 30), QString())),
-      lQuestion(MakeLabel(pClient, QRect(3, 65, 392, 14), QString::fromUtf8("이 서버의 인증서로 믿고 접속할까요?"))),
+      lQuestion(MakeLabel(pClient, QRect(3, 65, 392, 14), QString::fromUtf8("위 SHA-256 지문이 맞으면 이 서버의 인증서로 믿고 접속할까요?"))),
       sbYes(MakeFlatButton(pClient, QRect(131, 90, 65, 18), QString::fromUtf8("예"))),
       sbNo(MakeFlatButton(pClient, QRect(202, 90, 65, 18), QString::fromUtf8("아니오"))) {
   setWindowTitle("VELKO");

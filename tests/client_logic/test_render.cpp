@@ -7,7 +7,6 @@
 #include <ctime>
 #include <functional>
 
-#include "C_socket.h"
 #include "U_codepage.h"
 #include "U_render.h"
 #include "winsock_errors.h"
@@ -89,9 +88,6 @@ TEST(Render, EveryHandlerWritesItsLineToItsWindow) {
        "◆ WARN(REHASH CERTS_EXPIRED) Certificate expired"},
       {[] { return Standard("NOTE * X"); }, T::Active, "", 4, "◆ NOTE(* X) "},
       {[] { return Standard(":s PRIVMSG #c :x"); }, T::None, "", 0, ""},
-      {[] { return RenderTlsRefusal(kZoTlsWrongName); }, T::Active, "", 16,
-       "◆ 보안 연결을 거부했습니다: 인증서가 접속한 서버 이름의 것이 아닙니다. 접속하지 않았습니다."},
-      {[] { return RenderTlsRefusal(10061); }, T::None, "", 0, ""},
       {[] { return RenderNumeric("NOTICE", "x"); }, T::None, "", 0, ""},
       {[] { return RenderList(321); }, T::Active, "", 16, "◆ 채널 리스트를 받고 있습니다... 기다려 주십시오."},
       {[] { return RenderList(323); }, T::Active, "", 16, "◆ 채널 리스트를 다 받았습니다."},

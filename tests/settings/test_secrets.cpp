@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QLibrary>
+#include <QThread>
 #include <map>
 
 #include "C_datas.h"
@@ -48,6 +49,15 @@ class WalletStandIn : public QObject {
 
 namespace {
 
+// Serves on a thread of its own, as the service would from its process:
+// the settings wait for the answer on theirs.
+struct ServingThread : QThread {
+  ~ServingThread() override {
+    quit();
+    wait();
+  }
+};
+
 TEST(Secrets, ThePasswordLivesWithTheDesktopsSecretService) {
   // QtKeychain prefers a Secret Service library when one is installed; this
   // stand-in speaks only the wallet's interface.
@@ -59,6 +69,9 @@ TEST(Secrets, ThePasswordLivesWithTheDesktopsSecretService) {
   PrivateSessionBus bus;
   ASSERT_TRUE(bus.Start());
   WalletStandIn wallet;
+  ServingThread serving;
+  wallet.moveToThread(&serving);
+  serving.start();
   // Older and newer versions of the service, as QtKeychain may look for either.
   for (const QString version : {"", "5"})
     ASSERT_TRUE(bus.Serve(&wallet, "org.kde.kwalletd" + version, "/modules/kwalletd" + version, "wallet" + version));

@@ -3,7 +3,7 @@
 #include <QDBusConnection>
 
 PrivateSessionBus::~PrivateSessionBus() {
-  qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+  if (!address_.isEmpty()) qputenv("DBUS_SESSION_BUS_ADDRESS", before_);
   daemon_.kill();
   daemon_.waitForFinished();
 }
@@ -14,6 +14,7 @@ bool PrivateSessionBus::Start() {
   while (!daemon_.canReadLine())
     if (!daemon_.waitForReadyRead(10000)) return false;
   address_ = QString::fromUtf8(daemon_.readLine().trimmed());
+  before_ = qgetenv("DBUS_SESSION_BUS_ADDRESS");
   qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
   return !address_.isEmpty();
 }

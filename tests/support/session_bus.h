@@ -24,4 +24,5 @@ class PrivateSessionBus {
  private:
   QProcess daemon_;
   QString address_;
+  QByteArray before_;  // the address the process had
 };
