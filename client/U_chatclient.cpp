@@ -10,6 +10,7 @@
 #include "U_lib.h"
 #include "U_pacedsender.h"
 #include "U_render.h"
+#include "U_secrets.h"
 #include "U_session.h"
 #include "registry.h"
 
@@ -145,6 +146,7 @@ void TChatClient::ConnectTo(const char* server) {
   // A new session, with its own viewer for the message of the day.
   motdShown_ = false;
   motdToStatus_ = false;
+  if (TakeSecretInFileNotice()) Write(RenderSecretInFile());
   session_->ConnectTo(server);
 }
 
@@ -195,6 +197,15 @@ void TChatClient::IRCIRCError(int* errorCode) {
   const int code = *errorCode;
   session_->Failed(errorCode);
   feed_.Error(code, RenderSocketError(code).text.c_str());
+  // Only a certificate no one vouches for is offered for trust; a pinned
+  // one that changed is never asked about again.
+  if (code == kZoTlsUntrusted && !IRC.RefusedCertificate().empty()) {
+    TQuestion question;
+    question.kind = TQuestionKind::Certificate;
+    question.address = IRC.Address();
+    question.fingerprint = IRC.RefusedCertificate();
+    Ask(question);
+  }
 }
 
 // --- lines out ---

@@ -24,6 +24,7 @@
 #include "U_input.h"
 #include "U_memberroute.h"
 #include "U_nameindex.h"
+#include "U_notifyrules.h"
 #include "U_questions.h"
 #include "Zoengine.h"
 
@@ -94,6 +95,8 @@ class TChatClient : public QObject {
   // A channel or private window's line, for the chat logs.
   void LogLine(const std::string& window, const std::string& line);
   bool Listing() const { return listing_; }
+  // When mentions and private lines reach the desktop; tests set its clock.
+  TNotifyRules& NotifyRules() { return notify_; }
 
  private:
   void BindEngine();
@@ -110,6 +113,8 @@ class TChatClient : public QObject {
   bool IsFront(TFrontKind kind, const char* name) const;
   // A message the page hears of; the window is the channel, else the sender.
   void Heard(const char* sender, const char* target, const char* text, const char* kind, bool mention);
+  // A message that may ask for the user's attention on the desktop.
+  void Attend(const char* sender, const char* target, const char* text, bool mention);
 
   // The engine's events the user sees, one handler each.
   void IRCConnect(void* noUse);
@@ -192,6 +197,7 @@ class TChatClient : public QObject {
   void AskKey(const TQuestion& question);
   void AskFileOffer(uint64_t id, const TQuestion& offer);
   void AskChatOffer(uint64_t id, const TQuestion& offer);
+  void AskCertificate(const TQuestion& question);
   // A peer's offer that cannot wait for its turn; true when it was queued.
   bool QueueOffer(const TQuestion& offer);
   void OpenOfferedChat(int seqnum, const char* nick, const char* address, int port);
@@ -211,6 +217,7 @@ class TChatClient : public QObject {
   TMemberRoute members_;
   // The away message last shown per peer.
   std::unordered_map<std::string, std::string, ZoFoldHash, ZoFoldEqual> peerAway_;
+  TNotifyRules notify_;
   QTimer windowHint_;
   QTimer questionExpiry_;
   TPendingEchoes echoes_;

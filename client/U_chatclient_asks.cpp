@@ -12,6 +12,7 @@
 #include "U_codepage.h"
 #include "U_ircline.h"
 #include "U_render.h"
+#include "U_session.h"
 
 namespace {
 
@@ -132,7 +133,21 @@ void TChatClient::AskOne(uint64_t id, const TQuestion& question) {
     case TQuestionKind::FileOffer: return AskFileOffer(id, question);
     case TQuestionKind::ChatOffer: return AskChatOffer(id, question);
     case TQuestionKind::ChannelKey: return AskKey(question);
+    case TQuestionKind::Certificate: return AskCertificate(question);
   }
+}
+
+// Trusting is pinning: the pin is kept at once, and the connection the
+// certificate was refused for is made again.
+void TChatClient::AskCertificate(const TQuestion& question) {
+  QPointer<TChatClient> alive(this);
+  const bool trusted = view_->AskTrust(question.address, question.fingerprint);
+  if (!alive || !view_ || !trusted) return;
+  datas_.TlsFingerprint = question.fingerprint;
+  StoreSettings({{"TlsFingerprint", question.fingerprint}});
+  IRC.SetTlsTrust(datas_.TlsFingerprint, datas_.TlsCaFile);
+  Write(RenderCertificateTrusted(question.address.c_str()));
+  session_->ConnectTo("");
 }
 
 void TChatClient::AskKey(const TQuestion& question) {

@@ -3,7 +3,9 @@
 // to the view together with the window and member changes that go with it.
 #include "C_channel.h"
 #include "U_chatclient.h"
+#include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_desktopnotify.h"
 #include "U_ircline.h"
 #include "U_render.h"
 
@@ -15,12 +17,24 @@ void TChatClient::Heard(const char* sender, const char* target, const char* text
                 mention || !channel);
 }
 
+void TChatClient::Attend(const char* sender, const char* target, const char* text, bool mention) {
+  const bool channel = IsChannelName(target);
+  // Most of a flood names no one: it costs this test only.
+  if ((channel && !mention) || ZoSameName(sender, IRC.Nick().c_str())) return;
+  const char* window = channel ? target : sender;
+  if (!notify_.Due({window, true, datas_.Notifications != 0, view_->HostActive()})) return;
+  NotifyDesktop(DecodeDisplay(window), DecodeDisplay(sender) + QStringLiteral(": ") + DecodeDisplay(text));
+  view_->Alert();
+}
+
 void TChatClient::IRCPrivmsg(const char* sender, const char* target, const char* text) {
   const bool own = IsOwn(sender);
   const bool live = ShowMessage(target, own ? RenderOwnLine(target, text, IRC.Nick(), WindowOpen(target))
                                             : RenderChannelMessage(sender, target, text, IRC.Nick().c_str()));
-  if (live && !own && feed_.Listening())
-    Heard(sender, target, text, IsChannelName(target) ? "channel" : "private", NamesNick(text, IRC.Nick().c_str()));
+  if (!live || own) return;
+  const bool mention = NamesNick(text, IRC.Nick().c_str());
+  Attend(sender, target, text, mention);
+  if (feed_.Listening()) Heard(sender, target, text, IsChannelName(target) ? "channel" : "private", mention);
 }
 
 void TChatClient::IRCNotice(const char* sender, const char* target, const char* text) {
@@ -34,9 +48,10 @@ void TChatClient::IRCCTCP(__CTCPData* record) {
   if (!record) return;
   const char* target = record->channel[0] ? record->channel : record->target;
   const bool own = IsOwn(record->nick);
-  if (!ShowMessage(target, CtcpLine(*record, target, own)) || own) return;
-  if (ZoSameName(record->ctcp, "ACTION"))
-    Heard(record->nick, target, record->params, "action", NamesNick(record->params, IRC.Nick().c_str()));
+  if (!ShowMessage(target, CtcpLine(*record, target, own)) || own || !ZoSameName(record->ctcp, "ACTION")) return;
+  const bool mention = NamesNick(record->params, IRC.Nick().c_str());
+  Attend(record->nick, target, record->params, mention);
+  Heard(record->nick, target, record->params, "action", mention);
 }
 
 void TChatClient::IRCOwnerJoin(const char* channel) {

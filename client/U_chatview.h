@@ -35,6 +35,10 @@ class IChatView {
 
   // --- windows ---
   virtual TFront InputFront() const = 0;
+  // The window the control lives in is the one the user works in.
+  virtual bool HostActive() const = 0;
+  // Asks the window manager to draw the user to the host window.
+  virtual void Alert() = 0;
   // Whether a window of that kind and name (any letter case) is open.
   virtual bool IsOpen(TFrontKind kind, const std::string& name) const = 0;
   virtual std::vector<std::string> OpenChannels() const = 0;
@@ -84,6 +88,8 @@ class IChatView {
   // The channel's key as typed; empty when none was given.
   virtual std::string AskKey(const std::string& channel) = 0;
   virtual bool AskChat(const std::string& nick) = 0;
+  // Whether to trust from now on the certificate `host` showed (its SHA-256).
+  virtual bool AskTrust(const std::string& host, const std::string& fingerprint) = 0;
   // The file to receive into, or kNoFile; `stillOpen` turns false once the offer expired.
   virtual FileHandle AskSaveFile(const TQuestion& offer, const std::function<bool()>& stillOpen) = 0;
   // The question being asked expired: its dialogs close unanswered.

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-enum class TQuestionKind { FullRoom, ChannelKey, NickInUse, FileOffer, ChatOffer };
+enum class TQuestionKind { FullRoom, ChannelKey, NickInUse, FileOffer, ChatOffer, Certificate };
 
 // Texts are CP949.
 struct TQuestion {
@@ -25,6 +25,8 @@ struct TQuestion {
   uint64_t size = 0;
   std::string address;
   int port = 0;
+  // A refused certificate's SHA-256; its server is in `address`.
+  std::string fingerprint;
 
   // Offers as their events carry them; a null text is empty.
   static TQuestion FileOffer(int seqnum, const char* nick, const char* fileName, uint64_t size);

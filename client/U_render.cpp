@@ -433,7 +433,12 @@ std::optional<TOutLine> RenderWhois(int code, const char* text) {
   return Line(TOutTarget::Active, "", kKindWhois, *shown);
 }
 
-std::optional<TOutLine> RenderTlsRefusal(int code) {
+std::optional<TOutLine> RenderTlsRefusal(int code, const std::string& certificate) {
+  if (code == kZoTlsPinChanged)
+    return Line(TOutTarget::Active, "", kKindState,
+                ComposeLine("◆ 보안 연결을 거부했습니다: 서버 인증서가 믿기로 한 인증서와 다릅니다(새 인증서의 SHA-256 %s). "
+                            "접속하지 않았습니다. 바뀐 까닭을 서버 관리자에게 확인하십시오.",
+                            {certificate.c_str()}));
   const char* why = code == kZoTlsExpired     ? "인증서의 유효 기간이 지났거나 아직 시작되지 않았습니다"
                     : code == kZoTlsWrongName ? "인증서가 접속한 서버 이름의 것이 아닙니다"
                     : code == kZoTlsUntrusted ? "인증서를 신뢰할 수 없습니다(설정에서 지문이나 CA 파일로 신뢰할 수 있습니다)"
@@ -442,6 +447,15 @@ std::optional<TOutLine> RenderTlsRefusal(int code) {
                                               : nullptr;
   if (!why) return std::nullopt;
   return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 보안 연결을 거부했습니다: %s. 접속하지 않았습니다.", {Cp949Literal(why)}));
+}
+
+TOutLine RenderCertificateTrusted(const char* host) {
+  return Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ %s 서버의 인증서를 믿기로 했습니다. 다시 접속합니다.", {host}));
+}
+
+TOutLine RenderSecretInFile() {
+  return Line(TOutTarget::Active, "", kKindState,
+              ComposeLine("◆ 비밀번호를 맡길 보안 저장소(비밀 서비스)가 없어, 나만 읽을 수 있는 설정 파일에 둡니다.", {}));
 }
 
 std::optional<TOutLine> RenderStandardReply(const stIRC& record) {

@@ -128,8 +128,13 @@ std::optional<TOutLine> RenderMode(const char* target, const char* setter, const
 std::optional<TOutLine> RenderTopic(const char* channel, const char* setter, const char* topic);
 std::optional<TOutLine> RenderNTopic(const char* channel, const char* topic);
 std::optional<TOutLine> RenderWhois(int code, const char* text);
-// The line for a TLS connection refused: why, and that nothing was sent.
-std::optional<TOutLine> RenderTlsRefusal(int code);
+// The line for a TLS connection refused: why, and that nothing was sent;
+// a changed pinned certificate shows the new one's SHA-256.
+std::optional<TOutLine> RenderTlsRefusal(int code, const std::string& certificate = {});
+// The user chose to trust the server's certificate: it connects again.
+TOutLine RenderCertificateTrusted(const char* host);
+// No secret service runs: the password stays in the settings file.
+TOutLine RenderSecretInFile();
 // A standard reply (FAIL, WARN or NOTE) in the error replies' style; nothing
 // for other commands.
 std::optional<TOutLine> RenderStandardReply(const stIRC& record);

@@ -101,7 +101,7 @@ void TSession::Disconnected() {
 }
 
 void TSession::Failed(int* code) {
-  if (const auto refusal = RenderTlsRefusal(*code)) {
+  if (const auto refusal = RenderTlsRefusal(*code, engine_.RefusedCertificate())) {
     // The same certificate would be refused again: no retry.
     window_.write(*refusal);
     engine_.Disconnect();

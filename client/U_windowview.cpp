@@ -1,5 +1,6 @@
 #include "U_windowview.h"
 
+#include <QApplication>
 #include <QLabel>
 
 #include "C_channel.h"
@@ -14,6 +15,7 @@
 #include "M_inputbox.h"
 #include "M_motd.h"
 #include "M_msgbox.h"
+#include "M_trustbox.h"
 #include "U_chatclient.h"
 #include "U_codepage.h"
 #include "U_modalman.h"
@@ -31,6 +33,10 @@ void TWindowView::Write(const TOutLine& line) { subforms_.Write(line); }
 TmChannel* TWindowView::Channel(const std::string& name) const { return subforms_.FindChannel(name.c_str()); }
 
 TFront TWindowView::InputFront() const { return subforms_.InputFront(); }
+
+bool TWindowView::HostActive() const { return form_.isActiveWindow(); }
+
+void TWindowView::Alert() { QApplication::alert(form_.window()); }
 
 bool TWindowView::IsOpen(TFrontKind kind, const std::string& name) const {
   if (kind == TFrontKind::Channel) return Channel(name);
@@ -188,6 +194,11 @@ std::string TWindowView::AskKey(const std::string& channel) {
 bool TWindowView::AskChat(const std::string& nick) {
   NoteAsking();
   return ShowConfirmBox(ChatOfferPrompt(nick.c_str()).c_str());
+}
+
+bool TWindowView::AskTrust(const std::string& host, const std::string& fingerprint) {
+  NoteAsking();
+  return AskTrustCertificate(DecodeDisplay(host.c_str()), QString::fromStdString(fingerprint));
 }
 
 FileHandle TWindowView::AskSaveFile(const TQuestion& offer, const std::function<bool()>& stillOpen) {

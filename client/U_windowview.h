@@ -20,6 +20,8 @@ class TWindowView : public IChatView {
   void Write(const TOutLine& line) override;
 
   TFront InputFront() const override;
+  bool HostActive() const override;
+  void Alert() override;
   bool IsOpen(TFrontKind kind, const std::string& name) const override;
   std::vector<std::string> OpenChannels() const override;
   void OpenChannel(const std::string& name) override;
@@ -51,6 +53,7 @@ class TWindowView : public IChatView {
   void AskNick() override;
   std::string AskKey(const std::string& channel) override;
   bool AskChat(const std::string& nick) override;
+  bool AskTrust(const std::string& host, const std::string& fingerprint) override;
   FileHandle AskSaveFile(const TQuestion& offer, const std::function<bool()>& stillOpen) override;
   void CancelQuestion() override;
 

@@ -16,6 +16,8 @@ add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_userlist.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_memberroute.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_chatfeed.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_notifyrules.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_desktopnotify.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_chatclient.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_chatclient_events.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_chatclient_asks.cpp
@@ -25,4 +27,5 @@ add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_friends.cpp
 )
 target_include_directories(velko_client_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(velko_client_logic PUBLIC velko_settings velko_engine Qt6::Core)
+find_package(Qt6 REQUIRED COMPONENTS DBus)
+target_link_libraries(velko_client_logic PUBLIC velko_settings velko_engine Qt6::Core Qt6::DBus)

@@ -166,15 +166,18 @@ int TlsRefusal(const QList<QSslError>& errors) {
 }  // namespace
 
 // A certificate the system does not vouch for is refused, unless it is the
-// one the user pinned.
+// one the user pinned; another one where a pin is set is a changed
+// certificate, whatever else is wrong with it.
 void CZoClientSocket::CheckCertificate() {
   auto* secure = qobject_cast<QSslSocket*>(socket_);
   const QByteArray pinned = FingerprintDigits(tls_.fingerprint);
-  if (!pinned.isEmpty() && secure->peerCertificate().digest(QCryptographicHash::Sha256).toHex() == pinned) {
+  const QByteArray digest = secure->peerCertificate().digest(QCryptographicHash::Sha256);
+  if (!pinned.isEmpty() && digest.toHex() == pinned) {
     secure->ignoreSslErrors();
     return;
   }
-  Fail(TlsRefusal(secure->sslHandshakeErrors()));
+  refusedCertificate_ = digest.toHex(':').toUpper().toStdString();
+  Fail(pinned.isEmpty() ? TlsRefusal(secure->sslHandshakeErrors()) : kZoTlsPinChanged);
 }
 
 bool CZoClientSocket::SetHostPort(const char* host, uint32_t port) {
@@ -198,6 +201,7 @@ bool CZoClientSocket::Open() {
   const bool secure = qobject_cast<QSslSocket*>(socket_) != nullptr;
   if (tls_.on != secure) UseSocket(tls_.on ? new QSslSocket(owner_.get()) : new QTcpSocket(owner_.get()));
   stage_ = Stage::Opening;
+  refusedCertificate_.clear();
   if (!tls_.on) {
     socket_->connectToHost(host, static_cast<quint16>(port_));
     return true;

@@ -37,6 +37,8 @@ enum ZoTlsError : int {
   // A CA, certificate or key file that is no regular file of at most
   // kZoTlsFileMax bytes, or holds nothing usable.
   kZoTlsBadFile = 12005,
+  // The user pinned a certificate and the server now shows another one.
+  kZoTlsPinChanged = 12006,
 };
 
 inline constexpr size_t kZoTlsFileMax = 1 << 20;
@@ -85,6 +87,10 @@ class CZoClientSocket : public CZoSocket {
   uint32_t LocalAddress() const;
   // Bytes written but not yet handed to the kernel.
   int64_t Pending() const;
+  // The SHA-256 of the certificate the last refusal turned away, as
+  // colon-separated upper-case hex; empty when the last attempt was not
+  // refused for its certificate.
+  const std::string& RefusedCertificate() const { return refusedCertificate_; }
 
   std::function<void(CZoClientSocket*)> OnConnect;
   std::function<void(CZoClientSocket*)> OnDisconnect;
@@ -108,6 +114,7 @@ class CZoClientSocket : public CZoSocket {
   uint32_t port_ = 0;
   Stage stage_ = Stage::Closed;
   ZoTlsOptions tls_;
+  std::string refusedCertificate_;
 };
 
 // A listening socket for one peer: the first connection it accepts is kept as

@@ -65,6 +65,8 @@ bool CZoConnection::IsOpen() const { return socket_->IsOpen(); }
 
 uint32_t CZoConnection::LocalAddress() const { return socket_->LocalAddress(); }
 
+const std::string& CZoConnection::RefusedCertificate() const { return socket_->RefusedCertificate(); }
+
 void CZoConnection::Read() {
   if (OnData) {
     ReadRaw();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "U_lineframer.h"
 
@@ -49,6 +50,8 @@ class CZoConnection {
   bool IsOpen() const;
   // The local IPv4 address of the live connection in host order, 0 when none.
   uint32_t LocalAddress() const;
+  // See CZoClientSocket::RefusedCertificate.
+  const std::string& RefusedCertificate() const;
 
  private:
   void Read();

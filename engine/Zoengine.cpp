@@ -150,6 +150,8 @@ void TZoEngine::SetTlsTrust(const std::string& fingerprint, const std::string& c
   tls_.caFile = caFile;
 }
 
+const std::string& TZoEngine::RefusedCertificate() const { return connection_->RefusedCertificate(); }
+
 void TZoEngine::SetTlsClientCert(const std::string& certFile, const std::string& keyFile) {
   tls_.clientCert = certFile;
   tls_.clientKey = keyFile;

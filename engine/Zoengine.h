@@ -45,6 +45,9 @@ class TZoEngine : public QObject, public CZoEvents {
   // A client certificate to present over TLS; it then logs in (SASL EXTERNAL).
   void SetTlsClientCert(const std::string& certFile, const std::string& keyFile);
   bool Tls() const { return tls_.on; }
+  // The SHA-256 (colon-separated hex) of the certificate the last attempt
+  // refused, for OnIRCError's TLS codes; empty otherwise.
+  const std::string& RefusedCertificate() const;
   // The wire encoding of the live connection: UTF-8 or the default CP949.
   // Lines received are read line by line whatever it is.
   bool Utf8Wire() const;

@@ -166,6 +166,12 @@ std::optional<RegValue> RegKey::QueryValue(const char* name) const {
   return ParseStored(settings_.value(ValueEntry(name)));
 }
 
+void RegKey::DeleteValue(const char* name) {
+  const QString entry = ValueEntry(name);
+  // Removing what is not there would still make the next flush rewrite the file.
+  if (settings_.contains(entry)) settings_.remove(entry);
+}
+
 void RegKey::DeleteTree() { settings_.remove(QString()); }
 
 bool RegKey::Flush() {

@@ -40,6 +40,8 @@ class RegKey {
   void SetValue(const char* name, RegValueType type, QByteArrayView data);
   // Empty when the value is missing or its stored form is damaged.
   std::optional<RegValue> QueryValue(const char* name) const;
+  // Removes the value; a missing one leaves the file untouched.
+  void DeleteValue(const char* name);
   // Removes every value of the key and every key below it.
   void DeleteTree();
   // False when the changes could not be written.

@@ -11,6 +11,7 @@
 #include "U_lib.h"
 #include "U_reg.h"
 #include "U_settingrules.h"
+#include "U_secrets.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ constexpr const char* kDefaultAliases =
 constexpr const char* kAppendedAliases[] = {"JOIN=JOIN", "PART=PART"};
 constexpr size_t kTextBuffer = 512;
 constexpr size_t kAliasBuffer = 16383;
+constexpr const char* kPasswordName = "SaslPassword";
 
 bool IsAppendedAlias(const std::string& entry) {
   for (const char* appended : kAppendedAliases)
@@ -85,6 +87,27 @@ void ReadText(MRegistry& registry, const char* name, std::string& field, size_t 
   field = registry.ReadString(name, buffer.buffer(), buffer.capacity(), field.c_str());
 }
 
+// The password lives with the secret service when one runs; one found in the
+// file, from an older version or a time without a service, moves there.
+void LoadPassword(MRegistry& registry, std::string& password) {
+  ReadText(registry, kPasswordName, password, kTextBuffer);
+  const std::optional<std::string> kept = SecretStore().Read(kPasswordName);
+  if (!kept) {
+    if (!password.empty()) NoteSecretInFile();
+    return;
+  }
+  if (password.empty())
+    password = *kept;
+  else if (SecretStore().Write(kPasswordName, password))
+    registry.DeleteValue(kPasswordName);
+}
+
+void SavePassword(MRegistry& registry, const std::string& password) {
+  if (SecretStore().Write(kPasswordName, password)) return registry.DeleteValue(kPasswordName);
+  registry.WriteString(kPasswordName, password.c_str());
+  if (!password.empty()) NoteSecretInFile();
+}
+
 }  // namespace
 
 TWireCoding ChosenWireCoding(const CDatas& datas) {
@@ -119,7 +142,9 @@ void CDatas::Load() {
   MRegistry registry;
   std::string aliases = kDefaultAliases;
   if (registry.Open(kKeyPath)) {
-    for (const auto& [name, field] : kTexts) ReadText(registry, name, this->*field, kTextBuffer);
+    for (const auto& [name, field] : kTexts)
+      if (field != &CDatas::SaslPassword) ReadText(registry, name, this->*field, kTextBuffer);
+    LoadPassword(registry, SaslPassword);
     for (const auto& [name, field] : kNumbers) registry.ReadInteger(name, &(this->*field), this->*field);
     ReadText(registry, "Alias", aliases, kAliasBuffer);
   }
@@ -130,7 +155,9 @@ void CDatas::Load() {
 void CDatas::Save() {
   MRegistry registry;
   if (!registry.Open(kKeyPath)) return;
-  for (const auto& [name, field] : kTexts) registry.WriteString(name, (this->*field).c_str());
+  for (const auto& [name, field] : kTexts)
+    if (field != &CDatas::SaslPassword) registry.WriteString(name, (this->*field).c_str());
+  SavePassword(registry, SaslPassword);
   for (const auto& [name, field] : kNumbers) registry.WriteInteger(name, this->*field);
   registry.WriteString("Alias", JoinStrings(Alias, ';').c_str());
 }

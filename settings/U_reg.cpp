@@ -49,6 +49,10 @@ void MRegistry::WriteString(const char* name, const char* text) {
   if (key_) key_->SetValue(name, REG_BINARY, QByteArrayView(text ? text : ""));
 }
 
+void MRegistry::DeleteValue(const char* name) {
+  if (key_) key_->DeleteValue(name);
+}
+
 void MRegistry::WriteInteger(const char* name, int32_t value) {
   if (!key_) return;
   const uint32_t bits = uint32_t(value);

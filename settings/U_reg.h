@@ -27,6 +27,7 @@ class MRegistry {
   void ReadInteger(const char* name, int32_t* target, int32_t defaultValue);
   void WriteString(const char* name, const char* text);
   void WriteInteger(const char* name, int32_t value);
+  void DeleteValue(const char* name);
 
  private:
   std::unique_ptr<RegKey> key_;

@@ -7,7 +7,7 @@ namespace {
 
 constexpr int kSettledMs = 60000;
 
-bool TlsRefusal(int code) { return code >= kZoTlsUntrusted && code <= kZoTlsBadFile; }
+bool TlsRefusal(int code) { return code >= kZoTlsUntrusted && code <= kZoTlsPinChanged; }
 
 }  // namespace
 

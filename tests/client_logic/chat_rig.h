@@ -25,6 +25,8 @@ class RecordingView : public IChatView {
     lines.push_back(line);
   }
   TFront InputFront() const override { return front; }
+  bool HostActive() const override { return active; }
+  void Alert() override { ++alerts; }
   bool IsOpen(TFrontKind kind, const std::string& name) const override {
     return (kind == TFrontKind::Channel && channels.count(name)) || (kind == TFrontKind::Query && queries.count(name));
   }
@@ -69,6 +71,10 @@ class RecordingView : public IChatView {
     Asked(QString::fromStdString(nick));
     return false;
   }
+  bool AskTrust(const std::string& host, const std::string& fingerprint) override {
+    Asked(QString::fromStdString(host + " " + fingerprint));
+    return trust;
+  }
   FileHandle AskSaveFile(const TQuestion& offer, const std::function<bool()>&) override {
     Asked(QString::fromStdString(offer.fileName));
     return kNoFile;
@@ -100,6 +106,9 @@ class RecordingView : public IChatView {
   QList<bool> awayShown;
   QStringList asked;
   std::string key = "secret";
+  bool trust = false;
+  bool active = false;
+  int alerts = 0;
   std::function<void()> during;
   int open = 0;
   int mostOpen = 0;

@@ -12,6 +12,9 @@
 #include "U_userlist.h"
 #include "engine_recorder.h"
 #include "inspircd_server.h"
+#include "ngircd_server.h"
+#include "session_bus.h"
+#include "test_certificates.h"
 #include "wait_until.h"
 
 namespace {
@@ -199,4 +202,105 @@ TEST(ChatClient, ThePageHearsMessagesAndCoalescedUnreadCounts) {
   rig.client.Feed().SetListener(nullptr);
 }
 
+// A certificate no one vouches for is offered for trust, with the server's
+// name and the certificate's SHA-256: no leaves the connection refused, yes
+// keeps the pin and logs on. A pinned certificate that has changed is
+// refused with a line showing the new one, and nothing is asked.
+TEST(ChatClient, AnUntrustedCertificateIsTrustedOnFirstUse) {
+  TestCertificates certificates;
+  ASSERT_TRUE(certificates.Make());
+  NgircdServer server;
+  server.EnableTls(certificates.CertFile(), certificates.KeyFile());
+  ASSERT_TRUE(server.Start());
+  ScratchRegistry registry;
+  const QString fingerprint = QString::fromStdString(certificates.Fingerprint()).toUpper();
+  const std::string address = "ircs://localhost:" + std::to_string(server.TlsPort());
+  const QString refused = QString::fromUtf8("◆ 보안 연결을 거부했습니다");
+  {
+    RecordingView view;
+    TChatClient client;
+    client.SetView(&view);
+    client.ApplyNick("tofu");
+    client.ConnectTo(address.c_str());
+    ASSERT_TRUE(WaitUntil([&] { return view.asked.size() == 1; }, 10000));
+    EXPECT_EQ(view.asked[0], "localhost " + fingerprint);
+    EXPECT_EQ(CDatas().TlsFingerprint, "");
+    view.trust = true;
+    client.ConnectTo(address.c_str());
+    ASSERT_TRUE(WaitUntil([&] { return view.shown.contains(QString::fromUtf8("로그온 했습니다")); }, 10000));
+    EXPECT_EQ(view.asked.size(), 2);
+    EXPECT_EQ(view.shown.count(refused), 2);  // the answer no made no attempt of its own
+    EXPECT_EQ(QString::fromStdString(CDatas().TlsFingerprint), fingerprint);
+  }
+  { CDatas().TlsFingerprint = "00:11:22"; }
+  RecordingView view;
+  TChatClient client;
+  client.SetView(&view);
+  client.ApplyNick("tofu");
+  client.ConnectTo(address.c_str());
+  ASSERT_TRUE(WaitUntil([&] { return view.shown.contains(refused); }, 10000));
+  QCoreApplication::processEvents();  // a question would have been posted with the line
+  EXPECT_TRUE(view.shown.contains(QString::fromUtf8("믿기로 한 인증서와 다릅니다(새 인증서의 SHA-256 ") + fingerprint))
+      << view.shown.toStdString();
+  EXPECT_TRUE(view.asked.isEmpty());
+  EXPECT_EQ(CDatas().TlsFingerprint, "00:11:22");
+}
+
 }  // namespace
+
+// Stands in for the desktop's notification service on the test's own bus.
+class NotificationListener : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+ public:
+  QStringList got;  // "summary|body"
+
+ public slots:
+  uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body, const QStringList&,
+              const QVariantMap&, int) {
+    got << summary + "|" + body;
+    return uint(got.size());
+  }
+};
+
+namespace {
+
+// A mention or a private line while the host window is in the background
+// reaches the desktop, once per window however many come within ten seconds;
+// nothing while the user looks at the window or once it is turned off.
+// The bus delivers in order, so each notification proves no other came before.
+TEST(ChatClient, MentionsInTheBackgroundReachTheDesktopOncePerWindow) {
+  PrivateSessionBus bus;
+  ASSERT_TRUE(bus.Start());
+  NotificationListener listener;
+  ASSERT_TRUE(bus.Serve(&listener, "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "listener"));
+  ClientRig rig;
+  auto now = TNotifyRules::Clock::now();
+  rig.client.NotifyRules().SetClock([&] { return now; });
+  rig.server.Write(":srv 001 me :hi\r\n:me!u@h JOIN #c\r\n");
+  rig.view.active = true;
+  rig.server.Write(":bob!u@h PRIVMSG #c :me: while you look\r\n");
+  ASSERT_TRUE(rig.Caught("active"));
+  rig.view.active = false;
+  QByteArray flood = ":bob!u@h PRIVMSG #c :no one named\r\n";
+  for (int i = 0; i < 50; ++i)
+    flood += ":bob!u@h PRIVMSG #c :me: " + QByteArray::fromStdString(EncodeText(QString::fromUtf8("안녕 %1").arg(i))) + "\r\n";
+  rig.server.Write(flood + ":amy!u@h PRIVMSG me :" + QString::fromUtf8("비밀").toUtf8() + "\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return listener.got.size() == 2; }));
+  EXPECT_EQ(listener.got, QStringList({QString::fromUtf8("#c|bob: me: 안녕 0"), QString::fromUtf8("amy|amy: 비밀")}));
+  EXPECT_EQ(rig.view.alerts, 2);
+
+  now += TNotifyRules::kQuietTime;
+  rig.client.Settings().Notifications = 0;
+  rig.server.Write(":bob!u@h PRIVMSG #c :me: turned off\r\n");
+  ASSERT_TRUE(rig.Caught("off"));
+  rig.client.Settings().Notifications = 1;
+  rig.server.Write(":bob!u@h PRIVMSG #c :me: <b>again</b>\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return listener.got.size() == 3; }));
+  EXPECT_EQ(listener.got.last(), "#c|bob: me: &lt;b&gt;again&lt;/b&gt;");
+}
+
+}  // namespace
+
+#include "test_chatclient.moc"

@@ -6,9 +6,11 @@
 
 #include "M_inputbox.h"
 #include "M_msgbox.h"
+#include "M_trustbox.h"
 #include "U_codepage.h"
 #include "engine_recorder.h"
 #include "frame_input.h"
+#include "grab.h"
 
 namespace {
 
@@ -96,6 +98,33 @@ TEST(ModalLoop, DialogWhoseOwnerGoesMidLoopReturnsCancel) {
   QTimer::singleShot(20, [&] { owner.reset(); });
   EXPECT_EQ(ShowInputBox("VELKO", "?"), "");
   SetModalOwner(nullptr);
+}
+
+
+// Trust is given only by the yes button: Enter does nothing, Esc and the
+// close button answer no. The box shows the host and the whole fingerprint.
+TEST(TrustBox, TrustsOnlyOnYes) {
+  const QString fingerprint = QString("AB:").repeated(31) + "CD";
+  const std::vector<std::pair<std::function<void(TKTrustBox&)>, bool>> cases = {
+      {[](TKTrustBox& box) {
+         QTest::keyClick(&box, Qt::Key_Return);
+         EXPECT_TRUE(box.isVisible()) << "Enter answered";
+         QTest::mouseClick(box.sbYes, Qt::LeftButton);
+       },
+       true},
+      {[](TKTrustBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }, false},
+      {[](TKTrustBox& box) { QTest::mouseClick(box.sbNo, Qt::LeftButton); }, false},
+  };
+  for (const auto& [act, trusted] : cases) {
+    ScopedAnswer answer([&](TModalForm& form) {
+      auto& box = dynamic_cast<TKTrustBox&>(form);
+      EXPECT_TRUE(box.lText->text().startsWith(QString::fromUtf8("irc.예제.kr 서버의")));
+      EXPECT_EQ(box.lFingerprint->text().remove('\n'), fingerprint.left(47) + fingerprint.mid(48));
+      Grab(box, "trust_question");
+      act(box);
+    });
+    EXPECT_EQ(AskTrustCertificate(QString::fromUtf8("irc.예제.kr"), fingerprint), trusted);
+  }
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ struct TlsCase {
   const char* name;
   const char* host;
   bool trustCa;
-  bool pin;
-  int refusal;  // 0: the session logs on
+  const char* pin;  // "ours": the server's own certificate
+  int refusal;      // 0: the session logs on
   bool clientCert = false;
 };
 
@@ -56,17 +56,18 @@ class Tls : public testing::Test {
 
 TEST_F(Tls, CertificatesAndNamesAreCheckedUnlessTrustedExplicitly) {
   const TlsCase cases[] = {
-      {"verified through the CA file", "localhost", true, false, 0},
-      {"the name does not match", "127.0.0.1", true, false, kZoTlsWrongName},
-      {"no one vouches for it", "localhost", false, false, kZoTlsUntrusted},
-      {"pinned by fingerprint", "127.0.0.1", false, true, 0},
-      {"presenting a client certificate", "localhost", true, false, 0, true},
+      {"verified through the CA file", "localhost", true, "", 0},
+      {"the name does not match", "127.0.0.1", true, "", kZoTlsWrongName},
+      {"no one vouches for it", "localhost", false, "", kZoTlsUntrusted},
+      {"pinned by fingerprint", "127.0.0.1", false, "ours", 0},
+      {"pinned, but the server shows another", "localhost", false, "00:11:22", kZoTlsPinChanged},
+      {"presenting a client certificate", "localhost", true, "", 0, true},
   };
   for (const TlsCase& c : cases) {
     SCOPED_TRACE(c.name);
     EngineRecorder r;
     Aim(r, c.host, server.TlsPort(), c.trustCa);
-    if (c.pin) r.engine.SetTlsTrust(certificates.Fingerprint(), "");
+    if (*c.pin) r.engine.SetTlsTrust(c.pin == std::string("ours") ? certificates.Fingerprint() : c.pin, "");
     r.engine.SetTlsClientCert(c.clientCert ? certificates.CertFile() : "", c.clientCert ? certificates.KeyFile() : "");
     // As the client does: a refused connection is closed at once.
     r.engine.OnIRCError = [&, record = r.engine.OnIRCError](int* code) {
@@ -77,6 +78,7 @@ TEST_F(Tls, CertificatesAndNamesAreCheckedUnlessTrustedExplicitly) {
     if (c.refusal == 0) {
       EXPECT_TRUE(r.WaitFor("OnLogon\t(null)", 10000));
       EXPECT_TRUE(r.Events({"OnIRCError"}).empty());
+      EXPECT_EQ(r.engine.RefusedCertificate(), "");
       if (c.clientCert) {
         // The server names the certificate it was shown.
         r.engine.Send("WHOIS tls\r\n");
@@ -86,6 +88,8 @@ TEST_F(Tls, CertificatesAndNamesAreCheckedUnlessTrustedExplicitly) {
       EXPECT_TRUE(r.WaitFor("OnIRCError\t" + std::to_string(c.refusal), 10000));
       EXPECT_EQ(r.Events({"OnIRCError"}).size(), 1u);  // one reason, nothing after it
       EXPECT_TRUE(r.Events({"OnConnect", "OnLine"}).empty());
+      // What the user is shown to decide on, for the server's certificate.
+      EXPECT_EQ(r.engine.RefusedCertificate(), QString::fromStdString(certificates.Fingerprint()).toUpper().toStdString());
     }
     r.engine.Disconnect();
   }

@@ -12,13 +12,16 @@
 #include <future>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "C_datas.h"
+#include "U_secrets.h"
 #include "registry.h"
 
 namespace {
@@ -45,7 +48,10 @@ void ExpectDefaults(const CDatas& datas) {
 class DatasTest : public testing::Test {
  protected:
   void SetUp() override { UseFreshFolder(); }
-  void TearDown() override { qunsetenv("VELKO_REGISTRY_DIR"); }
+  void TearDown() override {
+    qunsetenv("VELKO_REGISTRY_DIR");
+    SetSecretStore(nullptr);
+  }
 
   // Not created yet: creating it is the registry's job.
   QString Folder() const { return folders_.back()->path() + "/registry"; }
@@ -164,6 +170,52 @@ TEST_F(DatasTest, UnusableFolderKeepsDefaultsAndWritesNothing) {
   ASSERT_TRUE(QDir().mkpath(MachineFile()));  // a folder where the file should be
   { CDatas().Nick = "changed"; }
   EXPECT_EQ(CDatas().Nick, "VELKO");
+}
+
+// Stands in for the desktop's secret service, running or not.
+struct FakeSecrets : ISecretStore {
+  std::optional<std::string> Read(const std::string& name) override {
+    return running ? std::optional(kept[name]) : std::nullopt;
+  }
+  bool Write(const std::string& name, const std::string& secret) override {
+    if (running) kept[name] = secret;
+    return running;
+  }
+  bool running = true;
+  std::map<std::string, std::string> kept;
+};
+
+FakeSecrets& UseFakeSecrets() {
+  auto store = std::make_unique<FakeSecrets>();
+  FakeSecrets& fake = *store;
+  SetSecretStore(std::move(store));
+  return fake;
+}
+
+QByteArray FileText(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A password an older version left in the file moves to a secret service
+// that runs now, and leaves the file.
+TEST_F(DatasTest, APasswordInTheFileMovesToTheSecretService) {
+  Store("SaslPassword", "old");
+  FakeSecrets& secrets = UseFakeSecrets();
+  EXPECT_EQ(CDatas().SaslPassword, "old");
+  EXPECT_EQ(secrets.kept["SaslPassword"], "old");
+  EXPECT_FALSE(FileText(MachineFile()).contains("SaslPassword"));
+}
+
+// Without one it stays in the file only the user may read, and the user is
+// told once.
+TEST_F(DatasTest, WithoutASecretServiceThePasswordStaysInThePrivateFile) {
+  UseFakeSecrets().running = false;
+  { CDatas().SaslPassword = "pass word"; }
+  EXPECT_TRUE(FileText(MachineFile()).contains("SaslPassword"));
+  EXPECT_EQ(CDatas().SaslPassword, "pass word");
+  EXPECT_TRUE(TakeSecretInFileNotice());
+  EXPECT_FALSE(TakeSecretInFileNotice());
 }
 
 mode_t ModeOf(const QString& path) {
