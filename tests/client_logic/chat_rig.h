@@ -14,8 +14,10 @@
 #include "U_codepage.h"
 #include "U_render.h"
 #include "U_userlist.h"
+#include "inspircd_server.h"
 #include "scratch_registry.h"
 #include "scripted_server.h"
+#include "wait_until.h"
 
 class RecordingView : public IChatView {
  public:
@@ -147,6 +149,26 @@ struct ClientRig {
   TChatClient client;
 };
 
+// A chat client for an InspIRCd with its IRCv3 modules; Connect when ready.
+struct Ircv3Rig {
+  Ircv3Rig() {
+    server.EnableIrcv3();
+    started = server.Start();
+    client.SetView(&view);
+    client.ApplyNick("me");
+  }
+  ~Ircv3Rig() { client.SetView(nullptr); }
+  bool LogOn() {
+    client.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+    return WaitUntil([&] { return client.Engine().state == TZoEngine::LoggedOn; }, 10000);
+  }
+
+  InspircdServer server;
+  bool started = false;
+  ScratchRegistry registry;
+  RecordingView view;
+  TChatClient client;
+};
 
 class RecordingListener : public IChatListener {
  public:

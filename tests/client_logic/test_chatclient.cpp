@@ -144,18 +144,13 @@ TEST(ChatClient, AwayRepliesAndAccountsAreShown) {
 // Against a real server's away-notify: a member going away and coming back
 // is greyed and ungreyed in the list, with the message in its tooltip.
 TEST(ChatClient, AwayNotifyGreysMembersOnInspircd) {
-  InspircdServer server;
-  server.EnableIrcv3();
-  ASSERT_TRUE(server.Start());
-  ScratchRegistry registry;
-  RecordingView view;
-  TChatClient client;
-  client.SetView(&view);
-  client.ApplyNick("me");
-  client.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+  Ircv3Rig rig;
+  ASSERT_TRUE(rig.started);
+  TChatClient& client = rig.client;
+  RecordingView& view = rig.view;
   EngineRecorder bob;
-  ASSERT_TRUE(bob.LogOnAndJoin(server.Port(), "bob", "#away"));
-  ASSERT_TRUE(WaitUntil([&] { return client.Engine().state == TZoEngine::LoggedOn; }, 10000));
+  ASSERT_TRUE(bob.LogOnAndJoin(rig.server.Port(), "bob", "#away"));
+  ASSERT_TRUE(rig.LogOn());
   client.RunLine("/join #away");
   ASSERT_TRUE(WaitUntil([&] { return view.lists.count("#away") && view.Members("#away").size() == 2; }));
   EXPECT_TRUE(client.Engine().CapEnabled("away-notify"));
@@ -165,7 +160,6 @@ TEST(ChatClient, AwayNotifyGreysMembersOnInspircd) {
   EXPECT_TRUE(view.Member("#away", "bob", Qt::ToolTipRole).toString().endsWith(QString::fromUtf8("자리 비움: lunch")));
   bob.engine.Send("AWAY\r\n");
   ASSERT_TRUE(WaitUntil([&] { return !view.Member("#away", "bob", TUserListModel::AwayRole).toBool(); }));
-  client.SetView(nullptr);
 }
 
 // A page hears each message in Unicode whatever the wire's coding, but the

@@ -101,23 +101,18 @@ TEST(ModernChatClient, NetsplitsAndNetjoinsAreOneLinePerChannel) {
 // it; one the server refuses says so; friends come and go in the status
 // window and in their open private window.
 TEST(ModernChatClient, EchoesAndFriendsOnARealServer) {
-  InspircdServer server;
-  server.EnableIrcv3();
-  ASSERT_TRUE(server.Start());
-  ScratchRegistry registry;
-  RecordingView view;
-  TChatClient client;
-  client.SetView(&view);
-  client.ApplyNick("me");
+  Ircv3Rig rig;
+  ASSERT_TRUE(rig.started);
+  TChatClient& client = rig.client;
+  RecordingView& view = rig.view;
   client.RunLine("/monitor +bob,carl");
-  client.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
-  ASSERT_TRUE(WaitUntil([&] { return client.Engine().state == TZoEngine::LoggedOn; }, 10000));
+  ASSERT_TRUE(rig.LogOn());
   ASSERT_TRUE(client.Engine().CapEnabled("echo-message"));
   client.RunLine("/join #v3");
   ASSERT_TRUE(WaitUntil([&] { return view.channels.count("#v3") > 0; }));
   view.queries.insert("bob");
   EngineRecorder bob;
-  ASSERT_TRUE(bob.LogOnAndJoin(server.Port(), "bob", "#v3"));
+  ASSERT_TRUE(bob.LogOnAndJoin(rig.server.Port(), "bob", "#v3"));
   ASSERT_TRUE(WaitUntil([&] { return view.shown.contains(QString::fromUtf8("◆ 친구 bob님 접속")); }));
 
   view.front = {TFrontKind::Channel, "#v3"};
@@ -141,7 +136,6 @@ TEST(ModernChatClient, EchoesAndFriendsOnARealServer) {
   EXPECT_EQ(LinesOf(view, TOutTarget::Status, "").filter(QString::fromUtf8("친구")),
             (QStringList{QString::fromUtf8("◆ 친구 bob님 나감"), QString::fromUtf8("◆ 친구 carl님 나감"),
                          QString::fromUtf8("◆ 친구 bob님 접속"), QString::fromUtf8("◆ 친구 bob님 나감")}));
-  client.SetView(nullptr);
 }
 
 // The list keeps each friend once, in any letter case, and what a server's
