@@ -238,16 +238,26 @@ TEST_F(PageHost, FailuresRejectWithTheirCodes) {
 }
 
 // Wherever the page goes: another page, a blank one, the same one again.
+// Its control goes with it, and so does its session.
 TEST_F(PageHost, LeavingThePageDestroysItsControlAndThePageHearsIt) {
+  NgircdServer server;
+  ASSERT_TRUE(server.Start());
+  EngineRecorder peer;
+  ASSERT_TRUE(peer.LogOnAndJoin(server.Port(), "peer", "#left"));
   for (const char* away : {"location.href = 'broken.html'", "location.href = 'about:blank'", "location.reload()"}) {
     Open(PagePath("control.html"));
     ASSERT_TRUE(WaitHeard(QStringLiteral("OnCreate fromparam"))) << Heard().join('|').toStdString();
     const QPointer<QWidget> widget = ControlWidget();
+    Eval(QStringLiteral("velko.ADDR = '127.0.0.1:%1'; velko.CHAN = 'left'; velko.Connect(); 0").arg(server.Port()));
+    ASSERT_TRUE(peer.WaitFor("OnOtherJoin\t#left\tfromparam", 15000)) << away;
     Eval(QLatin1String(away));
     EXPECT_TRUE(WaitUntil([&] { return !host_->Messages().filter(QStringLiteral("heard OnDestroy")).isEmpty(); }))
         << away << ": " << host_->Messages().join('|').toStdString();
     EXPECT_TRUE(WaitUntil([&] { return widget.isNull(); })) << away;
     EXPECT_EQ(host_->Messages().filter(QStringLiteral("heard OnDestroy")).size(), 1) << away;
+    // It leaves its channels on the way out.
+    EXPECT_TRUE(peer.WaitFor("OnOtherPart\t#left\tfromparam\t:", 15000)) << away;
+    peer.lines.clear();
   }
 }
 
