@@ -71,8 +71,9 @@ void TChatClient::StartMotd() {
 }
 
 void TChatClient::AddMotdLine(const char* rest) {
-  // The text follows the reply's leading ":-".
-  const char* text = strlen(rest) >= 2 ? rest + 2 : "";
+  // The text follows the reply's leading ":-"; some servers send the colon alone.
+  const char* text = rest + (rest[0] == ':');
+  text += text[0] == '-';
   if (motdToStatus_) return Write(RenderMotdLine(text));
   view_->AddMotdLine(text);
   motdShown_ = true;

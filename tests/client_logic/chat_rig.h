@@ -55,7 +55,7 @@ class RecordingView : public IChatView {
   void ChannelChanged(const std::string&) override {}
   void ListReply(int numeric, const char*, int, const char*) override { listings += numeric == 321; }
   void OpenMotd() override {}
-  void AddMotdLine(const char*) override {}
+  void AddMotdLine(const char* text) override { motd << text; }
   bool TopicAnswered(const std::string&, const std::string&) override { return false; }
   void ModesAnswered(const std::string&) override {}
   void OpenTransfer(const TTransferShown&) override {}
@@ -107,6 +107,7 @@ class RecordingView : public IChatView {
   std::map<std::string, QStringList> into;  // lines by the window they name
   QList<bool> awayShown;
   QStringList asked;
+  QStringList motd;
   std::string key = "secret";
   bool trust = false;
   bool active = false;

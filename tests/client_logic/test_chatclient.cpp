@@ -69,6 +69,16 @@ TEST(ChatClient, AFloodOfOffersWaitsInABoundedQueue) {
 }
 
 // A logon while a listing runs does nothing: no rejoin, no second list.
+// A line of the message of the day loses the reply's ":-" and nothing more,
+// whether the server sends both or the colon alone.
+TEST(ChatClient, MessageOfTheDayLinesKeepTheirFirstLetter) {
+  ClientRig rig;
+  rig.server.Write(":srv 375 me :- srv Message of the day\r\n:srv 372 me :- first\r\n:srv 372 me :Welcome\r\n"
+                   ":srv 372 me :\r\n:srv 376 me :End\r\n");
+  ASSERT_TRUE(rig.Caught("motd"));
+  EXPECT_EQ(rig.view.motd, (QStringList{" first", "Welcome", ""}));
+}
+
 TEST(ChatClient, LogonDuringAListingDoesNothing) {
   ClientRig rig;
   rig.client.Engine().SimulateLine(":me!u@h JOIN :#kept");
