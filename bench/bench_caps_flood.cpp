@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   bool done = false;
   AlsoOn(form.Client().Engine().OnPing, [&] { done = true; });
   form.ApplyNick("me");
-  form.ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
+  form.Client().ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   while (!done) app.processEvents(QEventLoop::WaitForMoreEvents);
   for (int i = 0; i < 10; ++i) app.processEvents();
   waitpid(server, nullptr, 0);

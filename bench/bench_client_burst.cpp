@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     ZoRaise(onLogon, none);
   };
   form.ApplyNick("me");
-  form.ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
+  form.Client().ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   while (!loggedOn || !form.Subforms().FindChannel("#burst")) app.processEvents(QEventLoop::WaitForMoreEvents);
 
   StallMeter stalls;
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
     pinged = false;
     stalls.Reset();
     const auto start = std::chrono::steady_clock::now();
-    form.SendIRCLine(("BURST " + burst).c_str());
+    form.Client().SendRaw(("BURST " + burst).c_str());
     while (!pinged || !shown()) app.processEvents(QEventLoop::WaitForMoreEvents, 5);
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("%-34s shown after %6.0f ms, longest stall %5lld ms\n", name, ms, stalls.LongestMs());
@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
     const int stay = (listed ? kNames : 0) + kMembers / 2;
     return channel && channel->windowTitle().startsWith(QString("#burst [%1 ").arg(stay));
   });
-  form.SendIRCLine("QUIT");
+  form.Client().SendRaw("QUIT");
   waitpid(server, nullptr, 0);
   return 0;
 }

@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     ZoRaise(onPing, none);
   };
   form.ApplyNick("me");
-  form.ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
+  form.Client().ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   while (!done) app.processEvents(QEventLoop::WaitForMoreEvents);
   TmChannel* channel = form.Subforms().FindChannel("#flood");
   while (channel && channel->PendingCount() > 0) app.processEvents();

@@ -351,7 +351,7 @@ void BM_EngineToEngineOneThread(benchmark::State& state) {
 struct WindowSide {
   WindowSide() {
     form.ApplyNick("me");
-    form.ConnectTo(("127.0.0.1:" + std::to_string(irc.Port())).c_str());
+    form.Client().ConnectTo(("127.0.0.1:" + std::to_string(irc.Port())).c_str());
     while (form.Client().Engine().state != TZoEngine::Connected) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     form.Client().Engine().SimulateLine(":me!u@h JOIN :#b");
     form.Client().Engine().SimulateLine(":srv 353 me = #b :me peer");

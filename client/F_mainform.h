@@ -36,18 +36,14 @@ class TMainForm : public QWidget {
   bool SetSkin(const char* url);
   // Told a skin that failed to load; true when it was told on (a page listens), so no message box opens.
   std::function<bool(const char* message)> TellSkinFailure;
-  void SetAutoJoinChannels(const char* list) { client_.SetAutoJoinChannels(list); }
-  void ConnectTo(const char* server) { client_.ConnectTo(server); }
   void Input(const char* text);
   // A line as the user typed it. False, and nothing done, while
   // TChatClient::kMaxWaitingInput lines already wait to go out.
   bool Input(const QString& text);
-  void SendIRCLine(const char* text) { client_.SendRaw(text ? text : ""); }
   void ShowNickChange();
   void ShowChanChange();
   // The settings dialog; what it saves takes effect at once where it can.
   void ShowSettings();
-  void UserQuit() { client_.UserQuit(); }
   // Shows the control's own input line (its host asked, or the setting
   // does); typing while a pane or member list has the focus lands there.
   void ShowInputLine(bool show);

@@ -155,7 +155,7 @@ HRESULT TnVELKO_1::SelectNext() {
   return Forward([](TMainForm& main) { main.Subforms().SelectNext(); });
 }
 HRESULT TnVELKO_1::SendIRCLine(BSTR TEXT) {
-  return Forward([&](TMainForm& main) { main.SendIRCLine(Cp949FromBstr(TEXT).c_str()); });
+  return Forward([&](TMainForm& main) { main.Client().SendRaw(Cp949FromBstr(TEXT).c_str()); });
 }
 HRESULT TnVELKO_1::Connect() {
   return Forward([&](TMainForm& main) {
@@ -163,8 +163,8 @@ HRESULT TnVELKO_1::Connect() {
       throw std::runtime_error("bad-address: 서버 주소가 올바르지 않습니다: " + DecodeDisplay(ADDR.c_str()).toStdString());
     main.ApplyNick(NICK.c_str());
     main.SetSkin(SKIN.c_str());
-    main.SetAutoJoinChannels(CHAN.c_str());
-    main.ConnectTo(ADDR.c_str());
+    main.Client().SetAutoJoinChannels(CHAN.c_str());
+    main.Client().ConnectTo(ADDR.c_str());
   });
 }
 HRESULT TnVELKO_1::Tile() {

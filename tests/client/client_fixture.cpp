@@ -11,7 +11,7 @@
 
 WiredForm::WiredForm() : form(std::make_unique<TMainForm>()) {
   form->ApplyNick("me");
-  form->ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+  form->Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
   server.WaitForClient();
   server.WaitForText("NICK me\r\n");
 }

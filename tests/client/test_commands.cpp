@@ -30,8 +30,8 @@ class TypedCommands : public testing::TestWithParam<std::string> {
       server = std::make_unique<NgircdServer>();
     ASSERT_TRUE(server->Start());
     form.ApplyNick("me");
-    form.SetAutoJoinChannels("#cmds");
-    form.ConnectTo(("127.0.0.1:" + std::to_string(server->Port())).c_str());
+    form.Client().SetAutoJoinChannels("#cmds");
+    form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server->Port())).c_str());
     ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#cmds", "@me"); }, 15000));
     ASSERT_TRUE(bob.LogOnAndJoin(server->Port(), "bob", "#cmds"));
     ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#cmds", "bob"); }));

@@ -28,8 +28,8 @@ class Conversation : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(server.Start());
     form.ApplyNick("me");
-    form.SetAutoJoinChannels("#c");
-    form.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+    form.Client().SetAutoJoinChannels("#c");
+    form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
     ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#c", "@me"); }, 15000));
     ASSERT_TRUE(bob.LogOn(server.Port(), "bob"));
     bob.engine.Send("JOIN #c\r\n");

@@ -45,8 +45,8 @@ class DccWindows : public DccNgircdTest {
     form = std::make_unique<TMainForm>();
     form->Client().Settings().DCCDir = QDir(Path("")).absolutePath().toStdString() + "/";
     form->ApplyNick(me.c_str());
-    form->SetAutoJoinChannels("#d");
-    form->ConnectTo(("127.0.0.1:" + std::to_string(server_->Port())).c_str());
+    form->Client().SetAutoJoinChannels("#d");
+    form->Client().ConnectTo(("127.0.0.1:" + std::to_string(server_->Port())).c_str());
     ASSERT_TRUE(WaitUntil([&] { return form->Subforms().FindChannel("#d"); }, 10000));
     peer = &AddSide();
     peer->engine.Send("JOIN #d\r\n");

@@ -65,7 +65,7 @@ TEST(InputLine, EnterSendsAndTheHistoryKeepsTheNewestFifty) {
   QTest::keyClick(edit, Qt::Key_Space, Qt::AltModifier);
   QTest::keyClick(edit, Qt::Key_Up);
   EXPECT_TRUE(edit->text().isEmpty());
-  form.SendIRCLine("PING :marker");
+  form.Client().SendRaw("PING :marker");
   ASSERT_TRUE(wired.Sent("PING :marker\r\n"));
   EXPECT_EQ(wired.server.Received().count("PRIVMSG"), 1);
 }
@@ -98,7 +98,7 @@ TEST(InputLine, PasteAsksAndFormattingKeys) {
   EXPECT_EQ(asked, QStringList(3, QString::fromUtf8("3줄을 보낼까요?|첫째 줄")));
   EXPECT_EQ(clipboard->text(), block);
   EXPECT_TRUE(edit->text().isEmpty());
-  wired.form->SendIRCLine("PING :marker");
+  wired.form->Client().SendRaw("PING :marker");
   ASSERT_TRUE(wired.Sent("PING :marker\r\n"));
   EXPECT_EQ(wired.server.Received().count("PRIVMSG #c :"), 4);  // "no" sent nothing
   clipboard->setText("just one");

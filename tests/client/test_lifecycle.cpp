@@ -33,9 +33,9 @@ TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
   ScratchRegistry registry;
   TMainForm form;
   form.ApplyNick("velko1");
-  form.SetAutoJoinChannels("a,#b");
+  form.Client().SetAutoJoinChannels("a,#b");
   EXPECT_EQ(form.Client().AutoJoin(), (std::vector<std::string>{"#a", "#b"}));
-  form.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+  form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
   ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#a", "@velko1") && HasMember(form, "#b", "@velko1"); }, 15000));
   EXPECT_TRUE(form.Client().AutoJoin().empty());
   const QString motd = QString::fromUtf8(NgircdServer::kMotd);
@@ -75,14 +75,14 @@ TEST(Lifecycle, MemberListsAfterAReconnectAreTheNewConnections) {
   ScratchRegistry registry;
   TMainForm form;
   form.ApplyNick("velko1");
-  form.SetAutoJoinChannels("#open,#closed");
-  form.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+  form.Client().SetAutoJoinChannels("#open,#closed");
+  form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
   ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#open", "@velko1") && HasMember(form, "#closed", "@velko1"); }, 15000));
   EngineRecorder oper;
   ASSERT_TRUE(oper.LogOn(server.Port(), "oper"));
   oper.engine.Send("JOIN #open,#closed\r\n");
   ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#open", "oper") && HasMember(form, "#closed", "oper"); }, 10000));
-  form.SendIRCLine("MODE #closed +i");
+  form.Client().SendRaw("MODE #closed +i");
   ASSERT_TRUE(WaitUntil([&] { return strchr(form.Client().Engine().FindChan("#closed")->Modes(), 'i') != nullptr; }));
   oper.engine.Send((std::string("OPER ") + NgircdServer::kOperName + " " + NgircdServer::kOperPassword +
                     "\r\nKILL velko1 :out\r\n").c_str());
@@ -102,7 +102,7 @@ TEST(Lifecycle, TypedQuitEndsTheSession) {
   WiredForm wired;
   TMainForm& form = *wired.form;
   wired.server.Write(":srv 001 me :Welcome\r\n");
-  form.SendIRCLine("QUIT :bye");
+  form.Client().SendRaw("QUIT :bye");
   ASSERT_TRUE(wired.Sent("QUIT :bye\r\n"));
   wired.server.CloseClient();
   TmABSRich* status = form.Subforms().FrontOutputForm();

@@ -78,7 +78,7 @@ TEST(MainForm, UserMenuSendsExactLines) {
     item->trigger();
   }
   EXPECT_TRUE(form.pmUser->miWhois->isEnabled());
-  form.SendIRCLine("PING :self");
+  form.Client().SendRaw("PING :self");
   EXPECT_TRUE(wired.Sent("PING :self\r\n"));
   EXPECT_FALSE(wired.server.Received().contains(" :me\r\n"));
   EXPECT_EQ(wired.server.Received().count("KICK"), 1);
@@ -93,7 +93,7 @@ TEST(MainForm, UserMenuSendsExactLines) {
   ASSERT_EQ(front->Kind, wkQuery);
   EXPECT_EQ(static_cast<TmQuery*>(front)->Nick, "Zed");
   form.pmUser->miWhois->trigger();  // a query in front: no member to act on
-  form.SendIRCLine("PING :marker");
+  form.Client().SendRaw("PING :marker");
   EXPECT_TRUE(wired.Sent("PING :marker\r\n"));
   EXPECT_EQ(wired.server.Received().count("WHOIS"), 1);
 }

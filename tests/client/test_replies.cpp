@@ -75,14 +75,14 @@ TEST(Replies, DialogsAgainstARealServer) {
   form.resize(640, 480);
   form.show();
   form.ApplyNick("taken");
-  form.ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
+  form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
   ASSERT_TRUE(WaitUntil([&] { return ChanList(form) && ChanList(form)->CloseEnabled; }, 15000));
   EXPECT_EQ(form.Client().Engine().Nick(), "velko1");
   TChanListGrid* grid = ChanList(form)->sgChanList;
   EXPECT_EQ(grid->Model().EntryCount(), 3);
 
-  form.SendIRCLine("JOIN #full");
-  form.SendIRCLine("JOIN #locked");
+  form.Client().SendRaw("JOIN #full");
+  form.Client().SendRaw("JOIN #locked");
   ASSERT_TRUE(WaitUntil([&] { return form.Subforms().FindChannel("#locked"); }));
   EXPECT_EQ(answers.told, QStringList{QString::fromUtf8("대화실 인원이 모두차서 입장할수 없습니다.")});
   EXPECT_EQ(answers.asked, (QStringList{"nick", QString::fromUtf8("#locked 채널의 암호를 입력해 주세요")}));
