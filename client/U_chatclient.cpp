@@ -101,9 +101,19 @@ void TChatClient::ApplyConnectionSettings() {
 
 void TChatClient::Write(std::optional<TOutLine> line) {
   if (!line || !view_) return;
-  if (inLine_ > 0 && line->time == 0) line->time = IRC.CurrentLine().time;
-  if (!history_.Waiting()) return view_->Write(*line);
-  for (const TOutLine& shown : history_.Pass(*line)) view_->Write(shown);
+  if (inLine_ > 0) {
+    if (line->time == 0) line->time = IRC.CurrentLine().time;
+    if (line->where == TOutTarget::Active) ToAsker(*line);
+  }
+  if (!history_.Waiting()) return Show(*line);
+  for (const TOutLine& shown : history_.Pass(*line)) Show(shown);
+}
+
+// The chat logs hear of the line from its pane, within this call.
+void TChatClient::Show(const TOutLine& line) {
+  const int64_t before = std::exchange(shownTime_, line.time);
+  view_->Write(line);
+  shownTime_ = before;
 }
 
 // --- the session ---
@@ -185,6 +195,7 @@ void TChatClient::IRCLogon(void*) {
 void TChatClient::IRCDisconnect(void*) {
   AbandonListing();
   echoes_.Clear();
+  labels_.Clear();
   ReleaseHistory();
   view_->ShowOwnAway(false);
   peerAway_.clear();
@@ -242,10 +253,8 @@ void TChatClient::RunAction(TLineAction action) {
       if (IsQuitLine(action.text.c_str())) UserQuit();
       // The echo names its window: the user may have moved on by the time
       // the line goes out.
-      sender_->Enqueue(action.text, [this, echo = std::move(action.echo), wire = action.text] {
-        ShowSent(wire, echo);
-        feed_.Sent(wire, datas_.Nick);
-      });
+      sender_->Enqueue(Labeled(action.text),
+                       [this, echo = std::move(action.echo), wire = action.text] { ShowSent(wire, echo); });
       return;
     case TLineAction::Kind::Chat:
       if (IRC.SendChatMsg(action.chatId, action.text.c_str())) Write(action.echo);
@@ -299,5 +308,6 @@ void TChatClient::LogLine(const std::string& window, const std::string& line) {
   if (!datas_.ChatLogs) return;
   std::string plain = line;
   StripCodes(plain.data());
-  chatLog_.Append(DecodeDisplay(IRC.Address().c_str()), DecodeDisplay(window.c_str()), DecodeDisplay(plain.c_str()));
+  chatLog_.Append(DecodeDisplay(IRC.Address().c_str()), DecodeDisplay(window.c_str()), shownTime_,
+                  DecodeDisplay(plain.c_str()));
 }

@@ -22,6 +22,7 @@
 #include "U_echoes.h"
 #include "U_friends.h"
 #include "U_input.h"
+#include "U_labels.h"
 #include "U_memberroute.h"
 #include "U_nameindex.h"
 #include "U_notifyrules.h"
@@ -105,9 +106,11 @@ class TChatClient : public QObject {
   void ApplyServerSettings();
   void ApplyConnectionSettings();
   void RequestNick(const std::string& nick);
-  // Lines shown while a received line is handled carry its time; a
-  // channel's live lines wait while its history is on its way.
+  // Lines shown while a received line is handled carry its time, and a
+  // reply to a labeled command goes to the window that asked; a channel's
+  // live lines wait while its history is on its way.
   void Write(std::optional<TOutLine> line);
+  void Show(const TOutLine& line);
   void Rejoin();
   void ShowWindowHint();
   bool IsFront(TFrontKind kind, const char* name) const;
@@ -121,6 +124,7 @@ class TChatClient : public QObject {
   void IRCDisconnect(void* noUse);
   void IRCIRCError(int* errorCode);
   void IRCIRC(__IRCData* record);
+  void ShowServerLine(__IRCData* record);
   void IRCCTCP(__CTCPData* record);
   void IRCLogon(void* noUse);
   void IRCPrivmsg(const char* sender, const char* target, const char* text);
@@ -159,7 +163,16 @@ class TChatClient : public QObject {
   bool Echoing() const;
   // Whether the channel's or the partner's window is open.
   bool WindowOpen(const std::string& target) const;
+  // The line as sent, shown and told to the page now, or with echo-message
+  // when the server repeats it.
   void ShowSent(const std::string& wire, const std::optional<TOutLine>& echo);
+  // A command whose replies go to the window that sent it is labeled.
+  std::string Labeled(const std::string& wire);
+  // A front-window line that answers a labeled command goes to its window.
+  void ToAsker(TOutLine& line) const;
+  // invite-notify: an invite of someone else, which operators hear of.
+  void ShowOthersInvite(const stIRC& record);
+  bool IsChannelOperator(const char* channel) const;
   // A message's line, live or replayed from history, and the channel's last
   // line seen; true when it was live.
   bool ShowMessage(const char* target, std::optional<TOutLine> line);
@@ -221,6 +234,8 @@ class TChatClient : public QObject {
   QTimer windowHint_;
   QTimer questionExpiry_;
   TPendingEchoes echoes_;
+  TAskedLabels labels_;
+  int64_t shownTime_ = 0;  // the time of the line the panes are being given
   TChannelHistory history_;
   TFriends friends_;
   bool friendsWatched_ = false;  // this connection's server has been told

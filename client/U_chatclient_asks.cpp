@@ -27,11 +27,18 @@ std::string BaseName(const std::string& path) { return path.substr(path.rfind('/
 
 }  // namespace
 
+// Every other handler of the line has run before this one.
 void TChatClient::IRCIRC(__IRCData* record) {
   if (!record) return;
+  ShowServerLine(record);
+  labels_.Handled(*record);
+}
+
+void TChatClient::ShowServerLine(__IRCData* record) {
   if (record->endedBatch) BatchEnded(*record->endedBatch);
   Write(RenderStandardReply(*record));
   if (ZoSameName(record->command, "FAIL") && ZoSameName(ZoParam(*record, 0), "CHATHISTORY")) ReleaseHistory();
+  if (ZoSameName(record->command, "INVITE")) ShowOthersInvite(*record);
   if (!isdigit(static_cast<unsigned char>(record->command[0]))) return;
   const int code = atoi(record->command);
   if (code == 730 || code == 731) return ShowFriend(code, *record);

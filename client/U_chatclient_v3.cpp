@@ -2,13 +2,17 @@
 // shown once, as the server repeats them (echo-message), and a refused one
 // named; history replayed muted before live lines and fetched again after a
 // reconnect; a netsplit or netjoin told in one line per channel; friends
-// coming and going (MONITOR).
+// coming and going (MONITOR); replies in the window that asked for them
+// (labeled-response); invites to others shown to operators.
 #include "C_analirc.h"
 #include "C_batches.h"
+#include "C_channel.h"
 #include "U_chatclient.h"
 #include "U_commondata.h"
+#include "U_ircline.h"
 #include "U_render.h"
 
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -25,16 +29,19 @@ bool TChatClient::WindowOpen(const std::string& target) const {
   return view_->IsOpen(IsChannelName(target.c_str()) ? TFrontKind::Channel : TFrontKind::Query, target);
 }
 
-// With echo-message the line shows when the server repeats it, not now.
+// With echo-message a line the server refuses was never said: the page hears
+// of it when the server repeats it.
 void TChatClient::ShowSent(const std::string& wire, const std::optional<TOutLine>& echo) {
-  if (!Echoing() || !IsRepeatedLine(wire)) return Write(echo);
-  echoes_.Sent(wire);
+  if (Echoing() && IsRepeatedLine(wire)) return echoes_.Sent(wire);
+  Write(echo);
+  feed_.Sent(wire, datas_.Nick);
 }
 
 bool TChatClient::ShowMessage(const char* target, std::optional<TOutLine> line) {
   const stIRC& record = IRC.CurrentLine();
   const bool channel = IsChannelName(target);
-  if (IsOwn(record.nick) && !record.history) echoes_.Echoed(target);
+  if (IsOwn(record.nick) && !record.history)
+    if (const std::optional<std::string> sent = echoes_.Echoed(target)) feed_.Sent(*sent, datas_.Nick);
   if (!record.history) {
     Write(line);
   } else if (line && !(channel && history_.Shown(target, record))) {
@@ -112,4 +119,44 @@ void TChatClient::ChangeFriends(const std::string& change) {
   if (live)
     for (const std::string& line : changed.lines) Send(line);
   if (!changed.refused.empty()) Write(RenderFriendsRefused(limit, changed.refused));
+}
+
+std::string TChatClient::Labeled(const std::string& wire) {
+  if (!RepliesToAsker(wire) || !IRC.CapEnabled("labeled-response")) return wire;
+  return Irc::Labeled(labels_.Ask(view_->InputFront()), wire);
+}
+
+// A window closed since keeps the line in front.
+void TChatClient::ToAsker(TOutLine& line) const {
+  const TFront* asker = labels_.Asker(IRC.CurrentLine());
+  if (!asker) return;
+  switch (asker->kind) {
+    case TFrontKind::None:
+      line.where = TOutTarget::Status;
+      return;
+    case TFrontKind::Channel:
+    case TFrontKind::Query:
+      if (!view_->IsOpen(asker->kind, asker->name)) return;
+      line.where = asker->kind == TFrontKind::Channel ? TOutTarget::Channel : TOutTarget::Query;
+      line.name = asker->name;
+      return;
+    case TFrontKind::Chat:
+      if (view_->ChatPeer(asker->chatId).empty()) return;
+      line.where = TOutTarget::Chat;
+      line.chat = asker->chatId;
+      return;
+  }
+}
+
+void TChatClient::ShowOthersInvite(const stIRC& record) {
+  const char* invitee = ZoParam(record, 0);
+  const char* channel = ZoParam(record, 1);
+  if (record.history || IsOwn(invitee) || !view_->IsOpen(TFrontKind::Channel, channel)) return;
+  if (IsChannelOperator(channel)) Write(RenderOthersInvite(channel, record.nick, invitee));
+}
+
+bool TChatClient::IsChannelOperator(const char* channel) const {
+  CZoChannel* found = IRC.FindChan(channel);
+  const __stZoUserList* own = found ? found->FindMember(IRC.Nick().c_str()) : nullptr;
+  return own && (strchr(own->modes.str(), 'o') || strchr(own->modes.str(), 'h'));
 }

@@ -96,13 +96,13 @@ bool TChatLog::Append(const QString& server, const QString& window, const QDateT
   return file->write(line) == line.size();
 }
 
-bool TChatLog::Append(const QString& server, const QString& window, const QString& text) {
-  const qint64 minute = QDateTime::currentSecsSinceEpoch() / 60;
-  if (minute != nowMinute_) {
-    nowMinute_ = minute;
-    now_ = QDateTime::currentDateTime();
+bool TChatLog::Append(const QString& server, const QString& window, qint64 utcMs, const QString& text) {
+  const qint64 minute = (utcMs ? utcMs : QDateTime::currentMSecsSinceEpoch()) / 60000;
+  if (minute != minute_) {
+    minute_ = minute;
+    minuteStart_ = QDateTime::fromMSecsSinceEpoch(minute * 60000);
   }
-  return Append(server, window, now_, text);
+  return Append(server, window, minuteStart_, text);
 }
 
 void TChatLog::Flush() {

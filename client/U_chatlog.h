@@ -26,8 +26,9 @@ class TChatLog {
   // `when`, so a new file from midnight on); false when the file cannot be
   // written. Names are made safe as path parts first.
   bool Append(const QString& server, const QString& window, const QDateTime& when, const QString& text);
-  // The same, now: the local time is looked up once a minute, not per line.
-  bool Append(const QString& server, const QString& window, const QString& text);
+  // The same at `utcMs` (0: now): a flood's lines share their minute, so
+  // the local time is looked up once a minute, not per line.
+  bool Append(const QString& server, const QString& window, qint64 utcMs, const QString& text);
   QString FilePath(const QString& server, const QString& window, const QDate& day) const;
   // Everything appended so far on the disk.
   void Flush();
@@ -55,8 +56,8 @@ class TChatLog {
   // By stem, so #Chat and #chat share one open file.
   std::map<QString, TOpenFile> open_;
   quint64 uses_ = 0;
-  qint64 nowMinute_ = -1;
-  QDateTime now_;
+  qint64 minute_ = -1;
+  QDateTime minuteStart_;
   qint64 prefixMinute_ = -1;
   QByteArray prefix_;
   QTimer flush_;

@@ -25,23 +25,25 @@ void TPendingEchoes::Sent(const std::string& wire) {
   if (!Parsed(wire, record.get())) return;
   std::string text = ZoParam(*record, 1);
   std::erase(text, '\x01');  // an action or CTCP is named by its words
-  lines_.push_back({ZoParam(*record, 0), std::move(text)});
+  lines_.push_back({ZoParam(*record, 0), std::move(text), wire});
   if (lines_.size() > kMax) lines_.pop_front();
 }
 
-std::deque<TPendingEchoes::TLine>::iterator TPendingEchoes::Oldest(const char* target) {
-  return std::find_if(lines_.begin(), lines_.end(),
-                      [target](const TLine& line) { return ZoSameName(line.target.c_str(), target); });
+std::optional<TPendingEchoes::TLine> TPendingEchoes::TakeOldest(const char* target) {
+  const auto line = std::find_if(lines_.begin(), lines_.end(),
+                                 [target](const TLine& line) { return ZoSameName(line.target.c_str(), target); });
+  if (line == lines_.end()) return std::nullopt;
+  TLine taken = std::move(*line);
+  lines_.erase(line);
+  return taken;
 }
 
-void TPendingEchoes::Echoed(const char* target) {
-  if (const auto line = Oldest(target); line != lines_.end()) lines_.erase(line);
+std::optional<std::string> TPendingEchoes::Echoed(const char* target) {
+  std::optional<TLine> line = TakeOldest(target);
+  return line ? std::optional(std::move(line->wire)) : std::nullopt;
 }
 
 std::optional<std::string> TPendingEchoes::Refused(const char* target) {
-  const auto line = Oldest(target);
-  if (line == lines_.end()) return std::nullopt;
-  std::string text = std::move(line->text);
-  lines_.erase(line);
-  return text;
+  std::optional<TLine> line = TakeOldest(target);
+  return line ? std::optional(std::move(line->text)) : std::nullopt;
 }

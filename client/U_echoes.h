@@ -14,8 +14,8 @@ class TPendingEchoes {
 
   // A PRIVMSG or NOTICE as it went on the wire; other lines are not repeated.
   void Sent(const std::string& wire);
-  // The server repeated a line to `target`.
-  void Echoed(const char* target);
+  // The server repeated a line to `target`: the oldest one's wire, settled.
+  std::optional<std::string> Echoed(const char* target);
   // The server refused a line to `target`: the text of the oldest one, taken.
   std::optional<std::string> Refused(const char* target);
   void Clear() { lines_.clear(); }
@@ -24,8 +24,9 @@ class TPendingEchoes {
   struct TLine {
     std::string target;
     std::string text;
+    std::string wire;
   };
-  std::deque<TLine>::iterator Oldest(const char* target);
+  std::optional<TLine> TakeOldest(const char* target);
 
   std::deque<TLine> lines_;
 };

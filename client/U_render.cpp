@@ -401,6 +401,10 @@ TOutLine RenderPeerAway(const char* nick, const char* message, bool toQuery) {
               ComposeLine("◆ %s님은 자리를 비웠습니다: %s", {nick, message}));
 }
 
+TOutLine RenderOthersInvite(const char* channel, const char* inviter, const char* invitee) {
+  return Line(TOutTarget::Channel, channel, kKindInvite, ComposeLine("◆ %s님이 %s님을 초대했습니다", {inviter, invitee}));
+}
+
 std::optional<TOutLine> RenderInvite(const char* channel, const char* nick) {
   // The channel comes with the colon of its IRC parameter; the user is told
   // to type the name alone.

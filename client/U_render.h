@@ -120,6 +120,8 @@ std::optional<TOutLine> RenderKick(const char* channel, const char* kicker, cons
                                    const char* reason, const char* ownNick);
 std::optional<TOutLine> RenderNick(const char* oldNick, const char* newNick);
 std::optional<TOutLine> RenderInvite(const char* channel, const char* nick);
+// Someone invited another to the channel (what its operators hear).
+TOutLine RenderOthersInvite(const char* channel, const char* inviter, const char* invitee);
 // The server marked the user away (306) or back (305).
 TOutLine RenderOwnAway(bool away);
 // A peer's away message (301), into the query with that peer when one is open.

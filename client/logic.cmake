@@ -25,6 +25,7 @@ add_library(velko_client_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/U_channelhistory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_echoes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/U_friends.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/U_labels.cpp
 )
 target_include_directories(velko_client_logic PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 find_package(Qt6 REQUIRED COMPONENTS DBus)

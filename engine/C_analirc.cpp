@@ -301,7 +301,7 @@ void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
       adding = c == '+';
       continue;
     }
-    if (c == 'o' || c == 'v') {
+    if (c == 'o' || c == 'h' || c == 'v') {
       const char* nick = arguments.nextToken();
       if (!nick) continue;
       const char letterText[2] = {c, 0};

@@ -19,13 +19,13 @@ ZoBatch* CZoBatches::Find(const char* ref) const {
   return nullptr;
 }
 
-void CZoBatches::Enter(stIRC* r) {
+void CZoBatches::Enter(stIRC* r, int64_t arrival) {
   ZoBatch* batch = Find(ZoTag(r->tags, "batch"));
   r->batch = batch;
   r->history = batch && batch->history;
   if (strcasecmp(r->command, "BATCH") == 0) {
     const char* ref = ZoParam(*r, 0);
-    if (ref[0] == '+') Open(r);
+    if (ref[0] == '+') Open(r, arrival);
     if (ref[0] == '-') r->endedBatch = Find(ref + 1);
     return;
   }
@@ -34,7 +34,7 @@ void CZoBatches::Enter(stIRC* r) {
 
 // A reference already open, or one past the bound, opens nothing: its lines
 // then count as outside any batch.
-void CZoBatches::Open(stIRC* r) {
+void CZoBatches::Open(stIRC* r, int64_t arrival) {
   const char* ref = ZoParam(*r, 0) + 1;
   if (!*ref || Find(ref) || open_.size() >= kMaxOpen) return;
   auto batch = std::make_unique<ZoBatch>();
@@ -43,7 +43,19 @@ void CZoBatches::Open(stIRC* r) {
   for (size_t i = 2; i < r->paramCount; ++i) batch->params.emplace_back(ZoParam(*r, i));
   batch->parent = r->batch;
   batch->history = IsHistory(batch->type) || r->history;
+  if (const char* label = ZoTag(r->tags, "label")) batch->label = label;
+  batch->opened = r->time;
+  batch->arrived = arrival;
   open_.push_back(std::move(batch));
+}
+
+std::vector<std::string> CZoBatches::Stale(int64_t time, int64_t arrival) const {
+  std::vector<std::string> stale;
+  for (const auto& batch : open_)
+    if ((batch->type == "netsplit" || batch->type == "netjoin") &&
+        (time - batch->opened >= kStaleMs || arrival - batch->arrived >= kStaleMs))
+      stale.push_back(batch->ref);
+  return stale;
 }
 
 void CZoBatches::Group(ZoBatch* batch, const stIRC& r) {

@@ -13,7 +13,7 @@ class CZoUser;
 
 struct __stZoUserList {
   CZoUser* user;  // not owned
-  ZoString modes;  // "o" operator, "v" voice
+  ZoString modes;  // "o" operator, "h" halfop, "v" voice
 };
 
 // The member's nick; null for a vacant slot.

@@ -14,10 +14,11 @@ namespace {
 
 // What this client can use, in the order asked for; anything else the
 // server offers is left alone.
-constexpr const char* kWanted[] = {"account-notify", "account-tag",   "away-notify",     "batch",
+constexpr const char* kWanted[] = {"account-notify", "account-tag",   "away-notify",      "batch",
                                    "cap-notify",     "chghost",       "draft/chathistory", "echo-message",
-                                   "extended-join",  "invite-notify", "message-tags",    "multi-prefix",
-                                   "server-time",    "setname",       "userhost-in-names", "sasl"};
+                                   "extended-join",  "invite-notify", "labeled-response", "message-tags",
+                                   "multi-prefix",   "server-time",   "setname",          "userhost-in-names",
+                                   "sasl"};
 
 // AUTHENTICATE carries at most this much of the payload per line.
 constexpr size_t kChunk = 400;

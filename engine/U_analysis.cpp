@@ -127,13 +127,32 @@ void CZoAnalysis::CTCPBody(const stIRC& record, char (&out)[sizeof stIRC::rest])
 
 void CZoAnalysis::Analyse(char* line) {
   line[strcspn(line, strchr(line, '\r') ? "\r" : "\n")] = 0;
+  const int64_t arrival = ArrivalTime();
   Parse(line, &record_);
-  if (record_.time == 0) record_.time = ArrivalTime();
-  batches_->Enter(&record_);
+  if (record_.time == 0) record_.time = arrival;
+  const std::vector<std::string> stale = batches_->Stale(record_.time, arrival);
+  if (!stale.empty()) {
+    EndBatches(stale, arrival);
+    Parse(line, &record_);
+    if (record_.time == 0) record_.time = arrival;
+  }
+  Dispatch(arrival);
+}
+
+void CZoAnalysis::Dispatch(int64_t arrival) {
+  batches_->Enter(&record_, arrival);
   // A receiver may analyse another line meanwhile.
   const ZoBatch* ended = record_.endedBatch;
   Route();
   batches_->Leave(ended);
+}
+
+void CZoAnalysis::EndBatches(const std::vector<std::string>& refs, int64_t arrival) {
+  for (const std::string& ref : refs) {
+    Parse(("BATCH -" + ref).c_str(), &record_);
+    record_.time = arrival;
+    Dispatch(arrival);
+  }
 }
 
 void CZoAnalysis::Route() {

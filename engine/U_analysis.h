@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "U_engineevents.h"
 #include "U_messagetags.h"
@@ -76,6 +78,10 @@ class CZoAnalysis {
   static void CTCPBody(const stIRC& record, char (&out)[sizeof stIRC::rest]);
 
  private:
+  // Batches the line, routes it and lets go of the batch it ended.
+  void Dispatch(int64_t arrival);
+  // Ends each batch named as if the server had.
+  void EndBatches(const std::vector<std::string>& refs, int64_t arrival);
   void Route();
   static int64_t ArrivalTime();
 

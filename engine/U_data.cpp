@@ -86,12 +86,12 @@ void CZoData::AddNames(const char* channel, const char* names) {
   tokens.setText(names);
   while (const char* token = tokens.nextToken()) {
     // With multi-prefix a member may carry several prefixes ("@+nick");
-    // prefixes beyond op and voice are dropped from the name.
-    char modes[3] = {};
+    // prefixes beyond op, halfop and voice are dropped from the name.
+    char modes[4] = {};
     size_t count = 0;
     for (; *token && strchr("~&@%+", *token); ++token) {
-      const char mode = *token == '@' ? 'o' : *token == '+' ? 'v' : 0;
-      if (mode && count < 2 && !strchr(modes, mode)) modes[count++] = mode;
+      const char mode = *token == '@' ? 'o' : *token == '%' ? 'h' : *token == '+' ? 'v' : 0;
+      if (mode && count < 3 && !strchr(modes, mode)) modes[count++] = mode;
     }
     JoinListed(found, token, modes);
   }

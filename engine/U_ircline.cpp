@@ -73,6 +73,7 @@ std::string_view ActionText(std::string_view target, std::string_view text) {
 }
 
 std::string Raw(std::string_view command) { return Line({}, command); }
+std::string Labeled(std::string_view label, std::string_view line) { return Concat({"@label=", label, " ", line}); }
 std::string User(std::string_view user, std::string_view realName) {
   return Line(Concat({"USER ", user, " 0 0 :"}), realName);
 }

@@ -21,6 +21,9 @@ std::string_view ActionText(std::string_view target, std::string_view text);
 
 // A command typed or handed over whole, cut to fit.
 std::string Raw(std::string_view command);
+// A built line with a label its replies will carry (labeled-response); the
+// label is the client's own word, with nothing to escape.
+std::string Labeled(std::string_view label, std::string_view line);
 std::string User(std::string_view user, std::string_view realName);
 std::string Nick(std::string_view nick);
 std::string Pong(std::string_view token);

@@ -95,6 +95,16 @@ TEST(ModernChatClient, NetsplitsAndNetjoinsAreOneLinePerChannel) {
   EXPECT_EQ(rig.view.Members("#a"), std::vector<std::string>{"me"});
   EXPECT_EQ(rig.view.Members("#b"), (std::vector<std::string>{"amy", "cat", "me"}));
   EXPECT_FALSE(rig.view.shown.contains(QString::fromUtf8("서버를 떠나셨습니다")));
+
+  // A split the server never ends is told once it is seconds old.
+  for (const char* line : {"@time=2026-12-07T20:00:00.000Z :srv BATCH +z netsplit hub.net leaf.net",
+                           "@batch=z;time=2026-12-07T20:00:00.000Z :cat!c@h QUIT :hub.net leaf.net",
+                           "@time=2026-12-07T20:00:01.000Z :amy!a@h PRIVMSG #b :soon after",
+                           "@time=2026-12-07T20:00:09.000Z :amy!a@h PRIVMSG #b :much later"})
+    engine.SimulateLine(line);
+  EXPECT_EQ(LinesOf(rig.view, TOutTarget::Channel, "#b").mid(4),
+            (QStringList{"<amy> soon after", QString::fromUtf8("◆ 넷스플릿: 1명 나감 (hub.net ↔ leaf.net): cat"),
+                         "<amy> much later"}));
 }
 
 // Against a real server: the user's line shows once, as the server repeated
@@ -105,6 +115,8 @@ TEST(ModernChatClient, EchoesAndFriendsOnARealServer) {
   ASSERT_TRUE(rig.started);
   TChatClient& client = rig.client;
   RecordingView& view = rig.view;
+  RecordingListener page;
+  client.Feed().SetListener(&page);
   client.RunLine("/monitor +bob,carl");
   ASSERT_TRUE(rig.LogOn());
   ASSERT_TRUE(client.Engine().CapEnabled("echo-message"));
@@ -128,6 +140,11 @@ TEST(ModernChatClient, EchoesAndFriendsOnARealServer) {
   ASSERT_TRUE(WaitUntil([&] { return view.shown.contains("knock knock"); }));
   EXPECT_TRUE(view.shown.contains(QString::fromUtf8("◆ 서버가 받지 않아 보내지 못했습니다 (404 ")));
   EXPECT_FALSE(view.shown.contains("ERROR(404)"));
+  // The page heard the line the server took, and never the refused one.
+  EXPECT_EQ(page.last, "#v3 bob marker channel");
+  client.RunLine("/me waves");
+  ASSERT_TRUE(WaitUntil([&] { return page.last == "#v3 me waves own"; }));
+  client.Feed().SetListener(nullptr);
 
   bob.engine.Send("QUIT :bye\r\n");
   ASSERT_TRUE(WaitUntil([&] { return LinesOf(view, TOutTarget::Query, "bob").size() == 2; }));
@@ -173,4 +190,102 @@ TEST(ModernChatClient, HistoryHoldsLittleAndLosesNothing) {
   CZoAnalysis::Parse("@time=2026-12-07T20:00:00.000Z;msgid=a\\sb :amy!a@h PRIVMSG #c :x", &seen);
   history.Seen("#c", seen);
   EXPECT_EQ(history.Request("#c", 50, 20, true), "CHATHISTORY AFTER #c timestamp=2026-12-07T20:00:00.000Z 20\r\n");
+}
+
+// Against a real server: a WHOIS answers in the window that asked, not the
+// one in front; an operator sees who invites whom to the channel.
+TEST(ModernChatClient, RepliesFindTheirWindowAndOperatorsSeeInvites) {
+  Ircv3Rig rig;
+  ASSERT_TRUE(rig.started);
+  TChatClient& client = rig.client;
+  RecordingView& view = rig.view;
+  ASSERT_TRUE(rig.LogOn());
+  ASSERT_TRUE(client.Engine().CapEnabled("labeled-response"));
+  EngineRecorder bob;
+  ASSERT_TRUE(bob.LogOnAndJoin(rig.server.Port(), "bob", "#bobs"));
+  EngineRecorder carl;
+  ASSERT_TRUE(carl.LogOn(rig.server.Port(), "carl"));
+  client.RunLine("/join #ops");
+  ASSERT_TRUE(WaitUntil([&] { return view.channels.count("#ops") > 0; }));
+  client.RunLine("/join #bobs");
+  ASSERT_TRUE(WaitUntil([&] { return view.channels.count("#bobs") > 0; }));
+
+  view.front = {TFrontKind::Channel, "#ops"};
+  client.RunLine("/whois bob");
+  view.front = {TFrontKind::Channel, "#bobs"};
+  ASSERT_TRUE(WaitUntil([&] { return view.shown.contains(QString::fromUtf8("bob님의 사용자정보 조회 종료")); }));
+  const QStringList asked = LinesOf(view, TOutTarget::Channel, "#ops").filter(QString::fromUtf8("◆ bob님의"));
+  EXPECT_GE(asked.size(), 3) << asked.join('\n').toStdString();
+  EXPECT_TRUE(asked.last().contains(QString::fromUtf8("조회 종료")));
+  EXPECT_TRUE(LinesOf(view, TOutTarget::Active, "").filter("bob").isEmpty());
+
+  bob.engine.Send("JOIN #ops\r\n");
+  ASSERT_TRUE(bob.WaitFor("OnOwnerJoin\t#ops"));
+  client.RunLine("/mode #ops +o bob");
+  ASSERT_TRUE(bob.WaitForPart("OnMode", "+o bob"));
+  bob.engine.Send("INVITE carl #ops\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return view.shown.contains("carl"); }));
+  EXPECT_EQ(LinesOf(view, TOutTarget::Channel, "#ops").filter("carl"),
+            (QStringList{QString::fromUtf8("◆ bob님이 carl님을 초대했습니다")}));
+}
+
+// What a real server does not play. With labeled-response a reply comes back
+// to the query that asked, though another window is in front now, and a
+// single labeled reply spends its label; without it the WHOIS goes out bare
+// and its reply stays in front.
+TEST(ModernChatClient, LabelsFollowTheirCommandOnlyWhereTheServerKeepsThem) {
+  for (const bool labeled : {true, false}) {
+    ClientRig rig;
+    ASSERT_TRUE(rig.Welcome(labeled ? "batch message-tags labeled-response" : "batch message-tags"));
+    rig.view.queries.insert("amy");
+    rig.view.front = {TFrontKind::Query, "amy"};
+    rig.client.RunLine("/whois ghost");
+    ASSERT_TRUE(rig.server.WaitForText(labeled ? "\r\n@label=v1 WHOIS ghost\r\n" : "\r\nWHOIS ghost\r\n"));
+    rig.view.front = {};
+    rig.server.Write("@label=v1 :srv 401 me ghost :No such nick\r\n@label=v1 :srv 318 me ghost :End\r\n");
+    ASSERT_TRUE(rig.Caught("answered"));
+    EXPECT_EQ(LinesOf(rig.view, TOutTarget::Query, "amy").filter("ghost").size(), labeled ? 1 : 0);
+    EXPECT_EQ(LinesOf(rig.view, TOutTarget::Active, "").filter("ghost").size(), labeled ? 1 : 2);
+  }
+}
+
+// A halfop hears of an invite to the channel, a plain member does not.
+TEST(ModernChatClient, InvitesToOthersReachOperatorsOnly) {
+  ClientRig rig;
+  ASSERT_TRUE(rig.Welcome("invite-notify"));
+  for (const char* channel : {"#h", "#plain"}) {
+    const QByteArray name(channel);
+    rig.server.Write(":me!u@h JOIN " + name + "\r\n:srv 353 me = " + name + " :" + (name == "#h" ? "%" : "") +
+                     "me @amy\r\n:srv 366 me " + name + " :End\r\n:amy!a@h INVITE bob " + name + "\r\n");
+  }
+  ASSERT_TRUE(rig.Caught("invited"));
+  EXPECT_EQ(LinesOf(rig.view, TOutTarget::Channel, "#h").filter("bob"),
+            (QStringList{QString::fromUtf8("◆ amy님이 bob님을 초대했습니다")}));
+  EXPECT_TRUE(LinesOf(rig.view, TOutTarget::Channel, "#plain").filter("bob").isEmpty());
+}
+
+// The chat log stamps a line with the time the server says it was said, in
+// the local zone, and files it under that day.
+TEST(ModernChatClient, ChatLogKeepsTheServersTime) {
+  struct LoggingView : RecordingView {
+    explicit LoggingView(TChatClient& client) : client(client) {}
+    void Write(const TOutLine& line) override {
+      RecordingView::Write(line);
+      if (!line.name.empty()) client.LogLine(line.name, line.text);
+    }
+    TChatClient& client;
+  };
+  ClientRig rig;
+  LoggingView view(rig.client);
+  view.channels.insert("#c");
+  rig.client.SetView(&view);
+  rig.client.Settings().ChatLogs = 1;
+  const char* said = "2026-03-04T05:06:07.000Z";
+  rig.client.Engine().SimulateLine((std::string("@time=") + said + " :amy!a@h PRIVMSG #c :told earlier").c_str());
+  const QDateTime when = QDateTime::fromMSecsSinceEpoch(ZoServerTime(said));
+  QFile file(TChatLog(rig.registry.Path() + "/logs").FilePath("127.0.0.1", "#c", when.date()));
+  ASSERT_TRUE(WaitUntil([&] { return file.exists() && file.size() > 0; }));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), when.toString("[HH:mm] ").toUtf8() + "<amy> told earlier\n");
+  rig.client.SetView(nullptr);
 }

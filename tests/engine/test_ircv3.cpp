@@ -131,8 +131,8 @@ TEST(Ircv3Caps, AsksForWhatItUsesAndFollowsTheSession) {
                      "vendor.example/x draft/chathistory"));
   EXPECT_EQ(sent, (Strings{"CAP LS 302\r\n",
                            "CAP REQ :account-notify account-tag away-notify batch cap-notify chghost draft/chathistory "
-                           "echo-message extended-join invite-notify message-tags multi-prefix server-time setname "
-                           "userhost-in-names\r\n"}));
+                           "echo-message extended-join invite-notify labeled-response message-tags multi-prefix "
+                           "server-time setname userhost-in-names\r\n"}));
   EXPECT_EQ(policies, Strings{"port=6697"});
   caps.Handle(Parsed(":s CAP me ACK :echo-message server-time vendor.example/x away-notify batch"));
   EXPECT_EQ(sent.back(), "CAP END\r\n");
@@ -272,11 +272,11 @@ TEST(Ircv3Batches, SplitsJoinsAndHistory) {
   CZoBatches batches(&data);
   for (int i = 0; i < 1000; ++i) {
     stIRC r = Parsed(":srv BATCH +b" + std::to_string(i) + " netjoin");
-    batches.Enter(&r);
+    batches.Enter(&r, 0);
   }
   EXPECT_EQ(batches.OpenCount(), CZoBatches::kMaxOpen);
   stIRC join = Parsed("@batch=b0 :amy!a@h JOIN #c");
-  for (size_t i = 0; i < CZoBatches::kMaxEntries + 5; ++i) batches.Enter(&join);
+  for (size_t i = 0; i < CZoBatches::kMaxEntries + 5; ++i) batches.Enter(&join, 0);
   ASSERT_NE(join.batch, nullptr);
   EXPECT_EQ(join.batch->entries.size(), CZoBatches::kMaxEntries);
   EXPECT_EQ(join.batch->dropped, 5u);

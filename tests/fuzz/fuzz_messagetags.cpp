@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CZoAnalysis::Parse(line.c_str(), &record);
     CheckTags(record.tags);
     ZoServerTime(ZoTag(record.tags, "time"));
-    batches.Enter(&record);
+    batches.Enter(&record, record.time);
+    batches.Stale(record.time, record.time);
     if (batches.OpenCount() > CZoBatches::kMaxOpen) abort();
     if (record.batch && record.batch->entries.size() > CZoBatches::kMaxEntries) abort();
     batches.Leave(record.endedBatch);

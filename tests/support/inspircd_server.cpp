@@ -25,8 +25,8 @@ bool InspircdServer::WriteConfig(const std::string& path) {
           port_, dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str());
   if (ircv3_) {
     for (const char* module : {"ircv3_accounttag", "ircv3_batch", "ircv3_capnotify", "ircv3_chghost", "ircv3_ctctags",
-                               "ircv3_echomessage", "ircv3_invitenotify", "ircv3_msgid", "ircv3_servertime",
-                               "monitor", "uhnames", "setname", "chanhistory"})
+                               "ircv3_echomessage", "ircv3_invitenotify", "ircv3_labeledresponse", "ircv3_msgid",
+                               "ircv3_servertime", "monitor", "uhnames", "setname", "chanhistory"})
       fprintf(file, "<module name=\"%s\">\n", module);
     fputs("<chanhistory maxlines=\"50\" notice=\"no\">\n<monitor maxentries=\"30\">\n", file);
   }
