@@ -214,9 +214,7 @@ TEST(ModernChatClient, RepliesFindTheirWindowAndOperatorsSeeInvites) {
   client.RunLine("/whois bob");
   view.front = {TFrontKind::Channel, "#bobs"};
   ASSERT_TRUE(WaitUntil([&] { return view.shown.contains(QString::fromUtf8("bob님의 사용자정보 조회 종료")); }));
-  const QStringList asked = LinesOf(view, TOutTarget::Channel, "#ops").filter(QString::fromUtf8("◆ bob님의"));
-  EXPECT_GE(asked.size(), 3) << asked.join('\n').toStdString();
-  EXPECT_TRUE(asked.last().contains(QString::fromUtf8("조회 종료")));
+  EXPECT_GE(LinesOf(view, TOutTarget::Channel, "#ops").filter(QString::fromUtf8("◆ bob님의")).size(), 4);
   EXPECT_TRUE(LinesOf(view, TOutTarget::Active, "").filter("bob").isEmpty());
 
   bob.engine.Send("JOIN #ops\r\n");
