@@ -122,7 +122,7 @@ void TChatClient::ChangeFriends(const std::string& change) {
 }
 
 std::string TChatClient::Labeled(const std::string& wire) {
-  if (!RepliesToAsker(wire) || !IRC.CapEnabled("labeled-response")) return wire;
+  if (!view_ || !RepliesToAsker(wire) || !IRC.CapEnabled("labeled-response")) return wire;
   return Irc::Labeled(labels_.Ask(view_->InputFront()), wire);
 }
 
