@@ -35,7 +35,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dcc_interop import Weechat  # noqa: E402
+from dcc_interop import Weechat, wait  # noqa: E402
 from dcc_peers import Irssi  # noqa: E402
 from host_footprint import ask, descendants, environment, first_paint_ms, page, rss_kb, start_ngircd  # noqa: E402
 
@@ -48,17 +48,8 @@ def channel_names(count):
     return [f"#bench{n}" for n in range(1, count + 1)]
 
 
-def poll(predicate, seconds):
-    deadline = time.monotonic() + seconds
-    while not predicate():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.02)
-    return True
-
-
 def wait_until(predicate, what, seconds=120):
-    if not poll(predicate, seconds):
+    if not wait(predicate, seconds):
         sys.exit(f"timed out: {what}")
 
 
@@ -185,9 +176,9 @@ def has_read_all(client, server_port):
     return unread_bytes(client, server_port) == 0
 
 
-def process_tree_use(pid):
-    """CPU nanoseconds and context switches of every thread of a process and its descendants."""
-    nanoseconds = switches = 0
+def thread_use(pid):
+    """CPU nanoseconds and context switches of each thread of a process and its descendants."""
+    found = {}
     for process in descendants(pid):
         try:
             tasks = os.listdir(f"/proc/{process}/task")
@@ -196,12 +187,19 @@ def process_tree_use(pid):
         for task in tasks:
             try:
                 with open(f"/proc/{process}/task/{task}/schedstat") as stat:
-                    nanoseconds += int(stat.read().split()[0])
+                    nanoseconds = int(stat.read().split()[0])
                 with open(f"/proc/{process}/task/{task}/status") as status:
-                    switches += sum(int(n) for n in re.findall(r"ctxt_switches:\s+(\d+)", status.read()))
+                    switches = sum(int(n) for n in re.findall(r"ctxt_switches:\s+(\d+)", status.read()))
             except OSError:
                 continue
-    return nanoseconds, switches
+            found[task] = (nanoseconds, switches)
+    return found
+
+
+def use_since(before, pid):
+    """CPU nanoseconds and context switches since BEFORE, of the threads running now (a pool thread may end)."""
+    after = thread_use(pid)
+    return tuple(sum(now[i] - before.get(task, (0, 0))[i] for task, now in after.items()) for i in (0, 1))
 
 
 class Velko:
@@ -245,7 +243,7 @@ def join(feeders, clients, channels):
     for client in clients:
         for _ in range(60):
             client.command("/join " + ",".join(channels))
-            if poll(lambda: all_joined(feeders, client.nick, channels), 2):
+            if wait(lambda: all_joined(feeders, client.nick, channels), 2):
                 break
         else:
             sys.exit(f"{client.name} never joined")
@@ -273,6 +271,28 @@ def rss(client):
     return rss_kb([client.pid]) / 1024, rss_kb(descendants(client.pid)) / 1024
 
 
+def measure_idle(figures, clients, seconds):
+    before = {client.name: thread_use(client.pid) for client in clients}
+    time.sleep(seconds)
+    for client in clients:
+        used, switches = use_since(before[client.name], client.pid)
+        figures.add("idle CPU", client.name, used / 1e9 / seconds * 100)
+        figures.add("wake-ups", client.name, switches / seconds)
+
+
+def measure_lines(figures, feeders, clients, options, port):
+    """RSS after each load, and what it added to the RSS before the first (a pair each: own, with helpers)."""
+    base = {client.name: rss(client) for client in clients}
+    sent = 0
+    for lines in options.lines:
+        say(feeders, sent, lines, clients, port)
+        sent = lines
+        time.sleep(options.settle)
+        for client in clients:
+            now = rss(client)
+            figures.add(f"{lines} lines", client.name, now + tuple(a - b for a, b in zip(now, base[client.name])))
+
+
 def load_round(figures, options, programs, folder, port):
     channels = channel_names(CHANNELS)
     feeders = start_feeders(port, channels)
@@ -285,23 +305,10 @@ def load_round(figures, options, programs, folder, port):
             figures.add("one channel", client.name, rss(client))
         join(feeders, clients, channels[:IDLE_CHANNELS])
         time.sleep(options.settle)
-        before = {client.name: process_tree_use(client.pid) for client in clients}
-        time.sleep(options.idle)
-        for client in clients:
-            used, switches = (after - start for after, start in zip(process_tree_use(client.pid), before[client.name]))
-            figures.add("idle CPU", client.name, used / 1e9 / options.idle * 100)
-            figures.add("wake-ups", client.name, switches / options.idle)
+        measure_idle(figures, clients, options.idle)
         join(feeders, clients, channels)
         time.sleep(options.settle)
-        base = {client.name: rss(client) for client in clients}
-        sent = 0
-        for lines in options.lines:
-            say(feeders, sent, lines, clients, port)
-            sent = lines
-            time.sleep(options.settle)
-            for client in clients:
-                now = rss(client)
-                figures.add(f"{lines} lines", client.name, now + tuple(a - b for a, b in zip(now, base[client.name])))
+        measure_lines(figures, feeders, clients, options, port)
     finally:
         for client in clients:
             client.stop()
@@ -316,15 +323,15 @@ def paint_round(figures, options, painted):
             figures.add("first paint", name, first_paint_ms(argv, registry))
 
 
-def megabytes(own, whole, sign=""):
-    text = f"{sign}{own:.1f} MB"
-    return text if abs(whole - own) < 0.05 else f"{text} ({sign}{whole:.1f} MB with helpers)"
+def megabytes(own, whole, form=".1f"):
+    text = f"{own:{form}} MB"
+    return text if abs(whole - own) < 0.05 else f"{text} ({whole:{form}} MB with helpers)"
 
 
 def print_table(figures, names, options, pick):
     rows = [("steady RSS after joining one channel", "one channel", lambda v: megabytes(*v))]
     rows += [(f"RSS with {CHANNELS} channels × {lines} lines", f"{lines} lines",
-              lambda v: f"{megabytes(*v[:2])}, {megabytes(*v[2:], '+')} for the lines") for lines in options.lines]
+              lambda v: f"{megabytes(*v[:2])}, {megabytes(*v[2:], '+.1f')} for the lines") for lines in options.lines]
     rows += [("first paint after start", "first paint", lambda v: f"{v:.0f} ms"),
              (f"idle CPU in {IDLE_CHANNELS} channels", "idle CPU", lambda v: f"{v:.4f} %"),
              ("wake-ups a second, idle", "wake-ups", lambda v: f"{v:.1f}")]
