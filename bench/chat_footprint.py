@@ -4,11 +4,11 @@ ngircd: the plain host and the page host (offscreen), irssi (on a pseudo
 terminal) and WeeChat (headless), logged on together and fed the same lines.
 
 Each round first times the first paint of the plain host, the page host and
-a bare Qt program (PAINTS starts each, interleaved). Then the four clients
-join one channel (steady RSS), twenty (CPU time and wake-ups over IDLE
-seconds), and fifty; a peer that is in the fifty sends each of them lines
-(200, then up to 2 000), and once every client has read them (the server has
-answered the peer's PING, and neither the server's send queue to the client
+a bare Qt program (the median of PAINTS starts each, interleaved). Then the
+four clients join one channel (steady RSS), twenty (CPU time and wake-ups over
+IDLE seconds), and fifty; peers in the fifty send each of them lines (200,
+then up to 2 000), and once every client has read them (the server has
+answered each peer's PING, and neither the server's send queue to the client
 nor the client's receive queue holds a byte) and settled, the RSS is read.
 
 RSS, CPU time (from schedstat: ticks of utime+stime are too coarse for an idle
@@ -318,9 +318,12 @@ def load_round(figures, options, programs, folder, port):
 
 
 def paint_round(figures, options, painted):
+    times = {name: [] for name, _, _ in painted}
     for _ in range(options.paints):
         for name, argv, registry in painted:
-            figures.add("first paint", name, first_paint_ms(argv, registry))
+            times[name].append(first_paint_ms(argv, registry))
+    for name, found in times.items():
+        figures.add("first paint", name, statistics.median(found))
 
 
 def megabytes(own, whole, form=".1f"):
@@ -345,7 +348,7 @@ def print_table(figures, names, options, pick):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
-    parser.add_argument("--rounds", type=int, default=2)
+    parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--paints", type=int, default=3)
     parser.add_argument("--idle", type=float, default=30)
     parser.add_argument("--settle", type=float, default=3)
@@ -375,7 +378,7 @@ def main():
         finally:
             server.terminate()
             server.wait()
-    print(f"\nmedians of {options.rounds} rounds ({options.paints} first paints each a round):", end="")
+    print(f"\nmedians of {options.rounds} rounds (a round's first paint: the median of its {options.paints}):", end="")
     print_table(figures, names, options, statistics.median)
 
 

@@ -164,7 +164,8 @@ class Irssi:
         self.nick = nick
         os.makedirs(home, exist_ok=True)
         with open(os.path.join(home, "config"), "w") as f:
-            f.write(f'settings = {{\n  core = {{ real_name = "b"; user_name = "b"; nick = "{nick}"; }};\n{settings}}};\n')
+            f.write(f'settings = {{\n  core = {{ real_name = "b"; user_name = "b"; nick = "{nick}"; }};\n'
+                    f'{settings}}};\n')
         self.pid, self.master = start_on_pty(["irssi", f"--home={home}", "-c", "127.0.0.1", "-p", str(port),
                                               "-n", nick])
 
