@@ -15,26 +15,29 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dcc_peers import Irssi, Velkocli, start_ngircd  # noqa: E402
+from dcc_peers import DccIrssi, Velkocli, start_ngircd  # noqa: E402
 
 
 class Weechat:
+    """WeeChat without a terminal, logged on to server b as NICK after SETTINGS (commands) are applied."""
     name = "weechat"
-    partial = ".part"  # where it keeps a file still arriving, and looks for one to resume
 
-    def __init__(self, port, folder, home):
-        self.nick, self.folder, self.home = "weebench", folder, home
+    def __init__(self, port, home, settings=(), nick="weebench"):
+        self.nick, self.home = nick, home
         os.makedirs(home, exist_ok=True)
-        commands = ";".join([
-            f"/server add b 127.0.0.1/{port}", "/set irc.server.b.nicks weebench",
-            "/set xfer.file.auto_accept_files on", f"/set xfer.file.download_path {folder}",
-            "/set xfer.file.auto_resume on", "/set xfer.file.auto_rename off",
-            "/set xfer.file.use_nick_in_filename off", "/connect b"])
+        commands = ";".join([f"/server add b 127.0.0.1/{port}", f"/set irc.server.b.nicks {nick}", *settings,
+                             "/connect b"])
         self.proc = subprocess.Popen(["weechat-headless", "--dir", home, "-r", commands],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+        self.pid = self.proc.pid
 
     def command(self, text):
-        fifos = glob.glob(os.path.join(self.home, "weechat_fifo*"))
+        fifos = []
+        for _ in range(200):  # the fifo comes once its plugin is loaded
+            fifos = glob.glob(os.path.join(self.home, "weechat_fifo*"))
+            if fifos:
+                break
+            time.sleep(0.05)
         with open(fifos[0], "w") as fifo:
             fifo.write(f"irc.server.b *{text}\n")
 
@@ -43,8 +46,15 @@ class Weechat:
         self.proc.wait(10)
 
 
-def irssi_command(irssi, text):
-    os.write(irssi.master, text.encode() + b"\r")
+class DccWeechat(Weechat):
+    partial = ".part"  # where it keeps a file still arriving, and looks for one to resume
+
+    def __init__(self, port, folder, home):
+        super().__init__(port, home, [
+            "/set xfer.file.auto_accept_files on", f"/set xfer.file.download_path {folder}",
+            "/set xfer.file.auto_resume on", "/set xfer.file.auto_rename off",
+            "/set xfer.file.use_nick_in_filename off"])
+        self.folder = folder
 
 
 def wait(predicate, seconds=60):
@@ -111,12 +121,12 @@ def main():
         for name in ("velkocli", "irssi", "weechat"):
             os.makedirs(os.path.join(work, name))
         velko = Velkocli(os.path.abspath(args.velkocli), port, os.path.join(work, "velkocli"))
-        irssi = Irssi(port, os.path.join(work, "irssi"), os.path.join(work, "irssi-home"))
-        irssi_command(irssi, "/set dcc_autoresume on")
-        weechat = Weechat(port, os.path.join(work, "weechat"), os.path.join(work, "weechat-home"))
+        irssi = DccIrssi(port, os.path.join(work, "irssi"), os.path.join(work, "irssi-home"))
+        irssi.command("/set dcc_autoresume on")
+        weechat = DccWeechat(port, os.path.join(work, "weechat"), os.path.join(work, "weechat-home"))
         peers = [velko, irssi, weechat]
         time.sleep(3)  # both peers log on
-        senders = {"irssi": lambda text: irssi_command(irssi, text), "weechat": weechat.command}
+        senders = {"irssi": irssi.command, "weechat": weechat.command}
         for peer in (irssi, weechat):
             for resumed in (False, True):
                 kind = "resumed" if resumed else "fresh"

@@ -11,6 +11,7 @@ file is byte-identical. Medians of the runs close the report.
 usage: bench/dcc_peers.py [VELKOCLI] [--size MB] [--runs N]
 """
 import argparse
+import fcntl
 import os
 import pty
 import select
@@ -20,6 +21,7 @@ import statistics
 import struct
 import subprocess
 import tempfile
+import termios
 import threading
 import time
 
@@ -103,6 +105,26 @@ def serve_once(path, size, result):
     return thread
 
 
+def start_on_pty(argv):
+    """Runs a terminal program on an 80x24 pseudo terminal whose output is read and dropped."""
+    pid, master = pty.fork()
+    if pid == 0:
+        os.environ["TERM"] = "xterm"
+        fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 80, 0, 0))
+        os.execvp(argv[0], argv)
+    threading.Thread(target=drain, args=(master,), daemon=True).start()
+    return pid, master
+
+
+def drain(master):
+    while True:
+        try:
+            if select.select([master], [], [], 1)[0] and not os.read(master, 65536):
+                return
+        except OSError:
+            return
+
+
 class Velkocli:
     name = "velkocli"
 
@@ -135,32 +157,31 @@ class Velkocli:
 
 
 class Irssi:
+    """irssi on a pseudo terminal, logged on as NICK; SETTINGS are sections of its config's settings block."""
     name = "irssi"
 
-    def __init__(self, port, folder, home):
-        self.nick, self.folder = "irbench", folder
+    def __init__(self, port, home, settings="", nick="irbench"):
+        self.nick = nick
         os.makedirs(home, exist_ok=True)
         with open(os.path.join(home, "config"), "w") as f:
-            f.write('settings = {\n  core = { real_name = "b"; user_name = "b"; nick = "irbench"; };\n'
-                    f'  "irc/dcc" = {{ dcc_autoget = "yes"; dcc_download_path = "{folder}"; '
-                    'dcc_autoget_max_size = "0"; };\n};\n')
-        self.pid, self.master = pty.fork()
-        if self.pid == 0:
-            os.environ["TERM"] = "xterm"
-            os.execvp("irssi", ["irssi", f"--home={home}", "-c", "127.0.0.1", "-p", str(port), "-n", self.nick])
-        threading.Thread(target=self._drain, daemon=True).start()
+            f.write(f'settings = {{\n  core = {{ real_name = "b"; user_name = "b"; nick = "{nick}"; }};\n'
+                    f'{settings}}};\n')
+        self.pid, self.master = start_on_pty(["irssi", f"--home={home}", "-c", "127.0.0.1", "-p", str(port),
+                                              "-n", nick])
 
-    def _drain(self):
-        while True:
-            try:
-                if select.select([self.master], [], [], 1)[0] and not os.read(self.master, 65536):
-                    return
-            except OSError:
-                return
+    def command(self, text):
+        os.write(self.master, text.encode() + b"\r")
 
     def stop(self):
-        os.write(self.master, b"/quit\r")
+        self.command("/quit")
         os.waitpid(self.pid, 0)
+
+
+class DccIrssi(Irssi):
+    def __init__(self, port, folder, home):
+        super().__init__(port, home, f'  "irc/dcc" = {{ dcc_autoget = "yes"; dcc_download_path = "{folder}"; '
+                         'dcc_autoget_max_size = "0"; };\n')
+        self.folder = folder
 
 
 def receive(receiver, offerer, source, size, run):
@@ -199,7 +220,7 @@ def main():
         for name in ("velkocli", "irssi"):
             os.makedirs(os.path.join(work, name))
         receivers = [Velkocli(os.path.abspath(args.velkocli), port, os.path.join(work, "velkocli")),
-                     Irssi(port, os.path.join(work, "irssi"), os.path.join(work, "irssi-home"))]
+                     DccIrssi(port, os.path.join(work, "irssi"), os.path.join(work, "irssi-home"))]
         time.sleep(2)  # irssi logs on
         figures = {r.name: [] for r in receivers}
         for run in range(args.runs):

@@ -49,7 +49,10 @@ def start_ngircd(folder):
     with open(config, "w") as f:
         f.write(f"[Global]\nName = irc.velko.bench\nInfo = bench\nListen = 127.0.0.1\nPorts = {port}\n"
                 "AdminInfo1 = Velko\nAdminInfo2 = Bench\nAdminEMail = velko@localhost\n"
-                "[Limits]\nMaxConnectionsIP = 0\nMaxPenaltyTime = 0\n[Options]\nDNS = no\nIdent = no\nPAM = no\n")
+                "[Limits]\nMaxConnectionsIP = 0\nMaxJoins = 0\nMaxPenaltyTime = 0\n"
+                "[Options]\nDNS = no\nIdent = no\nPAM = no\n"
+                # A peer that floods the channels becomes an operator to lift the server's flood limit.
+                "[Operator]\nName = bench\nPassword = bench\n")
     server = subprocess.Popen(["ngircd", "-n", "-f", config], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wait_for_port(port)
     return server, port
@@ -191,4 +194,5 @@ def main():
             server.wait()
 
 
-main()
+if __name__ == "__main__":
+    main()
