@@ -68,6 +68,8 @@ TmMOTD* OpenMOTD(QWidget* owner) {
     if (owner && owner->isVisible()) OpenWindow()->resize(OpenWindow()->size().boundedTo(owner->size()));
     OpenWindow()->CentreOnOwner();
     OpenWindow()->show();
+    // Coming while a dialog waits, it must not cover the dialog.
+    RaiseRunningModal();
   }
   return OpenWindow();
 }

@@ -12,7 +12,6 @@ TKMessageBox::TKMessageBox(QWidget* owner)
       lText(MakePromptLabel(pClient, QRect(3, 11, 392, 12))),
       sbOk(MakeFlatButton(pClient, QRect(167, 40, 65, 18), QString::fromUtf8("확인"))) {
   setWindowTitle("VELKO");
-  setWindowFlag(Qt::WindowStaysOnTopHint);
   SetAnchors(lText, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge);
   SetTextColor(lText, DialogTextColor());
   SetTextColor(sbOk, DialogTextColor());

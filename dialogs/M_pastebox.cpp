@@ -14,7 +14,6 @@ TKPasteBox::TKPasteBox(QWidget* owner, int lines, const QString& firstLine)
       sbNo(MakeFlatButton(pClient, QRect(166, 60, 65, 18), QString::fromUtf8("아니오"))),
       sbOneLine(MakeFlatButton(pClient, QRect(237, 60, 65, 18), QString::fromUtf8("한 줄로"))) {
   setWindowTitle("VELKO");
-  setWindowFlag(Qt::WindowStaysOnTopHint);
   lText->setText(QString::fromUtf8("%1줄을 보낼까요?").arg(lines));
   lFirstLine->setAlignment(Qt::AlignCenter);
   QString shown = firstLine;

@@ -26,7 +26,6 @@ TKTrustBox::TKTrustBox(QWidget* owner, const QString& host, const QString& finge
       sbYes(MakeFlatButton(pClient, QRect(131, 90, 65, 18), QString::fromUtf8("예"))),
       sbNo(MakeFlatButton(pClient, QRect(202, 90, 65, 18), QString::fromUtf8("아니오"))) {
   setWindowTitle("VELKO");
-  setWindowFlag(Qt::WindowStaysOnTopHint);
   lText->setText(QString::fromUtf8("%1 서버의 인증서를 보증하는 곳이 없습니다.").arg(host));
   lFingerprint->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   lFingerprint->setText(FingerprintRows(fingerprint));

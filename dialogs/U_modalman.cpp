@@ -46,6 +46,10 @@ class TRunningScope {
 
 size_t RunningModalCount() { return Running().size(); }
 
+void RaiseRunningModal() {
+  if (!Running().empty() && Running().back()) Running().back()->raise();
+}
+
 void CancelModalsAbove(size_t keep) {
   // Copied: closing lets the loops unwind, which shortens the list.
   const std::vector<QPointer<TModalForm>> running = Running();
@@ -66,6 +70,9 @@ uint32_t DialogTextColor() { return DialogSkin().modalFg; }
 void SetModalAnswer(TModalAnswer answer) { Answer() = std::move(answer); }
 
 TModalForm::TModalForm(QWidget* owner, QSize design) : TFlatForm(owner, true, design) {
+  // Above the client as the message of the day is: under it, the dialog's
+  // modality would block the viewer's button with the dialog out of sight.
+  setWindowFlag(Qt::WindowStaysOnTopHint);
   Sizeable = false;
   HideEnabled = false;
   pClient->setFont(font());  // dialogs are designed in the form's face

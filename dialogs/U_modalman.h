@@ -49,6 +49,8 @@ class TModalForm : public TFlatForm {
 
 // How many dialogs are running their modal loops, nested one in another.
 size_t RunningModalCount();
+// Puts the innermost running dialog back on top of a window shown after it.
+void RaiseRunningModal();
 // Closes as cancelled the running dialogs beyond the first `keep`, the
 // innermost first.
 void CancelModalsAbove(size_t keep);

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <iostream>
 
@@ -44,8 +45,19 @@ void THostWindow::Call(const char* method, const QString& text) {
   if (!outcome.ok()) std::cerr << "velko: " << method << ": " << DescribeFailure(outcome).toStdString() << '\n';
 }
 
+namespace {
+
+// A browser's one-line field turns pasted line breaks into spaces; Input
+// would keep only the first line and drop the rest unseen.
+QString OneLine(const QString& text) {
+  static const QRegularExpression breaks(QStringLiteral("[\r\n]+"));
+  return text.split(breaks, Qt::SkipEmptyParts).join(QLatin1Char(' '));
+}
+
+}  // namespace
+
 void THostWindow::eInputReturnPressed() {
-  const QString text = eInput->text();
+  const QString text = OneLine(eInput->text());
   eInput->clear();
   if (!text.isEmpty()) Call("Input", text);
 }

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -5,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "M_inputbox.h"
+#include "M_motd.h"
 #include "M_msgbox.h"
 #include "M_trustbox.h"
 #include "U_codepage.h"
@@ -100,6 +102,39 @@ TEST(ModalLoop, DialogWhoseOwnerGoesMidLoopReturnsCancel) {
   SetModalOwner(nullptr);
 }
 
+// The message of the day stays over the client; a dialog must be over it,
+// whether it opens over the viewer or the viewer comes while it waits: under
+// it, the dialog's modality would leave the viewer's button doing nothing.
+TEST(ModalLoop, ADialogStaysOverTheMessageOfTheDay) {
+  QWidget owner;
+  owner.show();
+  SetModalOwner(&owner);
+  QStringList stacking;  // shows and raises, in the order the desktop is asked for them
+  struct TStackLog : QObject {
+    explicit TStackLog(QStringList& log) : log(log) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      auto* window = qobject_cast<TFlatForm*>(watched);
+      if (window && window->isWindow() && (event->type() == QEvent::Show || event->type() == QEvent::ZOrderChange))
+        log << window->windowTitle();
+      return false;
+    }
+    QStringList& log;
+  } watch(stacking);
+  qApp->installEventFilter(&watch);
+  TmMOTD* motd = OpenMOTD(&owner);
+  ScopedAnswer answer([&](TModalForm& box) {
+    EXPECT_TRUE(box.windowFlags() & Qt::WindowStaysOnTopHint);  // the viewer's layer, and shown after it
+    delete motd;
+    stacking.clear();
+    motd = OpenMOTD(&owner);
+    EXPECT_EQ(stacking.value(stacking.size() - 1), "VELKO") << stacking.join(", ").toStdString();
+    box.SetModalResult(mrCancel);
+  });
+  ShowInputBox("VELKO", "?");
+  qApp->removeEventFilter(&watch);
+  delete motd;
+  SetModalOwner(nullptr);
+}
 
 // Trust is given only by the yes button: Enter does nothing, Esc and the
 // close button answer no. The box shows the host and the whole fingerprint.

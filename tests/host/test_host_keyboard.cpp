@@ -244,6 +244,12 @@ TEST_P(HostKeyboard, APasteAsksFirst) {
   EXPECT_TRUE(peer_.WaitForPart("OnPrivmsg", "#velko\tfirst line second line third"));
   EXPECT_EQ(QApplication::clipboard()->text(), block);
   EXPECT_TRUE(input_->text().isEmpty());
+
+  // The page's own line holds the block as one line, as a browser's field does.
+  QApplication::clipboard()->setText(QStringLiteral("page one\r\npage two"));
+  QTest::keyClick(window_->eInput, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(window_->eInput, Qt::Key_Return);
+  EXPECT_TRUE(peer_.WaitForPart("OnPrivmsg", "#velko\tpage one page two"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, HostKeyboard,
