@@ -91,9 +91,11 @@ TEST(SettingsDialog, LoggedOnNickWaitsForTheServer) {
   WiredForm wired;
   TMainForm& form = *wired.form;
   form.Client().Engine().SimulateLine(":srv 001 me :Welcome");
+  QTemporaryDir downloads;  // the default folder may be missing, which asks first
   ScopedAnswer answer([&](TModalForm& modal) {
     auto& dialog = dynamic_cast<TmSettings&>(modal);
     Retype(dialog.eNick, "fresh");
+    Retype(dialog.eDCCDir, downloads.path());
     dialog.sbOk->click();
   });
   form.ShowSettings();
