@@ -3,15 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <map>
-#include <memory>
-#include <set>
 
 #include "chat_rig.h"
 #include "U_codepage.h"
-#include "U_userlist.h"
-#include "engine_recorder.h"
-#include "inspircd_server.h"
 #include "ngircd_server.h"
 #include "session_bus.h"
 #include "test_certificates.h"
@@ -68,7 +62,6 @@ TEST(ChatClient, AFloodOfOffersWaitsInABoundedQueue) {
   for (int seq = 0; seq < 1200; ++seq) ASSERT_FALSE(rig.client.Engine().DeclineRecv(seq)) << seq;
 }
 
-// A logon while a listing runs does nothing: no rejoin, no second list.
 // A line of the message of the day loses the reply's ":-" and nothing more,
 // whether the server sends both or the colon alone.
 TEST(ChatClient, MessageOfTheDayLinesKeepTheirFirstLetter) {
@@ -79,6 +72,7 @@ TEST(ChatClient, MessageOfTheDayLinesKeepTheirFirstLetter) {
   EXPECT_EQ(rig.view.motd, (QStringList{" first", "Welcome", ""}));
 }
 
+// A logon while a listing runs does nothing: no rejoin, no second list.
 TEST(ChatClient, LogonDuringAListingDoesNothing) {
   ClientRig rig;
   rig.client.Engine().SimulateLine(":me!u@h JOIN :#kept");
@@ -149,27 +143,6 @@ TEST(ChatClient, AwayRepliesAndAccountsAreShown) {
   EXPECT_EQ(rig.view.shown.count(QString::fromUtf8("◆ amy님은 자리를 비웠습니다: lunch")), 1);
   EXPECT_EQ(rig.view.shown.count(QString::fromUtf8("◆ amy님은 자리를 비웠습니다: gym")), 1);
   EXPECT_TRUE(rig.view.shown.contains(QString::fromUtf8("◆ amy님의 계정: amyacct")));
-}
-
-// Against a real server's away-notify: a member going away and coming back
-// is greyed and ungreyed in the list, with the message in its tooltip.
-TEST(ChatClient, AwayNotifyGreysMembersOnInspircd) {
-  Ircv3Rig rig;
-  ASSERT_TRUE(rig.started);
-  TChatClient& client = rig.client;
-  RecordingView& view = rig.view;
-  EngineRecorder bob;
-  ASSERT_TRUE(bob.LogOnAndJoin(rig.server.Port(), "bob", "#away"));
-  ASSERT_TRUE(rig.LogOn());
-  client.RunLine("/join #away");
-  ASSERT_TRUE(WaitUntil([&] { return view.lists.count("#away") && view.Members("#away").size() == 2; }));
-  EXPECT_TRUE(client.Engine().CapEnabled("away-notify"));
-  EXPECT_EQ(view.Member("#away", "bob", Qt::ToolTipRole).toString(), "bob!quelbo@127.0.0.1");
-  bob.engine.Send("AWAY :lunch\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return view.Member("#away", "bob", TUserListModel::AwayRole).toBool(); }));
-  EXPECT_TRUE(view.Member("#away", "bob", Qt::ToolTipRole).toString().endsWith(QString::fromUtf8("자리 비움: lunch")));
-  bob.engine.Send("AWAY\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return !view.Member("#away", "bob", TUserListModel::AwayRole).toBool(); }));
 }
 
 // A page hears each message in Unicode whatever the wire's coding, but the
