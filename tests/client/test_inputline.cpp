@@ -235,7 +235,7 @@ TEST(InputLine, WaitingLinesDieWithTheConnection) {
   // typed now queues behind whatever still waits.
   ASSERT_TRUE(WaitUntil([&] { return !wired.server.ClientClosed() && wired.server.Received().contains("NICK me"); }));
   form.Input("after");
-  ASSERT_TRUE(wired.Sent("PRIVMSG #c :after\r\n"));
+  ASSERT_TRUE(wired.Sent("PRIVMSG #c :after\r\n", 10000));
   EXPECT_FALSE(wired.server.Received().contains("paste 6"));
 }
 
