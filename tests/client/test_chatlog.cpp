@@ -36,7 +36,10 @@ void Converse(WiredForm& wired) {
   wired.form->Input("hi bob");
   ASSERT_TRUE(wired.Sent("PRIVMSG #Chat :hi bob\r\n"));
   engine.SimulateLine(":bob!u@h PRIVMSG me :psst");
-  SpinFor(50);
+  ASSERT_TRUE(WaitUntil([&] {
+    auto* query = static_cast<TmABSRich*>(wired.form->Subforms().FindForm(wkQuery, "bob"));
+    return query && PaneText(query).contains(QStringLiteral("<bob> psst"));
+  }));
 }
 
 TEST(ChatLogs, AShortConversationOnlyWhenAsked) {

@@ -1,135 +1,13 @@
-// The client in a conversation on a real server: another user's lines arrive
-// in the right windows and colours, the client's own lines reach the other
-// user, and operator actions and nick changes show on both sides.
-#include <QLineEdit>
-#include <QListWidget>
-#include <QTextEdit>
+// A busy channel and replayed history as the user sees them, saved as grabs
+// to look at.
 #include <gtest/gtest.h>
 
 #include "F_mchannel.h"
-#include "F_usermenu.h"
-#include "F_mquery.h"
-#include "M_inputbox.h"
 #include "U_codepage.h"
 #include "U_render.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
-#include "engine_recorder.h"
-#include "frame_input.h"
-#include "ngircd_server.h"
 #include "pane_lines.h"
-#include "wait_until.h"
-
-namespace {
-
-// The client "me" operates #c; "bob", a plain engine, sits there too.
-class Conversation : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(server.Start());
-    form.ApplyNick("me");
-    form.Client().SetAutoJoinChannels("#c");
-    form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
-    ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#c", "@me"); }, 15000));
-    ASSERT_TRUE(bob.LogOn(server.Port(), "bob"));
-    bob.engine.Send("JOIN #c\r\n");
-    ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#c", "bob"); }));
-  }
-
-  TmABSRich* Channel() { return form.Subforms().FindChannel("#c"); }
-  std::function<TmABSRich*()> Query(const char* nick) {
-    return [this, nick] { return static_cast<TmABSRich*>(form.Subforms().FindForm(wkQuery, nick)); };
-  }
-  std::function<TmABSRich*()> Front() {
-    return [this] { return form.Subforms().FrontOutputForm(); };
-  }
-  void Say(const std::string& line) { bob.engine.Send((line + "\r\n").c_str()); }
-
-  NgircdServer server;
-  ScratchRegistry registry;
-  TMainForm form;
-  EngineRecorder bob;
-};
-
-TEST_F(Conversation, TheOthersLinesArriveInTheirWindowsAndColours) {
-  const auto channel = [this] { return Channel(); };
-  Say("PRIVMSG #c :hello \x02there\x02");
-  Say("PRIVMSG #c :유니코드 인사");
-  Say("NOTICE #c :heads up");
-  EXPECT_TRUE(EventuallyShows(channel, "<bob> hello there", kKindMessage));
-  EXPECT_TRUE(EventuallyShows(channel, "<bob> 유니코드 인사", kKindMessage));
-  EXPECT_TRUE(EventuallyShows(channel, "-bob- heads up", kKindNotice));
-
-  // A private message opens the sender's query window in front; an action in
-  // the channel still goes to the channel.
-  Say("PRIVMSG me :psst");
-  EXPECT_TRUE(EventuallyShows(Query("bob"), "<bob> psst", kKindMessage));
-  Say("PRIVMSG #c :\x01" "ACTION waves\x01");
-  EXPECT_TRUE(EventuallyShows(channel, "* bob waves", kKindAction));
-  EXPECT_EQ(form.Subforms().FrontForm()->Kind, wkQuery);
-  Say("PRIVMSG me :again");
-  EXPECT_TRUE(EventuallyShows(Query("bob"), "<bob> again", kKindMessage));
-  EXPECT_EQ(form.Subforms().Count(), 3);  // status, #c and the one query
-
-  // Own lines, from the channel and from the query, with their echoes.
-  form.Subforms().FindChannel("#c")->Activate();
-  form.Input("hi all");
-  form.Input("/me dances");
-  EXPECT_TRUE(bob.WaitForPart("OnPrivmsg", "\tme\t#c\thi all"));
-  EXPECT_TRUE(bob.WaitForPart("OnCTCP", "\tACTION\t#c\t"));
-  // The server announces CHARSET=UTF-8: Korean and an emoji reach bob whole.
-  form.Input(QString::fromUtf8("안녕 😀"));
-  EXPECT_TRUE(bob.WaitForPart("OnPrivmsg", "\tme\t#c\t안녕 😀"));
-  EXPECT_TRUE(EventuallyShows(channel, "<me> hi all", kKindOwnMessage));
-  EXPECT_TRUE(EventuallyShows(channel, "* me dances", kKindAction));
-  form.Subforms().FindForm(wkQuery, "bob")->Activate();
-  form.Input("just you");
-  EXPECT_TRUE(bob.WaitForPart("OnPrivmsg", "\tme\tbob\tjust you"));
-  EXPECT_TRUE(EventuallyShows(Query("bob"), "<me> just you", kKindOwnMessage));
-}
-
-TEST_F(Conversation, WhoisMemberMenuAndRenames) {
-  const auto channel = [this] { return Channel(); };
-  form.Input("/whois bob");
-  EXPECT_TRUE(EventuallyShows(channel, "◆ bob님의 사용자정보 조회 종료", kKindWhois));
-  EXPECT_TRUE(EventuallyShows(channel, "◆ bob님의 입장채널 - #c", kKindWhois));
-  EXPECT_TRUE(PaneText(Channel()).contains(QString::fromUtf8("◆ bob님의 username, host, realname - ")));
-
-  // The member menu acts on the selected member; the other side sees it too.
-  TmChannel* window = form.Subforms().FindChannel("#c");
-  const auto select = [&](const char* entry) {
-    const auto& users = window->Users();
-    SelectMemberRow(window, static_cast<int>(std::find(users.begin(), users.end(), entry) - users.begin()));
-  };
-  select("bob");
-  form.pmUser->miOp->trigger();
-  EXPECT_TRUE(EventuallyShows(channel, "◆ me님이 +o bob 를 지정했습니다.", kKindMode));
-  EXPECT_TRUE(bob.WaitForPart("OnMode", "\t#c\tme\t+o bob"));
-  EXPECT_TRUE(WaitUntil([&] { return HasMember(form, "#c", "@bob"); }));
-  select("@bob");
-  form.pmUser->miVoice->trigger();
-  EXPECT_TRUE(EventuallyShows(channel, "◆ me님이 +v bob 를 지정했습니다.", kKindMode));
-
-  // A rename reaches the member list, the query window and its caption.
-  Say("PRIVMSG me :psst");
-  ASSERT_TRUE(EventuallyShows(Query("bob"), "<bob> psst", kKindMessage));
-  Say("NICK bobby");
-  EXPECT_TRUE(EventuallyShows(Query("bobby"), "◆ bob님의 대화명이 bobby으로 바뀌었습니다.", kKindNick));
-  EXPECT_TRUE(Shows(Channel(), "◆ bob님의 대화명이 bobby으로 바뀌었습니다.", kKindNick));
-  EXPECT_EQ(Query("bob")(), nullptr);
-  EXPECT_EQ(Query("bobby")()->windowTitle(), "bobby");
-  EXPECT_TRUE(HasMember(form, "#c", "@bobby"));
-
-  window->Activate();
-  select("@bobby");
-  ScopedAnswer enter([](TModalForm& box) { QTest::keyClick(dynamic_cast<TKInputBox&>(box).eInput, Qt::Key_Return); });
-  form.pmUser->miKick->trigger();
-  EXPECT_TRUE(EventuallyShows(channel, "◆ bobby님이 me님께 쫓겨났습니다. (me)", kKindKick));
-  EXPECT_TRUE(bob.WaitForPart("OnKick", "\t#c\tme\tbobby\t"));
-  EXPECT_EQ(window->Users(), std::vector<std::string>{"@me"});
-}
-
-}  // namespace
 
 // A busy channel as the user sees it: every code, every palette colour, a
 // wrapped line, Korean in both encodings. Saved as a grab to look at.

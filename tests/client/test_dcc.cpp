@@ -60,6 +60,14 @@ class DccWindows : public DccNgircdTest {
       if (form->Subforms().Form(i)->Kind == wkDccFile) return static_cast<TmDCCFile*>(form->Subforms().Form(i));
     return nullptr;
   }
+  // A line the peer gets through the server after what it must not have
+  // seen: a connect made before it would have reached the peer first.
+  void Marker() {
+    static int count = 0;
+    const std::string text = "marker " + std::to_string(++count);
+    form->Client().Engine().Send(("PRIVMSG " + peer->nick + " :" + text + "\r\n").c_str());
+    ASSERT_TRUE(peer->WaitForPart("OnPrivmsg", text));
+  }
   // Waits for the progress window to show the end.
   bool Ended(TmDCCFile* window) const {
     return window && WaitUntil([&] { return !window->Timer1->isActive(); }, 20000);
@@ -206,7 +214,7 @@ TEST_F(DccWindows, ASecondReceiveOfOneNameShowsWhereItWrites) {
 }
 
 // Declined in the save dialog, an offer connects nowhere and leaves nothing
-// behind; a line sent after the answer proves the absence.
+// behind.
 TEST_F(DccWindows, ADeclinedOfferConnectsNowhere) {
   bool asked = false;
   ScopedAnswer answer([&](TModalForm& dialog) {
@@ -215,8 +223,7 @@ TEST_F(DccWindows, ADeclinedOfferConnectsNowhere) {
   });
   Offer(*peer, me, "refused.bin", RandomBytes(1000, 3));
   ASSERT_TRUE(WaitUntil([&] { return asked; }));
-  form->Client().Engine().Send(("PRIVMSG " + peer->nick + " :after the answer\r\n").c_str());
-  ASSERT_TRUE(peer->WaitForPart("OnPrivmsg", "after the answer"));
+  Marker();
   EXPECT_TRUE(peer->Events({"OnConnectForSend"}).empty());
   EXPECT_FALSE(QFileInfo::exists(Path("refused.bin")));
   EXPECT_FALSE(form->Client().Engine().DeclineRecv(0)) << "the declined offer still waits in the engine";
@@ -238,7 +245,7 @@ TEST_F(DccWindows, OffersNobodyAnswersExpire) {
   ASSERT_TRUE(WaitUntil([&] { return PaneText(channel).count(expired) == 2; }, 10000));
   EXPECT_TRUE(closedByItself);
   EXPECT_TRUE(PaneText(channel).contains(QString::fromStdString("◆ " + peer->nick) + QString::fromUtf8("님의 파일(late2.bin)")));
-  SpinFor(300);
+  Marker();
   EXPECT_EQ(Progress(), nullptr);
   EXPECT_TRUE(peer->Events({"OnConnectForSend"}).empty());
   EXPECT_FALSE(form->Client().Engine().DeclineRecv(0));
@@ -255,7 +262,7 @@ TEST_F(DccWindows, AChatOfferAsksBeforeConnecting) {
     auto& box = dynamic_cast<TKConfirmBox&>(dialog);
     asked << box.lText->text();
     if (asked.size() == 1) Grab(box, "dcc_chat_question");
-    SpinFor(300);
+    Marker();
     connectedBeforeTheAnswer |= peer->Events({"OnDCCChatConnect"}).size() >= static_cast<size_t>(asked.size());
     (accept ? box.sbOk : box.sbCancel)->click();
   });
@@ -268,7 +275,7 @@ TEST_F(DccWindows, AChatOfferAsksBeforeConnecting) {
   accept = false;
   peer->engine.SendChatRequest(me.c_str());
   ASSERT_TRUE(WaitUntil([&] { return asked.size() == 2; }, 10000));
-  SpinFor(500);
+  Marker();
   EXPECT_EQ(peer->Events({"OnDCCChatConnect"}).size(), 1u);
   EXPECT_EQ(form->Subforms().FindDCCChat(1), nullptr);
 

@@ -231,9 +231,11 @@ TEST(InputLine, WaitingLinesDieWithTheConnection) {
   EXPECT_FALSE(wired.server.Received().contains("paste 6"));
   wired.server.CloseClient();
   ASSERT_TRUE(WaitUntil([&] { return wired.server.ClientClosed(); }));
-  // A new client is a new session: what it receives starts afresh.
+  // A new client is a new session: what it receives starts afresh. A line
+  // typed now queues behind whatever still waits.
   ASSERT_TRUE(WaitUntil([&] { return !wired.server.ClientClosed() && wired.server.Received().contains("NICK me"); }));
-  SpinFor(2500);
+  form.Input("after");
+  ASSERT_TRUE(wired.Sent("PRIVMSG #c :after\r\n", 10000));
   EXPECT_FALSE(wired.server.Received().contains("paste 6"));
 }
 
@@ -244,12 +246,12 @@ TEST(InputLine, TypedQuitEndsReconnecting) {
   wired.form->Input("/quit see you");
   ASSERT_TRUE(wired.Sent("QUIT :see you\r\n"));
   wired.server.CloseClient();
-  SpinFor(1500);
-  EXPECT_TRUE(wired.server.ClientClosed());
-  // The lines say why and how to connect again, and that works.
+  // The end's line says why and how to connect again; a reconnect would have
+  // been announced with it.
   TmABSRich* status = wired.form->Subforms().OpenStatus();
-  EXPECT_TRUE(PaneText(status).contains(QString::fromUtf8("요청하신 대로 서버와의 접속을 끊었습니다")));
-  EXPECT_FALSE(PaneText(status).contains(QString::fromUtf8("재접속 합니다")));
+  ASSERT_TRUE(WaitUntil([&] { return PaneText(status).contains(QString::fromUtf8("요청하신 대로 서버와의 접속을 끊었습니다")); }));
+  EXPECT_FALSE(PaneText(status).contains(QString::fromUtf8("재접속")));
+  EXPECT_EQ(wired.form->Client().Engine().state, TZoEngine::Idle);
   wired.form->Input("/server");
   EXPECT_TRUE(WaitUntil([&] { return !wired.server.ClientClosed(); }));
 }

@@ -1,10 +1,8 @@
-#include <QTcpSocket>
+// The main window's session on a real server: joining, and rejoining after the
+// server threw the connection out.
 #include <QTextEdit>
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-#include "C_socket.h"
 #include "F_mchannel.h"
 #include "F_mstatus.h"
 #include "M_motd.h"
@@ -64,52 +62,6 @@ TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
   ASSERT_TRUE(WaitUntil([&] { return PaneText(status).contains(motd); }));
   EXPECT_EQ(MotdText().count(motd), 1);
   Grab(*status, "motd-in-status-after-reconnect");
-}
-
-// After a reconnect the member lists hold what the new connection reports
-// and nothing of the old one: a channel joined again lists its new members,
-// one that refuses us (invite only) lists nobody.
-TEST(Lifecycle, MemberListsAfterAReconnectAreTheNewConnections) {
-  NgircdServer server;
-  ASSERT_TRUE(server.Start());
-  ScratchRegistry registry;
-  TMainForm form;
-  form.ApplyNick("velko1");
-  form.Client().SetAutoJoinChannels("#open,#closed");
-  form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
-  ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#open", "@velko1") && HasMember(form, "#closed", "@velko1"); }, 15000));
-  EngineRecorder oper;
-  ASSERT_TRUE(oper.LogOn(server.Port(), "oper"));
-  oper.engine.Send("JOIN #open,#closed\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#open", "oper") && HasMember(form, "#closed", "oper"); }, 10000));
-  form.Client().SendRaw("MODE #closed +i");
-  ASSERT_TRUE(WaitUntil([&] { return strchr(form.Client().Engine().FindChan("#closed")->Modes(), 'i') != nullptr; }));
-  oper.engine.Send((std::string("OPER ") + NgircdServer::kOperName + " " + NgircdServer::kOperPassword +
-                    "\r\nKILL velko1 :out\r\n").c_str());
-
-  TmChannel* open = form.Subforms().FindChannel("#open");
-  TmChannel* closed = form.Subforms().FindChannel("#closed");
-  ASSERT_TRUE(open && closed);
-  ASSERT_TRUE(oper.WaitFor("OnOtherJoin\t#open\tvelko1", 15000));
-  ASSERT_TRUE(WaitUntil([&] { return open->Users() == std::vector<std::string>{"oper", "velko1"}; }));
-  EXPECT_TRUE(closed->Users().empty());
-  EXPECT_TRUE(closed->windowTitle().startsWith("#closed [0 "));
-}
-
-// A QUIT the user typed is the user leaving: when the server then closes,
-// the windows say so and nothing reconnects.
-TEST(Lifecycle, TypedQuitEndsTheSession) {
-  WiredForm wired;
-  TMainForm& form = *wired.form;
-  wired.server.Write(":srv 001 me :Welcome\r\n");
-  form.Client().SendRaw("QUIT :bye");
-  ASSERT_TRUE(wired.Sent("QUIT :bye\r\n"));
-  wired.server.CloseClient();
-  TmABSRich* status = form.Subforms().FrontOutputForm();
-  ASSERT_TRUE(WaitUntil([&] { return PaneText(status).contains(QString::fromUtf8("◆ 요청하신 대로 서버와의 접속을 끊었습니다.")); }));
-  // A reconnect would have been announced with the end.
-  EXPECT_FALSE(PaneText(status).contains(QString::fromUtf8("재접속")));
-  EXPECT_EQ(form.Client().Engine().state, TZoEngine::Idle);
 }
 
 }  // namespace

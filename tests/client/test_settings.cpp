@@ -90,6 +90,9 @@ TEST(SettingsDialog, OpensFromKeysAndMenuAndSavesAtOnce) {
 TEST(SettingsDialog, LoggedOnNickWaitsForTheServer) {
   WiredForm wired;
   TMainForm& form = *wired.form;
+  // A folder that is there, or OK would first ask to make the default one.
+  QTemporaryDir downloads;
+  form.Client().Settings().DCCDir = QFile::encodeName(downloads.path()).toStdString() + "/";
   form.Client().Engine().SimulateLine(":srv 001 me :Welcome");
   QTemporaryDir downloads;  // the default folder may be missing, which asks first
   ScopedAnswer answer([&](TModalForm& modal) {

@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <algorithm>
 #include <QTcpServer>
-#include <QTcpSocket>
 
 #include "U_codepage.h"
 #include "Velko1_embed.h"
@@ -77,24 +76,6 @@ TEST_F(Velko1, EveryMemberIsFoundByNameUnderItsDispid) {
             DISP_E_MEMBERNOTFOUND);
   // The status window is in front: there is no channel to show.
   EXPECT_EQ(Call("ShowChanChange").error.toStdString(), "no-channel-window: 앞에 채널 창이 없습니다.");
-}
-
-// Setting the address connects nowhere: a connection made after it is the
-// first the server accepts.
-TEST_F(Velko1, PropertiesKeepExactlyWhatWasSetAndChangeNothingElse) {
-  QTcpServer server;
-  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-  const std::pair<const char*, QString> values[] = {{"SKIN", QStringLiteral("http://127.0.0.1:1/skin.txt")},
-                                                   {"ADDR", QStringLiteral("127.0.0.1:%1").arg(server.serverPort())},
-                                                   {"CHAN", QStringLiteral("a,#b")},
-                                                   {"NICK", QString::fromUtf8("한글닉")}};
-  for (const auto& [name, value] : values) EXPECT_EQ(Put(name, value), S_OK) << name;
-  for (DISPID id = DISPID_SKIN; id <= DISPID_NICK; ++id) EXPECT_EQ(Get(id), values[id - 1].second) << id;
-
-  QTcpSocket later;
-  later.connectToHost(QHostAddress::LocalHost, server.serverPort());
-  ASSERT_TRUE(WaitUntil([&] { return later.state() == QAbstractSocket::ConnectedState && server.hasPendingConnections(); }));
-  EXPECT_EQ(server.nextPendingConnection()->peerPort(), later.localPort());
 }
 
 TEST_F(Velko1, ConnectAppliesNickThenChannelsThenAddress) {

@@ -9,7 +9,6 @@
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 #include "C_dccfile.h"
@@ -121,61 +120,6 @@ TEST_F(DccPeerTest, SplitAcknowledgementsNeverMakeTheSenderRepeat) {
   EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t1"));
   EXPECT_TRUE(WaitUntil([&] { return peer->state() == QAbstractSocket::UnconnectedState; }));
   EXPECT_EQ(got + peer->readAll(), bytes);
-}
-
-namespace {
-
-bool ReadExactly(int fd, char* buffer, int count) {
-  while (count > 0) {
-    const ssize_t got = read(fd, buffer, static_cast<size_t>(count));
-    if (got <= 0) return false;
-    buffer += got;
-    count -= static_cast<int>(got);
-  }
-  return true;
-}
-
-// A peer in its own thread answers most blocks at once, some in two pieces,
-// and some only after a pause in which it checks that nothing came ahead.
-// Returns the bytes it read, or an empty array when the sender ran ahead.
-QByteArray ReadAsQuickPeer(uint16_t port, int size) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  QByteArray got;
-  bool fault = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0;
-  for (int block = 0; !fault && got.size() < size; ++block) {
-    char bytes[2048];
-    const int wanted = std::min<int>(sizeof bytes, size - got.size());
-    fault = !ReadExactly(fd, bytes, wanted);
-    got.append(bytes, wanted);
-    if (block % 7 == 3) {
-      usleep(2000);
-      int waiting = -1;
-      fault |= ioctl(fd, FIONREAD, &waiting) != 0 || waiting != 0;
-    }
-    const QByteArray ack = Ack(static_cast<uint32_t>(got.size()));
-    const int first = block % 5 == 1 ? 2 : 4;
-    fault |= write(fd, ack.constData(), first) != first;
-    if (first < 4) fault |= write(fd, ack.constData() + first, 4 - first) != 4 - first;
-  }
-  close(fd);
-  return fault ? QByteArray() : got;
-}
-
-}  // namespace
-
-TEST_F(DccPeerTest, QuickPeerGetsEveryBlockOnceAndOnlyAfterItsAcknowledgement) {
-  const QByteArray bytes = RandomBytes(100 * 2048 + 100, 17);
-  ASSERT_TRUE(WriteBytes(QString::fromStdString(Path("source")), bytes));
-  OfferSource();
-  QByteArray got;
-  std::thread peer([&] { got = ReadAsQuickPeer(static_cast<uint16_t>(port_.toUInt()), bytes.size()); });
-  EXPECT_TRUE(side_.WaitFor("OnDisconnectSend\t0\t1"));
-  peer.join();
-  EXPECT_TRUE(got == bytes);
 }
 
 TEST_F(DccPeerTest, ResumeArrivingMidTransferMovesNothing) {

@@ -13,11 +13,3 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
   }
   return true;
 }
-
-void SpinFor(int ms) {
-  QDeadlineTimer deadline(ms);
-  while (!deadline.hasExpired()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(1);
-  }
-}

