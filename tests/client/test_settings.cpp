@@ -94,7 +94,6 @@ TEST(SettingsDialog, LoggedOnNickWaitsForTheServer) {
   QTemporaryDir downloads;
   form.Client().Settings().DCCDir = QFile::encodeName(downloads.path()).toStdString() + "/";
   form.Client().Engine().SimulateLine(":srv 001 me :Welcome");
-  QTemporaryDir downloads;  // the default folder may be missing, which asks first
   ScopedAnswer answer([&](TModalForm& modal) {
     auto& dialog = dynamic_cast<TmSettings&>(modal);
     Retype(dialog.eNick, "fresh");
