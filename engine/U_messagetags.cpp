@@ -1,5 +1,6 @@
 #include "U_messagetags.h"
 
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -100,4 +101,9 @@ int64_t ZoServerTime(const char* text) {
   if (!Skip(at, 'Z') || *at) return 0;
   const int64_t days = DaysFromCivil(year, month, day);
   return ((days * 24 + hour) * 60 + minute) * 60000 + second * 1000LL + millis;
+}
+
+int64_t ZoNowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
