@@ -10,11 +10,8 @@
 #include "chat_rig.h"
 #include "U_codepage.h"
 #include "U_userlist.h"
-#include "engine_recorder.h"
-#include "inspircd_server.h"
 #include "ngircd_server.h"
 #include "session_bus.h"
-#include "test_certificates.h"
 #include "wait_until.h"
 
 namespace {
@@ -151,27 +148,6 @@ TEST(ChatClient, AwayRepliesAndAccountsAreShown) {
   EXPECT_TRUE(rig.view.shown.contains(QString::fromUtf8("◆ amy님의 계정: amyacct")));
 }
 
-// Against a real server's away-notify: a member going away and coming back
-// is greyed and ungreyed in the list, with the message in its tooltip.
-TEST(ChatClient, AwayNotifyGreysMembersOnInspircd) {
-  Ircv3Rig rig;
-  ASSERT_TRUE(rig.started);
-  TChatClient& client = rig.client;
-  RecordingView& view = rig.view;
-  EngineRecorder bob;
-  ASSERT_TRUE(bob.LogOnAndJoin(rig.server.Port(), "bob", "#away"));
-  ASSERT_TRUE(rig.LogOn());
-  client.RunLine("/join #away");
-  ASSERT_TRUE(WaitUntil([&] { return view.lists.count("#away") && view.Members("#away").size() == 2; }));
-  EXPECT_TRUE(client.Engine().CapEnabled("away-notify"));
-  EXPECT_EQ(view.Member("#away", "bob", Qt::ToolTipRole).toString(), "bob!quelbo@127.0.0.1");
-  bob.engine.Send("AWAY :lunch\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return view.Member("#away", "bob", TUserListModel::AwayRole).toBool(); }));
-  EXPECT_TRUE(view.Member("#away", "bob", Qt::ToolTipRole).toString().endsWith(QString::fromUtf8("자리 비움: lunch")));
-  bob.engine.Send("AWAY\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return !view.Member("#away", "bob", TUserListModel::AwayRole).toBool(); }));
-}
-
 // A page hears each message in Unicode whatever the wire's coding, but the
 // unread count of a window behind only a few times however many arrive; a
 // window brought to the front starts again from nothing.
@@ -211,13 +187,10 @@ TEST(ChatClient, ThePageHearsMessagesAndCoalescedUnreadCounts) {
 // keeps the pin and logs on. A pinned certificate that has changed is
 // refused with a line showing the new one, and nothing is asked.
 TEST(ChatClient, AnUntrustedCertificateIsTrustedOnFirstUse) {
-  TestCertificates certificates;
-  ASSERT_TRUE(certificates.Make());
   NgircdServer server;
-  server.EnableTls(certificates.CertFile(), certificates.KeyFile());
-  ASSERT_TRUE(server.Start());
+  ASSERT_TRUE(server.EnableTls() && server.Start());
   ScratchRegistry registry;
-  const QString fingerprint = QString::fromStdString(certificates.Fingerprint()).toUpper();
+  const QString fingerprint = QString::fromStdString(server.Certificates().Fingerprint()).toUpper();
   const std::string address = "ircs://localhost:" + std::to_string(server.TlsPort());
   const QString refused = QString::fromUtf8("◆ 보안 연결을 거부했습니다");
   {
