@@ -90,6 +90,8 @@ TEST(SettingsDialog, OpensFromKeysAndMenuAndSavesAtOnce) {
 TEST(SettingsDialog, LoggedOnNickWaitsForTheServer) {
   WiredForm wired;
   TMainForm& form = *wired.form;
+  // A folder that exists, whatever this machine's home holds: OK asks nothing else.
+  form.Client().Settings().DCCDir = QFile::encodeName(wired.registry.Path()).toStdString() + "/";
   form.Client().Engine().SimulateLine(":srv 001 me :Welcome");
   ScopedAnswer answer([&](TModalForm& modal) {
     auto& dialog = dynamic_cast<TmSettings&>(modal);
