@@ -2,8 +2,8 @@
 // channel with coded PRIVMSG lines and times them until the PING after them
 // is answered. Also the memory of many full channel windows. FLOOD_LOGS=1
 // writes chat logs meanwhile; FLOOD_CAPS=1 has the server grant every IRCv3
-// capability and tag every line; FLOOD_PLAIN=1 shows lines without time
-// stamps and nick colours.
+// capability the client asks for (its history answered empty) and tag every
+// line; FLOOD_PLAIN=1 shows lines without time stamps and nick colours.
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,13 +28,18 @@ const int kFloodLines = qEnvironmentVariableIntValue("FLOOD_LINES") > 0 ? qEnvir
 const bool kCaps = qEnvironmentVariableIntValue("FLOOD_CAPS") != 0;
 
 constexpr const char* kAllCaps =
-    "account-notify account-tag away-notify batch cap-notify chghost echo-message extended-join invite-notify "
-    "message-tags multi-prefix server-time setname userhost-in-names";
+    "account-notify account-tag away-notify batch cap-notify chghost draft/chathistory echo-message extended-join "
+    "invite-notify labeled-response message-tags multi-prefix server-time setname userhost-in-names";
 
 // Grants every capability asked for; false when the client went away.
 bool Negotiate(int client) {
   if (!WriteAll(client, std::string(":srv CAP * LS :") + kAllCaps + "\r\n") || !ReadUntil(client, "CAP REQ")) return false;
   return WriteAll(client, std::string(":srv CAP * ACK :") + kAllCaps + "\r\n") && ReadUntil(client, "CAP END");
+}
+
+// The channel's history, asked for on joining, is empty: live lines wait for its answer.
+bool AnswerHistory(int client) {
+  return ReadUntil(client, "CHATHISTORY") && WriteAll(client, ":srv BATCH +h chathistory #flood\r\n:srv BATCH -h\r\n");
 }
 
 std::string Tags(int i) {
@@ -56,6 +61,7 @@ int ServeFlood(int listener, int report) {
   if (kCaps && !Negotiate(client)) return 1;
   WriteAll(client, ":srv 001 me :Welcome\r\n:me!u@h JOIN :#flood\r\n:srv 353 me = #flood :@me bob +amy\r\n"
                    ":srv 366 me #flood :End\r\n");
+  if (kCaps && !AnswerHistory(client)) return 1;
   std::string flood;
   flood.reserve(static_cast<size_t>(kFloodLines) * 90);
   for (int i = 0; i < kFloodLines; ++i)

@@ -172,6 +172,7 @@ class TChatClient : public QObject {
   void ToAsker(TOutLine& line) const;
   // invite-notify: an invite of someone else, which operators hear of.
   void ShowOthersInvite(const stIRC& record);
+  // The user ranks at halfop or above there, in the server's order.
   bool IsChannelOperator(const char* channel) const;
   // A message's line, live or replayed from history, and the channel's last
   // line seen; true when it was live.

@@ -12,7 +12,6 @@
 #include "U_ircline.h"
 #include "U_render.h"
 
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -158,5 +157,5 @@ void TChatClient::ShowOthersInvite(const stIRC& record) {
 bool TChatClient::IsChannelOperator(const char* channel) const {
   CZoChannel* found = IRC.FindChan(channel);
   const __stZoUserList* own = found ? found->FindMember(IRC.Nick().c_str()) : nullptr;
-  return own && (strchr(own->modes.str(), 'o') || strchr(own->modes.str(), 'h'));
+  return own && IRC.SessionData().Ranks().AtLeastHalfop(own->modes.str());
 }

@@ -4,30 +4,21 @@
 
 #include <QString>
 
-#include "U_modalman.h"
-
-class QLabel;
-class QToolButton;
+#include "M_questionbox.h"
 
 enum class TPasteAnswer { EachLine, Nothing, OneLine };
 
-class TKPasteBox : public TModalForm {
+class TKPasteBox : public TKQuestionBox {
   Q_OBJECT
 
  public:
   static constexpr int mrOneLine = mrCancel + 1;
 
+  // Enter answers yes.
   TKPasteBox(QWidget* owner, int lines, const QString& firstLine);
 
-  QLabel* lText;
   QLabel* lFirstLine;
-  QToolButton* sbYes;
-  QToolButton* sbNo;
   QToolButton* sbOneLine;
-
- protected:
-  // Enter answers yes, Esc no.
-  void keyPressEvent(QKeyEvent* event) override;
 };
 
 // Asks about `lines` lines, showing the first; closing the box answers no.

@@ -5,26 +5,17 @@
 
 #include <QString>
 
-#include "U_modalman.h"
+#include "M_questionbox.h"
 
-class QLabel;
-class QToolButton;
-
-class TKTrustBox : public TModalForm {
+class TKTrustBox : public TKQuestionBox {
   Q_OBJECT
 
  public:
+  // Enter answers nothing, so trust is never given by reflex.
   TKTrustBox(QWidget* owner, const QString& host, const QString& fingerprint);
 
-  QLabel* lText;
   QLabel* lFingerprint;
   QLabel* lQuestion;
-  QToolButton* sbYes;
-  QToolButton* sbNo;
-
- protected:
-  // Esc answers no; Enter answers nothing, so trust is never given by reflex.
-  void keyPressEvent(QKeyEvent* event) override;
 };
 
 // Asks about the certificate of `host` (colon-separated hex fingerprint);

@@ -186,6 +186,9 @@ void CZoAnalIRC::HandlePing(stIRC* r) {
 void CZoAnalIRC::HandleNumeric(stIRC* r) {
   if (numeric_ == 1) {
     events_.atLogon(nullptr);
+  } else if (numeric_ == 5) {
+    for (size_t i = 1; i + 1 < r->paramCount; ++i)
+      if (strncasecmp(ZoParam(*r, i), "PREFIX=", 7) == 0) data_->Ranks().Set(ZoParam(*r, i) + 7);
   } else if (IsWhoisNumeric(numeric_)) {
     NoteWhoisNews(*r);
     ZoRaise(events_.OnWhois, r->rest, numeric_, r->rest);
@@ -301,7 +304,7 @@ void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
       adding = c == '+';
       continue;
     }
-    if (c == 'o' || c == 'h' || c == 'v') {
+    if (data_->Ranks().IsRank(c)) {
       const char* nick = arguments.nextToken();
       if (!nick) continue;
       const char letterText[2] = {c, 0};

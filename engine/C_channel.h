@@ -13,7 +13,7 @@ class CZoUser;
 
 struct __stZoUserList {
   CZoUser* user;  // not owned
-  ZoString modes;  // "o" operator, "h" halfop, "v" voice
+  ZoString modes;  // the rank letters the server gives: "o" operator, "h" halfop, "v" voice ...
 };
 
 // The member's nick; null for a vacant slot.

@@ -1,7 +1,6 @@
 #include "U_analysis.h"
 
 #include <cctype>
-#include <chrono>
 #include <cstring>
 #include <strings.h>
 
@@ -127,7 +126,7 @@ void CZoAnalysis::CTCPBody(const stIRC& record, char (&out)[sizeof stIRC::rest])
 
 void CZoAnalysis::Analyse(char* line) {
   line[strcspn(line, strchr(line, '\r') ? "\r" : "\n")] = 0;
-  const int64_t arrival = ArrivalTime();
+  const int64_t arrival = clock_();
   Parse(line, &record_);
   if (record_.time == 0) record_.time = arrival;
   const std::vector<std::string> stale = batches_->Stale(record_.time, arrival);
@@ -165,9 +164,4 @@ void CZoAnalysis::Route() {
   } else {
     ctcp_->Handle(record_);
   }
-}
-
-int64_t CZoAnalysis::ArrivalTime() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }

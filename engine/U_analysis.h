@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,8 @@ class CZoAnalysis {
 
   // Cuts the line in place at its first CR (else LF), parses and routes it.
   void Analyse(char* line);
+  // Where a line's arrival time is read (ms since 1970, UTC); tests set their own.
+  void SetClock(std::function<int64_t()> clock) { clock_ = std::move(clock); }
 
   CZoAnalIRC& IRC() { return *irc_; }
   CZoAnalCTCP& CTCP() { return *ctcp_; }
@@ -83,7 +86,6 @@ class CZoAnalysis {
   // Ends each batch named as if the server had.
   void EndBatches(const std::vector<std::string>& refs, int64_t arrival);
   void Route();
-  static int64_t ArrivalTime();
 
   std::unique_ptr<CZoAnalIRC> irc_;
   std::unique_ptr<CZoAnalCTCP> ctcp_;
@@ -91,5 +93,6 @@ class CZoAnalysis {
   std::unique_ptr<CZoServerCaps> caps_;
   std::unique_ptr<CZoBatches> batches_;
   const CZoData* data_;
+  std::function<int64_t()> clock_ = ZoNowMs;
   stIRC record_{};
 };

@@ -85,15 +85,11 @@ void CZoData::AddNames(const char* channel, const char* names) {
   ZoStringSpc tokens;
   tokens.setText(names);
   while (const char* token = tokens.nextToken()) {
-    // With multi-prefix a member may carry several prefixes ("@+nick");
-    // prefixes beyond op, halfop and voice are dropped from the name.
-    char modes[4] = {};
-    size_t count = 0;
-    for (; *token && strchr("~&@%+", *token); ++token) {
-      const char mode = *token == '@' ? 'o' : *token == '%' ? 'h' : *token == '+' ? 'v' : 0;
-      if (mode && count < 3 && !strchr(modes, mode)) modes[count++] = mode;
-    }
-    JoinListed(found, token, modes);
+    // With multi-prefix a member may carry several signs ("~@+nick").
+    std::string modes;
+    for (char letter; (letter = ranks_.LetterOf(*token)); ++token)
+      if (modes.find(letter) == std::string::npos) modes += letter;
+    JoinListed(found, token, modes.c_str());
   }
 }
 
@@ -170,4 +166,5 @@ void CZoData::ClearSession() {
     for (const auto& channel : channels_.Entries()) news_->MembersClearing(*channel);
   channels_.Clear();
   users_.Clear();
+  ranks_.Reset();
 }

@@ -9,6 +9,7 @@
 #include "C_channel.h"
 #include "C_owner.h"
 #include "C_user.h"
+#include "U_memberranks.h"
 #include "U_membernews.h"
 #include "U_nameindex.h"
 
@@ -26,6 +27,9 @@ class CZoData {
   CZoOwner* GetOwner() { return &owner_; }
   bool IsOwner(const char* nick) const { return ZoSameName(nick, owner_.Nick()); }
   void SetOwnerNick(const char* nick) { owner_.SetNick(nick); }
+  // The server's member ranks, from its 005; they last as long as the session.
+  CZoMemberRanks& Ranks() { return ranks_; }
+  const CZoMemberRanks& Ranks() const { return ranks_; }
 
   CZoChannel* AddChannel(const char* name);
   void RemoveChannel(const char* name);
@@ -46,8 +50,8 @@ class CZoData {
   void SetUserAway(CZoUser* user, const char* message);
   void SetKey(const char* channel, const char* key);
   void SetLimit(const char* channel, const char* limit);
-  // Forgets the channels and users of a connection that has closed; the
-  // owner stays. The next connection reports them afresh.
+  // Forgets the channels, users and ranks of a connection that has closed;
+  // the owner stays. The next connection reports them afresh.
   void ClearSession();
 
   int ChannelCount() const { return static_cast<int>(channels_.Size()); }
@@ -71,5 +75,6 @@ class CZoData {
   CZoNameIndex<std::unique_ptr<CZoUser>, UserNick> users_;
   CZoNameIndex<std::unique_ptr<CZoChannel>, ChannelName> channels_;
   CZoOwner owner_;
+  CZoMemberRanks ranks_;
   IZoMemberNews* news_ = nullptr;
 };

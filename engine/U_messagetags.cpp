@@ -1,5 +1,6 @@
 #include "U_messagetags.h"
 
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -14,15 +15,17 @@ char Unescaped(char c) {
   }
 }
 
-// Copies the value unescaped; a lone "\" at the end is dropped. Returns the bytes written.
+// Copies the value unescaped; a lone "\" at the end is dropped. Returns the
+// bytes written. Every tagged line passes here: runs without escapes go whole.
 size_t Unescape(const char* value, size_t length, char* out) {
   size_t written = 0;
-  for (size_t i = 0; i < length; ++i) {
-    if (value[i] != '\\') {
-      out[written++] = value[i];
-    } else if (i + 1 < length) {
-      out[written++] = Unescaped(value[++i]);
-    }
+  for (size_t at = 0; at < length; at += 2) {
+    const char* escape = static_cast<const char*>(memchr(value + at, '\\', length - at));
+    const size_t plain = escape ? static_cast<size_t>(escape - value) - at : length - at;
+    memcpy(out + written, value + at, plain);
+    written += plain;
+    at += plain;
+    if (at + 1 < length) out[written++] = Unescaped(value[at + 1]);
   }
   return written;
 }
@@ -76,7 +79,8 @@ void ZoParseTags(const char* section, size_t length, ZoTags* tags) {
 
 const char* ZoTag(const ZoTags& tags, const char* key) {
   for (size_t i = tags.count; i-- > 0;)
-    if (strcmp(tags.text + tags.keyAt[i], key) == 0) return tags.text + tags.valueAt[i];
+    if (tags.text[tags.keyAt[i]] == key[0] && strcmp(tags.text + tags.keyAt[i], key) == 0)
+      return tags.text + tags.valueAt[i];
   return nullptr;
 }
 
@@ -100,4 +104,9 @@ int64_t ZoServerTime(const char* text) {
   if (!Skip(at, 'Z') || *at) return 0;
   const int64_t days = DaysFromCivil(year, month, day);
   return ((days * 24 + hour) * 60 + minute) * 60000 + second * 1000LL + millis;
+}
+
+int64_t ZoNowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }

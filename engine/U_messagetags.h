@@ -1,5 +1,5 @@
 // Message tags of a received line ("@key=value;+client;vendor/key ..."): taken
-// apart once, values unescaped, the section bounded; and the server's time.
+// apart once, values unescaped, the section bounded; the server's time and ours.
 #pragma once
 
 #include <cstddef>
@@ -26,3 +26,5 @@ const char* ZoTag(const ZoTags& tags, const char* key);
 // An ISO 8601 UTC time as servers send it ("2026-12-07T20:41:05.123Z") in
 // milliseconds since 1970; 0 for anything else.
 int64_t ZoServerTime(const char* text);
+// Now, in milliseconds since 1970 (UTC).
+int64_t ZoNowMs();

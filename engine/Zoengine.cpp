@@ -2,7 +2,6 @@
 
 #include <QTimer>
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -32,11 +31,6 @@ std::string Utf8Line(std::string_view line) {
     text.resize(cut);
   }
   return ended ? text + "\r\n" : text;
-}
-
-int64_t NowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -72,7 +66,7 @@ bool TZoEngine::Connect() {
   state = Connecting;
   ZoTlsOptions tls = tls_;
   livePort_ = port_;
-  if (const auto policy = tls.on ? std::nullopt : sts_.Find(address_, NowMs())) {
+  if (const auto policy = tls.on ? std::nullopt : sts_.Find(address_, ZoNowMs())) {
     tls.on = true;
     livePort_ = policy->port;
   }
@@ -112,7 +106,7 @@ void TZoEngine::Overdue(CZoLinkWatch::Late late) {
 void TZoEngine::Policy(const char* value) {
   const ZoStsValue policy = ZoParseSts(value);
   if (liveTls_) {
-    if (policy.durationS >= 0) sts_.Remember(address_, livePort_, NowMs() + policy.durationS * 1000, NowMs());
+    if (policy.durationS >= 0) sts_.Remember(address_, livePort_, ZoNowMs() + policy.durationS * 1000, ZoNowMs());
     return;
   }
   if (policy.port < 0) return;

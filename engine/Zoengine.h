@@ -65,6 +65,8 @@ class TZoEngine : public QObject, public CZoEvents {
   int HistoryLimit() const;
   // Whether a history request may name a line by its msgid (else by time).
   bool HistoryByMsgid() const;
+  // When lines arrive (ms since 1970, UTC), which ends a batch left open; tests set their own.
+  void SetArrivalClock(std::function<int64_t()> clock) { analysis_->SetClock(std::move(clock)); }
   // The line being analysed, with its tags, time and batch: valid during
   // the events it raises.
   const stIRC& CurrentLine() const { return analysis_->Record(); }

@@ -8,7 +8,6 @@
 #include "U_codepage.h"
 #include "ngircd_server.h"
 #include "session_bus.h"
-#include "test_certificates.h"
 #include "wait_until.h"
 
 namespace {
@@ -186,13 +185,10 @@ TEST(ChatClient, ThePageHearsMessagesAndCoalescedUnreadCounts) {
 // keeps the pin and logs on. A pinned certificate that has changed is
 // refused with a line showing the new one, and nothing is asked.
 TEST(ChatClient, AnUntrustedCertificateIsTrustedOnFirstUse) {
-  TestCertificates certificates;
-  ASSERT_TRUE(certificates.Make());
   NgircdServer server;
-  server.EnableTls(certificates.CertFile(), certificates.KeyFile());
-  ASSERT_TRUE(server.Start());
+  ASSERT_TRUE(server.EnableTls() && server.Start());
   ScratchRegistry registry;
-  const QString fingerprint = QString::fromStdString(certificates.Fingerprint()).toUpper();
+  const QString fingerprint = QString::fromStdString(server.Certificates().Fingerprint()).toUpper();
   const std::string address = "ircs://localhost:" + std::to_string(server.TlsPort());
   const QString refused = QString::fromUtf8("◆ 보안 연결을 거부했습니다");
   {

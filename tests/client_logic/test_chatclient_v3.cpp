@@ -96,20 +96,31 @@ TEST(ModernChatClient, NetsplitsAndNetjoinsAreOneLinePerChannel) {
   EXPECT_EQ(rig.view.Members("#b"), (std::vector<std::string>{"amy", "cat", "me"}));
   EXPECT_FALSE(rig.view.shown.contains(QString::fromUtf8("서버를 떠나셨습니다")));
 
-  // A split the server never ends is told once it is seconds old.
+  // A split the server never ends is told once it is seconds old, by the
+  // server's time or, where lines carry none, by when they came.
   for (const char* line : {"@time=2026-12-07T20:00:00.000Z :srv BATCH +z netsplit hub.net leaf.net",
                            "@batch=z;time=2026-12-07T20:00:00.000Z :cat!c@h QUIT :hub.net leaf.net",
                            "@time=2026-12-07T20:00:01.000Z :amy!a@h PRIVMSG #b :soon after",
                            "@time=2026-12-07T20:00:09.000Z :amy!a@h PRIVMSG #b :much later"})
     engine.SimulateLine(line);
+  int64_t now = 1000000;
+  engine.SetArrivalClock([&now] { return now; });
+  for (const auto& [ms, line] : std::vector<std::pair<int64_t, const char*>>{
+           {0, ":cat!c@h JOIN #b"}, {0, ":srv BATCH +u netsplit hub.net leaf.net"}, {100, "@batch=u :cat!c@h QUIT :x y"},
+           {4999, ":amy!a@h PRIVMSG #b :still within"}, {5100, ":amy!a@h PRIVMSG #b :past it"}}) {
+    now = 1000000 + ms;
+    engine.SimulateLine(line);
+  }
   EXPECT_EQ(LinesOf(rig.view, TOutTarget::Channel, "#b").mid(4),
             (QStringList{"<amy> soon after", QString::fromUtf8("◆ 넷스플릿: 1명 나감 (hub.net ↔ leaf.net): cat"),
-                         "<amy> much later"}));
+                         "<amy> much later", QString::fromUtf8("◆ #b채널에 cat님께서 입장하셨습니다"), "<amy> still within",
+                         QString::fromUtf8("◆ 넷스플릿: 1명 나감 (hub.net ↔ leaf.net): cat"), "<amy> past it"}));
 }
 
 // Against a real server: the user's line shows once, as the server repeated
-// it; one the server refuses says so; friends come and go in the status
-// window and in their open private window.
+// it; one the server refuses says so; a member going away and coming back is
+// greyed and ungreyed in the list, with the message in its tooltip; friends
+// come and go in the status window and in their open private window.
 TEST(ModernChatClient, EchoesAndFriendsOnARealServer) {
   Ircv3Rig rig;
   ASSERT_TRUE(rig.started);
@@ -133,6 +144,12 @@ TEST(ModernChatClient, EchoesAndFriendsOnARealServer) {
   bob.engine.Send("PRIVMSG #v3 :marker\r\n");
   ASSERT_TRUE(WaitUntil([&] { return view.shown.contains("<bob> marker"); }));
   EXPECT_EQ(LinesOf(view, TOutTarget::Channel, "#v3").filter("hello there"), (QStringList{"<me> hello there"}));
+  EXPECT_TRUE(view.Member("#v3", "bob", Qt::ToolTipRole).toString().startsWith("bob!quelbo@127.0.0.1"));
+  bob.engine.Send("AWAY :lunch\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return view.Member("#v3", "bob", TUserListModel::AwayRole).toBool(); }));
+  EXPECT_TRUE(view.Member("#v3", "bob", Qt::ToolTipRole).toString().endsWith(QString::fromUtf8("자리 비움: lunch")));
+  bob.engine.Send("AWAY\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return !view.Member("#v3", "bob", TUserListModel::AwayRole).toBool(); }));
 
   bob.engine.Send("JOIN #closed\r\n");
   ASSERT_TRUE(bob.WaitFor("OnOwnerJoin\t#closed"));
@@ -247,19 +264,25 @@ TEST(ModernChatClient, LabelsFollowTheirCommandOnlyWhereTheServerKeepsThem) {
   }
 }
 
-// A halfop hears of an invite to the channel, a plain member does not.
+// Whoever ranks at halfop or above in the server's order hears of an invite
+// to the channel (an owner or admin without multi-prefix shows one sign, or
+// gets the rank by a mode change among others); a voice or plain member does not.
 TEST(ModernChatClient, InvitesToOthersReachOperatorsOnly) {
   ClientRig rig;
-  ASSERT_TRUE(rig.Welcome("invite-notify"));
-  for (const char* channel : {"#h", "#plain"}) {
-    const QByteArray name(channel);
-    rig.server.Write(":me!u@h JOIN " + name + "\r\n:srv 353 me = " + name + " :" + (name == "#h" ? "%" : "") +
-                     "me @amy\r\n:srv 366 me " + name + " :End\r\n:amy!a@h INVITE bob " + name + "\r\n");
+  ASSERT_TRUE(rig.Welcome("invite-notify", "PREFIX=(Yqaohv)!~&@%+"));
+  const std::map<QByteArray, QByteArray> names = {
+      {"#y", "!me"}, {"#q", "~me"}, {"#a", "&me"}, {"#h", "%me"}, {"#m", "me"}, {"#v", "+me"}, {"#plain", "me"}};
+  for (const auto& [name, me] : names) {
+    rig.server.Write(":me!u@h JOIN " + name + "\r\n:srv 353 me = " + name + " :" + me + " @amy\r\n:srv 366 me " + name +
+                     " :End\r\n" + (name == "#m" ? ":amy!a@h MODE #m +vq amy me\r\n" : "") + ":amy!a@h INVITE bob " +
+                     name + "\r\n");
   }
   ASSERT_TRUE(rig.Caught("invited"));
-  EXPECT_EQ(LinesOf(rig.view, TOutTarget::Channel, "#h").filter("bob"),
-            (QStringList{QString::fromUtf8("◆ amy님이 bob님을 초대했습니다")}));
-  EXPECT_TRUE(LinesOf(rig.view, TOutTarget::Channel, "#plain").filter("bob").isEmpty());
+  for (const auto& [name, me] : names)
+    EXPECT_EQ(LinesOf(rig.view, TOutTarget::Channel, name.toStdString()).filter("bob"),
+              name == "#v" || name == "#plain" ? QStringList{}
+                                               : QStringList{QString::fromUtf8("◆ amy님이 bob님을 초대했습니다")})
+        << name.constData();
 }
 
 // The chat log stamps a line with the time the server says it was said, in

@@ -1,10 +1,8 @@
-#include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <optional>
 
-#include "M_msgbox.h"
 #include "M_nickchange.h"
 #include "U_codepage.h"
 #include "engine_recorder.h"
@@ -16,13 +14,8 @@ namespace {
 struct NickChangeTest : testing::Test {
   // Runs the dialog with `act` answering it; a message box it raises is noted and closed.
   void Run(const std::function<void(TmNickChange&)>& act) {
-    ScopedAnswer answer([&](TModalForm& form) {
-      if (auto* dialog = dynamic_cast<TmNickChange*>(&form)) return act(*dialog);
-      refusal = dynamic_cast<TKMessageBox&>(form).lText->text();
-      form.close();
-    });
-    TModalHolder<TmNickChange> dialog(EngineNickRequest(recorder.engine, [&](const char* nick) { stored = nick; }));
-    dialog->ShowModal();
+    RunDialog<TmNickChange>(act, [&](const QString& text) { refusal = text; return mrCancel; }, nullptr,
+                            EngineNickRequest(recorder.engine, [&](const char* nick) { stored = nick; }));
   }
   static void Enter(TmNickChange& dialog, const QString& nick) {
     TypeText(dialog.eNick, nick);

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "C_datas.h"
-#include "M_msgbox.h"
 #include "M_settings.h"
 #include "U_codepage.h"
 #include "frame_input.h"
@@ -24,14 +23,8 @@ struct SettingsDialogTest : testing::Test {
   // Runs the dialog with `act` answering it; a question it asks is noted and
   // answered `agree`.
   void Run(const std::function<void(TmSettings&)>& act) {
-    ScopedAnswer answer([&](TModalForm& form) {
-      if (auto* dialog = dynamic_cast<TmSettings*>(&form)) return act(*dialog);
-      asked = dynamic_cast<TKMessageBox&>(form).lText->text();
-      form.SetModalResult(agree ? mrOk : mrCancel);
-    });
-    TModalHolder<TmSettings> dialog(datas);
-    result = dialog->ShowModal();
-    values = dialog->Values();
+    result = RunDialog<TmSettings>(act, [&](const QString& text) { asked = text; return agree ? mrOk : mrCancel; },
+                                   [&](TmSettings& dialog) { values = dialog.Values(); }, datas);
   }
   static void Retype(QLineEdit* edit, const QString& text) {
     edit->clear();

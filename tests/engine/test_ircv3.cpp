@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QTcpServer>
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -17,7 +16,6 @@
 #include "ngircd_server.h"
 #include "scratch_registry.h"
 #include "scripted_server.h"
-#include "test_certificates.h"
 #include "wait_until.h"
 
 namespace {
@@ -36,11 +34,6 @@ Strings Tags(const stIRC& r) {
   for (size_t i = 0; i < r.tags.count; ++i)
     tags.push_back(std::string(r.tags.text + r.tags.keyAt[i]) + "=" + (r.tags.text + r.tags.valueAt[i]));
   return tags;
-}
-
-int64_t NowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 // An engine fed lines without a server, as the owner "me" in #c.
@@ -112,10 +105,10 @@ TEST(MessageTags, ServerTimeIsTheLinesTimeElseItsArrival) {
   r.engine.OnPrivmsg = [&](const char*, const char*, const char*) { seen = r.engine.CurrentLine().time; };
   r.engine.SimulateLine("@time=2000-02-29T12:34:56.789Z :n!u@h PRIVMSG me :old");
   EXPECT_EQ(seen, 951827696789);
-  const int64_t before = NowMs();
+  const int64_t before = ZoNowMs();
   r.engine.SimulateLine("@time=garbage :n!u@h PRIVMSG me :now");
   EXPECT_GE(seen, before);
-  EXPECT_LE(seen, NowMs());
+  EXPECT_LE(seen, ZoNowMs());
 }
 
 TEST(Ircv3Caps, AsksForWhatItUsesAndFollowsTheSession) {
@@ -290,7 +283,7 @@ TEST(Sts, PoliciesAreParsedAndKeptByHost) {
   EXPECT_EQ(ZoParseSts("").durationS, -1);
 
   ScratchRegistry registry;
-  const int64_t now = NowMs();
+  const int64_t now = ZoNowMs();
   {
     CZoStsPolicies store;
     store.Remember("IRC.Example.org", 6697, now + 60000, now);
@@ -311,16 +304,13 @@ TEST(Sts, PoliciesAreParsedAndKeptByHost) {
 // certificate is never retried in plain.
 TEST(Sts, APlainConnectionMovesToTlsAndNeverBack) {
   ScratchRegistry registry;
-  TestCertificates certificates;
-  ASSERT_TRUE(certificates.Make());
   NgircdServer tlsServer;
-  tlsServer.EnableTls(certificates.CertFile(), certificates.KeyFile());
-  ASSERT_TRUE(tlsServer.Start());
+  ASSERT_TRUE(tlsServer.EnableTls() && tlsServer.Start());
   ScriptedServer plain;
   const auto aim = [&](EngineRecorder& r, bool trusted) {
     r.engine.SetAddress("localhost");
     r.engine.SetPort(plain.Port());
-    r.engine.SetTlsTrust("", trusted ? certificates.CaFile() : "");
+    r.engine.SetTlsTrust("", trusted ? tlsServer.Certificates().CaFile() : "");
     r.engine.OnConnect = [&r](void*) { r.engine.Send("USER quelbo 0 0 :sts\r\nNICK sts\r\n"); };
   };
   EngineRecorder first;
@@ -371,11 +361,11 @@ TEST(Ircv3Inspircd, TagsEchoAwayNamesInvitesAndHistory) {
     msgid = ZoTag(amy.engine.CurrentLine().tags, "msgid") ? ZoTag(amy.engine.CurrentLine().tags, "msgid") : "";
     time = amy.engine.CurrentLine().time;
   };
-  const int64_t before = NowMs() - 1000;
+  const int64_t before = ZoNowMs() - 1000;
   amy.engine.Send("MODE #v3 +H 10:1d\r\nPRIVMSG #v3 :echoed\r\n");
   ASSERT_TRUE(WaitUntil([&] { return !msgid.empty(); }));
   EXPECT_GE(time, before);
-  EXPECT_LE(time, NowMs() + 1000);
+  EXPECT_LE(time, ZoNowMs() + 1000);
 
   bob.engine.Send("AWAY :lunch\r\nSETNAME :Bob Renamed\r\n");
   EXPECT_TRUE(WaitUntil([&] { return amy.engine.FindUser("bob")->Away(); }));

@@ -35,9 +35,7 @@ class Tls : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(QSslSocket::supportsSsl()) << "no TLS backend for Qt Network";
-    ASSERT_TRUE(certificates.Make());
-    server.EnableTls(certificates.CertFile(), certificates.KeyFile());
-    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(server.EnableTls() && server.Start());
   }
   // Aims the engine at `host` and `port` over TLS, trusting the test CA when asked.
   void Aim(EngineRecorder& r, const char* host, uint16_t port, bool trustCa = true) {
@@ -48,8 +46,8 @@ class Tls : public testing::Test {
     r.engine.OnConnect = [&r](void*) { r.engine.Send("USER quelbo 0 0 :tls\r\nNICK tls\r\n"); };
   }
 
-  TestCertificates certificates;
   NgircdServer server;
+  const TestCertificates& certificates = server.Certificates();
 };
 
 }  // namespace

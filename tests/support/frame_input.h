@@ -1,12 +1,16 @@
 // Mouse and keyboard input for frames and dialogs by screen position, a
-// scoped answering hook, and an engine connected to a scripted server.
+// scoped answering hook, a dialog run with its answers, and an engine
+// connected to a scripted server.
 #pragma once
 
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
+#include <functional>
 
+#include "M_msgbox.h"
 #include "U_modalman.h"
 #include "Zoengine.h"
 #include "scripted_server.h"
@@ -40,6 +44,22 @@ class ScopedAnswer {
   explicit ScopedAnswer(TModalAnswer answer) { SetModalAnswer(std::move(answer)); }
   ~ScopedAnswer() { SetModalAnswer(nullptr); }
 };
+
+// Runs a D made of `args` with `act` answering it; a message box it raises
+// meanwhile is answered with what `box` returns for its text. `after` reads
+// the dialog once it has closed. Returns the dialog's result.
+template <class D, class... Args>
+int RunDialog(const std::function<void(D&)>& act, const std::function<int(const QString&)>& box,
+              const std::function<void(D&)>& after, Args&&... args) {
+  ScopedAnswer answer([&](TModalForm& form) {
+    if (auto* dialog = dynamic_cast<D*>(&form)) return act(*dialog);
+    form.SetModalResult(box(dynamic_cast<TKMessageBox&>(form).lText->text()));
+  });
+  TModalHolder<D> dialog(std::forward<Args>(args)...);
+  const int result = dialog->ShowModal();
+  if (after) after(*dialog);
+  return result;
+}
 
 // Connects `engine` to `server` and waits until it is connected, before any welcome.
 inline bool ConnectTo(TZoEngine& engine, ScriptedServer& server) {

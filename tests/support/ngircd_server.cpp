@@ -4,11 +4,6 @@
 
 #include "C_socket.h"
 
-void NgircdServer::EnableTls(const std::string& certFile, const std::string& keyFile) {
-  certFile_ = certFile;
-  keyFile_ = keyFile;
-}
-
 bool NgircdServer::WriteConfig(const std::string& path) {
   FILE* file = fopen(path.c_str(), "w");
   if (!file) return false;
@@ -20,14 +15,15 @@ bool NgircdServer::WriteConfig(const std::string& path) {
           "[Options]\nDNS = no\nIdent = no\nPAM = no\n"
           "[Operator]\nName = %s\nPassword = %s\n",
           kName, port_, kMotd, floodControl_ ? -1 : 0, kOperName, kOperPassword);
-  if (tlsPort_) fprintf(file, "[SSL]\nCertFile = %s\nKeyFile = %s\nPorts = %u\n", certFile_.c_str(), keyFile_.c_str(), tlsPort_);
+  if (tlsPort_) fprintf(file, "[SSL]\nCertFile = %s\nKeyFile = %s\nPorts = %u\n", certificates_.CertFile().c_str(),
+                      certificates_.KeyFile().c_str(), tlsPort_);
   return fclose(file) == 0;
 }
 
 bool NgircdServer::Start() {
   if (!dir_.isValid()) return false;
   port_ = GetFreePort();
-  if (!certFile_.empty()) {
+  if (tls_) {
     do tlsPort_ = GetFreePort();
     while (tlsPort_ == port_);
   }

@@ -7,14 +7,17 @@
 #include <string>
 
 #include "server_process.h"
+#include "test_certificates.h"
 
 class NgircdServer : public TestIrcd {
  public:
   // Keeps ngircd's command penalties, as a public server runs: a client's
   // commands are then processed a few per second. Call before Start.
   void EnableFloodControl() { floodControl_ = true; }
-  // Listens for TLS too, on TlsPort(), with this certificate. Call before Start.
-  void EnableTls(const std::string& certFile, const std::string& keyFile);
+  // Listens for TLS too, on TlsPort(), with throwaway certificates of its own
+  // for "localhost"; false when they could not be made. Call before Start.
+  bool EnableTls() { return tls_ = certificates_.Make(); }
+  const TestCertificates& Certificates() const { return certificates_; }
   // Starts the server and waits until it accepts connections.
   bool Start() override;
   void Stop() { process_.Stop(); }
@@ -36,7 +39,7 @@ class NgircdServer : public TestIrcd {
   ServerProcess process_;
   uint16_t port_ = 0;
   uint16_t tlsPort_ = 0;
-  std::string certFile_;
-  std::string keyFile_;
+  TestCertificates certificates_;
+  bool tls_ = false;
   bool floodControl_ = false;
 };
