@@ -3,11 +3,10 @@
 // is answered. Also the memory of many full channel windows. FLOOD_LOGS=1
 // writes chat logs meanwhile; FLOOD_CAPS=1 has the server grant every IRCv3
 // capability and tag every line; FLOOD_PLAIN=1 shows lines without time
-// stamps and nick colours.
+// stamps and nick colours; FLOOD_PANE_LINES=N keeps N lines a pane.
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTextEdit>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +17,7 @@
 
 #include "F_mainform.h"
 #include "F_mchannel.h"
+#include "U_paneview.h"
 #include "U_render.h"
 #include "U_subforms.h"
 #include "bench_wire.h"
@@ -110,6 +110,7 @@ int main(int argc, char** argv) {
   const bool plain = qEnvironmentVariableIntValue("FLOOD_PLAIN") != 0;
   form.Client().Settings().Timestamps = !plain;
   form.Client().Settings().NickColors = !plain;
+  if (const int keep = qEnvironmentVariableIntValue("FLOOD_PANE_LINES"); keep > 0) form.Client().Settings().PaneLines = keep;
   form.show();
   MeasureManyWindows(form);
 
@@ -152,7 +153,7 @@ int main(int argc, char** argv) {
               kFloodLines / (ms / 1000.0));
   std::printf("messages handled by the window: %d\n", messages);
   std::printf("first line received to last line shown: %.0f ms = %.0f lines/s; pane holds %d lines\n", shownMs,
-              kFloodLines / (shownMs / 1000.0), channel ? channel->rView->document()->blockCount() : -1);
+              kFloodLines / (shownMs / 1000.0), channel ? channel->rView->Lines().Count() : -1);
   std::printf("RSS before flood %.1f MB, after %.1f MB, peak %.1f MB\n", rssBefore / 1024.0, CurrentRssKb() / 1024.0,
               PeakRssKb() / 1024.0);
   return 0;
