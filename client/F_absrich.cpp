@@ -15,6 +15,18 @@
 #include "U_render.h"
 #include "U_subforms.h"
 
+namespace {
+
+// A line naming the user stands out on a light band besides its colour;
+// replayed history sits on a muted one.
+uint32_t BandOf(uint32_t colour) {
+  if (colour == KindColor(kKindMention)) return 0xFFF2B3;
+  if (colour == KindColor(kKindHistory)) return 0xECEEF2;
+  return 0;
+}
+
+}  // namespace
+
 TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors)
     : TMDIABS(panel, manager, colors) {
   rView = new TPaneView(pClient);
@@ -53,22 +65,14 @@ void TmABSRich::AddLine(const TOutLine& line) {
   }
   if (showScheduled_) return;
   showScheduled_ = true;
-  // Under a flood each showing lays out up to a pane's worth of lines: after
-  // one that took long the pane waits twice as long, so laying out takes at
+  // Under a flood each showing takes up to a pane's worth of lines: after
+  // one that took long the pane waits twice as long, so showing takes at
   // most a third of the time and reading the rest.
   const qint64 since = shown_.isValid() ? shown_.elapsed() : 0;
   QTimer::singleShot(static_cast<int>(std::max<qint64>(0, 2 * showCost_ - since)), this, [this] {
     showScheduled_ = false;
     ShowPendingLines();
   });
-}
-
-// A line naming the user stands out on a light band besides its colour;
-// replayed history sits on a muted one.
-static uint32_t BandOf(uint32_t colour) {
-  if (colour == KindColor(kKindMention)) return 0xFFF2B3;
-  if (colour == KindColor(kKindHistory)) return 0xECEEF2;
-  return 0;
 }
 
 void TmABSRich::ShowPendingLines() {

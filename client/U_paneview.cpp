@@ -186,10 +186,7 @@ void TPaneView::paintEvent(QPaintEvent*) {
     }
     Laid(row.line).layout.draw(&painter, QPointF(kMargin, row.top), over);
   }
-  // Only the lines in sight keep their layouts.
-  std::erase_if(laid_, [&](const auto& entry) {
-    return std::none_of(rows.begin(), rows.end(), [&](const TRow& row) { return row.line == entry.first; });
-  });
+  KeepLaid(rows);
 }
 
 void TPaneView::resizeEvent(QResizeEvent* event) {
@@ -353,6 +350,8 @@ void TPaneView::SyncBar() {
   bar->setPageStep(fit);
   bar->setValue(following_ ? most : static_cast<int>(std::min<int64_t>(top_ - lines_.First(), most)));
   syncing_ = false;
+  // A window under others gets no paint that would drop the lines gone by.
+  if (isVisible()) KeepLaid(Rows());
   viewport()->update();
 }
 
@@ -394,3 +393,10 @@ void TPaneView::SetWaiting(int waiting) {
 }
 
 void TPaneView::DropLayouts() { laid_.clear(); }
+
+// Only the lines in sight keep their layouts.
+void TPaneView::KeepLaid(const std::vector<TRow>& rows) const {
+  std::erase_if(laid_, [&](const auto& entry) {
+    return std::none_of(rows.begin(), rows.end(), [&](const TRow& row) { return row.line == entry.first; });
+  });
+}

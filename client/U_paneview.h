@@ -85,6 +85,7 @@ class TPaneView : public QAbstractScrollArea {
   QString LinkAt(QPoint point) const;
   void SetWaiting(int waiting);
   void DropLayouts();
+  void KeepLaid(const std::vector<TRow>& rows) const;
 
   TPaneLines lines_;
   mutable std::unordered_map<int64_t, std::unique_ptr<TLaidLine>> laid_;

@@ -132,6 +132,18 @@ void TPendingLines::ShowIn(QTextEdit* pane) {
   batch.endEditBlock();
 }
 
+void ApplyCanvasColorCode(QPainter* canvas, const char*& position) {
+  const TColorCode code = ReadColorCode(position);
+  if (!canvas) return;
+  const int fore = CanvasIndex(code.fore);
+  const int back = CanvasIndex(code.back);
+  if (fore >= 0) canvas->setPen(QColor(PaletteColor(fore)));
+  if (back >= 0) {
+    canvas->setBackground(QColor(PaletteColor(back)));
+    canvas->setBackgroundMode(Qt::OpaqueMode);
+  }
+}
+
 void DrawCodedText(QPainter* canvas, int x, int y, bool darkText, const char* text) {
   if (!canvas || !text) return;
   canvas->save();

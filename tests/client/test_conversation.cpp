@@ -3,7 +3,6 @@
 // user, and operator actions and nick changes show on both sides.
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTextEdit>
 #include <gtest/gtest.h>
 
 #include "F_mchannel.h"

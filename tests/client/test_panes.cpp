@@ -296,7 +296,7 @@ TEST(Panes, SelectionReachesLinesNeverLaidOut) {
 
 TEST(Panes, AddressesOpenOnClickAndTheSplitterMoves) {
   WiredForm wired;
-  wired.form->resize(700, 460);
+  wired.form->resize(1000, 460);  // the addresses stay on one row
   wired.form->show();
   wired.form->Client().Engine().SimulateLine(":me!u@h JOIN :#c");
   TmChannel* channel = wired.form->Subforms().FindChannel("#c");
