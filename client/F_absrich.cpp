@@ -79,10 +79,13 @@ void TmABSRich::ShowPendingLines() {
   if (PendingLines.Empty() || rView->Selecting()) return;
   QElapsedTimer cost;
   cost.start();
-  const std::deque<TPaneLine> showing = PendingLines.Take();
+  std::deque<TPaneLine> showing = PendingLines.Take();
   TPaneLines& lines = rView->Lines();
   lines.SetKeep(PendingLines.Keep());
-  for (const TPaneLine& line : showing) lines.Add({ShownLine(line), BandOf(line.colour)});
+  for (TPaneLine& line : showing) {
+    const uint32_t band = BandOf(line.colour);
+    lines.Add({std::move(line), band});
+  }
   rView->LinesAdded(static_cast<int>(showing.size()));
   showCost_ = cost.elapsed();
   shown_.start();

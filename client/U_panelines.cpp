@@ -16,7 +16,7 @@ void TPaneLines::Add(TStoredLine line) {
 }
 
 QString TPaneLines::LineText(int64_t serial) const {
-  const TShownLine& shown = At(serial).shown;
+  const TShownLine shown = Shown(serial);
   return shown.text.mid(shown.stampLength);
 }
 
@@ -24,9 +24,9 @@ QString TPaneLines::Text(TPanePos from, TPanePos to) const {
   QString text;
   if (lines_.empty()) return text;
   from = std::max(from, TPanePos{first_, 0});
-  to = std::min(to, TPanePos{End() - 1, static_cast<int>(lines_.back().shown.text.size())});
-  for (int64_t serial = from.line; serial <= to.line; ++serial) {
-    const QString& line = At(serial).shown.text;
+  to = std::min(to, TPanePos{End(), 0});
+  for (int64_t serial = from.line; serial <= to.line && serial < End(); ++serial) {
+    const QString line = Shown(serial).text;
     const int start = serial == from.line ? from.offset : 0;
     const int end = serial == to.line ? to.offset : static_cast<int>(line.size());
     if (serial != from.line) text += QLatin1Char('\n');
@@ -39,7 +39,7 @@ std::vector<TPaneMatch> TPaneLines::Find(const QString& needle, int most) const 
   std::vector<TPaneMatch> found;
   if (needle.isEmpty()) return found;
   for (int64_t serial = first_; serial < End(); ++serial) {
-    const TShownLine& shown = At(serial).shown;
+    const TShownLine shown = Shown(serial);
     for (qsizetype at = shown.text.indexOf(needle, shown.stampLength, Qt::CaseInsensitive); at >= 0;
          at = shown.text.indexOf(needle, at + needle.size(), Qt::CaseInsensitive))
       found.push_back({serial, static_cast<int>(at), static_cast<int>(needle.size())});
@@ -49,7 +49,7 @@ std::vector<TPaneMatch> TPaneLines::Find(const QString& needle, int most) const 
 }
 
 uint32_t TPaneLines::ColourAt(int64_t serial, int offset) const {
-  const TShownLine& shown = At(serial).shown;
+  const TShownLine shown = Shown(serial);
   const int at = shown.stampLength + offset;
   for (const TTextRun& run : shown.runs)
     if (at >= run.start && at < run.start + run.length) return run.colour;

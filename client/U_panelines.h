@@ -1,6 +1,7 @@
-// The lines of an output pane, kept as text with formatting runs rather than
-// laid out: a few hundred bytes a line. The oldest go beyond what the pane
-// keeps; every line keeps its serial number while older ones go.
+// The lines of an output pane, kept as they came (coded text, its stamp and
+// nick) and decoded into text with formatting runs only when read: about
+// 200 bytes a line. The oldest go beyond what the pane keeps; every line
+// keeps its serial number while older ones go.
 #pragma once
 
 #include <QString>
@@ -11,10 +12,8 @@
 
 #include "U_codedtext.h"
 
-struct TPaneLine;
-
 struct TStoredLine {
-  TShownLine shown;
+  TPaneLine line;
   uint32_t band = 0;  // the colour behind the line; 0 for none
 };
 
@@ -41,6 +40,7 @@ class TPaneLines {
   int64_t End() const { return first_ + Count(); }
   bool Has(int64_t serial) const { return serial >= first_ && serial < End(); }
   const TStoredLine& At(int64_t serial) const { return lines_[static_cast<size_t>(serial - first_)]; }
+  TShownLine Shown(int64_t serial) const { return ShownLine(At(serial).line); }
   // Without its stamp.
   QString LineText(int64_t serial) const;
   // The characters between two places, lines joined by a line break; places

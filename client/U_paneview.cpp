@@ -128,7 +128,7 @@ QString TPaneView::SelectedText() const {
 void TPaneView::SelectAll() {
   if (lines_.Count() == 0) return;
   anchor_ = {lines_.First(), 0};
-  cursor_ = {lines_.End() - 1, static_cast<int>(lines_.At(lines_.End() - 1).shown.text.size())};
+  cursor_ = {lines_.End(), 0};
   viewport()->update();
 }
 
@@ -170,8 +170,9 @@ void TPaneView::paintEvent(QPaintEvent*) {
   const TPanePos from = std::min(anchor_, cursor_);
   const TPanePos to = std::max(anchor_, cursor_);
   for (const TRow& row : rows) {
-    const TStoredLine& stored = lines_.At(row.line);
-    if (stored.band) painter.fillRect(0, row.top, viewport()->width(), row.height, QColor(stored.band));
+    const uint32_t band = lines_.At(row.line).band;
+    if (band) painter.fillRect(0, row.top, viewport()->width(), row.height, QColor(band));
+    const QTextLayout& layout = Laid(row.line).layout;
     QList<QTextLayout::FormatRange> over;
     for (size_t i = 0; i < marks_.size(); ++i)
       if (marks_[i].line == row.line)
@@ -179,12 +180,12 @@ void TPaneView::paintEvent(QPaintEvent*) {
                        QColor(static_cast<int>(i) == current_ ? kCurrentMarkColour : kMarkColour));
     if (HasSelection() && row.line >= from.line && row.line <= to.line) {
       const int start = row.line == from.line ? from.offset : 0;
-      const int end = row.line == to.line ? to.offset : static_cast<int>(stored.shown.text.size()) + 1;
+      const int end = row.line == to.line ? to.offset : static_cast<int>(layout.text().size()) + 1;
       QTextLayout::FormatRange chosen = Behind(start, end - start, palette().color(QPalette::Highlight));
       chosen.format.setForeground(palette().color(QPalette::HighlightedText));
       over << chosen;
     }
-    Laid(row.line).layout.draw(&painter, QPointF(kMargin, row.top), over);
+    layout.draw(&painter, QPointF(kMargin, row.top), over);
   }
   KeepLaid(rows);
 }
@@ -269,7 +270,7 @@ const TPaneView::TLaidLine& TPaneView::Laid(int64_t line) const {
   std::unique_ptr<TLaidLine>& laid = laid_[line];
   if (laid) return *laid;
   laid = std::make_unique<TLaidLine>();
-  const TShownLine& shown = lines_.At(line).shown;
+  const TShownLine shown = lines_.Shown(line);
   laid->links = LinksIn(shown.text);
   QList<QTextLayout::FormatRange> formats;
   for (const TTextRun& run : shown.runs) formats << QTextLayout::FormatRange{run.start, run.length, RunFormat(run)};
@@ -370,7 +371,7 @@ TPanePos TPaneView::PosAt(QPoint point) const {
   for (const TRow& row : rows)
     if (point.y() < row.top + row.height)
       return {row.line, TextRowAt(Laid(row.line).layout, point.y() - row.top).xToCursor(point.x() - kMargin)};
-  return {rows.back().line, static_cast<int>(lines_.At(rows.back().line).shown.text.size())};
+  return {rows.back().line, static_cast<int>(Laid(rows.back().line).layout.text().size())};
 }
 
 QString TPaneView::LinkAt(QPoint point) const {

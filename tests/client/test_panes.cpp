@@ -47,7 +47,7 @@ class TBrowser : public QObject {
 QPoint PointOf(TPaneView* pane, const QString& text) {
   const TPaneLines& lines = pane->Lines();
   for (int64_t line = lines.First(); line < lines.End(); ++line) {
-    const QString& whole = lines.At(line).shown.text;
+    const QString whole = lines.Shown(line).text;
     if (const qsizetype at = whole.indexOf(text); at >= 0)
       return {4 + QFontMetrics(pane->font()).horizontalAdvance(whole.left(at)) + 3, pane->LineRect(line).center().y()};
   }
@@ -61,7 +61,7 @@ bool ShowsNewest(TmABSRich* pane) {
   return bar->value() == bar->maximum() && pane->rView->viewport()->rect().contains(newest);
 }
 
-QString TopLine(TmABSRich* pane) { return pane->rView->Lines().At(pane->rView->TopLine()).shown.text; }
+QString TopLine(TmABSRich* pane) { return pane->rView->Lines().Shown(pane->rView->TopLine()).text; }
 
 void PeerSays(WiredForm& wired, int from, int to) {
   std::string lines;
@@ -152,7 +152,7 @@ TEST(Panes, TheMentionBandMarksItsLineOnly) {
 // The whole line reading `text` (stamp aside), stamp and all.
 QString Whole(TmABSRich* pane, const QString& text) {
   const int line = LineReading(pane, text + ' ');
-  return line < 0 ? QString() : pane->rView->Lines().At(pane->rView->Lines().First() + line).shown.text;
+  return line < 0 ? QString() : pane->rView->Lines().Shown(pane->rView->Lines().First() + line).text;
 }
 
 QString Stamp(const QDateTime& when) { return when.toLocalTime().toString(QStringLiteral("[HH:mm] ")); }
