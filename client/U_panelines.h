@@ -1,6 +1,6 @@
 // The lines of an output pane, kept as they came (coded text, its stamp and
 // nick) and decoded into text with formatting runs only when read: about
-// 200 bytes a line. The oldest go beyond what the pane keeps; every line
+// 180 bytes a line. The oldest go beyond what the pane keeps; every line
 // keeps its serial number while older ones go.
 #pragma once
 
