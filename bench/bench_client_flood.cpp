@@ -3,11 +3,11 @@
 // is answered. Also the memory of many full channel windows. FLOOD_LOGS=1
 // writes chat logs meanwhile; FLOOD_CAPS=1 has the server grant every IRCv3
 // capability the client asks for (its history answered empty) and tag every
-// line; FLOOD_PLAIN=1 shows lines without time stamps and nick colours.
+// line; FLOOD_PLAIN=1 shows lines without time stamps and nick colours;
+// FLOOD_PANE_LINES=N keeps N lines a pane.
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTextEdit>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +18,7 @@
 
 #include "F_mainform.h"
 #include "F_mchannel.h"
+#include "U_paneview.h"
 #include "U_render.h"
 #include "U_subforms.h"
 #include "bench_wire.h"
@@ -80,17 +81,19 @@ int ServeFlood(int listener, int report) {
 void MeasureManyWindows(TMainForm& form) {
   const long before = CurrentRssKb();
   const int lines = form.Subforms().PaneLook().lines;
+  for (int c = 0; c < 50; ++c) form.Subforms().OpenChannel(("#room" + std::to_string(c)).c_str());
+  QApplication::processEvents();
+  const long windows = CurrentRssKb();
   for (int c = 0; c < 50; ++c) {
     const std::string name = "#room" + std::to_string(c);
-    form.Subforms().OpenChannel(name.c_str());
     for (int i = 0; i < lines; ++i) {
       const std::string text = "\x02" "line\x02 \x03" "03number\x03 " + std::to_string(i) + " of a long day";
       form.Subforms().Write(*RenderPrivmsg(("someone" + std::to_string(i % 40)).c_str(), name.c_str(), text.c_str()));
     }
     QApplication::processEvents();
   }
-  std::printf("50 channel windows x %d lines: RSS %.1f MB (window layer added %.1f MB)\n", lines,
-              CurrentRssKb() / 1024.0, (CurrentRssKb() - before) / 1024.0);
+  std::printf("50 channel windows x %d lines: RSS %.1f MB (window layer added %.1f MB, the lines %.1f MB)\n", lines,
+              CurrentRssKb() / 1024.0, (CurrentRssKb() - before) / 1024.0, (CurrentRssKb() - windows) / 1024.0);
   form.Subforms().CloseAll();
 }
 
@@ -116,6 +119,7 @@ int main(int argc, char** argv) {
   const bool plain = qEnvironmentVariableIntValue("FLOOD_PLAIN") != 0;
   form.Client().Settings().Timestamps = !plain;
   form.Client().Settings().NickColors = !plain;
+  if (const int keep = qEnvironmentVariableIntValue("FLOOD_PANE_LINES"); keep > 0) form.Client().Settings().PaneLines = keep;
   form.show();
   MeasureManyWindows(form);
 
@@ -158,7 +162,7 @@ int main(int argc, char** argv) {
               kFloodLines / (ms / 1000.0));
   std::printf("messages handled by the window: %d\n", messages);
   std::printf("first line received to last line shown: %.0f ms = %.0f lines/s; pane holds %d lines\n", shownMs,
-              kFloodLines / (shownMs / 1000.0), channel ? channel->rView->document()->blockCount() : -1);
+              kFloodLines / (shownMs / 1000.0), channel ? channel->rView->Lines().Count() : -1);
   std::printf("RSS before flood %.1f MB, after %.1f MB, peak %.1f MB\n", rssBefore / 1024.0, CurrentRssKb() / 1024.0,
               PeakRssKb() / 1024.0);
   return 0;

@@ -1,48 +1,42 @@
 #include "F_absrich.h"
 
-#include <QApplication>
-#include <algorithm>
-#include <QClipboard>
-#include <QDesktopServices>
-#include <QMouseEvent>
-#include <QRegularExpression>
-#include <QUrl>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QTextBlock>
-#include <QTextEdit>
 #include <QTimer>
+#include <algorithm>
 
 #include "F_findbar.h"
 #include "U_clientrules.h"
 #include "U_keys.h"
 #include "U_lib.h"
-#include "U_panefollow.h"
 #include "U_panelook.h"
+#include "U_paneview.h"
 #include "U_render.h"
 #include "U_subforms.h"
 
+namespace {
+
+// A line naming the user stands out on a light band besides its colour;
+// replayed history sits on a muted one.
+uint32_t BandOf(uint32_t colour) {
+  if (colour == KindColor(kKindMention)) return 0xFFF2B3;
+  if (colour == KindColor(kKindHistory)) return 0xECEEF2;
+  return 0;
+}
+
+}  // namespace
+
 TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord& colors)
     : TMDIABS(panel, manager, colors) {
-  rView = new QTextEdit(pClient);
+  rView = new TPaneView(pClient);
   setWindowTitle("mABSRich");
-  rView->setReadOnly(true);
-  rView->setFrameStyle(0);
-  rView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  rView->viewport()->setCursor(Qt::ArrowCursor);
-  // Hinted at 12 pixels the face cuts its descenders short by a pixel.
-  QFont face = rView->font();
-  face.setHintingPreference(QFont::PreferNoHinting);
-  rView->setFont(face);
-  follow_ = new TPaneFollow(rView);
-  follow_->OnWaitingChanged = [this] { ShowWaiting(); };
+  rView->OnWaitingChanged = [this] { ShowWaiting(); };
+  rView->OnSelectionEnded = [this] { ShowPendingLines(); };
+  rView->OnFind = [this] { OpenFind(); };
   LayoutClient();
   rView->installEventFilter(this);
   rView->viewport()->installEventFilter(this);
-  connect(rView, &QTextEdit::selectionChanged, this, [this] {
-    if (!rView->textCursor().hasSelection()) ShowPendingLines();
-  });
 }
 
 void TmABSRich::AddLine(const char* text, int kind) { AddLine(TOutLine{TOutTarget::None, {}, kind, text ? text : ""}); }
@@ -71,8 +65,8 @@ void TmABSRich::AddLine(const TOutLine& line) {
   }
   if (showScheduled_) return;
   showScheduled_ = true;
-  // Under a flood each showing lays out up to a pane's worth of lines: after
-  // one that took long the pane waits twice as long, so laying out takes at
+  // Under a flood each showing takes up to a pane's worth of lines: after
+  // one that took long the pane waits twice as long, so showing takes at
   // most a third of the time and reading the rest.
   const qint64 since = shown_.isValid() ? shown_.elapsed() : 0;
   QTimer::singleShot(static_cast<int>(std::max<qint64>(0, 2 * showCost_ - since)), this, [this] {
@@ -82,17 +76,17 @@ void TmABSRich::AddLine(const TOutLine& line) {
 }
 
 void TmABSRich::ShowPendingLines() {
-  if (PendingLines.Empty() || rView->textCursor().hasSelection()) return;
-  const int lines = PendingLines.Count();
+  if (PendingLines.Empty() || rView->Selecting()) return;
   QElapsedTimer cost;
   cost.start();
-  follow_->BeforeAppend();
-  PendingLines.ShowIn(rView, [this](uint32_t colour) {
-    MarkLinks();
-    if (colour == KindColor(kKindMention)) MarkBand(QColor(0xFF, 0xF2, 0xB3));
-    if (colour == KindColor(kKindHistory)) MarkBand(QColor(0xEC, 0xEE, 0xF2));
-  });
-  follow_->AfterAppend(lines);
+  std::deque<TPaneLine> showing = PendingLines.Take();
+  TPaneLines& lines = rView->Lines();
+  lines.SetKeep(PendingLines.Keep());
+  for (TPaneLine& line : showing) {
+    const uint32_t band = BandOf(line.colour);
+    lines.Add({std::move(line), band});
+  }
+  rView->LinesAdded(static_cast<int>(showing.size()));
   showCost_ = cost.elapsed();
   shown_.start();
   if (findBar_) findBar_->Refresh();
@@ -100,6 +94,7 @@ void TmABSRich::ShowPendingLines() {
 
 void TmABSRich::OpenFind() {
   if (!findBar_) findBar_ = new TFindBar(rView);
+  findBar_->SetBorder(QColor(FrameLine));
   findBar_->Open();
 }
 
@@ -114,10 +109,10 @@ bool TmABSRich::RunFindKey(TInputKey key) {
   return true;
 }
 
-int TmABSRich::WaitingBelow() const { return follow_->Waiting(); }
+int TmABSRich::WaitingBelow() const { return rView->Waiting(); }
 
 void TmABSRich::ShowWaiting() {
-  const int waiting = follow_->Waiting();
+  const int waiting = rView->Waiting();
   if (waiting > 0 && !lWaiting) MakeWaitingBand();
   if (!lWaiting) return;
   lWaiting->setVisible(waiting > 0);
@@ -140,49 +135,9 @@ void TmABSRich::MakeWaitingBand() {
   lWaiting->installEventFilter(this);
 }
 
-// Web addresses in the newest line become links that a click opens.
-void TmABSRich::MarkLinks() {
-  static const QRegularExpression kAddress(QStringLiteral("(https?://|www\\.)[^\\s<>\"]+"),
-                                           QRegularExpression::CaseInsensitiveOption);
-  const QTextBlock line = rView->document()->lastBlock();
-  for (auto match = kAddress.globalMatch(line.text()); match.hasNext();) {
-    const QRegularExpressionMatch found = match.next();
-    QString shown = found.captured();
-    while (shown.endsWith(QLatin1Char('.')) || shown.endsWith(QLatin1Char(',')) || shown.endsWith(QLatin1Char(')')))
-      shown.chop(1);
-    const QString address = shown.contains(QLatin1String("://")) ? shown : QStringLiteral("http://") + shown;
-    const int at = line.position() + static_cast<int>(found.capturedStart());
-    QTextCursor link(rView->document());
-    link.setPosition(at);
-    link.setPosition(at + static_cast<int>(shown.size()), QTextCursor::KeepAnchor);
-    QTextCharFormat format;
-    format.setAnchor(true);
-    format.setAnchorHref(address);
-    format.setFontUnderline(true);
-    link.mergeCharFormat(format);
-  }
-}
-
-// A line naming the user stands out on a light band besides its colour;
-// replayed history sits on a muted one.
-void TmABSRich::MarkBand(const QColor& colour) {
-  QTextCursor line(rView->document()->lastBlock());
-  QTextBlockFormat band;
-  band.setBackground(colour);
-  line.mergeBlockFormat(band);
-}
-
-void TmABSRich::rViewMouseUp() {
-  QTextCursor cursor = rView->textCursor();
-  if (cursor.hasSelection()) QApplication::clipboard()->setText(cursor.selectedText().replace(QChar(0x2029), '\n'));
-  cursor.clearSelection();
-  rView->setTextCursor(cursor);
-  ShowPendingLines();
-}
-
 bool TmABSRich::eventFilter(QObject* watched, QEvent* event) {
   if (watched == lWaiting && event->type() == QEvent::MouseButtonPress) {
-    follow_->ScrollToEnd();
+    rView->ScrollToEnd();
     return true;
   }
   if (watched == rView && event->type() == QEvent::Resize) {
@@ -196,11 +151,6 @@ bool TmABSRich::eventFilter(QObject* watched, QEvent* event) {
   }
   if (rView && watched == rView->viewport()) {
     if (event->type() == QEvent::MouseButtonPress) FormMouseDown();
-    if (event->type() == QEvent::MouseButtonRelease) {
-      const QString link = rView->anchorAt(static_cast<QMouseEvent*>(event)->position().toPoint());
-      if (!link.isEmpty() && !rView->textCursor().hasSelection()) QDesktopServices::openUrl(QUrl(link));
-      rViewMouseUp();
-    }
     return false;
   }
   return TMDIABS::eventFilter(watched, event);

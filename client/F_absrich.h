@@ -1,10 +1,9 @@
 // A sub-window with a read-only output pane of coloured lines. Lines are
-// shown together on a later pass of the event loop, so a flood costs a few
-// layouts rather than one per line. Selecting text copies it at once; lines that
-// arrive while a selection is shown wait and follow in order when it ends.
-// The view follows the newest line unless the user has scrolled back; then a
-// band at the foot of the pane counts the lines waiting below. Ctrl+F opens a
-// find bar over the pane.
+// shown together on a later pass of the event loop. Selecting text copies it
+// at once; lines that arrive while the user drags a selection wait and follow
+// in order when the button is let go. The view follows the newest line unless
+// the user has scrolled back; then a band at the foot of the pane counts the
+// lines waiting below. Ctrl+F (or the pane's menu) opens a find bar over it.
 #pragma once
 
 #include <QElapsedTimer>
@@ -14,11 +13,9 @@
 #include "U_keys.h"
 #include "U_render.h"
 
-class QColor;
 class QLabel;
 class TFindBar;
-class QTextEdit;
-class TPaneFollow;
+class TPaneView;
 
 class TmABSRich : public TMDIABS {
   Q_OBJECT
@@ -43,7 +40,7 @@ class TmABSRich : public TMDIABS {
   // Ctrl+F, F3 and Shift+F3 for the pane; false for other keys.
   bool RunFindKey(TInputKey key);
 
-  QTextEdit* rView = nullptr;
+  TPaneView* rView = nullptr;
   QLabel* lWaiting = nullptr;  // none until lines first wait below
 
  protected:
@@ -53,15 +50,11 @@ class TmABSRich : public TMDIABS {
   virtual void LayoutClient();
 
  private:
-  void rViewMouseUp();
-  void MarkBand(const QColor& colour);
-  void MarkLinks();
   void ShowWaiting();
   void MakeWaitingBand();
   void PlaceWaiting();
 
   TPendingLines PendingLines;
-  TPaneFollow* follow_ = nullptr;
   TFindBar* findBar_ = nullptr;
   bool showScheduled_ = false;
   QElapsedTimer shown_;  // since the waiting lines were last shown

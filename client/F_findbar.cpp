@@ -3,24 +3,21 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QScrollBar>
-#include <QTextDocument>
-#include <QTextEdit>
+#include <QPainter>
 
 #include "U_keys.h"
+#include "U_paneview.h"
 
 namespace {
 
 // As the control's input line.
 constexpr QRgb kBarColour = 0xECFFFF;
-constexpr QRgb kMatchColour = 0xFFE58A;
-constexpr QRgb kCurrentColour = 0xFF9F43;
-// A pane holds a few thousand lines; a word found on most of them needs no more marks.
+// A word found on most of a long pane's lines needs no more marks: the newest are kept.
 constexpr int kMostMarks = 2000;
 
 }  // namespace
 
-TFindBar::TFindBar(QTextEdit* pane) : QLineEdit(pane), pane_(pane) {
+TFindBar::TFindBar(TPaneView* pane) : QLineEdit(pane), pane_(pane) {
   setPlaceholderText(QString::fromUtf8("찾기"));
   setFrame(false);
   QPalette colours = palette();
@@ -32,7 +29,7 @@ TFindBar::TFindBar(QTextEdit* pane) : QLineEdit(pane), pane_(pane) {
   QPalette muted = lCount->palette();
   muted.setColor(QPalette::WindowText, QColor(0x70, 0x70, 0x70));
   lCount->setPalette(muted);
-  setTextMargins(2, 0, 64, 0);
+  setTextMargins(3, 0, 64, 1);
   connect(this, &QLineEdit::textChanged, this, &TFindBar::Search);
   hide();
 }
@@ -52,12 +49,12 @@ void TFindBar::Close() {
   hide();
   matches_.clear();
   current_ = -1;
-  pane_->setExtraSelections({});
+  pane_->SetMarks({}, -1);
   if (returnTo_) returnTo_->setFocus(Qt::OtherFocusReason);
 }
 
 void TFindBar::Step(bool older) {
-  if (matches_.isEmpty()) return;
+  if (matches_.empty()) return;
   const int count = MatchCount();
   if (current_ < 0)
     current_ = count - 1;
@@ -69,15 +66,23 @@ void TFindBar::Step(bool older) {
 
 void TFindBar::Refresh() {
   if (!isVisible()) return;
-  const QTextCursor was = CurrentMatch();
+  const std::optional<TPaneMatch> was = CurrentMatch();
   FindAll();
   current_ = -1;
-  for (int i = 0; i < MatchCount() && !was.isNull() && was.hasSelection(); ++i)
-    if (matches_[i].selectionStart() == was.selectionStart()) current_ = i;
+  for (int i = 0; i < MatchCount() && was; ++i)
+    if (matches_[i].line == was->line && matches_[i].start == was->start) current_ = i;
   Mark();
 }
 
-QTextCursor TFindBar::CurrentMatch() const { return current_ >= 0 ? matches_[current_] : QTextCursor(); }
+std::optional<TPaneMatch> TFindBar::CurrentMatch() const {
+  if (current_ < 0) return std::nullopt;
+  return matches_[static_cast<size_t>(current_)];
+}
+
+void TFindBar::SetBorder(const QColor& colour) {
+  border_ = colour;
+  update();
+}
 
 void TFindBar::Place() {
   const QRect text = pane_->viewport()->geometry();
@@ -113,28 +118,13 @@ void TFindBar::Search() {
   Reveal();
 }
 
-void TFindBar::FindAll() {
-  matches_.clear();
-  if (text().isEmpty()) return;
-  QTextDocument* document = pane_->document();
-  for (QTextCursor found = document->find(text()); !found.isNull() && matches_.size() < kMostMarks;
-       found = document->find(text(), found))
-    matches_ << found;
-}
+void TFindBar::FindAll() { matches_ = pane_->Lines().Find(text(), kMostMarks); }
 
 void TFindBar::Mark() {
-  QList<QTextEdit::ExtraSelection> marks;
-  marks.reserve(matches_.size());
-  for (int i = 0; i < MatchCount(); ++i) {
-    QTextEdit::ExtraSelection mark;
-    mark.cursor = matches_[i];
-    mark.format.setBackground(QColor(i == current_ ? kCurrentColour : kMatchColour));
-    marks << mark;
-  }
-  pane_->setExtraSelections(marks);
+  pane_->SetMarks(matches_, current_);
   if (text().isEmpty())
     lCount->clear();
-  else if (matches_.isEmpty())
+  else if (matches_.empty())
     lCount->setText(QString::fromUtf8("없음"));
   else
     lCount->setText(QStringLiteral("%1/%2").arg(current_ + 1).arg(MatchCount()));
@@ -142,9 +132,15 @@ void TFindBar::Mark() {
 
 // The match in the middle of the view; the pane then stops following.
 void TFindBar::Reveal() {
-  const QTextCursor match = CurrentMatch();
-  if (match.isNull()) return;
-  QScrollBar* bar = pane_->verticalScrollBar();
-  const int middle = pane_->viewport()->height() / 2;
-  bar->setValue(bar->value() + pane_->cursorRect(match).center().y() - middle);
+  if (const std::optional<TPaneMatch> match = CurrentMatch()) pane_->Reveal(match->line);
+}
+
+// A line of the window's frame around the bar's sides and foot, so it reads
+// as part of the skinned window rather than of the text.
+void TFindBar::paintEvent(QPaintEvent* event) {
+  QLineEdit::paintEvent(event);
+  QPainter painter(this);
+  painter.setPen(border_);
+  painter.drawPolyline(QPolygon({QPoint(0, 0), QPoint(0, height() - 1), QPoint(width() - 1, height() - 1),
+                                 QPoint(width() - 1, 0)}));
 }

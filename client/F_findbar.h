@@ -3,20 +3,23 @@
 // newest; Esc closes the bar and gives the focus back to where it was.
 #pragma once
 
+#include <QColor>
 #include <QLineEdit>
-#include <QList>
 #include <QPointer>
-#include <QTextCursor>
+#include <optional>
+#include <vector>
+
+#include "U_panelines.h"
 
 class QLabel;
-class QTextEdit;
+class TPaneView;
 
 class TFindBar : public QLineEdit {
   Q_OBJECT
 
  public:
   // A child of the pane, across the top of its text.
-  explicit TFindBar(QTextEdit* pane);
+  explicit TFindBar(TPaneView* pane);
 
   void Open();
   void Close();
@@ -27,11 +30,14 @@ class TFindBar : public QLineEdit {
   int MatchCount() const { return static_cast<int>(matches_.size()); }
   // The match in view: its place counted from the pane's start, -1 for none.
   int Current() const { return current_; }
-  QTextCursor CurrentMatch() const;
+  std::optional<TPaneMatch> CurrentMatch() const;
   void Place();
+  // The colour of the line around the bar: the window frame's.
+  void SetBorder(const QColor& colour);
 
  protected:
   bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void Search();
@@ -39,9 +45,10 @@ class TFindBar : public QLineEdit {
   void Mark();
   void Reveal();
 
-  QTextEdit* pane_;
+  TPaneView* pane_;
   QLabel* lCount;
-  QList<QTextCursor> matches_;
+  std::vector<TPaneMatch> matches_;
   int current_ = -1;
   QPointer<QWidget> returnTo_;
+  QColor border_{Qt::black};
 };

@@ -6,7 +6,6 @@
 #include <QListView>
 #include <QPainter>
 #include <QStyledItemDelegate>
-#include <QTextEdit>
 #include <QTimer>
 
 #include "U_clientrules.h"
@@ -15,6 +14,7 @@
 #include "U_skinfile.h"
 #include "U_ircline.h"
 #include "U_lib.h"
+#include "U_paneview.h"
 #include "U_subforms.h"
 #include "U_userlist.h"
 #include "Zoengine.h"

@@ -3,9 +3,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextEdit>
 #include <QToolButton>
 #include <algorithm>
 
@@ -13,6 +10,7 @@
 #include "F_mchannel.h"
 #include "U_codepage.h"
 #include "U_modalman.h"
+#include "U_paneview.h"
 #include "U_subforms.h"
 
 namespace {
@@ -59,8 +57,9 @@ bool PaneTail(TMDIABS* form, int count, QStringList* lines) {
   rich->ShowPendingLines();
   QStringList all;
   // Without their time stamps; the pane ends its lines with a blank.
-  for (QTextBlock block = rich->rView->document()->begin(); block.isValid(); block = block.next()) {
-    all << LineText(block);
+  const TPaneLines& shown = rich->rView->Lines();
+  for (int64_t line = shown.First(); line < shown.End(); ++line) {
+    all << shown.LineText(line);
     all.last().chop(TrailingBlanks(all.last()));
   }
   while (!all.isEmpty() && all.last().isEmpty()) all.removeLast();

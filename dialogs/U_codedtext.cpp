@@ -29,32 +29,107 @@ void TrimPane(QTextEdit* pane, int keep, int coming = 0) {
   const int step = std::max(kPaneLinesDropped, keep / 100);
   const int drop = std::min(document->blockCount() - 1, lines - keep + step - 1);
   if (drop <= 0) return;
-  // The first block survives a removal with its own format and state: the
-  // new first line's are put back on it.
-  const QTextBlock first = document->findBlockByNumber(drop);
-  const QTextBlockFormat kept = first.blockFormat();
-  const int state = first.userState();
   QTextCursor cursor(document);
-  cursor.setPosition(first.position(), QTextCursor::KeepAnchor);
+  cursor.setPosition(document->findBlockByNumber(drop).position(), QTextCursor::KeepAnchor);
   cursor.removeSelectedText();
-  cursor.setBlockFormat(kept);
-  cursor.block().setUserState(state);
 }
 
-QTextCharFormat PlainFormat(QTextEdit* pane, uint32_t colour) {
+QTextCharFormat RunFormat(QTextEdit* pane, const TTextRun& run) {
   QTextCharFormat format;
   format.setFont(pane->font());
-  format.setFontWeight(QFont::Normal);
-  format.setFontItalic(false);
-  format.setFontUnderline(false);
-  format.setForeground(QColor(colour));
+  format.setFontWeight(run.style & kRunBold ? QFont::Bold : QFont::Normal);
+  format.setFontItalic(run.style & kRunItalic);
+  format.setFontUnderline(run.style & kRunUnderline);
+  format.setForeground(QColor(run.colour));
   return format;
 }
 
 }  // namespace
 
-void ApplyRichColorCode(QTextCharFormat& format, const char*& position) {
-  format.setForeground(QColor(PaletteColor(RichColorIndex(ReadColorCode(position)))));
+TShownLine ShownLine(const TPaneLine& paneLine) {
+  TShownLine shown;
+  uint32_t colour = paneLine.colour;
+  uint8_t style = 0;
+  // Runs of one format that meet become one.
+  const auto add = [&](const QString& text, uint32_t runColour) {
+    if (text.isEmpty()) return;
+    const auto start = static_cast<uint16_t>(shown.text.size());
+    shown.text += text;
+    TTextRun* last = shown.runs.empty() ? nullptr : &shown.runs.back();
+    if (last && last->colour == runColour && last->style == style)
+      last->length = static_cast<uint16_t>(last->length + text.size());
+    else
+      shown.runs.push_back({start, static_cast<uint16_t>(text.size()), runColour, style});
+  };
+  add(paneLine.stamp, kStampColour);
+  shown.stampLength = static_cast<int>(paneLine.stamp.size());
+
+  const std::string line = paneLine.text + ' ';
+  const TextCoding coding = DisplayCoding(line.data(), line.size());
+  const size_t nickEnd = paneLine.nickAt + paneLine.nickLength;
+  const auto insert = [&](const char* run, size_t length, uint32_t runColour) {
+    if (length > 0) add(WithoutDirectionControls(DecodeText(run, length, coding)), runColour);
+  };
+  WalkCodedText(
+      line.data(), line.size(), true,
+      [&](const char* run, size_t length) {
+        const size_t at = static_cast<size_t>(run - line.data());
+        if (paneLine.nickLength == 0 || nickEnd <= at || paneLine.nickAt >= at + length) return insert(run, length, colour);
+        // The nick's bytes within this run, between what comes before and after.
+        const size_t from = std::max(paneLine.nickAt, at) - at;
+        const size_t to = std::min(nickEnd, at + length) - at;
+        insert(run, from, colour);
+        insert(run + from, to - from, paneLine.nickColour);
+        insert(run + to, length - to, colour);
+      },
+      [&](char code, const char*& position) {
+        if (code == kCodeBold)
+          style ^= kRunBold;
+        else if (code == kCodeItalic)
+          style ^= kRunItalic;
+        else if (code == kCodeUnderline)
+          style ^= kRunUnderline;
+        else
+          colour = PaletteColor(RichColorIndex(ReadColorCode(position)));
+      });
+  return shown;
+}
+
+void RichAddLine(QTextEdit* pane, const TPaneLine& paneLine, int keep) {
+  if (!pane) return;
+  QTextDocument* document = pane->document();
+  // A log has nothing to undo; the undo stack would keep every line ever removed.
+  document->setUndoRedoEnabled(false);
+  const TShownLine shown = ShownLine(paneLine);
+  QTextCursor cursor(document);
+  cursor.movePosition(QTextCursor::End);
+  if (!document->isEmpty()) cursor.insertBlock();
+  for (const TTextRun& run : shown.runs) cursor.insertText(shown.text.mid(run.start, run.length), RunFormat(pane, run));
+  // The pane's own cursor is left alone: setting it would scroll the view.
+  TrimPane(pane, keep);
+}
+
+void TPendingLines::Add(TPaneLine line) {
+  lines_.push_back(std::move(line));
+  if (lines_.size() > static_cast<size_t>(keep_)) lines_.pop_front();
+}
+
+std::deque<TPaneLine> TPendingLines::Take() {
+  std::deque<TPaneLine> taken;
+  taken.swap(lines_);
+  return taken;
+}
+
+void TPendingLines::ShowIn(QTextEdit* pane) {
+  if (lines_.empty()) return;
+  // Taken first: showing a line moves the pane's cursor, which may call back here.
+  const std::deque<TPaneLine> showing = Take();
+  QTextCursor batch(pane->document());
+  batch.beginEditBlock();
+  // One removal for the whole batch, not one per step of lines.
+  TrimPane(pane, keep_, static_cast<int>(showing.size()));
+  for (const TPaneLine& line : showing) RichAddLine(pane, line, keep_);
+  batch.endEditBlock();
 }
 
 void ApplyCanvasColorCode(QPainter* canvas, const char*& position) {
@@ -67,86 +142,6 @@ void ApplyCanvasColorCode(QPainter* canvas, const char*& position) {
     canvas->setBackground(QColor(PaletteColor(back)));
     canvas->setBackgroundMode(Qt::OpaqueMode);
   }
-}
-
-void RichAddLine(QTextEdit* pane, const TPaneLine& paneLine, int keep) {
-  if (!pane) return;
-  QTextDocument* document = pane->document();
-  // A log has nothing to undo; the undo stack would keep every line ever removed.
-  document->setUndoRedoEnabled(false);
-  const std::string line = paneLine.text + ' ';
-  const TextCoding coding = DisplayCoding(line.data(), line.size());
-
-  QTextCursor cursor(document);
-  cursor.movePosition(QTextCursor::End);
-  // A plain block: the last line's band, if it has one, is its own.
-  if (!document->isEmpty()) cursor.insertBlock(QTextBlockFormat());
-  cursor.block().setUserState(static_cast<int>(paneLine.stamp.size()));
-  QTextCharFormat format = PlainFormat(pane, paneLine.colour);
-  if (!paneLine.stamp.isEmpty()) {
-    QTextCharFormat stamp = format;
-    stamp.setForeground(QColor(kStampColour));
-    cursor.insertText(paneLine.stamp, stamp);
-  }
-
-  const size_t nickEnd = paneLine.nickAt + paneLine.nickLength;
-  const auto insert = [&](const char* run, size_t length, const QTextCharFormat& shownAs) {
-    if (length > 0) cursor.insertText(WithoutDirectionControls(DecodeText(run, length, coding)), shownAs);
-  };
-  WalkCodedText(
-      line.data(), line.size(), true,
-      [&](const char* run, size_t length) {
-        const size_t at = static_cast<size_t>(run - line.data());
-        if (paneLine.nickLength == 0 || nickEnd <= at || paneLine.nickAt >= at + length) return insert(run, length, format);
-        // The nick's bytes within this run, between what comes before and after.
-        const size_t from = std::max(paneLine.nickAt, at) - at;
-        const size_t to = std::min(nickEnd, at + length) - at;
-        QTextCharFormat nick = format;
-        nick.setForeground(QColor(paneLine.nickColour));
-        insert(run, from, format);
-        insert(run + from, to - from, nick);
-        insert(run + to, length - to, format);
-      },
-      [&](char code, const char*& position) {
-        if (code == kCodeBold)
-          format.setFontWeight(format.fontWeight() == QFont::Bold ? QFont::Normal : QFont::Bold);
-        else if (code == kCodeItalic)
-          format.setFontItalic(!format.fontItalic());
-        else if (code == kCodeUnderline)
-          format.setFontUnderline(!format.fontUnderline());
-        else
-          ApplyRichColorCode(format, position);
-      });
-
-  // The pane's own cursor is left alone: setting it would scroll the view.
-  TrimPane(pane, keep);
-}
-
-void RichAddLine(QTextEdit* pane, const char* text, uint32_t colour, bool time) {
-  RichAddLine(pane, TPaneLine{text ? text : "", colour, time ? QString::fromLatin1(TimeStamp()) : QString()});
-}
-
-QString LineText(const QTextBlock& block) { return block.text().mid(std::max(block.userState(), 0)); }
-
-void TPendingLines::Add(TPaneLine line) {
-  lines_.push_back(std::move(line));
-  if (lines_.size() > static_cast<size_t>(keep_)) lines_.pop_front();
-}
-
-void TPendingLines::ShowIn(QTextEdit* pane, const std::function<void(uint32_t colour)>& shown) {
-  if (lines_.empty()) return;
-  // Taken first: showing a line moves the pane's cursor, which may call back here.
-  std::deque<TPaneLine> showing;
-  showing.swap(lines_);
-  QTextCursor batch(pane->document());
-  batch.beginEditBlock();
-  // One removal for the whole batch, not one per step of lines.
-  TrimPane(pane, keep_, static_cast<int>(showing.size()));
-  for (const TPaneLine& line : showing) {
-    RichAddLine(pane, line, keep_);
-    if (shown) shown(line.colour);
-  }
-  batch.endEditBlock();
 }
 
 void DrawCodedText(QPainter* canvas, int x, int y, bool darkText, const char* text) {

@@ -1,11 +1,9 @@
 #include "client_fixture.h"
 
 #include <QListView>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextEdit>
 
 #include "F_mchannel.h"
+#include "U_paneview.h"
 #include "U_subforms.h"
 #include "wait_until.h"
 
@@ -34,7 +32,7 @@ bool HasMember(TMainForm& form, const char* channel, const char* entry) {
 QString PaneText(TmABSRich* pane) {
   pane->ShowPendingLines();
   QStringList lines;
-  for (QTextBlock block = pane->rView->document()->begin(); block.isValid(); block = block.next())
-    lines << LineText(block);
+  const TPaneLines& shown = pane->rView->Lines();
+  for (int64_t line = shown.First(); line < shown.End(); ++line) lines << shown.LineText(line);
   return lines.join(QLatin1Char('\n'));
 }

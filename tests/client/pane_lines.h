@@ -4,12 +4,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-class QColor;
-class QTextBlock;
+class QString;
 class TmABSRich;
 
-// The colour of the character `offset` characters into the line.
-QColor ColourAt(const QTextBlock& block, int offset);
+// The place of the line reading `text` (stamp aside) counted from the
+// oldest, after the waiting lines were shown; -1 when there is none.
+int LineReading(TmABSRich* pane, const QString& text);
 
 // The pane shows a line reading exactly `utf8`, in the colour of line kind `kind`.
 testing::AssertionResult Shows(TmABSRich* pane, const char* utf8, int kind);

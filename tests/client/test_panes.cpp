@@ -1,27 +1,30 @@
 // What a channel window's pane does for its reader: it follows the newest
-// line unless they scrolled back, stamps lines with their time and nicks with
-// their colours, finds words, a web address opens in the browser, the
-// splitter between pane and member list moves.
+// line unless they scrolled back, shows its end at once when shown again,
+// stamps lines with their time and nicks with their colours, selects and
+// copies lines never laid out, finds words, a web address opens in the
+// browser, the splitter between pane and member list moves.
+#include <QApplication>
+#include <QClipboard>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextEdit>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 #include "F_findbar.h"
 #include "F_inputline.h"
 #include "F_mchannel.h"
 #include "F_mquery.h"
 #include "U_panelook.h"
+#include "U_paneview.h"
 #include "U_render.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
@@ -40,19 +43,25 @@ class TBrowser : public QObject {
   Q_INVOKABLE void open(const QUrl& url) { opened << url.toString(); }
 };
 
-QPoint PointOf(QTextEdit* pane, const QString& text) {
-  const QTextCursor found = pane->document()->find(text);
-  return pane->cursorRect(found).center() - QPoint(4, 0);
+// Over the start of `text` on a one-row line in sight.
+QPoint PointOf(TPaneView* pane, const QString& text) {
+  const TPaneLines& lines = pane->Lines();
+  for (int64_t line = lines.First(); line < lines.End(); ++line) {
+    const QString whole = lines.Shown(line).text;
+    if (const qsizetype at = whole.indexOf(text); at >= 0)
+      return {4 + QFontMetrics(pane->font()).horizontalAdvance(whole.left(at)) + 3, pane->LineRect(line).center().y()};
+  }
+  return {};
 }
 
 // The view ends at the pane's newest line, and that line is in sight.
 bool ShowsNewest(TmABSRich* pane) {
   const QScrollBar* bar = pane->rView->verticalScrollBar();
-  const QRect newest = pane->rView->cursorRect(QTextCursor(pane->rView->document()->lastBlock()));
+  const QRect newest = pane->rView->LineRect(pane->rView->Lines().End() - 1);
   return bar->value() == bar->maximum() && pane->rView->viewport()->rect().contains(newest);
 }
 
-QString TopLine(TmABSRich* pane) { return pane->rView->cursorForPosition(QPoint(0, 0)).block().text(); }
+QString TopLine(TmABSRich* pane) { return pane->rView->Lines().Shown(pane->rView->TopLine()).text; }
 
 void PeerSays(WiredForm& wired, int from, int to) {
   std::string lines;
@@ -112,6 +121,14 @@ TEST(Panes, FollowTheNewestLineUnlessScrolledBack) {
     move();
     EXPECT_TRUE(WaitUntil([&] { return ShowsNewest(channel); }));
   }
+
+  // Lines that come while the window is hidden are in sight, at its end,
+  // as soon as it shows again.
+  channel->hide();
+  PeerSays(wired, 222, 400);
+  ASSERT_TRUE(Arrived(channel, 400));
+  channel->show();
+  EXPECT_TRUE(ShowsNewest(channel));
 }
 
 // Only the line that names the user stands on the band; the lines after it
@@ -126,17 +143,16 @@ TEST(Panes, TheMentionBandMarksItsLineOnly) {
   TmChannel* channel = wired.form->Subforms().FindChannel("#c");
   ASSERT_TRUE(PaneText(channel).contains(QStringLiteral("own words")));
   QStringList banded;
-  for (QTextBlock block = channel->rView->document()->begin(); block.isValid(); block = block.next())
-    if (block.blockFormat().background().style() != Qt::NoBrush) banded << LineText(block);
+  const TPaneLines& lines = channel->rView->Lines();
+  for (int64_t line = lines.First(); line < lines.End(); ++line)
+    if (lines.At(line).band != 0) banded << lines.LineText(line);
   EXPECT_EQ(banded, QStringList{QStringLiteral("<bob> me: look ")});
 }
 
-// The block of the pane line reading `text` (stamp aside).
-QTextBlock LineReading(TmABSRich* pane, const QString& text) {
-  pane->ShowPendingLines();
-  for (QTextBlock block = pane->rView->document()->begin(); block.isValid(); block = block.next())
-    if (LineText(block) == text + ' ') return block;
-  return {};
+// The whole line reading `text` (stamp aside), stamp and all.
+QString Whole(TmABSRich* pane, const QString& text) {
+  const int line = LineReading(pane, text + ' ');
+  return line < 0 ? QString() : pane->rView->Lines().Shown(pane->rView->Lines().First() + line).text;
 }
 
 QString Stamp(const QDateTime& when) { return when.toLocalTime().toString(QStringLiteral("[HH:mm] ")); }
@@ -161,18 +177,20 @@ TEST(Panes, LinesCarryTheirTimeAndSpeakersTheirColour) {
   auto* query = form.Subforms().Find<TmQuery>("bob");
   ASSERT_TRUE(query);
 
-  const QTextBlock old = LineReading(channel, QStringLiteral("<bob> said long ago"));
-  const QTextBlock psst = LineReading(query, QStringLiteral("<BOB> psst"));
-  const QTextBlock mine = LineReading(channel, QStringLiteral("<me> mine"));
-  ASSERT_TRUE(old.isValid() && psst.isValid() && mine.isValid());
-  EXPECT_TRUE(old.text().startsWith(Stamp(QDateTime(QDate(2020, 2, 3), QTime(3, 7, 9), Qt::UTC))));
-  EXPECT_TRUE(psst.text().startsWith(Stamp(before)) || psst.text().startsWith(Stamp(after))) << psst.text().toStdString();
+  const int old = LineReading(channel, QStringLiteral("<bob> said long ago "));
+  const int psst = LineReading(query, QStringLiteral("<BOB> psst "));
+  const int mine = LineReading(channel, QStringLiteral("<me> mine "));
+  ASSERT_TRUE(old >= 0 && psst >= 0 && mine >= 0);
+  EXPECT_TRUE(Whole(channel, QStringLiteral("<bob> said long ago"))
+                  .startsWith(Stamp(QDateTime(QDate(2020, 2, 3), QTime(3, 7, 9), Qt::UTC))));
+  const QString psstLine = Whole(query, QStringLiteral("<BOB> psst"));
+  EXPECT_TRUE(psstLine.startsWith(Stamp(before)) || psstLine.startsWith(Stamp(after))) << psstLine.toStdString();
   const QColor bob(NickColor("bob"));
-  EXPECT_EQ(ColourAt(old, old.userState() + 1), bob);
-  EXPECT_EQ(ColourAt(psst, psst.userState() + 1), bob);
-  const QTextBlock ann = LineReading(channel, QStringLiteral("<ann> hello bob"));
-  EXPECT_EQ(ColourAt(ann, ann.userState() + 1), QColor(NickColor("ann")));
-  EXPECT_EQ(ColourAt(mine, mine.userState() + 1), QColor(KindColor(kKindOwnMessage)));
+  EXPECT_EQ(channel->rView->ColourAt(old, 1), bob);
+  EXPECT_EQ(query->rView->ColourAt(psst, 1), bob);
+  EXPECT_EQ(channel->rView->ColourAt(LineReading(channel, QStringLiteral("<ann> hello bob ")), 1),
+            QColor(NickColor("ann")));
+  EXPECT_EQ(channel->rView->ColourAt(mine, 1), QColor(KindColor(kKindOwnMessage)));
   for (const QSize size : {QSize(560, 460), QSize(760, 520)}) {
     form.resize(size);
     form.show();
@@ -182,9 +200,8 @@ TEST(Panes, LinesCarryTheirTimeAndSpeakersTheirColour) {
   form.Client().Settings().Timestamps = 0;
   form.Client().Settings().NickColors = 0;
   engine.SimulateLine(":bob!u@h PRIVMSG #c :plain again");
-  const QTextBlock plain = LineReading(channel, QStringLiteral("<bob> plain again"));
-  EXPECT_EQ(plain.text(), QStringLiteral("<bob> plain again "));
-  EXPECT_EQ(ColourAt(plain, 1), QColor(KindColor(kKindMessage)));
+  EXPECT_EQ(Whole(channel, QStringLiteral("<bob> plain again")), QStringLiteral("<bob> plain again "));
+  EXPECT_EQ(channel->rView->ColourAt(-1, 1), QColor(KindColor(kKindMessage)));
 }
 
 // Ctrl+F in the input line opens the front pane's find bar; every match is
@@ -212,10 +229,9 @@ TEST(Panes, FindBarMarksAndStepsThroughMatches) {
   EXPECT_TRUE(WaitUntil([&] { return bar->hasFocus(); }));
   QTest::keyClicks(bar, "needle");
   EXPECT_EQ(bar->MatchCount(), 3);
-  EXPECT_EQ(channel->rView->extraSelections().size(), 3);
-  const auto current = [&] { return LineText(bar->CurrentMatch().block()).section(' ', 1, 2); };
+  const auto current = [&] { return channel->rView->Lines().LineText(bar->CurrentMatch()->line).section(' ', 1, 2); };
   const auto inView = [&] {
-    return channel->rView->viewport()->rect().contains(channel->rView->cursorRect(bar->CurrentMatch()));
+    return channel->rView->viewport()->rect().contains(channel->rView->LineRect(bar->CurrentMatch()->line));
   };
   EXPECT_EQ(current(), "line 60");
   QTest::keyClick(bar, Qt::Key_Return);
@@ -236,13 +252,51 @@ TEST(Panes, FindBarMarksAndStepsThroughMatches) {
 
   QTest::keyClick(bar, Qt::Key_Escape);
   EXPECT_FALSE(bar->isVisible());
-  EXPECT_TRUE(channel->rView->extraSelections().isEmpty());
+  EXPECT_EQ(bar->MatchCount(), 0);
   EXPECT_TRUE(WaitUntil([&] { return form.eInput->hasFocus(); }));
+}
+
+// The pane's menu copies, selects everything and finds; a selection reaches
+// over lines never in sight, and a Shift+click extends one.
+TEST(Panes, SelectionReachesLinesNeverLaidOut) {
+  WiredForm wired;
+  wired.form->show();
+  wired.form->Client().Engine().SimulateLine(":me!u@h JOIN :#c");
+  TmChannel* channel = wired.form->Subforms().FindChannel("#c");
+  for (int i = 1; i <= 2000; ++i) channel->AddLine(("line " + std::to_string(i)).c_str(), kKindMessage);
+  channel->ShowPendingLines();
+  TPaneView* pane = channel->rView;
+  const auto copied = [] { return QApplication::clipboard()->text().split(QLatin1Char('\n')); };
+  std::unique_ptr<QMenu> menu(pane->ContextMenu());
+  QStringList labels;
+  for (const QAction* action : menu->actions()) labels << action->text();
+  EXPECT_EQ(labels, (QStringList{"복사", "모두 선택", "", "찾기..."}));
+  EXPECT_FALSE(menu->actions()[0]->isEnabled());
+  menu->actions()[1]->trigger();
+  menu.reset(pane->ContextMenu());
+  menu->actions()[0]->trigger();
+  EXPECT_EQ(copied().size(), pane->Lines().Count());
+  EXPECT_TRUE(copied()[copied().size() - 2000].endsWith("line 1 "));
+  EXPECT_TRUE(copied().last().endsWith("line 2000 "));
+
+  QWidget* viewport = pane->viewport();
+  QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(1, pane->LineRect(pane->Lines().End() - 1).center().y()));
+  EXPECT_FALSE(pane->HasSelection());
+  QTest::keyClick(pane, Qt::Key_Home, Qt::ControlModifier);
+  ASSERT_EQ(pane->TopLine(), pane->Lines().First());
+  QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, QPoint(1, pane->LineRect(pane->TopLine()).center().y()));
+  EXPECT_EQ(copied().size(), pane->Lines().Count());
+  EXPECT_TRUE(copied()[copied().size() - 2].endsWith("line 1999 "));
+  EXPECT_EQ(copied().last(), "");
+
+  menu->actions()[3]->trigger();
+  ASSERT_TRUE(channel->FindBar());
+  EXPECT_TRUE(channel->FindBar()->isVisible());
 }
 
 TEST(Panes, AddressesOpenOnClickAndTheSplitterMoves) {
   WiredForm wired;
-  wired.form->resize(700, 460);
+  wired.form->resize(1000, 460);  // the addresses stay on one row
   wired.form->show();
   wired.form->Client().Engine().SimulateLine(":me!u@h JOIN :#c");
   TmChannel* channel = wired.form->Subforms().FindChannel("#c");
@@ -251,7 +305,7 @@ TEST(Panes, AddressesOpenOnClickAndTheSplitterMoves) {
   TBrowser browser;
   QDesktopServices::setUrlHandler(QStringLiteral("http"), &browser, "open");
   QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
-  QTextEdit* pane = channel->rView;
+  TPaneView* pane = channel->rView;
   QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, PointOf(pane, QStringLiteral("a?b=1")));
   QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, PointOf(pane, QStringLiteral("example.net")));
   QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, PointOf(pane, QStringLiteral("see")));  // no link there

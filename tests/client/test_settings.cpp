@@ -5,7 +5,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QTextEdit>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -13,6 +12,7 @@
 #include "F_inputline.h"
 #include "F_mdiabstract.h"
 #include "M_settings.h"
+#include "U_paneview.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
 #include "frame_input.h"
