@@ -20,6 +20,7 @@
 #include "F_mchannel.h"
 #include "U_render.h"
 #include "U_subforms.h"
+#include "U_windowview.h"
 #include "bench_wire.h"
 
 namespace {
@@ -79,7 +80,7 @@ void MeasureManyWindows(TMainForm& form) {
     form.Subforms().OpenChannel(name.c_str());
     for (int i = 0; i < lines; ++i) {
       const std::string text = "\x02" "line\x02 \x03" "03number\x03 " + std::to_string(i) + " of a long day";
-      form.Subforms().Write(*RenderPrivmsg(("someone" + std::to_string(i % 40)).c_str(), name.c_str(), text.c_str()));
+      form.View().Write(*RenderPrivmsg(("someone" + std::to_string(i % 40)).c_str(), name.c_str(), text.c_str()));
     }
     QApplication::processEvents();
   }
@@ -134,7 +135,7 @@ int main(int argc, char** argv) {
     done = true;
     ZoRaise(onPing, none);
   };
-  form.ApplyNick("me");
+  form.Client().ApplyNick("me");
   form.Client().ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   while (!done) app.processEvents(QEventLoop::WaitForMoreEvents);
   TmChannel* channel = form.Subforms().FindChannel("#flood");

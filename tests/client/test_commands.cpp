@@ -29,7 +29,7 @@ class TypedCommands : public testing::TestWithParam<std::string> {
     else
       server = std::make_unique<NgircdServer>();
     ASSERT_TRUE(server->Start());
-    form.ApplyNick("me");
+    form.Client().ApplyNick("me");
     form.Client().SetAutoJoinChannels("#cmds");
     form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server->Port())).c_str());
     ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#cmds", "@me"); }, 15000));

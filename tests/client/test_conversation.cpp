@@ -27,7 +27,7 @@ class Conversation : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server.Start());
-    form.ApplyNick("me");
+    form.Client().ApplyNick("me");
     form.Client().SetAutoJoinChannels("#c");
     form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
     ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#c", "@me"); }, 15000));
@@ -38,7 +38,7 @@ class Conversation : public testing::Test {
 
   TmABSRich* Channel() { return form.Subforms().FindChannel("#c"); }
   std::function<TmABSRich*()> Query(const char* nick) {
-    return [this, nick] { return static_cast<TmABSRich*>(form.Subforms().FindForm(wkQuery, nick)); };
+    return [this, nick] { return form.Subforms().Find<TmQuery>(nick); };
   }
   std::function<TmABSRich*()> Front() {
     return [this] { return form.Subforms().FrontOutputForm(); };

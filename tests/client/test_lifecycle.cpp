@@ -32,7 +32,7 @@ TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
   ASSERT_TRUE(server.Start());
   ScratchRegistry registry;
   TMainForm form;
-  form.ApplyNick("velko1");
+  form.Client().ApplyNick("velko1");
   form.Client().SetAutoJoinChannels("a,#b");
   EXPECT_EQ(form.Client().AutoJoin(), (std::vector<std::string>{"#a", "#b"}));
   form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
@@ -74,7 +74,7 @@ TEST(Lifecycle, MemberListsAfterAReconnectAreTheNewConnections) {
   ASSERT_TRUE(server.Start());
   ScratchRegistry registry;
   TMainForm form;
-  form.ApplyNick("velko1");
+  form.Client().ApplyNick("velko1");
   form.Client().SetAutoJoinChannels("#open,#closed");
   form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
   ASSERT_TRUE(WaitUntil([&] { return HasMember(form, "#open", "@velko1") && HasMember(form, "#closed", "@velko1"); }, 15000));
