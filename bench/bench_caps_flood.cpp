@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   const long before = CurrentRssKb();
   bool done = false;
   AlsoOn(form.Client().Engine().OnPing, [&] { done = true; });
-  form.ApplyNick("me");
+  form.Client().ApplyNick("me");
   form.Client().ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   while (!done) app.processEvents(QEventLoop::WaitForMoreEvents);
   for (int i = 0; i < 10; ++i) app.processEvents();

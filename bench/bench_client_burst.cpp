@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     loggedOn = true;
     ZoRaise(onLogon, none);
   };
-  form.ApplyNick("me");
+  form.Client().ApplyNick("me");
   form.Client().ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   while (!loggedOn || !form.Subforms().FindChannel("#burst")) app.processEvents(QEventLoop::WaitForMoreEvents);
 

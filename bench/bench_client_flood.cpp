@@ -21,6 +21,7 @@
 #include "U_paneview.h"
 #include "U_render.h"
 #include "U_subforms.h"
+#include "U_windowview.h"
 #include "bench_wire.h"
 
 namespace {
@@ -88,7 +89,7 @@ void MeasureManyWindows(TMainForm& form) {
     const std::string name = "#room" + std::to_string(c);
     for (int i = 0; i < lines; ++i) {
       const std::string text = "\x02" "line\x02 \x03" "03number\x03 " + std::to_string(i) + " of a long day";
-      form.Subforms().Write(*RenderPrivmsg(("someone" + std::to_string(i % 40)).c_str(), name.c_str(), text.c_str()));
+      form.View().Write(*RenderPrivmsg(("someone" + std::to_string(i % 40)).c_str(), name.c_str(), text.c_str()));
     }
     QApplication::processEvents();
   }
@@ -144,7 +145,7 @@ int main(int argc, char** argv) {
     done = true;
     ZoRaise(onPing, none);
   };
-  form.ApplyNick("me");
+  form.Client().ApplyNick("me");
   form.Client().ConnectTo(("127.0.0.1:" + std::to_string(port)).c_str());
   while (!done) app.processEvents(QEventLoop::WaitForMoreEvents);
   TmChannel* channel = form.Subforms().FindChannel("#flood");

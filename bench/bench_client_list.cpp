@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     form.grab();  // the first screen of rows painted
   });
-  auto* list = static_cast<TmChanList*>(form.Subforms().FindForm(wkChanList, nullptr));
+  auto* list = form.Subforms().Find<TmChanList>(nullptr);
   const double sorted = Milliseconds([&] {
     list->sgChanList->SortByColumn(0);
     list->grab();

@@ -350,7 +350,7 @@ void BM_EngineToEngineOneThread(benchmark::State& state) {
 // selected, and whose dialogs answer themselves with the files of the folder.
 struct WindowSide {
   WindowSide() {
-    form.ApplyNick("me");
+    form.Client().ApplyNick("me");
     form.Client().ConnectTo(("127.0.0.1:" + std::to_string(irc.Port())).c_str());
     while (form.Client().Engine().state != TZoEngine::Connected) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     form.Client().Engine().SimulateLine(":me!u@h JOIN :#b");
@@ -375,12 +375,11 @@ struct WindowSide {
   // offer's window opens once its question is answered, from the loop.
   bool Finished() {
     QDeadlineTimer deadline(10000);
-    TMDIABS* front = nullptr;
-    while (!(front = form.Subforms().FrontForm()) || front->Kind != wkDccFile) {
+    TmDCCFile* window = nullptr;
+    while (!(window = qobject_cast<TmDCCFile*>(form.Subforms().FrontForm()))) {
       if (deadline.hasExpired()) return false;
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     }
-    auto* window = static_cast<TmDCCFile*>(front);
     while (window->Timer1->isActive()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const bool ok = window->Status() == TTransferStatus::Succeeded;
     form.Subforms().CloseForm(window);

@@ -16,13 +16,9 @@
 #include "F_shape.h"
 #include "U_clientrules.h"
 #include "F_usermenu.h"
-#include "M_chaninfo.h"
 #include "M_msgbox.h"
-#include "M_nickchange.h"
-#include "M_settings.h"
 #include "U_codepage.h"
 #include "U_htmlskin.h"
-#include "U_ircline.h"
 #include "U_keys.h"
 #include "U_modalman.h"
 #include "U_render.h"
@@ -68,27 +64,26 @@ TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QW
                        0x000000, 0x000000, 0xC0C0C0, 0x808080, 18,       14};
   skin_.ModalFrame = skin_.SubWinFrame;
   pMDIClient = new QWidget(this);
-  subforms_ = std::make_unique<CSubforms>(pMDIClient, this, client_.Engine(), skin_, skin_.SubWinFrame);
-  subforms_->UseSettings(&client_.Settings());
+  view_ = std::make_unique<TWindowView>(*this, pMDIClient, client_, skin_);
+  Subforms().UseSettings(&client_.Settings());
   CreateControls();
   SetBackColor(pMDIClient, skin_.FixedFrame[BodyColor]);
   shNick->SetColors(shNick->Brush, skin_.FixedFrame[FrameLine]);
   shMenu->SetColors(shMenu->Brush, skin_.FixedFrame[FrameLine]);
   lbNick->setText(DecodeDisplay(client_.Settings().Nick.c_str()));
-  subforms_->OnUserMenu = [this](TmChannel*, QPoint at) { pmUser->PopupFor(at); };
-  subforms_->OnUserQuery = [this](TmChannel*) { pmUser->QuerySelected(); };
-  subforms_->OnUnreadChanged = [this] {
+  Subforms().OnUserMenu = [this](TmChannel*, QPoint at) { pmUser->PopupFor(at); };
+  Subforms().OnUserQuery = [this](TmChannel*) { pmUser->QuerySelected(); };
+  Subforms().OnUnreadChanged = [this] {
     ShowUnread();
     client_.FrontSeen();
   };
-  subforms_->OnWindowLine = [this](const std::string& window, const std::string& line) {
+  Subforms().OnWindowLine = [this](const std::string& window, const std::string& line) {
     client_.LogLine(window, line);
   };
   BindSkin();
-  view_ = std::make_unique<TWindowView>(*this, *subforms_, client_);
   client_.SetView(view_.get());
   SetModalOwner(this);
-  subforms_->OpenStatus();
+  Subforms().OpenStatus();
   if (client_.Settings().InputLine) ShowInputLine(true);
 }
 
@@ -103,7 +98,7 @@ TMainForm::~TMainForm() {
   // Events from here on find no window to show them in.
   client_.SetView(nullptr);
   // Part every channel while the engine can still send.
-  subforms_.reset();
+  view_.reset();
 }
 
 void TMainForm::CreateControls() {
@@ -117,7 +112,7 @@ void TMainForm::CreateControls() {
   pMDIClient->setAutoFillBackground(true);
   iBack = new QLabel(pMDIClient);
   iBack->setAlignment(Qt::AlignCenter);
-  eInput = new TInputLine(*subforms_, client_, this);
+  eInput = new TInputLine(Subforms(), client_, this);
   eInput->setFrame(false);
   eInput->setVisible(false);
   {
@@ -140,7 +135,7 @@ void TMainForm::CreateControls() {
   lbAd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   lbAd->installEventFilter(this);
   pmVMDI = new QMenu(this);
-  pmUser = new TUserMenu(*subforms_, client_, this);
+  pmUser = new TUserMenu(Subforms(), client_, this);
   resize(560, 460);
   LayoutControls();
 }
@@ -163,7 +158,7 @@ void TMainForm::LayoutControls() {
   shMenu->setGeometry(127, h - 20, w - 127, 20);
   sbWinSelect->setGeometry(129, h - 18, 68, 16);
   lbAd->setGeometry(w - 288, h - 15, 282, 12);
-  if (subforms_) subforms_->AreaResized();
+  if (view_) Subforms().AreaResized();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) { event->ignore(); }
@@ -171,7 +166,7 @@ void TMainForm::closeEvent(QCloseEvent* event) { event->ignore(); }
 // Opened from the event loop: the key's widgets may be gone when the dialog closes.
 void TMainForm::keyPressEvent(QKeyEvent* event) {
   if (InputKeyAction(event->key(), event->modifiers()) == TInputKey::ShowSettings)
-    QTimer::singleShot(0, this, &TMainForm::ShowSettings);
+    QTimer::singleShot(0, this, [this] { view_->ShowSettings(); });
   else
     QWidget::keyPressEvent(event);
 }
@@ -182,7 +177,7 @@ bool TMainForm::event(QEvent* event) {
     skin_.NextStep();
     return true;
   }
-  if (subforms_ && subforms_->HandleMessage(event)) return true;
+  if (view_ && Subforms().HandleMessage(event)) return true;
   return QWidget::event(event);
 }
 
@@ -214,7 +209,7 @@ void TMainForm::SkinColorsParsed() {
   SetTextColor(sbWinSelect, skin_.MenuBoxFg);
   SetTextColor(lbAd, skin_.MenuBoxFg);
   SetBackColor(pMDIClient, skin_.MainWinBg);
-  subforms_->ApplySkin();
+  Subforms().ApplySkin();
   SetDialogSkin(skin_.ModalFrame, skin_.ModalFg);
 }
 
@@ -230,15 +225,9 @@ void TMainForm::SkinPictureLoaded(bool icon) {
 
 // --- public operations ---
 
-void TMainForm::ApplyNick(const char* nick) { client_.ApplyNick(nick ? nick : ""); }
-
 bool TMainForm::SetSkin(const char* url) {
   if (!url || !*url) return true;
   return skin_.Load(SkinCacheFolder().c_str(), url);
-}
-
-void TMainForm::Input(const char* text) {
-  if (text) client_.RunLine(text);
 }
 
 bool TMainForm::Input(const QString& text) {
@@ -255,83 +244,39 @@ void TMainForm::ShowInputLine(bool show) {
   if (show) eInput->setFocus();
 }
 
-void TMainForm::ShowNickChange() {
-  if (nickDialogOpen_) return;  // a nick refused meanwhile is answered by the open dialog
-  nickDialogOpen_ = true;
-  QPointer<TMainForm> alive(this);
-  {
-    TModalHolder<TmNickChange> dialog(EngineNickRequest(client_.Engine(), [this](const char* nick) {
-      client_.Settings().Nick = nick;
-      lbNick->setText(DecodeDisplay(nick));
-    }));
-    if (dialog) dialog->ShowModal();
-  }
-  if (alive) nickDialogOpen_ = false;
-}
-
-void TMainForm::ShowChanChange() {
-  auto* front = qobject_cast<TmChannel*>(subforms_->FrontForm());
-  if (!front || TmChanInfo::Current()) return;
-  // Kept by name: the window may close while the dialog is open.
-  const std::string channel = front->ChannelName;
-  TModalHolder<TmChanInfo> dialog([this](const char* line) { client_.Engine().Send(line); });
-  if (!dialog) return;
-  dialog->ChanName = channel;
-  client_.Send(Irc::Topic(channel) + Irc::Mode(channel));
-  dialog->ShowModal();
-}
-
-void TMainForm::ShowSettings() {
-  if (settingsOpen_) return;
-  settingsOpen_ = true;
-  QPointer<TMainForm> alive(this);
-  TSettingValues values;
-  {
-    TModalHolder<TmSettings> dialog(client_.Settings());
-    if (dialog && dialog->ShowModal() == mrOk) values = dialog->Values();
-  }
-  if (!alive) return;
-  settingsOpen_ = false;
-  if (values.empty()) return;
-  // The host may show the input line without the setting; only a change moves it.
-  const int32_t inputLine = client_.Settings().InputLine;
-  client_.ChangeSettings(values);
-  if (client_.Settings().InputLine != inputLine) ShowInputLine(client_.Settings().InputLine != 0);
-}
-
 // --- menus ---
 
 void TMainForm::sbWinSelectClick() {
   pmVMDI->clear();
   std::vector<std::string> captions;
-  for (int i = 0; i < subforms_->Count(); ++i) {
-    const TMDIABS* form = subforms_->Form(i);
+  for (int i = 0; i < Subforms().Count(); ++i) {
+    const TMDIABS* form = Subforms().Form(i);
     captions.push_back(SelectMenuCaption(form->Kind, EncodeText(form->windowTitle()).c_str()));
   }
   captions = DistinctEntries(std::move(captions));
-  for (int i = 0; i < subforms_->Count(); ++i) {
-    TMDIABS* form = subforms_->Form(i);
+  for (int i = 0; i < Subforms().Count(); ++i) {
+    TMDIABS* form = Subforms().Form(i);
     QAction* action = pmVMDI->addAction(UnreadMark(form->Unread) + DecodeDisplay(captions[static_cast<size_t>(i)].c_str()));
     // The window itself, not its index: the list may change before the choice.
     connect(action, &QAction::triggered, this, [this, chosen = QPointer<TMDIABS>(form)] {
-      if (chosen) subforms_->PostActivate(chosen);
+      if (chosen) Subforms().PostActivate(chosen);
     });
   }
   pmVMDI->addSeparator();
   // The one way back to the connection's lines once their window was closed.
-  if (!subforms_->Find<TmStatus>(nullptr)) {
+  if (!Subforms().Find<TmStatus>(nullptr)) {
     QAction* reopen = pmVMDI->addAction(QString::fromUtf8("상태창 열기"));
-    connect(reopen, &QAction::triggered, this, [this] { subforms_->OpenStatus(); });
+    connect(reopen, &QAction::triggered, this, [this] { Subforms().OpenStatus(); });
   }
   QAction* settings = pmVMDI->addAction(QString::fromUtf8("설정..."));
-  connect(settings, &QAction::triggered, this, [this] { QTimer::singleShot(0, this, &TMainForm::ShowSettings); });
+  connect(settings, &QAction::triggered, this, [this] { QTimer::singleShot(0, this, [this] { view_->ShowSettings(); }); });
   pmVMDI->popup(QCursor::pos());
 }
 
 // New lines show as "*", a line that names the user as "!" in bold; the menu
 // marks those windows the same way.
 void TMainForm::ShowUnread() {
-  const TUnread unread = subforms_->Unread();
+  const TUnread unread = Subforms().Unread();
   sbWinSelect->setText(QString::fromUtf8("창 선택") + (unread == urNone ? QString() : QLatin1Char(' ') + UnreadMark(unread).trimmed()));
   QFont face = sbWinSelect->font();
   face.setBold(unread == urMention);

@@ -1,6 +1,7 @@
 // The chat client's one top-level window: the sub-window area, the input
 // line, the nick and menu boxes and the window-select menu. The chat client
-// it owns runs the connection; the window shows what it says.
+// it owns runs the connection; its view shows what the client says and runs
+// the dialogs.
 #pragma once
 
 #include <QWidget>
@@ -10,8 +11,8 @@
 #include <vector>
 
 #include "U_chatclient.h"
+#include "U_windowview.h"
 
-class CSubforms;
 class CZoHTMLSkin;
 class QLabel;
 class QMenu;
@@ -19,7 +20,6 @@ class QToolButton;
 class TInputLine;
 class TShape;
 class TUserMenu;
-class TWindowView;
 
 class TMainForm : public QWidget {
   Q_OBJECT
@@ -31,25 +31,21 @@ class TMainForm : public QWidget {
   explicit TMainForm(CZoHTMLSkin& skin, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  void ApplyNick(const char* nick);
   // False, and nothing started, for an address the loader cannot fetch (or while it fetches another).
   bool SetSkin(const char* url);
   // Told a skin that failed to load; true when it was told on (a page listens), so no message box opens.
   std::function<bool(const char* message)> TellSkinFailure;
-  void Input(const char* text);
   // A line as the user typed it. False, and nothing done, while
   // TChatClient::kMaxWaitingInput lines already wait to go out.
   bool Input(const QString& text);
-  void ShowNickChange();
-  void ShowChanChange();
-  // The settings dialog; what it saves takes effect at once where it can.
-  void ShowSettings();
   // Shows the control's own input line (its host asked, or the setting
   // does); typing while a pane or member list has the focus lands there.
   void ShowInputLine(bool show);
 
   TChatClient& Client() { return client_; }
-  CSubforms& Subforms() { return *subforms_; }
+  // What the client shows goes through the view, which owns the sub-windows.
+  TWindowView& View() { return *view_; }
+  CSubforms& Subforms() { return view_->Subforms(); }
   CZoHTMLSkin& Skin() { return skin_; }
 
   QWidget* pMDIClient;
@@ -85,8 +81,5 @@ class TMainForm : public QWidget {
   std::unique_ptr<CZoHTMLSkin> ownSkin_;
   CZoHTMLSkin& skin_;
   TChatClient client_;
-  std::unique_ptr<CSubforms> subforms_;
   std::unique_ptr<TWindowView> view_;
-  bool nickDialogOpen_ = false;
-  bool settingsOpen_ = false;
 };

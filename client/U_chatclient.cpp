@@ -111,9 +111,20 @@ void TChatClient::Write(std::optional<TOutLine> line) {
 
 // The chat logs hear of the line from its pane, within this call.
 void TChatClient::Show(const TOutLine& line) {
+  if (PastQueryCap(line)) {
+    if (!std::exchange(queryCapNoted_, true)) Show(RenderQueryCapNote());
+    TOutLine status = line;
+    status.where = TOutTarget::Status;
+    return Show(status);
+  }
   const int64_t before = std::exchange(shownTime_, line.time);
   view_->Write(line);
   shownTime_ = before;
+}
+
+bool TChatClient::PastQueryCap(const TOutLine& line) const {
+  return line.where == TOutTarget::Query && !view_->IsOpen(TFrontKind::Query, line.name) &&
+         view_->OpenQueries() >= kPeerQueryCap;
 }
 
 // --- the session ---

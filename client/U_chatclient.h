@@ -83,6 +83,8 @@ class TChatClient : public QObject {
   std::string WireText(const QString& text) const;
   // A page can call far faster than lines may go out (20 minutes' worth).
   static constexpr int kMaxWaitingInput = 600;
+  // Private windows lines from peers open at most; the user may open any number.
+  static constexpr int kPeerQueryCap = 50;
   // Lines typed or pasted that still wait their turn.
   int Waiting() const;
   // Esc stops a paste that is still going out line by line.
@@ -111,6 +113,9 @@ class TChatClient : public QObject {
   // live lines wait while its history is on its way.
   void Write(std::optional<TOutLine> line);
   void Show(const TOutLine& line);
+  // Any nick can send a private line, so lines would otherwise open windows
+  // without end; past the cap they are shown in the status window instead.
+  bool PastQueryCap(const TOutLine& line) const;
   void Rejoin();
   void ShowWindowHint();
   bool IsFront(TFrontKind kind, const char* name) const;
@@ -123,7 +128,7 @@ class TChatClient : public QObject {
   void IRCConnect(void* noUse);
   void IRCDisconnect(void* noUse);
   void IRCIRCError(int* errorCode);
-  void IRCIRC(__IRCData* record);
+  void IRCReply(__IRCData* record);
   void ShowServerLine(__IRCData* record);
   void IRCCTCP(__CTCPData* record);
   void IRCLogon(void* noUse);
@@ -243,6 +248,7 @@ class TChatClient : public QObject {
   // A server that never answers a history request holds no lines for long.
   QTimer historyDue_;
   bool listing_ = false;
+  bool queryCapNoted_ = false;  // the status window has told why private lines land there
   int inLine_ = 0;  // handlers running for a received line
   bool motdShown_ = false;     // the session's viewer has been opened
   bool motdToStatus_ = false;  // the message of the day under way goes to the status window

@@ -27,8 +27,7 @@ std::string BaseName(const std::string& path) { return path.substr(path.rfind('/
 
 }  // namespace
 
-// Every other handler of the line has run before this one.
-void TChatClient::IRCIRC(__IRCData* record) {
+void TChatClient::IRCReply(__IRCData* record) {
   if (!record) return;
   ShowServerLine(record);
   labels_.Handled(*record);

@@ -140,4 +140,7 @@ void TChatClient::IRCNTopic(const char* channel, const char* topic) {
   view_->ChannelChanged(channel);
 }
 
-void TChatClient::IRCWhois(const char*, int numeric, const char* sameText) { Write(RenderWhois(numeric, sameText)); }
+void TChatClient::IRCWhois(const char*, int numeric, const char* sameText) {
+  Write(RenderWhois(numeric, sameText));
+  labels_.Handled(IRC.CurrentLine());
+}

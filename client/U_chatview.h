@@ -30,7 +30,8 @@ class IChatView {
  public:
   virtual ~IChatView() = default;
 
-  // The one way a line reaches a pane: to the window or windows its target names.
+  // The one way a line reaches a pane: to the window or windows its target
+  // names, a private window opened when missing.
   virtual void Write(const TOutLine& line) = 0;
 
   // --- windows ---
@@ -41,6 +42,8 @@ class IChatView {
   virtual void Alert() = 0;
   // Whether a window of that kind and name (any letter case) is open.
   virtual bool IsOpen(TFrontKind kind, const std::string& name) const = 0;
+  // How many private windows are open.
+  virtual int OpenQueries() const = 0;
   virtual std::vector<std::string> OpenChannels() const = 0;
   virtual void OpenChannel(const std::string& name) = 0;
   // The channel is left already: its window closes without a PART.

@@ -51,8 +51,6 @@ bool SameWord(std::string_view a, std::string_view b) {
 
 bool IsChannel(std::string_view word) { return !word.empty() && (word[0] == '#' || word[0] == '&'); }
 
-TOutLine Note(std::string text) { return TOutLine{TOutTarget::Active, "", kKindState, std::move(text)}; }
-
 TLineAction Send(std::string line, std::optional<TOutLine> echo = std::nullopt) {
   TLineAction action;
   action.kind = TLineAction::Kind::Server;
@@ -213,8 +211,7 @@ std::optional<TLineAction> List(TArgs args, const TInputContext&) { return Send(
 std::optional<TLineAction> Server(TArgs args, const TInputContext&) {
   const std::string address(args.Word());
   if (const auto parsed = ParseServerAddress(address); parsed && (parsed->host.empty() || !parsed->portValid))
-    return Show({Note(ComposeLine("◆ 서버 주소가 올바르지 않습니다: %s (주소[:포트], 포트는 1부터 65535까지)",
-                                  {address.c_str()}))});
+    return Show({RenderBadServerAddress(address)});
   TLineAction action;
   action.kind = TLineAction::Kind::Connect;
   action.text = address;
@@ -248,11 +245,10 @@ const TCommand kCommands[] = {
 };
 
 std::optional<TLineAction> Help(TArgs, const TInputContext&) {
-  std::vector<TOutLine> lines{Note(ComposeLine("◆ 명령어 목록 (그 밖의 명령은 입력한 그대로 서버로 갑니다)", {}))};
+  std::vector<std::pair<const char*, const char*>> listed;
   for (const TCommand& command : kCommands)
-    if (command.help)
-      lines.push_back(Note(ComposeLine((std::string("◆ ") + command.usage + " : " + command.help).c_str(), {})));
-  return Show(std::move(lines));
+    if (command.help) listed.emplace_back(command.usage, command.help);
+  return Show(RenderHelp(listed));
 }
 
 const TCommand* Find(std::string_view word) {
@@ -282,7 +278,7 @@ TLineAction Activating(TLineAction action, const TInputContext& context) {
 }
 
 TLineAction Usage(const TCommand& command) {
-  return Show({Note(ComposeLine((std::string("◆ 사용법: ") + command.usage).c_str(), {}))});
+  return Show({RenderUsage(command.usage)});
 }
 
 }  // namespace

@@ -20,8 +20,9 @@ class TAskedLabels {
   std::string Ask(const TFront& asker);
   // The window that asked for the line; null for lines no label answers.
   const TFront* Asker(const stIRC& record) const;
-  // After every handler saw the line: an answer that is complete (a single
-  // reply, ACK, the end of its batch) lets go of its label.
+  // After the line was shown (a reply or a WHOIS line, what labeled commands
+  // bring): an answer that is complete (a single reply, ACK, the end of its
+  // batch) lets go of its label.
   void Handled(const stIRC& record);
   void Clear() { asked_.clear(); }
 

@@ -553,6 +553,24 @@ TOutLine RenderRejoin(const char* channel) {
   return Line(TOutTarget::Channel, channel, kKindNotice, ComposeLine("◆ %s채널에 재입장을 시도합니다..", {channel}));
 }
 
+TOutLine RenderUsage(const char* usage) {
+  return Line(TOutTarget::Active, "", kKindState, ComposeLine((std::string("◆ 사용법: ") + usage).c_str(), {}));
+}
+
+std::vector<TOutLine> RenderHelp(const std::vector<std::pair<const char*, const char*>>& commands) {
+  std::vector<TOutLine> lines{
+      Line(TOutTarget::Active, "", kKindState, ComposeLine("◆ 명령어 목록 (그 밖의 명령은 입력한 그대로 서버로 갑니다)", {}))};
+  for (const auto& [usage, help] : commands)
+    lines.push_back(
+        Line(TOutTarget::Active, "", kKindState, ComposeLine((std::string("◆ ") + usage + " : " + help).c_str(), {})));
+  return lines;
+}
+
+TOutLine RenderBadServerAddress(const std::string& address) {
+  return Line(TOutTarget::Active, "", kKindState,
+              ComposeLine("◆ 서버 주소가 올바르지 않습니다: %s (주소[:포트], 포트는 1부터 65535까지)", {address.c_str()}));
+}
+
 TOutLine RenderQueryCapNote() {
   return Line(TOutTarget::Status, "", kKindState, ComposeLine("◆ 귓속말 창이 너무 많아 새 귓속말은 상태창에 표시합니다.", {}));
 }

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "C_analctcp.h"
@@ -160,6 +161,11 @@ TOutLine RenderNotSent();
 TOutLine RenderPasteWaiting(int lines);
 TOutLine RenderPasteStopped(int lines);
 TOutLine RenderRejoin(const char* channel);
+// A command typed without what it needs: how it is used (UTF-8, as listed).
+TOutLine RenderUsage(const char* usage);
+// The command list: a heading, then each command's usage and help (UTF-8).
+std::vector<TOutLine> RenderHelp(const std::vector<std::pair<const char*, const char*>>& commands);
+TOutLine RenderBadServerAddress(const std::string& address);
 // Private lines past the window cap go to the status window: said once.
 TOutLine RenderQueryCapNote();
 // A line of a message of the day that comes after the session's first.

@@ -16,7 +16,6 @@
 #include "U_commondata.h"
 #include "U_input.h"
 #include "U_ircline.h"
-#include "U_render.h"
 #include "U_skinfile.h"
 #include "Zoengine.h"
 
@@ -133,49 +132,7 @@ TmChanList* CSubforms::OpenChanList() {
   return form;
 }
 
-void CSubforms::Show(TMDIABS* form, const TOutLine& line) {
-  if (TmABSRich* pane = form ? form->Output() : nullptr) pane->AddLine(line);
-}
-
 TPaneLook CSubforms::PaneLook() const { return settings_ ? PaneLookOf(*settings_) : TPaneLook{}; }
-
-void CSubforms::WriteActive(const TOutLine& line) {
-  TMDIABS* front = FrontForm();
-  Show(front && front->Output() ? front : Find<TmStatus>(nullptr), line);
-}
-
-int CSubforms::QueryCount() const {
-  return static_cast<int>(
-      std::count_if(forms_.begin(), forms_.end(), [](const TMDIABS* form) { return form->Kind == wkQuery; }));
-}
-
-void CSubforms::WriteQuery(const TOutLine& line) {
-  if (TmQuery* form = Find<TmQuery>(line.name.c_str())) return Show(form, line);
-  if (QueryCount() < kPeerQueryCap) return Show(OpenQuery(line.name.c_str()), line);
-  if (!queryCapNoted_) Write(RenderQueryCapNote());
-  queryCapNoted_ = true;
-  Show(OpenStatus(), line);
-}
-
-void CSubforms::Write(const TOutLine& line) {
-  switch (line.where) {
-    case TOutTarget::Active: return WriteActive(line);
-    case TOutTarget::Status: return Show(OpenStatus(), line);
-    case TOutTarget::Channel: return Show(FindChannel(line.name.c_str()), line);
-    // A query line keeps its own kind: an own echo is not a received message.
-    case TOutTarget::Query: return WriteQuery(line);
-    case TOutTarget::Chat: return Show(FindDCCChat(line.chat), line);
-    case TOutTarget::All:
-      for (TMDIABS* form : forms_)
-        if (form->Kind != wkDccChat) Show(form, line);
-      return;
-    case TOutTarget::Renamed:
-      for (TMDIABS* form : forms_)
-        if (form->Knows(line.name.c_str())) Show(form, line);
-      return;
-    case TOutTarget::None: return;
-  }
-}
 
 void CSubforms::NoteUnread(TMDIABS* form, TUnread level) {
   if (level <= form->Unread) return;

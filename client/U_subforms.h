@@ -1,7 +1,6 @@
 // The sub-window manager: every window of the main window's area in one list,
-// front (most recently active) first. It creates and finds windows, writes
-// every pane line, closes windows with what each kind owes the server, and
-// arranges them.
+// front (most recently active) first. It creates and finds windows, closes
+// them with what each kind owes the server, and arranges them.
 #pragma once
 
 #include <QEvent>
@@ -30,7 +29,6 @@ class TmDCCFile;
 class TmQuery;
 class TmStatus;
 class TZoEngine;
-struct TOutLine;
 struct TSkinValues;
 struct TFront;
 
@@ -77,9 +75,7 @@ class CSubforms {
   bool IsFront(const TMDIABS* form) const;
 
   TmChannel* OpenChannel(const char* name);
-  // An existing query window is returned as it is, not activated. The user
-  // may open any number; lines from peers open at most kPeerQueryCap.
-  static constexpr int kPeerQueryCap = 50;
+  // An existing query window is returned as it is, not activated.
   TmQuery* OpenQuery(const char* nick);
   // The status window, created in front when there is none.
   TmStatus* OpenStatus();
@@ -90,9 +86,6 @@ class CSubforms {
   // The channel list window, created in front when there is none.
   TmChanList* OpenChanList();
 
-  // The one writer of pane lines: a rendered line to the window or windows
-  // its target names; dropped when there is none.
-  void Write(const TOutLine& line);
   // Panes follow these settings from their next line on; without them, the
   // default look.
   void UseSettings(const CDatas* settings) { settings_ = settings; }
@@ -166,12 +159,6 @@ class CSubforms {
   T* Create();
   TmDCCFile* FindDCCFile(int seqnum, bool receiving) const;
   void Remove(TMDIABS* form);
-  int QueryCount() const;
-  void Show(TMDIABS* form, const TOutLine& line);
-  void WriteActive(const TOutLine& line);
-  // Any nick can send a private line, so lines would otherwise open windows
-  // without end; past the cap they are shown in the status window instead.
-  void WriteQuery(const TOutLine& line);
   // What closing a window of each kind owes the server or a peer.
   void CloseAction(TMDIABS* form);
   std::vector<TMDIABS*> VisibleForms() const;
@@ -189,7 +176,6 @@ class CSubforms {
   const TSkinValues& skin_;
   TFrameColorRecord colors_;
   std::vector<TMDIABS*> forms_;  // owned: deleted by the close operations
-  bool queryCapNoted_ = false;   // the status window has told why lines land there
   TArrangement arrangement_ = TArrangement::Tiled;
   bool arrangeScheduled_ = false;
   const CDatas* settings_ = nullptr;

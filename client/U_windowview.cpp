@@ -10,23 +10,62 @@
 #include "F_mdccchat.h"
 #include "F_mdccfile.h"
 #include "F_mquery.h"
+#include "F_mstatus.h"
 #include "M_chaninfo.h"
 #include "M_filesave.h"
 #include "M_inputbox.h"
 #include "M_motd.h"
 #include "M_msgbox.h"
+#include "M_nickchange.h"
+#include "M_settings.h"
 #include "M_trustbox.h"
 #include "U_chatclient.h"
 #include "U_codepage.h"
+#include "U_ircline.h"
 #include "U_modalman.h"
 #include "U_render.h"
-#include "U_subforms.h"
+#include "U_skinfile.h"
 #include "U_userlist.h"
 
-TWindowView::TWindowView(TMainForm& form, CSubforms& subforms, TChatClient& client)
-    : form_(form), subforms_(subforms), client_(client) {}
+TWindowView::TWindowView(TMainForm& form, QWidget* area, TChatClient& client, const TSkinValues& skin)
+    : form_(form), client_(client), subforms_(area, &form, client.Engine(), skin, skin.SubWinFrame) {}
 
-void TWindowView::Write(const TOutLine& line) { subforms_.Write(line); }
+// --- lines ---
+
+void TWindowView::Show(TMDIABS* form, const TOutLine& line) {
+  if (TmABSRich* pane = form ? form->Output() : nullptr) pane->AddLine(line);
+}
+
+void TWindowView::WriteActive(const TOutLine& line) {
+  TMDIABS* front = subforms_.FrontForm();
+  Show(front && front->Output() ? front : subforms_.Find<TmStatus>(nullptr), line);
+}
+
+void TWindowView::Write(const TOutLine& line) {
+  switch (line.where) {
+    case TOutTarget::Active: return WriteActive(line);
+    case TOutTarget::Status: return Show(subforms_.OpenStatus(), line);
+    case TOutTarget::Channel: return Show(Channel(line.name), line);
+    // A query line keeps its own kind: an own echo is not a received message.
+    case TOutTarget::Query: return Show(subforms_.OpenQuery(line.name.c_str()), line);
+    case TOutTarget::Chat: return Show(subforms_.FindDCCChat(line.chat), line);
+    case TOutTarget::All:
+      return subforms_.Each<TMDIABS>([&](TMDIABS& form) {
+        if (form.Kind != wkDccChat) Show(&form, line);
+      });
+    case TOutTarget::Renamed:
+      return subforms_.Each<TMDIABS>([&](TMDIABS& form) {
+        if (form.Knows(line.name.c_str())) Show(&form, line);
+      });
+    case TOutTarget::None: return;
+  }
+}
+
+int TWindowView::OpenQueries() const {
+  int open = 0;
+  subforms_.Each<TmQuery>([&](TmQuery&) { ++open; });
+  return open;
+}
 
 // --- windows ---
 
@@ -136,6 +175,52 @@ void TWindowView::ModesAnswered(const std::string& channel) {
     dialog->ShowModes(channel.c_str(), record->Modes(), record->Key(), record->Limit());
 }
 
+// --- the dialogs the user opens ---
+
+void TWindowView::ShowNickChange() {
+  if (nickDialogOpen_) return;  // a nick refused meanwhile is answered by the open dialog
+  nickDialogOpen_ = true;
+  QPointer<TMainForm> alive(&form_);
+  {
+    TModalHolder<TmNickChange> dialog(EngineNickRequest(client_.Engine(), [this](const char* nick) {
+      client_.Settings().Nick = nick;
+      ShowOwnNick(nick);
+    }));
+    if (dialog) dialog->ShowModal();
+  }
+  if (alive) nickDialogOpen_ = false;
+}
+
+void TWindowView::ShowChanChange() {
+  auto* front = qobject_cast<TmChannel*>(subforms_.FrontForm());
+  if (!front || TmChanInfo::Current()) return;
+  // Kept by name: the window may close while the dialog is open.
+  const std::string channel = front->ChannelName;
+  TModalHolder<TmChanInfo> dialog([this](const char* line) { client_.Engine().Send(line); });
+  if (!dialog) return;
+  dialog->ChanName = channel;
+  client_.Send(Irc::Topic(channel) + Irc::Mode(channel));
+  dialog->ShowModal();
+}
+
+void TWindowView::ShowSettings() {
+  if (settingsOpen_) return;
+  settingsOpen_ = true;
+  QPointer<TMainForm> alive(&form_);
+  TSettingValues values;
+  {
+    TModalHolder<TmSettings> dialog(client_.Settings());
+    if (dialog && dialog->ShowModal() == mrOk) values = dialog->Values();
+  }
+  if (!alive) return;
+  settingsOpen_ = false;
+  if (values.empty()) return;
+  // The host may show the input line without the setting; only a change moves it.
+  const int32_t inputLine = client_.Settings().InputLine;
+  client_.ChangeSettings(values);
+  if (client_.Settings().InputLine != inputLine) form_.ShowInputLine(client_.Settings().InputLine != 0);
+}
+
 // --- file transfers ---
 
 void TWindowView::OpenTransfer(const TTransferShown& transfer) {
@@ -182,7 +267,7 @@ void TWindowView::Tell(const std::string& text) {
 
 void TWindowView::AskNick() {
   NoteAsking();
-  form_.ShowNickChange();
+  ShowNickChange();
 }
 
 std::string TWindowView::AskKey(const std::string& channel) {

@@ -1,13 +1,15 @@
 // The main window's answer to the chat client: lines, windows, member lists,
-// transfers and questions, carried out on the sub-windows and dialogs.
+// transfers and questions, carried out on the sub-windows it owns and on
+// dialogs. Its Write is the one writer of pane lines.
 #pragma once
 
 #include <QPointer>
 #include <cstddef>
 
 #include "U_chatview.h"
+#include "U_subforms.h"
 
-class CSubforms;
+class QWidget;
 class TChatClient;
 class TMainForm;
 class TmChanList;
@@ -15,9 +17,15 @@ class TmChannel;
 
 class TWindowView : public IChatView {
  public:
-  TWindowView(TMainForm& form, CSubforms& subforms, TChatClient& client);
+  // The sub-windows live in `area`; their deferred actions go to `form`.
+  TWindowView(TMainForm& form, QWidget* area, TChatClient& client, const TSkinValues& skin);
 
+  CSubforms& Subforms() { return subforms_; }
+  const CSubforms& Subforms() const { return subforms_; }
+
+  // To the window or windows the line's target names; dropped when there is none.
   void Write(const TOutLine& line) override;
+  int OpenQueries() const override;
 
   TFront InputFront() const override;
   bool HostActive() const override;
@@ -57,17 +65,28 @@ class TWindowView : public IChatView {
   FileHandle AskSaveFile(const TQuestion& offer, const std::function<bool()>& stillOpen) override;
   void CancelQuestion() override;
 
+  // The dialogs the user opens, each one at a time (the nick dialog also
+  // when a nick is refused). The channel dialog is the front channel's.
+  void ShowNickChange();
+  void ShowChanChange();
+  // What the settings dialog saves takes effect at once where it can.
+  void ShowSettings();
+
  private:
   TmChannel* Channel(const std::string& name) const;
+  static void Show(TMDIABS* form, const TOutLine& line);
+  void WriteActive(const TOutLine& line);
   // Dialogs already running when the question being asked opened its own.
   void NoteAsking();
   void ShowOwnState();
 
   TMainForm& form_;
-  CSubforms& subforms_;
   TChatClient& client_;
+  CSubforms subforms_;
   QPointer<TmChanList> listWindow_;  // the window the current listing fills
   size_t askedModalDepth_ = 0;
   std::string ownNick_;
   bool away_ = false;
+  bool nickDialogOpen_ = false;
+  bool settingsOpen_ = false;
 };

@@ -23,10 +23,6 @@ qsizetype TrailingBlanks(const QString& line) {
 
 QString FirstWord(const QString& text) { return text.section(QLatin1Char(' '), 0, 0); }
 
-bool HasPane(const TMDIABS* form) {
-  return form->Kind == wkChannel || form->Kind == wkStatus || form->Kind == wkQuery || form->Kind == wkDccChat;
-}
-
 // The button a typed answer confirms with: the one labelled OK, else the first.
 QToolButton* ConfirmButton(TModalForm& dialog) {
   const auto buttons = dialog.findChildren<QToolButton*>();
@@ -52,8 +48,8 @@ TMDIABS* FindByCaption(const CSubforms& manager, const QString& caption) {
 }
 
 bool PaneTail(TMDIABS* form, int count, QStringList* lines) {
-  if (!form || !HasPane(form)) return false;
-  auto* rich = static_cast<TmABSRich*>(form);
+  TmABSRich* rich = form ? form->Output() : nullptr;
+  if (!rich) return false;
   rich->ShowPendingLines();
   QStringList all;
   // Without their time stamps; the pane ends its lines with a blank.

@@ -12,6 +12,7 @@
 #include "U_htmlskin.h"
 #include "U_serveraddress.h"
 #include "U_subforms.h"
+#include "U_windowview.h"
 #include "U_windowkinds.h"
 
 namespace {
@@ -161,7 +162,7 @@ HRESULT TnVELKO_1::Connect() {
   return Forward([&](TMainForm& main) {
     if (!ADDR.empty() && !IsServerAddress(ADDR))
       throw std::runtime_error("bad-address: 서버 주소가 올바르지 않습니다: " + DecodeDisplay(ADDR.c_str()).toStdString());
-    main.ApplyNick(NICK.c_str());
+    main.Client().ApplyNick(NICK);
     main.SetSkin(SKIN.c_str());
     main.Client().SetAutoJoinChannels(CHAN.c_str());
     main.Client().ConnectTo(ADDR.c_str());
@@ -174,17 +175,17 @@ HRESULT TnVELKO_1::Cascade() {
   return Forward([](TMainForm& main) { main.Subforms().Cascade(); });
 }
 HRESULT TnVELKO_1::ShowNickChange() {
-  return Forward([](TMainForm& main) { main.ShowNickChange(); });
+  return Forward([](TMainForm& main) { main.View().ShowNickChange(); });
 }
 HRESULT TnVELKO_1::ShowChanChange() {
   return Forward([](TMainForm& main) {
     const TMDIABS* front = main.Subforms().FrontForm();
     if (!front || front->Kind != wkChannel) throw std::runtime_error("no-channel-window: 앞에 채널 창이 없습니다.");
-    main.ShowChanChange();
+    main.View().ShowChanChange();
   });
 }
 HRESULT TnVELKO_1::ShowSettings() {
-  return Forward([](TMainForm& main) { main.ShowSettings(); });
+  return Forward([](TMainForm& main) { main.View().ShowSettings(); });
 }
 
 // ---- dispatch

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <utility>
 
 #include "U_data.h"
 #include "U_ircline.h"
@@ -48,9 +49,16 @@ bool IsMessage(const char* command) { return strcasecmp(command, "PRIVMSG") == 0
 
 }  // namespace
 
+// A receiver may analyse another line meanwhile: the outer line's mark is kept.
 void CZoAnalIRC::Handle(stIRC* record) {
+  const bool outer = std::exchange(typed_, false);
   // Replayed history tells of the past: its joins, quits and modes are no news of members.
-  if (record->history && !IsMessage(record->command)) return ZoRaise(events_.OnIRC, record);
+  if (!record->history || IsMessage(record->command)) Analyse(record);
+  if (!std::exchange(typed_, outer)) ZoRaise(events_.OnReply, record);
+  ZoRaise(events_.OnIRC, record);
+}
+
+void CZoAnalIRC::Analyse(stIRC* record) {
   if (isalpha(static_cast<unsigned char>(record->command[0]))) {
     isCommand_ = true;
     NoteAccountTag(*record);
@@ -61,22 +69,22 @@ void CZoAnalIRC::Handle(stIRC* record) {
     numeric_ = atoi(record->command);
     if (numeric_ < 400) HandleNumeric(record);
   }
-  ZoRaise(events_.OnIRC, record);
 }
 
 void CZoAnalIRC::HandleCommand(stIRC* r) {
   const char* trailing = Trailing(r->rest);
   if (strcasecmp(command_, "PRIVMSG") == 0) {
     data_->SetUserHost(r->nick, r->host);
-    ZoRaise(events_.OnPrivmsg, r->nick, r->param1, trailing);
+    Raise(events_.OnPrivmsg, r->nick, r->param1, trailing);
   } else if (strcasecmp(command_, "NOTICE") == 0) {
     if (r->nick[0]) data_->SetUserHost(r->nick, r->host);
-    ZoRaise(events_.OnNotice, r->nick[0] ? r->nick : r->host, r->param1, trailing);
+    Raise(events_.OnNotice, r->nick[0] ? r->nick : r->host, r->param1, trailing);
   } else if (strcasecmp(command_, "NICK") == 0) {
     const char* newNick = ZoParam(*r, 0);
     data_->SetUserHost(r->nick, r->host);
     data_->RenameUser(r->nick, newNick);
     if (data_->IsOwner(r->nick)) data_->SetOwnerNick(newNick);
+    typed_ = true;
     events_.atNick(r->nick, newNick);
   } else if (strcasecmp(command_, "JOIN") == 0) {
     HandleJoin(r);
@@ -87,17 +95,17 @@ void CZoAnalIRC::HandleCommand(stIRC* r) {
     char message[sizeof r->rest];
     AllParameters(*r, message);
     data_->RemoveUser(r->nick);
-    ZoRaise(events_.OnOtherQuit, r->nick, message);
+    Raise(events_.OnOtherQuit, r->nick, message);
   } else if (strcasecmp(command_, "KICK") == 0) {
     HandleKick(r);
   } else if (strcasecmp(command_, "MODE") == 0) {
     HandleMode(r);
   } else if (strcasecmp(command_, "INVITE") == 0) {
-    // With invite-notify, operators also hear of invites to others: those reach OnIRC only.
-    if (data_->IsOwner(ZoParam(*r, 0))) ZoRaise(events_.OnInvite, ZoParam(*r, 1), r->nick);
+    // With invite-notify, operators also hear of invites to others: those are replies.
+    if (data_->IsOwner(ZoParam(*r, 0))) Raise(events_.OnInvite, ZoParam(*r, 1), r->nick);
   } else if (strcasecmp(command_, "TOPIC") == 0) {
     data_->SetTopic(ZoParam(*r, 0), ZoParam(*r, 1));
-    ZoRaise(events_.OnTopic, ZoParam(*r, 0), r->nick, ZoParam(*r, 1));
+    Raise(events_.OnTopic, ZoParam(*r, 0), r->nick, ZoParam(*r, 1));
   } else if (strcasecmp(command_, "PING") == 0) {
     HandlePing(r);
   } else {
@@ -105,7 +113,7 @@ void CZoAnalIRC::HandleCommand(stIRC* r) {
   }
 }
 
-// What other users' changes tell the session data; the record goes on to OnIRC.
+// What other users' changes tell the session data; the record goes on as a reply.
 void CZoAnalIRC::HandleUserNews(stIRC* r) {
   CZoUser* user = data_->FindUser(r->nick);
   if (!user) return;
@@ -131,7 +139,7 @@ void CZoAnalIRC::HandleJoin(stIRC* r) {
   const char* channel = ZoParam(*r, 0);
   if (data_->IsOwner(r->nick)) {
     data_->AddChannel(channel);
-    ZoRaise(events_.OnOwnerJoin, channel);
+    Raise(events_.OnOwnerJoin, channel);
     return;
   }
   data_->AddMember(channel, r->nick);
@@ -144,18 +152,18 @@ void CZoAnalIRC::HandleJoin(stIRC* r) {
       user->SetRealName(ZoParam(*r, 2));
     }
   }
-  ZoRaise(events_.OnOtherJoin, channel, r->nick);
+  Raise(events_.OnOtherJoin, channel, r->nick);
 }
 
 void CZoAnalIRC::HandlePart(stIRC* r) {
   const char* channel = ZoParam(*r, 0);
   if (data_->IsOwner(r->nick)) {
     data_->RemoveChannel(channel);
-    ZoRaise(events_.OnOwnerPart, channel, r->rest);
+    Raise(events_.OnOwnerPart, channel, r->rest);
     return;
   }
   data_->RemoveMember(channel, r->nick);
-  ZoRaise(events_.OnOtherPart, channel, r->nick, r->rest);
+  Raise(events_.OnOtherPart, channel, r->nick, r->rest);
 }
 
 void CZoAnalIRC::HandleKick(stIRC* r) {
@@ -165,7 +173,7 @@ void CZoAnalIRC::HandleKick(stIRC* r) {
     data_->RemoveChannel(channel);
   else
     data_->RemoveMember(channel, victim);
-  ZoRaise(events_.OnKick, channel, r->nick, victim, ZoParam(*r, 2));
+  Raise(events_.OnKick, channel, r->nick, victim, ZoParam(*r, 2));
 }
 
 void CZoAnalIRC::HandleMode(stIRC* r) {
@@ -173,31 +181,32 @@ void CZoAnalIRC::HandleMode(stIRC* r) {
   char modes[sizeof r->paramText];
   ZoJoinParams(*r, 1, modes);
   ApplyModes(ZoParam(*r, 0), modes);
-  ZoRaise(events_.OnMode, ZoParam(*r, 0), r->nick[0] ? r->nick : r->host, modes);
+  Raise(events_.OnMode, ZoParam(*r, 0), r->nick[0] ? r->nick : r->host, modes);
 }
 
 void CZoAnalIRC::HandlePing(stIRC* r) {
   char token[sizeof r->rest];
   AllParameters(*r, token);
   if (sendLine_) sendLine_(Irc::Pong(token).c_str());
-  ZoRaise(events_.OnPing, nullptr);
+  Raise(events_.OnPing, nullptr);
 }
 
 void CZoAnalIRC::HandleNumeric(stIRC* r) {
   if (numeric_ == 1) {
+    typed_ = true;
     events_.atLogon(nullptr);
   } else if (numeric_ == 5) {
     for (size_t i = 1; i + 1 < r->paramCount; ++i)
       if (strncasecmp(ZoParam(*r, i), "PREFIX=", 7) == 0) data_->Ranks().Set(ZoParam(*r, i) + 7);
   } else if (IsWhoisNumeric(numeric_)) {
     NoteWhoisNews(*r);
-    ZoRaise(events_.OnWhois, r->rest, numeric_, r->rest);
+    Raise(events_.OnWhois, r->rest, numeric_, r->rest);
   } else if (numeric_ == 301) {
     if (CZoUser* user = data_->FindUser(ZoParam(*r, 1))) data_->SetUserAway(user, ZoParam(*r, 2));
   } else if (numeric_ == 305 || numeric_ == 306) {
     data_->GetOwner()->SetAway(numeric_ == 306);
   } else if (numeric_ == 321 || numeric_ == 323) {
-    ZoRaise(events_.OnList, numeric_, nullptr, nullptr, 0);
+    Raise(events_.OnList, numeric_, nullptr, nullptr, 0);
   } else if (numeric_ == 322) {
     HandleList(r);
   } else if (numeric_ == 324) {
@@ -244,7 +253,7 @@ std::vector<std::string> ZoMonitorNicks(const stIRC& r) {
 }
 
 void CZoAnalIRC::HandleList(stIRC* r) {
-  ZoRaise(events_.OnList, numeric_, ZoParam(*r, 1), ZoParam(*r, 3), atoi(ZoParam(*r, 2)));
+  Raise(events_.OnList, numeric_, ZoParam(*r, 1), ZoParam(*r, 3), atoi(ZoParam(*r, 2)));
 }
 
 void CZoAnalIRC::HandleChannelModes(stIRC* r) {
@@ -252,14 +261,14 @@ void CZoAnalIRC::HandleChannelModes(stIRC* r) {
   char modes[sizeof r->paramText];
   ZoJoinParams(*r, 2, modes);
   if (modes[0]) ApplyModes(channel, modes);
-  ZoRaise(events_.OnNMode, channel, modes);
+  Raise(events_.OnNMode, channel, modes);
 }
 
 void CZoAnalIRC::HandleTopicReply(stIRC* r, bool hasTopic) {
   const char* channel = ZoParam(*r, 1);
   const char* topic = hasTopic ? ZoParam(*r, 2) : "";
   data_->SetTopic(channel, topic);
-  ZoRaise(events_.OnNTopic, channel, topic);
+  Raise(events_.OnNTopic, channel, topic);
 }
 
 // "353 me = #c :names", or without the "=" from older servers: the channel is
@@ -274,17 +283,17 @@ void CZoAnalIRC::HandleNames(stIRC* r) {
     names = nullptr;
   }
   if (!isChannel(channel)) {
-    ZoRaise(events_.OnNames, nullptr, nullptr);
+    Raise(events_.OnNames, nullptr, nullptr);
     return;
   }
   data_->AddNames(channel, names);
-  ZoRaise(events_.OnNames, channel, names);
+  Raise(events_.OnNames, channel, names);
 }
 
 void CZoAnalIRC::HandleEndOfNames(stIRC* r) {
   const char* channel = ZoParam(*r, 1);
   data_->AddNames(channel, nullptr);
-  ZoRaise(events_.OnNames, channel, nullptr);
+  Raise(events_.OnNames, channel, nullptr);
 }
 
 void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
@@ -310,7 +319,7 @@ void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
       const char letterText[2] = {c, 0};
       data_->SetMemberMode(target, nick, adding ? letterText : "", adding ? "" : letterText);
       const char change[3] = {adding ? '+' : '-', c, 0};
-      ZoRaise(events_.OnUserMode, target, nick, change);
+      Raise(events_.OnUserMode, target, nick, change);
       continue;
     }
     if (c == 'k') data_->SetKey(target, arguments.nextToken());
@@ -324,6 +333,6 @@ void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
   }
   if (added[0] || removed[0]) {
     data_->SetChannelModes(target, added, removed);
-    ZoRaise(events_.OnChanMode, target, original);
+    Raise(events_.OnChanMode, target, original);
   }
 }

@@ -1,9 +1,11 @@
 // IRC commands and numeric replies: keeps the session data current, answers
-// PING, raises one typed event per known message and OnIRC for every record.
+// PING, raises one typed event per known message (OnReply for any other) and
+// OnIRC for every record.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "U_analysis.h"
@@ -22,6 +24,13 @@ class CZoAnalIRC {
   void Handle(stIRC* record);
 
  private:
+  void Analyse(stIRC* record);
+  // A typed event: the line is no reply.
+  template <typename Event, typename... Args>
+  void Raise(const Event& event, Args&&... args) {
+    typed_ = true;
+    ZoRaise(event, std::forward<Args>(args)...);
+  }
   void HandleCommand(stIRC* r);
   void HandleNumeric(stIRC* r);
   void HandleJoin(stIRC* r);
@@ -39,6 +48,7 @@ class CZoAnalIRC {
   void HandleEndOfNames(stIRC* r);
   void ApplyModes(const char* target, const char* modeText);
 
+  bool typed_ = false;  // the line being analysed raised a typed event
   bool isCommand_ = false;
   int32_t numeric_ = 0;
   char command_[32] = {};

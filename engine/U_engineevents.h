@@ -1,7 +1,7 @@
-// The engine's published events, declared once, in their published order.
-// CZoEvents holds them; the part named in a row raises its event on it
-// directly. The main window's handlers and velkocli's printer are expansions
-// of the same table.
+// The engine's events, declared once: the published ones in their published
+// order, then the engine's own. CZoEvents holds them; the part named in a row
+// raises its event on it directly. The chat client's handlers and velkocli's
+// printer are expansions of the same table.
 #pragma once
 
 #include <cstdint>
@@ -17,13 +17,16 @@ struct __DCCData;
 // X(name, (parameters), part, window)
 //   part: who raises it. Engine: the engine itself, on its connection's news;
 //         IRC, CTCP, DCC: the analysers; Sends, Recvs, Chats: the DCC tables.
-//   window: Win when the main window handles it as IRC<name>
+//   window: Win when the chat client handles it as IRC<name>
+// Reply, the engine's own: a line the IRC analyser raises no other event for
+// (numeric and standard replies, batch ends, others' invites ...), before
+// OnIRC, so a line with an event of its own is not handled twice.
 #define ZO_ENGINE_EVENTS(X)                                                                               \
   X(Line, (const char* line), Engine, NoWin)                                                              \
   X(Connect, (void* noUse), Engine, Win)                                                                  \
   X(Disconnect, (void* noUse), Engine, Win)                                                               \
   X(IRCError, (int* errorCode), Engine, Win)                                                              \
-  X(IRC, (__IRCData * record), IRC, Win)                                                                  \
+  X(IRC, (__IRCData * record), IRC, NoWin)                                                                \
   X(CTCP, (__CTCPData * record), CTCP, Win)                                                               \
   X(DCC, (__DCCData * record), DCC, NoWin)                                                                \
   X(AlreadyNick, (void* noUse), IRC, NoWin)                                                               \
@@ -62,7 +65,8 @@ struct __DCCData;
   X(DCCChat, (int seqnum, const char* nick, const char* address, int port, int* accept), Chats, Win)      \
   X(DCCChatConnect, (int seqnum), Chats, Win)                                                             \
   X(DCCChatDisconnect, (int seqnum), Chats, Win)                                                          \
-  X(DCCChatMessage, (int seqnum, const char* text), Chats, Win)
+  X(DCCChatMessage, (int seqnum, const char* text), Chats, Win)                                           \
+  X(Reply, (__IRCData * record), IRC, Win)
 
 // Column filters: ZO_<column>_<value>(code) keeps the code or drops it.
 #define ZO_KEEP(...) __VA_ARGS__

@@ -8,7 +8,7 @@
 #include "wait_until.h"
 
 WiredForm::WiredForm() : form(std::make_unique<TMainForm>()) {
-  form->ApplyNick("me");
+  form->Client().ApplyNick("me");
   form->Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
   server.WaitForClient();
   server.WaitForText("NICK me\r\n");

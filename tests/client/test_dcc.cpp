@@ -44,7 +44,7 @@ class DccWindows : public DccNgircdTest {
     me = "win" + std::to_string(++counter);
     form = std::make_unique<TMainForm>();
     form->Client().Settings().DCCDir = QDir(Path("")).absolutePath().toStdString() + "/";
-    form->ApplyNick(me.c_str());
+    form->Client().ApplyNick(me.c_str());
     form->Client().SetAutoJoinChannels("#d");
     form->Client().ConnectTo(("127.0.0.1:" + std::to_string(server_->Port())).c_str());
     ASSERT_TRUE(WaitUntil([&] { return form->Subforms().FindChannel("#d"); }, 10000));
@@ -55,11 +55,7 @@ class DccWindows : public DccNgircdTest {
     SelectMemberRow(channel, channel->Users().front() == peer->nick ? 0 : 1);
     channel->Activate();
   }
-  TmDCCFile* Progress() const {
-    for (int i = 0; i < form->Subforms().Count(); ++i)
-      if (form->Subforms().Form(i)->Kind == wkDccFile) return static_cast<TmDCCFile*>(form->Subforms().Form(i));
-    return nullptr;
-  }
+  TmDCCFile* Progress() const { return form->Subforms().Find<TmDCCFile>(nullptr); }
   // A line the peer gets through the server after what it must not have
   // seen: a connect made before it would have reached the peer first.
   void Marker() {
@@ -145,8 +141,8 @@ TEST_F(DccWindows, ClosingTheProgressWindowCancelsBothSides) {
 TEST_F(DccWindows, ChatFromTheMenuBothWays) {
   peer->acceptChat = true;
   form->pmUser->miDCCChat->trigger();
-  auto* window = static_cast<TmDCCChat*>(form->Subforms().FrontForm());
-  ASSERT_EQ(window->Kind, wkDccChat);
+  auto* window = qobject_cast<TmDCCChat*>(form->Subforms().FrontForm());
+  ASSERT_NE(window, nullptr);
   ASSERT_TRUE(peer->WaitFor("OnDCCChatConnect\t0", 10000));
   ASSERT_TRUE(WaitUntil([&] { return PaneText(window).contains(QString::fromUtf8("◆ 접속되었습니다")); }));
 

@@ -30,7 +30,7 @@ TEST(Lifecycle, JoinsAndRejoinsAgainstARealServer) {
   ASSERT_TRUE(server.Start());
   ScratchRegistry registry;
   TMainForm form;
-  form.ApplyNick("velko1");
+  form.Client().ApplyNick("velko1");
   form.Client().SetAutoJoinChannels("a,#b");
   EXPECT_EQ(form.Client().AutoJoin(), (std::vector<std::string>{"#a", "#b"}));
   form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());

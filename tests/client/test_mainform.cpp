@@ -87,9 +87,9 @@ TEST(MainForm, UserMenuSendsExactLines) {
   EXPECT_TRUE(form.pmUser->miKick->isEnabled()) << "another member's row offers the items again";
 
   form.pmUser->miQuery->trigger();
-  TMDIABS* front = form.Subforms().FrontForm();
-  ASSERT_EQ(front->Kind, wkQuery);
-  EXPECT_EQ(static_cast<TmQuery*>(front)->Nick, "Zed");
+  auto* front = qobject_cast<TmQuery*>(form.Subforms().FrontForm());
+  ASSERT_NE(front, nullptr);
+  EXPECT_EQ(front->Nick, "Zed");
   form.pmUser->miWhois->trigger();  // a query in front: no member to act on
   form.Client().SendRaw("PING :marker");
   EXPECT_TRUE(wired.Sent("PING :marker\r\n"));
@@ -128,8 +128,8 @@ TEST(MainForm, SettingsSurviveTheWindow) {
   ScratchRegistry registry;
   {
     TMainForm form;
-    form.ApplyNick("keeper");
-    form.ApplyNick("");  // ignored
+    form.Client().ApplyNick("keeper");
+    form.Client().ApplyNick("");  // ignored
   }
   TMainForm again;
   EXPECT_EQ(again.Client().Settings().Nick, "keeper");

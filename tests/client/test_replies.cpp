@@ -48,7 +48,7 @@ struct DialogAnswers {
   QStringList asked, told;
 };
 
-TmChanList* ChanList(TMainForm& form) { return static_cast<TmChanList*>(form.Subforms().FindForm(wkChanList, nullptr)); }
+TmChanList* ChanList(TMainForm& form) { return form.Subforms().Find<TmChanList>(nullptr); }
 
 // A person's double click on a channel's row: the first press selects.
 void DoubleClick(TChanListGrid* grid, const char* channel) {
@@ -74,7 +74,7 @@ TEST(Replies, DialogsAgainstARealServer) {
   TMainForm form;
   form.resize(640, 480);
   form.show();
-  form.ApplyNick("taken");
+  form.Client().ApplyNick("taken");
   form.Client().ConnectTo(("127.0.0.1:" + std::to_string(server.Port())).c_str());
   ASSERT_TRUE(WaitUntil([&] { return ChanList(form) && ChanList(form)->CloseEnabled; }, 15000));
   EXPECT_EQ(form.Client().Engine().Nick(), "velko1");
@@ -107,7 +107,7 @@ TEST(Replies, DialogsAgainstARealServer) {
     Grab(dialog, "chaninfo_filled");
     dialog.close();
   });
-  form.ShowChanChange();
+  form.View().ShowChanChange();
   EXPECT_EQ(topicLines(), 1);
 }
 
@@ -136,7 +136,7 @@ TEST(Replies, WindowsAndConnectionGoMidway) {
     WaitUntil([&] { return !form.Client().Listing(); });
     dialog.close();
   });
-  form.ShowChanChange();
+  form.View().ShowChanChange();
   SetModalAnswer(nullptr);
   EXPECT_TRUE(ChanList(form)->CloseEnabled);  // a listing cut off ends
   EXPECT_TRUE(requested);

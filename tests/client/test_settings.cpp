@@ -94,13 +94,15 @@ TEST(SettingsDialog, LoggedOnNickWaitsForTheServer) {
   QTemporaryDir downloads;
   form.Client().Settings().DCCDir = QFile::encodeName(downloads.path()).toStdString() + "/";
   form.Client().Engine().SimulateLine(":srv 001 me :Welcome");
+  QTemporaryDir downloads;  // the user's own download folder may not be there
   ScopedAnswer answer([&](TModalForm& modal) {
     auto& dialog = dynamic_cast<TmSettings&>(modal);
+    Retype(dialog.eDCCDir, downloads.path());
     Retype(dialog.eNick, "fresh");
     Retype(dialog.eDCCDir, downloads.path());
     dialog.sbOk->click();
   });
-  form.ShowSettings();
+  form.View().ShowSettings();
   EXPECT_TRUE(wired.Sent("NICK fresh\r\n"));
   EXPECT_EQ(form.Client().Settings().Nick, "me");
   EXPECT_EQ(form.Client().Engine().Port(), wired.server.Port());

@@ -13,6 +13,7 @@
 #include "U_codepage.h"
 #include "U_lib.h"
 #include "U_subforms.h"
+#include "U_windowview.h"
 #include "U_clientrules.h"
 #include "U_paneview.h"
 #include "U_render.h"
@@ -27,10 +28,10 @@ std::vector<std::string> Order(const CSubforms& manager) {
   std::vector<std::string> names;
   for (int i = 0; i < manager.Count(); ++i) {
     TMDIABS* form = manager.Form(i);
-    if (form->Kind == wkChannel)
-      names.push_back(static_cast<TmChannel*>(form)->ChannelName);
-    else if (form->Kind == wkQuery)
-      names.push_back("q:" + static_cast<TmQuery*>(form)->Nick);
+    if (auto* channel = qobject_cast<TmChannel*>(form))
+      names.push_back(channel->ChannelName);
+    else if (auto* query = qobject_cast<TmQuery*>(form))
+      names.push_back("q:" + query->Nick);
     else
       names.push_back(WindowKindLabel(form->Kind));
   }
@@ -100,60 +101,29 @@ QString Lines(TmABSRich* pane) { return PaneText(pane).replace(" \n", "\n").trim
 TEST(Subforms, OutputGoesWhereItBelongs) {
   WiredForm wired;
   CSubforms& manager = wired.form->Subforms();
+  TWindowView& view = wired.form->View();
   TmABSRich* status = manager.Form(0)->Output();
   wired.form->Client().Engine().SimulateLine(":me!u@h JOIN :#a");
   wired.form->Client().Engine().SimulateLine(":zed!u@h JOIN :#a");
   TmChannel* a = manager.FindChannel("#a");
   TmChannel* b = manager.OpenChannel("#b");
   TmQuery* zed = manager.OpenQuery("Zed");
-  manager.Write(Out(TOutTarget::Channel, "#A", "to a"));
-  manager.Write(Out(TOutTarget::Channel, "#none", "lost"));
-  manager.Write(Out(TOutTarget::Active, "", "active line"));
-  manager.Write(Out(TOutTarget::All, "", "everyone"));
-  manager.Write(Out(TOutTarget::Renamed, "zed", "zed renamed"));
+  view.Write(Out(TOutTarget::Channel, "#A", "to a"));
+  view.Write(Out(TOutTarget::Channel, "#none", "lost"));
+  view.Write(Out(TOutTarget::Active, "", "active line"));
+  view.Write(Out(TOutTarget::All, "", "everyone"));
+  view.Write(Out(TOutTarget::Renamed, "zed", "zed renamed"));
   EXPECT_TRUE(Lines(a).endsWith("\nto a\neveryone\nzed renamed")) << Lines(a).toStdString();
   EXPECT_EQ(Lines(b), "everyone");
   EXPECT_EQ(Lines(zed), "active line\neveryone\nzed renamed");
   manager.CloseForm(zed);
   manager.CloseForm(a);
   manager.CloseForm(b);
-  manager.Write(Out(TOutTarget::Active, "", "falls back to status"));
+  view.Write(Out(TOutTarget::Active, "", "falls back to status"));
   EXPECT_TRUE(Lines(status).endsWith("everyone\nfalls back to status"));
   manager.CloseForm(manager.Form(0));
-  manager.Write(Out(TOutTarget::Status, "", "reopens it"));
+  view.Write(Out(TOutTarget::Status, "", "reopens it"));
   EXPECT_EQ(Lines(manager.Find<TmStatus>(nullptr)), "reopens it");
-}
-
-int QueryWindows(const CSubforms& manager) {
-  int count = 0;
-  for (int i = 0; i < manager.Count(); ++i) count += manager.Form(i)->Kind == wkQuery;
-  return count;
-}
-
-TEST(Subforms, PeersOpenQueryWindowsOnlyUpToACap) {
-  WiredForm wired;
-  CSubforms& manager = wired.form->Subforms();
-  auto* status = static_cast<TmABSRich*>(manager.FindForm(wkStatus, nullptr));
-  const int cap = CSubforms::kPeerQueryCap;
-  QByteArray burst;
-  for (int i = 0; i <= cap + 1; ++i) {
-    const QByteArray n = QByteArray::number(i);
-    burst += ":n" + n + "!u@h PRIVMSG me :hi " + n + "\r\n";
-  }
-  wired.server.Write(burst);
-  ASSERT_TRUE(WaitUntil([&] { return PaneText(status).contains("<n51> hi 51"); }));
-  EXPECT_EQ(QueryWindows(manager), cap);
-  EXPECT_EQ(manager.FindForm(wkQuery, "n50"), nullptr);
-  const QString shown = PaneText(status);
-  EXPECT_TRUE(shown.contains("<n50> hi 50"));
-  EXPECT_EQ(shown.count(QString::fromUtf8("◆ 귓속말 창이 너무 많아")), 1);
-
-  // Windows already open keep their partner's lines; the user may open more.
-  wired.server.Write(":N0!u@h PRIVMSG me :again\r\n");
-  const auto first = [&] { return static_cast<TmABSRich*>(manager.FindForm(wkQuery, "n0")); };
-  EXPECT_TRUE(EventuallyShows(first, "<N0> again", kKindMessage));
-  EXPECT_NE(manager.OpenQuery("mine"), nullptr);
-  EXPECT_EQ(QueryWindows(manager), cap + 1);
 }
 
 // A partner renamed to a name that addresses channels keeps the window on

@@ -24,6 +24,7 @@ class RecordingView : public IChatView {
   void Write(const TOutLine& line) override {
     shown += DecodeDisplay(line.text.c_str()) + '\n';
     if (!line.name.empty()) into[line.name] << DecodeDisplay(line.text.c_str());
+    if (line.where == TOutTarget::Query) queries.insert(line.name);
     lines.push_back(line);
   }
   TFront InputFront() const override { return front; }
@@ -32,6 +33,7 @@ class RecordingView : public IChatView {
   bool IsOpen(TFrontKind kind, const std::string& name) const override {
     return (kind == TFrontKind::Channel && channels.count(name)) || (kind == TFrontKind::Query && queries.count(name));
   }
+  int OpenQueries() const override { return static_cast<int>(queries.size()); }
   std::vector<std::string> OpenChannels() const override { return {channels.begin(), channels.end()}; }
   void OpenChannel(const std::string& name) override {
     channels.insert(name);
@@ -42,7 +44,7 @@ class RecordingView : public IChatView {
     lists.erase(name);
   }
   void ActivateChannel(const std::string&) override {}
-  void ShowQuery(const std::string&) override {}
+  void ShowQuery(const std::string& nick) override { queries.insert(nick); }
   void OpenChat(int, const std::string&) override {}
   std::string ChatPeer(int) const override { return {}; }
   void ShowOwnNick(const std::string&) override {}

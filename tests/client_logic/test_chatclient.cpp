@@ -97,6 +97,26 @@ TEST(ChatClient, TypedLinesExpandAliases) {
 
 using Entries = std::vector<std::string>;
 
+// Any nick can send a private line: peers open at most 50 private windows,
+// then their lines go to the status window, told once. Open windows keep
+// their lines; the user may open more.
+TEST(ChatClient, PeersOpenQueryWindowsOnlyUpToACap) {
+  ClientRig rig;
+  for (int i = 1; i < TChatClient::kPeerQueryCap; ++i) rig.view.queries.insert("n" + std::to_string(i));
+  rig.server.Write(":n0!u@h PRIVMSG me :hi 0\r\n:n50!u@h PRIVMSG me :hi 50\r\n:n51!u@h PRIVMSG me :hi 51\r\n"
+                   ":n1!u@h PRIVMSG me :again\r\n");
+  ASSERT_TRUE(rig.Caught("capped"));
+  rig.client.RunLine("/query mine");
+  EXPECT_EQ(rig.view.queries.size(), TChatClient::kPeerQueryCap + 1u);
+  EXPECT_EQ(rig.view.into["n0"], QStringList{"<n0> hi 0"});
+  EXPECT_EQ(rig.view.into["n1"], QStringList{"<n1> again"});
+  QStringList status;
+  for (const TOutLine& line : rig.view.lines)
+    if (line.where == TOutTarget::Status) status << DecodeDisplay(line.text.c_str());
+  EXPECT_EQ(status, (QStringList{QString::fromUtf8("◆ 귓속말 창이 너무 많아 새 귓속말은 상태창에 표시합니다."),
+                                 "<n50> hi 50", "<n51> hi 51"}));
+}
+
 // The lists follow the engine; a quit is told in exactly the channels the
 // member was in, a new nick in every channel that now lists it.
 TEST(ChatClient, MemberListsAndTheirLinesFollowTheEngine) {

@@ -79,15 +79,22 @@ TEST(Commands, JoinPartQuitKeepUsersExactlyWhileTheyShareAChannel) {
   EXPECT_EQ(r.Events({"OnIRC"}).size(), 8u);
 }
 
+// A line with a typed event is no reply; OnIRC follows every line.
 TEST(Commands, TopicInviteAndLowerCaseWords) {
   InChannel r;
   r.engine.SimulateLine(":b!u@h topic #c :new topic");
   r.engine.SimulateLine(":b!u@h INVITE me :#other");
+  r.engine.SimulateLine(":b!u@h INVITE carl :#other");
   r.engine.SimulateLine(":b!u@h FOO bar :baz");
-  EXPECT_STREQ(r.engine.FindChan("#c")->Topic(), "new topic");
-  EXPECT_EQ(r.Events({"OnTopic", "OnInvite", "OnIRC"}),
+  r.engine.SimulateLine(":srv 332 me #c :told");
+  r.engine.SimulateLine(":srv 401 me carl :No such nick");
+  EXPECT_STREQ(r.engine.FindChan("#c")->Topic(), "told");
+  EXPECT_EQ(r.Events({"OnTopic", "OnInvite", "OnReply", "OnIRC"}),
             (Lines{"OnTopic\t#c\tb\tnew topic", "OnIRC\tb\tu\th\ttopic\t#c\t:new topic", "OnInvite\t#other\tb",
-                   "OnIRC\tb\tu\th\tINVITE\tme\t:#other", "OnIRC\tb\tu\th\tFOO\tbar\t:baz"}));
+                   "OnIRC\tb\tu\th\tINVITE\tme\t:#other", "OnReply\tb\tu\th\tINVITE\tcarl\t:#other",
+                   "OnIRC\tb\tu\th\tINVITE\tcarl\t:#other", "OnReply\tb\tu\th\tFOO\tbar\t:baz",
+                   "OnIRC\tb\tu\th\tFOO\tbar\t:baz", "OnIRC\t\t\tsrv\t332\tme\t#c :told",
+                   "OnReply\t\t\tsrv\t401\tme\tcarl :No such nick", "OnIRC\t\t\tsrv\t401\tme\tcarl :No such nick"}));
 }
 
 // Any last parameter may come as a trailing one; some servers send it so

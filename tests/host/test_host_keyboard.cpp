@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <QTest>
 #include <QAbstractScrollArea>
-#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
