@@ -94,12 +94,9 @@ TEST(SettingsDialog, LoggedOnNickWaitsForTheServer) {
   QTemporaryDir downloads;
   form.Client().Settings().DCCDir = QFile::encodeName(downloads.path()).toStdString() + "/";
   form.Client().Engine().SimulateLine(":srv 001 me :Welcome");
-  QTemporaryDir downloads;  // the user's own download folder may not be there
   ScopedAnswer answer([&](TModalForm& modal) {
     auto& dialog = dynamic_cast<TmSettings&>(modal);
-    Retype(dialog.eDCCDir, downloads.path());
     Retype(dialog.eNick, "fresh");
-    Retype(dialog.eDCCDir, downloads.path());
     dialog.sbOk->click();
   });
   form.View().ShowSettings();
