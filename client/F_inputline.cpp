@@ -15,6 +15,7 @@
 #include "U_chatclient.h"
 #include "U_codepage.h"
 #include "U_commondata.h"
+#include "U_dlgcontrols.h"
 #include "U_lib.h"
 #include "U_subforms.h"
 
@@ -33,23 +34,18 @@ bool TInputLine::event(QEvent* event) {
 // The edit's usual menu, in Korean, with a paste that asks as Ctrl+V does.
 QMenu* TInputLine::ContextMenu() {
   auto* menu = new QMenu(this);
-  const auto add = [menu](const char* text, QKeySequence::StandardKey key, bool enabled, auto run) {
-    QAction* action = menu->addAction(QString::fromUtf8(text), run);
-    action->setShortcut(key);
-    action->setEnabled(enabled);
-  };
   const bool chosen = hasSelectedText();
-  add("실행 취소", QKeySequence::Undo, isUndoAvailable(), [this] { undo(); });
-  add("다시 실행", QKeySequence::Redo, isRedoAvailable(), [this] { redo(); });
+  AddMenuEntry(menu, "실행 취소", QKeySequence::Undo, isUndoAvailable(), [this] { undo(); });
+  AddMenuEntry(menu, "다시 실행", QKeySequence::Redo, isRedoAvailable(), [this] { redo(); });
   menu->addSeparator();
-  add("잘라내기", QKeySequence::Cut, chosen, [this] { cut(); });
-  add("복사", QKeySequence::Copy, chosen, [this] { copy(); });
-  add("붙여넣기", QKeySequence::Paste, !QApplication::clipboard()->text().isEmpty(), [this] {
+  AddMenuEntry(menu, "잘라내기", QKeySequence::Cut, chosen, [this] { cut(); });
+  AddMenuEntry(menu, "복사", QKeySequence::Copy, chosen, [this] { copy(); });
+  AddMenuEntry(menu, "붙여넣기", QKeySequence::Paste, !QApplication::clipboard()->text().isEmpty(), [this] {
     if (!PasteSeveral(QClipboard::Clipboard)) paste();
   });
-  add("삭제", QKeySequence::Delete, chosen, [this] { del(); });
+  AddMenuEntry(menu, "삭제", QKeySequence::Delete, chosen, [this] { del(); });
   menu->addSeparator();
-  add("모두 선택", QKeySequence::SelectAll, !text().isEmpty(), [this] { selectAll(); });
+  AddMenuEntry(menu, "모두 선택", QKeySequence::SelectAll, !text().isEmpty(), [this] { selectAll(); });
   return menu;
 }
 

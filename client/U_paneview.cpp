@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "U_dlgcontrols.h"
+
 namespace {
 
 constexpr int kMargin = 4;
@@ -145,15 +147,10 @@ void TPaneView::SetMarks(std::vector<TPaneMatch> marks, int current) {
 // As the input line's menu, for what a pane can do.
 QMenu* TPaneView::ContextMenu() {
   auto* menu = new QMenu(this);
-  const auto add = [menu](const char* text, QKeySequence::StandardKey key, bool enabled, auto run) {
-    QAction* action = menu->addAction(QString::fromUtf8(text), run);
-    action->setShortcut(key);
-    action->setEnabled(enabled);
-  };
-  add("복사", QKeySequence::Copy, HasSelection(), [this] { Copy(); });
-  add("모두 선택", QKeySequence::SelectAll, lines_.Count() > 0, [this] { SelectAll(); });
+  AddMenuEntry(menu, "복사", QKeySequence::Copy, HasSelection(), [this] { Copy(); });
+  AddMenuEntry(menu, "모두 선택", QKeySequence::SelectAll, lines_.Count() > 0, [this] { SelectAll(); });
   menu->addSeparator();
-  add("찾기...", QKeySequence::Find, true, [this] {
+  AddMenuEntry(menu, "찾기...", QKeySequence::Find, true, [this] {
     if (OnFind) OnFind();
   });
   return menu;

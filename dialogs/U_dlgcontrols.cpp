@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QToolButton>
 #include <QValidator>
 #include <algorithm>
@@ -83,6 +84,13 @@ QLineEdit* MakeFlatEdit(QWidget* parent, const QRect& geometry) {
   edit->setGeometry(geometry);
   SetEditColors(edit, 0x000000, 0xFFFFFF);
   return edit;
+}
+
+void AddMenuEntry(QMenu* menu, const char* text, QKeySequence::StandardKey key, bool enabled,
+                  const std::function<void()>& run) {
+  QAction* action = menu->addAction(QString::fromUtf8(text), run);
+  action->setShortcut(key);
+  action->setEnabled(enabled);
 }
 
 void SetTextColor(QWidget* control, uint32_t fg) {

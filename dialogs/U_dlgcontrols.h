@@ -2,13 +2,16 @@
 // button, flat edit), made at their design geometry and coloured as told.
 #pragma once
 
+#include <QKeySequence>
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QToolButton;
 class QWidget;
 
@@ -17,6 +20,9 @@ QLabel* MakeLabel(QWidget* parent, const QRect& geometry, const QString& text);
 QLabel* MakePromptLabel(QWidget* parent, const QRect& geometry);
 QToolButton* MakeFlatButton(QWidget* parent, const QRect& geometry, const QString& text);
 QLineEdit* MakeFlatEdit(QWidget* parent, const QRect& geometry);
+// A right-click menu entry in Korean that shows the standard key it stands for.
+void AddMenuEntry(QMenu* menu, const char* text, QKeySequence::StandardKey key, bool enabled,
+                  const std::function<void()>& run);
 // Keeps `edit` within `maxBytes` bytes of CP949, whole characters only, and
 // out of line breaks, which would end an IRC line early.
 void LimitCP949(QLineEdit* edit, int maxBytes);
