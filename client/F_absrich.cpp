@@ -39,8 +39,6 @@ TmABSRich::TmABSRich(QWidget* panel, CSubforms& manager, const TFrameColorRecord
   rView->viewport()->installEventFilter(this);
 }
 
-void TmABSRich::AddLine(const char* text, int kind) { AddLine(TOutLine{TOutTarget::None, {}, kind, text ? text : ""}); }
-
 // Replayed history is nothing new: no unread mark, and the logs had it when it was said.
 void TmABSRich::AddLine(const TOutLine& line) {
   const int kind = line.kind;

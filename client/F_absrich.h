@@ -27,7 +27,6 @@ class TmABSRich : public TMDIABS {
   // ends becomes several lines. Stamps, nick colours and how many lines the
   // pane keeps follow the manager's pane look.
   void AddLine(const TOutLine& line);
-  void AddLine(const char* text, int kind);
   // Shows the waiting lines now, unless a selection holds them back.
   void ShowPendingLines();
   int PendingCount() const { return PendingLines.Count(); }

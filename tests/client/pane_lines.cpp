@@ -8,6 +8,10 @@
 #include "client_fixture.h"
 #include "wait_until.h"
 
+void AddPaneLine(TmABSRich* pane, const std::string& text, int kind) {
+  pane->AddLine(TOutLine{TOutTarget::None, {}, kind, text});
+}
+
 int LineReading(TmABSRich* pane, const QString& text) {
   pane->ShowPendingLines();
   const TPaneLines& lines = pane->rView->Lines();

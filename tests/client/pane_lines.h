@@ -3,9 +3,13 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <string>
 
 class QString;
 class TmABSRich;
+
+// Puts a line of kind `kind` straight into the pane, past the client.
+void AddPaneLine(TmABSRich* pane, const std::string& text, int kind);
 
 // The place of the line reading `text` (stamp aside) counted from the
 // oldest, after the waiting lines were shown; -1 when there is none.

@@ -263,7 +263,7 @@ TEST(Panes, SelectionReachesLinesNeverLaidOut) {
   wired.form->show();
   wired.form->Client().Engine().SimulateLine(":me!u@h JOIN :#c");
   TmChannel* channel = wired.form->Subforms().FindChannel("#c");
-  for (int i = 1; i <= 2000; ++i) channel->AddLine(("line " + std::to_string(i)).c_str(), kKindMessage);
+  for (int i = 1; i <= 2000; ++i) AddPaneLine(channel, "line " + std::to_string(i), kKindMessage);
   channel->ShowPendingLines();
   TPaneView* pane = channel->rView;
   const auto copied = [] { return QApplication::clipboard()->text().split(QLatin1Char('\n')); };

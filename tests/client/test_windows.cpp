@@ -296,7 +296,7 @@ TEST(OutputPane, SelectionHoldsLinesBackAndThePaneKeepsItsSetLines) {
   wired.form->Client().Settings().PaneLines = 300;
   wired.form->show();
   TmChannel* pane = wired.form->Subforms().OpenChannel("#p");
-  pane->AddLine("one", 5);
+  AddPaneLine(pane, "one", 5);
   pane->ShowPendingLines();
   ASSERT_EQ(pane->rView->Lines().Count(), 1);
 
@@ -306,8 +306,8 @@ TEST(OutputPane, SelectionHoldsLinesBackAndThePaneKeepsItsSetLines) {
   const int y = pane->rView->LineRect(pane->rView->Lines().First()).center().y();
   QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(1, y));
   QTest::mouseMove(viewport, QPoint(viewport->width() - 2, y));
-  pane->AddLine("two", 12);
-  pane->AddLine("three\r\nfour", 13);
+  AddPaneLine(pane, "two", 12);
+  AddPaneLine(pane, "three\r\nfour", 13);
   pane->ShowPendingLines();
   EXPECT_EQ(pane->PendingCount(), 3);
   EXPECT_EQ(pane->rView->Lines().Count(), 1);
@@ -320,7 +320,7 @@ TEST(OutputPane, SelectionHoldsLinesBackAndThePaneKeepsItsSetLines) {
 
   // However long the flood, no more lines wait or stay than the setting
   // keeps, and the oldest go first.
-  for (int i = 1; i <= 1000; ++i) pane->AddLine(("flood " + std::to_string(i)).c_str(), 5);
+  for (int i = 1; i <= 1000; ++i) AddPaneLine(pane, "flood " + std::to_string(i), 5);
   EXPECT_EQ(pane->PendingCount(), 300);
   EXPECT_TRUE(WaitUntil([&] { return pane->PendingCount() == 0; }));
   const QStringList kept = PaneText(pane).split('\n');
