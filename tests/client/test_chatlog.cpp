@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "F_mchannel.h"
+#include "F_mquery.h"
 #include "U_chatlog.h"
 #include "U_subforms.h"
 #include "client_fixture.h"
@@ -37,7 +38,7 @@ void Converse(WiredForm& wired) {
   ASSERT_TRUE(wired.Sent("PRIVMSG #Chat :hi bob\r\n"));
   engine.SimulateLine(":bob!u@h PRIVMSG me :psst");
   ASSERT_TRUE(WaitUntil([&] {
-    auto* query = static_cast<TmABSRich*>(wired.form->Subforms().FindForm(wkQuery, "bob"));
+    TmABSRich* query = wired.form->Subforms().Find<TmQuery>("bob");
     return query && PaneText(query).contains(QStringLiteral("<bob> psst"));
   }));
 }
