@@ -282,9 +282,15 @@ TEST_F(PageHost, AHostilePageCannotBreakTheHost) {
   ASSERT_TRUE(WaitHeard(QStringLiteral("OnCreate fromparam"))) << Heard().join('|').toStdString();
   QWidget* widget = ControlWidget();
   ASSERT_TRUE(widget);
-  // A second channel of the page's own; the bridge's gets the transport back.
+  // A call of the page's own, written straight onto the channel's transport
+  // (a second channel there would race the bridge's replies in flight).
   Eval(QStringLiteral("{ const t = qt.webChannelTransport, keep = t.onmessage, m = 2147483647;"
-                      "  new QWebChannel(t, (c) => { c.objects.velkoHost.place(1, m, m, m, m, true, m, m); t.onmessage = keep; }); } 0"));
+                      "  t.onmessage = (message) => {"
+                      "    const data = typeof message.data === 'string' ? JSON.parse(message.data) : message.data;"
+                      "    if (data.id !== 'hostile') return keep(message);"
+                      "    t.onmessage = keep; };"
+                      "  t.send(JSON.stringify({type: 6, object: 'velkoHost', method: 'place',"
+                      "                         args: [1, m, m, m, m, true, m, m], id: 'hostile'})); } 0"));
   ASSERT_TRUE(WaitUntil([&] { return widget->x() == 32767; })) << widget->x();
   EXPECT_EQ(widget->geometry(), QRect(32767, 32767, 32767, 32767));
   // The page's own reports still place it, following its layout.
