@@ -57,7 +57,6 @@ TMainForm::TMainForm(CZoHTMLSkin& skin, QWidget* parent) : TMainForm(nullptr, &s
 
 TMainForm::TMainForm(std::unique_ptr<CZoHTMLSkin> ownSkin, CZoHTMLSkin* skin, QWidget* parent)
     : QWidget(parent), ownSkin_(std::move(ownSkin)), skin_(skin ? *skin : *ownSkin_) {
-  InstallKoreanFaces();
   skin_.FixedFrame = {0xFFFFFF, 0x000000, 0x808080, 0x000000, 0xFFFFFF, 0x000000,
                       0xC0C0C0, 0x000000, 0x808080, 0xFFFFFF, 24,       16};
   skin_.SubWinFrame = {0x000000, 0x000000, 0xC0C0C0, 0xFFFFFF, 0x000000, 0xFFFFFF,
@@ -102,8 +101,7 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::CreateControls() {
-  QFont face(QString::fromUtf8("굴림체"));
-  face.setPixelSize(12);
+  const QFont face = FaceFont("굴림체");
   setFont(face);
   setWindowTitle("VELKO in HTML Form (560X480)");
   setWindowFlags(windowFlags() | Qt::FramelessWindowHint);

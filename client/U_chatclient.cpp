@@ -147,6 +147,7 @@ void TChatClient::ChangeSettings(const std::vector<std::pair<std::string, std::s
   const auto server = [this] { return std::tuple(datas_.Address, datas_.Port, datas_.Tls); };
   const auto before = server();
   AssignSettings(datas_, rest);
+  datas_.FetchKeptPassword();
   // A server the page named stays until the user names another.
   if (server() != before) ApplyServerSettings();
   ApplyConnectionSettings();

@@ -80,10 +80,6 @@ TPaneView::TPaneView(QWidget* parent) : QAbstractScrollArea(parent) {
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setCursor(Qt::ArrowCursor);
   viewport()->setMouseTracking(true);
-  // Hinted at 12 pixels the face cuts its descenders short by a pixel.
-  QFont face = font();
-  face.setHintingPreference(QFont::PreferNoHinting);
-  setFont(face);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TPaneView::BarMoved);
 }
 

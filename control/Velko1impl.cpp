@@ -29,9 +29,7 @@ QWidget* MakeControlForm() {
   QPalette palette = form->palette();
   palette.setColor(QPalette::Window, Qt::white);
   form->setPalette(palette);
-  QFont font(QString::fromUtf8("굴림체"));
-  font.setPixelSize(12);
-  form->setFont(font);
+  form->setFont(FaceFont("굴림체"));
   auto* layout = new QVBoxLayout(form);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);

@@ -18,12 +18,6 @@ int FloorHalf(int value) { return value >= 0 ? value / 2 : -((1 - value) / 2); }
 
 bool UsableSize(int32_t value) { return value > 0 && value <= kMaxFrameSize; }
 
-QFont FaceFont(const char* utf8Family) {
-  QFont font(QString::fromUtf8(utf8Family));
-  font.setPixelSize(12);
-  return font;
-}
-
 // An outline in `line` with the inside filled in `fill`, covering exactly `area`.
 void DrawBox(QPainter& painter, const QRect& area, uint32_t line, uint32_t fill) {
   painter.fillRect(area, Rgb(fill));
@@ -69,10 +63,17 @@ void InstallKoreanFaces() {
   (void)installed;
 }
 
+QFont FaceFont(const char* utf8Family) {
+  InstallKoreanFaces();
+  QFont font(QString::fromUtf8(utf8Family));
+  font.setPixelSize(12);
+  font.setHintingPreference(QFont::PreferNoHinting);
+  return font;
+}
+
 TFlatForm::TFlatForm(QWidget* owner, bool asWindow, QSize design)
     : QWidget(owner, asWindow ? Qt::Window | Qt::FramelessWindowHint : Qt::Widget),
       pClient(new QWidget(this)) {
-  InstallKoreanFaces();
   setFont(FaceFont("굴림"));
   setMinimumSize(kMinWidth, kMinHeight);
   setMouseTracking(true);

@@ -3,6 +3,7 @@
 // frame colour record, with moving and resizing under the mouse.
 #pragma once
 
+#include <QFont>
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
@@ -11,9 +12,14 @@
 #include "U_framecolors.h"
 
 // The forms' faces "굴림" and "굴림체" are not on this system; NanumGothic and
-// NanumGothicCoding stand in. Every frame installs this; a window drawn in
-// those faces before the first frame exists calls it itself.
+// NanumGothicCoding stand in. FaceFont installs this.
 void InstallKoreanFaces();
+
+// One of the forms' faces at their 12 pixels, unhinted: the auto-hinter reads
+// some seventy sample glyphs spread over the whole font file for each face
+// (2 MB of its pages), and hinted at 12 pixels the coding face cuts its
+// descenders short by a pixel.
+QFont FaceFont(const char* utf8Family);
 
 class TFlatForm : public QWidget {
   Q_OBJECT

@@ -157,10 +157,7 @@ QVariant TChanListModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 TChanListGrid::TChanListGrid(QWidget* parent) : QTableView(parent), model_(new TChanListModel(this)) {
-  InstallKoreanFaces();
-  QFont face(QString::fromUtf8("굴림체"));
-  face.setPixelSize(12);
-  setFont(face);
+  setFont(FaceFont("굴림체"));
   auto* header = new TFixedHeader(this);
   setHorizontalHeader(header);
   setModel(model_);

@@ -1,6 +1,7 @@
 #include "U_hostmain.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -98,6 +99,12 @@ ScriptSession::ScriptSession(IDispatch* control, IVelkoEmbed* embed, QWidget& wi
   QObject::connect(&driver, &ScriptDriver::finished, qApp, &QApplication::quit);
 }
 
+void PreferUnhintedText() {
+  QFont face = QApplication::font();
+  face.setHintingPreference(QFont::PreferNoHinting);
+  QApplication::setFont(face);
+}
+
 QStringList ProgramArguments(int argc, char** argv) {
   QStringList args;
   for (int i = 1; i < argc; ++i) args.append(QString::fromLocal8Bit(argv[i]));
@@ -118,5 +125,6 @@ int HostMain(int& argc, char** argv, const ParsedOptions& parsed, const HostProg
   if (OnlySettings(options)) return 0;
   if (page) return program.showPage(argc, argv, options);
   QApplication app(argc, argv);
+  PreferUnhintedText();
   return RunWithoutPage(options, program.module);
 }

@@ -22,6 +22,7 @@ ComPtr<InVELKO_1> CreatePageControl(QString* error) { return CreateControl(Modul
 int ShowPage(int& argc, char** argv, const HostOptions& options) {
   THostPage::PrepareProcess(options.verbose);
   QApplication app(argc, argv);
+  PreferUnhintedText();
   THostPage window(CreatePageControl, options.properties);
   std::unique_ptr<ScriptSession> script;
   QObject::connect(&window.Bridge(), &TPageBridge::controlAttached, &window, [&] {

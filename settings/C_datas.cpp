@@ -87,21 +87,6 @@ void ReadText(MRegistry& registry, const char* name, std::string& field, size_t 
   field = registry.ReadString(name, buffer.buffer(), buffer.capacity(), field.c_str());
 }
 
-// The password lives with the secret service when one runs; one found in the
-// file, from an older version or a time without a service, moves there.
-void LoadPassword(MRegistry& registry, std::string& password) {
-  ReadText(registry, kPasswordName, password, kTextBuffer);
-  const std::optional<std::string> kept = SecretStore().Read(kPasswordName);
-  if (!kept) {
-    if (!password.empty()) NoteSecretInFile();
-    return;
-  }
-  if (password.empty())
-    password = *kept;
-  else if (SecretStore().Write(kPasswordName, password))
-    registry.DeleteValue(kPasswordName);
-}
-
 void SavePassword(MRegistry& registry, const std::string& password) {
   if (SecretStore().Write(kPasswordName, password)) return registry.DeleteValue(kPasswordName);
   registry.WriteString(kPasswordName, password.c_str());
@@ -142,9 +127,8 @@ void CDatas::Load() {
   MRegistry registry;
   std::string aliases = kDefaultAliases;
   if (registry.Open(kKeyPath)) {
-    for (const auto& [name, field] : kTexts)
-      if (field != &CDatas::SaslPassword) ReadText(registry, name, this->*field, kTextBuffer);
-    LoadPassword(registry, SaslPassword);
+    for (const auto& [name, field] : kTexts) ReadText(registry, name, this->*field, kTextBuffer);
+    if (!SaslAccount.empty() || !SaslPassword.empty()) TakeKeptPassword(registry);
     for (const auto& [name, field] : kNumbers) registry.ReadInteger(name, &(this->*field), this->*field);
     ReadText(registry, "Alias", aliases, kAliasBuffer);
   }
@@ -152,12 +136,37 @@ void CDatas::Load() {
   for (const char* appended : kAppendedAliases) Alias.emplace_back(appended);
 }
 
+// The password lives with the secret service when one runs; one found in the
+// file, from an older version or a time without a service, moves there.
+void CDatas::TakeKeptPassword(MRegistry& registry) {
+  passwordAsked_ = true;
+  const std::optional<std::string> kept = SecretStore().Read(kPasswordName);
+  if (!kept) {
+    if (!SaslPassword.empty()) NoteSecretInFile();
+    return;
+  }
+  if (SaslPassword.empty())
+    SaslPassword = *kept;
+  else if (SecretStore().Write(kPasswordName, SaslPassword))
+    registry.DeleteValue(kPasswordName);
+}
+
+void CDatas::FetchKeptPassword() {
+  if (passwordAsked_ || SaslAccount.empty()) return;
+  MRegistry registry;
+  if (registry.Open(kKeyPath)) TakeKeptPassword(registry);
+}
+
 void CDatas::Save() {
   MRegistry registry;
   if (!registry.Open(kKeyPath)) return;
   for (const auto& [name, field] : kTexts)
     if (field != &CDatas::SaslPassword) registry.WriteString(name, (this->*field).c_str());
-  SavePassword(registry, SaslPassword);
+  // A secret never asked for stays as it is kept.
+  if (passwordAsked_ || !SaslPassword.empty()) {
+    passwordAsked_ = true;
+    SavePassword(registry, SaslPassword);
+  }
   for (const auto& [name, field] : kNumbers) registry.WriteInteger(name, this->*field);
   registry.WriteString("Alias", JoinStrings(Alias, ';').c_str());
 }

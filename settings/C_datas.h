@@ -10,6 +10,8 @@
 
 #include "C_servercaps.h"
 
+class MRegistry;
+
 // The user's download folder, with its trailing "/": where received files go
 // until the user picks another folder.
 std::string DefaultDownloadFolder();
@@ -75,9 +77,17 @@ class CDatas {
 
   // Writes every value now, as destruction does.
   void Save();
+  // An account set since the start logs in with the password the secret
+  // service keeps, unless one was given. Without an account the service is
+  // not asked: reaching it costs a thread, a D-Bus connection and most of a
+  // megabyte.
+  void FetchKeptPassword();
 
  private:
   void Load();
+  void TakeKeptPassword(MRegistry& registry);
+
+  bool passwordAsked_ = false;
 };
 
 // What Encoding and Utf8 ask of the wire; a value Encoding does not know is auto.

@@ -175,6 +175,7 @@ TEST_F(DatasTest, UnusableFolderKeepsDefaultsAndWritesNothing) {
 // Stands in for the desktop's secret service, running or not.
 struct FakeSecrets : ISecretStore {
   std::optional<std::string> Read(const std::string& name) override {
+    ++reads;
     return running ? std::optional(kept[name]) : std::nullopt;
   }
   bool Write(const std::string& name, const std::string& secret) override {
@@ -182,6 +183,7 @@ struct FakeSecrets : ISecretStore {
     return running;
   }
   bool running = true;
+  int reads = 0;
   std::map<std::string, std::string> kept;
 };
 
@@ -216,6 +218,20 @@ TEST_F(DatasTest, WithoutASecretServiceThePasswordStaysInThePrivateFile) {
   EXPECT_EQ(CDatas().SaslPassword, "pass word");
   EXPECT_TRUE(TakeSecretInFileNotice());
   EXPECT_FALSE(TakeSecretInFileNotice());
+}
+
+// Without an account nothing needs the service: it is not asked, and a save
+// leaves what it keeps; an account set later logs in with it.
+TEST_F(DatasTest, TheSecretServiceIsAskedOnlyForALogin) {
+  FakeSecrets& secrets = UseFakeSecrets();
+  secrets.kept["SaslPassword"] = "kept";
+  { CDatas().Nick = "other"; }
+  EXPECT_EQ(secrets.reads, 0);
+  EXPECT_EQ(secrets.kept["SaslPassword"], "kept");
+  CDatas datas;
+  datas.SaslAccount = "velko";
+  datas.FetchKeptPassword();
+  EXPECT_EQ(datas.SaslPassword, "kept");
 }
 
 mode_t ModeOf(const QString& path) {
