@@ -196,8 +196,10 @@ void CZoAnalIRC::HandleNumeric(stIRC* r) {
     typed_ = true;
     events_.atLogon(nullptr);
   } else if (numeric_ == 5) {
-    for (size_t i = 1; i + 1 < r->paramCount; ++i)
+    for (size_t i = 1; i + 1 < r->paramCount; ++i) {
       if (strncasecmp(ZoParam(*r, i), "PREFIX=", 7) == 0) data_->Ranks().Set(ZoParam(*r, i) + 7);
+      if (strncasecmp(ZoParam(*r, i), "CHANMODES=", 10) == 0) data_->ModeKinds().Set(ZoParam(*r, i) + 10);
+    }
   } else if (IsWhoisNumeric(numeric_)) {
     NoteWhoisNews(*r);
     Raise(events_.OnWhois, r->rest, numeric_, r->rest);
@@ -307,6 +309,7 @@ void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
   char added[32] = {};
   char removed[32] = {};
   bool adding = true;
+  bool channelLetters = false;
   for (const char* letter = letters; *letter; ++letter) {
     const char c = *letter;
     if (c == '+' || c == '-') {
@@ -322,8 +325,12 @@ void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
       Raise(events_.OnUserMode, target, nick, change);
       continue;
     }
-    if (c == 'k') data_->SetKey(target, arguments.nextToken());
-    if (c == 'l' && adding) data_->SetLimit(target, arguments.nextToken());
+    const CZoChanModeKinds& kinds = data_->ModeKinds();
+    const char* argument = kinds.TakesArgument(c, adding) ? arguments.nextToken() : nullptr;
+    if (c == 'k') data_->SetKey(target, argument);
+    if (c == 'l' && adding) data_->SetLimit(target, argument);
+    channelLetters = true;
+    if (kinds.IsList(c)) continue;
     char* collected = adding ? added : removed;
     const size_t length = strlen(collected);
     if (length + 1 < sizeof added) {
@@ -331,7 +338,7 @@ void CZoAnalIRC::ApplyModes(const char* target, const char* modeText) {
       collected[length + 1] = 0;
     }
   }
-  if (added[0] || removed[0]) {
+  if (channelLetters) {
     data_->SetChannelModes(target, added, removed);
     Raise(events_.OnChanMode, target, original);
   }

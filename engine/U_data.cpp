@@ -167,4 +167,5 @@ void CZoData::ClearSession() {
   channels_.Clear();
   users_.Clear();
   ranks_.Reset();
+  modeKinds_.Reset();
 }

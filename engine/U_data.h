@@ -9,6 +9,7 @@
 #include "C_channel.h"
 #include "C_owner.h"
 #include "C_user.h"
+#include "U_chanmodekinds.h"
 #include "U_memberranks.h"
 #include "U_membernews.h"
 #include "U_nameindex.h"
@@ -30,6 +31,8 @@ class CZoData {
   // The server's member ranks, from its 005; they last as long as the session.
   CZoMemberRanks& Ranks() { return ranks_; }
   const CZoMemberRanks& Ranks() const { return ranks_; }
+  // Which of its channel modes take arguments, from the same 005.
+  CZoChanModeKinds& ModeKinds() { return modeKinds_; }
 
   CZoChannel* AddChannel(const char* name);
   void RemoveChannel(const char* name);
@@ -76,5 +79,6 @@ class CZoData {
   CZoNameIndex<std::unique_ptr<CZoChannel>, ChannelName> channels_;
   CZoOwner owner_;
   CZoMemberRanks ranks_;
+  CZoChanModeKinds modeKinds_;
   IZoMemberNews* news_ = nullptr;
 };

@@ -160,6 +160,21 @@ TEST(Modes, ChannelLettersKeyAndLimit) {
   EXPECT_EQ(r.Members(), "me\r\n@b\r\n+c\r\n@a");
 }
 
+// A ban's mask is its own argument, not the next letter's nick; bans are no
+// channel flags; a server's CHANMODES names modes of its own that take one.
+TEST(Modes, ListModesAndTheServersOwnTakeTheirArguments) {
+  InChannel r;
+  r.engine.SimulateLine(":b!u@h MODE #c +bo *!*@bad a");
+  EXPECT_EQ(r.Events({"OnUserMode"}), (Lines{"OnUserMode\t#c\ta\t+o"}));
+  EXPECT_STREQ(r.engine.FindChan("#c")->Modes(), "");
+  EXPECT_EQ(r.Members(), "me\r\n@b\r\n+c\r\n@a");
+
+  r.engine.SimulateLine(":srv 005 me CHANMODES=beIg,kF,lj,imnt :are supported");
+  r.engine.SimulateLine(":b!u@h MODE #c +gjv bad* 3:5 c");
+  EXPECT_STREQ(r.engine.FindChan("#c")->Modes(), "j");
+  EXPECT_EQ(r.Events({"OnUserMode"}), (Lines{"OnUserMode\t#c\ta\t+o", "OnUserMode\t#c\tc\t+v"}));
+}
+
 TEST(Modes, WithoutSignCountsAsAddingAndServerSetterIsHost) {
   InChannel r;
   r.engine.SimulateLine(":irc.srv MODE #c :nt");
