@@ -1,6 +1,7 @@
 #include "U_chatclient.h"
 
 #include <QDir>
+#include <algorithm>
 #include <tuple>
 
 #include "U_clientrules.h"
@@ -145,14 +146,24 @@ void TChatClient::ChangeSettings(const std::vector<std::pair<std::string, std::s
     else
       rest.push_back(value);
   const auto server = [this] { return std::tuple(datas_.Address, datas_.Port, datas_.Tls); };
-  const auto before = server();
+  const auto stored = server();
+  const bool namesServer = std::any_of(rest.begin(), rest.end(), [](const auto& value) {
+    return value.first == "Address" || value.first == "Port" || value.first == "Tls";
+  });
   AssignSettings(datas_, rest);
   datas_.FetchKeptPassword();
-  // A server the page named stays until the user names another.
-  if (server() != before) ApplyServerSettings();
+  // A server the page named stays, and is not stored, until the user names another.
+  if (namesServer && server() != std::tuple(IRC.Address(), int32_t{IRC.Port()}, int32_t{IRC.Tls()}))
+    ApplyServerSettings();
+  else
+    std::tie(datas_.Address, datas_.Port, datas_.Tls) = stored;
   ApplyConnectionSettings();
   if (!nick.empty() && nick != datas_.Nick) RequestNick(nick);
   datas_.Save();
+}
+
+std::vector<std::pair<std::string, std::string>> TChatClient::ServerInUse() const {
+  return {{"Address", IRC.Address()}, {"Port", std::to_string(IRC.Port())}, {"Tls", IRC.Tls() ? "1" : "0"}};
 }
 
 // Until the welcome the server confirms no nick, so it is taken at once.

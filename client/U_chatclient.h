@@ -58,6 +58,10 @@ class TChatClient : public QObject {
   // connection's own taken at its next connect. A new nick goes to a logged-on
   // server as a request; its answer changes the nick.
   void ChangeSettings(const std::vector<std::pair<std::string, std::string>>& values);
+  // The server the session uses, by setting name: the stored one, or the
+  // one a page named. Values given to ChangeSettings that equal it name no
+  // other server.
+  std::vector<std::pair<std::string, std::string>> ServerInUse() const;
   void SetAutoJoinChannels(const char* list);
   const std::vector<std::string>& AutoJoin() const;
   // A connection the user asks for starts a new session.

@@ -209,7 +209,7 @@ void TWindowView::ShowSettings() {
   QPointer<TMainForm> alive(&form_);
   TSettingValues values;
   {
-    TModalHolder<TmSettings> dialog(client_.Settings());
+    TModalHolder<TmSettings> dialog(client_.Settings(), client_.ServerInUse());
     if (dialog && dialog->ShowModal() == mrOk) values = dialog->Values();
   }
   if (!alive) return;

@@ -53,7 +53,7 @@ bool IsPath(const char* name) {
 
 }  // namespace
 
-TmSettings::TmSettings(QWidget* owner, const CDatas& datas)
+TmSettings::TmSettings(QWidget* owner, const CDatas& datas, const TSettingValues& inUse)
     : TModalForm(owner, QSize(kWidth, kHeight)),
       eAddress(MakeFlatEdit(pClient, FieldRect(0))),
       ePort(MakeFlatEdit(pClient, FieldRect(1, 60))),
@@ -94,19 +94,23 @@ TmSettings::TmSettings(QWidget* owner, const CDatas& datas)
     SetTextColor(MakeLabel(pClient, QRect(kLabelX, kTop + row * kRow + 3, kFieldX - kLabelX - 4, 14),
                            QString::fromUtf8(kCaptions[row])),
                  fg);
-  AddField("Address", eAddress, 0, true, datas);
-  AddField("Port", ePort, 1, true, datas);
-  AddField("Tls", cbTls, -1, true, datas);
-  AddField("Nick", eNick, 2, false, datas);
-  AddField("SaslAccount", eSaslAccount, 3, true, datas);
-  AddField("SaslPassword", eSaslPassword, 4, true, datas);
-  AddField("Encoding", cbEncoding, 5, true, datas);
-  AddField("DCCDir", eDCCDir, 6, false, datas);
-  AddField("PaneLines", ePaneLines, 7, false, datas);
+  const auto add = [&](const char* name, QWidget* control, int row, bool reconnect) {
+    const auto found = std::find_if(inUse.begin(), inUse.end(), [name](const auto& value) { return value.first == name; });
+    AddField(name, control, row, reconnect, found != inUse.end() ? found->second : SettingValue(datas, name));
+  };
+  add("Address", eAddress, 0, true);
+  add("Port", ePort, 1, true);
+  add("Tls", cbTls, -1, true);
+  add("Nick", eNick, 2, false);
+  add("SaslAccount", eSaslAccount, 3, true);
+  add("SaslPassword", eSaslPassword, 4, true);
+  add("Encoding", cbEncoding, 5, true);
+  add("DCCDir", eDCCDir, 6, false);
+  add("PaneLines", ePaneLines, 7, false);
   const std::pair<const char*, QCheckBox*> boxes[] = {
       {"Timestamps", cbTimestamps}, {"NickColors", cbNickColors},         {"ChatLogs", cbChatLogs},
       {"InputLine", cbInputLine},   {"DCCChatAutoAccept", cbDCCChatAutoAccept}, {"Notifications", cbNotifications}};
-  for (const auto& [name, box] : boxes) AddField(name, box, -1, false, datas);
+  for (const auto& [name, box] : boxes) add(name, box, -1, false);
 
   for (const TField& field : fields_) {
     if (auto* edit = qobject_cast<QLineEdit*>(field.control)) SetEditColors(edit, fg, bg);
@@ -129,13 +133,13 @@ QCheckBox* TmSettings::MakeBox(int column, int row, const char* caption) {
   return box;
 }
 
-void TmSettings::AddField(const char* name, QWidget* control, int row, bool reconnect, const CDatas& datas) {
+void TmSettings::AddField(const char* name, QWidget* control, int row, bool reconnect, const std::string& initial) {
   QLabel* note = nullptr;
   if (row >= 0) {
     note = MakeLabel(pClient, QRect(kNoteX, kTop + row * kRow + 3, kWidth - kNoteX - 6, 14), QString());
     note->setObjectName(QString::fromLatin1(name));
   }
-  fields_.push_back({name, control, note, reconnect, SettingValue(datas, name)});
+  fields_.push_back({name, control, note, reconnect, initial});
   ShowValue(fields_.back(), fields_.back().initial);
   if (auto* edit = qobject_cast<QLineEdit*>(control)) connect(edit, &QLineEdit::textChanged, this, &TmSettings::Recheck);
   if (auto* box = qobject_cast<QCheckBox*>(control)) connect(box, &QCheckBox::toggled, this, &TmSettings::Recheck);

@@ -26,7 +26,8 @@ class TmSettings : public TModalForm {
   Q_OBJECT
 
  public:
-  TmSettings(QWidget* owner, const CDatas& datas);
+  // `inUse` shows in place of what is stored: the server the session uses.
+  TmSettings(QWidget* owner, const CDatas& datas, const TSettingValues& inUse = {});
 
   // Every field's value by setting name, as the settings keep it.
   TSettingValues Values() const;
@@ -67,7 +68,7 @@ class TmSettings : public TModalForm {
     std::string initial;
   };
 
-  void AddField(const char* name, QWidget* control, int row, bool reconnect, const CDatas& datas);
+  void AddField(const char* name, QWidget* control, int row, bool reconnect, const std::string& initial);
   QCheckBox* MakeBox(int column, int row, const char* caption);
   std::string ValueOf(const TField& field) const;
   void ShowValue(const TField& field, const std::string& value);

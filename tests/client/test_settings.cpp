@@ -86,7 +86,9 @@ TEST(SettingsDialog, OpensFromKeysAndMenuAndSavesAtOnce) {
 }
 
 // Logged on, a new nick is only asked for: the server's answer changes it.
-// The server the connection was given stays while the dialog leaves it be.
+// The dialog shows the server the connection was given, as a page gives one,
+// not the stored one; it stays, unstored, while the dialog leaves it be, and
+// a new port alone keeps its host.
 TEST(SettingsDialog, LoggedOnNickWaitsForTheServer) {
   WiredForm wired;
   TMainForm& form = *wired.form;
@@ -94,17 +96,30 @@ TEST(SettingsDialog, LoggedOnNickWaitsForTheServer) {
   QTemporaryDir downloads;
   form.Client().Settings().DCCDir = QFile::encodeName(downloads.path()).toStdString() + "/";
   form.Client().Engine().SimulateLine(":srv 001 me :Welcome");
+  const std::string stored = form.Client().Settings().Address;
+  const QString inUse = QStringLiteral("127.0.0.1:%1").arg(wired.server.Port());
+  QString shown;
+  int opened = 0;
   ScopedAnswer answer([&](TModalForm& modal) {
     auto& dialog = dynamic_cast<TmSettings&>(modal);
-    Retype(dialog.eNick, "fresh");
+    shown = dialog.eAddress->text() + ":" + dialog.ePort->text();
+    if (++opened == 1)
+      Retype(dialog.eNick, "fresh");
+    else
+      Retype(dialog.ePort, "7000");
     dialog.sbOk->click();
   });
   form.View().ShowSettings();
+  EXPECT_EQ(shown, inUse);
   EXPECT_TRUE(wired.Sent("NICK fresh\r\n"));
   EXPECT_EQ(form.Client().Settings().Nick, "me");
   EXPECT_EQ(form.Client().Engine().Port(), wired.server.Port());
+  EXPECT_EQ(form.Client().Settings().Address, stored);
   form.Client().Engine().SimulateLine(":me!u@h NICK :fresh");
   EXPECT_EQ(form.Client().Settings().Nick, "fresh");
+
+  form.View().ShowSettings();
+  EXPECT_EQ(form.Client().Engine().Address() + ":" + std::to_string(form.Client().Engine().Port()), "127.0.0.1:7000");
 }
 
 }  // namespace
