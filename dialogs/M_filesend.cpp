@@ -15,6 +15,7 @@
 #include "M_filesave.h"
 #include "M_msgbox.h"
 #include "U_codepage.h"
+#include "U_dcclink.h"
 #include "U_dlgcontrols.h"
 #include "U_localpath.h"
 
@@ -122,8 +123,5 @@ FileHandle OpenFileToSend(const std::string& path) {
 }
 
 std::string OfferedFileName(const std::string& path) {
-  std::string name = EncodeText(QFileInfo(FromLocalPath(path)).fileName());
-  for (char& c : name)
-    if (c == ' ') c = '_';
-  return name;
+  return OfferName(EncodeText(QFileInfo(FromLocalPath(path)).fileName()));
 }

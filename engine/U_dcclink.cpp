@@ -1,5 +1,6 @@
 #include "U_dcclink.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -19,6 +20,11 @@ std::string QuoteFileName(const char* fileName) {
   std::string name = fileName ? fileName : "";
   name.resize(Cp949CutLength(name.data(), name.size(), kDCCNameMax));
   return name.find(' ') == std::string::npos ? name : "\"" + name + "\"";
+}
+
+std::string OfferName(std::string baseName) {
+  std::replace(baseName.begin(), baseName.end(), ' ', '_');
+  return baseName;
 }
 
 void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...) {

@@ -20,6 +20,9 @@ inline constexpr size_t kDCCNameMax = 255;
 // double-byte character, so the numbers after it always fit the line), and
 // quoted when it holds a blank.
 std::string QuoteFileName(const char* fileName);
+// The name the programs offer a file under: its base name with blanks as
+// "_", which peers that split offers at every blank still read whole.
+std::string OfferName(std::string baseName);
 // Sends "PRIVMSG nick :" and the formatted offer between two 0x01 bytes, cut
 // so that the line with its CR LF stays within 512 bytes.
 void SendDCCOffer(const ZoSendLine& sendLine, const char* nick, const char* format, ...)

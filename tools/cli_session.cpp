@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "U_dcclink.h"
 #include "U_ircline.h"
 #include "event_lines.h"
 
@@ -88,14 +89,6 @@ bool ParseSeqnum(const std::string& text, int* seqnum) {
   return error == std::errc() && end == last;
 }
 
-// The name a file is offered under: its base name, blanks as "_".
-std::string BaseNameForOffer(const std::string& path) {
-  std::string name = path.substr(path.find_last_of('/') + 1);
-  for (char& c : name)
-    if (c == ' ') c = '_';
-  return name;
-}
-
 }  // namespace
 
 void CliSession::OfferFile(const std::string& argument) {
@@ -112,7 +105,7 @@ void CliSession::OfferFile(const std::string& argument) {
     fprintf(stderr, "velkocli: cannot read %s\n", path.c_str());
     return;
   }
-  engine_.SendFile(nick.c_str(), BaseNameForOffer(path).c_str(), file);
+  engine_.SendFile(nick.c_str(), OfferName(path.substr(path.find_last_of('/') + 1)).c_str(), file);
 }
 
 bool CliSession::RunDCCCommand(const std::string& command, const std::string& argument) {
