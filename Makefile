@@ -4,7 +4,7 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-
             ngircd python3 libjpeg62-turbo-dev fonts-nanum fonts-nanum-coding \
             libqt6network6 libssl3 openssl inspircd \
             qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libqt6webengine6-data \
-            dpkg-dev appstream qtkeychain-qt6-dev
+            dpkg-dev appstream qtkeychain-qt6-dev qt6-translations-l10n
 BENCH_PACKAGES := libbenchmark-dev irssi weechat-headless weechat-plugins weechat-perl weechat-python weechat-ruby
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 

@@ -1,7 +1,6 @@
 #include "U_hostmain.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +9,7 @@
 
 #include "C_datas.h"
 #include "F_hostwindow.h"
+#include "U_appsetup.h"
 #include "U_codepage.h"
 #include "U_firstpaint.h"
 #include "U_programfiles.h"
@@ -99,12 +99,6 @@ ScriptSession::ScriptSession(IDispatch* control, IVelkoEmbed* embed, QWidget& wi
   QObject::connect(&driver, &ScriptDriver::finished, qApp, &QApplication::quit);
 }
 
-void PreferUnhintedText() {
-  QFont face = QApplication::font();
-  face.setHintingPreference(QFont::PreferNoHinting);
-  QApplication::setFont(face);
-}
-
 QStringList ProgramArguments(int argc, char** argv) {
   QStringList args;
   for (int i = 1; i < argc; ++i) args.append(QString::fromLocal8Bit(argv[i]));
@@ -125,6 +119,6 @@ int HostMain(int& argc, char** argv, const ParsedOptions& parsed, const HostProg
   if (OnlySettings(options)) return 0;
   if (page) return program.showPage(argc, argv, options);
   QApplication app(argc, argv);
-  PreferUnhintedText();
+  PrepareApplication(app);
   return RunWithoutPage(options, program.module);
 }

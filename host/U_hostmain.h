@@ -43,10 +43,6 @@ struct HostProgram {
   bool handsPagesOn = false;
 };
 
-// The host's own widgets unhinted, as the control's faces are: the
-// auto-hinter reads a sample of glyphs spread over each font file it meets.
-void PreferUnhintedText();
-
 // The arguments after the program's name.
 QStringList ProgramArguments(int argc, char** argv);
 // The whole program once its line is read: usage, settings, then the page or

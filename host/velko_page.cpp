@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "F_pagehost.h"
+#include "U_appsetup.h"
 #include "U_firstpaint.h"
 #include "U_hostmain.h"
 
@@ -22,7 +23,7 @@ ComPtr<InVELKO_1> CreatePageControl(QString* error) { return CreateControl(Modul
 int ShowPage(int& argc, char** argv, const HostOptions& options) {
   THostPage::PrepareProcess(options.verbose);
   QApplication app(argc, argv);
-  PreferUnhintedText();
+  PrepareApplication(app);
   THostPage window(CreatePageControl, options.properties);
   std::unique_ptr<ScriptSession> script;
   QObject::connect(&window.Bridge(), &TPageBridge::controlAttached, &window, [&] {

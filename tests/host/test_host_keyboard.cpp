@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QTest>
 #include <QAbstractScrollArea>
@@ -15,6 +16,7 @@
 #include <memory>
 
 #include "F_hostwindow.h"
+#include "U_appsetup.h"
 #include "U_hostoptions.h"
 #include "Velko1_embed.h"
 #include "Velko1_tlb.h"
@@ -215,6 +217,16 @@ TEST_P(HostKeyboard, TheHostsLineJoinsAPastedBlock) {
   QTest::keyClick(window_->eInput, Qt::Key_V, Qt::ControlModifier);
   QTest::keyClick(window_->eInput, Qt::Key_Return);
   EXPECT_TRUE(peer_.WaitForPart("OnPrivmsg", "#velko\tpage one page two"));
+}
+
+// Qt's own texts, such as the input line's menu, speak Korean as the control does.
+TEST(HostApplication, QtsOwnTextsAreKorean) {
+  PrepareApplication(*qApp);
+  QLineEdit line;
+  const std::unique_ptr<QMenu> menu(line.createStandardContextMenu());
+  QStringList texts;
+  for (const QAction* action : menu->actions()) texts << action->text();
+  EXPECT_TRUE(texts.join('|').contains(QString::fromUtf8("복사"))) << texts.join('|').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, HostKeyboard,
