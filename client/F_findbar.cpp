@@ -67,7 +67,7 @@ void TFindBar::Step(bool older) {
 void TFindBar::Refresh() {
   if (!isVisible()) return;
   const std::optional<TPaneMatch> was = CurrentMatch();
-  FindAll();
+  FindNew();
   current_ = -1;
   for (int i = 0; i < MatchCount() && was; ++i)
     if (matches_[i].line == was->line && matches_[i].start == was->start) current_ = i;
@@ -118,7 +118,22 @@ void TFindBar::Search() {
   Reveal();
 }
 
-void TFindBar::FindAll() { matches_ = pane_->Lines().Find(text(), kMostMarks); }
+void TFindBar::FindAll() {
+  matches_.clear();
+  searchedEnd_ = 0;
+  FindNew();
+}
+
+// Only lines that came since the last search are searched: a long pane under
+// a flood would otherwise be read whole for every showing.
+void TFindBar::FindNew() {
+  const TPaneLines& lines = pane_->Lines();
+  std::erase_if(matches_, [&lines](const TPaneMatch& match) { return !lines.Has(match.line); });
+  const std::vector<TPaneMatch> found = lines.Find(text(), kMostMarks, searchedEnd_);
+  matches_.insert(matches_.end(), found.begin(), found.end());
+  if (MatchCount() > kMostMarks) matches_.erase(matches_.begin(), matches_.end() - kMostMarks);
+  searchedEnd_ = lines.End();
+}
 
 void TFindBar::Mark() {
   pane_->SetMarks(matches_, current_);

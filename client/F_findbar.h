@@ -42,12 +42,14 @@ class TFindBar : public QLineEdit {
  private:
   void Search();
   void FindAll();
+  void FindNew();
   void Mark();
   void Reveal();
 
   TPaneView* pane_;
   QLabel* lCount;
   std::vector<TPaneMatch> matches_;
+  int64_t searchedEnd_ = 0;  // the line after the last one searched
   int current_ = -1;
   QPointer<QWidget> returnTo_;
   QColor border_{Qt::black};

@@ -35,10 +35,10 @@ QString TPaneLines::Text(TPanePos from, TPanePos to) const {
   return text;
 }
 
-std::vector<TPaneMatch> TPaneLines::Find(const QString& needle, int most) const {
+std::vector<TPaneMatch> TPaneLines::Find(const QString& needle, int most, int64_t from) const {
   std::vector<TPaneMatch> found;
   if (needle.isEmpty()) return found;
-  for (int64_t serial = first_; serial < End(); ++serial) {
+  for (int64_t serial = std::max(from, first_); serial < End(); ++serial) {
     const TShownLine shown = Shown(serial);
     for (qsizetype at = shown.text.indexOf(needle, shown.stampLength, Qt::CaseInsensitive); at >= 0;
          at = shown.text.indexOf(needle, at + needle.size(), Qt::CaseInsensitive))

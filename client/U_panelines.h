@@ -46,9 +46,9 @@ class TPaneLines {
   // The characters between two places, lines joined by a line break; places
   // of lines gone count from the oldest line.
   QString Text(TPanePos from, TPanePos to) const;
-  // Every match of `needle` in the lines' text after their stamps, ignoring
-  // letter case, oldest first: the newest `most` of them.
-  std::vector<TPaneMatch> Find(const QString& needle, int most) const;
+  // Every match of `needle` in the text after the stamps of the lines from
+  // `from` on, ignoring letter case, oldest first: the newest `most` of them.
+  std::vector<TPaneMatch> Find(const QString& needle, int most, int64_t from = 0) const;
   // The colour of the character `offset` characters after the stamp.
   uint32_t ColourAt(int64_t serial, int offset) const;
 

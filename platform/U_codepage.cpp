@@ -78,6 +78,9 @@ size_t ValidUtf8At(const unsigned char* p, size_t left) {
 }
 
 QString DecodeCp949(const char* text, size_t length) {
+  // Plain ASCII, which CP949 keeps as it is, is most of many channels' text.
+  if (std::none_of(text, text + length, [](char c) { return (c & 0x80) != 0; }))
+    return QString::fromLatin1(text, static_cast<qsizetype>(length));
   IconvHandle& cd = Cp949ToUtf8();
   if (!cd.valid()) return QString::fromLatin1(text, static_cast<qsizetype>(length));
   cd.Reset();

@@ -206,8 +206,8 @@ TEST(Panes, LinesCarryTheirTimeAndSpeakersTheirColour) {
 
 // Ctrl+F in the input line opens the front pane's find bar; every match is
 // marked, Enter and F3 step to older ones and wrap, Shift+F3 steps back, a
-// new matching line is marked too, and Esc closes the bar and gives the
-// keyboard back.
+// new matching line is marked too, one gone loses its mark, and Esc closes
+// the bar and gives the keyboard back.
 TEST(Panes, FindBarMarksAndStepsThroughMatches) {
   WiredForm wired;
   TMainForm& form = *wired.form;
@@ -249,6 +249,17 @@ TEST(Panes, FindBarMarksAndStepsThroughMatches) {
   EXPECT_EQ(bar->MatchCount(), 4);
   EXPECT_EQ(current(), "line 20");  // the view stays on the match being read
   Grab(form, "find_bar");
+  // Lines beyond what the pane keeps take their marks along.
+  form.Client().Settings().PaneLines = 200;
+  for (int i = 0; i < 180; ++i) engine.SimulateLine(":bob!u@h PRIVMSG #c :filler");
+  engine.SimulateLine(":bob!u@h PRIVMSG #c :last needle");
+  channel->ShowPendingLines();
+  ASSERT_EQ(bar->MatchCount(), 3);
+  EXPECT_FALSE(bar->CurrentMatch()) << "the match being read is gone";
+  QTest::keyClick(bar, Qt::Key_F3);
+  EXPECT_EQ(current(), "last needle");
+  QTest::keyClick(bar, Qt::Key_F3);
+  EXPECT_EQ(current(), "one more");
 
   QTest::keyClick(bar, Qt::Key_Escape);
   EXPECT_FALSE(bar->isVisible());
