@@ -362,10 +362,15 @@ TEST(Ircv3Inspircd, TagsEchoAwayNamesInvitesAndHistory) {
     time = amy.engine.CurrentLine().time;
   };
   const int64_t before = ZoNowMs() - 1000;
-  amy.engine.Send("MODE #v3 +H 10:1d\r\nPRIVMSG #v3 :echoed\r\n");
+  // The server's own H takes an argument when set (its CHANMODES says so), and
+  // so does a ban: the o still finds bob.
+  amy.engine.Send("MODE #v3 +Hbo 10:1d *!*@spam.example bob\r\nPRIVMSG #v3 :echoed\r\n");
   ASSERT_TRUE(WaitUntil([&] { return !msgid.empty(); }));
   EXPECT_GE(time, before);
   EXPECT_LE(time, ZoNowMs() + 1000);
+  EXPECT_TRUE(amy.WaitFor("OnUserMode\t#v3\tbob\t+o"));
+  EXPECT_NE(strchr(amy.engine.FindChan("#v3")->Modes(), 'H'), nullptr);
+  EXPECT_EQ(strchr(amy.engine.FindChan("#v3")->Modes(), 'b'), nullptr);
 
   bob.engine.Send("AWAY :lunch\r\nSETNAME :Bob Renamed\r\n");
   EXPECT_TRUE(WaitUntil([&] { return amy.engine.FindUser("bob")->Away(); }));
