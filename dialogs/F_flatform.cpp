@@ -52,8 +52,8 @@ Qt::CursorShape CursorShapeFor(TFlatForm::Region region) {
   return Qt::ArrowCursor;
 }
 
-}  // namespace
-
+// The forms' faces "굴림" and "굴림체" are not on this system; NanumGothic and
+// NanumGothicCoding stand in.
 void InstallKoreanFaces() {
   static const bool installed = [] {
     QFont::insertSubstitution(QString::fromUtf8("굴림"), "NanumGothic");
@@ -62,6 +62,8 @@ void InstallKoreanFaces() {
   }();
   (void)installed;
 }
+
+}  // namespace
 
 QFont FaceFont(const char* utf8Family) {
   InstallKoreanFaces();

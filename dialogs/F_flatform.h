@@ -11,11 +11,8 @@
 
 #include "U_framecolors.h"
 
-// The forms' faces "굴림" and "굴림체" are not on this system; NanumGothic and
-// NanumGothicCoding stand in. FaceFont installs this.
-void InstallKoreanFaces();
-
-// One of the forms' faces at their 12 pixels, unhinted: the auto-hinter reads
+// One of the forms' faces, "굴림" or "굴림체" (NanumGothic and NanumGothicCoding
+// stand in), at their 12 pixels, unhinted: the auto-hinter reads
 // some seventy sample glyphs spread over the whole font file for each face
 // (2 MB of its pages), and hinted at 12 pixels the coding face cuts its
 // descenders short by a pixel.
